@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelto {
+
+/// Game folders are joined with this delimiter by plain concatenation.
+inline constexpr char PathDelim = '/';
+
+/// Game installations come from Windows, so a name the program asks for ("Item.Dat") may be
+/// stored in another letter case ("item.dat", "ITEM.DAT"). Returns the path with every
+/// component that does not exist as written replaced by an existing entry of the same name
+/// ignoring case; components that match nothing are kept as written.
+std::string ResolvePath(const std::string& Path);
+
+bool FileExists(const std::string& Path);      // an existing entry that is not a folder
+bool DirectoryExists(const std::string& Path); // an existing folder
+
+std::string ExtractFileName(std::string_view Path);
+std::string ExtractFilePath(std::string_view Path); // with its trailing delimiter
+/// Replaces the extension (from the last '.' of the file name on) or appends Ext.
+std::string ChangeFileExt(std::string_view Path, std::string_view Ext);
+std::string IncludeTrailingPathDelimiter(std::string_view Path);
+
+} // namespace pelto

@@ -1,0 +1,146 @@
+#include "platform/Stream.h"
+
+#include "platform/Errors.h"
+#include "platform/Format.h"
+#include "platform/LittleEndian.h"
+#include "platform/Paths.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace pelto {
+
+void TStream::ReadBuffer(void* Buffer, std::size_t Count) {
+    if (Count > 0 && Read(Buffer, Count) != Count)
+        throw EReadError();
+}
+
+std::uint8_t TStream::ReadU8() {
+    std::uint8_t B = 0;
+    ReadBuffer(&B, 1);
+    return B;
+}
+
+std::uint16_t TStream::ReadU16() {
+    std::uint8_t B[2];
+    ReadBuffer(B, sizeof B);
+    return LoadLE16(B);
+}
+
+std::uint32_t TStream::ReadU32() {
+    std::uint8_t B[4];
+    ReadBuffer(B, sizeof B);
+    return LoadLE32(B);
+}
+
+void TStream::Skip(std::int64_t Delta) {
+    const std::int64_t Target = GetPosition() + Delta;
+    if (Target < 0)
+        throw EReadError();
+    SetPosition(Target);
+}
+
+std::int64_t TStream::Remaining() const {
+    return std::max<std::int64_t>(0, GetSize() - GetPosition());
+}
+
+void TStream::CopyFrom(TStream& Source, std::int64_t Count) {
+    if (Count < 0 || Count > Source.Remaining())
+        throw EReadError();
+    std::vector<std::uint8_t> Chunk(
+        static_cast<std::size_t>(std::min<std::int64_t>(Count, 1 << 16)));
+    while (Count > 0) {
+        const auto Part = static_cast<std::size_t>(std::min<std::int64_t>(Count, Chunk.size()));
+        Source.ReadBuffer(Chunk.data(), Part);
+        WriteBuffer(Chunk.data(), Part);
+        Count -= static_cast<std::int64_t>(Part);
+    }
+}
+
+std::size_t TMemoryStream::Read(void* Buffer, std::size_t Count) {
+    const auto Available = static_cast<std::size_t>(Remaining());
+    const std::size_t N = std::min(Count, Available);
+    if (N > 0)
+        std::memcpy(Buffer, FData.data() + FPosition, N);
+    FPosition += static_cast<std::int64_t>(N);
+    return N;
+}
+
+void TMemoryStream::WriteBuffer(const void* Buffer, std::size_t Count) {
+    if (Count == 0)
+        return;
+    const auto End = static_cast<std::size_t>(FPosition) + Count;
+    if (End > FData.size())
+        FData.resize(End);
+    std::memcpy(FData.data() + FPosition, Buffer, Count);
+    FPosition = static_cast<std::int64_t>(End);
+}
+
+void TMemoryStream::SetPosition(std::int64_t Position) {
+    if (Position < 0)
+        throw EReadError();
+    FPosition = Position;
+}
+
+void TMemoryStream::Clear() {
+    FData.clear();
+    FPosition = 0;
+}
+
+TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
+    const bool Reading = Mode == TFileMode::OpenRead;
+    const std::string Path = Reading ? ResolvePath(FileName) : FileName;
+    FFile.reset(std::fopen(Path.c_str(), Reading ? "rb" : "wb"));
+    struct stat St {};
+    if (FFile && ::fstat(::fileno(FFile.get()), &St) == 0 && S_ISDIR(St.st_mode)) {
+        FFile.reset();
+        errno = EISDIR;
+    }
+    if (!FFile)
+        throw EFOpenError(
+            Format("Cannot open file \"%s\". %s", FileName.c_str(), std::strerror(errno)));
+    FSize = Reading ? static_cast<std::int64_t>(St.st_size) : 0;
+}
+
+std::size_t TFileStream::Read(void* Buffer, std::size_t Count) {
+    return std::fread(Buffer, 1, Count, FFile.get());
+}
+
+void TFileStream::WriteBuffer(const void* Buffer, std::size_t Count) {
+    if (Count > 0 && std::fwrite(Buffer, 1, Count, FFile.get()) != Count)
+        throw EWriteError(
+            Format("Cannot write file \"%s\". %s", FFileName.c_str(), std::strerror(errno)));
+    FSize = std::max(FSize, GetPosition());
+}
+
+std::int64_t TFileStream::GetPosition() const {
+    return static_cast<std::int64_t>(::ftello(FFile.get()));
+}
+
+void TFileStream::SetPosition(std::int64_t Position) {
+    if (Position < 0 || ::fseeko(FFile.get(), static_cast<off_t>(Position), SEEK_SET) != 0)
+        throw EReadError();
+}
+
+std::int64_t TFileStream::GetSize() const {
+    return FSize;
+}
+
+void TFileStream::Close() {
+    std::FILE* F = FFile.release();
+    if (F && std::fclose(F) != 0)
+        throw EWriteError(
+            Format("Cannot write file \"%s\". %s", FFileName.c_str(), std::strerror(errno)));
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& FileName) {
+    TFileStream File(FileName, TFileMode::OpenRead);
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(File.GetSize()));
+    File.ReadBuffer(Bytes.data(), Bytes.size());
+    return Bytes;
+}
+
+} // namespace pelto

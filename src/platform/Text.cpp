@@ -1,0 +1,56 @@
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace pelto {
+
+char UpperAscii(char C) {
+    return (C >= 'a' && C <= 'z') ? static_cast<char>(C - 'a' + 'A') : C;
+}
+
+std::string UpperCase(std::string_view S) {
+    std::string Result(S);
+    std::transform(Result.begin(), Result.end(), Result.begin(), UpperAscii);
+    return Result;
+}
+
+int CompareText(std::string_view A, std::string_view B) {
+    const std::size_t Common = std::min(A.size(), B.size());
+    for (std::size_t I = 0; I < Common; ++I) {
+        const auto CA = static_cast<unsigned char>(UpperAscii(A[I]));
+        const auto CB = static_cast<unsigned char>(UpperAscii(B[I]));
+        if (CA != CB)
+            return CA < CB ? -1 : 1;
+    }
+    if (A.size() == B.size())
+        return 0;
+    return A.size() < B.size() ? -1 : 1;
+}
+
+bool SameText(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && CompareText(A, B) == 0;
+}
+
+bool MatchesMask(std::string_view Name, std::string_view Mask) {
+    // Iterative wildcard match with single-star backtracking: linear in practice.
+    std::size_t N = 0, M = 0, StarM = std::string_view::npos, StarN = 0;
+    while (N < Name.size()) {
+        if (M < Mask.size() && (Mask[M] == '?' || UpperAscii(Mask[M]) == UpperAscii(Name[N]))) {
+            ++N;
+            ++M;
+        } else if (M < Mask.size() && Mask[M] == '*') {
+            StarM = M++;
+            StarN = N;
+        } else if (StarM != std::string_view::npos) {
+            M = StarM + 1;
+            N = ++StarN;
+        } else {
+            return false;
+        }
+    }
+    while (M < Mask.size() && Mask[M] == '*')
+        ++M;
+    return M == Mask.size();
+}
+
+} // namespace pelto

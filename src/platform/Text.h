@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelto {
+
+// Game file names and sprite names are compared the way Windows compares them for the
+// game's own (ASCII) names: letter case ignored, byte by byte otherwise.
+
+char UpperAscii(char C);
+std::string UpperCase(std::string_view S);
+/// <0, 0 or >0 like strcmp, with ASCII letters compared as upper case.
+int CompareText(std::string_view A, std::string_view B);
+bool SameText(std::string_view A, std::string_view B);
+
+/// Matches a file name against a mask of '*' and '?' wildcards, ignoring letter case.
+bool MatchesMask(std::string_view Name, std::string_view Mask);
+
+} // namespace pelto

@@ -1,0 +1,23 @@
+#include "platform/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelto;
+
+TEST(Text, ComparesIgnoringAsciiCase) {
+    EXPECT_EQ(CompareText("2000.JMP", "2000.jmp"), 0);
+    EXPECT_LT(CompareText("a.jma", "B.jma"), 0);
+    EXPECT_GT(CompareText("ab", "a"), 0);
+    EXPECT_TRUE(SameText("Item.Dat", "ITEM.DAT"));
+    EXPECT_FALSE(SameText("Item.Dat", "Item.Da"));
+}
+
+TEST(Text, MatchesWildcardMasksIgnoringCase) {
+    EXPECT_TRUE(MatchesMask("chara01.JMA", "*.jma"));
+    EXPECT_TRUE(MatchesMask(".jma", "*.jma"));
+    EXPECT_FALSE(MatchesMask("chara01.jxa", "*.jma"));
+    EXPECT_FALSE(MatchesMask("chara01.jma.bak", "*.jma"));
+    EXPECT_TRUE(MatchesMask("a1b", "a?b"));
+    EXPECT_TRUE(MatchesMask("anything", "*"));
+    EXPECT_TRUE(MatchesMask("a-b-c.jma", "*-*.jma"));
+}
