@@ -1,0 +1,55 @@
+#include "cli/CliArgs.h"
+
+#include <algorithm>
+
+namespace pelto::cli {
+
+namespace {
+bool Contains(const std::vector<std::string>& List, const std::string& S) {
+    return std::find(List.begin(), List.end(), S) != List.end();
+}
+} // namespace
+
+TCliArgs::TCliArgs(const std::vector<std::string>& Args,
+                   const std::vector<std::string>& ValueOptions,
+                   const std::vector<std::string>& Flags) {
+    for (std::size_t I = 0; I < Args.size(); ++I) {
+        const std::string& Arg = Args[I];
+        if (Arg.size() > 2 && Arg.compare(0, 2, "--") == 0) {
+            const std::string Name = Arg.substr(2);
+            if (Contains(Flags, Name)) {
+                FFlags.push_back(Name);
+            } else if (Contains(ValueOptions, Name)) {
+                if (I + 1 >= Args.size())
+                    throw EUsageError("option " + Arg + " needs a value");
+                if (FValues.count(Name))
+                    throw EUsageError("option " + Arg + " given twice");
+                FValues[Name] = Args[++I];
+            } else {
+                throw EUsageError("unknown option " + Arg);
+            }
+        } else {
+            FPositional.push_back(Arg);
+        }
+    }
+}
+
+std::optional<std::string> TCliArgs::Value(const std::string& Name) const {
+    const auto It = FValues.find(Name);
+    if (It == FValues.end())
+        return std::nullopt;
+    return It->second;
+}
+
+std::string TCliArgs::Required(const std::string& Name) const {
+    const auto V = Value(Name);
+    if (!V)
+        throw EUsageError("option --" + Name + " is required");
+    return *V;
+}
+
+bool TCliArgs::Flag(const std::string& Name) const {
+    return Contains(FFlags, Name);
+}
+
+} // namespace pelto::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pelto::cli {
+
+/// A malformed command line; reported with the usage text and exit status 2.
+class EUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// "--name value" options, "--flag" switches and positional words of one subcommand.
+class TCliArgs {
+public:
+    /// ValueOptions take a value; Flags do not. Anything else starting with "--" is an error.
+    TCliArgs(const std::vector<std::string>& Args, const std::vector<std::string>& ValueOptions,
+             const std::vector<std::string>& Flags);
+
+    std::optional<std::string> Value(const std::string& Name) const;
+    std::string Required(const std::string& Name) const;
+    bool Flag(const std::string& Name) const;
+    const std::vector<std::string>& Positional() const { return FPositional; }
+
+private:
+    std::map<std::string, std::string> FValues;
+    std::vector<std::string> FFlags;
+    std::vector<std::string> FPositional;
+};
+
+} // namespace pelto::cli

@@ -1,0 +1,36 @@
+#include "cli/Json.h"
+
+#include "platform/Format.h"
+
+namespace pelto::cli {
+
+std::string JsonString(std::string_view Utf8) {
+    std::string Out = "\"";
+    for (const char C : Utf8) {
+        switch (C) {
+        case '"':
+            Out += "\\\"";
+            break;
+        case '\\':
+            Out += "\\\\";
+            break;
+        case '\n':
+            Out += "\\n";
+            break;
+        case '\r':
+            Out += "\\r";
+            break;
+        case '\t':
+            Out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(C) < 0x20)
+                Out += Format("\\u%04x", static_cast<unsigned>(C));
+            else
+                Out += C;
+        }
+    }
+    return Out + "\"";
+}
+
+} // namespace pelto::cli

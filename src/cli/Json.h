@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelto::cli {
+
+/// The JSON string literal of a UTF-8 text, quotes included.
+std::string JsonString(std::string_view Utf8);
+
+} // namespace pelto::cli

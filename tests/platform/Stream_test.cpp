@@ -1,0 +1,99 @@
+#include "platform/Stream.h"
+
+#include "platform/ByteReader.h"
+#include "platform/Errors.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+using namespace pelto;
+using pelto::test::TTempDir;
+
+TEST(MemoryStream, ReadsLittleEndianNumbersAndFailsWhenShort) {
+    TMemoryStream S({0x34, 0x12, 0x78, 0x56, 0x34, 0x12, 0xFF});
+    EXPECT_EQ(S.ReadU16(), 0x1234);
+    EXPECT_EQ(S.ReadU32(), 0x12345678u);
+    EXPECT_THROW(S.ReadU16(), EReadError);
+    try {
+        S.SetPosition(0);
+        std::array<std::uint8_t, 8> Buffer{};
+        S.ReadBuffer(Buffer.data(), Buffer.size());
+        FAIL();
+    } catch (const EReadError& E) {
+        EXPECT_STREQ(E.what(), "Stream read error");
+    }
+}
+
+TEST(MemoryStream, WritesAtThePositionAndGrows) {
+    TMemoryStream S;
+    S.WriteBuffer("abc", 3);
+    S.SetPosition(1);
+    S.WriteBuffer("XYZ", 3);
+    EXPECT_EQ(S.GetSize(), 4);
+    EXPECT_EQ(std::string(S.Memory().begin(), S.Memory().end()), "aXYZ");
+    S.SetPosition(10);
+    std::uint8_t B;
+    EXPECT_EQ(S.Read(&B, 1), 0u);
+    EXPECT_THROW(S.SetPosition(-1), EReadError);
+}
+
+TEST(MemoryStream, CopyWritesNothingWhenTheSourceIsShort) {
+    TMemoryStream Source({1, 2, 3});
+    TMemoryStream Dest;
+    Source.SetPosition(1);
+    EXPECT_THROW(Dest.CopyFrom(Source, 3), EReadError);
+    EXPECT_EQ(Dest.GetSize(), 0);
+    Dest.CopyFrom(Source, 2);
+    EXPECT_EQ(Dest.GetSize(), 2);
+    EXPECT_EQ(Dest.Memory()[1], 3);
+}
+
+TEST(FileStream, OpensGameFilesIgnoringLetterCase) {
+    TTempDir Dir;
+    Dir.Write("data/ITEM.DAT", std::string("hello"));
+    TFileStream F(Dir.Path() + "Data/Item.Dat", TFileMode::OpenRead);
+    EXPECT_EQ(F.GetSize(), 5);
+    F.SetPosition(4);
+    EXPECT_EQ(F.ReadU8(), 'o');
+    EXPECT_THROW(F.ReadU8(), EReadError);
+}
+
+TEST(FileStream, OpenErrorsNameTheFile) {
+    TTempDir Dir;
+    Dir.Make("folder/x");
+    for (const std::string& Name : {Dir.Path() + "missing.dat", Dir.Path() + "folder"}) {
+        try {
+            TFileStream F(Name, TFileMode::OpenRead);
+            FAIL() << Name;
+        } catch (const EFOpenError& E) {
+            EXPECT_NE(std::string(E.what()).find(Name), std::string::npos) << E.what();
+        }
+    }
+    EXPECT_THROW(TFileStream(Dir.Path() + "no/such/folder/out.bin", TFileMode::Create),
+                 EFOpenError);
+}
+
+TEST(FileStream, CreatesAndReadsBack) {
+    TTempDir Dir;
+    {
+        TFileStream F(Dir.Path() + "out.bin", TFileMode::Create);
+        F.WriteBuffer("\x01\x02\x03", 3);
+        F.Close();
+    }
+    EXPECT_EQ(ReadFileBytes(Dir.Path() + "out.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST(ByteReader, NeverReadsPastItsBlock) {
+    const std::array<std::uint8_t, 6> Bytes{1, 0, 2, 0, 0, 0};
+    TByteReader R(Bytes);
+    EXPECT_EQ(R.U16(), 1);
+    EXPECT_EQ(R.U32(), 2u);
+    EXPECT_EQ(R.Remaining(), 0u);
+    EXPECT_THROW(R.U8(), EReadError);
+    R.Seek(5);
+    EXPECT_THROW(R.Bytes(2), EReadError);
+    EXPECT_EQ(R.Position(), 5u); // a failed read consumes nothing
+    EXPECT_THROW(R.Seek(7), EReadError);
+}

@@ -1,0 +1,43 @@
+#include "support/TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+namespace pelto::test {
+
+TTempDir::TTempDir() {
+    std::string Template = (std::filesystem::temp_directory_path() / "pelto-test-XXXXXX").string();
+    if (!::mkdtemp(Template.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    FPath = Template;
+}
+
+TTempDir::~TTempDir() {
+    std::error_code Ignored;
+    std::filesystem::remove_all(FPath, Ignored);
+}
+
+std::string TTempDir::Make(const std::string& Relative) const {
+    const std::filesystem::path Full = FPath / Relative;
+    std::filesystem::create_directories(Full.parent_path());
+    return Full.string();
+}
+
+std::string TTempDir::Write(const std::string& Relative,
+                            std::span<const std::uint8_t> Bytes) const {
+    const std::string Full = Make(Relative);
+    std::ofstream Out(Full, std::ios::binary | std::ios::trunc);
+    Out.write(reinterpret_cast<const char*>(Bytes.data()),
+              static_cast<std::streamsize>(Bytes.size()));
+    if (!Out)
+        throw std::runtime_error("cannot write " + Full);
+    return Full;
+}
+
+std::string TTempDir::Write(const std::string& Relative, const std::string& Text) const {
+    return Write(Relative,
+                 std::span(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size()));
+}
+
+} // namespace pelto::test
