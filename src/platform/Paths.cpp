@@ -89,12 +89,22 @@ std::string ExtractFilePath(std::string_view Path) {
     return Slash == std::string_view::npos ? std::string() : std::string(Path.substr(0, Slash + 1));
 }
 
-std::string ChangeFileExt(std::string_view Path, std::string_view Ext) {
+namespace {
+// Where the extension of Path's file name starts, or Path.size() when it has none.
+std::size_t ExtensionStart(std::string_view Path) {
     const std::size_t Slash = Path.rfind(PathDelim);
     const std::size_t NameStart = Slash == std::string_view::npos ? 0 : Slash + 1;
     const std::size_t Dot = Path.rfind('.');
-    const std::size_t Stem = (Dot == std::string_view::npos || Dot < NameStart) ? Path.size() : Dot;
-    return std::string(Path.substr(0, Stem)) + std::string(Ext);
+    return (Dot == std::string_view::npos || Dot < NameStart) ? Path.size() : Dot;
+}
+} // namespace
+
+std::string ExtractFileExt(std::string_view Path) {
+    return std::string(Path.substr(ExtensionStart(Path)));
+}
+
+std::string ChangeFileExt(std::string_view Path, std::string_view Ext) {
+    return std::string(Path.substr(0, ExtensionStart(Path))) + std::string(Ext);
 }
 
 std::string IncludeTrailingPathDelimiter(std::string_view Path) {

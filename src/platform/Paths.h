@@ -19,6 +19,8 @@ bool DirectoryExists(const std::string& Path); // an existing folder
 
 std::string ExtractFileName(std::string_view Path);
 std::string ExtractFilePath(std::string_view Path); // with its trailing delimiter
+/// The extension: from the last '.' of the file name on, or empty.
+std::string ExtractFileExt(std::string_view Path);
 /// Replaces the extension (from the last '.' of the file name on) or appends Ext.
 std::string ChangeFileExt(std::string_view Path, std::string_view Ext);
 std::string IncludeTrailingPathDelimiter(std::string_view Path);

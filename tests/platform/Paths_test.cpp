@@ -45,6 +45,8 @@ TEST(Paths, SplitsAndChangesNames) {
     EXPECT_EQ(ChangeFileExt("/a/b/chara01.jma", ".jxa"), "/a/b/chara01.jxa");
     EXPECT_EQ(ChangeFileExt("/a.b/pic", ".bmp"), "/a.b/pic.bmp");
     EXPECT_EQ(ChangeFileExt("x.tar.gz", ".png"), "x.tar.png");
+    EXPECT_EQ(ExtractFileExt("/a.b/PIC.Jpeg"), ".Jpeg");
+    EXPECT_EQ(ExtractFileExt("/a.b/pic"), "");
     EXPECT_EQ(IncludeTrailingPathDelimiter("/games/wlo"), "/games/wlo/");
     EXPECT_EQ(IncludeTrailingPathDelimiter("/games/wlo/"), "/games/wlo/");
 }

@@ -1,0 +1,224 @@
+// Speed of the core on a full-size game installation.
+#include "BenchGame.h"
+#include "model/GameData.h"
+#include "model/ImageExport.h"
+#include "model/UDraw.h"
+#include "platform/ColorReduction.h"
+#include "platform/ImageEncoders.h"
+#include "platform/Stream.h"
+#include "sprites/fileutils.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+using namespace pelto;
+
+namespace {
+
+const TGameData& Game() {
+    static const auto Data = [] {
+        auto Loaded = std::make_unique<TGameData>(bench::GameFolder());
+        Loaded->LoadAll();
+        return Loaded;
+    }();
+    return *Data;
+}
+
+// The first item of each slot for the character's group, in the lists the picker shows.
+void DressFully(TDrawChara& Chara) {
+    const int Group = CharaData[static_cast<std::size_t>(Chara.Chara())].BodyGroup;
+    for (int Slot = 1; Slot <= 6; ++Slot) {
+        const auto& List = Game().EquipList()->GetList(Group, Slot);
+        if (List.size() > 1)
+            Chara.SetPart(Slot, List[1].Item);
+    }
+}
+
+struct TDressed {
+    TBitmap Canvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
+    TDrawChara Chara{Canvas, Game().JmaList()};
+    TDressed() {
+        Chara.SetEquipList(Game().EquipList());
+        Chara.SetChara(7);
+        DressFully(Chara);
+        Chara.SetShadow(true);
+        Chara.SetMotion(1); // walking: several frames
+        Chara.SetColor(1, 0, 7);
+        Chara.SetColor(2, 2, 1);
+        Chara.Redraw();
+    }
+};
+
+void BM_StartUp(benchmark::State& State) {
+    for (auto _ : State) {
+        TGameData Data(bench::GameFolder());
+        Data.LoadAll();
+        benchmark::DoNotOptimize(Data.EquipList());
+    }
+}
+BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond);
+
+// The same bytes read without decoding: the archives' directories, the item table, the icons.
+void BM_StartUpRawRead(benchmark::State& State) {
+    const std::string Folder = bench::GameFolder();
+    for (auto _ : State) {
+        std::size_t Total = 0;
+        TFindFile::Search(Folder + "jma/", "*.jma", [&](const TSearchRec& Rec, bool&) {
+            TFileStream File(Folder + "jma/" + Rec.Name, TFileMode::OpenRead);
+            std::uint8_t Header[14];
+            File.ReadBuffer(Header, sizeof Header);
+            const std::uint32_t Count = LoadLE32(Header + 10);
+            std::vector<std::uint8_t> Directory(Count * 28u);
+            File.ReadBuffer(Directory.data(), Directory.size());
+            Total += Directory.size();
+        });
+        Total += ReadFileBytes(Folder + std::string(ItemTableFileName)).size();
+        Total += ReadFileBytes(Folder + std::string(ItemIconFileName)).size();
+        benchmark::DoNotOptimize(Total);
+    }
+}
+BENCHMARK(BM_StartUpRawRead)->Unit(benchmark::kMillisecond);
+
+void BM_RedrawFullyDressed(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State) {
+        D.Chara.NextFrame();
+        D.Chara.Redraw();
+        benchmark::DoNotOptimize(D.Canvas.ScanLine(64));
+    }
+}
+BENCHMARK(BM_RedrawFullyDressed)->Unit(benchmark::kMicrosecond);
+
+void BM_SetCharaOtherBodyGroupAndDress(benchmark::State& State) {
+    TDressed D;
+    int Next = 0;
+    for (auto _ : State) {
+        Next = Next == 0 ? 7 : 0; // Rocco (group 0) and Iris (group 3)
+        D.Chara.SetChara(Next);
+        DressFully(D.Chara);
+    }
+}
+BENCHMARK(BM_SetCharaOtherBodyGroupAndDress)->Unit(benchmark::kMillisecond);
+
+void BM_SetCharaOtherBodyGroup(benchmark::State& State) {
+    TDressed D;
+    int Next = 0;
+    for (auto _ : State) {
+        Next = Next == 0 ? 7 : 0;
+        D.Chara.SetChara(Next);
+    }
+}
+BENCHMARK(BM_SetCharaOtherBodyGroup)->Unit(benchmark::kMillisecond);
+
+void BM_SetPart(benchmark::State& State) {
+    TDressed D;
+    const auto& List = Game().EquipList()->GetList(3, 2);
+    std::size_t Index = 1;
+    for (auto _ : State) {
+        Index = Index + 1 < List.size() ? Index + 1 : 1;
+        D.Chara.SetPart(2, List[Index].Item);
+    }
+}
+BENCHMARK(BM_SetPart)->Unit(benchmark::kMicrosecond);
+
+void BM_GetCode(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State)
+        benchmark::DoNotOptimize(D.Chara.GetCode());
+}
+BENCHMARK(BM_GetCode);
+
+void BM_SetCode(benchmark::State& State) {
+    TDressed D;
+    const std::string Code = D.Chara.GetCode();
+    for (auto _ : State)
+        D.Chara.SetCode(Code); // the state it names: only the decoding and the checks run
+}
+BENCHMARK(BM_SetCode);
+
+void BM_EncodeBmp(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State) {
+        TMemoryStream Out;
+        SaveBmpToStream(D.Canvas, Out);
+        benchmark::DoNotOptimize(Out.GetSize());
+    }
+}
+BENCHMARK(BM_EncodeBmp)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeJpeg(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State) {
+        TMemoryStream Out;
+        SaveJpegToStream(D.Canvas, Out, 95);
+        benchmark::DoNotOptimize(Out.GetSize());
+    }
+}
+BENCHMARK(BM_EncodeJpeg)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodePng(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State) {
+        TMemoryStream Out;
+        D.Chara.SaveToPNGStream(Out, false);
+        benchmark::DoNotOptimize(Out.GetSize());
+    }
+}
+BENCHMARK(BM_EncodePng)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeTransparentPng(benchmark::State& State) {
+    TDressed D;
+    for (auto _ : State) {
+        TMemoryStream Out;
+        D.Chara.SaveToPNGStream(Out, true);
+        benchmark::DoNotOptimize(Out.GetSize());
+    }
+}
+BENCHMARK(BM_EncodeTransparentPng)->Unit(benchmark::kMicrosecond);
+
+// Every frame of the current action drawn, reduced and encoded, as the GIF export does.
+void EncodeGif(benchmark::State& State, bool Transparent) {
+    TDressed D;
+    State.counters["frames"] = D.Chara.GetFrameCount();
+    TBitmap Work(CanvasSize, CanvasSize, TPixelFormat::pf24bit);
+    for (auto _ : State) {
+        std::vector<TReducedFrame> Frames;
+        for (int Frame = 1; Frame <= D.Chara.GetFrameCount(); ++Frame) {
+            Work.Fill(Transparent ? RGBColor(255, 0, 255) : D.Chara.BackColor());
+            D.Chara.DrawFrame(Work, Frame);
+            Frames.push_back(ReduceFrameColors(Work));
+        }
+        TMemoryStream Out;
+        SaveAnimatedGifToStream(Frames, Transparent, Out);
+        benchmark::DoNotOptimize(Out.GetSize());
+    }
+}
+void BM_EncodeGif(benchmark::State& State) {
+    EncodeGif(State, false);
+}
+void BM_EncodeTransparentGif(benchmark::State& State) {
+    EncodeGif(State, true);
+}
+BENCHMARK(BM_EncodeGif)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeTransparentGif)->Unit(benchmark::kMillisecond);
+
+// The whole save of a file as the menu command does it: encoded, written, synced, renamed.
+void SaveFile(benchmark::State& State, TImageFileType Type, const char* Name) {
+    TDressed D;
+    const std::string File = (std::filesystem::temp_directory_path() / Name).string();
+    for (auto _ : State)
+        SaveImageFile(D.Chara, D.Canvas, Type, File);
+    std::filesystem::remove(File);
+}
+void BM_SaveFileTransparentPng(benchmark::State& State) {
+    SaveFile(State, TImageFileType::TransparentPng, "pelto-bench.png");
+}
+void BM_SaveFileGif(benchmark::State& State) {
+    SaveFile(State, TImageFileType::Gif, "pelto-bench.gif");
+}
+BENCHMARK(BM_SaveFileTransparentPng)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveFileGif)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "game/wloutils.h"
+
+#include "platform/Errors.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace pelto {
+
+void TWLOFile::LoadFromFile(const std::string& FileName) {
+    FFileName = FileName;
+    TFileStream Stream(FileName, TFileMode::OpenRead);
+    LoadFromStream(Stream);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Group-image files
+
+void TWLOGroupImageFile::LoadFromStream(TStream& Stream) {
+    const std::uint16_t Count = Stream.ReadU16();
+    const std::int64_t DirectoryBytes = static_cast<std::int64_t>(Count) *
+                                        static_cast<std::int64_t>(TWLOGroupImageEntry::RecordSize);
+    if (DirectoryBytes > Stream.Remaining())
+        throw EReadError();
+    std::vector<TWLOGroupImageEntry> Entries(Count);
+    Stream.ReadBuffer(Entries.data(), static_cast<std::size_t>(DirectoryBytes));
+    FEntries = std::move(Entries);
+}
+
+namespace {
+
+// Where the entry's bytes lie in a file of FileSize bytes; EReadError when they do not fit.
+void CheckEntryFits(const TWLOGroupImageEntry& Entry, std::int64_t FileSize) {
+    const std::int64_t End = static_cast<std::int64_t>(Entry.Offset()) + Entry.Size();
+    if (End > FileSize)
+        throw EReadError();
+}
+
+} // namespace
+
+void TWLOGroupImageFile::ExtractToStream(int Index, TStream& Dest) const {
+    const TWLOGroupImageEntry& E = Entry(Index);
+    if (E.Size() == 0)
+        return;
+    TFileStream Source(FFileName, TFileMode::OpenRead);
+    CheckEntryFits(E, Source.GetSize());
+    Source.SetPosition(E.Offset());
+    const std::int64_t Start = Dest.GetPosition();
+    Dest.CopyFrom(Source, E.Size());
+    Dest.SetPosition(Start);
+}
+
+void TWLOGroupImageFileOnMemory::LoadFromStream(TStream& Stream) {
+    TWLOGroupImageFile::LoadFromStream(Stream);
+    try {
+        std::vector<std::uint8_t> Data(static_cast<std::size_t>(Stream.GetSize()));
+        Stream.SetPosition(0);
+        Stream.ReadBuffer(Data.data(), Data.size());
+        FData = std::move(Data);
+    } catch (...) {
+        // A directory without its data would extract from the previous file's bytes.
+        FEntries.clear();
+        FData.clear();
+        throw;
+    }
+}
+
+void TWLOGroupImageFileOnMemory::ExtractToStream(int Index, TStream& Dest) const {
+    const TWLOGroupImageEntry& E = Entry(Index);
+    if (E.Size() == 0)
+        return;
+    CheckEntryFits(E, static_cast<std::int64_t>(FData.size()));
+    const std::int64_t Start = Dest.GetPosition();
+    Dest.WriteBuffer(FData.data() + E.Offset(), E.Size());
+    Dest.SetPosition(Start);
+}
+
+void TWLONameIndex::Build(const TWLOFile& File) {
+    FIndex.clear();
+    const int Count = File.GetCount();
+    FIndex.reserve(static_cast<std::size_t>(Count));
+    for (int I = 0; I < Count; ++I)
+        FIndex.insert_or_assign(UpperCase(File.GetName(I)), I);
+}
+
+int TWLONameIndex::IndexOf(std::string_view Name) const {
+    const auto Found = FIndex.find(UpperCase(Name));
+    return Found == FIndex.end() ? -1 : Found->second;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Item records
+
+namespace {
+
+constexpr bool FieldsTileRecord() {
+    std::size_t Next = 0;
+    for (const TItemField& F : WloItemFields) {
+        if (F.Offset != Next || F.Width == 0)
+            return false;
+        if (F.Coding == TItemFieldCoding::Scrambled && F.Width != 1 && F.Width != 2 && F.Width != 4)
+            return false;
+        Next += F.Width;
+    }
+    return Next == TWLOItemData::RecordSize;
+}
+static_assert(FieldsTileRecord(), "the item fields must cover every byte of a record once");
+
+constexpr std::uint32_t ScrambleKey = 0x0C;
+
+constexpr std::uint32_t ScrambleMask(std::size_t Width) {
+    return Width == 1 ? 0xD6u : Width == 2 ? 0x71A4u : 0x3E17A6C9u;
+}
+
+constexpr std::uint32_t WidthMask(std::size_t Width) {
+    return Width == 4 ? 0xFFFFFFFFu : (1u << (8 * Width)) - 1;
+}
+
+std::uint32_t LoadField(const std::uint8_t* P, std::size_t Width) {
+    return Width == 1 ? P[0] : Width == 2 ? LoadLE16(P) : LoadLE32(P);
+}
+
+void StoreField(std::uint8_t* P, std::size_t Width, std::uint32_t V) {
+    if (Width == 1)
+        P[0] = static_cast<std::uint8_t>(V);
+    else if (Width == 2)
+        StoreLE16(P, static_cast<std::uint16_t>(V));
+    else
+        StoreLE32(P, V);
+}
+
+template <typename NumberCoding> void CodeRecord(TWLOItemData& Record, NumberCoding Code) {
+    for (const TItemField& F : WloItemFields) {
+        std::uint8_t* P = Record.Bytes.data() + F.Offset;
+        switch (F.Coding) {
+        case TItemFieldCoding::Plain:
+            break;
+        case TItemFieldCoding::Reversed:
+            std::reverse(P, P + F.Width);
+            break;
+        case TItemFieldCoding::Scrambled:
+            StoreField(P, F.Width,
+                       Code(LoadField(P, F.Width), ScrambleMask(F.Width)) & WidthMask(F.Width));
+            break;
+        }
+    }
+}
+
+void SetSjisField(TWLOItemData& Record, std::size_t LengthOffset, std::size_t Capacity,
+                  std::string_view Sjis) {
+    if (Sjis.size() > Capacity)
+        throw std::invalid_argument(
+            Format("text of %zu bytes does not fit a field of %zu", Sjis.size(), Capacity));
+    Record.Bytes[LengthOffset] = static_cast<std::uint8_t>(Sjis.size());
+    std::memcpy(Record.Bytes.data() + LengthOffset + 1, Sjis.data(), Sjis.size());
+}
+
+} // namespace
+
+void TWLOItemData::SetName(std::string_view Sjis) {
+    SetSjisField(*this, 0, NameCapacity, Sjis);
+}
+
+void TWLOItemData::SetText(std::string_view Sjis) {
+    SetSjisField(*this, 152, TextCapacity, Sjis);
+}
+
+void DescrambleItemRecord(TWLOItemData& Record) {
+    CodeRecord(Record, [](std::uint32_t V, std::uint32_t M) { return (V ^ M) - ScrambleKey; });
+}
+
+void ScrambleItemRecord(TWLOItemData& Record) {
+    CodeRecord(Record, [](std::uint32_t V, std::uint32_t M) { return (V + ScrambleKey) ^ M; });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Table files
+
+void TWLODataFile::ExtractToStream(int Index, TStream& Dest) const {
+    const std::int64_t Size = GetSize(Index);
+    Dest.WriteBuffer(GetData(Index), static_cast<std::size_t>(Size));
+    Dest.Skip(-Size);
+}
+
+namespace {
+
+// Known faults of the shipped table, fixed after decoding.
+void CorrectItem(TWLOItemData& R) {
+    constexpr std::uint16_t Exempt = 18002; // keeps its own icon and sprites
+    const std::uint16_t Id = R.ItemID();
+
+    if (Id == 32024) {
+        R.SetStatValue(0, 110);
+    } else if (Id == 34128) {
+        R.SetU16(427, 720);
+    } else if (Id == 34129) {
+        R.SetU16(427, 720);
+        R.SetU16(26, 19031);
+    } else if (Id == 34132) {
+        R.SetU16(427, 0);
+    }
+
+    if (R.IconNo() == 1134 && Id != Exempt)
+        R.SetIconNo(1135);
+    constexpr std::uint16_t OldSprite[4] = {2035, 3035, 4035, 5035};
+    for (int G = 0; G < 4; ++G)
+        if (R.SpriteNo(G) == OldSprite[G] && Id != Exempt)
+            R.SetSpriteNo(G, static_cast<std::uint16_t>(OldSprite[G] + 2));
+    if (R.U16(142) == 62) {
+        R.SetU8(51, 2);
+        R.SetU32(124, 2);
+    }
+
+    if (Id == 34022) {
+        R.SetU8(118, 1);
+    } else if (Id == 37247) {
+        R.SetU32(124, 0);
+    } else if (Id == 39019) {
+        // Length 16 and the Shift-JIS text "クロー"; the later name bytes stay.
+        constexpr std::uint8_t Head[7] = {0x10, 0x83, 0x4E, 0x83, 0x8D, 0x81, 0x5B};
+        std::memcpy(R.Bytes.data(), Head, sizeof Head);
+    } else if (Id == 42074) {
+        R.SetU16(129, 8);
+    } else if (Id == 47009) {
+        R.SetU16(129, 28);
+    } else if (Id == 61039) {
+        R.SetKind(52);
+    }
+}
+
+} // namespace
+
+std::string TWLOItemDataFile::GetName(int Index) const {
+    const TWLOItemData& R = *Item(Index);
+    return Format("%.2d-%.5d: ", R.Kind(), R.ItemID()) + std::string(R.Name());
+}
+
+void TWLOItemDataFile::LoadFromStream(TStream& Stream) {
+    const std::int64_t Start = Stream.GetPosition();
+    Stream.Skip(120);
+    const std::uint32_t FileVersion = Stream.ReadU32();
+    Stream.SetPosition(Start);
+    if (FileVersion != Version)
+        throw EWloError("アイテムデータバージョンが一致しません");
+
+    FItems.clear();
+    // Every record of the file is kept, however many there are: the count comes from the
+    // bytes actually present, never from a field.
+    const auto Count = static_cast<std::size_t>(Stream.Remaining()) / TWLOItemData::RecordSize;
+    if (Count == 0)
+        throw EWloError("無効なデータです");
+    std::vector<TWLOItemData> Items(Count);
+    Stream.ReadBuffer(Items.data(), Count * TWLOItemData::RecordSize);
+    for (std::size_t I = 1; I < Count; ++I) {
+        DescrambleItemRecord(Items[I]);
+        CorrectItem(Items[I]);
+    }
+    FItems = std::move(Items);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+bool IsWloFolder(const std::string& Folder) {
+    if (Folder.empty())
+        return false;
+    const std::string Root = IncludeTrailingPathDelimiter(Folder);
+    return DirectoryExists(Root) && DirectoryExists(Root + "jma") &&
+           DirectoryExists(Root + "pic") && FileExists(Root + "data" + PathDelim + "Item.Dat");
+}
+
+} // namespace pelto

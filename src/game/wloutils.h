@@ -1,0 +1,281 @@
+#pragma once
+
+#include "platform/LittleEndian.h"
+#include "platform/Stream.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pelto {
+
+/// A read-only view of one of the game's container files: entries with a name, a place in
+/// the file, a size and an in-memory record, and a way to copy an entry's bytes out.
+/// Indices run from 0 to GetCount() - 1 and are not validated.
+class TWLOFile {
+public:
+    TWLOFile() = default;
+    TWLOFile(const TWLOFile&) = delete;
+    TWLOFile& operator=(const TWLOFile&) = delete;
+    virtual ~TWLOFile() = default;
+
+    virtual int GetCount() const = 0;
+    virtual std::string GetName(int Index) const = 0;
+    virtual std::int64_t GetOffset(int Index) const = 0;
+    virtual std::int64_t GetSize(int Index) const = 0;
+    /// The record that describes entry Index; valid until the next load.
+    virtual const void* GetData(int Index) const = 0;
+    /// Reads the container from the stream's current position.
+    virtual void LoadFromStream(TStream& Stream) = 0;
+    /// Writes the bytes of entry Index at Dest's position and leaves Dest positioned at the
+    /// start of what was written.
+    virtual void ExtractToStream(int Index, TStream& Dest) const = 0;
+
+    /// Remembers FileName (also when loading fails) and loads the file.
+    void LoadFromFile(const std::string& FileName);
+    const std::string& FileName() const { return FFileName; }
+
+protected:
+    std::string FFileName;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Group-image files (.BMg): a 16-bit count, a directory of 32-byte entries, then the data.
+
+/// One directory entry, kept as stored.
+struct TWLOGroupImageEntry {
+    static constexpr std::size_t RecordSize = 32;
+    static constexpr std::size_t NameCapacity = 23;
+
+    std::array<std::uint8_t, RecordSize> Bytes{};
+
+    /// The stored length byte, limited to what the name field holds.
+    std::size_t NameLength() const { return Bytes[0] < NameCapacity ? Bytes[0] : NameCapacity; }
+    std::string_view Name() const {
+        return {reinterpret_cast<const char*>(Bytes.data() + 1), NameLength()};
+    }
+    std::uint32_t Offset() const { return LoadLE32(Bytes.data() + 24); }
+    std::uint32_t Size() const { return LoadLE32(Bytes.data() + 28); }
+};
+static_assert(sizeof(TWLOGroupImageEntry) == TWLOGroupImageEntry::RecordSize);
+static_assert(alignof(TWLOGroupImageEntry) == 1);
+
+/// Keeps the directory only; every extraction reopens the file it was loaded from.
+class TWLOGroupImageFile : public TWLOFile {
+public:
+    int GetCount() const override { return static_cast<int>(FEntries.size()); }
+    std::string GetName(int Index) const override { return std::string(Entry(Index).Name()); }
+    std::int64_t GetOffset(int Index) const override { return Entry(Index).Offset(); }
+    std::int64_t GetSize(int Index) const override { return Entry(Index).Size(); }
+    const void* GetData(int Index) const override { return &Entry(Index); }
+    void LoadFromStream(TStream& Stream) override;
+    /// An entry of size 0 yields nothing; an entry reaching past the end of the file raises
+    /// EReadError before anything is written.
+    void ExtractToStream(int Index, TStream& Dest) const override;
+
+    const TWLOGroupImageEntry& Entry(int Index) const {
+        return FEntries[static_cast<std::size_t>(Index)];
+    }
+
+protected:
+    std::vector<TWLOGroupImageEntry> FEntries;
+};
+
+/// Keeps a copy of the whole file, so that extraction never touches the disk.
+class TWLOGroupImageFileOnMemory : public TWLOGroupImageFile {
+public:
+    /// Reads the directory from the stream's position, then copies the stream from its
+    /// beginning, since the directory's offsets count from the start of the file.
+    void LoadFromStream(TStream& Stream) override;
+    void ExtractToStream(int Index, TStream& Dest) const override;
+
+private:
+    std::vector<std::uint8_t> FData;
+};
+
+/// Entry names of a container looked up by name, letter case ignored. When several entries
+/// share a name, the last of them answers.
+class TWLONameIndex {
+public:
+    void Build(const TWLOFile& File);
+    /// The entry index, or -1 when no entry has that name.
+    int IndexOf(std::string_view Name) const;
+    std::size_t Count() const { return FIndex.size(); }
+
+private:
+    std::unordered_map<std::string, int> FIndex; // upper-cased name -> entry index
+};
+
+// ---------------------------------------------------------------------------------------------
+// Item table (Item.Dat): records of 457 bytes, record 0 a header, the others scrambled items.
+
+enum class TItemFieldCoding : std::uint8_t {
+    Plain,     // stored as is (the two length bytes)
+    Reversed,  // text whose bytes are stored in reverse order
+    Scrambled, // a little-endian number of Width bytes: value = (stored ^ mask) - 0x0C
+};
+
+struct TItemField {
+    std::uint16_t Offset;
+    std::uint16_t Width; // bytes
+    TItemFieldCoding Coding;
+
+    static constexpr TItemField Length(std::uint16_t Offset) {
+        return {Offset, 1, TItemFieldCoding::Plain};
+    }
+    static constexpr TItemField Chars(std::uint16_t Offset, std::uint16_t Width) {
+        return {Offset, Width, TItemFieldCoding::Reversed};
+    }
+    static constexpr TItemField Byte(std::uint16_t Offset) {
+        return {Offset, 1, TItemFieldCoding::Scrambled};
+    }
+    static constexpr TItemField Word(std::uint16_t Offset) {
+        return {Offset, 2, TItemFieldCoding::Scrambled};
+    }
+    static constexpr TItemField DWord(std::uint16_t Offset) {
+        return {Offset, 4, TItemFieldCoding::Scrambled};
+    }
+};
+
+/// Every field of an item record with its coding, in record order.
+inline constexpr TItemField WloItemFields[] = {
+    TItemField::Length(0),   TItemField::Chars(1, 20),    TItemField::Byte(21),
+    TItemField::Word(22),    TItemField::Word(24),        TItemField::Word(26),
+    TItemField::Word(28),    TItemField::Word(30),        TItemField::Word(32),
+    TItemField::Word(34),    TItemField::Word(36),        TItemField::Word(38),
+    TItemField::Byte(40),    TItemField::Byte(41),        TItemField::DWord(42),
+    TItemField::DWord(46),   TItemField::Byte(50),        TItemField::Byte(51),
+    TItemField::Byte(52),    TItemField::Byte(53),        TItemField::DWord(54),
+    TItemField::DWord(58),   TItemField::DWord(62),       TItemField::DWord(66),
+    TItemField::DWord(70),   TItemField::DWord(74),       TItemField::DWord(78),
+    TItemField::DWord(82),   TItemField::DWord(86),       TItemField::DWord(90),
+    TItemField::DWord(94),   TItemField::DWord(98),       TItemField::DWord(102),
+    TItemField::DWord(106),  TItemField::DWord(110),      TItemField::DWord(114),
+    TItemField::Byte(118),   TItemField::Byte(119),       TItemField::DWord(120),
+    TItemField::DWord(124),  TItemField::Byte(128),       TItemField::Word(129),
+    TItemField::DWord(131),  TItemField::Byte(135),       TItemField::DWord(136),
+    TItemField::Word(140),   TItemField::Word(142),       TItemField::Word(144),
+    TItemField::Word(146),   TItemField::Word(148),       TItemField::Word(150),
+    TItemField::Length(152), TItemField::Chars(153, 254), TItemField::Byte(407),
+    TItemField::Byte(408),   TItemField::Byte(409),       TItemField::Word(410),
+    TItemField::Byte(412),   TItemField::Byte(413),       TItemField::Byte(414),
+    TItemField::Word(415),   TItemField::Word(417),       TItemField::Word(419),
+    TItemField::Byte(421),   TItemField::Byte(422),       TItemField::Byte(423),
+    TItemField::Byte(424),   TItemField::Byte(425),       TItemField::Byte(426),
+    TItemField::Word(427),   TItemField::Word(429),       TItemField::Word(431),
+    TItemField::Word(433),   TItemField::Word(435),       TItemField::DWord(437),
+    TItemField::DWord(441),  TItemField::DWord(445),      TItemField::DWord(449),
+    TItemField::DWord(453),
+};
+
+/// One record of the item table in decoded form, kept as its 457 raw bytes.
+struct TWLOItemData {
+    static constexpr std::size_t RecordSize = 457;
+    static constexpr std::size_t NameCapacity = 20;
+    static constexpr std::size_t TextCapacity = 254;
+
+    std::array<std::uint8_t, RecordSize> Bytes{};
+
+    std::uint8_t U8(std::size_t Offset) const { return Bytes[Offset]; }
+    std::uint16_t U16(std::size_t Offset) const { return LoadLE16(Bytes.data() + Offset); }
+    std::uint32_t U32(std::size_t Offset) const { return LoadLE32(Bytes.data() + Offset); }
+    void SetU8(std::size_t Offset, std::uint8_t V) { Bytes[Offset] = V; }
+    void SetU16(std::size_t Offset, std::uint16_t V) { StoreLE16(Bytes.data() + Offset, V); }
+    void SetU32(std::size_t Offset, std::uint32_t V) { StoreLE32(Bytes.data() + Offset, V); }
+
+    std::uint8_t Kind() const { return U8(21); }
+    std::uint16_t ItemID() const { return U16(22); }
+    /// The icon is the entry "%d.bmp" of this number in the item icon file.
+    std::uint16_t IconNo() const { return U16(24); }
+    /// Sprite number for body group 0..3; above 1000 when that group can wear the item.
+    std::uint16_t SpriteNo(int Group) const {
+        return U16(28 + 2 * static_cast<std::size_t>(Group));
+    }
+    std::uint16_t StatType(int I) const { return U16(36 + 2 * static_cast<std::size_t>(I)); }
+    /// The status bonus plus 100, as stored.
+    std::int32_t StatValue(int I) const {
+        return static_cast<std::int32_t>(U32(42 + 4 * static_cast<std::size_t>(I)));
+    }
+    /// Equipment slot 1..6; anything else is not equipment.
+    std::uint8_t Slot() const { return U8(52); }
+    std::uint32_t ColorWord(int I) const { return U32(54 + 4 * static_cast<std::size_t>(I)); }
+    std::uint8_t ListNumber() const { return U8(119); }
+    std::size_t NameLength() const { return Bytes[0] < NameCapacity ? Bytes[0] : NameCapacity; }
+    /// Shift-JIS bytes.
+    std::string_view Name() const {
+        return {reinterpret_cast<const char*>(Bytes.data() + 1), NameLength()};
+    }
+    std::size_t TextLength() const { return Bytes[152] < TextCapacity ? Bytes[152] : TextCapacity; }
+    /// Shift-JIS bytes.
+    std::string_view Text() const {
+        return {reinterpret_cast<const char*>(Bytes.data() + 153), TextLength()};
+    }
+
+    void SetKind(std::uint8_t V) { SetU8(21, V); }
+    void SetItemID(std::uint16_t V) { SetU16(22, V); }
+    void SetIconNo(std::uint16_t V) { SetU16(24, V); }
+    void SetSpriteNo(int Group, std::uint16_t V) {
+        SetU16(28 + 2 * static_cast<std::size_t>(Group), V);
+    }
+    void SetStatType(int I, std::uint16_t V) { SetU16(36 + 2 * static_cast<std::size_t>(I), V); }
+    void SetStatValue(int I, std::int32_t V) {
+        SetU32(42 + 4 * static_cast<std::size_t>(I), static_cast<std::uint32_t>(V));
+    }
+    void SetSlot(std::uint8_t V) { SetU8(52, V); }
+    void SetColorWord(int I, std::uint32_t V) { SetU32(54 + 4 * static_cast<std::size_t>(I), V); }
+    void SetListNumber(std::uint8_t V) { SetU8(119, V); }
+    /// Sets the length byte and the first bytes of the field; the rest of it is kept.
+    /// Raises std::invalid_argument for more than 20 bytes.
+    void SetName(std::string_view Sjis);
+    /// As SetName, for at most 254 bytes.
+    void SetText(std::string_view Sjis);
+};
+static_assert(sizeof(TWLOItemData) == TWLOItemData::RecordSize);
+static_assert(alignof(TWLOItemData) == 1);
+
+/// Turns a stored item record into its decoded form, field by field.
+void DescrambleItemRecord(TWLOItemData& Record);
+/// The inverse of DescrambleItemRecord.
+void ScrambleItemRecord(TWLOItemData& Record);
+
+/// Base of table files whose entries are consecutive fixed-size records.
+class TWLODataFile : public TWLOFile {
+public:
+    std::int64_t GetOffset(int Index) const override {
+        return static_cast<std::int64_t>(Index) * GetSize(Index);
+    }
+    /// Writes the record and moves Dest back to its start.
+    void ExtractToStream(int Index, TStream& Dest) const override;
+};
+
+/// The item table, decoded and corrected in place. Record pointers stay valid for the
+/// lifetime of the reader (it is loaded once).
+class TWLOItemDataFile : public TWLODataFile {
+public:
+    static constexpr std::uint32_t Version = 9;
+
+    /// Records including the header record 0.
+    int GetCount() const override { return static_cast<int>(FItems.size()); }
+    /// "Kind-ItemID: Name", e.g. "03-01234: Cap"; the name stays Shift-JIS.
+    std::string GetName(int Index) const override;
+    std::int64_t GetSize(int) const override { return TWLOItemData::RecordSize; }
+    const void* GetData(int Index) const override { return Item(Index); }
+    void LoadFromStream(TStream& Stream) override;
+
+    const TWLOItemData* Item(int Index) const { return &FItems[static_cast<std::size_t>(Index)]; }
+    std::span<const TWLOItemData> Items() const { return FItems; }
+
+private:
+    std::vector<TWLOItemData> FItems;
+};
+
+/// A game folder: an existing folder with the subfolders jma and pic and the file Item.Dat in
+/// its subfolder data, names matched without regard to letter case. Folder may end in '/'.
+bool IsWloFolder(const std::string& Folder);
+
+} // namespace pelto

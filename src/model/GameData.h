@@ -1,0 +1,56 @@
+#pragma once
+
+#include "game/wloutils.h"
+#include "model/UCommon.h"
+#include "sprites/wlojmajmp.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace pelto {
+
+// Where the game keeps its files, below the game folder.
+inline constexpr std::string_view JmaFolderName = "jma/";
+inline constexpr std::string_view ItemTableFileName = "data/Item.Dat";
+inline constexpr std::string_view ItemIconFileName = "pic/item.BMg";
+inline constexpr std::string_view SkinFolderName = "menu/Skins/default/";
+
+/// The game's data as the program holds it while it runs: the sprite catalogue, the item
+/// table, the item icons with their name index, and the equipment catalogue. Loaded in that
+/// order by the steps below, which the viewer calls one by one at start-up.
+class TGameData {
+public:
+    /// Folder is the game folder; a trailing delimiter is added when missing.
+    explicit TGameData(const std::string& Folder);
+    TGameData(const TGameData&) = delete;
+    TGameData& operator=(const TGameData&) = delete;
+
+    /// All four steps.
+    void LoadAll();
+    void ScanSprites();
+    void LoadItemTable();
+    void LoadItemIcons();
+    /// Needs the item table.
+    void BuildEquipList();
+
+    const std::string& Folder() const { return FFolder; }
+    std::string Path(std::string_view Relative) const { return FFolder + std::string(Relative); }
+
+    const TJmaList& JmaList() const { return FJmaList; }
+    const TWLOItemDataFile& Items() const { return FItems; }
+    const TWLOGroupImageFileOnMemory& ItemIcons() const { return FItemIcons; }
+    const TWLONameIndex& ItemIconNames() const { return FItemIconNames; }
+    /// nullptr until BuildEquipList.
+    const TEquipList* EquipList() const { return FEquipList.get(); }
+
+private:
+    std::string FFolder;
+    TJmaList FJmaList;
+    TWLOItemDataFile FItems;
+    TWLOGroupImageFileOnMemory FItemIcons;
+    TWLONameIndex FItemIconNames;
+    std::unique_ptr<TEquipList> FEquipList; // refers to FItems' records: declared after it
+};
+
+} // namespace pelto

@@ -1,0 +1,49 @@
+#include "model/UCommon.h"
+
+#include "game/wloutils.h"
+#include "platform/Format.h"
+
+namespace pelto {
+namespace {
+
+constexpr std::size_t UnnumberedTextMax = 24;
+
+} // namespace
+
+std::string EquipEntryText(const TWLOItemData& Item) {
+    const std::string Name(Item.Name());
+    if (Item.ListNumber() == 0)
+        return ("[-] " + Name).substr(0, UnnumberedTextMax);
+    return Format("[%d] ", Item.ListNumber()) + Name;
+}
+
+TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
+    for (auto& Group : FLists)
+        for (auto& List : Group)
+            List.push_back({"---", nullptr});
+    // The header record goes through the same tests as the items, as the game's lists do.
+    for (const TWLOItemData& Item : ItemFile.Items()) {
+        const int Slot = Item.Slot();
+        if (Slot < 1 || Slot > SlotCount)
+            continue;
+        std::string Text;
+        for (int Group = 0; Group < BodyGroupCount; ++Group) {
+            if (Item.SpriteNo(Group) <= 1000)
+                continue;
+            if (Text.empty())
+                Text = EquipEntryText(Item);
+            FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)].push_back(
+                {Text, &Item});
+        }
+    }
+}
+
+const TWLOItemData* TEquipList::FindItem(int Group, int Slot, std::uint16_t ID) const {
+    const auto& List = GetList(Group, Slot);
+    for (std::size_t I = 1; I < List.size(); ++I)
+        if (List[I].Item->ItemID() == ID)
+            return List[I].Item;
+    return nullptr;
+}
+
+} // namespace pelto

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelto {
+
+class TWLOItemDataFile;
+struct TWLOItemData;
+
+inline constexpr int BodyGroupCount = 4;
+inline constexpr int SlotCount = 6; // 1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
+
+/// One line of an equipment list: its text and the item it stands for (nullptr for "---").
+struct TEquipEntry {
+    std::string Text; // Shift-JIS
+    const TWLOItemData* Item;
+};
+
+/// The lists from which equipment is picked: one per body group and slot, each starting with
+/// "---" (nothing) and then every item that group can wear in that slot, in item-table order.
+/// The records belong to the item table, which must outlive the catalogue.
+class TEquipList {
+public:
+    explicit TEquipList(const TWLOItemDataFile& ItemFile);
+    TEquipList(const TEquipList&) = delete;
+    TEquipList& operator=(const TEquipList&) = delete;
+
+    /// Group 0..3 and Slot 1..6; not validated.
+    const std::vector<TEquipEntry>& GetList(int Group, int Slot) const {
+        return FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)];
+    }
+    /// The first item of the list with identifier ID, or nullptr. Entry 0 is never examined.
+    const TWLOItemData* FindItem(int Group, int Slot, std::uint16_t ID) const;
+
+private:
+    std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
+};
+
+/// The text of an item in the equipment lists: "[n] name", or "[-] name" cut to 24 bytes
+/// when the item has no list number.
+std::string EquipEntryText(const TWLOItemData& Item);
+
+/// One saved character.
+struct TFavoriteItem {
+    bool Used = false;
+    std::string Name;
+    std::int32_t Chara = -1;
+    std::array<std::uint16_t, SlotCount> Parts{}; // slot s at Parts[s - 1]; 0 = empty
+    std::array<std::array<std::uint8_t, 3>, 4> Color{{{4, 4, 4}, {4, 4, 4}, {4, 4, 4}, {4, 4, 4}}};
+};
+
+} // namespace pelto

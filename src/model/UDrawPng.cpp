@@ -1,0 +1,25 @@
+// PNG output of the compositor.
+#include "model/UDraw.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/ImageEncoders.h"
+
+namespace pelto {
+
+void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent) const {
+    if (!Transparent) {
+        SavePngRgbToStream(FBitmap, Stream);
+        return;
+    }
+    // All four bytes zero: where no sprite pixel lands, the picture stays fully transparent.
+    TBitmap Frame(CanvasSize, CanvasSize, TPixelFormat::pf32bit);
+    Frame.Fill(0);
+    DrawFrame(Frame, FFrame);
+    SavePngRgbaToStream(Frame, Stream);
+}
+
+void TDrawChara::SaveToPNGFile(const std::string& FileName, bool Transparent) const {
+    WriteFileAtomically(FileName, [&](TStream& Stream) { SaveToPNGStream(Stream, Transparent); });
+}
+
+} // namespace pelto

@@ -1,0 +1,356 @@
+#include "sprites/wlojmajmp.h"
+
+#include "platform/ByteReader.h"
+#include "platform/Errors.h"
+#include "platform/Format.h"
+#include "platform/Paths.h"
+#include "platform/Stream.h"
+#include "platform/Text.h"
+#include "sprites/fileutils.h"
+
+#include <algorithm>
+
+namespace pelto {
+namespace {
+
+// A length byte, then the characters in a field of Capacity bytes; a length beyond the field
+// is clamped to it.
+std::string ReadShortString(TByteReader& Reader, std::size_t Capacity) {
+    const std::size_t Length = std::min<std::size_t>(Reader.U8(), Capacity);
+    const auto Field = Reader.Bytes(Capacity);
+    return std::string(reinterpret_cast<const char*>(Field.data()), Length);
+}
+
+std::vector<std::uint8_t> ReadBlock(TStream& Stream, std::size_t Count) {
+    std::vector<std::uint8_t> Block(Count);
+    Stream.ReadBuffer(Block.data(), Count);
+    return Block;
+}
+
+// A count of records that cannot fit in the bytes left is refused before allocating them.
+void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
+    if (Bytes > static_cast<std::uint64_t>(Stream.Remaining()))
+        throw EReadError();
+}
+
+[[noreturn]] void RaiseMissingFile(const std::string& Path) {
+    throw EWloError(Format("必要なファイルが存在しません (%s)", ExtractFileName(Path).c_str()));
+}
+
+[[noreturn]] void RaiseReadFailed(int DirIndex) {
+    throw EWloError(Format("JMAファイルの読み取りに失敗した可能性があります (%d)", DirIndex));
+}
+
+} // namespace
+
+TJmaJmpHeader TJmaJmpHeader::Decode(std::span<const std::uint8_t> Bytes) {
+    TByteReader Reader(Bytes);
+    TJmaJmpHeader Header;
+    Header.Reserved = Reader.U16();
+    Header.Total = Reader.U32();
+    Header.Base = Reader.U32();
+    Header.Count = Reader.U32();
+    return Header;
+}
+
+TJmaEntry TJmaEntry::Decode(std::span<const std::uint8_t> Bytes) {
+    TByteReader Reader(Bytes);
+    TJmaEntry Entry;
+    Entry.Name = ReadShortString(Reader, JmaEntryNameMax);
+    Entry.Size = Reader.U32();
+    Entry.Offset = Reader.U32();
+    return Entry;
+}
+
+TJmaFrame TJmaFrame::Decode(std::span<const std::uint8_t> Bytes) {
+    TByteReader Reader(Bytes);
+    TJmaFrame Frame;
+    Frame.Name = ReadShortString(Reader, JmaFrameNameMax);
+    Frame.CanvasWidth = Reader.U16();
+    Frame.CanvasHeight = Reader.U16();
+    Frame.X = Reader.U16();
+    Frame.Y = Reader.U16();
+    Frame.DataSize = Reader.U32();
+    Frame.DataOffset = Reader.U32();
+    Frame.Width = Reader.U32();
+    Frame.Height = Reader.U32();
+    return Frame;
+}
+
+TJmaPalette DecodePalette(std::span<const std::uint8_t> Bytes) {
+    TByteReader Reader(Bytes);
+    TJmaPalette Palette;
+    for (TPaletteEntry& Entry : Palette) {
+        Entry.Blue = Reader.U8();
+        Entry.Green = Reader.U8();
+        Entry.Red = Reader.U8();
+        Entry.Reserved = Reader.U8();
+    }
+    return Palette;
+}
+
+void TJmaJmp::Clear() {
+    FJmaPath.clear();
+    FJmpName.clear();
+    FDesc.Header = {};
+    FDesc.Frames.clear();
+    FDesc.Palette = {};
+    FDesc.Extra.clear();
+    FPixels.clear();
+    FLoaded = false;
+}
+
+void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpName) {
+    if (!FileExists(JmaPath))
+        RaiseMissingFile(JmaPath);
+    FJxaPath = ChangeFileExt(JmaPath, ".jxa");
+    if (!FileExists(FJxaPath))
+        RaiseMissingFile(FJxaPath);
+    // Only a loaded sprite is kept: after a failed load the same names are tried again.
+    if (FLoaded && SameText(JmaPath, FJmaPath) && SameText(JmpName, FJmpName))
+        return;
+
+    Clear();
+    FJmaPath = JmaPath;
+    FJmpName = JmpName;
+    int DirIndex = -1;
+    LoadArchive(DirIndex);
+    LoadFrameCounts(DirIndex);
+}
+
+void TJmaJmp::LoadArchive(int& DirIndex) {
+    TFileStream Archive(FJmaPath, TFileMode::OpenRead);
+    const std::int64_t FileSize = Archive.GetSize();
+
+    const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
+    CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
+    const auto Directory = ReadBlock(Archive, Header.Count * JmaEntrySize);
+    std::uint32_t Size = 0;
+    std::uint32_t Offset = 0;
+    for (std::size_t I = 0; I < Header.Count; ++I) {
+        const auto Entry =
+            TJmaEntry::Decode(std::span(Directory).subspan(I * JmaEntrySize, JmaEntrySize));
+        if (SameText(Entry.Name, FJmpName)) {
+            Size = Entry.Size;
+            Offset = Entry.Offset;
+            DirIndex = static_cast<int>(I);
+            break;
+        }
+    }
+    if (Size == 0)
+        throw EWloError(Format("%s は存在しないファイル名です", FJmpName.c_str()));
+
+    Archive.SetPosition(Offset);
+    const auto HeaderBytes = ReadBlock(Archive, JmaHeaderSize);
+    FDesc.Header = TJmaJmpHeader::Decode(HeaderBytes);
+    const std::uint32_t FrameCount = FDesc.Header.Count;
+    CheckFits(Archive, std::uint64_t{FrameCount} * JmaFrameSize + JmaPaletteSize);
+    const auto Table = ReadBlock(Archive, FrameCount * JmaFrameSize);
+    FDesc.Frames.reserve(FrameCount);
+    for (std::size_t I = 0; I < FrameCount; ++I)
+        FDesc.Frames.push_back(
+            TJmaFrame::Decode(std::span(Table).subspan(I * JmaFrameSize, JmaFrameSize)));
+    FDesc.Palette = DecodePalette(ReadBlock(Archive, JmaPaletteSize));
+
+    FPixels.reserve(FrameCount);
+    for (const TJmaFrame& Frame : FDesc.Frames) {
+        const std::uint64_t Start = std::uint64_t{Offset} + Frame.DataOffset;
+        if (Start + Frame.DataSize > static_cast<std::uint64_t>(FileSize))
+            throw EReadError();
+        // Drawing walks height x stride bytes; a frame holding fewer is refused here.
+        if (Frame.DataSize < Frame.Stride() * Frame.Height)
+            RaiseReadFailed(DirIndex);
+        Archive.SetPosition(static_cast<std::int64_t>(Start));
+        FPixels.push_back(ReadBlock(Archive, Frame.DataSize));
+    }
+
+    FPalette = FDesc.Palette;
+    FLoaded = true;
+}
+
+void TJmaJmp::LoadFrameCounts(int DirIndex) {
+    TFileStream Index(FJxaPath, TFileMode::OpenRead);
+    if (DirIndex < 0)
+        RaiseReadFailed(DirIndex);
+    const auto Header = TJmaJmpHeader::Decode(ReadBlock(Index, JmaHeaderSize));
+    if (Header.Count == 0)
+        RaiseReadFailed(DirIndex);
+    const std::uint32_t RecordLength = (Header.Total - Header.Base) / Header.Count;
+    if (RecordLength < 1 || static_cast<std::uint32_t>(DirIndex) >= Header.Count)
+        RaiseReadFailed(DirIndex);
+    const std::uint64_t Start = JmaHeaderSize + std::uint64_t{RecordLength} * DirIndex;
+    if (Start + RecordLength > static_cast<std::uint64_t>(Index.GetSize()))
+        RaiseReadFailed(DirIndex);
+
+    Index.SetPosition(static_cast<std::int64_t>(Start));
+    auto Record = ReadBlock(Index, RecordLength);
+    // The last byte counts the valid entries; it may not claim more than the record holds.
+    FActionCount =
+        static_cast<std::uint8_t>(std::min<std::uint32_t>(Record.back(), RecordLength - 1));
+    Record.pop_back();
+    FFrameCounts = std::move(Record);
+}
+
+void TJmaJmp::RestorePalette() {
+    FPalette = FDesc.Palette;
+}
+
+void TJmaJmp::AdjustPalette(int First, int Last, int Levels) {
+    if (First < 0 || First > 255 || Last < 0 || Last > 255 || Last < First)
+        return;
+    const auto Delta = [Levels](int Shift) {
+        const int Level = std::min((Levels >> Shift) & 0xFF, 9);
+        return (Level - 4) * 25;
+    };
+    const int DeltaRed = Delta(0);
+    const int DeltaGreen = Delta(8);
+    const int DeltaBlue = Delta(16);
+    const auto Shifted = [](std::uint8_t Value, int By) {
+        return static_cast<std::uint8_t>(std::clamp(Value + By, 5, 250));
+    };
+    for (int I = First; I <= Last; ++I) {
+        const TPaletteEntry& Source = FDesc.Palette[static_cast<std::size_t>(I)];
+        TPaletteEntry& Target = FPalette[static_cast<std::size_t>(I)];
+        Target.Blue = Shifted(Source.Blue, DeltaBlue);
+        Target.Green = Shifted(Source.Green, DeltaGreen);
+        Target.Red = Shifted(Source.Red, DeltaRed);
+    }
+}
+
+int TJmaJmp::IndexOfFrame(std::string_view Name) const {
+    int Low = 0;
+    int High = FrameCount() - 1;
+    while (Low <= High) {
+        const int Mid = Low + (High - Low) / 2;
+        const int Order = CompareText(FDesc.Frames[static_cast<std::size_t>(Mid)].Name, Name);
+        if (Order == 0)
+            return Mid;
+        if (Order < 0)
+            Low = Mid + 1;
+        else
+            High = Mid - 1;
+    }
+    return -1;
+}
+
+void TJmaJmp::DrawFrame(int Index, TBitmap& Bitmap, int X, int Y) const {
+    const int Bpp = Bitmap.BytesPerPixel();
+    if (Bitmap.PixelFormat() != TPixelFormat::pf24bit &&
+        Bitmap.PixelFormat() != TPixelFormat::pf32bit)
+        throw EWloError("Invalid pixel format.");
+    if (Index < 0 || Index >= FrameCount())
+        return;
+    const TJmaFrame& Frame = FDesc.Frames[static_cast<std::size_t>(Index)];
+    const std::uint8_t* Source = FPixels[static_cast<std::size_t>(Index)].data();
+    const std::int64_t Left = std::int64_t{X} + Frame.X;
+    const std::int64_t Top = std::int64_t{Y} + Frame.Y;
+    const std::uint64_t Stride = Frame.Stride();
+
+    // Clipping to the bitmap row by row and column by column, as whole ranges.
+    const std::int64_t RowFirst = std::max<std::int64_t>(0, -Top);
+    const std::int64_t RowEnd = std::min<std::int64_t>(Frame.Height, Bitmap.Height() - Top);
+    const std::int64_t ColFirst = std::max<std::int64_t>(0, -Left);
+    const std::int64_t ColEnd = std::min<std::int64_t>(Frame.Width, Bitmap.Width() - Left);
+    if (RowFirst >= RowEnd || ColFirst >= ColEnd)
+        return;
+
+    for (std::int64_t R = RowFirst; R < RowEnd; ++R) {
+        const std::uint8_t* Row = Source + static_cast<std::uint64_t>(R) * Stride;
+        std::uint8_t* Line = Bitmap.ScanLine(static_cast<int>(Top + R));
+        for (std::int64_t C = ColFirst; C < ColEnd; ++C) {
+            const std::uint8_t V = Row[C];
+            if (V == 0 || V >= 254)
+                continue;
+            const TPaletteEntry& Entry = FPalette[V];
+            std::uint8_t* Pixel = Line + (Left + C) * Bpp;
+            Pixel[0] = Entry.Blue;
+            Pixel[1] = Entry.Green;
+            Pixel[2] = Entry.Red;
+            if (Bpp == 4)
+                Pixel[3] = 255;
+        }
+    }
+}
+
+void TJmaJmp::DrawFrameByName(std::string_view Name, TBitmap& Bitmap, int X, int Y) const {
+    const int Index = IndexOfFrame(Name);
+    if (Index >= 0)
+        DrawFrame(Index, Bitmap, X, Y);
+}
+
+int TJmaJmp::GetFrameCount(int Action) const {
+    if (Action < 0 || Action >= FActionCount)
+        return 0;
+    return FFrameCounts[static_cast<std::size_t>(Action)];
+}
+
+int TJmaJmp::GetFrameCanvasWidth(int Index) const {
+    return Index >= 0 && Index < FrameCount()
+               ? FDesc.Frames[static_cast<std::size_t>(Index)].CanvasWidth
+               : 0;
+}
+
+int TJmaJmp::GetFrameCanvasHeight(int Index) const {
+    return Index >= 0 && Index < FrameCount()
+               ? FDesc.Frames[static_cast<std::size_t>(Index)].CanvasHeight
+               : 0;
+}
+
+void TJmaList::Clear() {
+    FList.clear();
+    FIndex.clear();
+}
+
+void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
+    Clear();
+    FFolder = Folder;
+    TFindFile::Search(FFolder, Mask,
+                      [this](const TSearchRec& Rec, bool& Continue) { FoundFile(Rec, Continue); });
+}
+
+void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
+    TFileStream Archive(FFolder + SearchRec.Name, TFileMode::OpenRead);
+    const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
+    CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
+    const auto Directory = ReadBlock(Archive, Header.Count * JmaEntrySize);
+    for (std::size_t I = 0; I < Header.Count; ++I) {
+        const auto Entry =
+            TJmaEntry::Decode(std::span(Directory).subspan(I * JmaEntrySize, JmaEntrySize));
+        std::string Line = Entry.Name + "=";
+        Line.resize(std::min<std::size_t>(Line.size(), JmaEntryNameMax + 1));
+        Add(Line + SearchRec.Name);
+    }
+}
+
+void TJmaList::Add(std::string Line) {
+    // As in a name=value list, the name ends at the first '='.
+    const std::string Name = Line.substr(0, Line.find('='));
+    FIndex.try_emplace(UpperCase(Name), FList.size());
+    FList.push_back(std::move(Line));
+}
+
+void TJmaList::GetJmaPath(std::string_view JmpName, std::string& Path) const {
+    const auto Found = FIndex.find(UpperCase(JmpName));
+    if (Found == FIndex.end()) {
+        Path.clear();
+        return;
+    }
+    const std::string& Line = FList[Found->second];
+    Path = FFolder + Line.substr(Line.find('=') + 1);
+}
+
+std::string TJmaList::GetJmaPath(std::string_view JmpName) const {
+    std::string Path;
+    GetJmaPath(JmpName, Path);
+    return Path;
+}
+
+std::string JmpFileName(int SpriteNo) {
+    return Format("%.4d.jmp", SpriteNo);
+}
+
+std::string FrameFileName(int Action, int FrameNo) {
+    return Format("%.2d-%d.bmp", Action, FrameNo);
+}
+
+} // namespace pelto

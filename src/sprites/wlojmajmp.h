@@ -1,0 +1,239 @@
+#pragma once
+
+#include "platform/Bitmap.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace pelto {
+
+class TStream;
+struct TSearchRec;
+
+// Sizes of the records of sprite archives (.jma), sprites (.jmp) and animation indexes (.jxa).
+inline constexpr std::size_t JmaHeaderSize = 14;
+inline constexpr std::size_t JmaEntrySize = 28;
+inline constexpr std::size_t JmaFrameSize = 40;
+inline constexpr std::size_t JmaPaletteSize = 1024;
+inline constexpr std::size_t JmaEntryNameMax = 19;
+inline constexpr std::size_t JmaFrameNameMax = 11;
+
+/// The header of an archive, of each sprite in it and of an animation index.
+struct TJmaJmpHeader {
+    std::uint16_t Reserved = 0;
+    // Read only in an animation index, where (Total - Base) / Count is the record length.
+    std::uint32_t Total = 0;
+    std::uint32_t Base = 0;
+    std::uint32_t Count = 0; // directory entries, frames or sprites
+
+    static TJmaJmpHeader Decode(std::span<const std::uint8_t> Bytes);
+};
+
+/// One directory entry of an archive.
+struct TJmaEntry {
+    std::string Name;
+    std::uint32_t Size = 0; // 0 counts as absent
+    std::uint32_t Offset = 0;
+
+    static TJmaEntry Decode(std::span<const std::uint8_t> Bytes);
+};
+
+/// One frame record of a sprite; the data offset is relative to the sprite's start.
+struct TJmaFrame {
+    std::string Name; // "%.2d-%d.bmp" of (action, frame number)
+    std::uint16_t CanvasWidth = 0;
+    std::uint16_t CanvasHeight = 0;
+    std::uint16_t X = 0;
+    std::uint16_t Y = 0;
+    std::uint32_t DataSize = 0;
+    std::uint32_t DataOffset = 0;
+    std::uint32_t Width = 0;
+    std::uint32_t Height = 0;
+
+    static TJmaFrame Decode(std::span<const std::uint8_t> Bytes);
+    /// Bytes of one stored row: the width rounded up to a multiple of 4.
+    std::uint64_t Stride() const { return (std::uint64_t{Width} + 3) & ~std::uint64_t{3}; }
+};
+
+struct TPaletteEntry {
+    std::uint8_t Blue = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Red = 0;
+    std::uint8_t Reserved = 0;
+
+    friend bool operator==(const TPaletteEntry&, const TPaletteEntry&) = default;
+};
+using TJmaPalette = std::array<TPaletteEntry, 256>;
+
+TJmaPalette DecodePalette(std::span<const std::uint8_t> Bytes);
+
+/// The pixel data of one frame exactly as stored, rows padded to the stride.
+using TJmaJmpData = std::vector<std::uint8_t>;
+
+struct TJmaJmpDesc {
+    TJmaJmpHeader Header;
+    std::vector<TJmaFrame> Frames; // ascending by name, ignoring case
+    TJmaPalette Palette{};         // the file palette
+    std::vector<std::uint8_t> Extra;
+};
+
+/// A colour adjustment: levels 0..9 (4 neutral) of red in bits 0-7, green 8-15, blue 16-23.
+constexpr int ColorLevels(int Red, int Green, int Blue) {
+    return (Red & 0xFF) | ((Green & 0xFF) << 8) | ((Blue & 0xFF) << 16);
+}
+
+/// One sprite of an archive, loaded with all its frames, its palette and its frame counts.
+class TJmaJmp {
+public:
+    TJmaJmp() { Clear(); }
+    TJmaJmp(const TJmaJmp&) = delete;
+    TJmaJmp& operator=(const TJmaJmp&) = delete;
+
+    /// Unloads the sprite; the animation index path, the working palette and the frame
+    /// counts stay as they are.
+    void Clear();
+    /// Loads sprite JmpName of the archive JmaPath and its frame counts from the animation
+    /// index beside it. Loading the sprite that is already loaded does nothing, so the
+    /// working palette keeps its adjustments.
+    void LoadFromFile(const std::string& JmaPath, const std::string& JmpName);
+
+    void RestorePalette();
+    /// Recolours working entries First..Last from the file palette by Levels (ColorLevels);
+    /// a range outside 0..255 or reversed is ignored.
+    void AdjustPalette(int First, int Last, int Levels);
+
+    /// The frame named Name ignoring case, or -1.
+    int IndexOfFrame(std::string_view Name) const;
+    /// Draws frame Index with its canvas's top-left corner at (X, Y) into a 24- or 32-bit
+    /// bitmap; indices 0, 254 and 255 are transparent. An index out of range draws nothing.
+    void DrawFrame(int Index, TBitmap& Bitmap, int X, int Y) const;
+    void DrawFrameByName(std::string_view Name, TBitmap& Bitmap, int X, int Y) const;
+
+    /// Frames of Action (numbered from 1), 0 for an action the sprite does not have.
+    int GetFrameCount(int Action) const;
+    /// Canvas size of frame Index; 0 for an index out of range.
+    int GetFrameCanvasWidth(int Index) const;
+    int GetFrameCanvasHeight(int Index) const;
+
+    bool Loaded() const { return FLoaded; }
+    const std::string& JmaPath() const { return FJmaPath; }
+    const std::string& JmpName() const { return FJmpName; }
+    const std::string& JxaPath() const { return FJxaPath; }
+    const TJmaJmpDesc& Desc() const { return FDesc; }
+    int FrameCount() const { return static_cast<int>(FDesc.Frames.size()); }
+    const TJmaFrame& Frame(int Index) const {
+        return FDesc.Frames.at(static_cast<std::size_t>(Index));
+    }
+    std::span<const std::uint8_t> Pixels(int Index) const {
+        return FPixels.at(static_cast<std::size_t>(Index));
+    }
+    const TJmaPalette& Palette() const { return FPalette; }
+    const TJmaPalette& FilePalette() const { return FDesc.Palette; }
+    std::span<const std::uint8_t> FrameCounts() const { return FFrameCounts; }
+    int ActionCount() const { return FActionCount; }
+
+private:
+    void LoadArchive(int& DirIndex);
+    void LoadFrameCounts(int DirIndex);
+
+    std::string FJmaPath;
+    std::string FJmpName;
+    std::string FJxaPath;
+    TJmaJmpDesc FDesc;
+    std::vector<TJmaJmpData> FPixels;
+    bool FLoaded = false;
+    TJmaPalette FPalette{};
+    std::vector<std::uint8_t> FFrameCounts;
+    std::uint8_t FActionCount = 0;
+};
+
+/// The catalogue of sprites: which archive of the sprite folder holds which sprite.
+class TJmaList {
+public:
+    /// Rebuilds the catalogue from the directories of the archives of Folder (ending in a
+    /// path delimiter) matching Mask. Read and open errors propagate; lines of archives read
+    /// before the failure stay.
+    void Scan(const std::string& Folder, const std::string& Mask);
+    void Clear();
+
+    /// The full path of the archive holding JmpName (ignoring case), or the empty string.
+    /// When several archives hold it, the one found first by the scan wins.
+    void GetJmaPath(std::string_view JmpName, std::string& Path) const;
+    std::string GetJmaPath(std::string_view JmpName) const;
+
+    const std::string& Folder() const { return FFolder; }
+    int Count() const { return static_cast<int>(FList.size()); }
+    /// Line Index as "name=archive", in scan order.
+    const std::string& Line(int Index) const { return FList.at(static_cast<std::size_t>(Index)); }
+
+    void FoundFile(const TSearchRec& SearchRec, bool& Continue);
+
+private:
+    void Add(std::string Line);
+
+    std::string FFolder;
+    std::vector<std::string> FList;
+    // Upper-cased name part of a line -> its first line, so the first archive wins.
+    std::unordered_map<std::string, std::size_t> FIndex;
+};
+
+/// One playable character.
+struct TCharaData {
+    std::uint8_t BodyGroup; // 0..3
+    std::uint8_t HeadIndex; // its own head sprite within the group
+    std::string_view Name;
+};
+
+inline constexpr std::array<TCharaData, 15> CharaData{{
+    {0, 0, "Rocco"},
+    {1, 0, "Nina"},
+    {1, 1, "Betty"},
+    {2, 0, "Daniel"},
+    {2, 1, "Sid"},
+    {2, 2, "More"},
+    {2, 3, "Kurogane Juzo"},
+    {3, 0, "Iris"},
+    {3, 1, "Lique"},
+    {3, 2, "Vanessa"},
+    {3, 3, "Breillat"},
+    {3, 4, "Jessica"},
+    {3, 5, "Konnotsuruko"},
+    {3, 6, "Maria"},
+    {3, 7, "Karin Liebtrud"},
+}};
+
+/// Body sprite number of each body group; its heads follow at +100.
+inline constexpr std::array<std::uint16_t, 4> BodySpriteBase{2000, 3000, 4000, 5000};
+
+/// Action number of each (motion, direction).
+inline constexpr std::array<std::array<std::uint8_t, 8>, 19> MotionActions{{
+    {8, 9, 10, 11, 12, 13, 14, 15},   {0, 1, 2, 3, 4, 5, 6, 7},
+    {16, 16, 16, 16, 17, 17, 17, 17}, {18, 19, 20, 21, 22, 23, 24, 25},
+    {26, 26, 26, 26, 27, 27, 27, 27}, {28, 28, 28, 28, 29, 29, 29, 29},
+    {30, 30, 30, 30, 31, 31, 31, 31}, {32, 32, 32, 32, 33, 33, 33, 33},
+    {34, 34, 34, 34, 35, 35, 35, 35}, {36, 36, 36, 36, 37, 37, 37, 37},
+    {38, 38, 38, 38, 39, 39, 39, 39}, {40, 40, 40, 40, 41, 41, 41, 41},
+    {42, 42, 42, 42, 43, 43, 43, 43}, {44, 44, 44, 44, 45, 45, 45, 45},
+    {46, 47, 48, 49, 50, 51, 52, 53}, {54, 55, 56, 57, 58, 59, 60, 61},
+    {62, 62, 62, 62, 63, 63, 63, 63}, {64, 64, 64, 64, 65, 65, 65, 65},
+    {66, 67, 68, 69, 70, 71, 72, 73},
+}};
+
+constexpr int BodySpriteNo(int Chara) {
+    return BodySpriteBase[CharaData[Chara].BodyGroup];
+}
+constexpr int HeadSpriteNo(int Chara) {
+    return BodySpriteNo(Chara) + 100 + CharaData[Chara].HeadIndex;
+}
+/// "%.4d.jmp" of a sprite number.
+std::string JmpFileName(int SpriteNo);
+/// "%.2d-%d.bmp" of an action and a frame number.
+std::string FrameFileName(int Action, int FrameNo);
+
+} // namespace pelto

@@ -1,0 +1,291 @@
+#include "platform/ImageEncoders.h"
+
+#include "ScratchFolder.h"
+#include "platform/Errors.h"
+#include "platform/LittleEndian.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <vector>
+
+using namespace pelto;
+
+namespace {
+
+// A smooth gradient with a hard-edged block, different in every channel.
+TBitmap TestPicture(int Width, int Height, TPixelFormat Format) {
+    TBitmap Bitmap(Width, Height, Format);
+    const int Bpp = Bitmap.BytesPerPixel();
+    for (int Y = 0; Y < Height; ++Y) {
+        std::uint8_t* P = Bitmap.ScanLine(Y);
+        for (int X = 0; X < Width; ++X, P += Bpp) {
+            P[0] = static_cast<std::uint8_t>(X * 2);
+            P[1] = static_cast<std::uint8_t>(Y * 2);
+            P[2] = static_cast<std::uint8_t>(X < Width / 2 ? 200 : 40);
+            if (Bpp == 4)
+                P[3] = static_cast<std::uint8_t>((X + Y) % 3 == 0 ? 0 : 255 - X);
+        }
+    }
+    return Bitmap;
+}
+
+// A stream that refuses to take more than Limit bytes.
+class TFullStream final : public TStream {
+public:
+    explicit TFullStream(std::size_t Limit) : FLimit(Limit) {}
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void WriteBuffer(const void*, std::size_t Count) override {
+        if (FWritten + Count > FLimit)
+            throw EWriteError("Cannot write file \"x\". No space left on device");
+        FWritten += Count;
+    }
+    std::int64_t GetPosition() const override { return static_cast<std::int64_t>(FWritten); }
+    void SetPosition(std::int64_t) override {}
+    std::int64_t GetSize() const override { return static_cast<std::int64_t>(FWritten); }
+
+private:
+    std::size_t FLimit;
+    std::size_t FWritten = 0;
+};
+
+struct TDecodedPng {
+    png_uint_32 Width = 0;
+    png_uint_32 Height = 0;
+    std::uint32_t Format = 0;
+    std::vector<std::uint8_t> Pixels;
+};
+
+TDecodedPng DecodePng(std::span<const std::uint8_t> Bytes, std::uint32_t Format) {
+    png_image Image{};
+    Image.version = PNG_IMAGE_VERSION;
+    EXPECT_NE(png_image_begin_read_from_memory(&Image, Bytes.data(), Bytes.size()), 0)
+        << Image.message;
+    TDecodedPng Result{Image.width, Image.height, Image.format, {}};
+    Image.format = Format;
+    Result.Pixels.resize(PNG_IMAGE_SIZE(Image));
+    EXPECT_NE(png_image_finish_read(&Image, nullptr, Result.Pixels.data(), 0, nullptr), 0)
+        << Image.message;
+    png_image_free(&Image);
+    return Result;
+}
+
+} // namespace
+
+TEST(BmpEncoder, WritesHeadersAndBottomUpPaddedBgrRows) {
+    TBitmap Bitmap(3, 2, TPixelFormat::pf24bit);
+    for (int Y = 0; Y < 2; ++Y)
+        for (int X = 0; X < 3; ++X)
+            for (int C = 0; C < 3; ++C)
+                Bitmap.ScanLine(Y)[3 * X + C] = static_cast<std::uint8_t>(100 * Y + 10 * X + C);
+    TMemoryStream Stream;
+    SaveBmpToStream(Bitmap, Stream);
+    const auto B = Stream.Memory();
+    ASSERT_EQ(B.size(), 54u + 2 * 12);
+    EXPECT_EQ(B[0], 'B');
+    EXPECT_EQ(B[1], 'M');
+    EXPECT_EQ(LoadLE32(&B[2]), 78u);
+    EXPECT_EQ(LoadLE32(&B[6]), 0u);
+    EXPECT_EQ(LoadLE32(&B[10]), 54u);
+    EXPECT_EQ(LoadLE32(&B[14]), 40u);
+    EXPECT_EQ(LoadLE32(&B[18]), 3u);
+    EXPECT_EQ(LoadLE32(&B[22]), 2u);
+    EXPECT_EQ(LoadLE16(&B[26]), 1u);
+    EXPECT_EQ(LoadLE16(&B[28]), 24u);
+    EXPECT_EQ(LoadLE32(&B[30]), 0u);
+    EXPECT_EQ(LoadLE32(&B[34]), 24u);
+    const std::vector<std::uint8_t> Rows(B.begin() + 54, B.end());
+    const std::vector<std::uint8_t> Expected = {
+        100, 101, 102, 110, 111, 112, 120, 121, 122, 0, 0, 0, // bottom row first
+        0,   1,   2,   10,  11,  12,  20,  21,  22,  0, 0, 0};
+    EXPECT_EQ(Rows, Expected);
+}
+
+TEST(BmpEncoder, DropsTheFourthByteOfA32BitBitmap) {
+    TMemoryStream From24;
+    TMemoryStream From32;
+    SaveBmpToStream(TestPicture(5, 3, TPixelFormat::pf24bit), From24);
+    SaveBmpToStream(TestPicture(5, 3, TPixelFormat::pf32bit), From32);
+    EXPECT_EQ(From24.Bytes(), From32.Bytes());
+}
+
+TEST(PngEncoder, RgbRoundTripsEveryPixel) {
+    const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf24bit);
+    TMemoryStream Stream;
+    SavePngRgbToStream(Bitmap, Stream);
+    const auto B = Stream.Memory();
+    ASSERT_GT(B.size(), 33u);
+    EXPECT_EQ(B[24], 8) << "bit depth";
+    EXPECT_EQ(B[25], PNG_COLOR_TYPE_RGB);
+    const TDecodedPng Png = DecodePng(B, PNG_FORMAT_RGB);
+    ASSERT_EQ(Png.Width, 128u);
+    ASSERT_EQ(Png.Height, 128u);
+    EXPECT_EQ(Png.Format, static_cast<std::uint32_t>(PNG_FORMAT_RGB));
+    for (int Y = 0; Y < 128; ++Y)
+        for (int X = 0; X < 128; ++X) {
+            const std::uint8_t* In = Bitmap.ScanLine(Y) + 3 * X;
+            const std::uint8_t* Out = &Png.Pixels[(Y * 128 + X) * 3];
+            ASSERT_EQ(Out[0], In[2]);
+            ASSERT_EQ(Out[1], In[1]);
+            ASSERT_EQ(Out[2], In[0]);
+        }
+}
+
+TEST(PngEncoder, RgbaKeepsEachPixelsAlpha) {
+    const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf32bit);
+    TMemoryStream Stream;
+    SavePngRgbaToStream(Bitmap, Stream);
+    EXPECT_EQ(Stream.Memory()[25], PNG_COLOR_TYPE_RGB_ALPHA);
+    const TDecodedPng Png = DecodePng(Stream.Memory(), PNG_FORMAT_RGBA);
+    ASSERT_EQ(Png.Width, 128u);
+    EXPECT_EQ(Png.Format, static_cast<std::uint32_t>(PNG_FORMAT_RGBA));
+    for (int Y = 0; Y < 128; ++Y)
+        for (int X = 0; X < 128; ++X) {
+            const std::uint8_t* In = Bitmap.ScanLine(Y) + 4 * X;
+            const std::uint8_t* Out = &Png.Pixels[(Y * 128 + X) * 4];
+            ASSERT_EQ(Out[3], In[3]) << X << "," << Y;
+            if (In[3] == 255) {
+                ASSERT_EQ(Out[0], In[2]);
+            }
+        }
+}
+
+TEST(PngEncoder, RgbaNeedsA32BitBitmap) {
+    TMemoryStream Stream;
+    EXPECT_THROW(SavePngRgbaToStream(TestPicture(4, 4, TPixelFormat::pf24bit), Stream),
+                 std::invalid_argument);
+}
+
+TEST(PngEncoder, LibraryRefusalBecomesWriteError) {
+    TMemoryStream Stream;
+    try {
+        SavePngRgbToStream(TBitmap(0, 0, TPixelFormat::pf24bit), Stream);
+        FAIL() << "an empty image was accepted";
+    } catch (const EWriteError& E) {
+        EXPECT_NE(std::string(E.what()).find("PNG"), std::string::npos) << E.what();
+    }
+}
+
+TEST(JpegEncoder, DecodesToTheSourceColoursAtQuality95Baseline) {
+    const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf24bit);
+    TMemoryStream Stream;
+    SaveJpegToStream(Bitmap, Stream);
+
+    jpeg_decompress_struct Info{};
+    jpeg_error_mgr Error{};
+    Info.err = jpeg_std_error(&Error);
+    jpeg_create_decompress(&Info);
+    jpeg_mem_src(&Info, Stream.Memory().data(), Stream.Memory().size());
+    ASSERT_EQ(jpeg_read_header(&Info, TRUE), JPEG_HEADER_OK);
+    EXPECT_EQ(Info.image_width, 128u);
+    EXPECT_EQ(Info.image_height, 128u);
+    EXPECT_EQ(Info.num_components, 3);
+    EXPECT_EQ(Info.jpeg_color_space, JCS_YCbCr);
+    EXPECT_FALSE(Info.progressive_mode);
+    // The library scales its base luminance table (16 at DC) to 2 at quality 95, 3 at 90.
+    ASSERT_NE(Info.quant_tbl_ptrs[0], nullptr);
+    EXPECT_EQ(Info.quant_tbl_ptrs[0]->quantval[0], 2);
+
+    Info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&Info);
+    std::vector<std::uint8_t> Row(128 * 3);
+    long TotalError = 0;
+    int Worst = 0;
+    while (Info.output_scanline < Info.output_height) {
+        const int Y = static_cast<int>(Info.output_scanline);
+        JSAMPROW Rows[] = {Row.data()};
+        jpeg_read_scanlines(&Info, Rows, 1);
+        for (int X = 0; X < 128; ++X)
+            for (int C = 0; C < 3; ++C) {
+                const int Diff = std::abs(Row[3 * X + C] - Bitmap.ScanLine(Y)[3 * X + 2 - C]);
+                TotalError += Diff;
+                Worst = std::max(Worst, Diff);
+            }
+    }
+    jpeg_finish_decompress(&Info);
+    jpeg_destroy_decompress(&Info);
+    EXPECT_LT(static_cast<double>(TotalError) / (128 * 128 * 3), 2.0);
+    EXPECT_LT(Worst, 48);
+}
+
+TEST(JpegEncoder, QualityIsPassedOn) {
+    const TBitmap Bitmap = TestPicture(64, 64, TPixelFormat::pf24bit);
+    TMemoryStream Low;
+    TMemoryStream High;
+    SaveJpegToStream(Bitmap, Low, 30);
+    SaveJpegToStream(Bitmap, High, 95);
+    EXPECT_LT(Low.GetSize(), High.GetSize());
+}
+
+TEST(ImageEncoders, StreamFailurePropagatesFromEveryEncoder) {
+    const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf32bit);
+    const TReducedFrame Frame = ReduceFrameColors(Bitmap);
+    const std::string Expected = "Cannot write file \"x\". No space left on device";
+    const auto Check = [&](const char* Kind, auto Save) {
+        SCOPED_TRACE(Kind);
+        TMemoryStream Whole;
+        Save(Whole);
+        const auto Size = static_cast<std::size_t>(Whole.GetSize());
+        for (std::size_t Limit : {std::size_t{0}, std::size_t{10}, Size / 2, Size - 1}) {
+            SCOPED_TRACE(Limit);
+            TFullStream Stream(Limit);
+            try {
+                Save(Stream);
+                ADD_FAILURE() << "the full stream went unnoticed";
+            } catch (const EWriteError& E) {
+                EXPECT_EQ(E.what(), Expected);
+            }
+        }
+    };
+    Check("BMP", [&](TStream& S) { SaveBmpToStream(Bitmap, S); });
+    Check("JPEG", [&](TStream& S) { SaveJpegToStream(Bitmap, S); });
+    Check("PNG", [&](TStream& S) { SavePngRgbToStream(Bitmap, S); });
+    Check("PNG RGBA", [&](TStream& S) { SavePngRgbaToStream(Bitmap, S); });
+    Check("GIF", [&](TStream& S) { SaveAnimatedGifToStream({&Frame, 1}, true, S); });
+}
+
+TEST(ImageEncoders, FileVariantsWriteWhatTheStreamVariantsWrite) {
+    test::TScratchFolder Folder;
+    const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf24bit);
+    const TBitmap Bitmap32 = TestPicture(128, 128, TPixelFormat::pf32bit);
+    const TReducedFrame Frames[] = {ReduceFrameColors(Bitmap), ReduceFrameColors(Bitmap32)};
+    const auto Same = [&](const std::string& Name, auto SaveFile, auto SaveStream) {
+        SCOPED_TRACE(Name);
+        SaveFile(Folder.File(Name));
+        TMemoryStream Stream;
+        SaveStream(Stream);
+        EXPECT_EQ(ReadFileBytes(Folder.File(Name)), Stream.Bytes());
+    };
+    Same(
+        "a.bmp", [&](auto F) { SaveBmpFile(Bitmap, F); },
+        [&](TStream& S) { SaveBmpToStream(Bitmap, S); });
+    Same(
+        "a.jpg", [&](auto F) { SaveJpegFile(Bitmap, F, 80); },
+        [&](TStream& S) { SaveJpegToStream(Bitmap, S, 80); });
+    Same(
+        "a.png", [&](auto F) { SavePngRgbFile(Bitmap, F); },
+        [&](TStream& S) { SavePngRgbToStream(Bitmap, S); });
+    Same(
+        "b.png", [&](auto F) { SavePngRgbaFile(Bitmap32, F); },
+        [&](TStream& S) { SavePngRgbaToStream(Bitmap32, S); });
+    Same(
+        "a.gif", [&](auto F) { SaveAnimatedGifFile(Frames, true, F); },
+        [&](TStream& S) { SaveAnimatedGifToStream(Frames, true, S); });
+}
+
+TEST(ImageEncoders, EncoderErrorInAFileSaveNamesTheFile) {
+    test::TScratchFolder Folder;
+    const std::string Name = Folder.File("empty.png");
+    try {
+        SavePngRgbFile(TBitmap(0, 0, TPixelFormat::pf24bit), Name);
+        FAIL() << "an empty image was accepted";
+    } catch (const EWriteError& E) {
+        EXPECT_NE(std::string(E.what()).find("\"" + Name + "\""), std::string::npos) << E.what();
+        EXPECT_NE(std::string(E.what()).find("PNG"), std::string::npos) << E.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(Name));
+}
