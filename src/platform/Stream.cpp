@@ -143,4 +143,10 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& FileName) {
     return Bytes;
 }
 
+void WriteFileBytes(const std::string& FileName, std::span<const std::uint8_t> Bytes) {
+    TFileStream File(FileName, TFileMode::Create);
+    File.WriteBuffer(Bytes.data(), Bytes.size());
+    File.Close();
+}
+
 } // namespace pelto

@@ -90,5 +90,7 @@ private:
 
 /// Reads a whole file into memory.
 std::vector<std::uint8_t> ReadFileBytes(const std::string& FileName);
+/// Creates (or truncates) FileName and writes Bytes to it.
+void WriteFileBytes(const std::string& FileName, std::span<const std::uint8_t> Bytes);
 
 } // namespace pelto

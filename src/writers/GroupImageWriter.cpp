@@ -79,9 +79,7 @@ void TGroupImageWriter::Write(TStream& Dest) const {
 }
 
 void TGroupImageWriter::WriteToFile(const std::string& FileName) const {
-    TFileStream File(FileName, TFileMode::Create);
-    Write(File);
-    File.Close();
+    WriteFileBytes(FileName, Build());
 }
 
 namespace {

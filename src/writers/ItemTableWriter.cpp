@@ -57,9 +57,7 @@ void TItemTableWriter::Write(TStream& Dest) const {
 }
 
 void TItemTableWriter::WriteToFile(const std::string& FileName) const {
-    TFileStream File(FileName, TFileMode::Create);
-    Write(File);
-    File.Close();
+    WriteFileBytes(FileName, Build());
 }
 
 } // namespace pelto

@@ -170,12 +170,8 @@ void WriteJxa(TStream& Stream, std::span<const TJmaWriterSprite> Sprites) {
 }
 
 void WriteJmaFiles(const std::string& JmaPath, std::span<const TJmaWriterSprite> Sprites) {
-    TFileStream Jma(JmaPath, TFileMode::Create);
-    WriteJma(Jma, Sprites);
-    Jma.Close();
-    TFileStream Jxa(ChangeFileExt(JmaPath, ".jxa"), TFileMode::Create);
-    WriteJxa(Jxa, Sprites);
-    Jxa.Close();
+    WriteFileBytes(JmaPath, JmaBytes(Sprites));
+    WriteFileBytes(ChangeFileExt(JmaPath, ".jxa"), JxaBytes(Sprites));
 }
 
 } // namespace pelto

@@ -1,7 +1,7 @@
 #include "platform/AtomicFile.h"
 
-#include "ScratchFolder.h"
 #include "platform/Errors.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -84,7 +84,7 @@ private:
 } // namespace
 
 TEST(AtomicFile, CreatesTheFileAndLeavesNothingElse) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("image.png");
     WriteFileAtomically(Name, [](TStream& S) { WriteText(S, "hello"); });
     EXPECT_EQ(ReadText(Name), "hello");
@@ -92,7 +92,7 @@ TEST(AtomicFile, CreatesTheFileAndLeavesNothingElse) {
 }
 
 TEST(AtomicFile, ReplacesAnExistingFileKeepingItsPermissions) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("image.png");
     WriteFileAtomically(Name, [](TStream& S) { WriteText(S, "a much longer first version"); });
     ASSERT_EQ(::chmod(Name.c_str(), 0640), 0);
@@ -103,14 +103,14 @@ TEST(AtomicFile, ReplacesAnExistingFileKeepingItsPermissions) {
 }
 
 TEST(AtomicFile, NewFileGetsTheUsualPermissions) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const TUmask Mask(027);
     WriteFileAtomically(Folder.File("a.bmp"), [](TStream& S) { WriteText(S, "x"); });
     EXPECT_EQ(ModeOf(Folder.File("a.bmp")), 0640u);
 }
 
 TEST(AtomicFile, StreamSupportsSeekingBackAndLargeWrites) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("big.bin");
     std::vector<std::uint8_t> Big(300000);
     for (std::size_t I = 0; I < Big.size(); ++I)
@@ -134,7 +134,7 @@ TEST(AtomicFile, StreamSupportsSeekingBackAndLargeWrites) {
 }
 
 TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndRemovesTheTemporary) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("image.gif");
     WriteFileAtomically(Name, [](TStream& S) { WriteText(S, "old bytes"); });
     const auto Message = FailureOf<std::runtime_error>([&] {
@@ -149,7 +149,7 @@ TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndRemovesTheTemporary) {
 }
 
 TEST(AtomicFile, WriteErrorOfTheSystemNamesTheFileAndKeepsTheOldOne) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("image.bmp");
     WriteFileAtomically(Name, [](TStream& S) { WriteText(S, "old bytes"); });
     std::string Message;
@@ -165,14 +165,14 @@ TEST(AtomicFile, WriteErrorOfTheSystemNamesTheFileAndKeepsTheOldOne) {
 }
 
 TEST(AtomicFile, FailedFirstWriteLeavesNoFile) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     EXPECT_THROW(WriteFileAtomically(Folder.File("new.png"), [](TStream&) { throw EReadError(); }),
                  EReadError);
     EXPECT_TRUE(Entries(Folder.Path()).empty());
 }
 
 TEST(AtomicFile, EncoderErrorIsRephrasedToNameTheFile) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("x.jpg");
     const auto Message = FailureOf<EWriteError>(
         [&] { WriteFileAtomically(Name, [](TStream&) { throw EWriteError("Bad JPEG"); }); });
@@ -185,7 +185,7 @@ TEST(AtomicFile, EncoderErrorIsRephrasedToNameTheFile) {
 }
 
 TEST(AtomicFile, MissingFolderIsAnOpenErrorNamingTheFile) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("no/such/folder/a.png");
     bool Called = false;
     const auto Message = FailureOf<EFOpenError>(
@@ -195,7 +195,7 @@ TEST(AtomicFile, MissingFolderIsAnOpenErrorNamingTheFile) {
 }
 
 TEST(AtomicFile, DestinationThatIsAFolderIsLeftAlone) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("image.png");
     fs::create_directory(Name);
     std::ofstream(Folder.File("image.png/inside")) << "keep";
@@ -210,8 +210,8 @@ TEST(AtomicFile, DestinationThatIsAFolderIsLeftAlone) {
 TEST(AtomicFile, ReadOnlyFolderIsAnOpenErrorNamingTheFile) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes into read-only folders";
-    test::TScratchFolder Folder;
-    const fs::path Locked = Folder.Path() / "locked";
+    test::TTempDir Folder;
+    const fs::path Locked = fs::path(Folder.Path()) / "locked";
     fs::create_directory(Locked);
     const std::string Name = (Locked / "a.png").string();
     std::ofstream(Name) << "before";

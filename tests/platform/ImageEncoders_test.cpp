@@ -1,8 +1,8 @@
 #include "platform/ImageEncoders.h"
 
-#include "ScratchFolder.h"
 #include "platform/Errors.h"
 #include "platform/LittleEndian.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -249,7 +249,7 @@ TEST(ImageEncoders, StreamFailurePropagatesFromEveryEncoder) {
 }
 
 TEST(ImageEncoders, FileVariantsWriteWhatTheStreamVariantsWrite) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const TBitmap Bitmap = TestPicture(128, 128, TPixelFormat::pf24bit);
     const TBitmap Bitmap32 = TestPicture(128, 128, TPixelFormat::pf32bit);
     const TReducedFrame Frames[] = {ReduceFrameColors(Bitmap), ReduceFrameColors(Bitmap32)};
@@ -278,7 +278,7 @@ TEST(ImageEncoders, FileVariantsWriteWhatTheStreamVariantsWrite) {
 }
 
 TEST(ImageEncoders, EncoderErrorInAFileSaveNamesTheFile) {
-    test::TScratchFolder Folder;
+    test::TTempDir Folder;
     const std::string Name = Folder.File("empty.png");
     try {
         SavePngRgbFile(TBitmap(0, 0, TPixelFormat::pf24bit), Name);

@@ -4,6 +4,8 @@
 #include "platform/Stream.h"
 #include "writers/JmaWriter.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,20 +16,6 @@ using namespace pelto;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string Pattern = (fs::temp_directory_path() / "pelto-jma-XXXXXX").string();
-        FPath = ::mkdtemp(Pattern.data());
-    }
-    ~TTempFolder() { fs::remove_all(FPath); }
-    std::string operator/(const std::string& Name) const { return (FPath / Name).string(); }
-    std::string Folder() const { return FPath.string() + "/"; }
-
-private:
-    fs::path FPath;
-};
 
 // An archive listing the given sprites, each with one frame.
 void WriteArchive(const std::string& Path, const std::vector<std::string>& Names) {
@@ -54,14 +42,14 @@ std::vector<std::string> Lines(const TJmaList& List) {
 
 class JmaList : public ::testing::Test {
 protected:
-    TTempFolder Dir;
+    test::TTempDir Dir;
     TJmaList List;
 };
 
 } // namespace
 
 TEST_F(JmaList, AnEmptyOrMissingFolderGivesAnEmptyCatalogue) {
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     EXPECT_EQ(List.Count(), 0);
     EXPECT_EQ(List.GetJmaPath("2000.jmp"), "");
     List.Scan(Dir / "missing/", "*.jma");
@@ -73,7 +61,7 @@ TEST_F(JmaList, ListsEveryEntryOfEveryArchiveInOrder) {
     WriteArchive(Dir / "chara01.jma", {"2100.jmp", "2000.jmp"});
     fs::create_directory(Dir / "folder.jma");
     WriteArchive(Dir / "folder.jma/4000.jma", {"4000.jmp"});
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     EXPECT_EQ(Lines(List),
               (std::vector<std::string>{"2100.jmp=chara01.jma", "2000.jmp=chara01.jma",
                                         "3000.jmp=chara02.jma", "3100.jmp=chara02.jma"}));
@@ -85,7 +73,7 @@ TEST_F(JmaList, ListsEveryEntryOfEveryArchiveInOrder) {
 
 TEST_F(JmaList, LooksNamesUpIgnoringCase) {
     WriteArchive(Dir / "Chara01.JMA", {"2000.jmp", "ABC.JMP"});
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     EXPECT_EQ(List.GetJmaPath("2000.JMP"), Dir / "Chara01.JMA");
     EXPECT_EQ(List.GetJmaPath("abc.jmp"), Dir / "Chara01.JMA");
     EXPECT_EQ(List.GetJmaPath("2000"), "");
@@ -95,7 +83,7 @@ TEST_F(JmaList, TheArchiveEnumeratedFirstWins) {
     // Created in the opposite order; byte order would put "B.jma" first.
     WriteArchive(Dir / "B.jma", {"2000.jmp", "2100.jmp"});
     WriteArchive(Dir / "a.jma", {"2100.JMP"});
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     EXPECT_EQ(List.Count(), 3);
     EXPECT_EQ(List.GetJmaPath("2100.jmp"), Dir / "a.jma");
     EXPECT_EQ(List.GetJmaPath("2000.jmp"), Dir / "B.jma");
@@ -103,10 +91,10 @@ TEST_F(JmaList, TheArchiveEnumeratedFirstWins) {
 
 TEST_F(JmaList, RescanningStartsFromAnEmptyList) {
     WriteArchive(Dir / "chara01.jma", {"2000.jmp"});
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     fs::remove(Dir / "chara01.jma");
     WriteArchive(Dir / "chara02.jma", {"3000.jmp"});
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     EXPECT_EQ(Lines(List), std::vector<std::string>{"3000.jmp=chara02.jma"});
     EXPECT_EQ(List.GetJmaPath("2000.jmp"), "");
     List.Clear();
@@ -120,7 +108,7 @@ TEST_F(JmaList, ClampsEntryNamesToTheirField) {
     std::ofstream(Dir / "chara01.jma", std::ios::binary)
         .write(reinterpret_cast<const char*>(Bytes.data()),
                static_cast<std::streamsize>(Bytes.size()));
-    List.Scan(Dir.Folder(), "*.jma");
+    List.Scan(Dir.Path(), "*.jma");
     ASSERT_EQ(List.Count(), 1);
     EXPECT_EQ(List.Line(0), "2000.jmp" + std::string(11, '\0') + "=chara01.jma");
 }
@@ -131,7 +119,7 @@ TEST_F(JmaList, AShortArchiveFailsTheScanKeepingEarlierLines) {
     for (const std::size_t Length : {std::size_t{10}, JmaHeaderSize + JmaEntrySize + 5}) {
         WriteArchive(Dir / "b.jma", {"3000.jmp", "3100.jmp"});
         fs::resize_file(Dir / "b.jma", Length);
-        EXPECT_THROW(List.Scan(Dir.Folder(), "*.jma"), EReadError);
+        EXPECT_THROW(List.Scan(Dir.Path(), "*.jma"), EReadError);
         EXPECT_EQ(Lines(List), std::vector<std::string>{"2000.jmp=a.jma"});
     }
     // A count that no file could hold is refused before anything is allocated.
@@ -141,7 +129,7 @@ TEST_F(JmaList, AShortArchiveFailsTheScanKeepingEarlierLines) {
     std::ofstream(Dir / "b.jma", std::ios::binary)
         .write(reinterpret_cast<const char*>(Bytes.data()),
                static_cast<std::streamsize>(Bytes.size()));
-    EXPECT_THROW(List.Scan(Dir.Folder(), "*.jma"), EReadError);
+    EXPECT_THROW(List.Scan(Dir.Path(), "*.jma"), EReadError);
 }
 
 TEST(CharaTables, MapCharactersToTheirBodyAndHeadSprites) {

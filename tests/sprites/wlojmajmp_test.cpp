@@ -6,6 +6,8 @@
 #include "platform/Text.h"
 #include "writers/JmaWriter.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,19 +19,6 @@ using namespace pelto;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string Pattern = (fs::temp_directory_path() / "pelto-jmp-XXXXXX").string();
-        FPath = ::mkdtemp(Pattern.data());
-    }
-    ~TTempFolder() { fs::remove_all(FPath); }
-    std::string operator/(const std::string& Name) const { return (FPath / Name).string(); }
-
-private:
-    fs::path FPath;
-};
 
 void WriteFile(const std::string& Path, const std::vector<std::uint8_t>& Bytes) {
     std::ofstream(Path, std::ios::binary)
@@ -108,7 +97,7 @@ protected:
     }
     void WriteAll() { WriteJmaFiles(Jma, Sprites); }
 
-    TTempFolder Dir;
+    test::TTempDir Dir;
     std::string Jma = Dir / "chara01.jma";
     std::vector<TJmaWriterSprite> Sprites;
     TJmaJmp Jmp;

@@ -15,6 +15,9 @@ TTempDir::TTempDir() {
 
 TTempDir::~TTempDir() {
     std::error_code Ignored;
+    // Tests may lock the folder itself; removal needs it open again.
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, Ignored);
     std::filesystem::remove_all(FPath, Ignored);
 }
 

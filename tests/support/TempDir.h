@@ -17,6 +17,9 @@ public:
 
     /// The folder's path with a trailing '/'.
     std::string Path() const { return FPath.string() + "/"; }
+    /// Path() + Name, nothing created.
+    std::string File(const std::string& Name) const { return Path() + Name; }
+    std::string operator/(const std::string& Name) const { return File(Name); }
     /// Path() + Relative, creating the folders on the way.
     std::string Make(const std::string& Relative) const;
     /// Writes Bytes to Path() + Relative, creating the folders on the way; returns the path.
