@@ -1,5 +1,7 @@
 #include "platform/ImageEncoders.h"
 
+#include "support/ImageDecoders.h"
+
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <vector>
 
 using namespace pelto;
+using pelto::test::TDecodedGif;
 
 namespace {
 
@@ -27,44 +30,6 @@ TReducedFrame SpriteFrame(int N) {
         }
     return ReduceFrameColors(Bitmap);
 }
-
-struct TGifCloser {
-    void operator()(GifFileType* Gif) const { DGifCloseFile(Gif, nullptr); }
-};
-
-class TDecodedGif {
-public:
-    explicit TDecodedGif(std::vector<std::uint8_t> Bytes) : FBytes(std::move(Bytes)) {
-        int Error = 0;
-        FGif.reset(DGifOpen(this, OnRead, &Error));
-        if (!FGif)
-            throw std::runtime_error(GifErrorString(Error));
-        if (DGifSlurp(FGif.get()) != GIF_OK)
-            throw std::runtime_error(GifErrorString(FGif->Error));
-    }
-    const GifFileType& operator*() const { return *FGif; }
-    const GifFileType* operator->() const { return FGif.get(); }
-    GraphicsControlBlock Control(int Image) const {
-        GraphicsControlBlock Block{};
-        EXPECT_EQ(DGifSavedExtensionToGCB(FGif.get(), Image, &Block), GIF_OK);
-        return Block;
-    }
-    std::string Version() const { return std::string(FBytes.begin(), FBytes.begin() + 6); }
-
-private:
-    static int OnRead(GifFileType* Gif, GifByteType* Buffer, int Length) {
-        auto& Self = *static_cast<TDecodedGif*>(Gif->UserData);
-        const auto N = std::min<std::size_t>(static_cast<std::size_t>(Length),
-                                             Self.FBytes.size() - Self.FPosition);
-        std::memcpy(Buffer, Self.FBytes.data() + Self.FPosition, N);
-        Self.FPosition += N;
-        return static_cast<int>(N);
-    }
-
-    std::vector<std::uint8_t> FBytes;
-    std::size_t FPosition = 0;
-    std::unique_ptr<GifFileType, TGifCloser> FGif;
-};
 
 TDecodedGif Encode(std::span<const TReducedFrame> Frames, bool Transparent) {
     TMemoryStream Stream;

@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "platform/LittleEndian.h"
+#include "support/ImageDecoders.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,8 @@
 #include <vector>
 
 using namespace pelto;
+using pelto::test::DecodePng;
+using pelto::test::TDecodedPng;
 
 namespace {
 
@@ -52,27 +55,6 @@ private:
     std::size_t FLimit;
     std::size_t FWritten = 0;
 };
-
-struct TDecodedPng {
-    png_uint_32 Width = 0;
-    png_uint_32 Height = 0;
-    std::uint32_t Format = 0;
-    std::vector<std::uint8_t> Pixels;
-};
-
-TDecodedPng DecodePng(std::span<const std::uint8_t> Bytes, std::uint32_t Format) {
-    png_image Image{};
-    Image.version = PNG_IMAGE_VERSION;
-    EXPECT_NE(png_image_begin_read_from_memory(&Image, Bytes.data(), Bytes.size()), 0)
-        << Image.message;
-    TDecodedPng Result{Image.width, Image.height, Image.format, {}};
-    Image.format = Format;
-    Result.Pixels.resize(PNG_IMAGE_SIZE(Image));
-    EXPECT_NE(png_image_finish_read(&Image, nullptr, Result.Pixels.data(), 0, nullptr), 0)
-        << Image.message;
-    png_image_free(&Image);
-    return Result;
-}
 
 } // namespace
 
