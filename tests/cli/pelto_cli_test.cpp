@@ -1,6 +1,10 @@
 // pelto-cli end to end: the real executable on game folders written by our writers.
+#include "model/GameData.h"
+#include "model/ImageExport.h"
+#include "model/UDraw.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
+#include "support/ImageDecoders.h"
 #include "support/SpriteFolder.h"
 #include "support/TempDir.h"
 #include "writers/GroupImageWriter.h"
@@ -187,4 +191,65 @@ TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
         EXPECT_EQ(R.Out, "");
         EXPECT_NE(R.Err.find("usage: pelto-cli"), std::string::npos);
     }
+}
+
+namespace {
+
+// The same state built in this process, saved by the core function the viewer calls too.
+std::vector<std::uint8_t> SavedInProcess(const std::string& Folder, const std::string& Code,
+                                         TImageFileType Type, const std::string& File) {
+    TGameData Game(Folder);
+    Game.LoadAll();
+    TBitmap Canvas(CanvasSize, CanvasSize, TPixelFormat::pf24bit);
+    TDrawChara Chara(Canvas, Game.JmaList());
+    Chara.SetEquipList(Game.EquipList());
+    Chara.SetCode(Code);
+    Chara.SetShadow(true);
+    Chara.SetBackColor(RGBColor(0x12, 0x34, 0x56));
+    Chara.SetMotion(0);
+    Chara.SetDirection(4);
+    Chara.SetFrame(2);
+    Chara.Redraw();
+    SaveImageFile(Chara, Canvas, Type, File);
+    return ReadFileBytes(File);
+}
+
+} // namespace
+
+TEST_F(PeltoCli, RendersExactlyWhatTheViewerWouldSave) {
+    const std::string Folder = WriteGame();
+    const std::string Code = "AQAB0gQcB/R6Z/8="; // Rocco wearing item 1234
+    ASSERT_EQ(Run({"code", "--game", Folder, Code}).Out, Code + "\n");
+    const std::vector<std::pair<std::string, TImageFileType>> Formats{
+        {"bmp", TImageFileType::Bitmap}, {"jpg", TImageFileType::Jpeg},
+        {"png", TImageFileType::Png},    {"tpng", TImageFileType::TransparentPng},
+        {"gif", TImageFileType::Gif},    {"tgif", TImageFileType::TransparentGif}};
+    for (const auto& [Name, Type] : Formats) {
+        const std::string Out = Scratch.File("render." + Name + ".out"); // used as given
+        const auto R = Run({"render", "--game", Folder, "--code", Code, "--frame", "2", "--shadow",
+                            "--background", "123456", "--format", Name, "--out", Out});
+        ASSERT_EQ(R.Status, 0) << Name << ": " << R.Err;
+        EXPECT_EQ(R.Out, "");
+        EXPECT_EQ(ReadFileBytes(Out), SavedInProcess(Folder, Code, Type, Scratch.File("own")))
+            << Name;
+    }
+}
+
+TEST_F(PeltoCli, RendersACharacterByNumberOnWhite) {
+    const std::string Out = Scratch.File("x.png");
+    const auto R = Run({"render", "--game", WriteGame(), "--chara", "0", "--direction", "4",
+                        "--motion", "0", "--format", "png", "--out", Out});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    const auto Png = test::DecodePng(ReadFileBytes(Out), PNG_FORMAT_RGB);
+    EXPECT_EQ(Png.Pixels[0], 255); // white background
+    const std::size_t Body = 3 * (40 * 128 + 20);
+    EXPECT_NE(Png.Pixels[Body], 255);
+}
+
+TEST_F(PeltoCli, ReportsAFailedWriteWithTheFileName) {
+    const std::string Out = Scratch.File("no/such/folder/x.png");
+    const auto R =
+        Run({"render", "--game", WriteGame(), "--chara", "0", "--format", "png", "--out", Out});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_NE(R.Err.find(Out), std::string::npos) << R.Err;
 }
