@@ -4,12 +4,16 @@
 #include "cli/Json.h"
 #include "game/wloutils.h"
 #include "model/GameData.h"
+#include "model/GameFolder.h"
 #include "model/ImageExport.h"
+#include "model/Settings.h"
 #include "model/UDraw.h"
 #include "platform/Errors.h"
+#include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
 #include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallation.h"
 
 #include <array>
 #include <charconv>
@@ -35,6 +39,8 @@ commands:
                                  draws the character and saves it as the viewer does
   demo    --out DIR [--scale small|full]
                                  writes a synthetic game installation
+  game-folder [--settings FILE]  the game folder the viewer would find without asking
+                                 (its settings file, the Wine registry, the default folders)
 )";
 
 /// The game folder named by --game, checked as the viewer checks it.
@@ -209,15 +215,39 @@ void RenderCommand(const std::vector<std::string>& Words, std::ostream&) {
     SaveImageFile(Chara, Session.Canvas, Type, OutFile);
 }
 
+void DemoCommand(const std::vector<std::string>& Words, std::ostream&) {
+    const TCliArgs Args(Words, {"out", "scale"}, {});
+    const std::string Scale = Args.Value("scale").value_or("small");
+    if (Scale != "small" && Scale != "full")
+        throw EUsageError("--scale must be small or full");
+    WriteDemoInstallation(Args.Required("out"),
+                          Scale == "full" ? TDemoScale::Full : TDemoScale::Small);
+}
+
+void GameFolderCommand(const std::vector<std::string>& Words, std::ostream& Out) {
+    const TCliArgs Args(Words, {"settings"}, {});
+    TPeltoSettings Settings;
+    if (const auto File = Args.Value("settings"))
+        LoadSettings(TIniFile(*File), Settings);
+    const std::string Folder = FindWloPath(Settings.WloPath);
+    if (Folder.empty())
+        throw EWloError("No game folder found");
+    Out << Folder << "\n";
+}
+
 struct TCommand {
     std::string_view Name;
     void (*Handler)(const std::vector<std::string>&, std::ostream&);
 };
 
 constexpr std::array Commands{
-    TCommand{"items", ItemsCommand},   TCommand{"sprites", SpritesCommand},
-    TCommand{"list", ListCommand},     TCommand{"code", CodeCommand},
+    TCommand{"items", ItemsCommand},
+    TCommand{"sprites", SpritesCommand},
+    TCommand{"list", ListCommand},
+    TCommand{"code", CodeCommand},
     TCommand{"render", RenderCommand},
+    TCommand{"demo", DemoCommand},
+    TCommand{"game-folder", GameFolderCommand},
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/Format.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/WineRegistry.h"
 
 #include <algorithm>
 #include <cstring>
@@ -270,6 +271,35 @@ bool IsWloFolder(const std::string& Folder) {
     const std::string Root = IncludeTrailingPathDelimiter(Folder);
     return DirectoryExists(Root) && DirectoryExists(Root + "jma") &&
            DirectoryExists(Root + "pic") && FileExists(Root + "data" + PathDelim + "Item.Dat");
+}
+
+void GetWloInstallPath(std::string& Path) {
+    Path.clear();
+    const std::string Prefix = WinePrefix();
+    if (Prefix.empty())
+        return;
+    TWineRegistry Registry;
+    if (!Registry.Load(Prefix + "/system.reg"))
+        return;
+    static constexpr std::string_view Uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    static constexpr std::string_view Products[] = {"Wonderland ONLINE Ex3_is1",
+                                                    "Wonderland ONLINE_is1"};
+    for (const std::string_view Product : Products) {
+        // 32-bit installers in a 64-bit prefix register under Wow6432Node.
+        for (const std::string_view Node : {"Software\\", "Software\\Wow6432Node\\"}) {
+            const std::string Key =
+                std::string(Node) + std::string(Uninstall) + std::string(Product);
+            if (!Registry.KeyExists(Key))
+                continue;
+            std::string Location = Registry.ReadString(Key, "InstallLocation").value_or("");
+            if (Location.empty() || (Location.back() != '\\' && Location.back() != '/'))
+                Location += '\\';
+            Path = WindowsToUnixPath(Prefix, Location);
+            if (!Path.empty())
+                Path = IncludeTrailingPathDelimiter(Path);
+            return;
+        }
+    }
 }
 
 } // namespace pelto

@@ -278,4 +278,11 @@ private:
 /// its subfolder data, names matched without regard to letter case. Folder may end in '/'.
 bool IsWloFolder(const std::string& Folder);
 
+/// The game's install folder as its uninstaller registered it in the Wine prefix's registry
+/// ("InstallLocation" of the Wonderland ONLINE Ex3 uninstall key, else of the Wonderland
+/// ONLINE one, each also under Wow6432Node), as a Unix folder ending in '/'; empty when
+/// neither key exists. The first existing key decides, whatever its value: an empty or
+/// missing value gives the root of drive C:.
+void GetWloInstallPath(std::string& Path);
+
 } // namespace pelto

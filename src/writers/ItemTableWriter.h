@@ -31,9 +31,6 @@ struct TItemInfo {
     }
 };
 
-// Former name, kept until the code written against it uses TItemInfo.
-using TItemSpec = TItemInfo;
-
 /// A decoded record holding Info; every other byte is 0.
 TWLOItemData MakeItemRecord(const TItemInfo& Info);
 

@@ -1,0 +1,103 @@
+#include "model/Settings.h"
+
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace pelto {
+namespace {
+
+constexpr std::string_view MainSection = "pelto";
+
+std::string FavoriteSection(int Place) {
+    return "Save" + std::to_string(Place);
+}
+
+std::string PartsKey(int Slot) {
+    return "parts" + std::to_string(Slot);
+}
+
+std::string ColorKey(int Position, int Channel) {
+    return "color" + std::to_string(Position) + "_" + std::to_string(Channel);
+}
+
+void LoadFavorite(const TIniFile& Ini, const std::string& Section, TFavoriteItem& Favorite) {
+    Favorite.Name = Ini.ReadString(Section, "name", Section);
+    Favorite.Chara = Ini.ReadInteger(Section, "chara", -1);
+    // Kept as their low bits and not range-checked: the compositor ignores levels above 9.
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        Favorite.Parts[Slot - 1] =
+            static_cast<std::uint16_t>(Ini.ReadInteger(Section, PartsKey(Slot), 0));
+    for (int C = 0; C < 4; ++C) {
+        for (int K = 0; K < 3; ++K)
+            Favorite.Color[C][K] =
+                static_cast<std::uint8_t>(Ini.ReadInteger(Section, ColorKey(C, K), 4));
+    }
+}
+
+void SaveFavorite(TIniFile& Ini, const std::string& Section, const TFavoriteItem& Favorite) {
+    Ini.WriteString(Section, "name", Favorite.Name);
+    Ini.WriteInteger(Section, "chara", Favorite.Chara);
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        Ini.WriteInteger(Section, PartsKey(Slot), Favorite.Parts[Slot - 1]);
+    for (int C = 0; C < 4; ++C) {
+        for (int K = 0; K < 3; ++K)
+            Ini.WriteInteger(Section, ColorKey(C, K), Favorite.Color[C][K]);
+    }
+}
+
+std::string ConfigHome() {
+    // A relative XDG_CONFIG_HOME is invalid and ignored, as the XDG rules ask.
+    if (const char* Env = std::getenv("XDG_CONFIG_HOME"); Env && Env[0] == '/')
+        return Env;
+    const char* Home = std::getenv("HOME");
+    return std::string(Home ? Home : "") + "/.config";
+}
+
+} // namespace
+
+void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
+    Settings.WloPath = Ini.ReadString(MainSection, "wlopath", "");
+    if (const auto X = Ini.TryReadInteger(MainSection, "x"))
+        Settings.X = X;
+    if (const auto Y = Ini.TryReadInteger(MainSection, "y"))
+        Settings.Y = Y;
+    Settings.CloseOnClick = Ini.ReadBool(MainSection, "closeonclick", false);
+    Settings.Shadow = Ini.ReadBool(MainSection, "shadow", false);
+    for (int Place = 1; Place <= FavoriteCount; ++Place) {
+        TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
+        const std::string Section = FavoriteSection(Place);
+        Favorite.Used = Ini.SectionExists(Section);
+        if (Favorite.Used)
+            LoadFavorite(Ini, Section, Favorite);
+    }
+}
+
+void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
+    Ini.WriteString(MainSection, "wlopath", Settings.WloPath);
+    if (Settings.X)
+        Ini.WriteInteger(MainSection, "x", *Settings.X);
+    if (Settings.Y)
+        Ini.WriteInteger(MainSection, "y", *Settings.Y);
+    Ini.WriteBool(MainSection, "closeonclick", Settings.CloseOnClick);
+    Ini.WriteBool(MainSection, "shadow", Settings.Shadow);
+    for (int Place = 1; Place <= FavoriteCount; ++Place) {
+        const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
+        if (Favorite.Used)
+            SaveFavorite(Ini, FavoriteSection(Place), Favorite);
+    }
+    Ini.UpdateFile();
+}
+
+std::string SettingsFilePath(const std::string& ExecutablePath) {
+    const std::string Beside = ChangeFileExt(ExecutablePath, ".ini");
+    const std::string Folder = ExtractFilePath(Beside);
+    if (::access(Folder.empty() ? "." : Folder.c_str(), W_OK) == 0)
+        return Beside;
+    return ConfigHome() + "/pelto/" + ExtractFileName(Beside);
+}
+
+} // namespace pelto

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/UCommon.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace pelto {
+
+class TIniFile;
+
+inline constexpr int FavoriteCount = 10;
+
+/// What the settings file keeps between runs.
+struct TPeltoSettings {
+    std::string WloPath;
+    /// The window's position; empty when the file has none (the window keeps its own).
+    std::optional<int> X, Y;
+    bool CloseOnClick = false;
+    bool Shadow = false;
+    std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
+};
+
+/// Reads section "pelto" and the favourite sections Save1..Save10. Missing or malformed
+/// values give their defaults; X and Y stay as they are then. A place whose section is
+/// missing or holds no key is marked unused and keeps its other fields.
+void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings);
+
+/// Writes section "pelto" (X and Y only when known) and the sections of the places in use,
+/// key by key in their fixed order, then updates the file in one atomic write. Nothing is
+/// ever deleted. Raises what TIniFile::UpdateFile raises.
+void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings);
+
+/// The settings file: the executable's path with the extension ".ini" when the executable's
+/// folder is writable, else that file name in $XDG_CONFIG_HOME/pelto/ (~/.config/pelto/),
+/// for a program installed system-wide.
+std::string SettingsFilePath(const std::string& ExecutablePath);
+
+} // namespace pelto

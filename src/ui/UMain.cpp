@@ -1,0 +1,429 @@
+#include "ui/UMain.h"
+
+#include "controls/SimpleBtn.h"
+#include "model/GameData.h"
+#include "model/UDraw.h"
+#include "platform/Format.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "resources/ProgramBitmaps.h"
+#include "sprites/wlojmajmp.h"
+#include "ui/PeltoApplication.h"
+#include "ui/QtBitmaps.h"
+#include "ui/Widgets.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace pelto {
+namespace {
+
+constexpr int ClientWidth = 402;
+constexpr int ClientHeight = 296;
+constexpr QColor WindowColor(228, 238, 250);
+constexpr int AnimationInterval = 167; // milliseconds
+
+// The view's 3 x 3 cells: the direction each one turns the character to, 8 in the centre.
+constexpr int DirectionGrid[3][3] = {{1, 0, 7}, {2, 8, 6}, {3, 4, 5}};
+
+QFont GothicFont(int PixelSize) {
+    // The game's Windows fonts do not exist here; these Japanese-capable ones stand in.
+    QFont Font;
+    Font.setFamilies(
+        {"MS UI Gothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "DejaVu Sans"});
+    Font.setPixelSize(PixelSize);
+    return Font;
+}
+
+QFont FixedFont(int PixelSize) {
+    QFont Font;
+    Font.setFamilies({"Lucida Console", "IPAGothic", "DejaVu Sans Mono", "Monospace"});
+    Font.setStyleHint(QFont::TypeWriter);
+    Font.setPixelSize(PixelSize);
+    return Font;
+}
+
+template <typename T> T* Place(T* Control, int Left, int Top, int Width, int Height) {
+    Control->setGeometry(Left, Top, Width, Height);
+    return Control;
+}
+
+TLabel* Caption(QWidget* Parent, const QString& Text, int Left, int Top, QColor Color = Qt::black) {
+    auto* Label = new TLabel(Text, Parent);
+    QPalette Palette = Label->palette();
+    Palette.setColor(QPalette::WindowText, Color);
+    Label->setPalette(Palette);
+    Label->move(Left, Top);
+    Label->adjustSize();
+    return Label;
+}
+
+} // namespace
+
+TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
+    : QMainWindow(Parent), FOptions(std::move(Options)) {
+    setWindowTitle(ApplicationTitle);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFont(GothicFont(12));
+    setWindowIcon(QPixmap::fromImage(ToQImage(ProgramIcon(64))));
+    CreateControls();
+    CreateMenus();
+    FormCreate();
+}
+
+TfrmPelto::~TfrmPelto() {
+    if (timeAnimation)
+        timeAnimation->stop();
+    if (FSettingsRead)
+        SaveWindowSettings();
+    // The controls go first, while everything their handlers might touch still exists.
+    delete takeCentralWidget();
+}
+
+void TfrmPelto::CreateControls() {
+    auto* Client = new QWidget(this);
+    Client->setFixedSize(ClientWidth, ClientHeight);
+    Client->setAutoFillBackground(true);
+    QPalette Palette = Client->palette();
+    Palette.setColor(QPalette::Window, WindowColor);
+    Client->setPalette(Palette);
+    setCentralWidget(Client);
+
+    pnDraw = Place(new QFrame(Client), 6, 6, 130, 130);
+    pnDraw->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnDraw->setLineWidth(1);
+    pnDraw->setFocusPolicy(Qt::ClickFocus);
+    pbDraw = Place(new TPaintBox(pnDraw), 1, 1, 128, 128);
+    pbDraw->OnPaint = [this](QPainter& Painter) {
+        if (FDrawChara)
+            FDrawChara->Redraw();
+        // Drawn at its size in logical pixels: on a scaled display every pixel grows sharp.
+        const QImage View(FCanvas.ScanLine(0), FCanvas.Width(), FCanvas.Height(),
+                          static_cast<qsizetype>(FCanvas.Stride()), QImage::Format_BGR888);
+        Painter.drawImage(QRect(0, 0, 128, 128), View);
+    };
+    connect(pbDraw, &TPaintBox::MouseDown, this, &TfrmPelto::pbDrawMouseDown);
+
+    cbChara = Place(new QComboBox(Client), 6, 138, 130, 20);
+    cbChara->setMaxVisibleItems(16);
+    connect(cbChara, &QComboBox::activated, this, &TfrmPelto::cbCharaChange);
+
+    const auto AnimationButton = [&](int Left) {
+        auto* Button = Place(new TSimpleButton(Client), Left, 14, 25, 25);
+        Button->SetTransparent(true);
+        Button->setCursor(Qt::PointingHandCursor);
+        return Button;
+    };
+    sbPrev = AnimationButton(140);
+    sbStartStop = AnimationButton(165);
+    sbNext = AnimationButton(190);
+    connect(sbPrev, &TSimpleButton::Click, this, [this] { StepFrame(false); });
+    connect(sbNext, &TSimpleButton::Click, this, [this] { StepFrame(true); });
+    connect(sbStartStop, &TSimpleButton::Click, this, &TfrmPelto::sbStartStopClick);
+
+    auto* Status = Caption(Client, "status", 140, 44);
+    Status->setFont(GothicFont(15));
+    Status->adjustSize();
+    txtEquip = Place(new TMemo(Client), 140, 60, 85, 97);
+    txtEquip->setFont(FixedFont(15));
+    txtEquip->setFrameStyle(QFrame::NoFrame);
+    txtEquip->viewport()->setAutoFillBackground(false);
+    txtEquip->setStyleSheet("background: transparent;");
+
+    // Colour editing: position icons, then per channel its letter, minus, bar and plus.
+    constexpr int ColorRows[3] = {0, 28, 56};
+    for (int Position = 0; Position < 4; ++Position) {
+        auto* Image = Place(new TImage(Client), 6, 160 + 26 * Position, 38, 25);
+        Image->Tag = Position;
+        Image->SetTransparent(true);
+        Image->SetCenter(true);
+        Image->setCursor(Qt::PointingHandCursor);
+        connect(Image, &TImage::Clicked, this, [this, Position] { PosButtonClick(Position); });
+        FColorImages[static_cast<std::size_t>(Position)] = Image;
+    }
+    for (int Channel = 0; Channel < 3; ++Channel) {
+        const int Top = 160 + ColorRows[Channel];
+        auto* Letter = Place(new TImage(Client), 48, Top + 3, 16, 16);
+        Letter->SetPicture(ToQImage(ChannelLetterPicture(Channel)));
+        Letter->SetTransparent(true);
+
+        const auto StepButton = [&](bool Right, int Left) {
+            auto* Button = Place(new TSimpleButton(Client), Left, Top + 2, 18, 18);
+            Button->SetAutoSize(true);
+            Button->SetTransparent(true);
+            Button->SetNormalPicture(ToQImage(StepButtonPicture(Right, TButtonState::Normal)));
+            Button->SetHoverPicture(ToQImage(StepButtonPicture(Right, TButtonState::Hover)));
+            Button->SetDownPicture(ToQImage(StepButtonPicture(Right, TButtonState::Down)));
+            Button->setCursor(Qt::PointingHandCursor);
+            const int Tag = Right ? Channel + 1 : -(Channel + 1);
+            connect(Button, &TSimpleButton::Click, this, [this, Tag] { ColorButtonClick(Tag); });
+            return Button;
+        };
+        FLeftButtons[static_cast<std::size_t>(Channel)] = StepButton(false, 72);
+        FRightButtons[static_cast<std::size_t>(Channel)] = StepButton(true, 206);
+
+        auto* Bar = Place(new TImage(Client), 92, Top + 4, 112, 13);
+        Bar->Tag = Channel;
+        Bar->setCursor(Qt::PointingHandCursor);
+        connect(Bar, &TImage::MouseDown, this,
+                [this, Channel](Qt::MouseButton, QPoint At) { ColorBarClick(Channel, At.x()); });
+        FColorBars[static_cast<std::size_t>(Channel)] = Bar;
+    }
+    sbDefault = Place(new TSimpleButton(Client), 120, 240, 56, 20);
+    sbDefault->SetTransparent(true);
+    sbDefault->setCursor(Qt::PointingHandCursor);
+    connect(sbDefault, &TSimpleButton::Click, this, &TfrmPelto::sbDefaultClick);
+
+    // Equipment slots: picture, item name and the slot's caption.
+    constexpr const char* SlotCaptions[6] = {"h e a d", "b o d y",   "h a n d",
+                                             "a r m",   "s h o e s", "s p e c i a l"};
+    for (int Slot = 1; Slot <= 6; ++Slot) {
+        const int Top = 4 + 40 * (Slot - 1);
+        auto* Image = Place(new TImage(Client), 232, Top, 32, 32);
+        Image->Tag = Slot;
+        Image->setCursor(Qt::PointingHandCursor);
+        auto* Label = Caption(Client, "", 270, Top + 10);
+        Label->Tag = Slot;
+        Label->setCursor(Qt::PointingHandCursor);
+        Label->resize(ClientWidth - 270, 13);
+        Caption(Client, SlotCaptions[Slot - 1], 274, Top + 22, QColor(177, 192, 237));
+        FEquipImages[static_cast<std::size_t>(Slot)] = Image;
+        FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
+    }
+
+    Caption(Client, "Code:", 76, 272);
+    edCode = Place(new QLineEdit(Client), 108, 268, 245, 18);
+    btnSetCode = Place(new QPushButton("Set", Client), 356, 268, 35, 20);
+
+    timeAnimation = new QTimer(this);
+    timeAnimation->setInterval(AnimationInterval);
+    connect(timeAnimation, &QTimer::timeout, this, &TfrmPelto::timeAnimationTimer);
+}
+
+void TfrmPelto::CreateMenus() {
+    QMenu* File = menuBar()->addMenu("&File");
+    File->addAction("&Save Image As...");
+    File->addAction("&Copy Image to Clipboard");
+    File->addSeparator();
+    File->addAction("&Exit", this, &QWidget::close);
+    QMenu* View = menuBar()->addMenu("&View");
+    View->addAction("&Background Color");
+    miShadow = View->addAction("&Shadow");
+    miShadow->setCheckable(true);
+    miShadow->setChecked(true); // the design's state; the settings replace it at start
+    connect(miShadow, &QAction::triggered, this, [this](bool Checked) {
+        FDrawChara->SetShadow(Checked);
+        UpdateView();
+    });
+    QMenu* Favorites = menuBar()->addMenu("F&avorites");
+    Favorites->addMenu("&Save");
+    Favorites->addMenu("&Load");
+    QMenu* Help = menuBar()->addMenu("&Help");
+    Help->addAction("&Visit Homepage");
+    Help->addAction("&About...");
+    // The client area keeps its size under the menu bar; the frame cannot be resized.
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void TfrmPelto::FormCreate() {
+    TIniFile Ini(FOptions.SettingsFile);
+    LoadSettings(Ini, FSettings);
+    if (FSettings.X && FSettings.Y) {
+        // The saved place, when some screen still shows it.
+        const QPoint Saved(*FSettings.X, *FSettings.Y);
+        for (const QScreen* Screen : QGuiApplication::screens())
+            if (Screen->availableGeometry().contains(Saved))
+                move(Saved);
+    }
+    miShadow->setChecked(FSettings.Shadow);
+
+    if (!SettleGameFolder()) {
+        FStartupFailed = true;
+        return;
+    }
+    FSettingsRead = true;
+
+    for (const TCharaData& Chara : CharaData)
+        cbChara->addItem(
+            QString::fromUtf8(Chara.Name.data(), static_cast<qsizetype>(Chara.Name.size())));
+    cbChara->setCurrentIndex(-1);
+
+    FGame = std::make_unique<TGameData>(FSettings.WloPath);
+    FGame->ScanSprites();
+    FCanvas.Fill(DefaultBackColor);
+    FItemBack = ToQImage(ItemBackBitmap());
+    FGraph = ToQImage(GraphBitmap());
+    LoadSkin();
+
+    FDrawChara = std::make_unique<TDrawChara>(FCanvas, FGame->JmaList());
+    FDrawChara->OnCharaChange = [this](TDrawChara&, std::uint8_t) {
+        DoCharaChange();
+    };
+    FDrawChara->OnPartChange = [this](TDrawChara&, int Slot) {
+        UpdateSlot(Slot);
+    };
+    FDrawChara->SetBackColor(DefaultBackColor);
+    FDrawChara->SetShadow(miShadow->isChecked());
+
+    try {
+        FGame->LoadItemTable();
+    } catch (const std::exception&) {
+        ShowError("File read error");
+        FStartupFailed = true;
+        return;
+    }
+    try {
+        FGame->LoadItemIcons();
+    } catch (const std::exception& Error) {
+        // Without icons the program still works; the slots and lists show bare backgrounds.
+        ShowError(QString::fromUtf8(Error.what()));
+    }
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        UpdateSlot(Slot);
+    FGame->BuildEquipList();
+    FDrawChara->SetEquipList(FGame->EquipList());
+
+    FColorPos = 0;
+    UpdateColorBars();
+    PosButtonClick(0);
+    timeAnimation->start();
+    FPlaying = true;
+}
+
+bool TfrmPelto::SettleGameFolder() {
+    std::string Folder = FindWloPath(FSettings.WloPath);
+    const bool Found = CheckWloPath(Folder, FOptions.FolderPrompt);
+    FSettings.WloPath = Folder;
+    return Found;
+}
+
+void TfrmPelto::SaveWindowSettings() {
+    FSettings.X = x();
+    FSettings.Y = y();
+    FSettings.Shadow = miShadow->isChecked();
+    try {
+        TIniFile Ini(FOptions.SettingsFile);
+        SaveSettings(Ini, FSettings);
+        Ini.UpdateFile();
+    } catch (const std::exception& Error) {
+        ShowError(QString::fromUtf8(Error.what()));
+    }
+}
+
+std::optional<QImage> TfrmPelto::LoadSkinPicture(const std::string& Name) const {
+    const std::string Path = ResolvePath(FGame->Path(SkinFolderName) + Name);
+    if (!FileExists(Path))
+        return std::nullopt;
+    QImageReader Reader(QString::fromStdString(Path));
+    QImage Image = Reader.read();
+    if (Image.isNull())
+        return std::nullopt; // an unreadable skin picture is as good as a missing one
+    return Image.convertToFormat(QImage::Format_RGB888);
+}
+
+void TfrmPelto::SetStripPictures(TSimpleButton& Button, const QImage& Strip) {
+    const int Width = Strip.width();
+    const int Height = Strip.height() / 3;
+    Button.SetNormalPicture(Strip.copy(0, 0, Width, Height));
+    Button.SetHoverPicture(Strip.copy(0, Height, Width, Height));
+    Button.SetDownPicture(Strip.copy(0, 2 * Height, Width, Height));
+}
+
+void TfrmPelto::LoadSkin() {
+    for (int Position = 0; Position < 4; ++Position)
+        BuildColorIcon(
+            Position, LoadSkinPicture(Format("Icon_Part_%d.bmp", Position + 1)).value_or(QImage()));
+    if (const auto Strip = LoadSkinPicture("btn_default.bmp"))
+        SetStripPictures(*sbDefault, *Strip);
+    if (const auto Strip = LoadSkinPicture("btn_m_prev.bmp"))
+        SetStripPictures(*sbPrev, *Strip);
+    if (const auto Strip = LoadSkinPicture("btn_m_next.bmp"))
+        SetStripPictures(*sbNext, *Strip);
+    if (const auto Play = LoadSkinPicture("btn_m_Play.bmp"))
+        FPlayBitmap = *Play;
+    if (const auto Stop = LoadSkinPicture("btn_m_Stop.bmp")) {
+        FStopBitmap = *Stop;
+        SetStripPictures(*sbStartStop, FStopBitmap); // the animation starts running
+    }
+}
+
+void TfrmPelto::UpdateView() {
+    if (FDrawChara)
+        FDrawChara->Redraw();
+    pbDraw->update();
+}
+
+void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
+    if (cbChara->currentIndex() < 0)
+        return;
+    pnDraw->setFocus();
+    const int Column = static_cast<int>(Position.x() / (pbDraw->width() / 3.0));
+    const int Row = static_cast<int>(Position.y() / (pbDraw->height() / 3.0));
+    if (Column < 0 || Column > 2 || Row < 0 || Row > 2)
+        return;
+    const int Value = DirectionGrid[Row][Column];
+    if (Value == 8) {
+        if (Button == Qt::LeftButton)
+            FDrawChara->NextMotion();
+        else if (Button == Qt::RightButton)
+            FDrawChara->PrevMotion();
+        else
+            return;
+    } else {
+        FDrawChara->SetDirection(static_cast<std::uint8_t>(Value));
+    }
+    UpdateView();
+}
+
+void TfrmPelto::cbCharaChange(int Index) {
+    FDrawChara->SetChara(Index);
+    UpdateColorBars();
+    UpdateStatus();
+    UpdateView();
+}
+
+void TfrmPelto::timeAnimationTimer() {
+    FDrawChara->NextFrame();
+    UpdateView();
+}
+
+void TfrmPelto::sbStartStopClick() {
+    FPlaying = !FPlaying;
+    if (FPlaying)
+        timeAnimation->start();
+    else
+        timeAnimation->stop();
+    SetStripPictures(*sbStartStop, FPlaying ? FStopBitmap : FPlayBitmap);
+}
+
+void TfrmPelto::StepFrame(bool Next) {
+    // Stepping by hand always stops the animation first.
+    if (FPlaying)
+        SetStripPictures(*sbStartStop, FPlayBitmap);
+    FPlaying = false;
+    timeAnimation->stop();
+    if (Next)
+        FDrawChara->NextFrame();
+    else
+        FDrawChara->PrevFrame();
+    UpdateView();
+}
+
+void TfrmPelto::DoCharaChange() {
+    FListIndex.fill(0);
+}
+
+} // namespace pelto

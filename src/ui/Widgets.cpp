@@ -1,0 +1,95 @@
+#include "ui/Widgets.h"
+
+#include "ui/QtBitmaps.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace pelto {
+
+void TPaintBox::paintEvent(QPaintEvent*) {
+    QPainter Painter(this);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (OnPaint)
+        OnPaint(Painter);
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* Event) {
+    emit MouseDown(Event->button(), Event->position().toPoint());
+}
+
+void TImage::SetPicture(const QImage& Picture) {
+    FPicture = Picture;
+    Rebuild();
+}
+
+void TImage::SetTransparent(bool Value) {
+    FTransparent = Value;
+    Rebuild();
+}
+
+void TImage::SetCenter(bool Value) {
+    FCenter = Value;
+    update();
+}
+
+void TImage::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    Rebuild();
+}
+
+void TImage::Rebuild() {
+    FPixmap = FTransparent ? WithBottomLeftTransparent(FPicture) : QPixmap::fromImage(FPicture);
+    if (FAutoSize && !FPicture.isNull())
+        resize(FPicture.size());
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    if (FPixmap.isNull())
+        return;
+    QPainter Painter(this);
+    Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    QPoint At(0, 0);
+    if (FCenter)
+        At = QPoint((width() - FPixmap.width()) / 2, (height() - FPixmap.height()) / 2);
+    Painter.drawPixmap(At, FPixmap);
+}
+
+void TImage::mousePressEvent(QMouseEvent* Event) {
+    FPressed = Event->button() == Qt::LeftButton;
+    emit MouseDown(Event->button(), Event->position().toPoint());
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* Event) {
+    const bool WasPressed = FPressed;
+    FPressed = false;
+    if (WasPressed && Event->button() == Qt::LeftButton &&
+        rect().contains(Event->position().toPoint()))
+        emit Clicked();
+}
+
+void TImage::contextMenuEvent(QContextMenuEvent* Event) {
+    Event->accept(); // no context menu: a right click is a command of its own
+    emit ContextPopup();
+}
+
+void TLabel::mouseReleaseEvent(QMouseEvent* Event) {
+    if (Event->button() == Qt::LeftButton && rect().contains(Event->position().toPoint()))
+        emit Clicked();
+}
+
+void TLabel::contextMenuEvent(QContextMenuEvent* Event) {
+    Event->accept();
+    emit ContextPopup();
+}
+
+TMemo::TMemo(QWidget* Parent) : QPlainTextEdit(Parent) {
+    setReadOnly(true);
+    // Read-only and without a caret: the text can be neither edited nor selected by caret.
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setFocusPolicy(Qt::NoFocus);
+    setCursorWidth(0);
+}
+
+} // namespace pelto

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QWidget>
+
+#include <functional>
+
+namespace pelto {
+
+/// A surface painted by its owner (the character view).
+class TPaintBox : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    std::function<void(QPainter&)> OnPaint;
+
+signals:
+    void MouseDown(Qt::MouseButton Button, QPoint Position);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+};
+
+/// A picture control: shows a picture, optionally centred and with the colour of its
+/// bottom-left pixel left out; reports clicks, presses and right clicks. Pixel art is never
+/// smoothed when the display scales it.
+class TImage : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    void SetPicture(const QImage& Picture);
+    const QImage& Picture() const { return FPicture; }
+    void SetTransparent(bool Value);
+    void SetCenter(bool Value);
+    /// Sizes the control to its picture.
+    void SetAutoSize(bool Value);
+    int Tag = 0;
+
+signals:
+    void Clicked();
+    void MouseDown(Qt::MouseButton Button, QPoint Position);
+    void ContextPopup();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
+
+private:
+    void Rebuild();
+
+    QImage FPicture;
+    QPixmap FPixmap;
+    bool FTransparent = false;
+    bool FCenter = false;
+    bool FAutoSize = false;
+    bool FPressed = false;
+};
+
+/// A label that reports left clicks and right clicks (the slot names).
+class TLabel : public QLabel {
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+    int Tag = 0;
+
+signals:
+    void Clicked();
+    void ContextPopup();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
+};
+
+/// A read-only text box that never shows a caret.
+class TMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TMemo(QWidget* Parent = nullptr);
+};
+
+} // namespace pelto

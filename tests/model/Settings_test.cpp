@@ -1,0 +1,244 @@
+#include "model/Settings.h"
+
+#include "platform/IniFile.h"
+#include "platform/Stream.h"
+#include "support/Environment.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+using namespace pelto;
+using pelto::test::TEnvironment;
+using pelto::test::TTempDir;
+
+namespace {
+
+std::string ReadText(const std::string& FileName) {
+    const std::vector<std::uint8_t> Bytes = ReadFileBytes(FileName);
+    return {Bytes.begin(), Bytes.end()};
+}
+
+class Settings : public ::testing::Test {
+protected:
+    TPeltoSettings Load(const std::string& Text) {
+        FDir.Write("pelto.ini", Text);
+        TPeltoSettings S;
+        LoadSettings(TIniFile(FileName()), S);
+        return S;
+    }
+    std::string Save(const TPeltoSettings& S) {
+        TIniFile Ini(FileName());
+        SaveSettings(Ini, S);
+        return ReadText(FileName());
+    }
+    std::string FileName() const { return FDir.File("pelto.ini"); }
+    TTempDir FDir;
+};
+
+TFavoriteItem Favorite(const std::string& Name, int Chara) {
+    TFavoriteItem F;
+    F.Used = true;
+    F.Name = Name;
+    F.Chara = Chara;
+    return F;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+TEST_F(Settings, MissingFileGivesTheDefaults) {
+    TPeltoSettings S;
+    S.X = 100;
+    LoadSettings(TIniFile(FDir.File("none.ini")), S);
+    EXPECT_EQ(S.WloPath, "");
+    EXPECT_EQ(S.X, 100); // the window keeps its own position
+    EXPECT_FALSE(S.Y);
+    EXPECT_FALSE(S.CloseOnClick);
+    EXPECT_FALSE(S.Shadow);
+    for (const TFavoriteItem& F : S.Favorites)
+        EXPECT_FALSE(F.Used);
+}
+
+TEST_F(Settings, ReadsTheWindowSectionWithHexAndIntegerBooleans) {
+    const TPeltoSettings S = Load("[pelto]\nwlopath=/games/wlo/\nx=$10\ny=0x20\n"
+                                  "closeonclick=0x1\nshadow=yes\n");
+    EXPECT_EQ(S.WloPath, "/games/wlo/");
+    EXPECT_EQ(S.X, 16);
+    EXPECT_EQ(S.Y, 32);
+    EXPECT_TRUE(S.CloseOnClick);
+    EXPECT_FALSE(S.Shadow);
+    EXPECT_FALSE(Load("[pelto]\nx=left\n").X);
+}
+
+TEST_F(Settings, APlaceWithOnlyCharaIsInUseWithDefaults) {
+    const TPeltoSettings S = Load("[Save3]\nchara=2\n");
+    const TFavoriteItem& F = S.Favorites[2];
+    EXPECT_TRUE(F.Used);
+    EXPECT_EQ(F.Name, "Save3");
+    EXPECT_EQ(F.Chara, 2);
+    for (std::uint16_t Part : F.Parts)
+        EXPECT_EQ(Part, 0);
+    for (const auto& Levels : F.Color)
+        for (std::uint8_t Level : Levels)
+            EXPECT_EQ(Level, 4);
+    EXPECT_FALSE(S.Favorites[0].Used);
+    EXPECT_FALSE(S.Favorites[3].Used);
+}
+
+TEST_F(Settings, KeepsTheLowBitsOfPartsAndColours) {
+    const TPeltoSettings S = Load("[Save10]\nname=\nparts1=70000\nparts6=-1\ncolor1_2=300\n"
+                                  "color3_0=0x10\ncolor0_0=bad\nchara=x\n");
+    const TFavoriteItem& F = S.Favorites[9];
+    EXPECT_EQ(F.Name, ""); // empty, not "Save10"
+    EXPECT_EQ(F.Chara, -1);
+    EXPECT_EQ(F.Parts[0], 4464);
+    EXPECT_EQ(F.Parts[5], 65535);
+    EXPECT_EQ(F.Color[1][2], 44);
+    EXPECT_EQ(F.Color[3][0], 16);
+    EXPECT_EQ(F.Color[0][0], 4);
+}
+
+TEST_F(Settings, ASectionWithoutKeysIsAnUnusedPlaceThatKeepsItsFields) {
+    FDir.Write("pelto.ini", "[Save5]\n\n[Save6]\n; nothing\n");
+    TPeltoSettings S;
+    S.Favorites[4] = Favorite("kept", 7);
+    LoadSettings(TIniFile(FileName()), S);
+    EXPECT_FALSE(S.Favorites[4].Used);
+    EXPECT_EQ(S.Favorites[4].Name, "kept");
+    EXPECT_EQ(S.Favorites[4].Chara, 7);
+    EXPECT_FALSE(S.Favorites[5].Used);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+TEST_F(Settings, WritesEveryKeyOfANewFileInItsOrder) {
+    TPeltoSettings S;
+    S.WloPath = "/games/wlo/";
+    S.X = -8;
+    S.Y = 40;
+    S.Shadow = true;
+    S.Favorites[1] = Favorite("Mine", 3);
+    S.Favorites[1].Parts = {1001, 0, 0, 0, 0, 65535};
+    S.Favorites[1].Color[2] = {9, 0, 255};
+    EXPECT_EQ(Save(S), "[pelto]\nwlopath=/games/wlo/\nx=-8\ny=40\ncloseonclick=0\nshadow=1\n"
+                       "[Save2]\nname=Mine\nchara=3\n"
+                       "parts1=1001\nparts2=0\nparts3=0\nparts4=0\nparts5=0\nparts6=65535\n"
+                       "color0_0=4\ncolor0_1=4\ncolor0_2=4\ncolor1_0=4\ncolor1_1=4\n"
+                       "color1_2=4\ncolor2_0=9\ncolor2_1=0\ncolor2_2=255\ncolor3_0=4\n"
+                       "color3_1=4\ncolor3_2=4\n");
+}
+
+TEST_F(Settings, WritesOnlyUsedPlacesAndLeavesEverythingElseAsItWas) {
+    const std::string Before = "; my settings\r\n"
+                               "[pelto]\r\n"
+                               "shadow = 0\r\n"
+                               "wlopath=C:\\Games\\WLO\\\r\n"
+                               "extra=kept\r\n"
+                               "\r\n"
+                               "[Save2]\r\n"
+                               "name=unused but present\r\n"
+                               "[Save4]\r\n"
+                               "chara=1\r\n"
+                               "note=foreign key\r\n"
+                               "\r\n"
+                               "[tools]\r\n"
+                               "editor=vi\r\n";
+    FDir.Write("pelto.ini", Before);
+    TPeltoSettings S;
+    S.WloPath = "/games/wlo/";
+    S.Favorites[0] = Favorite("One", 0);
+    S.Favorites[3] = Favorite("Four", 14);
+    const std::string After = Save(S);
+    std::string Colors;
+    for (int C = 0; C < 4; ++C)
+        for (int K = 0; K < 3; ++K)
+            Colors += "color" + std::to_string(C) + "_" + std::to_string(K) + "=4\r\n";
+    const std::string Parts = "parts1=0\r\nparts2=0\r\nparts3=0\r\nparts4=0\r\nparts5=0\r\n"
+                              "parts6=0\r\n";
+    EXPECT_EQ(After, "; my settings\r\n"
+                     "[pelto]\r\n"
+                     "shadow = 0\r\n"
+                     "wlopath=/games/wlo/\r\n"
+                     "extra=kept\r\n"
+                     "closeonclick=0\r\n"
+                     "\r\n"
+                     "[Save2]\r\n"
+                     "name=unused but present\r\n"
+                     "[Save4]\r\n"
+                     "chara=14\r\n"
+                     "note=foreign key\r\n"
+                     "name=Four\r\n" +
+                         Parts + Colors +
+                         "\r\n"
+                         "[tools]\r\n"
+                         "editor=vi\r\n"
+                         "[Save1]\r\n"
+                         "name=One\r\n"
+                         "chara=0\r\n" +
+                         Parts + Colors);
+}
+
+TEST_F(Settings, RoundTripsAndKeepsShiftJisNamesReadable) {
+    FDir.Write("pelto.ini", "[Save7]\nname=\x83\x65\x83\x58\x83\x67\nchara=5\n");
+    TPeltoSettings S;
+    LoadSettings(TIniFile(FileName()), S);
+    ASSERT_EQ(S.Favorites[6].Name, "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88");
+    S.WloPath = "/w/";
+    S.CloseOnClick = true;
+    S.Favorites[6].Parts[2] = 123;
+    Save(S);
+    TPeltoSettings Back;
+    LoadSettings(TIniFile(FileName()), Back);
+    EXPECT_EQ(Back.WloPath, "/w/");
+    EXPECT_TRUE(Back.CloseOnClick);
+    EXPECT_FALSE(Back.X);
+    const TFavoriteItem& F = Back.Favorites[6];
+    EXPECT_TRUE(F.Used);
+    EXPECT_EQ(F.Name, S.Favorites[6].Name);
+    EXPECT_EQ(F.Chara, 5);
+    EXPECT_EQ(F.Parts, S.Favorites[6].Parts);
+    EXPECT_EQ(F.Color, S.Favorites[6].Color);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Where the file lives
+
+TEST(SettingsFile, LivesBesideAWritableExecutable) {
+    TTempDir Dir;
+    EXPECT_EQ(SettingsFilePath(Dir.File("pelto")), Dir.File("pelto.ini"));
+    EXPECT_EQ(SettingsFilePath(Dir.File("pelto.bin")), Dir.File("pelto.ini"));
+}
+
+TEST(SettingsFile, MovesToTheXdgConfigFolderWhenTheExecutablesFolderIsNotWritable) {
+    // A folder that does not exist cannot be written to, also by root.
+    const std::string Installed = "/nonexistent-pelto-folder/bin/pelto";
+    {
+        const TEnvironment Config("XDG_CONFIG_HOME", "/home/player/conf");
+        EXPECT_EQ(SettingsFilePath(Installed), "/home/player/conf/pelto/pelto.ini");
+    }
+    const TEnvironment Home("HOME", "/home/player");
+    {
+        const TEnvironment Config("XDG_CONFIG_HOME", nullptr);
+        EXPECT_EQ(SettingsFilePath(Installed), "/home/player/.config/pelto/pelto.ini");
+    }
+    const TEnvironment Relative("XDG_CONFIG_HOME", "relative/conf");
+    EXPECT_EQ(SettingsFilePath(Installed), "/home/player/.config/pelto/pelto.ini");
+}
+
+TEST(SettingsFile, TreatsAReadOnlyFolderAsNotWritable) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write to any folder; the missing-folder case covers this";
+    TTempDir Dir;
+    const std::string Bin = Dir.Make("bin/pelto");
+    ASSERT_EQ(::chmod(Dir.File("bin").c_str(), 0555), 0);
+    const TEnvironment Config("XDG_CONFIG_HOME", Dir.File("config").c_str());
+    EXPECT_EQ(SettingsFilePath(Bin), Dir.File("config/pelto/pelto.ini"));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace pelto::test {
+
+// Sets (or, with nullptr, removes) an environment variable for the lifetime of the object.
+class TEnvironment {
+public:
+    TEnvironment(const char* Name, const char* Value) : FName(Name) {
+        if (const char* Old = std::getenv(Name))
+            FOld = Old;
+        if (Value)
+            ::setenv(Name, Value, 1);
+        else
+            ::unsetenv(Name);
+    }
+    ~TEnvironment() {
+        if (FOld)
+            ::setenv(FName.c_str(), FOld->c_str(), 1);
+        else
+            ::unsetenv(FName.c_str());
+    }
+    TEnvironment(const TEnvironment&) = delete;
+    TEnvironment& operator=(const TEnvironment&) = delete;
+
+private:
+    std::string FName;
+    std::optional<std::string> FOld;
+};
+
+} // namespace pelto::test
