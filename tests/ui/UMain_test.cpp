@@ -4,10 +4,10 @@
 #include "controls/SimpleBtn.h"
 #include "model/UDraw.h"
 #include "platform/Stream.h"
+#include "support/DemoGame.h"
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Widgets.h"
-#include "writers/DemoInstallation.h"
 #include "writers/ItemTableWriter.h"
 
 #include <QComboBox>
@@ -32,28 +32,12 @@ std::string ReadText(const std::string& File) {
 
 class MainWindow : public ::testing::Test {
 protected:
-    // The demo installation ctest writes once for all window tests, or one of our own.
-    static void SetUpTestSuite() {
-        const char* Shared = std::getenv("PELTO_TEST_DEMO");
-        if (Shared && std::filesystem::is_directory(Shared)) {
-            DemoFolder = std::string(Shared) + "/";
-            return;
-        }
-        Demo = new test::TTempDir;
-        WriteDemoInstallation(Demo->Path() + "game", TDemoScale::Small);
-        DemoFolder = Demo->Path() + "game/";
-    }
-    static void TearDownTestSuite() {
-        delete Demo;
-        Demo = nullptr;
-    }
-
     void SetUp() override {
         SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
     }
     void TearDown() override { SetMessageSink({}); }
 
-    std::string Game() const { return DemoFolder; }
+    std::string Game() const { return test::DemoGame(); }
 
     std::unique_ptr<TfrmPelto> Open(const std::string& Settings) {
         std::ofstream(Dir.File("pelto.ini")) << Settings;
@@ -77,15 +61,10 @@ protected:
     }
     static void Click(QWidget* Widget) { QTest::mouseClick(Widget, Qt::LeftButton); }
 
-    static test::TTempDir* Demo;
-    static std::string DemoFolder;
     test::TTempDir Dir;
     std::vector<std::string> Messages;
     std::vector<std::string> Prompts;
 };
-
-test::TTempDir* MainWindow::Demo = nullptr;
-std::string MainWindow::DemoFolder;
 
 } // namespace
 

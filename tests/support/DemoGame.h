@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace pelto::test {
+
+/// A small demo installation for tests that need a whole game: the one ctest writes once for
+/// all of them (PELTO_TEST_DEMO), or else one written on first use into a temporary folder.
+/// The folder ends with '/'.
+const std::string& DemoGame();
+
+} // namespace pelto::test
