@@ -79,6 +79,8 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     setFont(GothicFont(12));
     setWindowIcon(QPixmap::fromImage(ToQImage(ProgramIcon(64))));
     CreateControls();
+    CreatePicker();
+    CreateDialogs();
     CreateMenus();
     FormCreate();
 }
@@ -201,11 +203,20 @@ void TfrmPelto::CreateControls() {
         Caption(Client, SlotCaptions[Slot - 1], 274, Top + 22, QColor(177, 192, 237));
         FEquipImages[static_cast<std::size_t>(Slot)] = Image;
         FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
+        connect(Image, &TImage::Clicked, this,
+                [this, Slot, Image] { EquipButtonClick(Slot, Image); });
+        connect(Label, &TLabel::Clicked, this,
+                [this, Slot, Label] { EquipButtonClick(Slot, Label); });
+        connect(Image, &TImage::ContextPopup, this, [this, Slot] { StripButtonClick(Slot); });
+        connect(Label, &TLabel::ContextPopup, this, [this, Slot] { StripButtonClick(Slot); });
     }
 
     Caption(Client, "Code:", 76, 272);
     edCode = Place(new QLineEdit(Client), 108, 268, 245, 18);
     btnSetCode = Place(new QPushButton("Set", Client), 356, 268, 35, 20);
+    connect(btnSetCode, &QPushButton::clicked, this, &TfrmPelto::btnSetCodeClick);
+    // Enter in the code box applies the code like the button, and goes no further.
+    connect(edCode, &QLineEdit::returnPressed, this, &TfrmPelto::btnSetCodeClick);
 
     timeAnimation = new QTimer(this);
     timeAnimation->setInterval(AnimationInterval);
@@ -213,13 +224,15 @@ void TfrmPelto::CreateControls() {
 }
 
 void TfrmPelto::CreateMenus() {
-    QMenu* File = menuBar()->addMenu("&File");
-    File->addAction("&Save Image As...");
-    File->addAction("&Copy Image to Clipboard");
-    File->addSeparator();
-    File->addAction("&Exit", this, &QWidget::close);
+    miFile = menuBar()->addMenu("&File");
+    miSaveImage = miFile->addAction("&Save Image As...", this, &TfrmPelto::miSaveImageClick);
+    miFile->addAction("&Copy Image to Clipboard", this, &TfrmPelto::miCopyImageClick);
+    miFile->addSeparator();
+    miFile->addAction("&Exit", this, &QWidget::close);
+    connect(miFile, &QMenu::aboutToShow, this, &TfrmPelto::MenuClick);
+
     QMenu* View = menuBar()->addMenu("&View");
-    View->addAction("&Background Color");
+    View->addAction("&Background Color", this, &TfrmPelto::miBGColorClick);
     miShadow = View->addAction("&Shadow");
     miShadow->setCheckable(true);
     miShadow->setChecked(true); // the design's state; the settings replace it at start
@@ -227,12 +240,15 @@ void TfrmPelto::CreateMenus() {
         FDrawChara->SetShadow(Checked);
         UpdateView();
     });
-    QMenu* Favorites = menuBar()->addMenu("F&avorites");
-    Favorites->addMenu("&Save");
-    Favorites->addMenu("&Load");
+
+    miFavorites = menuBar()->addMenu("F&avorites");
+    miSaveFavorite = miFavorites->addMenu("&Save");
+    miLoadFavorite = miFavorites->addMenu("&Load");
+    connect(miFavorites, &QMenu::aboutToShow, this, &TfrmPelto::MenuClick);
+
     QMenu* Help = menuBar()->addMenu("&Help");
-    Help->addAction("&Visit Homepage");
-    Help->addAction("&About...");
+    Help->addAction("&Visit Homepage", this, &TfrmPelto::miVisitHomepageClick);
+    Help->addAction("&About...", this, &TfrmPelto::miAboutClick);
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());
@@ -241,6 +257,7 @@ void TfrmPelto::CreateMenus() {
 void TfrmPelto::FormCreate() {
     TIniFile Ini(FOptions.SettingsFile);
     LoadSettings(Ini, FSettings);
+    BuildFavoriteMenus();
     if (FSettings.X && FSettings.Y) {
         // The saved place, when some screen still shows it.
         const QPoint Saved(*FSettings.X, *FSettings.Y);

@@ -8,12 +8,16 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
+class QColorDialog;
 class QComboBox;
+class QFileDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -25,6 +29,10 @@ namespace pelto {
 
 class TDrawChara;
 class TEquipList;
+class TEquipListBox;
+class TPopupPanel;
+struct TEquipEntry;
+struct TWLOItemData;
 class TGameData;
 class TImage;
 class TLabel;
@@ -75,6 +83,25 @@ public:
     TImage* SlotImage(int Slot) const { return FEquipImages[static_cast<std::size_t>(Slot)]; }
     TLabel* SlotLabel(int Slot) const { return FEquipLabels[static_cast<std::size_t>(Slot)]; }
     QAction* ShadowAction() const { return miShadow; }
+    QAction* SaveImageAction() const { return miSaveImage; }
+    QMenu* FileMenu() const { return miFile; }
+    QMenu* FavoritesMenu() const { return miFavorites; }
+    QMenu* SaveFavoriteMenu() const { return miSaveFavorite; }
+    QMenu* LoadFavoriteMenu() const { return miLoadFavorite; }
+    QPushButton* SetCodeButton() const { return btnSetCode; }
+    TPopupPanel* EquipPopup() const { return ppEquipList; }
+    TEquipListBox* EquipListBox() const { return lbEquipList; }
+    QLabel* ItemNameLabel() const { return lblItemName; }
+    QFileDialog* SaveDialog() const { return sd; }
+    QColorDialog* ColorDialog() const { return cd; }
+    int ListIndex(int Slot) const { return FListIndex[static_cast<std::size_t>(Slot)]; }
+    const TPeltoSettings& Settings() const { return FSettings; }
+
+    /// The name prompt: true, and Value replaced, when the user confirms.
+    static bool PromptText(const QString& Caption, const QString& Prompt, QString& Value);
+    /// Replaced by tests, which cannot answer modal dialogs.
+    std::function<bool(const QString& Caption, const QString& Prompt, QString& Value)>
+        OnPromptText = &TfrmPelto::PromptText;
 
     /// Lets the compositor redraw the canvas if anything changed, then repaints the view.
     void UpdateView();
@@ -108,9 +135,34 @@ private:
     void ColorButtonClick(int Tag);
     void sbDefaultClick();
 
-    // Slots.
-    bool LoadItemIcon(const struct TWLOItemData* Item, QImage& Icon) const;
+    // Slots and the picker.
+    bool LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const;
     void DoCharaChange();
+    void CreatePicker();
+    void EquipButtonClick(int Slot, QWidget* Sender);
+    void StripButtonClick(int Slot);
+    void lbEquipListMouseMove(QPoint Point);
+    void lbEquipListClick();
+    void lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect);
+    void ShowItemName();
+
+    // Image export, clipboard, background and shadow.
+    void CreateDialogs();
+    void miSaveImageClick();
+    void sdTypeChange();
+    void miCopyImageClick();
+    void miBGColorClick();
+
+    // Favourites, code entry and the other commands.
+    void BuildFavoriteMenus();
+    void UpdateFavoriteEntries(int Place);
+    void MenuClick();
+    void SaveFavoriteClick(int Place);
+    void LoadFavoriteClick(int Place);
+    void btnSetCodeClick();
+    void miVisitHomepageClick();
+    void miAboutClick();
+    void RefreshAfterRestore();
 
     TStartupOptions FOptions;
     TPeltoSettings FSettings;
@@ -128,6 +180,8 @@ private:
     bool FPlaying = false;
     int FColorPos = 0;
     std::array<int, 7> FListIndex{}; // slots 1..6
+    int FCurrentSlot = 0;
+    const std::vector<TEquipEntry>* FCurrentList = nullptr;
 
     // Controls, owned by the window through Qt's parent ownership.
     QFrame* pnDraw = nullptr;
@@ -147,6 +201,17 @@ private:
     QLineEdit* edCode = nullptr;
     QPushButton* btnSetCode = nullptr;
     QTimer* timeAnimation = nullptr;
+    TPopupPanel* ppEquipList = nullptr;
+    QLabel* lblItemName = nullptr;
+    TSimpleButton* sbClosePopup = nullptr;
+    TEquipListBox* lbEquipList = nullptr;
+    QFileDialog* sd = nullptr;
+    QColorDialog* cd = nullptr;
+    QMenu* miFile = nullptr;
+    QMenu* miFavorites = nullptr;
+    QMenu* miSaveFavorite = nullptr;
+    QMenu* miLoadFavorite = nullptr;
+    QAction* miSaveImage = nullptr;
     QAction* miShadow = nullptr;
 };
 

@@ -1,14 +1,20 @@
 // The equipment slots and the status box.
 #include "ui/UMain.h"
 
+#include "controls/PopupPanel.h"
+#include "controls/SimpleBtn.h"
 #include "game/wloutils.h"
 #include "model/GameData.h"
 #include "model/UDraw.h"
 #include "platform/Format.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
+#include "resources/ProgramBitmaps.h"
+#include "ui/EquipListBox.h"
+#include "ui/QtBitmaps.h"
 #include "ui/Widgets.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 
@@ -90,6 +96,108 @@ void TfrmPelto::UpdateStatus() {
     }
     txtEquip->setPlainText(Lines.join('\n'));
     edCode->setText(QString::fromStdString(FDrawChara->GetCode()));
+}
+
+void TfrmPelto::CreatePicker() {
+    ppEquipList = new TPopupPanel(this);
+    ppEquipList->resize(322, 234);
+    ppEquipList->setAutoFillBackground(true);
+    QPalette Palette = ppEquipList->palette();
+    Palette.setColor(QPalette::Window, QColor(166, 202, 240));
+    ppEquipList->setPalette(Palette);
+    ppEquipList->SetAnimation(false);
+    ppEquipList->hide(); // shown only while it pops up
+
+    lblItemName = new QLabel(" ", ppEquipList);
+    lblItemName->setGeometry(4, 4, 296, 14);
+    sbClosePopup = new TSimpleButton(ppEquipList);
+    sbClosePopup->setGeometry(302, 2, 18, 18);
+    sbClosePopup->SetTransparent(true);
+    sbClosePopup->SetNormalPicture(ToQImage(CloseButtonPicture(TButtonState::Normal)));
+    sbClosePopup->SetHoverPicture(ToQImage(CloseButtonPicture(TButtonState::Hover)));
+    sbClosePopup->SetDownPicture(ToQImage(CloseButtonPicture(TButtonState::Down)));
+    sbClosePopup->setCursor(Qt::PointingHandCursor);
+    connect(sbClosePopup, &TSimpleButton::Click, this, [this] { ppEquipList->ClosePopup(0); });
+
+    lbEquipList = new TEquipListBox(ppEquipList);
+    lbEquipList->setGeometry(0, 22, 322, 212);
+    lbEquipList->setCursor(Qt::PointingHandCursor);
+    lbEquipList->OnDrawItem = [this](QPainter& Painter, int Index, QRect Rect) {
+        lbEquipListDrawItem(Painter, Index, Rect);
+    };
+    connect(lbEquipList, &TEquipListBox::MouseMoved, this, &TfrmPelto::lbEquipListMouseMove);
+    connect(lbEquipList, &TEquipListBox::Clicked, this, &TfrmPelto::lbEquipListClick);
+}
+
+void TfrmPelto::ShowItemName() {
+    const int Index = lbEquipList->ItemIndex();
+    if (Index < 0 || !FCurrentList)
+        lblItemName->setText(QString());
+    else
+        lblItemName->setText(QString::fromStdString(
+            SjisToUtf8((*FCurrentList)[static_cast<std::size_t>(Index)].Text)));
+}
+
+void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {
+    if (FDrawChara->Chara() == -1)
+        return;
+    FCurrentSlot = Slot;
+    const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
+    FCurrentList = &FGame->EquipList()->GetList(Group, FCurrentSlot);
+    lbEquipList->SetCount(static_cast<int>(FCurrentList->size()));
+    lbEquipList->SetItemIndex(FListIndex[static_cast<std::size_t>(FCurrentSlot)]);
+    ShowItemName();
+    const QPoint Below = Sender->mapToGlobal(QPoint(0, Sender->height()));
+    ppEquipList->Popup(Below.x(), Below.y());
+}
+
+void TfrmPelto::StripButtonClick(int Slot) {
+    if (FDrawChara->Chara() == -1)
+        return;
+    FCurrentSlot = Slot;
+    const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
+    FCurrentList = &FGame->EquipList()->GetList(Group, FCurrentSlot);
+    FListIndex[static_cast<std::size_t>(FCurrentSlot)] = 0;
+    FDrawChara->SetPart(FCurrentSlot, nullptr);
+    UpdateStatus();
+    UpdateView();
+}
+
+void TfrmPelto::lbEquipListMouseMove(QPoint Point) {
+    // The cell under the pointer becomes the current one, so that a click takes it.
+    lbEquipList->SetItemIndex(lbEquipList->ItemAt(Point));
+    ShowItemName();
+}
+
+void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
+    if (Index < 0 || !FCurrentList)
+        return;
+    Painter.drawImage(Rect.topLeft(), FItemBack);
+    QImage Icon;
+    if (LoadItemIcon((*FCurrentList)[static_cast<std::size_t>(Index)].Item, Icon))
+        Painter.drawImage(Rect.topLeft(), Icon);
+    if (Index == FListIndex[static_cast<std::size_t>(FCurrentSlot)]) {
+        Painter.setPen(QColor(0, 0, 128));
+        Painter.setBrush(Qt::NoBrush);
+        Painter.drawRect(Rect.adjusted(0, 0, -1, -1));
+    }
+}
+
+void TfrmPelto::lbEquipListClick() {
+    const int Old = FListIndex[static_cast<std::size_t>(FCurrentSlot)];
+    const int Current = lbEquipList->ItemIndex();
+    FListIndex[static_cast<std::size_t>(FCurrentSlot)] = Current;
+    lbEquipList->RedrawItem(Old);
+    lbEquipList->RedrawItem(Current);
+    if (FSettings.CloseOnClick)
+        ppEquipList->ClosePopup(0);
+    if (FDrawChara->Chara() == -1 || Current < 0)
+        return;
+    FDrawChara->SetPart(FCurrentSlot, Current >= 1
+                                          ? (*FCurrentList)[static_cast<std::size_t>(Current)].Item
+                                          : nullptr);
+    UpdateStatus();
+    UpdateView();
 }
 
 } // namespace pelto

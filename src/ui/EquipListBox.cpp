@@ -1,0 +1,111 @@
+#include "ui/EquipListBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace pelto {
+
+TEquipListBox::TEquipListBox(QWidget* Parent) : QAbstractScrollArea(Parent) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setMouseTracking(true);
+    horizontalScrollBar()->setSingleStep(1);
+}
+
+int TEquipListBox::Rows() const {
+    return std::max(1, viewport()->height() / CellSize);
+}
+
+void TEquipListBox::UpdateScrollBar() {
+    const int Columns = (FCount + Rows() - 1) / Rows();
+    const int Visible = std::max(1, viewport()->width() / CellSize);
+    horizontalScrollBar()->setRange(0, std::max(0, Columns - Visible));
+    horizontalScrollBar()->setPageStep(Visible);
+}
+
+void TEquipListBox::SetCount(int Count) {
+    FCount = std::max(0, Count);
+    if (FItemIndex >= FCount)
+        FItemIndex = -1;
+    horizontalScrollBar()->setValue(0);
+    UpdateScrollBar();
+    viewport()->update();
+}
+
+void TEquipListBox::SetItemIndex(int Index) {
+    FItemIndex = Index >= 0 && Index < FCount ? Index : -1;
+    // Like a list box, bring the current cell into view.
+    if (FItemIndex >= 0) {
+        const int Column = FItemIndex / Rows();
+        QScrollBar* Bar = horizontalScrollBar();
+        const int Visible = std::max(1, viewport()->width() / CellSize);
+        if (Column < Bar->value())
+            Bar->setValue(Column);
+        else if (Column >= Bar->value() + Visible)
+            Bar->setValue(Column - Visible + 1);
+    }
+}
+
+QRect TEquipListBox::ItemRect(int Index) const {
+    const int Column = Index / Rows() - horizontalScrollBar()->value();
+    const int Row = Index % Rows();
+    return {Column * CellSize, Row * CellSize, CellSize, CellSize};
+}
+
+int TEquipListBox::ItemAt(QPoint Point) const {
+    if (Point.x() < 0 || Point.y() < 0)
+        return -1;
+    const int Row = Point.y() / CellSize;
+    if (Row >= Rows())
+        return -1;
+    const int Column = Point.x() / CellSize + horizontalScrollBar()->value();
+    const int Index = Column * Rows() + Row;
+    return Index < FCount ? Index : -1;
+}
+
+void TEquipListBox::RedrawItem(int Index) {
+    if (Index >= 0)
+        viewport()->repaint(ItemRect(Index));
+}
+
+void TEquipListBox::paintEvent(QPaintEvent*) {
+    QPainter Painter(viewport());
+    Painter.fillRect(viewport()->rect(), palette().base());
+    if (!OnDrawItem)
+        return;
+    const int First = horizontalScrollBar()->value() * Rows();
+    const int Visible = (viewport()->width() + CellSize - 1) / CellSize;
+    for (int Index = First; Index < FCount && Index < First + Visible * Rows(); ++Index)
+        OnDrawItem(Painter, Index, ItemRect(Index));
+}
+
+void TEquipListBox::resizeEvent(QResizeEvent* Event) {
+    QAbstractScrollArea::resizeEvent(Event);
+    UpdateScrollBar();
+}
+
+void TEquipListBox::mouseMoveEvent(QMouseEvent* Event) {
+    emit MouseMoved(Event->position().toPoint());
+}
+
+void TEquipListBox::mousePressEvent(QMouseEvent* Event) {
+    FPressed = Event->button() == Qt::LeftButton;
+    if (FPressed) {
+        const int Index = ItemAt(Event->position().toPoint());
+        if (Index >= 0)
+            FItemIndex = Index;
+    }
+}
+
+void TEquipListBox::mouseReleaseEvent(QMouseEvent* Event) {
+    if (FPressed && Event->button() == Qt::LeftButton)
+        emit Clicked();
+    FPressed = false;
+}
+
+void TEquipListBox::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+} // namespace pelto

@@ -1,0 +1,350 @@
+// Dressing, export, favourites and code entry in the real window, on a small game of our own.
+#include "ui/UMain.h"
+
+#include "controls/PopupPanel.h"
+#include "controls/SimpleBtn.h"
+#include "model/ImageExport.h"
+#include "model/UDraw.h"
+#include "platform/ImageEncoders.h"
+#include "platform/Stream.h"
+#include "support/ImageDecoders.h"
+#include "support/SpriteFolder.h"
+#include "support/TempDir.h"
+#include "ui/EquipListBox.h"
+#include "ui/PeltoApplication.h"
+#include "ui/Widgets.h"
+#include "writers/GroupImageWriter.h"
+#include "writers/ItemTableWriter.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace pelto;
+
+namespace {
+
+// Items of the small game: identifiers, slots, sprites for groups 0 and 3, bonuses.
+struct TTestItem {
+    std::uint16_t Id;
+    std::uint8_t Slot;
+    std::uint16_t Sprite0;
+    std::uint16_t Sprite3;
+    std::uint16_t Type0;
+    std::int32_t Bonus0;
+    std::uint16_t Type1;
+    std::int32_t Bonus1;
+};
+constexpr TTestItem TestItems[] = {
+    {11, 1, 2001, 5001, 207, 10, 0, 0},    // head: HP+10
+    {12, 2, 2002, 5002, 207, 10, 211, -4}, // body: HP+10, DEF-4
+    {13, 2, 2003, 0, 215, 3, 0, 0},        // body, group 0 only: MATK+3
+    {14, 5, 2005, 5005, 211, 4, 0, 0},     // shoes: DEF+4
+};
+
+class WindowCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto Counts = test::StandardFrameCounts();
+        std::vector<TJmaWriterSprite> Sprites{
+            test::BlockSprite("2000.jmp", 50, 40, 30, 40, 60, Counts),
+            test::BlockSprite("2100.jmp", 40, 45, 10, 30, 25, Counts),
+            test::BlockSprite("5000.jmp", 51, 40, 30, 40, 60, Counts),
+            test::BlockSprite("5100.jmp", 41, 45, 10, 30, 25, Counts)};
+        for (const TTestItem& Item : TestItems)
+            for (const std::uint16_t Sprite : {Item.Sprite0, Item.Sprite3})
+                if (Sprite)
+                    Sprites.push_back(test::BlockSprite(std::to_string(Sprite) + ".jmp", 100, 50,
+                                                        50, 8, 8, Counts));
+        WriteJmaFiles(Game.Make("jma/all.jma"), Sprites);
+
+        TItemTableWriter Table;
+        TGroupImageWriter Icons;
+        for (const TTestItem& Item : TestItems) {
+            TItemInfo Info;
+            Info.ItemID = Item.Id;
+            Info.IconNo = Item.Id;
+            Info.Slot = Item.Slot;
+            Info.SpriteNo = {Item.Sprite0, 0, 0, Item.Sprite3};
+            Info.StatType = {Item.Type0, Item.Type1};
+            Info.StatValue = {Item.Bonus0 + 100, Item.Bonus1 + 100};
+            Info.Name = "Item" + std::to_string(Item.Id);
+            Table.Add(Info);
+            TBitmap Icon(32, 32, TPixelFormat::pf24bit);
+            Icon.Fill(RGBColor(0, 255, 0));
+            Icon.ScanLine(16)[3 * 16] = static_cast<std::uint8_t>(Item.Id);
+            TMemoryStream Bmp;
+            SaveBmpToStream(Icon, Bmp);
+            Icons.Add(std::to_string(Item.Id) + ".bmp", Bmp.Memory());
+        }
+        Table.WriteToFile(Game.Make("data/Item.Dat"));
+        Icons.WriteToFile(Game.Make("pic/item.BMg"));
+        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    }
+    void TearDown() override { SetMessageSink({}); }
+
+    std::unique_ptr<TfrmPelto> Open(const std::string& Extra = "") {
+        if (!std::filesystem::exists(Dir.File("pelto.ini")))
+            std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game.Path() << "\n"
+                                                 << Extra;
+        TStartupOptions Options;
+        Options.SettingsFile = Dir.File("pelto.ini");
+        Options.FolderPrompt = [](std::string&) {
+            return false;
+        };
+        auto Window = std::make_unique<TfrmPelto>(Options);
+        Window->OnPromptText = [this](const QString&, const QString&, QString& Value) {
+            if (!NextName)
+                return false;
+            Value = QString::fromStdString(*NextName);
+            return true;
+        };
+        return Window;
+    }
+    static void Choose(TfrmPelto& Window, int Chara) {
+        Window.CharaBox()->setCurrentIndex(Chara);
+        emit Window.CharaBox()->activated(Chara);
+    }
+    // Runs Action while the slot's pop-up is open, then closes it if it is still open.
+    static void WithPicker(TfrmPelto& Window, int Slot, const std::function<void()>& Action) {
+        QTimer::singleShot(0, [&] {
+            Action();
+            if (Window.EquipPopup()->isVisible())
+                Window.EquipPopup()->ClosePopup(0);
+        });
+        QTest::mouseClick(Window.SlotImage(Slot), Qt::LeftButton);
+    }
+    static QPoint CellCentre(int Index) {
+        return QPoint(16, 16 + 32 * Index); // the first column
+    }
+    static void ClickCell(TfrmPelto& Window, int Index) {
+        QWidget* Cells = Window.EquipListBox()->viewport();
+        QTest::mouseMove(Cells, CellCentre(Index));
+        QMouseEvent Move(QEvent::MouseMove, CellCentre(Index),
+                         Cells->mapToGlobal(CellCentre(Index)), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(Cells, &Move);
+        QTest::mouseClick(Cells, Qt::LeftButton, Qt::NoModifier, CellCentre(Index));
+    }
+    static void RightClick(QWidget* Widget) {
+        QContextMenuEvent Event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                Widget->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(Widget, &Event);
+    }
+
+    test::TTempDir Game;
+    test::TTempDir Dir;
+    std::vector<std::string> Messages;
+    std::optional<std::string> NextName;
+};
+
+} // namespace
+
+TEST_F(WindowCommands, EquipsFromTheListAndSumsTheBonuses) {
+    auto Window = Open();
+    Choose(*Window, 0);
+    WithPicker(*Window, 1, [&] {
+        EXPECT_TRUE(Window->EquipPopup()->isVisible());
+        EXPECT_EQ(Window->EquipListBox()->Count(), 2); // "---" and item 11
+        ClickCell(*Window, 1);
+    });
+    ASSERT_NE(Window->DrawChara().GetPart(1), nullptr);
+    EXPECT_EQ(Window->DrawChara().GetPart(1)->ItemID(), 11);
+    EXPECT_EQ(Window->SlotLabel(1)->text(), "Item11");
+    EXPECT_EQ(Window->ListIndex(1), 1);
+
+    WithPicker(*Window, 2, [&] { ClickCell(*Window, 1); });
+    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+20\n DEF-4");
+    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
+
+    WithPicker(*Window, 5, [&] { ClickCell(*Window, 1); });
+    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+20"); // DEF -4 + 4 cancels out
+}
+
+TEST_F(WindowCommands, ShowsNamesOnHoverAndFramesTheLastPick) {
+    auto Window = Open();
+    Choose(*Window, 0);
+    WithPicker(*Window, 2, [&] { ClickCell(*Window, 2); }); // item 13
+    WithPicker(*Window, 2, [&] {
+        EXPECT_EQ(Window->EquipListBox()->ItemIndex(), 2); // the last pick is current again
+        EXPECT_EQ(Window->ItemNameLabel()->text(), "[-] Item13");
+        QWidget* Cells = Window->EquipListBox()->viewport();
+        const QImage Shot = Cells->grab().toImage();
+        EXPECT_EQ(Shot.pixelColor(0, 64), QColor(0, 0, 128)); // navy frame on cell 2
+        EXPECT_NE(Shot.pixelColor(0, 32), QColor(0, 0, 128));
+        QMouseEvent Move(QEvent::MouseMove, QPointF(200, 16), Cells->mapToGlobal(QPointF(200, 16)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Cells, &Move); // empty space
+        EXPECT_EQ(Window->ItemNameLabel()->text(), "");
+    });
+}
+
+TEST_F(WindowCommands, StaysOpenUnlessCloseOnClickIsSet) {
+    auto Window = Open();
+    Choose(*Window, 0);
+    bool OpenAfterClick = false;
+    WithPicker(*Window, 2, [&] {
+        ClickCell(*Window, 1);
+        ClickCell(*Window, 2);
+        OpenAfterClick = Window->EquipPopup()->isVisible();
+    });
+    EXPECT_TRUE(OpenAfterClick);
+    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 13);
+}
+
+TEST_F(WindowCommands, ClosesOnClickWhenTheSettingsSaySo) {
+    auto Window = Open("closeonclick=1\n");
+    Choose(*Window, 0);
+    bool OpenAfterClick = true;
+    WithPicker(*Window, 2, [&] {
+        ClickCell(*Window, 1);
+        OpenAfterClick = Window->EquipPopup()->isVisible();
+    });
+    EXPECT_FALSE(OpenAfterClick);
+    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 12);
+}
+
+TEST_F(WindowCommands, StripsASlotWithARightClick) {
+    auto Window = Open();
+    RightClick(Window->SlotImage(1)); // no character: nothing
+    Choose(*Window, 0);
+    WithPicker(*Window, 1, [&] { ClickCell(*Window, 1); });
+    RightClick(Window->SlotLabel(1));
+    EXPECT_EQ(Window->DrawChara().GetPart(1), nullptr);
+    EXPECT_EQ(Window->ListIndex(1), 0);
+    EXPECT_EQ(Window->SlotLabel(1)->text(), "");
+    EXPECT_EQ(Window->StatusBox()->toPlainText(), "");
+}
+
+TEST_F(WindowCommands, EnablesSavingOnlyWithACharacter) {
+    auto Window = Open();
+    emit Window->FileMenu()->aboutToShow();
+    EXPECT_FALSE(Window->SaveImageAction()->isEnabled());
+    EXPECT_FALSE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
+    Choose(*Window, 0);
+    emit Window->FavoritesMenu()->aboutToShow();
+    EXPECT_TRUE(Window->SaveImageAction()->isEnabled());
+    EXPECT_TRUE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
+}
+
+TEST_F(WindowCommands, AppliesCodesFromTheBoxAndResyncsAfterAnInvalidOne) {
+    auto Window = Open();
+    QTest::keyClick(Window->CodeBox(), Qt::Key_Return); // empty: nothing
+    EXPECT_TRUE(Messages.empty());
+    Window->CodeBox()->setText("AQ4AHAf0emdD");
+    QTest::keyClick(Window->CodeBox(), Qt::Key_Return);
+    EXPECT_EQ(Window->DrawChara().Chara(), 14);
+    EXPECT_EQ(Window->CharaBox()->currentIndex(), 14);
+
+    Window->CodeBox()->setText("AQ4AHAf0emdE");
+    QTest::mouseClick(Window->SetCodeButton(), Qt::LeftButton);
+    EXPECT_EQ(Messages, std::vector<std::string>{"Invalid code error."});
+    EXPECT_EQ(Window->CodeBox()->text(), "AQ4AHAf0emdD");
+}
+
+TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
+    {
+        auto Window = Open();
+        Choose(*Window, 7); // group 3
+        WithPicker(*Window, 2, [&] { ClickCell(*Window, 1); });
+        Window->DrawChara().SetColor(1, 1, 8);
+        NextName = "";
+        Window->SaveFavoriteMenu()->actions()[3]->trigger();
+        EXPECT_EQ(Window->SaveFavoriteMenu()->actions()[3]->text(), "Save4");
+        EXPECT_EQ(Window->LoadFavoriteMenu()->actions()[3]->text(), "Save4");
+        EXPECT_TRUE(Window->LoadFavoriteMenu()->actions()[3]->isEnabled());
+        EXPECT_FALSE(Window->LoadFavoriteMenu()->actions()[0]->isEnabled());
+        NextName.reset(); // cancelled: nothing stored
+        Window->SaveFavoriteMenu()->actions()[0]->trigger();
+        EXPECT_EQ(Window->SaveFavoriteMenu()->actions()[0]->text(), "---");
+    }
+    auto Window = Open();
+    EXPECT_EQ(Window->LoadFavoriteMenu()->actions()[3]->text(), "Save4");
+    Choose(*Window, 0); // group 0
+    Window->LoadFavoriteMenu()->actions()[3]->trigger();
+    EXPECT_EQ(Window->DrawChara().Chara(), 7);
+    EXPECT_EQ(Window->CharaBox()->currentIndex(), 7);
+    ASSERT_NE(Window->DrawChara().GetPart(2), nullptr);
+    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 12);
+    EXPECT_EQ(Window->DrawChara().GetColor(1, 1), 8);
+    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+10\n DEF-4");
+}
+
+TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {
+    auto Window = Open();
+    QFileDialog* Dialog = Window->SaveDialog();
+    auto* NameBox = Dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(NameBox, nullptr);
+    NameBox->setText("image.gif");
+    Dialog->selectNameFilter("Bitmap (*.bmp)");
+    emit Dialog->filterSelected("Bitmap (*.bmp)");
+    EXPECT_EQ(NameBox->text(), "image.bmp");
+    NameBox->setText("/some/where/pic");
+    Dialog->selectNameFilter("Transparent PNG (*.png)");
+    emit Dialog->filterSelected("Transparent PNG (*.png)");
+    EXPECT_EQ(NameBox->text(), "pic.png");
+}
+
+TEST_F(WindowCommands, SavesEveryImageType) {
+    auto Window = Open();
+    Choose(*Window, 0);
+    QFileDialog* Dialog = Window->SaveDialog();
+    const QStringList Filters = Dialog->nameFilters();
+    ASSERT_EQ(Filters.size(), 6);
+    const char* Names[] = {"a", "b.png", "c.png", "d.png", "e.gif", "f"};
+    const char* Expected[] = {"a.bmp", "b.jpg", "c.png", "d.png", "e.gif", "f.gif"};
+    for (int Type = 0; Type < 6; ++Type) {
+        QTimer::singleShot(0, [&] {
+            Dialog->selectNameFilter(Filters[Type]);
+            // Typed into the name box, as a user does.
+            Dialog->findChild<QLineEdit*>("fileNameEdit")
+                ->setText(QString::fromStdString(Dir.File(Names[Type])));
+            QMetaObject::invokeMethod(Dialog, "accept");
+        });
+        Window->SaveImageAction()->trigger();
+        std::string Listing;
+        for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
+            Listing += Entry.path().filename().string() + " ";
+        ASSERT_TRUE(std::filesystem::exists(Dir.File(Expected[Type])))
+            << Expected[Type] << ": " << Listing;
+    }
+    EXPECT_EQ(ReadFileBytes(Dir.File("a.bmp")).size(), 54u + 128 * 128 * 3);
+    const auto Png = test::DecodePng(ReadFileBytes(Dir.File("d.png")), PNG_FORMAT_RGBA);
+    EXPECT_EQ(Png.Pixels[3], 0);                         // transparent corner
+    EXPECT_EQ(Png.Pixels[4 * (40 * 128 + 50) + 3], 255); // the body
+    const test::TDecodedGif Gif(ReadFileBytes(Dir.File("f.gif")));
+    EXPECT_EQ(Gif->ImageCount, Window->DrawChara().GetFrameCount());
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(WindowCommands, AClickOutsideClosesThePickerAndStillActs) {
+    auto Window = Open();
+    Window->show();
+    Choose(*Window, 0);
+    bool Closed = false;
+    WithPicker(*Window, 1, [&] {
+        // A press on the view, outside the pop-up: it closes, and the view still turns.
+        QWidget* View = reinterpret_cast<QWidget*>(Window->View());
+        const QPoint Target = View->mapToGlobal(QPoint(127, 64));
+        QWidget* Popup = Window->EquipPopup();
+        QMouseEvent Press(QEvent::MouseButtonPress, Popup->mapFromGlobal(Target), Target,
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Popup, &Press);
+        QMouseEvent Release(QEvent::MouseButtonRelease, Popup->mapFromGlobal(Target), Target,
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Popup, &Release);
+        Closed = !Window->EquipPopup()->isVisible();
+    });
+    EXPECT_TRUE(Closed);
+    QApplication::processEvents();
+    EXPECT_EQ(Window->DrawChara().Direction(), 6);
+}
