@@ -127,16 +127,6 @@ std::string EncodeValue(std::string_view Value) {
     return S;
 }
 
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
-}
-
 std::optional<int> ParseInteger(std::string_view S) {
     std::size_t I = 0;
     bool Negative = false;

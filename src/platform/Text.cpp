@@ -31,6 +31,16 @@ bool SameText(std::string_view A, std::string_view B) {
     return A.size() == B.size() && CompareText(A, B) == 0;
 }
 
+int HexDigit(char C) {
+    if (C >= '0' && C <= '9')
+        return C - '0';
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F')
+        return C - 'A' + 10;
+    return -1;
+}
+
 bool MatchesMask(std::string_view Name, std::string_view Mask) {
     // Iterative wildcard match with single-star backtracking: linear in practice.
     std::size_t N = 0, M = 0, StarM = std::string_view::npos, StarN = 0;

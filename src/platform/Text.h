@@ -14,6 +14,9 @@ std::string UpperCase(std::string_view S);
 int CompareText(std::string_view A, std::string_view B);
 bool SameText(std::string_view A, std::string_view B);
 
+/// The value of a hexadecimal digit, or -1.
+int HexDigit(char C);
+
 /// Matches a file name against a mask of '*' and '?' wildcards, ignoring letter case.
 bool MatchesMask(std::string_view Name, std::string_view Mask);
 

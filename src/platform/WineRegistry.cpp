@@ -76,16 +76,6 @@ struct TFileCloser {
     void operator()(std::FILE* F) const { std::fclose(F); }
 };
 
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
-}
-
 void AppendUtf8(std::string& Out, std::uint32_t Code) {
     if (Code < 0x80) {
         Out += static_cast<char>(Code);

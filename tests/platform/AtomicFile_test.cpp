@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/Errors.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <fstream>
 
 using namespace pelto;
+using pelto::test::TFileSizeLimit;
 namespace fs = std::filesystem;
 
 namespace {
@@ -61,24 +63,7 @@ private:
     mode_t FOld;
 };
 
-// Caps the size of files the process may write, standing in for a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Bytes) {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit Limit = FOld;
-        Limit.rlim_cur = Bytes;
-        ::setrlimit(RLIMIT_FSIZE, &Limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int);
+void (*FOldHandler)(int);
 };
 
 } // namespace

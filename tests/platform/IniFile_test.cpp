@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <csignal>
 
 using namespace pelto;
+using pelto::test::TFileSizeLimit;
 using pelto::test::TTempDir;
 
 namespace {
@@ -36,26 +38,7 @@ protected:
     TTempDir FDir;
 };
 
-// Caps the size of files the process may write, standing in for a full disk (also as root).
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Bytes) {
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        rlimit Limit = FOld;
-        Limit.rlim_cur = Bytes;
-        ::setrlimit(RLIMIT_FSIZE, &Limit);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
+void (*FOldHandler)(int) = nullptr;
 };
 
 } // namespace

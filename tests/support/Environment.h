@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -30,5 +33,23 @@ private:
     std::string FName;
     std::optional<std::string> FOld;
 };
+
+// Caps the size of files the process may write, standing in for a full disk (also as root).
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t Bytes) {
+        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &FOld);
+        rlimit Limit = FOld;
+        Limit.rlim_cur = Bytes;
+        ::setrlimit(RLIMIT_FSIZE, &Limit);
+    }
+    ~TFileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &FOld);
+        std::signal(SIGXFSZ, FOldHandler);
+    }
+
+private:
+    rlimit FOld{};
 
 } // namespace pelto::test
