@@ -63,9 +63,6 @@ private:
     mode_t FOld;
 };
 
-void (*FOldHandler)(int);
-};
-
 } // namespace
 
 TEST(AtomicFile, CreatesTheFileAndLeavesNothingElse) {

@@ -51,5 +51,7 @@ public:
 
 private:
     rlimit FOld{};
+    void (*FOldHandler)(int) = nullptr;
+};
 
 } // namespace pelto::test
