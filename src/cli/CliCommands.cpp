@@ -150,7 +150,7 @@ void ListCommand(const std::vector<std::string>& Words, std::ostream& Out) {
     Game.LoadItemTable();
     Game.BuildEquipList();
     for (const TEquipEntry& Entry : Game.EquipList()->GetList(Group, Slot))
-        Out << SjisToUtf8(Entry.Text) << "\n";
+        Out << SjisToUtf8(Entry.Text()) << "\n";
 }
 
 void CodeCommand(const std::vector<std::string>& Words, std::ostream& Out) {

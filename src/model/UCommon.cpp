@@ -20,21 +20,16 @@ std::string EquipEntryText(const TWLOItemData& Item) {
 TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
     for (auto& Group : FLists)
         for (auto& List : Group)
-            List.push_back({"---", nullptr});
+            List.push_back({nullptr});
     // The header record goes through the same tests as the items, as the game's lists do.
     for (const TWLOItemData& Item : ItemFile.Items()) {
         const int Slot = Item.Slot();
         if (Slot < 1 || Slot > SlotCount)
             continue;
-        std::string Text;
-        for (int Group = 0; Group < BodyGroupCount; ++Group) {
-            if (Item.SpriteNo(Group) <= 1000)
-                continue;
-            if (Text.empty())
-                Text = EquipEntryText(Item);
-            FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)].push_back(
-                {Text, &Item});
-        }
+        for (int Group = 0; Group < BodyGroupCount; ++Group)
+            if (Item.SpriteNo(Group) > 1000)
+                FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)]
+                    .push_back({&Item});
     }
 }
 

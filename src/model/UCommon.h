@@ -13,10 +13,17 @@ struct TWLOItemData;
 inline constexpr int BodyGroupCount = 4;
 inline constexpr int SlotCount = 6; // 1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
 
-/// One line of an equipment list: its text and the item it stands for (nullptr for "---").
+/// The text of an item in the equipment lists: "[n] name", or "[-] name" cut to 24 bytes
+/// when the item has no list number.
+std::string EquipEntryText(const TWLOItemData& Item);
+
+/// One line of an equipment list: the item it stands for, nullptr for "---" (nothing).
 struct TEquipEntry {
-    std::string Text; // Shift-JIS
     const TWLOItemData* Item;
+
+    /// Shift-JIS. Made when asked for: the lists hold tens of thousands of lines, of which
+    /// the user sees one name at a time.
+    std::string Text() const { return Item ? EquipEntryText(*Item) : std::string("---"); }
 };
 
 /// The lists from which equipment is picked: one per body group and slot, each starting with
@@ -38,10 +45,6 @@ public:
 private:
     std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
 };
-
-/// The text of an item in the equipment lists: "[n] name", or "[-] name" cut to 24 bytes
-/// when the item has no list number.
-std::string EquipEntryText(const TWLOItemData& Item);
 
 /// One saved character.
 struct TFavoriteItem {

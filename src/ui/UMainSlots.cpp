@@ -135,7 +135,7 @@ void TfrmPelto::ShowItemName() {
         lblItemName->setText(QString());
     else
         lblItemName->setText(QString::fromStdString(
-            SjisToUtf8((*FCurrentList)[static_cast<std::size_t>(Index)].Text)));
+            SjisToUtf8((*FCurrentList)[static_cast<std::size_t>(Index)].Text())));
 }
 
 void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {

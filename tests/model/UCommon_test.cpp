@@ -32,7 +32,7 @@ protected:
     std::vector<std::string> Texts(int Group, int Slot) const {
         std::vector<std::string> Result;
         for (const TEquipEntry& Entry : List->GetList(Group, Slot))
-            Result.push_back(Entry.Text);
+            Result.push_back(Entry.Text());
         return Result;
     }
 
