@@ -152,6 +152,14 @@ void TJmaJmp::LoadArchive(int& DirIndex) {
             TJmaFrame::Decode(std::span(Table).subspan(I * JmaFrameSize, JmaFrameSize)));
     FDesc.Palette = DecodePalette(ReadBlock(Archive, JmaPaletteSize));
 
+    // Frames pointing at the same bytes would each get a copy: a small file could ask for
+    // gigabytes. Frame data that together exceeds the file is refused before reading any.
+    std::uint64_t DataTotal = 0;
+    for (const TJmaFrame& Frame : FDesc.Frames)
+        DataTotal += Frame.DataSize;
+    if (DataTotal > static_cast<std::uint64_t>(FileSize))
+        throw EReadError();
+
     FPixels.reserve(FrameCount);
     for (const TJmaFrame& Frame : FDesc.Frames) {
         const std::uint64_t Start = std::uint64_t{Offset} + Frame.DataOffset;

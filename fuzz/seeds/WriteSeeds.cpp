@@ -1,0 +1,220 @@
+// pelto_fuzz_seeds <folder>: writes a seed corpus for every fuzz target into <folder>/<target>/,
+// each file made by our own writers of the game's formats.
+#include "FuzzTargets.h"
+
+#include "model/Settings.h"
+#include "platform/IniFile.h"
+#include "platform/LittleEndian.h"
+#include "platform/Stream.h"
+#include "writers/DemoInstallation.h"
+#include "writers/GroupImageWriter.h"
+#include "writers/ItemTableWriter.h"
+#include "writers/JmaWriter.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace pelto;
+
+namespace {
+
+// Demo files larger than this would slow every fuzzing run down; the small ones stand in.
+constexpr std::uintmax_t MaxDemoSeedSize = 64 * 1024;
+
+class TSeedFolder {
+public:
+    TSeedFolder(const std::string& Root, const std::string& Target) : FPath(Root + "/" + Target) {
+        std::filesystem::create_directories(FPath);
+    }
+    void Write(const std::string& Name, std::span<const std::uint8_t> Bytes) const {
+        WriteFileBytes(FPath + "/" + Name, Bytes);
+    }
+    void Write(const std::string& Name, std::string_view Text) const {
+        Write(Name, std::span(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size()));
+    }
+    void CopyIfSmall(const std::string& Name, const std::string& Source) const {
+        if (std::filesystem::exists(Source) &&
+            std::filesystem::file_size(Source) <= MaxDemoSeedSize)
+            Write(Name, ReadFileBytes(Source));
+    }
+
+private:
+    std::string FPath;
+};
+
+std::vector<std::uint8_t> Bytes(std::string_view Text) {
+    return {Text.begin(), Text.end()};
+}
+
+void WriteGroupImageSeeds(const TSeedFolder& Seeds, const std::string& Demo) {
+    const std::vector<TGroupImageItem> Items{
+        {"1.bmp", Bytes("BM icon one")}, {"2.bmp", Bytes("BM icon two, longer")}, {"3.BMP", {}}};
+    TMemoryStream Plain;
+    WriteGroupImage(Plain, Items);
+    Seeds.Write("plain.bmg", Plain.Memory());
+
+    // Shared areas, a gap, a name length past its field, and an offset from the file start.
+    TGroupImageWriter Odd;
+    const std::uint32_t Area = Odd.AppendData(Bytes("shared bytes of two entries"));
+    Odd.AddAt("a.bmp", Area, 12);
+    Odd.AddAt("b.bmp", Area + 4, 8);
+    Odd.AppendData(Bytes("gap"));
+    const int Long = Odd.Add("long.bmp", Bytes("data"));
+    Odd.SetNameLength(Long, 200);
+    Odd.AddAtFileOffset("head.bmp", 0, 2);
+    Seeds.Write("odd.bmg", Odd.Build());
+
+    Seeds.CopyIfSmall("demo_item.bmg", Demo + "/pic/item.BMg");
+}
+
+void WriteItemTableSeeds(const TSeedFolder& Seeds, const std::string& Demo) {
+    TItemTableWriter Table;
+    for (int N = 1; N <= fuzz::TCodeGame::ItemCount; ++N)
+        Table.Add(fuzz::TCodeGame::Item(N));
+    TItemInfo Unlisted = fuzz::TCodeGame::Item(2);
+    Unlisted.ListNumber = 0;
+    Unlisted.Name = "A name of twenty byt";
+    Unlisted.Text = "A description.";
+    Table.Add(Unlisted);
+    Seeds.Write("small.dat", Table.Build());
+    Seeds.CopyIfSmall("demo_item.dat", Demo + "/data/Item.Dat");
+}
+
+TJmaWriterSprite Sprite(int No, int Actions) {
+    TJmaWriterSprite S;
+    S.Name = JmpFileName(No);
+    for (int I = 0; I < 256; ++I)
+        S.Palette[static_cast<std::size_t>(I)] = {static_cast<std::uint8_t>(I),
+                                                  static_cast<std::uint8_t>(3 * I),
+                                                  static_cast<std::uint8_t>(7 * I), 0};
+    for (int Action = 0; Action < Actions; ++Action) {
+        for (int Number = 1; Number <= 2; ++Number) {
+            TJmaWriterFrame Frame;
+            Frame.Action = Action;
+            Frame.Number = Number;
+            Frame.CanvasWidth = 20;
+            Frame.CanvasHeight = 24;
+            Frame.X = static_cast<std::uint16_t>(Number);
+            Frame.Y = 3;
+            Frame.Width = 5;
+            Frame.Height = 3;
+            for (std::uint32_t P = 0; P < Frame.Width * Frame.Height; ++P)
+                Frame.Pixels.push_back(static_cast<std::uint8_t>(P * 17 + Action));
+            Frame.PadByte = 0xEE;
+            S.Frames.push_back(Frame);
+        }
+        S.FrameCounts.push_back(2);
+    }
+    return S;
+}
+
+void WriteJmaJxaSeeds(const TSeedFolder& Seeds) {
+    const auto Pair = [&Seeds](const std::string& Name, std::span<const TJmaWriterSprite> Sprites) {
+        const auto Jma = JmaBytes(Sprites);
+        const auto Jxa = JxaBytes(Sprites);
+        std::vector<std::uint8_t> Input(4);
+        StoreLE32(Input.data(), static_cast<std::uint32_t>(Jma.size()));
+        Input.insert(Input.end(), Jma.begin(), Jma.end());
+        Input.insert(Input.end(), Jxa.begin(), Jxa.end());
+        Seeds.Write(Name, Input);
+    };
+    const std::vector<TJmaWriterSprite> Body{Sprite(2000, 2), Sprite(2100, 1)};
+    Pair("body.bin", Body);
+    std::vector<TJmaWriterSprite> WithAbsent{Sprite(1101, 1), Sprite(2000, 3)};
+    WithAbsent[0].Absent = true;
+    WithAbsent[1].ActionCount = 1;
+    Pair("absent.bin", WithAbsent);
+}
+
+void WriteCharaCodeSeeds(const TSeedFolder& Seeds) {
+    const fuzz::TCodeGame& Game = fuzz::TCodeGame::Get();
+    TBitmap Canvas(CanvasSize, CanvasSize, TPixelFormat::pf24bit);
+    for (int Chara = 0; Chara < static_cast<int>(CharaData.size()); Chara += 4) {
+        TDrawChara Draw(Canvas, Game.JmaList());
+        Draw.SetEquipList(&Game.EquipList());
+        Draw.SetChara(Chara);
+        for (int Slot = 1; Slot <= SlotCount; Slot += 1 + Chara % 3)
+            Draw.SetPart(Slot,
+                         Game.EquipList().GetList(CharaData[Chara].BodyGroup, Slot).at(1).Item);
+        Draw.SetColor(Chara % 4, Chara % 3, static_cast<std::uint8_t>(Chara % 10));
+        Seeds.Write("chara" + std::to_string(Chara) + ".txt", Draw.GetCode());
+    }
+}
+
+void WriteIniSeeds(const TSeedFolder& Seeds, const std::string& Scratch) {
+    TPeltoSettings Settings;
+    Settings.WloPath = "/home/user/.wine/drive_c/Wonderland/";
+    Settings.X = 120;
+    Settings.Y = -4;
+    Settings.Shadow = true;
+    Settings.Favorites[0].Used = true;
+    Settings.Favorites[0].Name = "Karin";
+    Settings.Favorites[0].Chara = 14;
+    Settings.Favorites[0].Parts = {101, 102, 0, 0, 105, 106};
+    Settings.Favorites[2].Used = true;
+    Settings.Favorites[2].Name = " quoted ";
+    Settings.Favorites[2].Chara = 3;
+    const std::string Path = Scratch + "settings.ini";
+    std::filesystem::remove(Path);
+    TIniFile Ini(Path);
+    SaveSettings(Ini, Settings);
+    Seeds.Write("settings.ini", ReadFileBytes(Path));
+
+    // What a hand-edited file holds: a byte order mark, comments, CRLF, duplicates, no last
+    // line break.
+    Seeds.Write("edited.ini", "\xEF\xBB\xBF; comment\r\n[Other]\r\nKey = 'x'\r\n\r\n[PELTO]\r\n"
+                              "wlopath=\"C:\\Game\"\r\nX=0x10\r\n[pelto]\r\nY=$FF\r\nShadow=1");
+}
+
+void WriteRegistrySeeds(const TSeedFolder& Seeds) {
+    Seeds.Write(
+        "system.reg",
+        "WINE REGISTRY Version 2\n"
+        ";; All keys relative to \\\\Machine\n"
+        "\n"
+        "#arch=win64\n"
+        "\n"
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\"
+        "Wonderland ONLINE Ex3_is1] 1700000000\n"
+        "#time=1d9a0b0c0d0e0f0\n"
+        "\"DisplayName\"=\"Wonderland ONLINE\"\n"
+        "\"InstallLocation\"=\"C:\\\\Program Files\\\\Wonderland ONLINE\\\\\"\n"
+        "\"Escaped\"=\"\\x3042\\\"q\\\" \\0tail\"\n"
+        "\"Expand\"=str(2):\"%ProgramFiles%\\\\WLO\"\n"
+        "\"Number\"=dword:00000001\n"
+        "@=\"default\"\n"
+        "\n"
+        "[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\"
+        "Wonderland ONLINE_is1] 1700000001\n"
+        "\"InstallLocation\"=\"D:/Games/WLO\"\n"
+        "\"Hex\"=hex:41,42,\\\n"
+        "  43\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pelto_fuzz_seeds <folder>\n");
+        return 2;
+    }
+    const std::string Root = argv[1];
+    try {
+        const std::string Scratch = fuzz::TScratchDir::Path();
+        const std::string Demo = Scratch + "demo";
+        WriteDemoInstallation(Demo, TDemoScale::Small);
+        WriteGroupImageSeeds(TSeedFolder(Root, "group_image"), Demo);
+        WriteItemTableSeeds(TSeedFolder(Root, "item_table"), Demo);
+        WriteJmaJxaSeeds(TSeedFolder(Root, "jma_jxa"));
+        WriteCharaCodeSeeds(TSeedFolder(Root, "chara_code"));
+        WriteIniSeeds(TSeedFolder(Root, "ini_file"), Scratch);
+        WriteRegistrySeeds(TSeedFolder(Root, "wine_registry"));
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,64 @@
+// Inputs the fuzzers once broke a reader with, replayed through the fuzz targets' own code:
+// tests/regression/<target>/<fault>.bin. Each must be read or refused with the project's
+// errors; a crash, a sanitizer report or any other exception fails.
+#include "../../fuzz/FuzzTargets.h"
+
+#include "platform/Stream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace pelto;
+
+namespace {
+
+struct TTarget {
+    const char* Name;
+    std::function<void(fuzz::TInput)> Run;
+};
+
+const TTarget Targets[] = {
+    {"group_image", fuzz::RunGroupImage}, {"item_table", fuzz::RunItemTable},
+    {"jma_jxa", fuzz::RunJmaJxa},         {"chara_code", fuzz::RunCharaCode},
+    {"ini_file", fuzz::RunIniFile},       {"wine_registry", fuzz::RunWineRegistry},
+};
+
+std::filesystem::path RegressionFolder() {
+    return std::filesystem::path(__FILE__).parent_path();
+}
+
+std::vector<std::filesystem::path> InputsOf(const std::string& Target) {
+    std::vector<std::filesystem::path> Files;
+    const auto Folder = RegressionFolder() / Target;
+    if (std::filesystem::is_directory(Folder))
+        for (const auto& Entry : std::filesystem::directory_iterator(Folder))
+            if (Entry.is_regular_file())
+                Files.push_back(Entry.path());
+    return Files;
+}
+
+} // namespace
+
+TEST(Regression, EveryFoundInputIsReadOrRefusedWithTheProjectsErrors) {
+    ASSERT_TRUE(std::filesystem::is_directory(RegressionFolder()));
+    for (const TTarget& Target : Targets) {
+        for (const auto& File : InputsOf(Target.Name)) {
+            SCOPED_TRACE(File.string());
+            const std::vector<std::uint8_t> Bytes = ReadFileBytes(File.string());
+            EXPECT_NO_THROW(Target.Run(Bytes));
+        }
+    }
+}
+
+TEST(Regression, EveryTargetTakesEmptyAndTinyInputs) {
+    const std::vector<std::vector<std::uint8_t>> Inputs{{}, {0}, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
+    for (const TTarget& Target : Targets) {
+        SCOPED_TRACE(Target.Name);
+        for (const auto& Input : Inputs)
+            EXPECT_NO_THROW(Target.Run(Input));
+    }
+}
