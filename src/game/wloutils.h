@@ -274,6 +274,21 @@ private:
     std::vector<TWLOItemData> FItems;
 };
 
+/// A status bonus type of item records and the label its sum is shown under, in the order
+/// the status box lists them. Any other type code means no bonus.
+struct TWloStatusType {
+    std::uint16_t Type;
+    const char* Label; // UTF-8
+};
+inline constexpr std::array<TWloStatusType, 8> WloStatusTypes{{{207, "HP"},
+                                                               {208, "SP"},
+                                                               {210, "ATK"},
+                                                               {211, "DEF"},
+                                                               {214, "SPD"},
+                                                               {215, "MATK"},
+                                                               {216, "MDEF"},
+                                                               {100, "射撃対抗力(%)"}}};
+
 /// A game folder: an existing folder with the subfolders jma and pic and the file Item.Dat in
 /// its subfolder data, names matched without regard to letter case. Folder may end in '/'.
 bool IsWloFolder(const std::string& Folder);

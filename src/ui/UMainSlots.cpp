@@ -19,18 +19,6 @@
 #include <QPainter>
 
 namespace pelto {
-namespace {
-
-struct TStatusLabel {
-    std::uint16_t Type;
-    const char* Label;
-};
-// In the order the status box lists them.
-constexpr TStatusLabel StatusLabels[8] = {{207, "HP"},   {208, "SP"},           {210, "ATK"},
-                                          {211, "DEF"},  {214, "SPD"},          {215, "MATK"},
-                                          {216, "MDEF"}, {100, "射撃対抗力(%)"}};
-
-} // namespace
 
 bool TfrmPelto::LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const {
     if (!Item || !FGame)
@@ -76,22 +64,22 @@ void TfrmPelto::UpdateSlot(int Slot) {
 }
 
 void TfrmPelto::UpdateStatus() {
-    std::int32_t Totals[8] = {};
+    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
     for (int Slot = 1; Slot <= 6; ++Slot) {
         const TWLOItemData* Item = FDrawChara->GetPart(Slot);
         if (!Item)
             continue;
         for (int J = 0; J < 2; ++J)
-            for (int K = 0; K < 8; ++K)
-                if (Item->StatType(J) == StatusLabels[K].Type)
+            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
+                if (Item->StatType(J) == WloStatusTypes[K].Type)
                     Totals[K] += Item->StatValue(J) - 100;
     }
     QStringList Lines;
-    for (int K = 0; K < 8; ++K) {
+    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
         if (Totals[K] == 0)
             continue;
         // "%4s%s%d": the label right-aligned in four characters, a plus sign when positive.
-        Lines << QString::fromUtf8(StatusLabels[K].Label).rightJustified(4, ' ') +
+        Lines << QString::fromUtf8(WloStatusTypes[K].Label).rightJustified(4, ' ') +
                      (Totals[K] > 0 ? "+" : "") + QString::number(Totals[K]);
     }
     txtEquip->setPlainText(Lines.join('\n'));
