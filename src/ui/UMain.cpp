@@ -279,7 +279,13 @@ void TfrmPelto::FormCreate() {
     cbChara->setCurrentIndex(-1);
 
     FGame = std::make_unique<TGameData>(FSettings.WloPath);
-    FGame->ScanSprites();
+    try {
+        FGame->ScanSprites();
+    } catch (const std::exception& Error) {
+        // The archives listed before the unreadable one still serve; the rest of start-up
+        // must run so that the window is whole.
+        ShowError(QString::fromUtf8(Error.what()));
+    }
     FCanvas.Fill(DefaultBackColor);
     FItemBack = ToQImage(ItemBackBitmap());
     FGraph = ToQImage(GraphBitmap());
@@ -406,10 +412,7 @@ void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
 }
 
 void TfrmPelto::cbCharaChange(int Index) {
-    FDrawChara->SetChara(Index);
-    UpdateColorBars();
-    UpdateStatus();
-    UpdateView();
+    ChangeThenRefresh([&] { FDrawChara->SetChara(Index); });
 }
 
 void TfrmPelto::timeAnimationTimer() {

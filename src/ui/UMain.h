@@ -163,6 +163,10 @@ private:
     void miVisitHomepageClick();
     void miAboutClick();
     void RefreshAfterRestore();
+    /// Runs Change on the compositor, then refreshes the window, also when Change fails: an
+    /// unreadable sprite leaves the state reached so far, and the window must show that state
+    /// rather than the one before. The error still goes on to the error display.
+    void ChangeThenRefresh(const std::function<void()>& Change);
 
     TStartupOptions FOptions;
     TPeltoSettings FSettings;

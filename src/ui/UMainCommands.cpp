@@ -197,28 +197,46 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
 
 void TfrmPelto::LoadFavoriteClick(int Place) {
     const TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    FDrawChara->SetChara(Favorite.Chara);
-    cbChara->setCurrentIndex(FDrawChara->Chara());
-    if (FDrawChara->Chara() == -1)
-        return;
-    const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        const std::uint16_t Id = Favorite.Parts[static_cast<std::size_t>(Slot - 1)];
-        FDrawChara->SetPart(Slot,
-                            Id == 0 ? nullptr : FGame->EquipList()->FindItem(Group, Slot, Id));
-    }
-    for (int Position = 0; Position < 4; ++Position)
-        for (int Channel = 0; Channel < 3; ++Channel)
-            FDrawChara->SetColor(Position, Channel,
-                                 Favorite.Color[static_cast<std::size_t>(Position)]
-                                               [static_cast<std::size_t>(Channel)]);
-    RefreshAfterRestore();
+    ChangeThenRefresh([&] {
+        FDrawChara->SetChara(Favorite.Chara);
+        cbChara->setCurrentIndex(FDrawChara->Chara());
+        if (FDrawChara->Chara() == -1)
+            return;
+        const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
+        for (int Slot = 1; Slot <= 6; ++Slot) {
+            const std::uint16_t Id = Favorite.Parts[static_cast<std::size_t>(Slot - 1)];
+            FDrawChara->SetPart(Slot,
+                                Id == 0 ? nullptr : FGame->EquipList()->FindItem(Group, Slot, Id));
+        }
+        for (int Position = 0; Position < 4; ++Position)
+            for (int Channel = 0; Channel < 3; ++Channel)
+                FDrawChara->SetColor(Position, Channel,
+                                     Favorite.Color[static_cast<std::size_t>(Position)]
+                                                   [static_cast<std::size_t>(Channel)]);
+    });
 }
 
 void TfrmPelto::RefreshAfterRestore() {
     UpdateStatus();
     UpdateColorBars();
     UpdateView();
+}
+
+void TfrmPelto::ChangeThenRefresh(const std::function<void()>& Change) {
+    try {
+        Change();
+    } catch (...) {
+        // Slots emptied before the failure must not keep the frame of an item in the picker.
+        for (int Slot = 1; Slot <= 6; ++Slot) {
+            if (!FDrawChara->GetPart(Slot))
+                FListIndex[static_cast<std::size_t>(Slot)] = 0;
+            UpdateSlot(Slot);
+        }
+        cbChara->setCurrentIndex(FDrawChara->Chara());
+        RefreshAfterRestore();
+        throw;
+    }
+    RefreshAfterRestore();
 }
 
 void TfrmPelto::btnSetCodeClick() {

@@ -14,6 +14,8 @@
 #include "ui/QtBitmaps.h"
 #include "ui/Widgets.h"
 
+#include <exception>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -27,7 +29,13 @@ bool TfrmPelto::LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const {
     if (Index < 0)
         return false;
     TMemoryStream Stream;
-    FGame->ItemIcons().ExtractToStream(Index, Stream);
+    try {
+        FGame->ItemIcons().ExtractToStream(Index, Stream);
+    } catch (const std::exception&) {
+        // Icons are drawn while painting: an error here would come back with every repaint.
+        // A damaged icon is shown like a missing one.
+        return false;
+    }
     const auto Bytes = Stream.Memory();
     const QImage Picture = QImage::fromData(Bytes.data(), static_cast<int>(Bytes.size()), "BMP");
     if (Picture.isNull())
@@ -181,11 +189,9 @@ void TfrmPelto::lbEquipListClick() {
         ppEquipList->ClosePopup(0);
     if (FDrawChara->Chara() == -1 || Current < 0)
         return;
-    FDrawChara->SetPart(FCurrentSlot, Current >= 1
-                                          ? (*FCurrentList)[static_cast<std::size_t>(Current)].Item
-                                          : nullptr);
-    UpdateStatus();
-    UpdateView();
+    const TWLOItemData* Item =
+        Current >= 1 ? (*FCurrentList)[static_cast<std::size_t>(Current)].Item : nullptr;
+    ChangeThenRefresh([&] { FDrawChara->SetPart(FCurrentSlot, Item); });
 }
 
 } // namespace pelto

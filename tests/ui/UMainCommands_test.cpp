@@ -13,6 +13,7 @@
 #include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Widgets.h"
+#include "ui/WindowDriver.h"
 #include "writers/GroupImageWriter.h"
 #include "writers/ItemTableWriter.h"
 
@@ -30,6 +31,10 @@
 #include <fstream>
 
 using namespace pelto;
+using test::ChooseChara;
+using test::ClickCell;
+using test::RightClick;
+using test::WithPicker;
 
 namespace {
 
@@ -110,37 +115,6 @@ protected:
         };
         return Window;
     }
-    static void Choose(TfrmPelto& Window, int Chara) {
-        Window.CharaBox()->setCurrentIndex(Chara);
-        emit Window.CharaBox()->activated(Chara);
-    }
-    // Runs Action while the slot's pop-up is open, then closes it if it is still open.
-    static void WithPicker(TfrmPelto& Window, int Slot, const std::function<void()>& Action) {
-        QTimer::singleShot(0, [&] {
-            Action();
-            if (Window.EquipPopup()->isVisible())
-                Window.EquipPopup()->ClosePopup(0);
-        });
-        QTest::mouseClick(Window.SlotImage(Slot), Qt::LeftButton);
-    }
-    static QPoint CellCentre(int Index) {
-        return QPoint(16, 16 + 32 * Index); // the first column
-    }
-    static void ClickCell(TfrmPelto& Window, int Index) {
-        QWidget* Cells = Window.EquipListBox()->viewport();
-        QTest::mouseMove(Cells, CellCentre(Index));
-        QMouseEvent Move(QEvent::MouseMove, CellCentre(Index),
-                         Cells->mapToGlobal(CellCentre(Index)), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(Cells, &Move);
-        QTest::mouseClick(Cells, Qt::LeftButton, Qt::NoModifier, CellCentre(Index));
-    }
-    static void RightClick(QWidget* Widget) {
-        QContextMenuEvent Event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                Widget->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(Widget, &Event);
-    }
-
     test::TTempDir Game;
     test::TTempDir Dir;
     std::vector<std::string> Messages;
@@ -151,7 +125,7 @@ protected:
 
 TEST_F(WindowCommands, EquipsFromTheListAndSumsTheBonuses) {
     auto Window = Open();
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     WithPicker(*Window, 1, [&] {
         EXPECT_TRUE(Window->EquipPopup()->isVisible());
         EXPECT_EQ(Window->EquipListBox()->Count(), 2); // "---" and item 11
@@ -172,7 +146,7 @@ TEST_F(WindowCommands, EquipsFromTheListAndSumsTheBonuses) {
 
 TEST_F(WindowCommands, ShowsNamesOnHoverAndFramesTheLastPick) {
     auto Window = Open();
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     WithPicker(*Window, 2, [&] { ClickCell(*Window, 2); }); // item 13
     WithPicker(*Window, 2, [&] {
         EXPECT_EQ(Window->EquipListBox()->ItemIndex(), 2); // the last pick is current again
@@ -190,7 +164,7 @@ TEST_F(WindowCommands, ShowsNamesOnHoverAndFramesTheLastPick) {
 
 TEST_F(WindowCommands, StaysOpenUnlessCloseOnClickIsSet) {
     auto Window = Open();
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     bool OpenAfterClick = false;
     WithPicker(*Window, 2, [&] {
         ClickCell(*Window, 1);
@@ -203,7 +177,7 @@ TEST_F(WindowCommands, StaysOpenUnlessCloseOnClickIsSet) {
 
 TEST_F(WindowCommands, ClosesOnClickWhenTheSettingsSaySo) {
     auto Window = Open("closeonclick=1\n");
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     bool OpenAfterClick = true;
     WithPicker(*Window, 2, [&] {
         ClickCell(*Window, 1);
@@ -216,7 +190,7 @@ TEST_F(WindowCommands, ClosesOnClickWhenTheSettingsSaySo) {
 TEST_F(WindowCommands, StripsASlotWithARightClick) {
     auto Window = Open();
     RightClick(Window->SlotImage(1)); // no character: nothing
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     WithPicker(*Window, 1, [&] { ClickCell(*Window, 1); });
     RightClick(Window->SlotLabel(1));
     EXPECT_EQ(Window->DrawChara().GetPart(1), nullptr);
@@ -230,7 +204,7 @@ TEST_F(WindowCommands, EnablesSavingOnlyWithACharacter) {
     emit Window->FileMenu()->aboutToShow();
     EXPECT_FALSE(Window->SaveImageAction()->isEnabled());
     EXPECT_FALSE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     emit Window->FavoritesMenu()->aboutToShow();
     EXPECT_TRUE(Window->SaveImageAction()->isEnabled());
     EXPECT_TRUE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
@@ -254,7 +228,7 @@ TEST_F(WindowCommands, AppliesCodesFromTheBoxAndResyncsAfterAnInvalidOne) {
 TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
     {
         auto Window = Open();
-        Choose(*Window, 7); // group 3
+        ChooseChara(*Window, 7); // group 3
         WithPicker(*Window, 2, [&] { ClickCell(*Window, 1); });
         Window->DrawChara().SetColor(1, 1, 8);
         NextName = "";
@@ -269,7 +243,7 @@ TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
     }
     auto Window = Open();
     EXPECT_EQ(Window->LoadFavoriteMenu()->actions()[3]->text(), "Save4");
-    Choose(*Window, 0); // group 0
+    ChooseChara(*Window, 0); // group 0
     Window->LoadFavoriteMenu()->actions()[3]->trigger();
     EXPECT_EQ(Window->DrawChara().Chara(), 7);
     EXPECT_EQ(Window->CharaBox()->currentIndex(), 7);
@@ -296,7 +270,7 @@ TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {
 
 TEST_F(WindowCommands, SavesEveryImageType) {
     auto Window = Open();
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     QFileDialog* Dialog = Window->SaveDialog();
     const QStringList Filters = Dialog->nameFilters();
     ASSERT_EQ(Filters.size(), 6);
@@ -329,7 +303,7 @@ TEST_F(WindowCommands, SavesEveryImageType) {
 TEST_F(WindowCommands, AClickOutsideClosesThePickerAndStillActs) {
     auto Window = Open();
     Window->show();
-    Choose(*Window, 0);
+    ChooseChara(*Window, 0);
     bool Closed = false;
     WithPicker(*Window, 1, [&] {
         // A press on the view, outside the pop-up: it closes, and the view still turns.

@@ -1,0 +1,210 @@
+// The window on game folders with one damaged file: every damage is reported or passed over and
+// the window goes on working; only a damaged item table ends the program, by design.
+#include "ui/UMain.h"
+
+#include "controls/PopupPanel.h"
+#include "controls/SimpleBtn.h"
+#include "model/UDraw.h"
+#include "platform/Stream.h"
+#include "support/DemoGame.h"
+#include "support/TempDir.h"
+#include "ui/EquipListBox.h"
+#include "ui/PeltoApplication.h"
+#include "ui/WindowDriver.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+using namespace pelto;
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class TDamage { Empty, Stub, Halved, EnormousCounts, Garbage, Folder };
+
+constexpr TDamage Damages[] = {TDamage::Empty,          TDamage::Stub,    TDamage::Halved,
+                               TDamage::EnormousCounts, TDamage::Garbage, TDamage::Folder};
+
+constexpr const char* DamagedFiles[] = {
+    "data/Item.Dat",
+    "pic/item.BMg",
+    "jma/chara01.jma",
+    "jma/chara01.jxa",
+    "jma/head01.jma",
+    "jma/head02.jxa",
+    "jma/item02.jma",
+    "jma/item02.jxa",
+    "menu/Skins/default/btn_m_Play.bmp",
+    "menu/Skins/default/Icon_Part_1.bmp",
+};
+
+std::string DamageName(TDamage Damage) {
+    switch (Damage) {
+    case TDamage::Empty:
+        return "Empty";
+    case TDamage::Stub:
+        return "Stub";
+    case TDamage::Halved:
+        return "Halved";
+    case TDamage::EnormousCounts:
+        return "EnormousCounts";
+    case TDamage::Garbage:
+        return "Garbage";
+    case TDamage::Folder:
+        return "Folder";
+    }
+    return "";
+}
+
+void WriteBytes(const std::string& File, const std::vector<std::uint8_t>& Bytes) {
+    std::ofstream(File, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()),
+               static_cast<std::streamsize>(Bytes.size()));
+}
+
+// The demo's folders, with links to its files, so that no case copies the whole game.
+void LinkTree(const fs::path& From, const fs::path& To) {
+    fs::create_directories(To);
+    for (const auto& Entry : fs::recursive_directory_iterator(From)) {
+        const fs::path Target = To / fs::relative(Entry.path(), From);
+        if (Entry.is_directory())
+            fs::create_directories(Target);
+        else
+            fs::create_symlink(Entry.path(), Target);
+    }
+}
+
+// Replaces the game's file (a link to the demo's) by a damaged copy.
+void Damage(const std::string& File, TDamage How) {
+    std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
+    fs::remove(File);
+    switch (How) {
+    case TDamage::Empty:
+        Bytes.clear();
+        break;
+    case TDamage::Stub:
+        Bytes.resize(std::min<std::size_t>(Bytes.size(), 10));
+        break;
+    case TDamage::Halved:
+        Bytes.resize(Bytes.size() / 2);
+        break;
+    case TDamage::EnormousCounts:
+        // No format here has a signature: all ones makes every count and size in the header
+        // as large as its field allows.
+        std::fill_n(Bytes.begin(), std::min<std::size_t>(Bytes.size(), 64), 0xFF);
+        break;
+    case TDamage::Garbage: {
+        std::mt19937 Random(7);
+        for (std::uint8_t& Byte : Bytes)
+            Byte = static_cast<std::uint8_t>(Random());
+        break;
+    }
+    case TDamage::Folder:
+        fs::create_directory(File);
+        return;
+    }
+    WriteBytes(File, Bytes);
+}
+
+// The messages the readers raise; "Cannot open" only for the game's own files.
+bool IsOwnMessage(const std::string& Message, const std::string& Game) {
+    return Message == "Stream read error" ||
+           Message.starts_with("JMAファイルの読み取りに失敗した可能性があります (") ||
+           Message.starts_with("必要なファイルが存在しません (") ||
+           Message.starts_with("Cannot open file \"" + Game);
+}
+
+class DamagedGame : public ::testing::TestWithParam<std::tuple<const char*, TDamage>> {
+protected:
+    void SetUp() override {
+        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
+        LinkTree(test::DemoGame(), Game);
+        Damage(Game + std::get<0>(GetParam()), std::get<1>(GetParam()));
+    }
+    void TearDown() override { SetMessageSink({}); }
+
+    std::unique_ptr<TfrmPelto> Open() {
+        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+        TStartupOptions Options;
+        Options.SettingsFile = Dir.File("pelto.ini");
+        Options.FolderPrompt = [this](std::string&) {
+            ++Prompts;
+            return false;
+        };
+        return std::make_unique<TfrmPelto>(Options);
+    }
+
+    test::TTempDir Dir;
+    const std::string Game = Dir.Path() + "game/";
+    std::vector<std::string> Messages;
+    int Prompts = 0;
+};
+
+} // namespace
+
+TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
+    const std::string File = std::get<0>(GetParam());
+    auto Window = Open();
+    if (std::get<1>(GetParam()) == TDamage::Folder && File == "data/Item.Dat") {
+        // Without the item table the folder is no game folder: the user is asked for another.
+        EXPECT_TRUE(Window->StartupFailed());
+        EXPECT_EQ(Prompts, 1);
+        EXPECT_TRUE(Messages.empty());
+        return;
+    }
+    if (Window->StartupFailed()) {
+        EXPECT_EQ(File, "data/Item.Dat");
+        EXPECT_EQ(Messages, std::vector<std::string>{"File read error"});
+        return;
+    }
+    // Every character, dressed in the first item of every slot, stepped through its frames.
+    int Commands = 0;
+    for (int Chara = 0; Chara < 15; ++Chara) {
+        test::RunCommand([&] { test::ChooseChara(*Window, Chara); });
+        ++Commands;
+        for (int Slot = 1; Slot <= 6; ++Slot)
+            test::WithPicker(*Window, Slot, [&] {
+                if (Window->EquipListBox()->Count() > 1) {
+                    test::ClickCell(*Window, 1);
+                    ++Commands;
+                }
+            });
+        for (int Step = 0; Step < 3; ++Step)
+            QTest::mouseClick(Window->NextButton(), Qt::LeftButton);
+    }
+    for (const std::string& Message : Messages)
+        EXPECT_TRUE(IsOwnMessage(Message, Game)) << Message;
+    // At most one message a command: none comes back with every repaint.
+    EXPECT_LE(static_cast<int>(Messages.size()), Commands + 1);
+    if (File.starts_with("menu/")) {
+        EXPECT_TRUE(Messages.empty()) << "skin pictures are optional";
+    }
+    if (File.starts_with("pic/")) {
+        EXPECT_LE(Messages.size(), 1u) << "icons are read at start-up, then shown or not";
+    }
+    // After a sprite that failed to load, the boxes show the state reached.
+    EXPECT_EQ(Window->CharaBox()->currentIndex(), Window->DrawChara().Chara());
+    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
+
+    // The window still answers.
+    test::RunCommand([&] { test::ChooseChara(*Window, 0); });
+    EXPECT_EQ(Window->DrawChara().Chara(), 0);
+    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
+                         ::testing::Combine(::testing::ValuesIn(DamagedFiles),
+                                            ::testing::ValuesIn(Damages)),
+                         [](const auto& Info) {
+                             std::string Name = std::get<0>(Info.param);
+                             for (char& C : Name)
+                                 if (!std::isalnum(static_cast<unsigned char>(C)))
+                                     C = '_';
+                             return Name + "_" + DamageName(std::get<1>(Info.param));
+                         });
