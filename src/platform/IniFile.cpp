@@ -7,15 +7,40 @@
 #include "platform/ShiftJis.h"
 #include "platform/Text.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace pelto {
 namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// Reads the whole of FileName into Bytes: 0, or the errno that stopped it. A file that does
+// not exist is empty, not an error.
+int ReadWholeFile(const std::string& FileName, std::string& Bytes) {
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
+    int Error = 0;
+    char Buffer[64 * 1024];
+    for (;;) {
+        const ssize_t N = ::read(Fd, Buffer, sizeof Buffer);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N < 0)
+            Error = errno;
+        if (N <= 0)
+            break;
+        Bytes.append(Buffer, static_cast<std::size_t>(N));
+    }
+    ::close(Fd);
+    return Error;
+}
 
 bool IsBlank(char C) {
     return C == ' ' || C == '\t' || C == '\r' || C == '\v' || C == '\f';
@@ -163,10 +188,10 @@ std::optional<int> ParseInteger(std::string_view S) {
 } // namespace
 
 TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
-    std::ifstream In(FFileName, std::ios::binary);
-    if (!In)
-        return; // missing or unreadable: empty
-    const std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    std::string Bytes;
+    FReadError = ReadWholeFile(FFileName, Bytes);
+    if (FReadError != 0)
+        Bytes.clear(); // a part of the file would be as misleading as none
     std::string_view Rest = Bytes;
     if (Rest.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
         FByteOrderMark = true;
@@ -311,6 +336,9 @@ void TIniFile::WriteBool(std::string_view Section, std::string_view Key, bool Va
 void TIniFile::UpdateFile() {
     if (!FModified)
         return;
+    if (FReadError != 0)
+        throw EWriteError(Format("Cannot write file \"%s\". It could not be read: %s",
+                                 FFileName.c_str(), std::strerror(FReadError)));
     const std::string Folder = ExtractFilePath(FFileName);
     if (!Folder.empty()) {
         std::error_code Error;

@@ -33,7 +33,9 @@ class TIniFile {
 public:
     static constexpr std::size_t MaxValueLength = 2047; // UTF-16 units, as the Windows buffer
 
-    /// Reads FileName; a missing or unreadable file reads as empty.
+    /// Reads FileName; a missing file reads as empty. So does one that exists but cannot be
+    /// read in full (no permission, a folder, an I/O error), which UpdateFile then refuses to
+    /// write over, so that what it holds is not lost.
     explicit TIniFile(std::string FileName);
 
     const std::string& FileName() const { return FFileName; }
@@ -63,7 +65,7 @@ public:
     bool Modified() const { return FModified; }
     /// Writes the file if anything changed, creating its folder when missing. Raises
     /// EFOpenError or EWriteError naming the file and the reason; the file on disk is then
-    /// as it was, and the changes stay pending.
+    /// as it was, and the changes stay pending. A file that could not be read is refused.
     void UpdateFile();
 
 private:
@@ -84,6 +86,7 @@ private:
     std::string FFileName;
     std::vector<TLine> FLines;
     std::string FEnding = "\n";
+    int FReadError = 0; // errno of a file that exists but could not be read
     bool FByteOrderMark = false;
     bool FModified = false;
 };

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -273,4 +274,37 @@ TEST_F(IniFile, FailedWriteNamesTheFileAndLeavesTheOldOneIntact) {
         EXPECT_NE(std::string(E.what()).find(FDir.File("file/pelto.ini")), std::string::npos)
             << E.what();
     }
+}
+
+TEST_F(IniFile, AFileThatCannotBeReadReadsAsEmptyAndIsNeverWrittenOver) {
+    std::filesystem::create_directory(FileName()); // a folder where the file should be
+    TIniFile Folder(FileName());
+    EXPECT_EQ(Folder.ReadString("pelto", "wlopath", "none"), "none");
+    Folder.WriteString("pelto", "wlopath", "/w/");
+    EXPECT_THROW(
+        {
+            try {
+                Folder.UpdateFile();
+            } catch (const EWriteError& E) {
+                EXPECT_STREQ(E.what(), ("Cannot write file \"" + FileName() +
+                                        "\". It could not be read: Is a directory")
+                                           .c_str());
+                throw;
+            }
+        },
+        EWriteError);
+    EXPECT_TRUE(std::filesystem::is_directory(FileName()));
+}
+
+TEST_F(IniFile, AFileWithoutReadPermissionKeepsWhatItHolds) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    FDir.Write("pelto.ini", "; mine\n[Save1]\nname=kept\n");
+    std::filesystem::permissions(FileName(), std::filesystem::perms::owner_write);
+    TIniFile Ini(FileName());
+    EXPECT_FALSE(Ini.SectionExists("Save1"));
+    Ini.WriteString("pelto", "wlopath", "/w/");
+    EXPECT_THROW(Ini.UpdateFile(), EWriteError);
+    std::filesystem::permissions(FileName(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadText(FileName()), "; mine\n[Save1]\nname=kept\n");
 }
