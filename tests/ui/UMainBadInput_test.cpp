@@ -1,0 +1,133 @@
+// What a user can type or keep in the settings file, however wild: codes of any length and
+// content, favourites with values out of every range. The window answers with the system's
+// messages and always shows the state the compositor is in.
+#include "ui/UMain.h"
+
+#include "model/UDraw.h"
+#include "platform/Stream.h"
+#include "support/DemoGame.h"
+#include "support/TempDir.h"
+#include "ui/PeltoApplication.h"
+#include "ui/WindowDriver.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+using namespace pelto;
+
+namespace {
+
+constexpr std::string_view Base64Alphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+
+class BadInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    }
+    void TearDown() override { SetMessageSink({}); }
+
+    std::unique_ptr<TfrmPelto> Open(const std::string& Extra = "") {
+        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << test::DemoGame() << "\n"
+                                             << Extra;
+        TStartupOptions Options;
+        Options.SettingsFile = Dir.File("pelto.ini");
+        Options.FolderPrompt = [](std::string&) {
+            return false;
+        };
+        return std::make_unique<TfrmPelto>(Options);
+    }
+
+    // The boxes show what the compositor holds.
+    static void ExpectInStep(TfrmPelto& Window) {
+        EXPECT_EQ(Window.CharaBox()->currentIndex(), Window.DrawChara().Chara());
+        EXPECT_EQ(Window.CodeBox()->text().toStdString(), Window.DrawChara().GetCode());
+    }
+
+    test::TTempDir Dir;
+    std::vector<std::string> Messages;
+};
+
+} // namespace
+
+TEST_F(BadInput, CodesOfEveryLengthGiveAnErrorOrACharacterAndTheWindowFollows) {
+    auto Window = Open();
+    ASSERT_FALSE(Window->StartupFailed());
+    std::mt19937 Random(11);
+    int Applied = 0;
+    for (int Length = 0; Length <= 64; ++Length) {
+        for (int Round = 0; Round < 6; ++Round) {
+            std::string Code(static_cast<std::size_t>(Length), ' ');
+            for (char& C : Code)
+                C = Round % 2 ? static_cast<char>(Random())
+                              : Base64Alphabet[Random() % Base64Alphabet.size()];
+            SCOPED_TRACE(testing::Message() << "length " << Length << ": " << Code);
+            Window->CodeBox()->setText(QString::fromLatin1(Code.data(), Length));
+            const QString Typed = Window->CodeBox()->text();
+            test::RunCommand([&] { Window->SetCodeButton()->click(); });
+            for (const std::string& Message : Messages)
+                EXPECT_EQ(Message, "Invalid code error.");
+            if (Messages.empty() && !Typed.isEmpty())
+                ++Applied;
+            Messages.clear();
+            if (!Typed.isEmpty() && Window->DrawChara().Chara() != -1)
+                ExpectInStep(*Window);
+        }
+    }
+    EXPECT_GT(Applied, 0); // some random codes are valid, and they were applied
+}
+
+TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {
+    const std::string Wild = "[Save1]\nchara=999\nparts1=11\n"
+                             "[Save2]\nchara=-7\n"
+                             "[Save3]\nchara=2147483648\nparts2=-1\ncolor0_0=1000\n"
+                             "[Save4]\nchara=0x0E\nparts1=99999999999\ncolor3_2=-1\n"
+                             "[Save5]\nchara=abc\nname=" +
+                             std::string(5000, 'n') +
+                             "\n"
+                             "[Save6]\nname=\x82\xA0\xFF&&\ncolor1_1=255\nchara=3\n"
+                             "[Save7]\n"
+                             "[Save8]\nchara= 1 \nparts6=65536\n";
+    auto Window = Open(Wild);
+    ASSERT_FALSE(Window->StartupFailed());
+    QMenu* Load = Window->LoadFavoriteMenu();
+    ASSERT_EQ(Load->actions().size(), 10);
+    EXPECT_FALSE(Load->actions()[6]->isEnabled()); // a bare header is no favourite
+    EXPECT_EQ(Load->actions()[5]->text().toStdString(), "\u3042\uFFFD&&&&");
+
+    // Each place, first with no character chosen, then over a chosen one.
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        if (Pass == 1)
+            test::RunCommand([&] { test::ChooseChara(*Window, 5); });
+        for (QAction* Entry : Load->actions())
+            if (Entry->isEnabled()) {
+                test::RunCommand([&] { Entry->trigger(); });
+                EXPECT_TRUE(Messages.empty()) << Messages.front();
+                EXPECT_EQ(Window->CharaBox()->currentIndex(), Window->DrawChara().Chara());
+                for (int Position = 0; Position < 4; ++Position)
+                    for (int Channel = 0; Channel < 3; ++Channel)
+                        EXPECT_LE(Window->DrawChara().GetColor(Position, Channel), 9);
+            }
+    }
+    QStringList Captions;
+    for (QAction* Entry : Load->actions())
+        Captions << Entry->text() + (Entry->isEnabled() ? "" : " (off)");
+    Window.reset();
+    // Written back at shutdown, the places read the same again.
+    const std::vector<std::uint8_t> Bytes = ReadFileBytes(Dir.File("pelto.ini"));
+    const std::string Written(Bytes.begin(), Bytes.end());
+    EXPECT_NE(Written.find("[Save1]\nchara=999\n"), std::string::npos) << Written;
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    TfrmPelto Again(Options);
+    QStringList CaptionsAgain;
+    for (QAction* Entry : Again.LoadFavoriteMenu()->actions())
+        CaptionsAgain << Entry->text() + (Entry->isEnabled() ? "" : " (off)");
+    EXPECT_EQ(CaptionsAgain, Captions);
+}
