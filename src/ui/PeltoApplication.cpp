@@ -22,6 +22,16 @@ bool TPeltoApplication::notify(QObject* Receiver, QEvent* Event) {
     return false;
 }
 
+void RunCommand(const std::function<void()>& Command) {
+    try {
+        Command();
+    } catch (const std::exception& Error) {
+        ShowError(QString::fromUtf8(Error.what()));
+    } catch (...) {
+        ShowError(QStringLiteral("Unknown error"));
+    }
+}
+
 namespace {
 TMessageSink& Sink() {
     static TMessageSink Instance;

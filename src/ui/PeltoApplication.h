@@ -2,14 +2,16 @@
 
 #include <QApplication>
 
+#include <concepts>
 #include <functional>
+#include <utility>
 
 namespace pelto {
 
 inline constexpr const char* ApplicationTitle = "PELTO in Wonderland";
 
-/// The application object. Every command runs inside an event it delivers, so this is the
-/// one place where an error escaping a command is caught and its message shown.
+/// The application object. Commands catch their own errors (RunCommand); an error that still
+/// escapes code run inside an event is caught here, as the last resort, and shown.
 class TPeltoApplication : public QApplication {
 public:
     TPeltoApplication(int& Argc, char** Argv);
@@ -19,6 +21,28 @@ public:
 /// Shows a message box with the program's title over the active window.
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
+
+/// Runs a command: an error it raises ends it and its message is shown. Commands are called
+/// from Qt's own code (widget signals, menu actions, timers), which is built without the
+/// clean-ups an exception needs on its way out, so none may leave a command.
+void RunCommand(const std::function<void()>& Command);
+
+/// A slot running Action through RunCommand; it takes as many of the signal's arguments as
+/// Action accepts.
+template <typename F> auto Command(F Action) {
+    return [Action = std::move(Action)](
+               auto&&... Args) -> void requires std::invocable<const F&, decltype(Args)...> {
+        RunCommand([&] { std::invoke(Action, std::forward<decltype(Args)>(Args)...); });
+    };
+}
+
+/// The same for a method of Object.
+template <typename T, typename M> auto Command(T* Object, M Method) {
+    return [ Object,
+             Method ](auto&&... Args) -> void requires std::invocable<M, T*, decltype(Args)...> {
+        RunCommand([&] { std::invoke(Method, Object, std::forward<decltype(Args)>(Args)...); });
+    };
+}
 
 /// Where messages go instead of message boxes (tests); an empty sink restores the boxes.
 using TMessageSink = std::function<void(const QString& Text)>;

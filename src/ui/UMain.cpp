@@ -116,11 +116,11 @@ void TfrmPelto::CreateControls() {
                           static_cast<qsizetype>(FCanvas.Stride()), QImage::Format_BGR888);
         Painter.drawImage(QRect(0, 0, 128, 128), View);
     };
-    connect(pbDraw, &TPaintBox::MouseDown, this, &TfrmPelto::pbDrawMouseDown);
+    connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
 
     cbChara = Place(new QComboBox(Client), 6, 138, 130, 20);
     cbChara->setMaxVisibleItems(16);
-    connect(cbChara, &QComboBox::activated, this, &TfrmPelto::cbCharaChange);
+    connect(cbChara, &QComboBox::activated, this, Command(this, &TfrmPelto::cbCharaChange));
 
     const auto AnimationButton = [&](int Left) {
         auto* Button = Place(new TSimpleButton(Client), Left, 14, 25, 25);
@@ -131,9 +131,9 @@ void TfrmPelto::CreateControls() {
     sbPrev = AnimationButton(140);
     sbStartStop = AnimationButton(165);
     sbNext = AnimationButton(190);
-    connect(sbPrev, &TSimpleButton::Click, this, [this] { StepFrame(false); });
-    connect(sbNext, &TSimpleButton::Click, this, [this] { StepFrame(true); });
-    connect(sbStartStop, &TSimpleButton::Click, this, &TfrmPelto::sbStartStopClick);
+    connect(sbPrev, &TSimpleButton::Click, this, Command([this] { StepFrame(false); }));
+    connect(sbNext, &TSimpleButton::Click, this, Command([this] { StepFrame(true); }));
+    connect(sbStartStop, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbStartStopClick));
 
     auto* Status = Caption(Client, "status", 140, 44);
     Status->setFont(GothicFont(15));
@@ -152,7 +152,8 @@ void TfrmPelto::CreateControls() {
         Image->SetTransparent(true);
         Image->SetCenter(true);
         Image->setCursor(Qt::PointingHandCursor);
-        connect(Image, &TImage::Clicked, this, [this, Position] { PosButtonClick(Position); });
+        connect(Image, &TImage::Clicked, this,
+                Command([this, Position] { PosButtonClick(Position); }));
         FColorImages[static_cast<std::size_t>(Position)] = Image;
     }
     for (int Channel = 0; Channel < 3; ++Channel) {
@@ -170,7 +171,8 @@ void TfrmPelto::CreateControls() {
             Button->SetDownPicture(ToQImage(StepButtonPicture(Right, TButtonState::Down)));
             Button->setCursor(Qt::PointingHandCursor);
             const int Tag = Right ? Channel + 1 : -(Channel + 1);
-            connect(Button, &TSimpleButton::Click, this, [this, Tag] { ColorButtonClick(Tag); });
+            connect(Button, &TSimpleButton::Click, this,
+                    Command([this, Tag] { ColorButtonClick(Tag); }));
             return Button;
         };
         FLeftButtons[static_cast<std::size_t>(Channel)] = StepButton(false, 72);
@@ -179,14 +181,15 @@ void TfrmPelto::CreateControls() {
         auto* Bar = Place(new TImage(Client), 92, Top + 4, 112, 13);
         Bar->Tag = Channel;
         Bar->setCursor(Qt::PointingHandCursor);
-        connect(Bar, &TImage::MouseDown, this,
-                [this, Channel](Qt::MouseButton, QPoint At) { ColorBarClick(Channel, At.x()); });
+        connect(Bar, &TImage::MouseDown, this, Command([this, Channel](Qt::MouseButton, QPoint At) {
+                    ColorBarClick(Channel, At.x());
+                }));
         FColorBars[static_cast<std::size_t>(Channel)] = Bar;
     }
     sbDefault = Place(new TSimpleButton(Client), 120, 240, 56, 20);
     sbDefault->SetTransparent(true);
     sbDefault->setCursor(Qt::PointingHandCursor);
-    connect(sbDefault, &TSimpleButton::Click, this, &TfrmPelto::sbDefaultClick);
+    connect(sbDefault, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbDefaultClick));
 
     // Equipment slots: picture, item name and the slot's caption.
     constexpr const char* SlotCaptions[6] = {"h e a d", "b o d y",   "h a n d",
@@ -204,51 +207,55 @@ void TfrmPelto::CreateControls() {
         FEquipImages[static_cast<std::size_t>(Slot)] = Image;
         FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
         connect(Image, &TImage::Clicked, this,
-                [this, Slot, Image] { EquipButtonClick(Slot, Image); });
+                Command([this, Slot, Image] { EquipButtonClick(Slot, Image); }));
         connect(Label, &TLabel::Clicked, this,
-                [this, Slot, Label] { EquipButtonClick(Slot, Label); });
-        connect(Image, &TImage::ContextPopup, this, [this, Slot] { StripButtonClick(Slot); });
-        connect(Label, &TLabel::ContextPopup, this, [this, Slot] { StripButtonClick(Slot); });
+                Command([this, Slot, Label] { EquipButtonClick(Slot, Label); }));
+        connect(Image, &TImage::ContextPopup, this,
+                Command([this, Slot] { StripButtonClick(Slot); }));
+        connect(Label, &TLabel::ContextPopup, this,
+                Command([this, Slot] { StripButtonClick(Slot); }));
     }
 
     Caption(Client, "Code:", 76, 272);
     edCode = Place(new QLineEdit(Client), 108, 268, 245, 18);
     btnSetCode = Place(new QPushButton("Set", Client), 356, 268, 35, 20);
-    connect(btnSetCode, &QPushButton::clicked, this, &TfrmPelto::btnSetCodeClick);
+    connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
-    connect(edCode, &QLineEdit::returnPressed, this, &TfrmPelto::btnSetCodeClick);
+    connect(edCode, &QLineEdit::returnPressed, this, Command(this, &TfrmPelto::btnSetCodeClick));
 
     timeAnimation = new QTimer(this);
     timeAnimation->setInterval(AnimationInterval);
-    connect(timeAnimation, &QTimer::timeout, this, &TfrmPelto::timeAnimationTimer);
+    connect(timeAnimation, &QTimer::timeout, this, Command(this, &TfrmPelto::timeAnimationTimer));
 }
 
 void TfrmPelto::CreateMenus() {
     miFile = menuBar()->addMenu("&File");
-    miSaveImage = miFile->addAction("&Save Image As...", this, &TfrmPelto::miSaveImageClick);
-    miFile->addAction("&Copy Image to Clipboard", this, &TfrmPelto::miCopyImageClick);
+    miSaveImage =
+        miFile->addAction("&Save Image As...", this, Command(this, &TfrmPelto::miSaveImageClick));
+    miFile->addAction("&Copy Image to Clipboard", this,
+                      Command(this, &TfrmPelto::miCopyImageClick));
     miFile->addSeparator();
     miFile->addAction("&Exit", this, &QWidget::close);
-    connect(miFile, &QMenu::aboutToShow, this, &TfrmPelto::MenuClick);
+    connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
     QMenu* View = menuBar()->addMenu("&View");
-    View->addAction("&Background Color", this, &TfrmPelto::miBGColorClick);
+    View->addAction("&Background Color", this, Command(this, &TfrmPelto::miBGColorClick));
     miShadow = View->addAction("&Shadow");
     miShadow->setCheckable(true);
     miShadow->setChecked(true); // the design's state; the settings replace it at start
-    connect(miShadow, &QAction::triggered, this, [this](bool Checked) {
-        FDrawChara->SetShadow(Checked);
-        UpdateView();
-    });
+    connect(miShadow, &QAction::triggered, this, Command([this](bool Checked) {
+                FDrawChara->SetShadow(Checked);
+                UpdateView();
+            }));
 
     miFavorites = menuBar()->addMenu("F&avorites");
     miSaveFavorite = miFavorites->addMenu("&Save");
     miLoadFavorite = miFavorites->addMenu("&Load");
-    connect(miFavorites, &QMenu::aboutToShow, this, &TfrmPelto::MenuClick);
+    connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
     QMenu* Help = menuBar()->addMenu("&Help");
-    Help->addAction("&Visit Homepage", this, &TfrmPelto::miVisitHomepageClick);
-    Help->addAction("&About...", this, &TfrmPelto::miAboutClick);
+    Help->addAction("&Visit Homepage", this, Command(this, &TfrmPelto::miVisitHomepageClick));
+    Help->addAction("&About...", this, Command(this, &TfrmPelto::miAboutClick));
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());

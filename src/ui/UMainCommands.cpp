@@ -56,7 +56,7 @@ void TfrmPelto::CreateDialogs() {
         Filters << Parts[I];
     sd->setNameFilters(Filters);
     sd->selectFile("image.bmp");
-    connect(sd, &QFileDialog::filterSelected, this, &TfrmPelto::sdTypeChange);
+    connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
 
     cd = new QColorDialog(Qt::black, this);
 }
@@ -108,8 +108,10 @@ void TfrmPelto::miBGColorClick() {
 
 void TfrmPelto::BuildFavoriteMenus() {
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
-        miSaveFavorite->addAction("---", this, [this, Place] { SaveFavoriteClick(Place); });
-        miLoadFavorite->addAction("---", this, [this, Place] { LoadFavoriteClick(Place); });
+        miSaveFavorite->addAction("---", this,
+                                  Command([this, Place] { SaveFavoriteClick(Place); }));
+        miLoadFavorite->addAction("---", this,
+                                  Command([this, Place] { LoadFavoriteClick(Place); }));
         UpdateFavoriteEntries(Place);
     }
 }

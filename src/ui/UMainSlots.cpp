@@ -11,6 +11,7 @@
 #include "platform/Stream.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/EquipListBox.h"
+#include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
 #include "ui/Widgets.h"
 
@@ -113,7 +114,8 @@ void TfrmPelto::CreatePicker() {
     sbClosePopup->SetHoverPicture(ToQImage(CloseButtonPicture(TButtonState::Hover)));
     sbClosePopup->SetDownPicture(ToQImage(CloseButtonPicture(TButtonState::Down)));
     sbClosePopup->setCursor(Qt::PointingHandCursor);
-    connect(sbClosePopup, &TSimpleButton::Click, this, [this] { ppEquipList->ClosePopup(0); });
+    connect(sbClosePopup, &TSimpleButton::Click, this,
+            Command([this] { ppEquipList->ClosePopup(0); }));
 
     lbEquipList = new TEquipListBox(ppEquipList);
     lbEquipList->setGeometry(0, 22, 322, 212);
@@ -121,8 +123,10 @@ void TfrmPelto::CreatePicker() {
     lbEquipList->OnDrawItem = [this](QPainter& Painter, int Index, QRect Rect) {
         lbEquipListDrawItem(Painter, Index, Rect);
     };
-    connect(lbEquipList, &TEquipListBox::MouseMoved, this, &TfrmPelto::lbEquipListMouseMove);
-    connect(lbEquipList, &TEquipListBox::Clicked, this, &TfrmPelto::lbEquipListClick);
+    connect(lbEquipList, &TEquipListBox::MouseMoved, this,
+            Command(this, &TfrmPelto::lbEquipListMouseMove));
+    connect(lbEquipList, &TEquipListBox::Clicked, this,
+            Command(this, &TfrmPelto::lbEquipListClick));
 }
 
 void TfrmPelto::ShowItemName() {
