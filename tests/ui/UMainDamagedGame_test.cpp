@@ -208,3 +208,43 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
                                      C = '_';
                              return Name + "_" + DamageName(std::get<1>(Info.param));
                          });
+
+TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
+    test::TTempDir Dir;
+    const std::string Game = Dir.Path() + "game/";
+    LinkTree(test::DemoGame(), Game);
+    fs::remove_all(Game + "menu/Skins/default");
+    std::ofstream(Game + "menu/Skins/default") << "not a folder";
+    std::vector<std::string> Messages;
+    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    {
+        TfrmPelto Window(Options);
+        EXPECT_FALSE(Window.StartupFailed());
+        test::RunCommand([&] { test::ChooseChara(Window, 3); });
+        EXPECT_EQ(Window.DrawChara().Chara(), 3);
+    }
+    SetMessageSink({});
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST(DamagedGameFolders, AFileWhereTheSpriteFolderShouldBeMakesTheUserPickTheGame) {
+    test::TTempDir Dir;
+    const std::string Game = Dir.Path() + "game/";
+    LinkTree(test::DemoGame(), Game);
+    fs::remove_all(Game + "jma");
+    std::ofstream(Game + "jma") << "not a folder";
+    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    int Prompts = 0;
+    Options.FolderPrompt = [&](std::string&) {
+        ++Prompts;
+        return false;
+    };
+    TfrmPelto Window(Options);
+    EXPECT_TRUE(Window.StartupFailed());
+    EXPECT_EQ(Prompts, 1);
+}
