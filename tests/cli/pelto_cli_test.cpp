@@ -13,10 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <sys/wait.h>
 
 using namespace pelto;
+using pelto::test::ReadText;
 using pelto::test::TTempDir;
 
 namespace {
@@ -32,13 +32,6 @@ std::string ShellQuote(const std::string& S) {
     for (const char C : S)
         Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
     return Quoted + "'";
-}
-
-std::string ReadText(const std::string& File) {
-    std::ifstream In(File, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
 }
 
 class PeltoCli : public ::testing::Test {

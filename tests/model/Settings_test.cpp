@@ -13,15 +13,11 @@
 #include <cstdlib>
 
 using namespace pelto;
+using pelto::test::ReadText;
 using pelto::test::TEnvironment;
 using pelto::test::TTempDir;
 
 namespace {
-
-std::string ReadText(const std::string& FileName) {
-    const std::vector<std::uint8_t> Bytes = ReadFileBytes(FileName);
-    return {Bytes.begin(), Bytes.end()};
-}
 
 class Settings : public ::testing::Test {
 protected:

@@ -15,6 +15,8 @@
 #include <fstream>
 
 using namespace pelto;
+using pelto::test::Entries;
+using pelto::test::ReadText;
 using pelto::test::TFileSizeLimit;
 namespace fs = std::filesystem;
 
@@ -22,19 +24,6 @@ namespace {
 
 void WriteText(TStream& Stream, const std::string& Text) {
     Stream.WriteBuffer(Text.data(), Text.size());
-}
-
-std::string ReadText(const std::string& FileName) {
-    const std::vector<std::uint8_t> Bytes = ReadFileBytes(FileName);
-    return std::string(Bytes.begin(), Bytes.end());
-}
-
-std::vector<std::string> Entries(const fs::path& Folder) {
-    std::vector<std::string> Names;
-    for (const auto& Entry : fs::directory_iterator(Folder))
-        Names.push_back(Entry.path().filename().string());
-    std::sort(Names.begin(), Names.end());
-    return Names;
 }
 
 mode_t ModeOf(const std::string& FileName) {

@@ -14,15 +14,11 @@
 #include <csignal>
 
 using namespace pelto;
+using pelto::test::ReadText;
 using pelto::test::TFileSizeLimit;
 using pelto::test::TTempDir;
 
 namespace {
-
-std::string ReadText(const std::string& FileName) {
-    const std::vector<std::uint8_t> Bytes = ReadFileBytes(FileName);
-    return {Bytes.begin(), Bytes.end()};
-}
 
 // An INI file written to a temporary folder and read back.
 class IniFile : public ::testing::Test {

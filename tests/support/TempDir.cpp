@@ -1,7 +1,9 @@
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace pelto::test {
@@ -41,6 +43,19 @@ std::string TTempDir::Write(const std::string& Relative,
 std::string TTempDir::Write(const std::string& Relative, const std::string& Text) const {
     return Write(Relative,
                  std::span(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size()));
+}
+
+std::string ReadText(const std::string& File) {
+    std::ifstream In(File, std::ios::binary);
+    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Entries(const std::string& Folder) {
+    std::vector<std::string> Names;
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder))
+        Names.push_back(Entry.path().filename().string());
+    std::sort(Names.begin(), Names.end());
+    return Names;
 }
 
 } // namespace pelto::test

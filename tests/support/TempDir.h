@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace pelto::test {
 
@@ -29,5 +30,11 @@ public:
 private:
     std::filesystem::path FPath;
 };
+
+/// The whole of File as text; empty when it cannot be read.
+std::string ReadText(const std::string& File);
+
+/// The names of the entries of Folder, sorted.
+std::vector<std::string> Entries(const std::string& Folder);
 
 } // namespace pelto::test

@@ -16,27 +16,15 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 using namespace pelto;
+using pelto::test::Entries;
+using pelto::test::ReadText;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadText(const std::string& File) {
-    const std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
-    return std::string(Bytes.begin(), Bytes.end());
-}
-
-std::vector<std::string> Entries(const std::string& Folder) {
-    std::vector<std::string> Names;
-    for (const auto& Entry : fs::directory_iterator(Folder))
-        Names.push_back(Entry.path().filename().string());
-    std::sort(Names.begin(), Names.end());
-    return Names;
-}
 
 class FailingDisk : public ::testing::Test {
 protected:

@@ -17,18 +17,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 using namespace pelto;
+using pelto::test::ReadText;
 
 namespace {
-
-std::string ReadText(const std::string& File) {
-    std::ifstream In(File, std::ios::binary);
-    std::stringstream S;
-    S << In.rdbuf();
-    return S.str();
-}
 
 class MainWindow : public ::testing::Test {
 protected:
