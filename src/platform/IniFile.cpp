@@ -7,13 +7,12 @@
 #include "platform/ShiftJis.h"
 #include "platform/Text.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 namespace pelto {
 namespace {
@@ -23,23 +22,14 @@ constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 // Reads the whole of FileName into Bytes: 0, or the errno that stopped it. A file that does
 // not exist is empty, not an error.
 int ReadWholeFile(const std::string& FileName, std::string& Bytes) {
-    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (Fd < 0)
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> File(std::fopen(FileName.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!File)
         return errno == ENOENT || errno == ENOTDIR ? 0 : errno;
-    int Error = 0;
     char Buffer[64 * 1024];
-    for (;;) {
-        const ssize_t N = ::read(Fd, Buffer, sizeof Buffer);
-        if (N < 0 && errno == EINTR)
-            continue;
-        if (N < 0)
-            Error = errno;
-        if (N <= 0)
-            break;
-        Bytes.append(Buffer, static_cast<std::size_t>(N));
-    }
-    ::close(Fd);
-    return Error;
+    while (const std::size_t N = std::fread(Buffer, 1, sizeof Buffer, File.get()))
+        Bytes.append(Buffer, N);
+    return std::ferror(File.get()) ? (errno != 0 ? errno : EIO) : 0;
 }
 
 bool IsBlank(char C) {

@@ -38,10 +38,7 @@ template <typename F> auto Command(F Action) {
 
 /// The same for a method of Object.
 template <typename T, typename M> auto Command(T* Object, M Method) {
-    return [ Object,
-             Method ](auto&&... Args) -> void requires std::invocable<M, T*, decltype(Args)...> {
-        RunCommand([&] { std::invoke(Method, Object, std::forward<decltype(Args)>(Args)...); });
-    };
+    return Command(std::bind_front(Method, Object));
 }
 
 /// Where messages go instead of message boxes (tests); an empty sink restores the boxes.
