@@ -15,11 +15,11 @@
 #include "ui/QtBitmaps.h"
 #include "ui/Widgets.h"
 
-#include <exception>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+
+#include <exception>
 
 namespace pelto {
 
