@@ -15,28 +15,27 @@ constexpr TColor GifTransparentKey = RGBColor(255, 0, 255);
 
 } // namespace
 
-std::string_view ImageFileExtension(TImageFileType Type) {
-    switch (Type) {
-    case TImageFileType::Bitmap:
-        return ".bmp";
-    case TImageFileType::Jpeg:
-        return ".jpg";
-    case TImageFileType::Png:
-    case TImageFileType::TransparentPng:
-        return ".png";
-    case TImageFileType::Gif:
-    case TImageFileType::TransparentGif:
-        return ".gif";
-    }
-    return {};
+const TImageFormat& ImageFormatOf(TImageFileType Type) {
+    for (const TImageFormat& Format : ImageFormats)
+        if (Format.Type == Type)
+            return Format;
+    return ImageFormats.front();
+}
+
+const TImageFormat* FindImageFormat(std::string_view Name) {
+    for (const TImageFormat& Format : ImageFormats)
+        if (SameText(Name, Format.Name))
+            return &Format;
+    return nullptr;
 }
 
 std::string NormalizeImageFileName(std::string_view FileName, TImageFileType Type) {
+    const TImageFormat& Format = ImageFormatOf(Type);
     const std::string Ext = ExtractFileExt(FileName);
-    if (SameText(Ext, ImageFileExtension(Type)) ||
-        (Type == TImageFileType::Jpeg && SameText(Ext, ".jpeg")))
+    if (SameText(Ext, Format.Extension) ||
+        (!Format.OtherExtension.empty() && SameText(Ext, Format.OtherExtension)))
         return std::string(FileName);
-    return ChangeFileExt(FileName, ImageFileExtension(Type));
+    return ChangeFileExt(FileName, Format.Extension);
 }
 
 void SaveAnimatedGif(const TDrawChara& Chara, bool Transparent, const std::string& FileName) {

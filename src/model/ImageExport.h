@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -19,13 +20,35 @@ enum class TImageFileType {
     TransparentGif = 6,
 };
 
-/// The save dialog's filter: "Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|...".
-inline constexpr std::string_view ImageFileFilter =
-    "Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png|Transparent PNG (*.png)|*.png|"
-    "GIF (*.gif)|*.gif|Transparent GIF (*.gif)|*.gif";
+/// What every front end needs to know of one kind of image file.
+struct TImageFormat {
+    TImageFileType Type;
+    std::string_view Filter;         // the save dialog's entry, "Bitmap (*.bmp)"
+    std::string_view Extension;      // given to a file name that has none that fits
+    std::string_view OtherExtension; // also kept when typed, or empty
+    std::string_view Name;           // in pelto-cli and the render service
+    bool Animated;                   // every frame of the current action
+    bool Transparent;
+};
+
+/// In the order of the save dialog's filter.
+inline constexpr std::array<TImageFormat, 6> ImageFormats{{
+    {TImageFileType::Bitmap, "Bitmap (*.bmp)", ".bmp", "", "bmp", false, false},
+    {TImageFileType::Jpeg, "JPEG (*.jpg)", ".jpg", ".jpeg", "jpg", false, false},
+    {TImageFileType::Png, "PNG (*.png)", ".png", "", "png", false, false},
+    {TImageFileType::TransparentPng, "Transparent PNG (*.png)", ".png", "", "tpng", false, true},
+    {TImageFileType::Gif, "GIF (*.gif)", ".gif", "", "gif", true, false},
+    {TImageFileType::TransparentGif, "Transparent GIF (*.gif)", ".gif", "", "tgif", true, true},
+}};
+
+const TImageFormat& ImageFormatOf(TImageFileType Type);
+/// The format called Name (ignoring case) in pelto-cli, or nullptr.
+const TImageFormat* FindImageFormat(std::string_view Name);
 
 /// ".bmp", ".jpg", ".png" or ".gif".
-std::string_view ImageFileExtension(TImageFileType Type);
+inline std::string_view ImageFileExtension(TImageFileType Type) {
+    return ImageFormatOf(Type).Extension;
+}
 /// FileName with an extension that fits Type: one that already fits (".jpeg" too, for JPEG;
 /// compared ignoring case) is kept as typed, any other is replaced.
 std::string NormalizeImageFileName(std::string_view FileName, TImageFileType Type);

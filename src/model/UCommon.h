@@ -46,13 +46,26 @@ private:
     std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
 };
 
-/// One saved character.
-struct TFavoriteItem {
-    bool Used = false;
-    std::string Name;
+inline constexpr int ColorPositionCount = 4;
+inline constexpr int ColorChannelCount = 3; // red, green, blue
+inline constexpr std::uint8_t NeutralLevel = 4;
+inline constexpr std::uint8_t MaxLevel = 9;
+using TColorLevels = std::array<std::array<std::uint8_t, ColorChannelCount>, ColorPositionCount>;
+inline constexpr TColorLevels NeutralColors{{{4, 4, 4}, {4, 4, 4}, {4, 4, 4}, {4, 4, 4}}};
+
+/// What a character code and a favourite both hold: the character, its items by identifier
+/// and its colour levels. Values come from outside (a pasted code, the settings file) and
+/// may lie out of range; whoever applies one ignores those.
+struct TCharaDesign {
     std::int32_t Chara = -1;
     std::array<std::uint16_t, SlotCount> Parts{}; // slot s at Parts[s - 1]; 0 = empty
-    std::array<std::array<std::uint8_t, 3>, 4> Color{{{4, 4, 4}, {4, 4, 4}, {4, 4, 4}, {4, 4, 4}}};
+    TColorLevels Color = NeutralColors;
+};
+
+/// One saved character.
+struct TFavoriteItem : TCharaDesign {
+    bool Used = false;
+    std::string Name;
 };
 
 } // namespace pelto

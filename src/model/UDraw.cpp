@@ -47,8 +47,6 @@ constexpr std::array<std::array<TColorTarget, 2>, 4> ColorTargets{{
 constexpr std::array<int, 7> LayerOrder{-1, 4, 5, 2, 0, 6, 1};
 constexpr int HandSlot = 3;
 
-constexpr int NeutralLevels = ColorLevels(4, 4, 4);
-
 bool IsDrawable(const TBitmap& Bitmap) {
     return Bitmap.PixelFormat() == TPixelFormat::pf24bit ||
            Bitmap.PixelFormat() == TPixelFormat::pf32bit;
@@ -104,7 +102,10 @@ void DrawShadow(TBitmap& Bitmap, int X, int Y) {
 }
 
 TDrawChara::TDrawChara(TBitmap& Bitmap, const TJmaList& JmaList)
-    : FBitmap(Bitmap), FJmaList(JmaList) {}
+    : FBitmap(Bitmap), FJmaList(JmaList), FBody(std::make_unique<TJmaJmp>()) {
+    for (TSprite& Part : FParts)
+        Part = std::make_unique<TJmaJmp>();
+}
 
 int TDrawChara::BodyGroup() const {
     return CharaData[static_cast<std::size_t>(FChara)].BodyGroup;
@@ -114,64 +115,150 @@ int TDrawChara::Action() const {
     return MotionActions[FMotion][FDirection];
 }
 
-void TDrawChara::LoadSprite(TJmaJmp& Sprite, int SpriteNo) {
+TDrawChara::TSprite TDrawChara::LoadSprite(int SpriteNo) const {
+    auto Sprite = std::make_unique<TJmaJmp>();
     const std::string Name = JmpFileName(SpriteNo);
     const std::string Path = FJmaList.GetJmaPath(Name);
     if (!Path.empty() && FileExists(Path))
-        Sprite.LoadFromFile(Path, Name);
-    else
-        Sprite.Clear(); // never leave another character's or item's sprite drawn in its place
+        Sprite->LoadFromFile(Path, Name);
+    return Sprite;
+}
+
+std::vector<std::string> TDrawChara::MissingSprites() const {
+    std::vector<std::string> Names;
+    if (FChara == -1)
+        return Names;
+    if (!FBody->Loaded())
+        Names.push_back(JmpFileName(FBodyNo));
+    if (!FParts[0]->Loaded())
+        Names.push_back(JmpFileName(FHeadNo));
+    return Names;
+}
+
+TDrawChara::TLook TDrawChara::Look() const {
+    return {FChara, FEquip, FColors};
+}
+
+void TDrawChara::Commit(const TLook& Look) {
+    const auto Index = static_cast<std::size_t>(Look.Chara);
+    const int Group = CharaData[Index].BodyGroup;
+    const auto BodyNo = static_cast<std::uint16_t>(BodySpriteNo(Look.Chara));
+    const auto HeadNo = static_cast<std::uint16_t>(HeadSpriteNo(Look.Chara));
+    const bool GroupChanged = BodyNo != FBodyNo;
+
+    TSprite Body = GroupChanged ? LoadSprite(BodyNo) : nullptr;
+    TSprite Head = HeadNo != FHeadNo ? LoadSprite(HeadNo) : nullptr;
+    std::array<TSprite, 7> Parts;
+    for (std::size_t Slot = 1; Slot <= SlotCount; ++Slot) {
+        const TWLOItemData* Item = Look.Equip[Slot];
+        if (Item == FEquip[Slot] && !GroupChanged)
+            continue;
+        Parts[Slot] = Item ? LoadSprite(Item->SpriteNo(Group)) : std::make_unique<TJmaJmp>();
+    }
+
+    // Nothing below can fail.
+    if (Body)
+        FBody = std::move(Body);
+    if (Head)
+        FParts[0] = std::move(Head);
+    for (std::size_t Slot = 1; Slot <= SlotCount; ++Slot)
+        if (Parts[Slot])
+            FParts[Slot] = std::move(Parts[Slot]);
+    const auto OldEquip = FEquip;
+    FChara = Look.Chara;
+    FBodyNo = BodyNo;
+    FHeadNo = HeadNo;
+    FEquip = Look.Equip;
+    FColors = Look.Colors;
+    Recolor();
+    FChanged = true;
+
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        if (FEquip[static_cast<std::size_t>(Slot)] != OldEquip[static_cast<std::size_t>(Slot)] &&
+            OnPartChange)
+            OnPartChange(*this, Slot);
+    if (GroupChanged && OnCharaChange)
+        OnCharaChange(*this, static_cast<std::uint8_t>(Group));
 }
 
 void TDrawChara::SetChara(int Index) {
     if (Index < 0 || Index >= static_cast<int>(CharaData.size()) || Index == FChara)
         return;
-    FChara = Index;
-    const int Group = BodyGroup();
-    FBody.RestorePalette();
-    const auto BodyNo = static_cast<std::uint16_t>(BodySpriteNo(Index));
-    if (BodyNo != FBodyNo) {
-        for (int Slot = 1; Slot <= 6; ++Slot)
-            SetPart(Slot, nullptr);
-        FBodyNo = BodyNo;
-        LoadSprite(FBody, BodyNo);
-        if (OnCharaChange)
-            OnCharaChange(*this, static_cast<std::uint8_t>(Group));
-    }
-    FHeadNo = static_cast<std::uint16_t>(HeadSpriteNo(Index));
-    LoadSprite(FParts[0], FHeadNo);
-    for (auto& Levels : FColors)
-        Levels = {4, 4, 4};
-    // Items kept on show the neutral colours too, as they would when put on afresh.
-    FParts[0].RestorePalette();
-    if (FEquip[2])
-        FParts[2].AdjustPalette(64, 79, NeutralLevels);
-    if (FEquip[6])
-        FParts[6].AdjustPalette(208, 223, NeutralLevels);
-    FChanged = true;
+    TLook New;
+    New.Chara = Index;
+    // Characters of one body group share the items' sprites, so the items stay on.
+    if (FChara != -1 && BodySpriteNo(Index) == FBodyNo)
+        New.Equip = FEquip;
+    Commit(New);
 }
 
 void TDrawChara::SetPart(int Slot, const TWLOItemData* Item) {
     if (FChara == -1 || Slot < 1 || Slot > 6 || Item == FEquip[static_cast<std::size_t>(Slot)])
         return;
-    FEquip[static_cast<std::size_t>(Slot)] = Item;
-    TJmaJmp& Sprite = FParts[static_cast<std::size_t>(Slot)];
-    if (!Item) {
-        Sprite.Clear();
-    } else {
-        LoadSprite(Sprite, Item->SpriteNo(BodyGroup()));
-        if (Sprite.Loaded())
-            ApplyItemColors(Slot);
+    TLook New = Look();
+    New.Equip[static_cast<std::size_t>(Slot)] = Item;
+    Commit(New);
+}
+
+TCharaDesign TDrawChara::Design() const {
+    TCharaDesign Design;
+    Design.Chara = FChara;
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        if (const TWLOItemData* Item = GetPart(Slot))
+            Design.Parts[static_cast<std::size_t>(Slot - 1)] = Item->ItemID();
+    Design.Color = FColors;
+    return Design;
+}
+
+void TDrawChara::ApplyDesign(const TCharaDesign& Design) {
+    TLook New = Look();
+    if (Design.Chara >= 0 && Design.Chara < static_cast<int>(CharaData.size()) &&
+        Design.Chara != FChara) {
+        New.Chara = Design.Chara;
+        New.Colors = NeutralColors;
     }
-    FChanged = true;
-    if (OnPartChange)
-        OnPartChange(*this, Slot);
+    if (New.Chara == -1)
+        return;
+    const int Group = CharaData[static_cast<std::size_t>(New.Chara)].BodyGroup;
+    for (int Slot = 1; Slot <= SlotCount; ++Slot) {
+        const std::uint16_t Id = Design.Parts[static_cast<std::size_t>(Slot - 1)];
+        New.Equip[static_cast<std::size_t>(Slot)] =
+            Id == 0 || !FEquipList ? nullptr : FEquipList->FindItem(Group, Slot, Id);
+    }
+    for (std::size_t Position = 0; Position < New.Colors.size(); ++Position)
+        for (std::size_t Channel = 0; Channel < ColorChannelCount; ++Channel)
+            if (const std::uint8_t Level = Design.Color[Position][Channel]; Level <= MaxLevel)
+                New.Colors[Position][Channel] = Level;
+    Commit(New);
+}
+
+void TDrawChara::Recolor() {
+    // Each palette follows from the state alone: the file's, then the item's colour words,
+    // then the character's colour positions over the ranges they own. A position at its
+    // neutral levels leaves the body and head exactly as the file has them.
+    FBody->RestorePalette();
+    FParts[0]->RestorePalette();
+    for (std::size_t Position = 0; Position < ColorTargets.size(); ++Position) {
+        const auto& Levels = FColors[Position];
+        if (Levels == NeutralColors[Position])
+            continue;
+        const int Packed = ColorLevels(Levels[0], Levels[1], Levels[2]);
+        for (const TColorTarget& Target : ColorTargets[Position])
+            if (Target.Sprite <= 0 && Target.Last >= Target.First)
+                (Target.Sprite < 0 ? *FBody : *FParts[0])
+                    .AdjustPalette(Target.First, Target.Last, Packed);
+    }
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        if (FEquip[static_cast<std::size_t>(Slot)] &&
+            FParts[static_cast<std::size_t>(Slot)]->Loaded())
+            ApplyItemColors(Slot);
 }
 
 void TDrawChara::ApplyItemColors(int Slot) {
     const TWLOItemData& Item = *FEquip[static_cast<std::size_t>(Slot)];
-    TJmaJmp& Sprite = FParts[static_cast<std::size_t>(Slot)];
+    TJmaJmp& Sprite = *FParts[static_cast<std::size_t>(Slot)];
     const int Group = BodyGroup();
+    Sprite.RestorePalette();
     for (int K = 0; K < 12; ++K) {
         const std::uint32_t Word = Item.ColorWord(4 * (K / 3) + Group);
         // Nine decimal digits: three red-green-blue digit triples (the first may exceed 999).
@@ -183,11 +270,15 @@ void TDrawChara::ApplyItemColors(int Slot) {
                                          static_cast<int>(Triple / 10 % 10),
                                          static_cast<int>(Triple % 10)));
     }
-    // The character's own colour positions win over the item's colours of those ranges.
-    if (Slot == 2)
-        Sprite.AdjustPalette(64, 79, ColorLevels(FColors[2][0], FColors[2][1], FColors[2][2]));
-    if (Slot == 6)
-        Sprite.AdjustPalette(208, 223, ColorLevels(FColors[3][0], FColors[3][1], FColors[3][2]));
+    // The character's own colour positions win over the item's colours of the ranges they
+    // share with it.
+    for (std::size_t Position = 0; Position < ColorTargets.size(); ++Position) {
+        const auto& Levels = FColors[Position];
+        for (const TColorTarget& Target : ColorTargets[Position])
+            if (Target.Sprite == Slot && Target.Last >= Target.First)
+                Sprite.AdjustPalette(Target.First, Target.Last,
+                                     ColorLevels(Levels[0], Levels[1], Levels[2]));
+    }
 }
 
 const TWLOItemData* TDrawChara::GetPart(int Slot) const {
@@ -196,26 +287,15 @@ const TWLOItemData* TDrawChara::GetPart(int Slot) const {
     return FEquip[static_cast<std::size_t>(Slot)];
 }
 
-void TDrawChara::ApplyColorPosition(int Position) {
-    const auto& Levels = FColors[static_cast<std::size_t>(Position)];
-    const int Packed = ColorLevels(Levels[0], Levels[1], Levels[2]);
-    for (const TColorTarget& Target : ColorTargets[static_cast<std::size_t>(Position)]) {
-        if (Target.Last < Target.First)
-            continue;
-        TJmaJmp& Sprite =
-            Target.Sprite < 0 ? FBody : FParts[static_cast<std::size_t>(Target.Sprite)];
-        Sprite.AdjustPalette(Target.First, Target.Last, Packed);
-    }
-}
-
 void TDrawChara::SetColor(int Position, int Channel, std::uint8_t Level) {
-    if (FChara == -1 || Position < 0 || Position > 3 || Channel < 0 || Channel > 2 || Level > 9)
+    if (FChara == -1 || Position < 0 || Position > 3 || Channel < 0 || Channel > 2 ||
+        Level > MaxLevel)
         return;
     auto& Stored = FColors[static_cast<std::size_t>(Position)][static_cast<std::size_t>(Channel)];
     if (Stored == Level)
         return;
     Stored = Level;
-    ApplyColorPosition(Position);
+    Recolor();
     FChanged = true;
 }
 
@@ -226,9 +306,10 @@ std::uint8_t TDrawChara::GetColor(int Position, int Channel) const {
 }
 
 void TDrawChara::ResetColors() {
-    for (int Position = 0; Position < 4; ++Position)
-        for (int Channel = 0; Channel < 3; ++Channel)
-            SetColor(Position, Channel, 4);
+    if (FChara != -1) {
+        FColors = NeutralColors;
+        Recolor();
+    }
     FChanged = true;
 }
 
@@ -257,7 +338,7 @@ void TDrawChara::SetDirection(std::uint8_t Direction) {
 }
 
 int TDrawChara::GetFrameCount() const {
-    return FBody.Loaded() ? FBody.GetFrameCount(Action()) : 0;
+    return FBody->Loaded() ? FBody->GetFrameCount(Action()) : 0;
 }
 
 void TDrawChara::SetFrame(int Frame) {
@@ -312,11 +393,11 @@ void TDrawChara::DrawFrame(TBitmap& Bitmap, int FrameNo) const {
     if (FShadow)
         DrawShadow(Bitmap, ShadowLeft, ShadowTop);
     for (const int Layer : LayerOrder) {
-        const TJmaJmp& Sprite = Layer < 0 ? FBody : FParts[static_cast<std::size_t>(Layer)];
+        const TJmaJmp& Sprite = Layer < 0 ? *FBody : *FParts[static_cast<std::size_t>(Layer)];
         if (Sprite.Loaded())
             Sprite.DrawFrameByName(Name, Bitmap, 0, 0);
     }
-    const TJmaJmp& Hand = FParts[HandSlot];
+    const TJmaJmp& Hand = *FParts[HandSlot];
     if (!Hand.Loaded())
         return;
     const int Index = Hand.IndexOfFrame(Name);

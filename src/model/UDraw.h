@@ -1,13 +1,17 @@
 #pragma once
 
+#include "model/UCommon.h"
 #include "platform/Bitmap.h"
 #include "sprites/wlojmajmp.h"
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelto {
 
@@ -28,9 +32,16 @@ const TBitmap& ShadowBitmap();
 /// Draws ShadowBitmap with pure green transparent; in a 32-bit bitmap its pixels get alpha 255.
 void DrawShadow(TBitmap& Bitmap, int X, int Y);
 
+/// The character code of Design, whose character must be one of the 15.
+std::string EncodeCharaCode(const TCharaDesign& Design);
+/// What a code holds; raises "Invalid code error." when Code is not one. The character and
+/// the identifiers are as stored, not checked against the game.
+TCharaDesign DecodeCharaCode(std::string_view Code);
+
 /// The dressed character: one of the 15 characters, six worn items, four colour positions,
 /// motion, direction and frame. Setters only record the new state; Redraw brings the canvas
-/// up to date. Arguments out of range are ignored.
+/// up to date. Arguments out of range are ignored. A change that loads sprites either
+/// succeeds whole or raises and leaves everything as it was.
 class TDrawChara {
 public:
     /// Bitmap (the 128 x 128 24-bit canvas) and JmaList are not owned and must outlive it.
@@ -52,7 +63,8 @@ public:
     int Action() const;
 
     void SetChara(int Index);
-    /// Item nullptr takes the slot's item off.
+    /// Item nullptr takes the slot's item off. An item whose sprite the catalogue lacks is
+    /// worn but not drawn.
     void SetPart(int Slot, const TWLOItemData* Item);
     const TWLOItemData* GetPart(int Slot) const;
 
@@ -89,19 +101,46 @@ public:
     /// Applies a code; raises "Invalid code error." when it is not one, changing nothing.
     void SetCode(std::string_view Code);
 
-    const TJmaJmp& Body() const { return FBody; }
+    /// The character, its items and colours as a code or a favourite keeps them.
+    TCharaDesign Design() const;
+    /// Puts Design on in one step: its character (the current one when it names none of the
+    /// 15; nothing happens without either), the items the character's group can wear with
+    /// those identifiers (others leave their slot empty), and its colour levels 0..9 (others
+    /// stay neutral, or as they are when the character stays).
+    void ApplyDesign(const TCharaDesign& Design);
+
+    /// The names of the character's body and head sprites that the catalogue lacks: the
+    /// character is then drawn without them.
+    std::vector<std::string> MissingSprites() const;
+
+    const TJmaJmp& Body() const { return *FBody; }
     /// 0 the head sprite, 1..6 the slots' sprites.
-    const TJmaJmp& Part(int Index) const { return FParts[static_cast<std::size_t>(Index)]; }
+    const TJmaJmp& Part(int Index) const {
+        assert(Index >= 0 && Index <= SlotCount);
+        return *FParts[static_cast<std::size_t>(Index)];
+    }
 
     TCharaChangeEvent OnCharaChange;
     TPartChangeEvent OnPartChange;
 
 private:
+    using TSprite = std::unique_ptr<TJmaJmp>;
+    // Everything a change may replace; sprites already loaded are carried over, so that the
+    // catalogue is read only for what actually changes.
+    struct TLook {
+        std::int32_t Chara = -1;
+        std::array<const TWLOItemData*, 7> Equip{}; // slots 1..6; [0] unused
+        TColorLevels Colors = NeutralColors;
+    };
+
     int BodyGroup() const;
+    TLook Look() const;
+    // Loads every sprite Look needs aside, then swaps them in; nothing changes on failure.
+    void Commit(const TLook& Look);
+    // A freshly loaded sprite, or an empty one when the catalogue has no such file.
+    TSprite LoadSprite(int SpriteNo) const;
+    void Recolor();
     void ApplyItemColors(int Slot);
-    void ApplyColorPosition(int Position);
-    // Loads Sprite from the catalogue, or unloads it when the catalogue has no such file.
-    void LoadSprite(TJmaJmp& Sprite, int SpriteNo);
 
     TBitmap& FBitmap;
     TColor FBackColor = DefaultBackColor;
@@ -116,10 +155,9 @@ private:
     bool FShadow = false;
     const TJmaList& FJmaList;
     const TEquipList* FEquipList = nullptr;
-    TJmaJmp FBody;
-    std::array<TJmaJmp, 7> FParts; // [0] head, [1..6] slots
-    std::array<std::array<std::uint8_t, 3>, 4> FColors{
-        {{4, 4, 4}, {4, 4, 4}, {4, 4, 4}, {4, 4, 4}}};
+    TSprite FBody;
+    std::array<TSprite, 7> FParts; // [0] head, [1..6] slots
+    TColorLevels FColors = NeutralColors;
 };
 
 } // namespace pelto

@@ -22,29 +22,27 @@ constexpr int ColorLevelCount = 12;
 
 } // namespace
 
-std::string TDrawChara::GetCode() const {
-    if (FChara == -1)
-        return {};
-    std::vector<std::uint8_t> Bytes{CodeVersion, static_cast<std::uint8_t>(FChara), 0};
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        if (const TWLOItemData* Item = GetPart(Slot)) {
+std::string EncodeCharaCode(const TCharaDesign& Design) {
+    std::vector<std::uint8_t> Bytes{CodeVersion, static_cast<std::uint8_t>(Design.Chara), 0};
+    for (int Slot = 1; Slot <= SlotCount; ++Slot) {
+        if (const std::uint16_t Id = Design.Parts[static_cast<std::size_t>(Slot - 1)]) {
             Bytes[2] |= static_cast<std::uint8_t>(1 << (Slot - 1));
-            Bytes.push_back(static_cast<std::uint8_t>(Item->ItemID()));
-            Bytes.push_back(static_cast<std::uint8_t>(Item->ItemID() >> 8));
+            Bytes.push_back(static_cast<std::uint8_t>(Id));
+            Bytes.push_back(static_cast<std::uint8_t>(Id >> 8));
         }
     }
     // The twelve levels read as one 12-digit decimal number, position 0 red first.
     std::uint64_t Number = 0;
-    for (int Position = 0; Position < 4; ++Position)
-        for (int Channel = 0; Channel < 3; ++Channel)
-            Number = Number * 10 + GetColor(Position, Channel);
+    for (const auto& Levels : Design.Color)
+        for (const std::uint8_t Level : Levels)
+            Number = Number * 10 + Level % 10;
     for (int I = 0; I < ColorNumberBytes; ++I)
         Bytes.push_back(static_cast<std::uint8_t>(Number >> (8 * I)));
     Bytes.push_back(Crc8Maxim(Bytes));
     return Base64Encode(Bytes);
 }
 
-void TDrawChara::SetCode(std::string_view Code) {
+TCharaDesign DecodeCharaCode(std::string_view Code) {
     const std::vector<std::uint8_t> Bytes = Base64Decode(Code);
     if (Bytes.empty() || Bytes.back() != Crc8Maxim(std::span(Bytes).first(Bytes.size() - 1)))
         InvalidCode();
@@ -54,17 +52,17 @@ void TDrawChara::SetCode(std::string_view Code) {
     const std::size_t Length = Bytes.size();
     if (Length < 3)
         InvalidCode();
-    const std::uint8_t CharaByte = Bytes[1];
+    TCharaDesign Design;
+    Design.Chara = Bytes[1];
     const std::uint8_t Mask = Bytes[2];
     std::size_t Pos = 3;
-    std::array<std::uint16_t, 7> Ids{};
     for (int Bit = 0; Bit < 8; ++Bit) {
         if (!(Mask & (1 << Bit)))
             continue;
         if (Pos + 2 > Length)
             InvalidCode();
-        if (Bit < 6)
-            Ids[static_cast<std::size_t>(Bit + 1)] =
+        if (Bit < SlotCount)
+            Design.Parts[static_cast<std::size_t>(Bit)] =
                 static_cast<std::uint16_t>(Bytes[Pos] | (Bytes[Pos + 1] << 8));
         Pos += 2;
     }
@@ -73,19 +71,20 @@ void TDrawChara::SetCode(std::string_view Code) {
     std::uint64_t Number = 0;
     for (int I = ColorNumberBytes - 1; I >= 0; --I)
         Number = (Number << 8) | Bytes[Pos + static_cast<std::size_t>(I)];
-
-    SetChara(CharaByte);
-    if (FChara == -1)
-        return;
-    const int Group = BodyGroup();
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        const std::uint16_t Id = Ids[static_cast<std::size_t>(Slot)];
-        SetPart(Slot, Id == 0 || !FEquipList ? nullptr : FEquipList->FindItem(Group, Slot, Id));
-    }
     for (int Level = ColorLevelCount - 1; Level >= 0; --Level) {
-        SetColor(Level / 3, Level % 3, static_cast<std::uint8_t>(Number % 10));
+        Design.Color[static_cast<std::size_t>(Level / 3)][static_cast<std::size_t>(Level % 3)] =
+            static_cast<std::uint8_t>(Number % 10);
         Number /= 10;
     }
+    return Design;
+}
+
+std::string TDrawChara::GetCode() const {
+    return FChara == -1 ? std::string() : EncodeCharaCode(Design());
+}
+
+void TDrawChara::SetCode(std::string_view Code) {
+    ApplyDesign(DecodeCharaCode(Code));
 }
 
 } // namespace pelto
