@@ -46,7 +46,7 @@ void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
 TJmaJmpHeader TJmaJmpHeader::Decode(std::span<const std::uint8_t> Bytes) {
     TByteReader Reader(Bytes);
     TJmaJmpHeader Header;
-    Header.Reserved = Reader.U16();
+    Reader.Skip(2); // not read
     Header.Total = Reader.U32();
     Header.Base = Reader.U32();
     Header.Count = Reader.U32();
@@ -95,7 +95,6 @@ void TJmaJmp::Clear() {
     FDesc.Header = {};
     FDesc.Frames.clear();
     FDesc.Palette = {};
-    FDesc.Extra.clear();
     FPixels.clear();
     FLoaded = false;
 }

@@ -26,8 +26,8 @@ inline constexpr std::size_t JmaFrameNameMax = 11;
 
 /// The header of an archive, of each sprite in it and of an animation index.
 struct TJmaJmpHeader {
-    std::uint16_t Reserved = 0;
-    // Read only in an animation index, where (Total - Base) / Count is the record length.
+    // Its first 2 bytes are not read. Total and Base are read only in an animation index,
+    // where (Total - Base) / Count is the record length.
     std::uint32_t Total = 0;
     std::uint32_t Base = 0;
     std::uint32_t Count = 0; // directory entries, frames or sprites
@@ -78,9 +78,9 @@ using TJmaJmpData = std::vector<std::uint8_t>;
 
 struct TJmaJmpDesc {
     TJmaJmpHeader Header;
-    std::vector<TJmaFrame> Frames; // ascending by name, ignoring case
-    TJmaPalette Palette{};         // the file palette
-    std::vector<std::uint8_t> Extra;
+    // As stored; the game's files keep them ascending by name, ignoring case.
+    std::vector<TJmaFrame> Frames;
+    TJmaPalette Palette{}; // the file palette
 };
 
 /// A colour adjustment: levels 0..9 (4 neutral) of red in bits 0-7, green 8-15, blue 16-23.
