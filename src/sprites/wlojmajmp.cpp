@@ -9,6 +9,7 @@
 #include "sprites/fileutils.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace pelto {
 namespace {
@@ -95,6 +96,7 @@ void TJmaJmp::Clear() {
     FDesc.Header = {};
     FDesc.Frames.clear();
     FDesc.Palette = {};
+    FFrameOrder.clear();
     FPixels.clear();
     FLoaded = false;
 }
@@ -150,6 +152,7 @@ void TJmaJmp::LoadArchive(int& DirIndex) {
         FDesc.Frames.push_back(
             TJmaFrame::Decode(std::span(Table).subspan(I * JmaFrameSize, JmaFrameSize)));
     FDesc.Palette = DecodePalette(ReadBlock(Archive, JmaPaletteSize));
+    OrderFrames();
 
     // Frames pointing at the same bytes would each get a copy: a small file could ask for
     // gigabytes. Frame data that together exceeds the file is refused before reading any.
@@ -224,14 +227,33 @@ void TJmaJmp::AdjustPalette(int First, int Last, int Levels) {
     }
 }
 
+void TJmaJmp::OrderFrames() {
+    const auto& Frames = FDesc.Frames;
+    const auto NameLess = [](const TJmaFrame& A, const TJmaFrame& B) {
+        return CompareText(A.Name, B.Name) < 0;
+    };
+    if (std::is_sorted(Frames.begin(), Frames.end(), NameLess))
+        return;
+    FFrameOrder.resize(Frames.size());
+    std::iota(FFrameOrder.begin(), FFrameOrder.end(), 0);
+    std::stable_sort(FFrameOrder.begin(), FFrameOrder.end(), [&](int A, int B) {
+        return NameLess(Frames[static_cast<std::size_t>(A)], Frames[static_cast<std::size_t>(B)]);
+    });
+}
+
 int TJmaJmp::IndexOfFrame(std::string_view Name) const {
+    // The frame at place I of name order.
+    const auto Frame = [this](int I) {
+        return FFrameOrder.empty() ? I : FFrameOrder[static_cast<std::size_t>(I)];
+    };
     int Low = 0;
     int High = FrameCount() - 1;
     while (Low <= High) {
         const int Mid = Low + (High - Low) / 2;
-        const int Order = CompareText(FDesc.Frames[static_cast<std::size_t>(Mid)].Name, Name);
+        const int Order =
+            CompareText(FDesc.Frames[static_cast<std::size_t>(Frame(Mid))].Name, Name);
         if (Order == 0)
-            return Mid;
+            return Frame(Mid);
         if (Order < 0)
             Low = Mid + 1;
         else

@@ -108,7 +108,8 @@ public:
     /// a range outside 0..255 or reversed is ignored.
     void AdjustPalette(int First, int Last, int Levels);
 
-    /// The frame named Name ignoring case, or -1.
+    /// The frame named Name ignoring case, or -1. Found by binary search whether or not the
+    /// file stores its frames in name order.
     int IndexOfFrame(std::string_view Name) const;
     /// Draws frame Index with its canvas's top-left corner at (X, Y) into a 24- or 32-bit
     /// bitmap; indices 0, 254 and 255 are transparent. An index out of range draws nothing.
@@ -141,12 +142,15 @@ public:
 private:
     void LoadArchive(int& DirIndex);
     void LoadFrameCounts(int DirIndex);
+    void OrderFrames();
 
     std::string FJmaPath;
     std::string FJmpName;
     std::string FJxaPath;
     TJmaJmpDesc FDesc;
     std::vector<TJmaJmpData> FPixels;
+    // Frame positions in name order, only for a file whose frames are out of that order.
+    std::vector<int> FFrameOrder;
     bool FLoaded = false;
     TJmaPalette FPalette{};
     std::vector<std::uint8_t> FFrameCounts;

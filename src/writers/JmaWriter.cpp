@@ -70,9 +70,10 @@ TBytes SpriteBytes(const TJmaWriterSprite& Sprite) {
     std::vector<const TJmaWriterFrame*> Frames;
     for (const TJmaWriterFrame& Frame : Sprite.Frames)
         Frames.push_back(&Frame);
-    std::stable_sort(Frames.begin(), Frames.end(), [](const auto* A, const auto* B) {
-        return CompareText(A->FrameName(), B->FrameName()) < 0;
-    });
+    if (!Sprite.KeepFrameOrder)
+        std::stable_sort(Frames.begin(), Frames.end(), [](const auto* A, const auto* B) {
+            return CompareText(A->FrameName(), B->FrameName()) < 0;
+        });
 
     std::vector<TBytes> Data;
     std::size_t DataSize = 0;

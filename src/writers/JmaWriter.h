@@ -35,7 +35,9 @@ struct TJmaWriterFrame {
 struct TJmaWriterSprite {
     std::string Name; // e.g. "2000.jmp", at most 19 characters
     TJmaPalette Palette{};
-    std::vector<TJmaWriterFrame> Frames;   // any order; written sorted by name ignoring case
+    std::vector<TJmaWriterFrame> Frames; // any order; written sorted by name ignoring case
+    /// Writes Frames in the order given instead, as a file out of the game's order would be.
+    bool KeepFrameOrder = false;
     std::vector<std::uint8_t> FrameCounts; // per action
     /// The record's last byte; by default the number of FrameCounts.
     std::optional<std::uint8_t> ActionCount;

@@ -177,6 +177,35 @@ TEST_F(JmaJmp, BinarySearchFindsEveryFrameIgnoringCase) {
     EXPECT_EQ(TJmaJmp().IndexOfFrame("00-1.bmp"), -1);
 }
 
+TEST_F(JmaJmp, FindsEveryFrameOfASpriteStoredOutOfNameOrder) {
+    std::vector<TJmaWriterFrame> Frames;
+    for (int Action = 12; Action >= 0; --Action)
+        for (int No = 3; No >= 1; --No)
+            Frames.push_back(
+                MakeFrame(Action, No, 1, 1, {static_cast<std::uint8_t>(Action * 3 + No)}));
+    std::swap(Frames[4], Frames[30]);
+    Sprites[0] = MakeSprite("2000.jmp", Frames);
+    Sprites[0].KeepFrameOrder = true;
+    WriteAll();
+    Jmp.LoadFromFile(Jma, "2000.jmp");
+    ASSERT_EQ(Jmp.FrameCount(), 39);
+    for (int I = 0; I < Jmp.FrameCount(); ++I) {
+        EXPECT_EQ(Jmp.Frame(I).Name, Frames[static_cast<std::size_t>(I)].FrameName());
+        EXPECT_EQ(Jmp.IndexOfFrame(Jmp.Frame(I).Name), I);
+        EXPECT_EQ(Jmp.IndexOfFrame(UpperCase(Jmp.Frame(I).Name)), I);
+    }
+    EXPECT_EQ(Jmp.IndexOfFrame("00-0.bmp"), -1);
+    EXPECT_EQ(Jmp.IndexOfFrame("99-1.bmp"), -1);
+    TBitmap B(1, 1, TPixelFormat::pf24bit);
+    Jmp.DrawFrameByName("05-2.bmp", B, 0, 0);
+    EXPECT_EQ(PixelAt(B, 0, 0), Bgr(TestPalette()[5 * 3 + 2]));
+
+    // The next sprite, stored in order, is looked up without the previous one's order.
+    Jmp.LoadFromFile(Jma, "2100.jmp");
+    for (int I = 0; I < Jmp.FrameCount(); ++I)
+        EXPECT_EQ(Jmp.IndexOfFrame(Jmp.Frame(I).Name), I);
+}
+
 TEST_F(JmaJmp, ReportsMissingFilesAndSpritesByName) {
     ExpectWloError([&] { Jmp.LoadFromFile(Dir / "none.jma", "2000.jmp"); },
                    "必要なファイルが存在しません (none.jma)");
