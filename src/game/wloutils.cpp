@@ -163,11 +163,11 @@ void SetSjisField(TWLOItemData& Record, std::size_t LengthOffset, std::size_t Ca
 } // namespace
 
 void TWLOItemData::SetName(std::string_view Sjis) {
-    SetSjisField(*this, 0, NameCapacity, Sjis);
+    SetSjisField(*this, NameLengthAt, NameCapacity, Sjis);
 }
 
 void TWLOItemData::SetText(std::string_view Sjis) {
-    SetSjisField(*this, 152, TextCapacity, Sjis);
+    SetSjisField(*this, TextLengthAt, TextCapacity, Sjis);
 }
 
 void DescrambleItemRecord(TWLOItemData& Record) {
@@ -189,48 +189,90 @@ void TWLODataFile::ExtractToStream(int Index, TStream& Dest) const {
 
 namespace {
 
+constexpr bool IsItemField(TItemField Field) {
+    for (const TItemField& F : WloItemFields)
+        if (F.Offset == Field.Offset && F.Width == Field.Width && F.Coding == Field.Coding)
+            return true;
+    return false;
+}
+
+// Fields of no known meaning that the corrections test or write, named by where they lie.
+constexpr TItemField Word26 = TItemField::Word(26);
+constexpr TItemField Byte51 = TItemField::Byte(51);
+constexpr TItemField Byte118 = TItemField::Byte(118);
+constexpr TItemField DWord124 = TItemField::DWord(124);
+constexpr TItemField Word129 = TItemField::Word(129);
+constexpr TItemField Word142 = TItemField::Word(142);
+constexpr TItemField Word427 = TItemField::Word(427);
+constexpr TItemField KindField = TItemField::Byte(TWLOItemData::KindAt);
+constexpr TItemField FirstStatValue = TItemField::DWord(TWLOItemData::StatValueAt);
+static_assert(IsItemField(Word26) && IsItemField(Byte51) && IsItemField(Byte118) &&
+              IsItemField(DWord124) && IsItemField(Word129) && IsItemField(Word142) &&
+              IsItemField(Word427) && IsItemField(KindField) && IsItemField(FirstStatValue));
+
+std::uint32_t FieldValue(const TWLOItemData& R, TItemField F) {
+    return LoadField(R.Bytes.data() + F.Offset, F.Width);
+}
+
+void SetField(TWLOItemData& R, TItemField F, std::uint32_t Value) {
+    StoreField(R.Bytes.data() + F.Offset, F.Width, Value);
+}
+
+// A value the shipped table has wrong for one item.
+struct TItemFix {
+    std::uint16_t ItemID;
+    TItemField Field;
+    std::uint32_t Value;
+};
+
+constexpr TItemFix FixesBeforeRules[] = {
+    {32024, FirstStatValue, 110}, {34128, Word427, 720}, {34129, Word427, 720},
+    {34129, Word26, 19031},       {34132, Word427, 0},
+};
+// After the rules, so that item 37247's value at 124 wins over the rule of Word142.
+constexpr TItemFix FixesAfterRules[] = {
+    {34022, Byte118, 1},  {37247, DWord124, 0},   {42074, Word129, 8},
+    {47009, Word129, 28}, {61039, KindField, 52},
+};
+
+void ApplyFixes(TWLOItemData& R, std::uint16_t Id, std::span<const TItemFix> Fixes) {
+    for (const TItemFix& Fix : Fixes)
+        if (Fix.ItemID == Id)
+            SetField(R, Fix.Field, Fix.Value);
+}
+
+constexpr std::uint16_t RuleExempt = 18002; // keeps its own icon and sprites
+constexpr std::uint16_t OldIconNo = 1134;
+constexpr std::uint16_t NewIconNo = 1135;
+constexpr std::array<std::uint16_t, 4> OldSpriteNo = {2035, 3035, 4035, 5035};
+constexpr std::uint16_t NewSpriteNoStep = 2;
+constexpr std::uint32_t Word142Marker = 62;
+constexpr std::uint32_t MarkedValue = 2; // written to Byte51 and DWord124
+
+// Renamed "クロー" (Shift-JIS), length 16: the later name bytes stay.
+constexpr std::uint16_t RenamedItem = 39019;
+constexpr std::array<std::uint8_t, 7> RenamedHead = {0x10, 0x83, 0x4E, 0x83, 0x8D, 0x81, 0x5B};
+static_assert(TWLOItemData::NameAt == TWLOItemData::NameLengthAt + 1);
+
 // Known faults of the shipped table, fixed after decoding.
 void CorrectItem(TWLOItemData& R) {
-    constexpr std::uint16_t Exempt = 18002; // keeps its own icon and sprites
     const std::uint16_t Id = R.ItemID();
+    ApplyFixes(R, Id, FixesBeforeRules);
 
-    if (Id == 32024) {
-        R.SetStatValue(0, 110);
-    } else if (Id == 34128) {
-        R.SetU16(427, 720);
-    } else if (Id == 34129) {
-        R.SetU16(427, 720);
-        R.SetU16(26, 19031);
-    } else if (Id == 34132) {
-        R.SetU16(427, 0);
+    if (R.IconNo() == OldIconNo && Id != RuleExempt)
+        R.SetIconNo(NewIconNo);
+    for (int G = 0; G < static_cast<int>(OldSpriteNo.size()); ++G)
+        if (R.SpriteNo(G) == OldSpriteNo[G] && Id != RuleExempt)
+            R.SetSpriteNo(G, static_cast<std::uint16_t>(OldSpriteNo[G] + NewSpriteNoStep));
+    if (FieldValue(R, Word142) == Word142Marker) {
+        SetField(R, Byte51, MarkedValue);
+        SetField(R, DWord124, MarkedValue);
     }
 
-    if (R.IconNo() == 1134 && Id != Exempt)
-        R.SetIconNo(1135);
-    constexpr std::uint16_t OldSprite[4] = {2035, 3035, 4035, 5035};
-    for (int G = 0; G < 4; ++G)
-        if (R.SpriteNo(G) == OldSprite[G] && Id != Exempt)
-            R.SetSpriteNo(G, static_cast<std::uint16_t>(OldSprite[G] + 2));
-    if (R.U16(142) == 62) {
-        R.SetU8(51, 2);
-        R.SetU32(124, 2);
-    }
-
-    if (Id == 34022) {
-        R.SetU8(118, 1);
-    } else if (Id == 37247) {
-        R.SetU32(124, 0);
-    } else if (Id == 39019) {
-        // Length 16 and the Shift-JIS text "クロー"; the later name bytes stay.
-        constexpr std::uint8_t Head[7] = {0x10, 0x83, 0x4E, 0x83, 0x8D, 0x81, 0x5B};
-        std::memcpy(R.Bytes.data(), Head, sizeof Head);
-    } else if (Id == 42074) {
-        R.SetU16(129, 8);
-    } else if (Id == 47009) {
-        R.SetU16(129, 28);
-    } else if (Id == 61039) {
-        R.SetKind(52);
-    }
+    ApplyFixes(R, Id, FixesAfterRules);
+    if (Id == RenamedItem)
+        std::copy(RenamedHead.begin(), RenamedHead.end(),
+                  R.Bytes.begin() + TWLOItemData::NameLengthAt);
 }
 
 } // namespace

@@ -179,6 +179,21 @@ struct TWLOItemData {
     static constexpr std::size_t NameCapacity = 20;
     static constexpr std::size_t TextCapacity = 254;
 
+    // Where the fields this program reads lie; WloItemFields holds the whole layout.
+    static constexpr std::size_t NameLengthAt = 0;
+    static constexpr std::size_t NameAt = 1;
+    static constexpr std::size_t KindAt = 21;
+    static constexpr std::size_t ItemIDAt = 22;
+    static constexpr std::size_t IconNoAt = 24;
+    static constexpr std::size_t SpriteNoAt = 28;  // 4 words, one a body group
+    static constexpr std::size_t StatTypeAt = 36;  // 2 words
+    static constexpr std::size_t StatValueAt = 42; // 2 double words
+    static constexpr std::size_t SlotAt = 52;
+    static constexpr std::size_t ColorWordsAt = 54; // 16 double words
+    static constexpr std::size_t ListNumberAt = 119;
+    static constexpr std::size_t TextLengthAt = 152;
+    static constexpr std::size_t TextAt = 153;
+
     std::array<std::uint8_t, RecordSize> Bytes{};
 
     std::uint8_t U8(std::size_t Offset) const { return Bytes[Offset]; }
@@ -188,52 +203,55 @@ struct TWLOItemData {
     void SetU16(std::size_t Offset, std::uint16_t V) { StoreLE16(Bytes.data() + Offset, V); }
     void SetU32(std::size_t Offset, std::uint32_t V) { StoreLE32(Bytes.data() + Offset, V); }
 
-    std::uint8_t Kind() const { return U8(21); }
-    std::uint16_t ItemID() const { return U16(22); }
+    std::uint8_t Kind() const { return U8(KindAt); }
+    std::uint16_t ItemID() const { return U16(ItemIDAt); }
     /// The icon is the entry "%d.bmp" of this number in the item icon file.
-    std::uint16_t IconNo() const { return U16(24); }
+    std::uint16_t IconNo() const { return U16(IconNoAt); }
     /// Sprite number for body group 0..3; above 1000 when that group can wear the item.
-    std::uint16_t SpriteNo(int Group) const {
-        return U16(28 + 2 * static_cast<std::size_t>(Group));
-    }
-    std::uint16_t StatType(int I) const { return U16(36 + 2 * static_cast<std::size_t>(I)); }
+    std::uint16_t SpriteNo(int Group) const { return U16(SpriteNoAt + 2 * Nth(Group)); }
+    std::uint16_t StatType(int I) const { return U16(StatTypeAt + 2 * Nth(I)); }
     /// The status bonus plus 100, as stored.
     std::int32_t StatValue(int I) const {
-        return static_cast<std::int32_t>(U32(42 + 4 * static_cast<std::size_t>(I)));
+        return static_cast<std::int32_t>(U32(StatValueAt + 4 * Nth(I)));
     }
     /// Equipment slot 1..6; anything else is not equipment.
-    std::uint8_t Slot() const { return U8(52); }
-    std::uint32_t ColorWord(int I) const { return U32(54 + 4 * static_cast<std::size_t>(I)); }
-    std::uint8_t ListNumber() const { return U8(119); }
-    std::size_t NameLength() const { return Bytes[0] < NameCapacity ? Bytes[0] : NameCapacity; }
+    std::uint8_t Slot() const { return U8(SlotAt); }
+    std::uint32_t ColorWord(int I) const { return U32(ColorWordsAt + 4 * Nth(I)); }
+    std::uint8_t ListNumber() const { return U8(ListNumberAt); }
+    std::size_t NameLength() const {
+        return Bytes[NameLengthAt] < NameCapacity ? Bytes[NameLengthAt] : NameCapacity;
+    }
     /// Shift-JIS bytes.
     std::string_view Name() const {
-        return {reinterpret_cast<const char*>(Bytes.data() + 1), NameLength()};
+        return {reinterpret_cast<const char*>(Bytes.data() + NameAt), NameLength()};
     }
-    std::size_t TextLength() const { return Bytes[152] < TextCapacity ? Bytes[152] : TextCapacity; }
+    std::size_t TextLength() const {
+        return Bytes[TextLengthAt] < TextCapacity ? Bytes[TextLengthAt] : TextCapacity;
+    }
     /// Shift-JIS bytes.
     std::string_view Text() const {
-        return {reinterpret_cast<const char*>(Bytes.data() + 153), TextLength()};
+        return {reinterpret_cast<const char*>(Bytes.data() + TextAt), TextLength()};
     }
 
-    void SetKind(std::uint8_t V) { SetU8(21, V); }
-    void SetItemID(std::uint16_t V) { SetU16(22, V); }
-    void SetIconNo(std::uint16_t V) { SetU16(24, V); }
-    void SetSpriteNo(int Group, std::uint16_t V) {
-        SetU16(28 + 2 * static_cast<std::size_t>(Group), V);
-    }
-    void SetStatType(int I, std::uint16_t V) { SetU16(36 + 2 * static_cast<std::size_t>(I), V); }
+    void SetKind(std::uint8_t V) { SetU8(KindAt, V); }
+    void SetItemID(std::uint16_t V) { SetU16(ItemIDAt, V); }
+    void SetIconNo(std::uint16_t V) { SetU16(IconNoAt, V); }
+    void SetSpriteNo(int Group, std::uint16_t V) { SetU16(SpriteNoAt + 2 * Nth(Group), V); }
+    void SetStatType(int I, std::uint16_t V) { SetU16(StatTypeAt + 2 * Nth(I), V); }
     void SetStatValue(int I, std::int32_t V) {
-        SetU32(42 + 4 * static_cast<std::size_t>(I), static_cast<std::uint32_t>(V));
+        SetU32(StatValueAt + 4 * Nth(I), static_cast<std::uint32_t>(V));
     }
-    void SetSlot(std::uint8_t V) { SetU8(52, V); }
-    void SetColorWord(int I, std::uint32_t V) { SetU32(54 + 4 * static_cast<std::size_t>(I), V); }
-    void SetListNumber(std::uint8_t V) { SetU8(119, V); }
+    void SetSlot(std::uint8_t V) { SetU8(SlotAt, V); }
+    void SetColorWord(int I, std::uint32_t V) { SetU32(ColorWordsAt + 4 * Nth(I), V); }
+    void SetListNumber(std::uint8_t V) { SetU8(ListNumberAt, V); }
     /// Sets the length byte and the first bytes of the field; the rest of it is kept.
     /// Raises std::invalid_argument for more than 20 bytes.
     void SetName(std::string_view Sjis);
     /// As SetName, for at most 254 bytes.
     void SetText(std::string_view Sjis);
+
+private:
+    static constexpr std::size_t Nth(int I) { return static_cast<std::size_t>(I); }
 };
 static_assert(sizeof(TWLOItemData) == TWLOItemData::RecordSize);
 static_assert(alignof(TWLOItemData) == 1);

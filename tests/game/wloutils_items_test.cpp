@@ -318,11 +318,18 @@ TEST(ItemCorrections, MoveIcon1134AndOldSpritesExceptForItem18002) {
     EXPECT_EQ(Mixed.IconNo(), 500);
 }
 
-TEST(ItemCorrections, SpriteAndIconRulesApplyAfterTheIdRules) {
+TEST(ItemCorrections, RulesApplyBetweenTheFirstAndTheLastIdFixes) {
     // Id 34129 rewrites offset 26 but not the icon; the icon rule still runs.
     TItemInfo Info = Plain(34129);
     Info.IconNo = 1134;
     const TWLOItemData R = Loaded(MakeItemRecord(Info));
     EXPECT_EQ(R.IconNo(), 1135);
     EXPECT_EQ(R.U16(26), 19031);
+
+    // The rule of offset 142 sets offset 124 to 2; the fix of id 37247 comes later and wins.
+    TWLOItemData Marked = MakeItemRecord(Plain(37247));
+    Marked.SetU16(142, 62);
+    const TWLOItemData Fixed = Loaded(Marked);
+    EXPECT_EQ(Fixed.U32(124), 0u);
+    EXPECT_EQ(Fixed.U8(51), 2);
 }
