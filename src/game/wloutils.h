@@ -4,6 +4,7 @@
 #include "platform/Stream.h"
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -16,7 +17,7 @@ namespace pelto {
 
 /// A read-only view of one of the game's container files: entries with a name, a place in
 /// the file, a size and an in-memory record, and a way to copy an entry's bytes out.
-/// Indices run from 0 to GetCount() - 1 and are not validated.
+/// Indices run from 0 to GetCount() - 1 and are not validated; debug builds assert them.
 class TWLOFile {
 public:
     TWLOFile() = default;
@@ -79,6 +80,7 @@ public:
     void ExtractToStream(int Index, TStream& Dest) const override;
 
     const TWLOGroupImageEntry& Entry(int Index) const {
+        assert(Index >= 0 && Index < GetCount());
         return FEntries[static_cast<std::size_t>(Index)];
     }
 
@@ -265,6 +267,7 @@ void ScrambleItemRecord(TWLOItemData& Record);
 class TWLODataFile : public TWLOFile {
 public:
     std::int64_t GetOffset(int Index) const override {
+        assert(Index >= 0 && Index < GetCount());
         return static_cast<std::int64_t>(Index) * GetSize(Index);
     }
     /// Writes the record and moves Dest back to its start.
@@ -285,7 +288,10 @@ public:
     const void* GetData(int Index) const override { return Item(Index); }
     void LoadFromStream(TStream& Stream) override;
 
-    const TWLOItemData* Item(int Index) const { return &FItems[static_cast<std::size_t>(Index)]; }
+    const TWLOItemData* Item(int Index) const {
+        assert(Index >= 0 && Index < GetCount());
+        return &FItems[static_cast<std::size_t>(Index)];
+    }
     std::span<const TWLOItemData> Items() const { return FItems; }
 
 private:
