@@ -14,8 +14,10 @@ namespace pelto {
 
 void TWLOFile::LoadFromFile(const std::string& FileName) {
     FFileName = FileName;
-    TFileStream Stream(FileName, TFileMode::OpenRead);
-    LoadFromStream(Stream);
+    WithFileName(FileName, [&] {
+        TFileStream Stream(FileName, TFileMode::OpenRead);
+        LoadFromStream(Stream);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -47,9 +49,13 @@ void TWLOGroupImageFile::ExtractToStream(int Index, TStream& Dest) const {
     const TWLOGroupImageEntry& E = Entry(Index);
     if (E.Size() == 0)
         return;
-    TFileStream Source(FFileName, TFileMode::OpenRead);
-    CheckEntryFits(E, Source.GetSize());
-    Source.SetPosition(E.Offset());
+    // Only the source's errors name the file: Dest may be a file of its own.
+    TFileStream Source = WithFileName(FFileName, [&] {
+        TFileStream File(FFileName, TFileMode::OpenRead);
+        CheckEntryFits(E, File.GetSize());
+        File.SetPosition(E.Offset());
+        return File;
+    });
     const std::int64_t Start = Dest.GetPosition();
     Dest.CopyFrom(Source, E.Size());
     Dest.SetPosition(Start);
@@ -74,7 +80,7 @@ void TWLOGroupImageFileOnMemory::ExtractToStream(int Index, TStream& Dest) const
     const TWLOGroupImageEntry& E = Entry(Index);
     if (E.Size() == 0)
         return;
-    CheckEntryFits(E, static_cast<std::int64_t>(FData.size()));
+    WithFileName(FFileName, [&] { CheckEntryFits(E, static_cast<std::int64_t>(FData.size())); });
     const std::int64_t Start = Dest.GetPosition();
     Dest.WriteBuffer(FData.data() + E.Offset(), E.Size());
     Dest.SetPosition(Start);

@@ -37,7 +37,8 @@ public:
     /// start of what was written.
     virtual void ExtractToStream(int Index, TStream& Dest) const = 0;
 
-    /// Remembers FileName (also when loading fails) and loads the file.
+    /// Remembers FileName (also when loading fails) and loads the file. Errors name the file
+    /// in EWloError::FileName().
     void LoadFromFile(const std::string& FileName);
     const std::string& FileName() const { return FFileName; }
 
@@ -76,7 +77,7 @@ public:
     const void* GetData(int Index) const override { return &Entry(Index); }
     void LoadFromStream(TStream& Stream) override;
     /// An entry of size 0 yields nothing; an entry reaching past the end of the file raises
-    /// EReadError before anything is written.
+    /// EReadError before anything is written. Errors of the file name it, errors of Dest not.
     void ExtractToStream(int Index, TStream& Dest) const override;
 
     const TWLOGroupImageEntry& Entry(int Index) const {

@@ -35,7 +35,9 @@ void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
 }
 
 [[noreturn]] void RaiseMissingFile(const std::string& Path) {
-    throw EWloError(Format("必要なファイルが存在しません (%s)", ExtractFileName(Path).c_str()));
+    EWloError Error(Format("必要なファイルが存在しません (%s)", ExtractFileName(Path).c_str()));
+    Error.SetFileName(Path);
+    throw Error;
 }
 
 [[noreturn]] void RaiseReadFailed(int DirIndex) {
@@ -115,8 +117,8 @@ void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpNam
     FJmaPath = JmaPath;
     FJmpName = JmpName;
     int DirIndex = -1;
-    LoadArchive(DirIndex);
-    LoadFrameCounts(DirIndex);
+    WithFileName(FJmaPath, [&] { LoadArchive(DirIndex); });
+    WithFileName(FJxaPath, [&] { LoadFrameCounts(DirIndex); });
 }
 
 void TJmaJmp::LoadArchive(int& DirIndex) {

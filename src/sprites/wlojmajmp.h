@@ -100,7 +100,8 @@ public:
     void Clear();
     /// Loads sprite JmpName of the archive JmaPath and its frame counts from the animation
     /// index beside it. Loading the sprite that is already loaded does nothing, so the
-    /// working palette keeps its adjustments.
+    /// working palette keeps its adjustments. Errors name the archive or the animation index
+    /// they came from in EWloError::FileName().
     void LoadFromFile(const std::string& JmaPath, const std::string& JmpName);
 
     void RestorePalette();

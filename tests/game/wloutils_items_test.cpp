@@ -243,6 +243,25 @@ TEST(ItemTable, LoadsFromAFile) {
     EXPECT_EQ(File.Item(1)->ItemID(), 5);
 }
 
+TEST(ItemTable, ErrorsOfAFileNameItBesideTheirMessage) {
+    TTempDir Dir;
+    TItemTableWriter W;
+    W.SetVersion(8);
+    const std::string Path = Dir.Write("data/Item.Dat", W.Build());
+    const std::string Short = Dir.Write("data/Short.Dat", std::string(10, '\0'));
+    for (const auto& [File, Message] : {std::pair{Path, "アイテムデータバージョンが一致しません"},
+                                        {Short, "Stream read error"}}) {
+        TWLOItemDataFile Items;
+        try {
+            Items.LoadFromFile(File);
+            ADD_FAILURE() << "loaded " << File;
+        } catch (const EWloError& E) {
+            EXPECT_STREQ(E.what(), Message);
+            EXPECT_EQ(E.FileName(), File);
+        }
+    }
+}
+
 // --- corrections of known records ---
 
 TEST(ItemCorrections, FixKnownRecordsById) {

@@ -21,6 +21,16 @@ std::string Text(const TMemoryStream& S) {
     return {S.Memory().begin(), S.Memory().end()};
 }
 
+// A destination that refuses every byte, as a full disk would.
+class TFullStream final : public TStream {
+public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    void WriteBuffer(const void*, std::size_t) override { throw EWriteError("disk full"); }
+    std::int64_t GetPosition() const override { return 0; }
+    void SetPosition(std::int64_t) override {}
+    std::int64_t GetSize() const override { return 0; }
+};
+
 // Both readers answer the same; the fixture loads the one under test from a file.
 template <typename TReader> class GroupImage : public ::testing::Test {
 protected:
@@ -128,8 +138,26 @@ TYPED_TEST(GroupImage, EntryReachingPastTheEndFailsBeforeWriting) {
         TMemoryStream Dest;
         Dest.WriteBuffer("keep", 4);
         Dest.SetPosition(2);
-        EXPECT_THROW(R.ExtractToStream(Index, Dest), EReadError);
+        try {
+            R.ExtractToStream(Index, Dest);
+            ADD_FAILURE() << "extracted " << Index;
+        } catch (const EReadError& E) {
+            EXPECT_EQ(E.FileName(), this->FFile);
+        }
         EXPECT_EQ(Text(Dest), "keep");
+    }
+}
+
+TYPED_TEST(GroupImage, ErrorsOfTheDestinationDoNotNameTheSource) {
+    TGroupImageWriter W;
+    W.Add("a.bmp", Bytes("abc"));
+    auto& R = this->Load(W);
+    TFullStream Dest;
+    try {
+        R.ExtractToStream(0, Dest);
+        ADD_FAILURE() << "extracted";
+    } catch (const EWriteError& E) {
+        EXPECT_EQ(E.FileName(), "");
     }
 }
 
@@ -148,6 +176,16 @@ TYPED_TEST(GroupImage, DirectoryLongerThanTheFileIsRefused) {
     TMemoryStream S(W.Build());
     TypeParam R;
     EXPECT_THROW(R.LoadFromStream(S), EReadError);
+
+    TTempDir Dir;
+    const std::string Path = Dir.Write("item.BMg", W.Build());
+    try {
+        R.LoadFromFile(Path);
+        ADD_FAILURE() << "loaded";
+    } catch (const EReadError& E) {
+        EXPECT_STREQ(E.what(), "Stream read error");
+        EXPECT_EQ(E.FileName(), Path);
+    }
 }
 
 TEST(GroupImageFile, ReopensTheFileForEveryExtraction) {
@@ -171,7 +209,12 @@ TEST(GroupImageFile, ReopensTheFileForEveryExtraction) {
 TEST(GroupImageFile, LoadFromFileKeepsTheNameWhenTheFileIsMissing) {
     TTempDir Dir;
     TWLOGroupImageFileOnMemory R;
-    EXPECT_THROW(R.LoadFromFile(Dir.Path() + "none.BMg"), EFOpenError);
+    try {
+        R.LoadFromFile(Dir.Path() + "none.BMg");
+        ADD_FAILURE() << "loaded";
+    } catch (const EFOpenError& E) {
+        EXPECT_EQ(E.FileName(), Dir.Path() + "none.BMg");
+    }
     EXPECT_EQ(R.FileName(), Dir.Path() + "none.BMg");
     EXPECT_EQ(R.GetCount(), 0);
 }

@@ -60,7 +60,9 @@ TJmaWriterSprite MakeSprite(std::string Name, std::vector<TJmaWriterFrame> Frame
     return S;
 }
 
-void ExpectWloError(const std::function<void()>& Action, const std::string& Message) {
+// FileName is the file the error must name, empty for none.
+void ExpectWloError(const std::function<void()>& Action, const std::string& Message,
+                    const std::string& FileName) {
     try {
         Action();
         ADD_FAILURE() << "no error, expected: " << Message;
@@ -68,6 +70,7 @@ void ExpectWloError(const std::function<void()>& Action, const std::string& Mess
         ADD_FAILURE() << "read error " << E.what() << ", expected: " << Message;
     } catch (const EWloError& E) {
         EXPECT_EQ(std::string(E.what()), Message);
+        EXPECT_EQ(E.FileName(), FileName);
     }
 }
 
@@ -208,15 +211,15 @@ TEST_F(JmaJmp, FindsEveryFrameOfASpriteStoredOutOfNameOrder) {
 
 TEST_F(JmaJmp, ReportsMissingFilesAndSpritesByName) {
     ExpectWloError([&] { Jmp.LoadFromFile(Dir / "none.jma", "2000.jmp"); },
-                   "必要なファイルが存在しません (none.jma)");
+                   "必要なファイルが存在しません (none.jma)", Dir / "none.jma");
     fs::remove(Dir / "chara01.jxa");
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2000.jmp"); },
-                   "必要なファイルが存在しません (chara01.jxa)");
+                   "必要なファイルが存在しません (chara01.jxa)", Dir / "chara01.jxa");
     WriteAll();
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "9999.jmp"); },
-                   "9999.jmp は存在しないファイル名です");
+                   "9999.jmp は存在しないファイル名です", Jma);
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2101.jmp"); },
-                   "2101.jmp は存在しないファイル名です");
+                   "2101.jmp は存在しないファイル名です", Jma);
     EXPECT_FALSE(Jmp.Loaded());
 }
 
@@ -225,7 +228,12 @@ TEST_F(JmaJmp, RetriesALoadThatFailed) {
     auto Cut = Good;
     Cut.resize(Cut.size() - 1);
     WriteFile(Jma, Cut);
-    EXPECT_THROW(Jmp.LoadFromFile(Jma, "2100.jmp"), EReadError);
+    try {
+        Jmp.LoadFromFile(Jma, "2100.jmp");
+        ADD_FAILURE() << "loaded";
+    } catch (const EReadError& E) {
+        EXPECT_EQ(E.FileName(), Jma);
+    }
     EXPECT_FALSE(Jmp.Loaded());
     WriteFile(Jma, Good);
     Jmp.LoadFromFile(Jma, "2100.jmp");
@@ -305,9 +313,10 @@ TEST_F(JmaJmpDraw, UsesTheWorkingPaletteAndRefusesOtherFormats) {
     EXPECT_EQ(PixelAt(B, 0, 0), Bgr(Jmp.Palette()[20]));
 
     TBitmap B8(1, 1, TPixelFormat::pf8bit);
-    ExpectWloError([&] { Jmp.DrawFrame(0, B8, 0, 0); }, "Invalid pixel format.");
+    ExpectWloError([&] { Jmp.DrawFrame(0, B8, 0, 0); }, "Invalid pixel format.", "");
     TBitmap B16(1, 1, TPixelFormat::pf16bit);
-    ExpectWloError([&] { Jmp.DrawFrameByName("00-1.bmp", B16, 0, 0); }, "Invalid pixel format.");
+    ExpectWloError([&] { Jmp.DrawFrameByName("00-1.bmp", B16, 0, 0); }, "Invalid pixel format.",
+                   "");
     Jmp.DrawFrameByName("07-1.bmp", B, 0, 0); // unknown frame: nothing drawn, no error
     Jmp.DrawFrame(5, B, 0, 0);
 }
@@ -378,7 +387,7 @@ TEST_F(JmaJmp, RefusesFramesHoldingLessThanTheirRows) {
     Sprites[1].Frames[1].Action = 1; // keep names unique
     WriteAll();
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2100.jmp"); },
-                   "JMAファイルの読み取りに失敗した可能性があります (1)");
+                   "JMAファイルの読み取りに失敗した可能性があります (1)", Jma);
     EXPECT_FALSE(Jmp.Loaded());
 
     // Sizes whose row bytes overflow 32 bits are refused the same way.
@@ -389,7 +398,7 @@ TEST_F(JmaJmp, RefusesFramesHoldingLessThanTheirRows) {
     StoreLE32(Bytes.data() + Frame0 + 32, 0x10000);
     WriteFile(Jma, Bytes);
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2100.jmp"); },
-                   "JMAファイルの読み取りに失敗した可能性があります (1)");
+                   "JMAファイルの読み取りに失敗した可能性があります (1)", Jma);
 }
 
 TEST_F(JmaJmp, ClampsOverlongNameLengths) {
@@ -415,7 +424,7 @@ TEST_F(JmaJmp, RefusesMalformedAnimationIndexesKeepingTheSpriteDrawable) {
         WriteFile(Dir / "chara01.jxa", Good);
         Jmp.LoadFromFile(Jma, "2000.jmp");
         WriteFile(Dir / "chara01.jxa", Bytes);
-        ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2100.jmp"); }, Failed);
+        ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2100.jmp"); }, Failed, Dir / "chara01.jxa");
         EXPECT_TRUE(Jmp.Loaded());
         EXPECT_EQ(Jmp.FrameCount(), 3);
         EXPECT_EQ(Jmp.ActionCount(), 1); // still the counts of 2000.jmp
