@@ -330,6 +330,7 @@ int TJmaJmp::GetFrameCanvasHeight(int Index) const {
 void TJmaList::Clear() {
     FList.clear();
     FIndex.clear();
+    FFailures.clear();
 }
 
 void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
@@ -340,11 +341,21 @@ void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
 }
 
 void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
-    TFileStream Archive(FFolder + SearchRec.Name, TFileMode::OpenRead);
-    const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
-    CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
-    const auto Directory = ReadBlock(Archive, Header.Count * JmaEntrySize);
-    for (std::size_t I = 0; I < Header.Count; ++I) {
+    const std::string Path = FFolder + SearchRec.Name;
+    std::vector<std::uint8_t> Directory;
+    try {
+        Directory = WithFileName(Path, [&] {
+            TFileStream Archive(Path, TFileMode::OpenRead);
+            const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
+            CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
+            return ReadBlock(Archive, Header.Count * JmaEntrySize);
+        });
+    } catch (const EWloError& Error) {
+        // A damaged archive hides its own sprites only; the caller reports it once.
+        FFailures.push_back(Error);
+        return;
+    }
+    for (std::size_t I = 0; I < Directory.size() / JmaEntrySize; ++I) {
         const auto Entry =
             TJmaEntry::Decode(std::span(Directory).subspan(I * JmaEntrySize, JmaEntrySize));
         std::string Line = Entry.Name + "=";

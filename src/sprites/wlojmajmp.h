@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Bitmap.h"
+#include "platform/Errors.h"
 
 #include <array>
 #include <cstddef>
@@ -162,10 +163,14 @@ private:
 class TJmaList {
 public:
     /// Rebuilds the catalogue from the directories of the archives of Folder (ending in a
-    /// path delimiter) matching Mask. Read and open errors propagate; lines of archives read
-    /// before the failure stay.
+    /// path delimiter) matching Mask. An archive that cannot be opened or read adds no lines
+    /// and is recorded in Failures(); the scan goes on with the next one.
     void Scan(const std::string& Folder, const std::string& Mask);
     void Clear();
+
+    /// The errors of the archives the last Scan could not read, in scan order, each naming
+    /// its archive's full path in FileName().
+    const std::vector<EWloError>& Failures() const { return FFailures; }
 
     /// The full path of the archive holding JmpName (ignoring case), or the empty string.
     /// When several archives hold it, the one found first by the scan wins.
@@ -186,6 +191,7 @@ private:
     std::vector<std::string> FList;
     // Upper-cased name part of a line -> its first line, so the first archive wins.
     std::unordered_map<std::string, std::size_t> FIndex;
+    std::vector<EWloError> FFailures;
 };
 
 /// One playable character.

@@ -113,14 +113,20 @@ TEST_F(JmaList, ClampsEntryNamesToTheirField) {
     EXPECT_EQ(List.Line(0), "2000.jmp" + std::string(11, '\0') + "=chara01.jma");
 }
 
-TEST_F(JmaList, AShortArchiveFailsTheScanKeepingEarlierLines) {
+TEST_F(JmaList, ADamagedArchiveIsRecordedAndHidesNoOtherArchive) {
     WriteArchive(Dir / "a.jma", {"2000.jmp"});
     WriteArchive(Dir / "c.jma", {"4000.jmp"});
+    const std::vector<std::string> Others{"2000.jmp=a.jma", "4000.jmp=c.jma"};
     for (const std::size_t Length : {std::size_t{10}, JmaHeaderSize + JmaEntrySize + 5}) {
         WriteArchive(Dir / "b.jma", {"3000.jmp", "3100.jmp"});
         fs::resize_file(Dir / "b.jma", Length);
-        EXPECT_THROW(List.Scan(Dir.Path(), "*.jma"), EReadError);
-        EXPECT_EQ(Lines(List), std::vector<std::string>{"2000.jmp=a.jma"});
+        List.Scan(Dir.Path(), "*.jma");
+        EXPECT_EQ(Lines(List), Others);
+        EXPECT_EQ(List.GetJmaPath("4000.jmp"), Dir / "c.jma");
+        EXPECT_EQ(List.GetJmaPath("3000.jmp"), "");
+        ASSERT_EQ(List.Failures().size(), 1u);
+        EXPECT_STREQ(List.Failures()[0].what(), "Stream read error");
+        EXPECT_EQ(List.Failures()[0].FileName(), Dir / "b.jma");
     }
     // A count that no file could hold is refused before anything is allocated.
     WriteArchive(Dir / "b.jma", {});
@@ -129,7 +135,24 @@ TEST_F(JmaList, AShortArchiveFailsTheScanKeepingEarlierLines) {
     std::ofstream(Dir / "b.jma", std::ios::binary)
         .write(reinterpret_cast<const char*>(Bytes.data()),
                static_cast<std::streamsize>(Bytes.size()));
-    EXPECT_THROW(List.Scan(Dir.Path(), "*.jma"), EReadError);
+    fs::resize_file(Dir / "c.jma", 0);
+    List.Scan(Dir.Path(), "*.jma");
+    EXPECT_EQ(Lines(List), std::vector<std::string>{"2000.jmp=a.jma"});
+    ASSERT_EQ(List.Failures().size(), 2u);
+    EXPECT_EQ(List.Failures()[0].FileName(), Dir / "b.jma");
+    EXPECT_EQ(List.Failures()[1].FileName(), Dir / "c.jma");
+
+    // Each scan and Clear start without the failures of the last scan.
+    WriteArchive(Dir / "b.jma", {"3000.jmp"});
+    WriteArchive(Dir / "c.jma", {"4000.jmp"});
+    List.Scan(Dir.Path(), "*.jma");
+    EXPECT_EQ(List.Count(), 3);
+    EXPECT_TRUE(List.Failures().empty());
+    fs::resize_file(Dir / "c.jma", 0);
+    List.Scan(Dir.Path(), "*.jma");
+    EXPECT_EQ(List.Failures().size(), 1u);
+    List.Clear();
+    EXPECT_TRUE(List.Failures().empty());
 }
 
 TEST(CharaTables, MapCharactersToTheirBodyAndHeadSprites) {
