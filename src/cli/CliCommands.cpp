@@ -3,11 +3,11 @@
 #include "cli/CliArgs.h"
 #include "cli/Json.h"
 #include "game/wloutils.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/GameFolder.h"
 #include "model/ImageExport.h"
 #include "model/Settings.h"
-#include "model/UDraw.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -18,6 +18,7 @@
 #include <array>
 #include <charconv>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -69,21 +70,17 @@ long NumberOption(const TCliArgs& Args, const std::string& Option, long Default,
     return Text ? ParseNumber(Option, *Text, Min, Max) : Default;
 }
 
-/// A compositor on its own canvas, over the game's catalogues, with no character yet.
-struct TCharaSession {
-    explicit TCharaSession(const std::string& Folder) : Game(Folder) {
-        Game.LoadAll();
-        Chara.SetEquipList(Game.EquipList());
-    }
-    TGameData Game;
-    TBitmap Canvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
-    TDrawChara Chara{Canvas, Game.JmaList()};
-};
+/// The whole game of Folder, loaded as the viewer loads it.
+std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
+    auto Game = std::make_unique<TGameData>(Folder);
+    Game->LoadAll();
+    return Game;
+}
 
 /// Applies a code as the viewer's Set button does: an empty code is ignored.
-void ApplyCode(TDrawChara& Chara, const std::string& Code) {
+void ApplyCode(TDressingSession& Session, const std::string& Code) {
     if (!Code.empty())
-        Chara.SetCode(Code);
+        Session.ApplyCode(Code);
 }
 
 template <typename T, std::size_t N> std::string JsonArray(const std::array<T, N>& Values) {
@@ -157,27 +154,19 @@ void CodeCommand(const std::vector<std::string>& Words, std::ostream& Out) {
     const TCliArgs Args(Words, {"game"}, {});
     if (Args.Positional().size() != 1)
         throw EUsageError("code needs exactly one CODE");
-    TCharaSession Session(GameFolder(Args));
-    ApplyCode(Session.Chara, Args.Positional()[0]);
-    Out << Session.Chara.GetCode() << "\n";
+    const auto Game = LoadGame(GameFolder(Args));
+    TDressingSession Session(*Game);
+    ApplyCode(Session, Args.Positional()[0]);
+    Out << Session.Code() << "\n";
 }
 
-struct TFormat {
-    std::string_view Name;
-    TImageFileType Type;
-};
-
-constexpr std::array Formats{
-    TFormat{"bmp", TImageFileType::Bitmap}, TFormat{"jpg", TImageFileType::Jpeg},
-    TFormat{"png", TImageFileType::Png},    TFormat{"tpng", TImageFileType::TransparentPng},
-    TFormat{"gif", TImageFileType::Gif},    TFormat{"tgif", TImageFileType::TransparentGif},
-};
-
 TImageFileType ParseFormat(const std::string& Name) {
-    for (const TFormat& Format : Formats)
-        if (Name == Format.Name)
-            return Format.Type;
-    throw EUsageError("--format must be one of bmp, jpg, png, tpng, gif, tgif");
+    if (const TImageFormat* Format = FindImageFormat(Name))
+        return Format->Type;
+    std::string Names;
+    for (const TImageFormat& Format : ImageFormats)
+        Names += (Names.empty() ? "" : ", ") + std::string(Format.Name);
+    throw EUsageError("--format must be one of " + Names);
 }
 
 void RenderCommand(const std::vector<std::string>& Words, std::ostream&) {
@@ -198,21 +187,20 @@ void RenderCommand(const std::vector<std::string>& Words, std::ostream&) {
     const long Rgb = ParseNumber("background", Background, 0, 0xFFFFFF, 16);
     const std::string Folder = GameFolder(Args);
 
-    TCharaSession Session(Folder);
-    TDrawChara& Chara = Session.Chara;
+    const auto Game = LoadGame(Folder);
+    TDressingSession Session(*Game);
     if (const auto Code = Args.Value("code"))
-        ApplyCode(Chara, *Code);
+        ApplyCode(Session, *Code);
     else
-        Chara.SetChara(static_cast<int>(ParseNumber("chara", *Args.Value("chara"), 0, 14)));
-    Chara.SetShadow(Args.Flag("shadow"));
-    Chara.SetBackColor(RGBColor(static_cast<std::uint8_t>(Rgb >> 16),
-                                static_cast<std::uint8_t>(Rgb >> 8),
-                                static_cast<std::uint8_t>(Rgb)));
-    Chara.SetMotion(static_cast<std::uint8_t>(Motion));
-    Chara.SetDirection(static_cast<std::uint8_t>(Direction));
-    Chara.SetFrame(static_cast<int>(Frame));
-    Chara.Redraw();
-    SaveImageFile(Chara, Session.Canvas, Type, OutFile);
+        Session.SetChara(static_cast<int>(ParseNumber("chara", *Args.Value("chara"), 0, 14)));
+    Session.SetShadow(Args.Flag("shadow"));
+    Session.SetBackColor(RGBColor(static_cast<std::uint8_t>(Rgb >> 16),
+                                  static_cast<std::uint8_t>(Rgb >> 8),
+                                  static_cast<std::uint8_t>(Rgb)));
+    Session.SetMotion(static_cast<std::uint8_t>(Motion));
+    Session.SetDirection(static_cast<std::uint8_t>(Direction));
+    Session.SetFrame(static_cast<int>(Frame));
+    Session.SaveImage(Type, OutFile);
 }
 
 void DemoCommand(const std::vector<std::string>& Words, std::ostream&) {

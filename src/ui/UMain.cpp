@@ -1,8 +1,8 @@
 #include "ui/UMain.h"
 
 #include "controls/SimpleBtn.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/UDraw.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -53,7 +53,9 @@ QFont FixedFont(int PixelSize) {
     return Font;
 }
 
-template <typename T> T* Place(T* Control, int Left, int Top, int Width, int Height) {
+template <typename T>
+T* Place(T* Control, const QString& Name, int Left, int Top, int Width, int Height) {
+    Control->setObjectName(Name);
     Control->setGeometry(Left, Top, Width, Height);
     return Control;
 }
@@ -103,34 +105,37 @@ void TfrmPelto::CreateControls() {
     Client->setPalette(Palette);
     setCentralWidget(Client);
 
-    pnDraw = Place(new QFrame(Client), 6, 6, 130, 130);
+    pnDraw = Place(new QFrame(Client), "pnDraw", 6, 6, 130, 130);
     pnDraw->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnDraw->setLineWidth(1);
     pnDraw->setFocusPolicy(Qt::ClickFocus);
-    pbDraw = Place(new TPaintBox(pnDraw), 1, 1, 128, 128);
+    pbDraw = Place(new TPaintBox(pnDraw), "pbDraw", 1, 1, 128, 128);
     pbDraw->OnPaint = [this](QPainter& Painter) {
-        if (FDrawChara)
-            FDrawChara->Redraw();
+        if (!FSession) {
+            Painter.fillRect(QRect(0, 0, 128, 128), Qt::white);
+            return;
+        }
+        const TBitmap& Canvas = FSession->Canvas();
         // Drawn at its size in logical pixels: on a scaled display every pixel grows sharp.
-        const QImage View(FCanvas.ScanLine(0), FCanvas.Width(), FCanvas.Height(),
-                          static_cast<qsizetype>(FCanvas.Stride()), QImage::Format_BGR888);
+        const QImage View(Canvas.ScanLine(0), Canvas.Width(), Canvas.Height(),
+                          static_cast<qsizetype>(Canvas.Stride()), QImage::Format_BGR888);
         Painter.drawImage(QRect(0, 0, 128, 128), View);
     };
     connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
 
-    cbChara = Place(new QComboBox(Client), 6, 138, 130, 20);
+    cbChara = Place(new QComboBox(Client), "cbChara", 6, 138, 130, 20);
     cbChara->setMaxVisibleItems(16);
     connect(cbChara, &QComboBox::activated, this, Command(this, &TfrmPelto::cbCharaChange));
 
-    const auto AnimationButton = [&](int Left) {
-        auto* Button = Place(new TSimpleButton(Client), Left, 14, 25, 25);
+    const auto AnimationButton = [&](const QString& Name, int Left) {
+        auto* Button = Place(new TSimpleButton(Client), Name, Left, 14, 25, 25);
         Button->SetTransparent(true);
         Button->setCursor(Qt::PointingHandCursor);
         return Button;
     };
-    sbPrev = AnimationButton(140);
-    sbStartStop = AnimationButton(165);
-    sbNext = AnimationButton(190);
+    sbPrev = AnimationButton("sbPrev", 140);
+    sbStartStop = AnimationButton("sbStartStop", 165);
+    sbNext = AnimationButton("sbNext", 190);
     connect(sbPrev, &TSimpleButton::Click, this, Command([this] { StepFrame(false); }));
     connect(sbNext, &TSimpleButton::Click, this, Command([this] { StepFrame(true); }));
     connect(sbStartStop, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbStartStopClick));
@@ -138,7 +143,7 @@ void TfrmPelto::CreateControls() {
     auto* Status = Caption(Client, "status", 140, 44);
     Status->setFont(GothicFont(15));
     Status->adjustSize();
-    txtEquip = Place(new TMemo(Client), 140, 60, 85, 97);
+    txtEquip = Place(new TMemo(Client), "txtEquip", 140, 60, 85, 97);
     txtEquip->setFont(FixedFont(15));
     txtEquip->setFrameStyle(QFrame::NoFrame);
     txtEquip->viewport()->setAutoFillBackground(false);
@@ -147,8 +152,8 @@ void TfrmPelto::CreateControls() {
     // Colour editing: position icons, then per channel its letter, minus, bar and plus.
     constexpr int ColorRows[3] = {0, 28, 56};
     for (int Position = 0; Position < 4; ++Position) {
-        auto* Image = Place(new TImage(Client), 6, 160 + 26 * Position, 38, 25);
-        Image->Tag = Position;
+        auto* Image = Place(new TImage(Client), QString("imgColor%1").arg(Position), 6,
+                            160 + 26 * Position, 38, 25);
         Image->SetTransparent(true);
         Image->SetCenter(true);
         Image->setCursor(Qt::PointingHandCursor);
@@ -158,35 +163,36 @@ void TfrmPelto::CreateControls() {
     }
     for (int Channel = 0; Channel < 3; ++Channel) {
         const int Top = 160 + ColorRows[Channel];
-        auto* Letter = Place(new TImage(Client), 48, Top + 3, 16, 16);
+        auto* Letter =
+            Place(new TImage(Client), QString("imgLetter%1").arg(Channel), 48, Top + 3, 16, 16);
         Letter->SetPicture(ToQImage(ChannelLetterPicture(Channel)));
         Letter->SetTransparent(true);
 
         const auto StepButton = [&](bool Right, int Left) {
-            auto* Button = Place(new TSimpleButton(Client), Left, Top + 2, 18, 18);
+            const QString Name = QString(Right ? "sbPlus%1" : "sbMinus%1").arg(Channel);
+            auto* Button = Place(new TSimpleButton(Client), Name, Left, Top + 2, 18, 18);
             Button->SetAutoSize(true);
             Button->SetTransparent(true);
             Button->SetNormalPicture(ToQImage(StepButtonPicture(Right, TButtonState::Normal)));
             Button->SetHoverPicture(ToQImage(StepButtonPicture(Right, TButtonState::Hover)));
             Button->SetDownPicture(ToQImage(StepButtonPicture(Right, TButtonState::Down)));
             Button->setCursor(Qt::PointingHandCursor);
-            const int Tag = Right ? Channel + 1 : -(Channel + 1);
-            connect(Button, &TSimpleButton::Click, this,
-                    Command([this, Tag] { ColorButtonClick(Tag); }));
-            return Button;
+            connect(Button, &TSimpleButton::Click, this, Command([this, Channel, Right] {
+                        FSession->StepColor(FColorPos, Channel, Right ? 1 : -1);
+                    }));
         };
-        FLeftButtons[static_cast<std::size_t>(Channel)] = StepButton(false, 72);
-        FRightButtons[static_cast<std::size_t>(Channel)] = StepButton(true, 206);
+        StepButton(false, 72);
+        StepButton(true, 206);
 
-        auto* Bar = Place(new TImage(Client), 92, Top + 4, 112, 13);
-        Bar->Tag = Channel;
+        auto* Bar =
+            Place(new TImage(Client), QString("imgBar%1").arg(Channel), 92, Top + 4, 112, 13);
         Bar->setCursor(Qt::PointingHandCursor);
         connect(Bar, &TImage::MouseDown, this, Command([this, Channel](Qt::MouseButton, QPoint At) {
                     ColorBarClick(Channel, At.x());
                 }));
         FColorBars[static_cast<std::size_t>(Channel)] = Bar;
     }
-    sbDefault = Place(new TSimpleButton(Client), 120, 240, 56, 20);
+    sbDefault = Place(new TSimpleButton(Client), "sbDefault", 120, 240, 56, 20);
     sbDefault->SetTransparent(true);
     sbDefault->setCursor(Qt::PointingHandCursor);
     connect(sbDefault, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbDefaultClick));
@@ -196,11 +202,10 @@ void TfrmPelto::CreateControls() {
                                              "a r m",   "s h o e s", "s p e c i a l"};
     for (int Slot = 1; Slot <= 6; ++Slot) {
         const int Top = 4 + 40 * (Slot - 1);
-        auto* Image = Place(new TImage(Client), 232, Top, 32, 32);
-        Image->Tag = Slot;
+        auto* Image = Place(new TImage(Client), QString("imgEquip%1").arg(Slot), 232, Top, 32, 32);
         Image->setCursor(Qt::PointingHandCursor);
         auto* Label = Caption(Client, "", 270, Top + 10);
-        Label->Tag = Slot;
+        Label->setObjectName(QString("lblEquip%1").arg(Slot));
         Label->setCursor(Qt::PointingHandCursor);
         Label->resize(ClientWidth - 270, 13);
         Caption(Client, SlotCaptions[Slot - 1], 274, Top + 22, QColor(177, 192, 237));
@@ -217,23 +222,27 @@ void TfrmPelto::CreateControls() {
     }
 
     Caption(Client, "Code:", 76, 272);
-    edCode = Place(new QLineEdit(Client), 108, 268, 245, 18);
-    btnSetCode = Place(new QPushButton("Set", Client), 356, 268, 35, 20);
+    edCode = Place(new QLineEdit(Client), "edCode", 108, 268, 245, 18);
+    btnSetCode = Place(new QPushButton("Set", Client), "btnSetCode", 356, 268, 35, 20);
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
     connect(edCode, &QLineEdit::returnPressed, this, Command(this, &TfrmPelto::btnSetCodeClick));
 
     timeAnimation = new QTimer(this);
+    timeAnimation->setObjectName("timeAnimation");
     timeAnimation->setInterval(AnimationInterval);
     connect(timeAnimation, &QTimer::timeout, this, Command(this, &TfrmPelto::timeAnimationTimer));
 }
 
 void TfrmPelto::CreateMenus() {
     miFile = menuBar()->addMenu("&File");
+    miFile->setObjectName("miFile");
     miSaveImage =
         miFile->addAction("&Save Image As...", this, Command(this, &TfrmPelto::miSaveImageClick));
-    miFile->addAction("&Copy Image to Clipboard", this,
-                      Command(this, &TfrmPelto::miCopyImageClick));
+    miSaveImage->setObjectName("miSaveImage");
+    miCopyImage = miFile->addAction("&Copy Image to Clipboard", this,
+                                    Command(this, &TfrmPelto::miCopyImageClick));
+    miCopyImage->setObjectName("miCopyImage");
     miFile->addSeparator();
     miFile->addAction("&Exit", this, &QWidget::close);
     connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
@@ -241,16 +250,18 @@ void TfrmPelto::CreateMenus() {
     QMenu* View = menuBar()->addMenu("&View");
     View->addAction("&Background Color", this, Command(this, &TfrmPelto::miBGColorClick));
     miShadow = View->addAction("&Shadow");
+    miShadow->setObjectName("miShadow");
     miShadow->setCheckable(true);
     miShadow->setChecked(true); // the design's state; the settings replace it at start
-    connect(miShadow, &QAction::triggered, this, Command([this](bool Checked) {
-                FDrawChara->SetShadow(Checked);
-                UpdateView();
-            }));
+    connect(miShadow, &QAction::triggered, this,
+            Command([this](bool Checked) { FSession->SetShadow(Checked); }));
 
     miFavorites = menuBar()->addMenu("F&avorites");
+    miFavorites->setObjectName("miFavorites");
     miSaveFavorite = miFavorites->addMenu("&Save");
+    miSaveFavorite->setObjectName("miSaveFavorite");
     miLoadFavorite = miFavorites->addMenu("&Load");
+    miLoadFavorite->setObjectName("miLoadFavorite");
     connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
     QMenu* Help = menuBar()->addMenu("&Help");
@@ -293,20 +304,9 @@ void TfrmPelto::FormCreate() {
         // must run so that the window is whole.
         ShowError(QString::fromUtf8(Error.what()));
     }
-    FCanvas.Fill(DefaultBackColor);
     FItemBack = ToQImage(ItemBackBitmap());
     FGraph = ToQImage(GraphBitmap());
     LoadSkin();
-
-    FDrawChara = std::make_unique<TDrawChara>(FCanvas, FGame->JmaList());
-    FDrawChara->OnCharaChange = [this](TDrawChara&, std::uint8_t) {
-        DoCharaChange();
-    };
-    FDrawChara->OnPartChange = [this](TDrawChara&, int Slot) {
-        UpdateSlot(Slot);
-    };
-    FDrawChara->SetBackColor(DefaultBackColor);
-    FDrawChara->SetShadow(miShadow->isChecked());
 
     try {
         FGame->LoadItemTable();
@@ -321,10 +321,18 @@ void TfrmPelto::FormCreate() {
         // Without icons the program still works; the slots and lists show bare backgrounds.
         ShowError(QString::fromUtf8(Error.what()));
     }
+    FGame->BuildEquipList();
+
+    FSession = std::make_unique<TDressingSession>(*FGame);
+    FSession->OnSlotChange = [this](int Slot) {
+        UpdateSlot(Slot);
+    };
+    FSession->OnStateChange = [this](TSessionChange What) {
+        SessionChanged(What);
+    };
+    FSession->SetShadow(miShadow->isChecked());
     for (int Slot = 1; Slot <= 6; ++Slot)
         UpdateSlot(Slot);
-    FGame->BuildEquipList();
-    FDrawChara->SetEquipList(FGame->EquipList());
 
     FColorPos = 0;
     UpdateColorBars();
@@ -390,14 +398,26 @@ void TfrmPelto::LoadSkin() {
     }
 }
 
+void TfrmPelto::SessionChanged(TSessionChange What) {
+    if (What == TSessionChange::Look)
+        ShowLook();
+    else
+        UpdateView();
+}
+
+void TfrmPelto::ShowLook() {
+    cbChara->setCurrentIndex(FSession->CharaIndex());
+    UpdateStatus();
+    UpdateColorBars();
+    UpdateView();
+}
+
 void TfrmPelto::UpdateView() {
-    if (FDrawChara)
-        FDrawChara->Redraw();
     pbDraw->update();
 }
 
 void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
-    if (cbChara->currentIndex() < 0)
+    if (!FSession || FSession->CharaIndex() < 0)
         return;
     pnDraw->setFocus();
     const int Column = static_cast<int>(Position.x() / (pbDraw->width() / 3.0));
@@ -407,24 +427,26 @@ void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
     const int Value = DirectionGrid[Row][Column];
     if (Value == 8) {
         if (Button == Qt::LeftButton)
-            FDrawChara->NextMotion();
+            FSession->NextMotion();
         else if (Button == Qt::RightButton)
-            FDrawChara->PrevMotion();
-        else
-            return;
+            FSession->PrevMotion();
     } else {
-        FDrawChara->SetDirection(static_cast<std::uint8_t>(Value));
+        FSession->SetDirection(static_cast<std::uint8_t>(Value));
     }
-    UpdateView();
 }
 
 void TfrmPelto::cbCharaChange(int Index) {
-    ChangeThenRefresh([&] { FDrawChara->SetChara(Index); });
+    try {
+        FSession->SetChara(Index);
+    } catch (...) {
+        // The choice box moved on its own; it shows the character the session kept.
+        cbChara->setCurrentIndex(FSession->CharaIndex());
+        throw;
+    }
 }
 
 void TfrmPelto::timeAnimationTimer() {
-    FDrawChara->NextFrame();
-    UpdateView();
+    FSession->NextFrame();
 }
 
 void TfrmPelto::sbStartStopClick() {
@@ -443,14 +465,9 @@ void TfrmPelto::StepFrame(bool Next) {
     FPlaying = false;
     timeAnimation->stop();
     if (Next)
-        FDrawChara->NextFrame();
+        FSession->NextFrame();
     else
-        FDrawChara->PrevFrame();
-    UpdateView();
-}
-
-void TfrmPelto::DoCharaChange() {
-    FListIndex.fill(0);
+        FSession->PrevFrame();
 }
 
 } // namespace pelto

@@ -2,10 +2,9 @@
 #include "ui/UMain.h"
 
 #include "controls/SimpleBtn.h"
-#include "model/UDraw.h"
+#include "model/DressingSession.h"
 #include "ui/Widgets.h"
 
-#include <QLineEdit>
 #include <QPainter>
 
 namespace pelto {
@@ -72,7 +71,7 @@ void TfrmPelto::UpdateColorBar(int Channel) {
     Painter.setPen(QColor(192, 192, 192));
     Painter.drawRect(0, 0, BarWidth - 1, BarHeight - 1);
     Painter.fillRect(2, 2, 108, 9, QColor(77, 77, 74));
-    const int Level = FDrawChara->GetColor(FColorPos, Channel);
+    const int Level = FSession ? FSession->Color(FColorPos, Channel) : NeutralLevel;
     if (Level > 0)
         Painter.drawImage(QPoint(2, 2), FGraph, QRect(0, 9 * Channel, PixelsPerLevel * Level, 9));
     Painter.end();
@@ -86,33 +85,11 @@ void TfrmPelto::UpdateColorBars() {
 
 void TfrmPelto::ColorBarClick(int Channel, int X) {
     const int Level = std::clamp((X - 2 + 9) / PixelsPerLevel, 0, 9);
-    FDrawChara->SetColor(FColorPos, Channel, static_cast<std::uint8_t>(Level));
-    UpdateColorBar(Channel);
-    edCode->setText(QString::fromStdString(FDrawChara->GetCode()));
-    UpdateView();
-}
-
-void TfrmPelto::ColorButtonClick(int Tag) {
-    if (Tag == 0)
-        return;
-    const int Channel = Tag < 0 ? -Tag - 1 : Tag - 1;
-    const int Level = FDrawChara->GetColor(FColorPos, Channel);
-    if (Tag < 0 && Level > 0)
-        FDrawChara->SetColor(FColorPos, Channel, static_cast<std::uint8_t>(Level - 1));
-    else if (Tag > 0 && Level < 9)
-        FDrawChara->SetColor(FColorPos, Channel, static_cast<std::uint8_t>(Level + 1));
-    else
-        return;
-    UpdateColorBar(Channel);
-    edCode->setText(QString::fromStdString(FDrawChara->GetCode()));
-    UpdateView();
+    FSession->SetColor(FColorPos, Channel, static_cast<std::uint8_t>(Level));
 }
 
 void TfrmPelto::sbDefaultClick() {
-    FDrawChara->ResetColors();
-    UpdateColorBars();
-    edCode->setText(QString::fromStdString(FDrawChara->GetCode()));
-    UpdateView();
+    FSession->ResetColors();
 }
 
 } // namespace pelto

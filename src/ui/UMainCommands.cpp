@@ -2,11 +2,12 @@
 #include "ui/UMain.h"
 
 #include "game/wloutils.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "model/UCommon.h"
-#include "model/UDraw.h"
 #include "platform/Paths.h"
+#include "platform/Version.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
 #include "ui/PeltoApplication.h"
@@ -31,7 +32,6 @@
 namespace pelto {
 namespace {
 
-constexpr const char* ProgramVersion = "2.4b";
 constexpr const char* HomepageUrl = "https://pelto-in-wonderland.github.io/";
 constexpr const char* AuthorLine = "Written by the PELTO in Wonderland developers";
 
@@ -44,40 +44,45 @@ int MulDiv(int Value, int Numerator, int Denominator) {
 
 void TfrmPelto::CreateDialogs() {
     sd = new QFileDialog(this);
+    sd->setObjectName("sd");
     sd->setAcceptMode(QFileDialog::AcceptSave);
     // Qt's own dialog, so that a change of type can rewrite the name being typed.
     sd->setOption(QFileDialog::DontUseNativeDialog);
     // Each label names its pattern ("Bitmap (*.bmp)"), which is all Qt's filters need.
     QStringList Filters;
-    const QStringList Parts =
-        QString::fromUtf8(ImageFileFilter.data(), static_cast<qsizetype>(ImageFileFilter.size()))
-            .split('|');
-    for (qsizetype I = 0; I + 1 < Parts.size(); I += 2)
-        Filters << Parts[I];
+    for (const TImageFormat& Format : ImageFormats)
+        Filters << QString::fromUtf8(Format.Filter.data(),
+                                     static_cast<qsizetype>(Format.Filter.size()));
     sd->setNameFilters(Filters);
     sd->selectFile("image.bmp");
     connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
 
     cd = new QColorDialog(Qt::black, this);
+    cd->setObjectName("cd");
 }
 
 void TfrmPelto::sdTypeChange() {
-    const auto Type =
-        static_cast<TImageFileType>(sd->nameFilters().indexOf(sd->selectedNameFilter()) + 1);
-    auto* NameBox = sd->findChild<QLineEdit*>("fileNameEdit");
-    if (!NameBox)
+    const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
+    // What is typed in the name box: the dialog reports it while no listed file is selected.
+    const QStringList Typed = sd->selectedFiles();
+    if (Index < 0 || Typed.isEmpty())
         return;
-    const std::string Name = ExtractFileName(NameBox->text().toStdString());
-    NameBox->setText(QString::fromStdString(ChangeFileExt(Name, ImageFileExtension(Type))));
+    const std::string Name = ExtractFileName(Typed.first().toStdString());
+    if (Name.empty())
+        return;
+    sd->selectFile(QString::fromStdString(
+        ChangeFileExt(Name, ImageFormats[static_cast<std::size_t>(Index)].Extension)));
 }
 
 void TfrmPelto::miSaveImageClick() {
-    if (cbChara->currentIndex() < 0)
+    if (FSession->CharaIndex() < 0)
         return;
     if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty())
         return;
-    const auto Type =
-        static_cast<TImageFileType>(sd->nameFilters().indexOf(sd->selectedNameFilter()) + 1);
+    const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
+    if (Index < 0)
+        return;
+    const TImageFileType Type = ImageFormats[static_cast<std::size_t>(Index)].Type;
     const std::string Chosen = sd->selectedFiles().first().toStdString();
     const std::string FileName = NormalizeImageFileName(Chosen, Type);
     // The dialog asked about the name as typed; a corrected name gets its own question.
@@ -88,22 +93,22 @@ void TfrmPelto::miSaveImageClick() {
             QMessageBox::Yes)
         return;
     sd->selectFile(QString::fromStdString(ExtractFileName(FileName)));
-    FDrawChara->Redraw();
-    SaveImageFile(*FDrawChara, FCanvas, Type, FileName);
+    FSession->SaveImage(Type, FileName);
 }
 
 void TfrmPelto::miCopyImageClick() {
-    QGuiApplication::clipboard()->setImage(ToQImage(FCanvas));
+    if (FSession->CharaIndex() < 0)
+        return;
+    QGuiApplication::clipboard()->setImage(ToQImage(FSession->Canvas()));
 }
 
 void TfrmPelto::miBGColorClick() {
-    if (cd->exec() == QDialog::Accepted) {
-        const QColor Color = cd->currentColor();
-        FDrawChara->SetBackColor(RGBColor(static_cast<std::uint8_t>(Color.red()),
-                                          static_cast<std::uint8_t>(Color.green()),
-                                          static_cast<std::uint8_t>(Color.blue())));
-    }
-    UpdateView();
+    if (cd->exec() != QDialog::Accepted)
+        return;
+    const QColor Color = cd->currentColor();
+    FSession->SetBackColor(RGBColor(static_cast<std::uint8_t>(Color.red()),
+                                    static_cast<std::uint8_t>(Color.green()),
+                                    static_cast<std::uint8_t>(Color.blue())));
 }
 
 void TfrmPelto::BuildFavoriteMenus() {
@@ -130,8 +135,9 @@ void TfrmPelto::UpdateFavoriteEntries(int Place) {
 }
 
 void TfrmPelto::MenuClick() {
-    const bool Chosen = cbChara->currentIndex() >= 0;
+    const bool Chosen = FSession && FSession->CharaIndex() >= 0;
     miSaveImage->setEnabled(Chosen);
+    miCopyImage->setEnabled(Chosen);
     miSaveFavorite->menuAction()->setEnabled(Chosen);
 }
 
@@ -173,7 +179,7 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
 }
 
 void TfrmPelto::SaveFavoriteClick(int Place) {
-    const int Chara = FDrawChara->Chara();
+    const int Chara = FSession->CharaIndex();
     if (Chara == -1)
         return;
     const std::string_view CharaName = CharaData[static_cast<std::size_t>(Chara)].Name;
@@ -182,63 +188,13 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
         return;
     if (Name.isEmpty())
         Name = QString("Save%1").arg(Place);
-    TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    Favorite.Used = true;
-    Favorite.Name = Name.toStdString();
-    Favorite.Chara = Chara;
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        const TWLOItemData* Item = FDrawChara->GetPart(Slot);
-        Favorite.Parts[static_cast<std::size_t>(Slot - 1)] = Item ? Item->ItemID() : 0;
-    }
-    for (int Position = 0; Position < 4; ++Position)
-        for (int Channel = 0; Channel < 3; ++Channel)
-            Favorite.Color[static_cast<std::size_t>(Position)][static_cast<std::size_t>(Channel)] =
-                FDrawChara->GetColor(Position, Channel);
+    FSettings.Favorites[static_cast<std::size_t>(Place - 1)] =
+        FSession->ToFavorite(Name.toStdString());
     UpdateFavoriteEntries(Place);
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {
-    const TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    ChangeThenRefresh([&] {
-        FDrawChara->SetChara(Favorite.Chara);
-        cbChara->setCurrentIndex(FDrawChara->Chara());
-        if (FDrawChara->Chara() == -1)
-            return;
-        const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
-        for (int Slot = 1; Slot <= 6; ++Slot) {
-            const std::uint16_t Id = Favorite.Parts[static_cast<std::size_t>(Slot - 1)];
-            FDrawChara->SetPart(Slot,
-                                Id == 0 ? nullptr : FGame->EquipList()->FindItem(Group, Slot, Id));
-        }
-        for (int Position = 0; Position < 4; ++Position)
-            for (int Channel = 0; Channel < 3; ++Channel)
-                FDrawChara->SetColor(Position, Channel,
-                                     Favorite.Color[static_cast<std::size_t>(Position)]
-                                                   [static_cast<std::size_t>(Channel)]);
-    });
-}
-
-void TfrmPelto::RefreshAfterRestore() {
-    UpdateStatus();
-    UpdateColorBars();
-    UpdateView();
-}
-
-void TfrmPelto::ChangeThenRefresh(const std::function<void()>& Change) {
-    try {
-        Change();
-    } catch (...) {
-        // Slots emptied before the failure must not keep the frame of an item in the picker.
-        for (int Slot = 1; Slot <= 6; ++Slot) {
-            if (!FDrawChara->GetPart(Slot))
-                FListIndex[static_cast<std::size_t>(Slot)] = 0;
-            UpdateSlot(Slot);
-        }
-        cbChara->setCurrentIndex(FDrawChara->Chara());
-        RefreshAfterRestore();
-        throw;
-    }
-    RefreshAfterRestore();
+    FSession->ApplyFavorite(FSettings.Favorites[static_cast<std::size_t>(Place - 1)]);
 }
 
 void TfrmPelto::btnSetCodeClick() {
@@ -246,13 +202,12 @@ void TfrmPelto::btnSetCodeClick() {
     if (Code.isEmpty())
         return;
     try {
-        FDrawChara->SetCode(Code.toStdString());
+        FSession->ApplyCode(Code.toStdString());
     } catch (const std::exception& Error) {
         ShowMessage(QString::fromUtf8(Error.what()));
+        // The code box shows the code of the character kept.
+        ShowLook();
     }
-    // The window shows the state actually reached, also after a code that failed.
-    cbChara->setCurrentIndex(FDrawChara->Chara());
-    RefreshAfterRestore();
 }
 
 void TfrmPelto::miVisitHomepageClick() {
@@ -263,7 +218,10 @@ void TfrmPelto::miAboutClick() {
     QMessageBox Box(this);
     Box.setWindowTitle("About PELTO in Wonderland");
     Box.setText(QString("%1 Version %2\n\n%3\n[ %4 ]")
-                    .arg(ApplicationTitle, ProgramVersion, AuthorLine, HomepageUrl));
+                    .arg(ApplicationTitle,
+                         QString::fromUtf8(ProgramVersion.data(),
+                                           static_cast<qsizetype>(ProgramVersion.size())),
+                         AuthorLine, HomepageUrl));
     Box.setIconPixmap(QPixmap::fromImage(ToQImage(ProgramIcon(48))));
     Box.setStandardButtons(QMessageBox::Ok);
     Box.exec();

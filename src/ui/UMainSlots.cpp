@@ -4,8 +4,8 @@
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
 #include "game/wloutils.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/UDraw.h"
 #include "platform/Format.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
@@ -56,7 +56,7 @@ bool TfrmPelto::LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const {
 void TfrmPelto::UpdateSlot(int Slot) {
     QImage Picture = FItemBack.convertToFormat(QImage::Format_RGB888);
     QPainter Painter(&Picture);
-    const TWLOItemData* Item = FDrawChara ? FDrawChara->GetPart(Slot) : nullptr;
+    const TWLOItemData* Item = FSession ? FSession->Worn(Slot) : nullptr;
     TLabel* Label = FEquipLabels[static_cast<std::size_t>(Slot)];
     if (Item) {
         Label->setText(QString::fromStdString(SjisToUtf8(Item->Name())));
@@ -73,30 +73,16 @@ void TfrmPelto::UpdateSlot(int Slot) {
 }
 
 void TfrmPelto::UpdateStatus() {
-    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        const TWLOItemData* Item = FDrawChara->GetPart(Slot);
-        if (!Item)
-            continue;
-        for (int J = 0; J < 2; ++J)
-            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
-                if (Item->StatType(J) == WloStatusTypes[K].Type)
-                    Totals[K] += Item->StatValue(J) - 100;
-    }
     QStringList Lines;
-    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
-        if (Totals[K] == 0)
-            continue;
-        // "%4s%s%d": the label right-aligned in four characters, a plus sign when positive.
-        Lines << QString::fromUtf8(WloStatusTypes[K].Label).rightJustified(4, ' ') +
-                     (Totals[K] > 0 ? "+" : "") + QString::number(Totals[K]);
-    }
+    for (const std::string& Line : FSession->StatusLines())
+        Lines << QString::fromStdString(Line);
     txtEquip->setPlainText(Lines.join('\n'));
-    edCode->setText(QString::fromStdString(FDrawChara->GetCode()));
+    edCode->setText(QString::fromStdString(FSession->Code()));
 }
 
 void TfrmPelto::CreatePicker() {
     ppEquipList = new TPopupPanel(this);
+    ppEquipList->setObjectName("ppEquipList");
     ppEquipList->resize(322, 234);
     ppEquipList->setAutoFillBackground(true);
     QPalette Palette = ppEquipList->palette();
@@ -106,8 +92,10 @@ void TfrmPelto::CreatePicker() {
     ppEquipList->hide(); // shown only while it pops up
 
     lblItemName = new QLabel(" ", ppEquipList);
+    lblItemName->setObjectName("lblItemName");
     lblItemName->setGeometry(4, 4, 296, 14);
     sbClosePopup = new TSimpleButton(ppEquipList);
+    sbClosePopup->setObjectName("sbClosePopup");
     sbClosePopup->setGeometry(302, 2, 18, 18);
     sbClosePopup->SetTransparent(true);
     sbClosePopup->SetNormalPicture(ToQImage(CloseButtonPicture(TButtonState::Normal)));
@@ -118,6 +106,7 @@ void TfrmPelto::CreatePicker() {
             Command([this] { ppEquipList->ClosePopup(0); }));
 
     lbEquipList = new TEquipListBox(ppEquipList);
+    lbEquipList->setObjectName("lbEquipList");
     lbEquipList->setGeometry(0, 22, 322, 212);
     lbEquipList->setCursor(Qt::PointingHandCursor);
     lbEquipList->OnDrawItem = [this](QPainter& Painter, int Index, QRect Rect) {
@@ -131,36 +120,30 @@ void TfrmPelto::CreatePicker() {
 
 void TfrmPelto::ShowItemName() {
     const int Index = lbEquipList->ItemIndex();
-    if (Index < 0 || !FCurrentList)
+    const auto& List = FSession->List(FCurrentSlot);
+    if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
         lblItemName->setText(QString());
     else
-        lblItemName->setText(QString::fromStdString(
-            SjisToUtf8((*FCurrentList)[static_cast<std::size_t>(Index)].Text())));
+        lblItemName->setText(
+            QString::fromStdString(SjisToUtf8(List[static_cast<std::size_t>(Index)].Text())));
 }
 
 void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {
-    if (FDrawChara->Chara() == -1)
+    if (FSession->CharaIndex() == -1)
         return;
     FCurrentSlot = Slot;
-    const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
-    FCurrentList = &FGame->EquipList()->GetList(Group, FCurrentSlot);
-    lbEquipList->SetCount(static_cast<int>(FCurrentList->size()));
-    lbEquipList->SetItemIndex(FListIndex[static_cast<std::size_t>(FCurrentSlot)]);
+    lbEquipList->SetCount(static_cast<int>(FSession->List(Slot).size()));
+    lbEquipList->SetItemIndex(FSession->PickedIndex(Slot));
     ShowItemName();
     const QPoint Below = Sender->mapToGlobal(QPoint(0, Sender->height()));
     ppEquipList->Popup(Below.x(), Below.y());
 }
 
 void TfrmPelto::StripButtonClick(int Slot) {
-    if (FDrawChara->Chara() == -1)
+    if (FSession->CharaIndex() == -1)
         return;
     FCurrentSlot = Slot;
-    const int Group = CharaData[static_cast<std::size_t>(FDrawChara->Chara())].BodyGroup;
-    FCurrentList = &FGame->EquipList()->GetList(Group, FCurrentSlot);
-    FListIndex[static_cast<std::size_t>(FCurrentSlot)] = 0;
-    FDrawChara->SetPart(FCurrentSlot, nullptr);
-    UpdateStatus();
-    UpdateView();
+    FSession->Strip(Slot);
 }
 
 void TfrmPelto::lbEquipListMouseMove(QPoint Point) {
@@ -170,13 +153,14 @@ void TfrmPelto::lbEquipListMouseMove(QPoint Point) {
 }
 
 void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
-    if (Index < 0 || !FCurrentList)
+    const auto& List = FSession->List(FCurrentSlot);
+    if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
         return;
     Painter.drawImage(Rect.topLeft(), FItemBack);
     QImage Icon;
-    if (LoadItemIcon((*FCurrentList)[static_cast<std::size_t>(Index)].Item, Icon))
+    if (LoadItemIcon(List[static_cast<std::size_t>(Index)].Item, Icon))
         Painter.drawImage(Rect.topLeft(), Icon);
-    if (Index == FListIndex[static_cast<std::size_t>(FCurrentSlot)]) {
+    if (Index == FSession->PickedIndex(FCurrentSlot)) {
         Painter.setPen(QColor(0, 0, 128));
         Painter.setBrush(Qt::NoBrush);
         Painter.drawRect(Rect.adjusted(0, 0, -1, -1));
@@ -184,18 +168,16 @@ void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
 }
 
 void TfrmPelto::lbEquipListClick() {
-    const int Old = FListIndex[static_cast<std::size_t>(FCurrentSlot)];
+    const int Old = FSession->PickedIndex(FCurrentSlot);
     const int Current = lbEquipList->ItemIndex();
-    FListIndex[static_cast<std::size_t>(FCurrentSlot)] = Current;
-    lbEquipList->RedrawItem(Old);
-    lbEquipList->RedrawItem(Current);
     if (FSettings.CloseOnClick)
         ppEquipList->ClosePopup(0);
-    if (FDrawChara->Chara() == -1 || Current < 0)
+    // A click beside the cells picks nothing and keeps the frame where it is.
+    if (Current < 0)
         return;
-    const TWLOItemData* Item =
-        Current >= 1 ? (*FCurrentList)[static_cast<std::size_t>(Current)].Item : nullptr;
-    ChangeThenRefresh([&] { FDrawChara->SetPart(FCurrentSlot, Item); });
+    FSession->Pick(FCurrentSlot, Current);
+    lbEquipList->RedrawItem(Old);
+    lbEquipList->RedrawItem(Current);
 }
 
 } // namespace pelto

@@ -40,7 +40,6 @@ public:
     void SetCenter(bool Value);
     /// Sizes the control to its picture.
     void SetAutoSize(bool Value);
-    int Tag = 0;
 
 signals:
     void Clicked();
@@ -69,7 +68,6 @@ class TLabel : public QLabel {
     Q_OBJECT
 public:
     using QLabel::QLabel;
-    int Tag = 0;
 
 signals:
     void Clicked();

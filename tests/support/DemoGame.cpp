@@ -20,4 +20,16 @@ const std::string& DemoGame() {
     return Folder;
 }
 
+void LinkTree(const std::string& From, const std::string& To) {
+    namespace fs = std::filesystem;
+    fs::create_directories(To);
+    for (const auto& Entry : fs::recursive_directory_iterator(From)) {
+        const fs::path Target = fs::path(To) / fs::relative(Entry.path(), From);
+        if (Entry.is_directory())
+            fs::create_directories(Target);
+        else
+            fs::create_symlink(Entry.path(), Target);
+    }
+}
+
 } // namespace pelto::test

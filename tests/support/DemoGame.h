@@ -9,4 +9,8 @@ namespace pelto::test {
 /// The folder ends with '/'.
 const std::string& DemoGame();
 
+/// Makes To a copy of the folder From whose files are links to From's: a test may replace
+/// any of them without touching the original.
+void LinkTree(const std::string& From, const std::string& To);
+
 } // namespace pelto::test

@@ -3,7 +3,7 @@
 // messages and always shows the state the compositor is in.
 #include "ui/UMain.h"
 
-#include "model/UDraw.h"
+#include "model/DressingSession.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -20,6 +20,7 @@
 #include <random>
 
 using namespace pelto;
+using namespace pelto::test;
 
 namespace {
 
@@ -46,8 +47,8 @@ protected:
 
     // The boxes show what the compositor holds.
     static void ExpectInStep(TfrmPelto& Window) {
-        EXPECT_EQ(Window.CharaBox()->currentIndex(), Window.DrawChara().Chara());
-        EXPECT_EQ(Window.CodeBox()->text().toStdString(), Window.DrawChara().GetCode());
+        EXPECT_EQ(CharaBox(Window)->currentIndex(), Window.Session().Chara().Chara());
+        EXPECT_EQ(CodeBox(Window)->text().toStdString(), Window.Session().Chara().GetCode());
     }
 
     test::TTempDir Dir;
@@ -68,15 +69,15 @@ TEST_F(BadInput, CodesOfEveryLengthGiveAnErrorOrACharacterAndTheWindowFollows) {
                 C = Round % 2 ? static_cast<char>(Random())
                               : Base64Alphabet[Random() % Base64Alphabet.size()];
             SCOPED_TRACE(testing::Message() << "length " << Length << ": " << Code);
-            Window->CodeBox()->setText(QString::fromLatin1(Code.data(), Length));
-            const QString Typed = Window->CodeBox()->text();
-            test::RunCommand([&] { Window->SetCodeButton()->click(); });
+            CodeBox(*Window)->setText(QString::fromLatin1(Code.data(), Length));
+            const QString Typed = CodeBox(*Window)->text();
+            test::RunCommand([&] { SetCodeButton(*Window)->click(); });
             for (const std::string& Message : Messages)
                 EXPECT_EQ(Message, "Invalid code error.");
             if (Messages.empty() && !Typed.isEmpty())
                 ++Applied;
             Messages.clear();
-            if (!Typed.isEmpty() && Window->DrawChara().Chara() != -1)
+            if (!Typed.isEmpty() && Window->Session().Chara().Chara() != -1)
                 ExpectInStep(*Window);
         }
     }
@@ -96,7 +97,7 @@ TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {
                              "[Save8]\nchara= 1 \nparts6=65536\n";
     auto Window = Open(Wild);
     ASSERT_FALSE(Window->StartupFailed());
-    QMenu* Load = Window->LoadFavoriteMenu();
+    QMenu* Load = LoadFavoriteMenu(*Window);
     ASSERT_EQ(Load->actions().size(), 10);
     EXPECT_FALSE(Load->actions()[6]->isEnabled()); // a bare header is no favourite
     EXPECT_EQ(Load->actions()[5]->text().toStdString(), "\u3042\uFFFD&&&&");
@@ -109,10 +110,10 @@ TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {
             if (Entry->isEnabled()) {
                 test::RunCommand([&] { Entry->trigger(); });
                 EXPECT_TRUE(Messages.empty()) << Messages.front();
-                EXPECT_EQ(Window->CharaBox()->currentIndex(), Window->DrawChara().Chara());
+                EXPECT_EQ(CharaBox(*Window)->currentIndex(), Window->Session().Chara().Chara());
                 for (int Position = 0; Position < 4; ++Position)
                     for (int Channel = 0; Channel < 3; ++Channel)
-                        EXPECT_LE(Window->DrawChara().GetColor(Position, Channel), 9);
+                        EXPECT_LE(Window->Session().Chara().GetColor(Position, Channel), 9);
             }
     }
     QStringList Captions;
@@ -127,7 +128,7 @@ TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {
     Options.SettingsFile = Dir.File("pelto.ini");
     TfrmPelto Again(Options);
     QStringList CaptionsAgain;
-    for (QAction* Entry : Again.LoadFavoriteMenu()->actions())
+    for (QAction* Entry : LoadFavoriteMenu(Again)->actions())
         CaptionsAgain << Entry->text() + (Entry->isEnabled() ? "" : " (off)");
     EXPECT_EQ(CaptionsAgain, Captions);
 }

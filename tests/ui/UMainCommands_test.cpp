@@ -3,8 +3,8 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "model/DressingSession.h"
 #include "model/ImageExport.h"
-#include "model/UDraw.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
 #include "support/ImageDecoders.h"
@@ -31,6 +31,7 @@
 #include <fstream>
 
 using namespace pelto;
+using namespace pelto::test;
 using test::ChooseChara;
 using test::ClickCell;
 using test::RightClick;
@@ -127,21 +128,21 @@ TEST_F(WindowCommands, EquipsFromTheListAndSumsTheBonuses) {
     auto Window = Open();
     ChooseChara(*Window, 0);
     WithPicker(*Window, 1, [&] {
-        EXPECT_TRUE(Window->EquipPopup()->isVisible());
-        EXPECT_EQ(Window->EquipListBox()->Count(), 2); // "---" and item 11
+        EXPECT_TRUE(EquipPopup(*Window)->isVisible());
+        EXPECT_EQ(EquipListBox(*Window)->Count(), 2); // "---" and item 11
         ClickCell(*Window, 1);
     });
-    ASSERT_NE(Window->DrawChara().GetPart(1), nullptr);
-    EXPECT_EQ(Window->DrawChara().GetPart(1)->ItemID(), 11);
-    EXPECT_EQ(Window->SlotLabel(1)->text(), "Item11");
-    EXPECT_EQ(Window->ListIndex(1), 1);
+    ASSERT_NE(Window->Session().Chara().GetPart(1), nullptr);
+    EXPECT_EQ(Window->Session().Chara().GetPart(1)->ItemID(), 11);
+    EXPECT_EQ(SlotLabel(*Window, 1)->text(), "Item11");
+    EXPECT_EQ(Window->Session().PickedIndex(1), 1);
 
     WithPicker(*Window, 2, [&] { ClickCell(*Window, 1); });
-    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+20\n DEF-4");
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
+    EXPECT_EQ(StatusBox(*Window)->toPlainText(), "  HP+20\n DEF-4");
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Window->Session().Chara().GetCode());
 
     WithPicker(*Window, 5, [&] { ClickCell(*Window, 1); });
-    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+20"); // DEF -4 + 4 cancels out
+    EXPECT_EQ(StatusBox(*Window)->toPlainText(), "  HP+20"); // DEF -4 + 4 cancels out
 }
 
 TEST_F(WindowCommands, ShowsNamesOnHoverAndFramesTheLastPick) {
@@ -149,16 +150,16 @@ TEST_F(WindowCommands, ShowsNamesOnHoverAndFramesTheLastPick) {
     ChooseChara(*Window, 0);
     WithPicker(*Window, 2, [&] { ClickCell(*Window, 2); }); // item 13
     WithPicker(*Window, 2, [&] {
-        EXPECT_EQ(Window->EquipListBox()->ItemIndex(), 2); // the last pick is current again
-        EXPECT_EQ(Window->ItemNameLabel()->text(), "[-] Item13");
-        QWidget* Cells = Window->EquipListBox()->viewport();
+        EXPECT_EQ(EquipListBox(*Window)->ItemIndex(), 2); // the last pick is current again
+        EXPECT_EQ(ItemNameLabel(*Window)->text(), "[-] Item13");
+        QWidget* Cells = EquipListBox(*Window)->viewport();
         const QImage Shot = Cells->grab().toImage();
         EXPECT_EQ(Shot.pixelColor(0, 64), QColor(0, 0, 128)); // navy frame on cell 2
         EXPECT_NE(Shot.pixelColor(0, 32), QColor(0, 0, 128));
         QMouseEvent Move(QEvent::MouseMove, QPointF(200, 16), Cells->mapToGlobal(QPointF(200, 16)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(Cells, &Move); // empty space
-        EXPECT_EQ(Window->ItemNameLabel()->text(), "");
+        EXPECT_EQ(ItemNameLabel(*Window)->text(), "");
     });
 }
 
@@ -169,10 +170,10 @@ TEST_F(WindowCommands, StaysOpenUnlessCloseOnClickIsSet) {
     WithPicker(*Window, 2, [&] {
         ClickCell(*Window, 1);
         ClickCell(*Window, 2);
-        OpenAfterClick = Window->EquipPopup()->isVisible();
+        OpenAfterClick = EquipPopup(*Window)->isVisible();
     });
     EXPECT_TRUE(OpenAfterClick);
-    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 13);
+    EXPECT_EQ(Window->Session().Chara().GetPart(2)->ItemID(), 13);
 }
 
 TEST_F(WindowCommands, ClosesOnClickWhenTheSettingsSaySo) {
@@ -181,48 +182,48 @@ TEST_F(WindowCommands, ClosesOnClickWhenTheSettingsSaySo) {
     bool OpenAfterClick = true;
     WithPicker(*Window, 2, [&] {
         ClickCell(*Window, 1);
-        OpenAfterClick = Window->EquipPopup()->isVisible();
+        OpenAfterClick = EquipPopup(*Window)->isVisible();
     });
     EXPECT_FALSE(OpenAfterClick);
-    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 12);
+    EXPECT_EQ(Window->Session().Chara().GetPart(2)->ItemID(), 12);
 }
 
 TEST_F(WindowCommands, StripsASlotWithARightClick) {
     auto Window = Open();
-    RightClick(Window->SlotImage(1)); // no character: nothing
+    RightClick(SlotImage(*Window, 1)); // no character: nothing
     ChooseChara(*Window, 0);
     WithPicker(*Window, 1, [&] { ClickCell(*Window, 1); });
-    RightClick(Window->SlotLabel(1));
-    EXPECT_EQ(Window->DrawChara().GetPart(1), nullptr);
-    EXPECT_EQ(Window->ListIndex(1), 0);
-    EXPECT_EQ(Window->SlotLabel(1)->text(), "");
-    EXPECT_EQ(Window->StatusBox()->toPlainText(), "");
+    RightClick(SlotLabel(*Window, 1));
+    EXPECT_EQ(Window->Session().Chara().GetPart(1), nullptr);
+    EXPECT_EQ(Window->Session().PickedIndex(1), 0);
+    EXPECT_EQ(SlotLabel(*Window, 1)->text(), "");
+    EXPECT_EQ(StatusBox(*Window)->toPlainText(), "");
 }
 
 TEST_F(WindowCommands, EnablesSavingOnlyWithACharacter) {
     auto Window = Open();
-    emit Window->FileMenu()->aboutToShow();
-    EXPECT_FALSE(Window->SaveImageAction()->isEnabled());
-    EXPECT_FALSE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
+    emit FileMenu(*Window)->aboutToShow();
+    EXPECT_FALSE(SaveImageAction(*Window)->isEnabled());
+    EXPECT_FALSE(SaveFavoriteMenu(*Window)->menuAction()->isEnabled());
     ChooseChara(*Window, 0);
-    emit Window->FavoritesMenu()->aboutToShow();
-    EXPECT_TRUE(Window->SaveImageAction()->isEnabled());
-    EXPECT_TRUE(Window->SaveFavoriteMenu()->menuAction()->isEnabled());
+    emit FavoritesMenu(*Window)->aboutToShow();
+    EXPECT_TRUE(SaveImageAction(*Window)->isEnabled());
+    EXPECT_TRUE(SaveFavoriteMenu(*Window)->menuAction()->isEnabled());
 }
 
 TEST_F(WindowCommands, AppliesCodesFromTheBoxAndResyncsAfterAnInvalidOne) {
     auto Window = Open();
-    QTest::keyClick(Window->CodeBox(), Qt::Key_Return); // empty: nothing
+    QTest::keyClick(CodeBox(*Window), Qt::Key_Return); // empty: nothing
     EXPECT_TRUE(Messages.empty());
-    Window->CodeBox()->setText("AQ4AHAf0emdD");
-    QTest::keyClick(Window->CodeBox(), Qt::Key_Return);
-    EXPECT_EQ(Window->DrawChara().Chara(), 14);
-    EXPECT_EQ(Window->CharaBox()->currentIndex(), 14);
+    CodeBox(*Window)->setText("AQ4AHAf0emdD");
+    QTest::keyClick(CodeBox(*Window), Qt::Key_Return);
+    EXPECT_EQ(Window->Session().Chara().Chara(), 14);
+    EXPECT_EQ(CharaBox(*Window)->currentIndex(), 14);
 
-    Window->CodeBox()->setText("AQ4AHAf0emdE");
-    QTest::mouseClick(Window->SetCodeButton(), Qt::LeftButton);
+    CodeBox(*Window)->setText("AQ4AHAf0emdE");
+    QTest::mouseClick(SetCodeButton(*Window), Qt::LeftButton);
     EXPECT_EQ(Messages, std::vector<std::string>{"Invalid code error."});
-    EXPECT_EQ(Window->CodeBox()->text(), "AQ4AHAf0emdD");
+    EXPECT_EQ(CodeBox(*Window)->text(), "AQ4AHAf0emdD");
 }
 
 TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
@@ -230,32 +231,32 @@ TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
         auto Window = Open();
         ChooseChara(*Window, 7); // group 3
         WithPicker(*Window, 2, [&] { ClickCell(*Window, 1); });
-        Window->DrawChara().SetColor(1, 1, 8);
+        Window->Session().SetColor(1, 1, 8);
         NextName = "";
-        Window->SaveFavoriteMenu()->actions()[3]->trigger();
-        EXPECT_EQ(Window->SaveFavoriteMenu()->actions()[3]->text(), "Save4");
-        EXPECT_EQ(Window->LoadFavoriteMenu()->actions()[3]->text(), "Save4");
-        EXPECT_TRUE(Window->LoadFavoriteMenu()->actions()[3]->isEnabled());
-        EXPECT_FALSE(Window->LoadFavoriteMenu()->actions()[0]->isEnabled());
+        SaveFavoriteMenu(*Window)->actions()[3]->trigger();
+        EXPECT_EQ(SaveFavoriteMenu(*Window)->actions()[3]->text(), "Save4");
+        EXPECT_EQ(LoadFavoriteMenu(*Window)->actions()[3]->text(), "Save4");
+        EXPECT_TRUE(LoadFavoriteMenu(*Window)->actions()[3]->isEnabled());
+        EXPECT_FALSE(LoadFavoriteMenu(*Window)->actions()[0]->isEnabled());
         NextName.reset(); // cancelled: nothing stored
-        Window->SaveFavoriteMenu()->actions()[0]->trigger();
-        EXPECT_EQ(Window->SaveFavoriteMenu()->actions()[0]->text(), "---");
+        SaveFavoriteMenu(*Window)->actions()[0]->trigger();
+        EXPECT_EQ(SaveFavoriteMenu(*Window)->actions()[0]->text(), "---");
     }
     auto Window = Open();
-    EXPECT_EQ(Window->LoadFavoriteMenu()->actions()[3]->text(), "Save4");
+    EXPECT_EQ(LoadFavoriteMenu(*Window)->actions()[3]->text(), "Save4");
     ChooseChara(*Window, 0); // group 0
-    Window->LoadFavoriteMenu()->actions()[3]->trigger();
-    EXPECT_EQ(Window->DrawChara().Chara(), 7);
-    EXPECT_EQ(Window->CharaBox()->currentIndex(), 7);
-    ASSERT_NE(Window->DrawChara().GetPart(2), nullptr);
-    EXPECT_EQ(Window->DrawChara().GetPart(2)->ItemID(), 12);
-    EXPECT_EQ(Window->DrawChara().GetColor(1, 1), 8);
-    EXPECT_EQ(Window->StatusBox()->toPlainText(), "  HP+10\n DEF-4");
+    LoadFavoriteMenu(*Window)->actions()[3]->trigger();
+    EXPECT_EQ(Window->Session().Chara().Chara(), 7);
+    EXPECT_EQ(CharaBox(*Window)->currentIndex(), 7);
+    ASSERT_NE(Window->Session().Chara().GetPart(2), nullptr);
+    EXPECT_EQ(Window->Session().Chara().GetPart(2)->ItemID(), 12);
+    EXPECT_EQ(Window->Session().Chara().GetColor(1, 1), 8);
+    EXPECT_EQ(StatusBox(*Window)->toPlainText(), "  HP+10\n DEF-4");
 }
 
 TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {
     auto Window = Open();
-    QFileDialog* Dialog = Window->SaveDialog();
+    QFileDialog* Dialog = SaveDialog(*Window);
     auto* NameBox = Dialog->findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(NameBox, nullptr);
     NameBox->setText("image.gif");
@@ -271,7 +272,7 @@ TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {
 TEST_F(WindowCommands, SavesEveryImageType) {
     auto Window = Open();
     ChooseChara(*Window, 0);
-    QFileDialog* Dialog = Window->SaveDialog();
+    QFileDialog* Dialog = SaveDialog(*Window);
     const QStringList Filters = Dialog->nameFilters();
     ASSERT_EQ(Filters.size(), 6);
     const char* Names[] = {"a", "b.png", "c.png", "d.png", "e.gif", "f"};
@@ -284,7 +285,7 @@ TEST_F(WindowCommands, SavesEveryImageType) {
                 ->setText(QString::fromStdString(Dir.File(Names[Type])));
             QMetaObject::invokeMethod(Dialog, "accept");
         });
-        Window->SaveImageAction()->trigger();
+        SaveImageAction(*Window)->trigger();
         std::string Listing;
         for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
             Listing += Entry.path().filename().string() + " ";
@@ -296,7 +297,7 @@ TEST_F(WindowCommands, SavesEveryImageType) {
     EXPECT_EQ(Png.Pixels[3], 0);                         // transparent corner
     EXPECT_EQ(Png.Pixels[4 * (40 * 128 + 50) + 3], 255); // the body
     const test::TDecodedGif Gif(ReadFileBytes(Dir.File("f.gif")));
-    EXPECT_EQ(Gif->ImageCount, Window->DrawChara().GetFrameCount());
+    EXPECT_EQ(Gif->ImageCount, Window->Session().Chara().GetFrameCount());
     EXPECT_TRUE(Messages.empty());
 }
 
@@ -307,18 +308,18 @@ TEST_F(WindowCommands, AClickOutsideClosesThePickerAndStillActs) {
     bool Closed = false;
     WithPicker(*Window, 1, [&] {
         // A press on the view, outside the pop-up: it closes, and the view still turns.
-        QWidget* View = reinterpret_cast<QWidget*>(Window->View());
-        const QPoint Target = View->mapToGlobal(QPoint(127, 64));
-        QWidget* Popup = Window->EquipPopup();
+        QWidget* Surface = reinterpret_cast<QWidget*>(View(*Window));
+        const QPoint Target = Surface->mapToGlobal(QPoint(127, 64));
+        QWidget* Popup = EquipPopup(*Window);
         QMouseEvent Press(QEvent::MouseButtonPress, Popup->mapFromGlobal(Target), Target,
                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Popup, &Press);
         QMouseEvent Release(QEvent::MouseButtonRelease, Popup->mapFromGlobal(Target), Target,
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(Popup, &Release);
-        Closed = !Window->EquipPopup()->isVisible();
+        Closed = !EquipPopup(*Window)->isVisible();
     });
     EXPECT_TRUE(Closed);
     QApplication::processEvents();
-    EXPECT_EQ(Window->DrawChara().Direction(), 6);
+    EXPECT_EQ(Window->Session().Chara().Direction(), 6);
 }

@@ -4,7 +4,7 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
-#include "model/UDraw.h"
+#include "model/DressingSession.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -22,6 +22,7 @@
 #include <random>
 
 using namespace pelto;
+using namespace pelto::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -69,17 +70,6 @@ void WriteBytes(const std::string& File, const std::vector<std::uint8_t>& Bytes)
 }
 
 // The demo's folders, with links to its files, so that no case copies the whole game.
-void LinkTree(const fs::path& From, const fs::path& To) {
-    fs::create_directories(To);
-    for (const auto& Entry : fs::recursive_directory_iterator(From)) {
-        const fs::path Target = To / fs::relative(Entry.path(), From);
-        if (Entry.is_directory())
-            fs::create_directories(Target);
-        else
-            fs::create_symlink(Entry.path(), Target);
-    }
-}
-
 // Replaces the game's file (a link to the demo's) by a damaged copy.
 void Damage(const std::string& File, TDamage How) {
     std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
@@ -124,7 +114,7 @@ class DamagedGame : public ::testing::TestWithParam<std::tuple<const char*, TDam
 protected:
     void SetUp() override {
         SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
-        LinkTree(test::DemoGame(), Game);
+        test::LinkTree(test::DemoGame(), Game);
         Damage(Game + std::get<0>(GetParam()), std::get<1>(GetParam()));
     }
     void TearDown() override { SetMessageSink({}); }
@@ -170,13 +160,13 @@ TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
         ++Commands;
         for (int Slot = 1; Slot <= 6; ++Slot)
             test::WithPicker(*Window, Slot, [&] {
-                if (Window->EquipListBox()->Count() > 1) {
+                if (EquipListBox(*Window)->Count() > 1) {
                     test::ClickCell(*Window, 1);
                     ++Commands;
                 }
             });
         for (int Step = 0; Step < 3; ++Step)
-            QTest::mouseClick(Window->NextButton(), Qt::LeftButton);
+            QTest::mouseClick(NextButton(*Window), Qt::LeftButton);
     }
     for (const std::string& Message : Messages)
         EXPECT_TRUE(IsOwnMessage(Message, Game)) << Message;
@@ -188,14 +178,18 @@ TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
     if (File.starts_with("pic/")) {
         EXPECT_LE(Messages.size(), 1u) << "icons are read at start-up, then shown or not";
     }
-    // After a sprite that failed to load, the boxes show the state reached.
-    EXPECT_EQ(Window->CharaBox()->currentIndex(), Window->DrawChara().Chara());
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
-
-    // The window still answers.
-    test::RunCommand([&] { test::ChooseChara(*Window, 0); });
-    EXPECT_EQ(Window->DrawChara().Chara(), 0);
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
+    // A change either happens whole or not at all, and the boxes show the state kept.
+    for (int Chara = 0; Chara < 15; ++Chara) {
+        const std::string Before = Window->Session().Code();
+        const std::size_t Reported = Messages.size();
+        test::RunCommand([&] { test::ChooseChara(*Window, Chara); });
+        if (Messages.size() == Reported)
+            EXPECT_EQ(Window->Session().CharaIndex(), Chara);
+        else
+            EXPECT_EQ(Window->Session().Code(), Before);
+        EXPECT_EQ(CharaBox(*Window)->currentIndex(), Window->Session().CharaIndex());
+        EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Window->Session().Code());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
@@ -212,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
 TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
     test::TTempDir Dir;
     const std::string Game = Dir.Path() + "game/";
-    LinkTree(test::DemoGame(), Game);
+    test::LinkTree(test::DemoGame(), Game);
     fs::remove_all(Game + "menu/Skins/default");
     std::ofstream(Game + "menu/Skins/default") << "not a folder";
     std::vector<std::string> Messages;
@@ -224,7 +218,7 @@ TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
         TfrmPelto Window(Options);
         EXPECT_FALSE(Window.StartupFailed());
         test::RunCommand([&] { test::ChooseChara(Window, 3); });
-        EXPECT_EQ(Window.DrawChara().Chara(), 3);
+        EXPECT_EQ(Window.Session().Chara().Chara(), 3);
     }
     SetMessageSink({});
     EXPECT_TRUE(Messages.empty());
@@ -233,7 +227,7 @@ TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
 TEST(DamagedGameFolders, AFileWhereTheSpriteFolderShouldBeMakesTheUserPickTheGame) {
     test::TTempDir Dir;
     const std::string Game = Dir.Path() + "game/";
-    LinkTree(test::DemoGame(), Game);
+    test::LinkTree(test::DemoGame(), Game);
     fs::remove_all(Game + "jma");
     std::ofstream(Game + "jma") << "not a folder";
     std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";

@@ -3,6 +3,8 @@
 // it would have replaced, and the window goes on.
 #include "ui/UMain.h"
 
+#include "model/DressingSession.h"
+
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/Environment.h"
@@ -20,6 +22,7 @@
 #include <fstream>
 
 using namespace pelto;
+using namespace pelto::test;
 using pelto::test::Entries;
 using pelto::test::ReadText;
 namespace fs = std::filesystem;
@@ -54,7 +57,7 @@ protected:
         const test::TBoxAnswerer Yes(QMessageBox::Yes);
         test::RunCommand([&] {
             QTimer::singleShot(0, [&] {
-                QFileDialog* Dialog = Window.SaveDialog();
+                QFileDialog* Dialog = SaveDialog(Window);
                 Dialog->selectNameFilter(Dialog->nameFilters()[Type - 1]);
                 Dialog->findChild<QLineEdit*>("fileNameEdit")
                     ->setText(QString::fromStdString(Name));
@@ -62,7 +65,7 @@ protected:
                     BeforeAccept();
                 QMetaObject::invokeMethod(Dialog, "accept");
             });
-            Window.SaveImageAction()->trigger();
+            SaveImageAction(Window)->trigger();
         });
     }
 
@@ -160,7 +163,7 @@ TEST_F(FailingDisk, SettingsThatCannotBeWrittenAtShutdownAreShownAndKept) {
     const std::string Before = ReadText(Settings);
     {
         auto Window = Open();
-        Window->ShadowAction()->trigger(); // something to write
+        ShadowAction(*Window)->trigger(); // something to write
         const test::TFileSizeLimit Full(10);
         Window.reset();
     }

@@ -2,12 +2,13 @@
 #include "ui/UMain.h"
 
 #include "controls/SimpleBtn.h"
-#include "model/UDraw.h"
+#include "model/DressingSession.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Widgets.h"
+#include "ui/WindowDriver.h"
 #include "writers/ItemTableWriter.h"
 
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <fstream>
 
 using namespace pelto;
+using namespace pelto::test;
 using pelto::test::ReadText;
 
 namespace {
@@ -45,7 +47,7 @@ protected:
     std::unique_ptr<TfrmPelto> OpenOnDemo() { return Open("[pelto]\nwlopath=" + Game() + "\n"); }
 
     static void Choose(TfrmPelto& Window, int Chara) {
-        QComboBox* Box = Window.CharaBox();
+        QComboBox* Box = CharaBox(Window);
         Box->setCurrentIndex(Chara);
         emit Box->activated(Chara);
     }
@@ -64,112 +66,113 @@ protected:
 TEST_F(MainWindow, StartsWithNoCharacterAndAWhiteView) {
     auto Window = OpenOnDemo();
     ASSERT_FALSE(Window->StartupFailed());
-    EXPECT_EQ(Window->CharaBox()->count(), 15);
-    EXPECT_EQ(Window->CharaBox()->itemText(14), "Karin Liebtrud");
-    EXPECT_EQ(Window->CharaBox()->currentIndex(), -1);
-    EXPECT_EQ(Window->DrawChara().Chara(), -1);
+    EXPECT_EQ(CharaBox(*Window)->count(), 15);
+    EXPECT_EQ(CharaBox(*Window)->itemText(14), "Karin Liebtrud");
+    EXPECT_EQ(CharaBox(*Window)->currentIndex(), -1);
+    EXPECT_EQ(Window->Session().Chara().Chara(), -1);
     EXPECT_TRUE(Window->Playing());
     EXPECT_EQ(Window->windowTitle(), "PELTO in Wonderland");
     EXPECT_EQ(Window->centralWidget()->size(), QSize(402, 296));
-    Click(Window->View(), {64, 64}); // ignored without a character
-    EXPECT_EQ(Window->DrawChara().Motion(), 0);
-    EXPECT_EQ(Window->Canvas().ScanLine(64)[64 * 3], 255);
+    Click(View(*Window), {64, 64}); // ignored without a character
+    EXPECT_EQ(Window->Session().Chara().Motion(), 0);
+    EXPECT_EQ(Window->Session().Canvas().ScanLine(64)[64 * 3], 255);
     EXPECT_TRUE(Messages.empty());
 }
 
 TEST_F(MainWindow, TurnsTheCharacterTowardsTheClickedCell) {
     auto Window = OpenOnDemo();
     Choose(*Window, 0);
-    Click(Window->View(), {42, 42});
-    EXPECT_EQ(Window->DrawChara().Direction(), 1);
-    Click(Window->View(), {127, 64});
-    EXPECT_EQ(Window->DrawChara().Direction(), 6);
-    Click(Window->View(), {64, 127});
-    EXPECT_EQ(Window->DrawChara().Direction(), 4);
+    Click(View(*Window), {42, 42});
+    EXPECT_EQ(Window->Session().Chara().Direction(), 1);
+    Click(View(*Window), {127, 64});
+    EXPECT_EQ(Window->Session().Chara().Direction(), 6);
+    Click(View(*Window), {64, 127});
+    EXPECT_EQ(Window->Session().Chara().Direction(), 4);
 
-    Click(Window->View(), {43, 43}); // the centre cell changes the motion
-    EXPECT_EQ(Window->DrawChara().Motion(), 1);
-    Click(Window->View(), {85, 85}, Qt::RightButton);
-    Click(Window->View(), {85, 85}, Qt::RightButton);
-    EXPECT_EQ(Window->DrawChara().Motion(), 18);
-    Click(Window->View(), {64, 64}, Qt::MiddleButton);
-    EXPECT_EQ(Window->DrawChara().Motion(), 18);
-    EXPECT_EQ(Window->DrawChara().Direction(), 4);
+    Click(View(*Window), {43, 43}); // the centre cell changes the motion
+    EXPECT_EQ(Window->Session().Chara().Motion(), 1);
+    Click(View(*Window), {85, 85}, Qt::RightButton);
+    Click(View(*Window), {85, 85}, Qt::RightButton);
+    EXPECT_EQ(Window->Session().Chara().Motion(), 18);
+    Click(View(*Window), {64, 64}, Qt::MiddleButton);
+    EXPECT_EQ(Window->Session().Chara().Motion(), 18);
+    EXPECT_EQ(Window->Session().Chara().Direction(), 4);
 }
 
 TEST_F(MainWindow, StepsAndStopsTheAnimation) {
     auto Window = OpenOnDemo();
     Choose(*Window, 3);
-    ASSERT_GT(Window->DrawChara().GetFrameCount(), 2);
-    const int Frame = Window->DrawChara().Frame();
-    Click(Window->NextButton());
+    ASSERT_GT(Window->Session().Chara().GetFrameCount(), 2);
+    const int Frame = Window->Session().Chara().Frame();
+    Click(NextButton(*Window));
     EXPECT_FALSE(Window->Playing());
-    EXPECT_EQ(Window->DrawChara().Frame(), Frame % Window->DrawChara().GetFrameCount() + 1);
-    const QImage PlayPicture = Window->StartStopButton()->NormalPicture();
-    Click(Window->NextButton());
-    EXPECT_EQ(Window->StartStopButton()->NormalPicture(), PlayPicture);
-    Click(Window->PrevButton());
-    Click(Window->PrevButton());
-    EXPECT_EQ(Window->DrawChara().Frame(), Frame);
+    EXPECT_EQ(Window->Session().Chara().Frame(),
+              Frame % Window->Session().Chara().GetFrameCount() + 1);
+    const QImage PlayPicture = StartStopButton(*Window)->NormalPicture();
+    Click(NextButton(*Window));
+    EXPECT_EQ(StartStopButton(*Window)->NormalPicture(), PlayPicture);
+    Click(PrevButton(*Window));
+    Click(PrevButton(*Window));
+    EXPECT_EQ(Window->Session().Chara().Frame(), Frame);
 
-    Click(Window->StartStopButton());
+    Click(StartStopButton(*Window));
     EXPECT_TRUE(Window->Playing());
-    EXPECT_NE(Window->StartStopButton()->NormalPicture(), PlayPicture);
-    Click(Window->StartStopButton());
+    EXPECT_NE(StartStopButton(*Window)->NormalPicture(), PlayPicture);
+    Click(StartStopButton(*Window));
     EXPECT_FALSE(Window->Playing());
-    EXPECT_EQ(Window->DrawChara().Frame(), Frame);
+    EXPECT_EQ(Window->Session().Chara().Frame(), Frame);
 }
 
 TEST_F(MainWindow, SetsLevelsFromBarClicksAndSteps) {
     auto Window = OpenOnDemo();
     Choose(*Window, 7);
-    TDrawChara& Chara = Window->DrawChara();
-    Click(Window->ColorBar(0), {4, 6});
+    const TDrawChara& Chara = Window->Session().Chara();
+    Click(ColorBar(*Window, 0), {4, 6});
     EXPECT_EQ(Chara.GetColor(0, 0), 0);
-    Click(Window->ColorBar(0), {5, 6});
+    Click(ColorBar(*Window, 0), {5, 6});
     EXPECT_EQ(Chara.GetColor(0, 0), 1);
-    Click(Window->ColorBar(2), {111, 6}, Qt::RightButton);
+    Click(ColorBar(*Window, 2), {111, 6}, Qt::RightButton);
     EXPECT_EQ(Chara.GetColor(0, 2), 9);
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Chara.GetCode());
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Chara.GetCode());
     // The bar shows 12 pixels of gradient per level over the dark grey.
-    const QImage Bar = Window->ColorBar(0)->Picture();
+    const QImage Bar = ColorBar(*Window, 0)->Picture();
     EXPECT_NE(Bar.pixelColor(2 + 11, 5), QColor(77, 77, 74));
     EXPECT_EQ(Bar.pixelColor(2 + 12, 5), QColor(77, 77, 74));
 
-    Click(Window->StepButton(2, true));
+    Click(StepButton(*Window, 2, true));
     EXPECT_EQ(Chara.GetColor(0, 2), 9); // already at the top
-    Click(Window->StepButton(1, false));
+    Click(StepButton(*Window, 1, false));
     EXPECT_EQ(Chara.GetColor(0, 1), 3);
-    Window->CodeBox()->setText("untouched");
-    Click(Window->StepButton(0, false));
-    Click(Window->StepButton(0, false)); // level 0: nothing happens
+    CodeBox(*Window)->setText("untouched");
+    Click(StepButton(*Window, 0, false));
+    Click(StepButton(*Window, 0, false)); // level 0: nothing happens
     EXPECT_EQ(Chara.GetColor(0, 0), 0);
-    Window->CodeBox()->setText("untouched");
-    Click(Window->StepButton(0, false));
-    EXPECT_EQ(Window->CodeBox()->text(), "untouched");
+    CodeBox(*Window)->setText("untouched");
+    Click(StepButton(*Window, 0, false));
+    EXPECT_EQ(CodeBox(*Window)->text(), "untouched");
 
-    Click(Window->ColorImage(2));
+    Click(ColorImage(*Window, 2));
     EXPECT_EQ(Window->ColorPos(), 2);
-    Click(Window->ColorBar(1), {60, 6});
+    Click(ColorBar(*Window, 1), {60, 6});
     EXPECT_EQ(Chara.GetColor(2, 1), 5);
     EXPECT_EQ(Chara.GetColor(0, 1), 3);
 
-    Click(Window->DefaultButton());
+    Click(DefaultButton(*Window));
     for (int P = 0; P < 4; ++P)
         for (int C = 0; C < 3; ++C)
             EXPECT_EQ(Chara.GetColor(P, C), 4);
     EXPECT_EQ(Window->ColorPos(), 2);
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Chara.GetCode());
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Chara.GetCode());
 }
 
 TEST_F(MainWindow, ChoosingACharacterResetsColoursAndRefreshesTheBoxes) {
     auto Window = OpenOnDemo();
     Choose(*Window, 7);
-    Click(Window->ColorBar(0), {111, 6});
+    Click(ColorBar(*Window, 0), {111, 6});
     Choose(*Window, 8);
-    EXPECT_EQ(Window->DrawChara().GetColor(0, 0), 4);
-    EXPECT_EQ(Window->CodeBox()->text().toStdString(), Window->DrawChara().GetCode());
-    EXPECT_NE(Window->Canvas().ScanLine(64)[64 * 3 + 1], 0); // something is drawn
+    EXPECT_EQ(Window->Session().Chara().GetColor(0, 0), 4);
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Window->Session().Chara().GetCode());
+    EXPECT_NE(Window->Session().Canvas().ScanLine(64)[64 * 3 + 1], 0); // something is drawn
 }
 
 TEST_F(MainWindow, StartsWithoutSkinPictures) {
@@ -178,11 +181,11 @@ TEST_F(MainWindow, StartsWithoutSkinPictures) {
     std::filesystem::remove_all(Game + "menu");
     auto Window = Open("[pelto]\nwlopath=" + Game + "\n");
     ASSERT_FALSE(Window->StartupFailed());
-    EXPECT_TRUE(Window->StartStopButton()->NormalPicture().isNull());
+    EXPECT_TRUE(StartStopButton(*Window)->NormalPicture().isNull());
     Choose(*Window, 0);
-    Click(Window->StartStopButton()); // still toggles
+    Click(StartStopButton(*Window)); // still toggles
     EXPECT_FALSE(Window->Playing());
-    Click(Window->ColorImage(3)); // all four positions stay selectable
+    Click(ColorImage(*Window, 3)); // all four positions stay selectable
     EXPECT_EQ(Window->ColorPos(), 3);
 }
 
@@ -215,10 +218,10 @@ TEST_F(MainWindow, WritesItsSettingsAtShutdown) {
         auto Window =
             Open("[pelto]\nwlopath=" + Game().substr(0, Game().size() - 1) + "\nshadow=1\n");
         ASSERT_FALSE(Window->StartupFailed());
-        EXPECT_TRUE(Window->ShadowAction()->isChecked());
-        EXPECT_TRUE(Window->DrawChara().Shadow());
-        Window->ShadowAction()->trigger();
-        EXPECT_FALSE(Window->DrawChara().Shadow());
+        EXPECT_TRUE(ShadowAction(*Window)->isChecked());
+        EXPECT_TRUE(Window->Session().Chara().Shadow());
+        ShadowAction(*Window)->trigger();
+        EXPECT_FALSE(Window->Session().Chara().Shadow());
     }
     const std::string Written = ReadText(Dir.File("pelto.ini"));
     EXPECT_NE(Written.find("wlopath=" + Game() + "\n"), std::string::npos) << Written;

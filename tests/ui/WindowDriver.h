@@ -6,13 +6,55 @@
 
 #include <functional>
 
+class QAction;
+class QColorDialog;
+class QComboBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
 class QWidget;
 
 namespace pelto {
+class TEquipListBox;
+class TImage;
+class TLabel;
+class TMemo;
+class TPaintBox;
+class TPopupPanel;
+class TSimpleButton;
 class TfrmPelto;
-}
+} // namespace pelto
 
 namespace pelto::test {
+
+// The window's controls, found by their object names as a user finds them by sight.
+QComboBox* CharaBox(TfrmPelto& Window);
+TPaintBox* View(TfrmPelto& Window);
+TSimpleButton* PrevButton(TfrmPelto& Window);
+TSimpleButton* StartStopButton(TfrmPelto& Window);
+TSimpleButton* NextButton(TfrmPelto& Window);
+TSimpleButton* DefaultButton(TfrmPelto& Window);
+QLineEdit* CodeBox(TfrmPelto& Window);
+TMemo* StatusBox(TfrmPelto& Window);
+QAction* ShadowAction(TfrmPelto& Window);
+QAction* SaveImageAction(TfrmPelto& Window);
+QMenu* FileMenu(TfrmPelto& Window);
+QMenu* FavoritesMenu(TfrmPelto& Window);
+QMenu* SaveFavoriteMenu(TfrmPelto& Window);
+QMenu* LoadFavoriteMenu(TfrmPelto& Window);
+QPushButton* SetCodeButton(TfrmPelto& Window);
+TPopupPanel* EquipPopup(TfrmPelto& Window);
+TEquipListBox* EquipListBox(TfrmPelto& Window);
+QLabel* ItemNameLabel(TfrmPelto& Window);
+QFileDialog* SaveDialog(TfrmPelto& Window);
+QColorDialog* ColorDialog(TfrmPelto& Window);
+TImage* ColorImage(TfrmPelto& Window, int Position);
+TImage* ColorBar(TfrmPelto& Window, int Channel);
+TSimpleButton* StepButton(TfrmPelto& Window, int Channel, bool Right);
+TImage* SlotImage(TfrmPelto& Window, int Slot);
+TLabel* SlotLabel(TfrmPelto& Window, int Slot);
 
 /// Picks a character as the choice box does when the user picks one.
 void ChooseChara(TfrmPelto& Window, int Chara);

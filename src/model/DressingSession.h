@@ -1,0 +1,121 @@
+#pragma once
+
+#include "model/ImageExport.h"
+#include "model/UCommon.h"
+#include "model/UDraw.h"
+#include "platform/Bitmap.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelto {
+
+class TGameData;
+struct TWLOItemData;
+
+/// What a change touched, for whoever shows the session.
+enum class TSessionChange {
+    Look, // the character, an item or a colour: the code and the status lines too
+    Pose, // motion, direction, frame, background or shadow: the picture only
+};
+
+/// One character being dressed over the game's data: the compositor and its canvas, the list
+/// position last picked per slot, and everything a front end asks of them. The viewer, the
+/// command line and a render service each keep their own over one shared, read-only
+/// TGameData. Every change either succeeds whole or raises and leaves the session as it was.
+class TDressingSession {
+public:
+    /// Game must have its catalogues loaded and must outlive the session.
+    explicit TDressingSession(const TGameData& Game);
+    TDressingSession(const TDressingSession&) = delete;
+    TDressingSession& operator=(const TDressingSession&) = delete;
+
+    const TGameData& Game() const { return FGame; }
+    /// The compositor, for drawing and export.
+    const TDrawChara& Chara() const { return FChara; }
+
+    /// -1 while no character is chosen.
+    int CharaIndex() const { return FChara.Chara(); }
+    /// The body group of the character, -1 while none is chosen.
+    int BodyGroup() const;
+
+    void SetChara(int Index);
+    /// Item nullptr empties the slot.
+    void Wear(int Slot, const TWLOItemData* Item);
+    const TWLOItemData* Worn(int Slot) const { return FChara.GetPart(Slot); }
+
+    /// The equipment list of Slot for the character's group; empty without a character.
+    const std::vector<TEquipEntry>& List(int Slot) const;
+    /// The position in List(Slot) last picked by hand: 0 ("---") until then, and again after a
+    /// change of body group. Codes and favourites leave it as it is.
+    int PickedIndex(int Slot) const;
+    /// Wears entry Index of List(Slot) (0 empties the slot) and remembers the position. An
+    /// index outside the list changes nothing.
+    void Pick(int Slot, int Index);
+    /// Empties Slot and forgets its position.
+    void Strip(int Slot);
+
+    /// Position 0..3, Channel 0..2, Level 0..9.
+    void SetColor(int Position, int Channel, std::uint8_t Level);
+    std::uint8_t Color(int Position, int Channel) const {
+        return FChara.GetColor(Position, Channel);
+    }
+    /// One level up (Delta 1) or down (-1), within 0..9.
+    void StepColor(int Position, int Channel, int Delta);
+    void ResetColors();
+
+    void SetMotion(std::uint8_t Motion);
+    void NextMotion();
+    void PrevMotion();
+    void SetDirection(std::uint8_t Direction);
+    void SetFrame(int Frame);
+    void NextFrame();
+    void PrevFrame();
+    std::uint8_t Motion() const { return FChara.Motion(); }
+    std::uint8_t Direction() const { return FChara.Direction(); }
+    int Frame() const { return FChara.Frame(); }
+    int FrameCount() const { return FChara.GetFrameCount(); }
+
+    void SetBackColor(TColor Color);
+    void SetShadow(bool Value);
+
+    /// Empty without a character.
+    std::string Code() const { return FChara.GetCode(); }
+    /// Raises "Invalid code error." for what is not a code.
+    void ApplyCode(std::string_view Code);
+    /// The character as favourite Name; Used is set.
+    TFavoriteItem ToFavorite(std::string Name) const;
+    void ApplyFavorite(const TFavoriteItem& Favorite);
+
+    /// The summed bonuses of the worn items, one UTF-8 line per bonus type whose sum is not 0:
+    /// the label right-aligned in four characters, then the signed sum ("  HP+25").
+    std::vector<std::string> StatusLines() const;
+
+    /// The body and head sprites the catalogue lacks for the character (see TDrawChara).
+    std::vector<std::string> MissingSprites() const { return FChara.MissingSprites(); }
+
+    /// The canvas, redrawn first if anything changed.
+    const TBitmap& Canvas();
+    /// Writes the character as the viewer's "Save Image As..." does.
+    void SaveImage(TImageFileType Type, const std::string& FileName);
+
+    std::function<void(int Slot)> OnSlotChange;
+    /// The character changed to another body group: the lists to pick from are others.
+    std::function<void(int BodyGroup)> OnBodyGroupChange;
+    /// Sent once after every command that may have changed what is shown.
+    std::function<void(TSessionChange What)> OnStateChange;
+
+private:
+    void Changed(TSessionChange What);
+
+    const TGameData& FGame;
+    TBitmap FCanvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
+    TDrawChara FChara;
+    std::array<int, SlotCount + 1> FPicked{}; // slots 1..6
+};
+
+} // namespace pelto
