@@ -1,6 +1,10 @@
 #include "model/GameData.h"
 
+#include "platform/Format.h"
 #include "platform/Paths.h"
+#include "platform/Stream.h"
+
+#include <exception>
 
 namespace pelto {
 
@@ -29,6 +33,21 @@ void TGameData::LoadItemIcons() {
 
 void TGameData::BuildEquipList() {
     FEquipList = std::make_unique<TEquipList>(FItems);
+}
+
+std::vector<std::uint8_t> TGameData::ItemIconBmp(const TWLOItemData& Item) const {
+    const int Index = FItemIconNames.IndexOf(Format("%d.bmp", Item.IconNo()));
+    if (Index < 0)
+        return {};
+    TMemoryStream Stream;
+    try {
+        FItemIcons.ExtractToStream(Index, Stream);
+    } catch (const std::exception&) {
+        // Icons are drawn while painting: an error here would come back with every repaint.
+        return {};
+    }
+    const auto Bytes = Stream.Memory();
+    return {Bytes.begin(), Bytes.end()};
 }
 
 } // namespace pelto

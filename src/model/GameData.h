@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelto {
 
@@ -43,6 +44,10 @@ public:
     const TWLONameIndex& ItemIconNames() const { return FItemIconNames; }
     /// nullptr until BuildEquipList.
     const TEquipList* EquipList() const { return FEquipList.get(); }
+
+    /// The BMP file of Item's icon, or empty when the icon file has none for it or cannot give
+    /// it: an item without a readable icon is shown bare.
+    std::vector<std::uint8_t> ItemIconBmp(const TWLOItemData& Item) const;
 
 private:
     std::string FFolder;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,8 +36,9 @@ public:
     TEquipList(const TEquipList&) = delete;
     TEquipList& operator=(const TEquipList&) = delete;
 
-    /// Group 0..3 and Slot 1..6; not validated.
+    /// Group 0..3 and Slot 1..6; not validated (debug builds assert them).
     const std::vector<TEquipEntry>& GetList(int Group, int Slot) const {
+        assert(Group >= 0 && Group < BodyGroupCount && Slot >= 1 && Slot <= SlotCount);
         return FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)];
     }
     /// The first item of the list with identifier ID, or nullptr. Entry 0 is never examined.

@@ -6,9 +6,7 @@
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "platform/Format.h"
 #include "platform/ShiftJis.h"
-#include "platform/Stream.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
@@ -19,26 +17,13 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include <exception>
-
 namespace pelto {
 
 bool TfrmPelto::LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const {
     if (!Item || !FGame)
         return false;
-    const int Index = FGame->ItemIconNames().IndexOf(Format("%d.bmp", Item->IconNo()));
-    if (Index < 0)
-        return false;
-    TMemoryStream Stream;
-    try {
-        FGame->ItemIcons().ExtractToStream(Index, Stream);
-    } catch (const std::exception&) {
-        // Icons are drawn while painting: an error here would come back with every repaint.
-        // A damaged icon is shown like a missing one.
-        return false;
-    }
-    const auto Bytes = Stream.Memory();
-    const QImage Picture = QImage::fromData(Bytes.data(), static_cast<int>(Bytes.size()), "BMP");
+    const std::vector<std::uint8_t> Bmp = FGame->ItemIconBmp(*Item);
+    const QImage Picture = QImage::fromData(Bmp.data(), static_cast<int>(Bmp.size()), "BMP");
     if (Picture.isNull())
         return false;
     // Pure green marks the icon's transparent pixels.
