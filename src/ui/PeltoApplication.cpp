@@ -1,5 +1,7 @@
 #include "ui/PeltoApplication.h"
 
+#include "platform/Errors.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -15,7 +17,7 @@ bool TPeltoApplication::notify(QObject* Receiver, QEvent* Event) {
     try {
         return QApplication::notify(Receiver, Event);
     } catch (const std::exception& Error) {
-        ShowError(QString::fromUtf8(Error.what()));
+        ShowError(Error);
     } catch (...) {
         ShowError(QStringLiteral("Unknown error"));
     }
@@ -26,7 +28,7 @@ void RunCommand(const std::function<void()>& Command) {
     try {
         Command();
     } catch (const std::exception& Error) {
-        ShowError(QString::fromUtf8(Error.what()));
+        ShowError(Error);
     } catch (...) {
         ShowError(QStringLiteral("Unknown error"));
     }
@@ -55,6 +57,10 @@ void ShowError(const QString& Text) {
         Sink()(Text);
     else
         QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, Text);
+}
+
+void ShowError(const std::exception& Error) {
+    ShowError(QString::fromStdString(ErrorText(Error, "\n")));
 }
 
 } // namespace pelto

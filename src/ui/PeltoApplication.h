@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <concepts>
+#include <exception>
 #include <functional>
 #include <utility>
 
@@ -21,6 +22,8 @@ public:
 /// Shows a message box with the program's title over the active window.
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
+/// The error's message, and on a second line the file it came from when it names one.
+void ShowError(const std::exception& Error);
 
 /// Runs a command: an error it raises ends it and its message is shown. Commands are called
 /// from Qt's own code (widget signals, menu actions, timers), which is built without the

@@ -3,6 +3,7 @@
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
@@ -300,10 +301,15 @@ void TfrmPelto::FormCreate() {
     try {
         FGame->ScanSprites();
     } catch (const std::exception& Error) {
-        // The archives listed before the unreadable one still serve; the rest of start-up
-        // must run so that the window is whole.
-        ShowError(QString::fromUtf8(Error.what()));
+        // The rest of start-up must run so that the window is whole.
+        ShowError(Error);
     }
+    // A damaged archive is passed over; the others serve. Said once, each file named.
+    QStringList Damaged;
+    for (const EWloError& Failure : FGame->JmaList().Failures())
+        Damaged << QString::fromStdString(ErrorText(Failure, "\n"));
+    if (!Damaged.isEmpty())
+        ShowError(Damaged.join("\n\n"));
     FItemBack = ToQImage(ItemBackBitmap());
     FGraph = ToQImage(GraphBitmap());
     LoadSkin();
@@ -311,7 +317,8 @@ void TfrmPelto::FormCreate() {
     try {
         FGame->LoadItemTable();
     } catch (const std::exception&) {
-        ShowError("File read error");
+        ShowError(QString("File read error\n%1")
+                      .arg(QString::fromStdString(ResolvePath(FGame->Path(ItemTableFileName)))));
         FStartupFailed = true;
         return;
     }
@@ -319,7 +326,7 @@ void TfrmPelto::FormCreate() {
         FGame->LoadItemIcons();
     } catch (const std::exception& Error) {
         // Without icons the program still works; the slots and lists show bare backgrounds.
-        ShowError(QString::fromUtf8(Error.what()));
+        ShowError(Error);
     }
     FGame->BuildEquipList();
 
@@ -357,7 +364,7 @@ void TfrmPelto::SaveWindowSettings() {
         SaveSettings(Ini, FSettings);
         Ini.UpdateFile();
     } catch (const std::exception& Error) {
-        ShowError(QString::fromUtf8(Error.what()));
+        ShowError(Error);
     }
 }
 
@@ -436,6 +443,7 @@ void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
 }
 
 void TfrmPelto::cbCharaChange(int Index) {
+    const int Before = FSession->CharaIndex();
     try {
         FSession->SetChara(Index);
     } catch (...) {
@@ -443,6 +451,18 @@ void TfrmPelto::cbCharaChange(int Index) {
         cbChara->setCurrentIndex(FSession->CharaIndex());
         throw;
     }
+    ReportMissingSprites(Before);
+}
+
+void TfrmPelto::ReportMissingSprites(int CharaBefore) {
+    // Said once when the character is chosen, not with every frame drawn without them.
+    if (FSession->CharaIndex() == CharaBefore)
+        return;
+    QStringList Lines;
+    for (const std::string& Name : FSession->MissingSprites())
+        Lines << QString("Sprite not found: %1").arg(QString::fromStdString(Name));
+    if (!Lines.isEmpty())
+        ShowError(Lines.join('\n'));
 }
 
 void TfrmPelto::timeAnimationTimer() {

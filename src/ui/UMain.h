@@ -95,6 +95,7 @@ private:
     // The view, the character choice and the animation.
     void pbDrawMouseDown(Qt::MouseButton Button, QPoint Position);
     void cbCharaChange(int Index);
+    void ReportMissingSprites(int CharaBefore);
     void timeAnimationTimer();
     void sbStartStopClick();
     void StepFrame(bool Next);

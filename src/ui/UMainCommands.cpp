@@ -6,6 +6,7 @@
 #include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "model/UCommon.h"
+#include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Version.h"
 #include "resources/ProgramBitmaps.h"
@@ -194,17 +195,21 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {
+    const int Before = FSession->CharaIndex();
     FSession->ApplyFavorite(FSettings.Favorites[static_cast<std::size_t>(Place - 1)]);
+    ReportMissingSprites(Before);
 }
 
 void TfrmPelto::btnSetCodeClick() {
     const QString Code = edCode->text();
     if (Code.isEmpty())
         return;
+    const int Before = FSession->CharaIndex();
     try {
         FSession->ApplyCode(Code.toStdString());
+        ReportMissingSprites(Before);
     } catch (const std::exception& Error) {
-        ShowMessage(QString::fromUtf8(Error.what()));
+        ShowMessage(QString::fromStdString(ErrorText(Error, "\n")));
         // The code box shows the code of the character kept.
         ShowLook();
     }

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return App.exec();
     } catch (const std::exception& Error) {
         // Start-up itself failed (an unreadable sprite archive, say): say why, then end.
-        pelto::ShowError(QString::fromUtf8(Error.what()));
+        pelto::ShowError(Error);
         return 1;
     }
 }

@@ -69,7 +69,6 @@ void WriteBytes(const std::string& File, const std::vector<std::uint8_t>& Bytes)
                static_cast<std::streamsize>(Bytes.size()));
 }
 
-// The demo's folders, with links to its files, so that no case copies the whole game.
 // Replaces the game's file (a link to the demo's) by a damaged copy.
 void Damage(const std::string& File, TDamage How) {
     std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
@@ -103,11 +102,19 @@ void Damage(const std::string& File, TDamage How) {
 }
 
 // The messages the readers raise; "Cannot open" only for the game's own files.
-bool IsOwnMessage(const std::string& Message, const std::string& Game) {
-    return Message == "Stream read error" ||
-           Message.starts_with("JMAファイルの読み取りに失敗した可能性があります (") ||
-           Message.starts_with("必要なファイルが存在しません (") ||
-           Message.starts_with("Cannot open file \"" + Game);
+// One of the readers' own messages, naming the damaged file (a sprite archive or its animation
+// index, which go together) in its own words or on a second line.
+bool IsOwnMessage(const std::string& Message, const std::string& Damaged) {
+    const std::string Stem = Damaged.substr(0, Damaged.find_last_of('.'));
+    if (Message.starts_with("Cannot open file \"" + Stem))
+        return true;
+    const std::size_t Break = Message.find('\n');
+    if (Break == std::string::npos || !Message.substr(Break + 1).starts_with(Stem))
+        return false;
+    const std::string First = Message.substr(0, Break);
+    return First == "Stream read error" ||
+           First.starts_with("JMAファイルの読み取りに失敗した可能性があります (") ||
+           First.starts_with("必要なファイルが存在しません (");
 }
 
 class DamagedGame : public ::testing::TestWithParam<std::tuple<const char*, TDamage>> {
@@ -150,7 +157,7 @@ TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
     }
     if (Window->StartupFailed()) {
         EXPECT_EQ(File, "data/Item.Dat");
-        EXPECT_EQ(Messages, std::vector<std::string>{"File read error"});
+        EXPECT_EQ(Messages, std::vector<std::string>{"File read error\n" + Game + File});
         return;
     }
     // Every character, dressed in the first item of every slot, stepped through its frames.
@@ -169,7 +176,7 @@ TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
             QTest::mouseClick(NextButton(*Window), Qt::LeftButton);
     }
     for (const std::string& Message : Messages)
-        EXPECT_TRUE(IsOwnMessage(Message, Game)) << Message;
+        EXPECT_TRUE(IsOwnMessage(Message, Game + File)) << Message;
     // At most one message a command: none comes back with every repaint.
     EXPECT_LE(static_cast<int>(Messages.size()), Commands + 1);
     if (File.starts_with("menu/")) {
@@ -202,6 +209,54 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
                                      C = '_';
                              return Name + "_" + DamageName(std::get<1>(Info.param));
                          });
+
+TEST(DamagedGameFolders, ADamagedArchiveIsNamedOnceAtStartAndTheOthersServe) {
+    test::TTempDir Dir;
+    const std::string Game = Dir.Path() + "game/";
+    test::LinkTree(test::DemoGame(), Game);
+    Damage(Game + "jma/chara01.jma", TDamage::EnormousCounts); // the bodies of groups 0 and 1
+    std::vector<std::string> Messages;
+    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    {
+        TfrmPelto Window(Options);
+        ASSERT_FALSE(Window.StartupFailed());
+        ASSERT_EQ(Messages.size(), 1u);
+        EXPECT_NE(Messages[0].find("\n" + Game + "jma/chara01.jma"), std::string::npos)
+            << Messages[0];
+        // Archives listed after the damaged one still serve: Iris's body is in chara02.
+        test::RunCommand([&] { test::ChooseChara(Window, 7); });
+        EXPECT_EQ(Window.Session().CharaIndex(), 7);
+        EXPECT_EQ(Messages.size(), 1u);
+    }
+    SetMessageSink({});
+}
+
+TEST(DamagedGameFolders, ACharacterWithoutItsSpritesIsChosenAndTheMissingOnesNamedOnce) {
+    test::TTempDir Dir;
+    const std::string Game = Dir.Path() + "game/";
+    test::LinkTree(test::DemoGame(), Game);
+    fs::remove(Game + "jma/head02.jma"); // the heads of group 3
+    std::vector<std::string> Messages;
+    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    {
+        TfrmPelto Window(Options);
+        ASSERT_FALSE(Window.StartupFailed());
+        test::RunCommand([&] { test::ChooseChara(Window, 7); });
+        EXPECT_EQ(Window.Session().CharaIndex(), 7);
+        EXPECT_EQ(Messages, std::vector<std::string>{"Sprite not found: 5100.jmp"});
+        for (int Frame = 0; Frame < 3; ++Frame)
+            QTest::mouseClick(NextButton(Window), Qt::LeftButton);
+        test::RunCommand([&] { test::ChooseChara(Window, 0); });
+        EXPECT_EQ(Messages.size(), 1u);
+    }
+    SetMessageSink({});
+}
 
 TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
     test::TTempDir Dir;

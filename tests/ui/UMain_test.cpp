@@ -82,21 +82,38 @@ TEST_F(MainWindow, StartsWithNoCharacterAndAWhiteView) {
 TEST_F(MainWindow, TurnsTheCharacterTowardsTheClickedCell) {
     auto Window = OpenOnDemo();
     Choose(*Window, 0);
-    Click(View(*Window), {42, 42});
-    EXPECT_EQ(Window->Session().Chara().Direction(), 1);
-    Click(View(*Window), {127, 64});
-    EXPECT_EQ(Window->Session().Chara().Direction(), 6);
-    Click(View(*Window), {64, 127});
-    EXPECT_EQ(Window->Session().Chara().Direction(), 4);
+    const TDrawChara& Chara = Window->Session().Chara();
+    // The character faces the side clicked: 0 the top, then counter-clockwise in 45 degree
+    // steps, 4 the viewer. The 128-pixel view has cells of 43, 43 and 42 pixels.
+    constexpr int Grid[3][3] = {{1, 0, 7}, {2, -1, 6}, {3, 4, 5}};
+    constexpr int First[3] = {0, 43, 86};
+    constexpr int Last[3] = {42, 85, 127};
+    for (const auto* Corner : {First, Last})
+        for (int Row = 0; Row < 3; ++Row)
+            for (int Column = 0; Column < 3; ++Column) {
+                if (Grid[Row][Column] < 0)
+                    continue;
+                // Either button turns; the second round uses the right one.
+                Click(View(*Window), {Corner[Column], Corner[Row]},
+                      Corner == Last ? Qt::RightButton : Qt::LeftButton);
+                EXPECT_EQ(Chara.Direction(), Grid[Row][Column])
+                    << "row " << Row << ", column " << Column;
+            }
+    EXPECT_EQ(Chara.Motion(), 0);
 
-    Click(View(*Window), {43, 43}); // the centre cell changes the motion
-    EXPECT_EQ(Window->Session().Chara().Motion(), 1);
-    Click(View(*Window), {85, 85}, Qt::RightButton);
-    Click(View(*Window), {85, 85}, Qt::RightButton);
-    EXPECT_EQ(Window->Session().Chara().Motion(), 18);
+    // The centre cell changes the motion: the left button forwards, the right one back.
+    Click(View(*Window), {43, 43});
+    EXPECT_EQ(Chara.Motion(), 1);
+    Click(View(*Window), {85, 85});
+    EXPECT_EQ(Chara.Motion(), 2);
+    Click(View(*Window), {64, 64}, Qt::RightButton);
+    EXPECT_EQ(Chara.Motion(), 1);
+    Click(View(*Window), {85, 43}, Qt::RightButton);
+    Click(View(*Window), {43, 85}, Qt::RightButton);
+    EXPECT_EQ(Chara.Motion(), 18);
     Click(View(*Window), {64, 64}, Qt::MiddleButton);
-    EXPECT_EQ(Window->Session().Chara().Motion(), 18);
-    EXPECT_EQ(Window->Session().Chara().Direction(), 4);
+    EXPECT_EQ(Chara.Motion(), 18);
+    EXPECT_EQ(Chara.Direction(), 5);
 }
 
 TEST_F(MainWindow, StepsAndStopsTheAnimation) {
@@ -198,7 +215,7 @@ TEST_F(MainWindow, EndsAfterADamagedItemTableButKeepsTheSettings) {
     {
         auto Window = Open("; mine\n[pelto]\nwlopath=" + Game + "\n[other]\nkey=value\n");
         EXPECT_TRUE(Window->StartupFailed());
-        EXPECT_EQ(Messages, std::vector<std::string>{"File read error"});
+        EXPECT_EQ(Messages, std::vector<std::string>{"File read error\n" + Game + "data/Item.Dat"});
     }
     const std::string Written = ReadText(Dir.File("pelto.ini"));
     EXPECT_NE(Written.find("wlopath=" + Game), std::string::npos);
