@@ -8,30 +8,38 @@
 
 namespace pelto {
 
+std::string WloPathProblem(const std::string& Folder) {
+    if (Folder.empty() || !DirectoryExists(Folder))
+        return "This folder does not exist.";
+    const std::string Base = IncludeTrailingPathDelimiter(Folder);
+    if (!DirectoryExists(Base + "jma" + PathDelim))
+        return "This folder has no jma folder.";
+    if (!DirectoryExists(Base + "pic" + PathDelim))
+        return "This folder has no pic folder.";
+    if (!FileExists(Base + "data" + PathDelim + "Item.Dat"))
+        return "This folder has no data/Item.Dat.";
+    return {};
+}
+
 bool CheckWloPath(std::string& WloPath, const TFolderPrompt& Prompt) {
-    // True when the user picked another folder to go on with.
-    const auto Ask = [&]() {
+    // Every folder, also one the user picked, passes all the tests before it is taken.
+    for (;;) {
+        const std::string Problem = WloPathProblem(WloPath);
+        const bool Exists = !WloPath.empty() && DirectoryExists(WloPath);
+        if (Exists)
+            WloPath = IncludeTrailingPathDelimiter(WloPath);
+        if (Problem.empty())
+            return true;
         if (!Prompt)
             return false;
-        std::string Directory = DirectoryExists(WloPath) ? WloPath : std::string();
-        if (!Prompt(Directory)) {
+        std::string Directory = Exists ? WloPath : std::string();
+        // Nothing to say when there was no folder to try, as when none was found at all.
+        if (!Prompt(Directory, WloPath.empty() ? std::string() : Problem)) {
             WloPath.clear();
             return false;
         }
-        WloPath = IncludeTrailingPathDelimiter(Directory);
-        return true;
-    };
-
-    if (!DirectoryExists(WloPath) && !Ask())
-        return false;
-    WloPath = IncludeTrailingPathDelimiter(WloPath);
-    if (!DirectoryExists(WloPath + "jma" + PathDelim) && !Ask())
-        return false;
-    if (!DirectoryExists(WloPath + "pic" + PathDelim) && !Ask())
-        return false;
-    if (!FileExists(WloPath + "data" + PathDelim + "Item.Dat"))
-        return Ask();
-    return true;
+        WloPath = Directory;
+    }
 }
 
 std::string FindWloPath(const std::string& SettingsValue) {

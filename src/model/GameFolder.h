@@ -8,17 +8,21 @@ namespace pelto {
 /// The instruction shown in the folder chooser.
 inline constexpr const char* WloFolderCaption = "Specify the installed directory of WLO:";
 
-/// Shows the folder chooser with Directory preselected (empty: nothing preselected). True
-/// with Directory set to the chosen folder when the user confirms; false when cancelled.
-using TFolderPrompt = std::function<bool(std::string& Directory)>;
+/// Shows the folder chooser with Directory preselected (empty: nothing preselected) and, when
+/// not empty, Problem: what the folder tried last lacks. True with Directory set to the chosen
+/// folder when the user confirms; false when cancelled.
+using TFolderPrompt = std::function<bool(std::string& Directory, const std::string& Problem)>;
 
-/// Tests that WloPath is a game folder: an existing folder, its subfolders jma and pic, the
-/// file data/Item.Dat, in that order; on success WloPath ends with '/'. At each failed test:
-/// - without a Prompt the result is false and WloPath stays as it was;
-/// - with one, the user is asked: a cancel empties WloPath and gives false; a chosen folder
-///   (with '/' appended) replaces WloPath and the tests go on from the next one; the tests
-///   already passed are not repeated for it. A folder chosen at the last test is taken as
-///   it is.
+/// What keeps Folder from being a game folder, as a line to show ("This folder has no
+/// data/Item.Dat."), or empty when it is one: an existing folder with the subfolders jma and
+/// pic and the file data/Item.Dat, names matched without regard to letter case.
+std::string WloPathProblem(const std::string& Folder);
+
+/// Tests that WloPath is a game folder; on success WloPath ends with '/'. When it is not:
+/// - without a Prompt the result is false and WloPath stays as it was (with '/' added when
+///   the folder exists);
+/// - with one, the user is asked, shown what is missing, until a chosen folder passes every
+///   test (true, WloPath that folder) or the user cancels (false, WloPath empty).
 bool CheckWloPath(std::string& WloPath, const TFolderPrompt& Prompt);
 
 /// The first candidate that passes CheckWloPath without a prompt, with its trailing '/', or

@@ -92,7 +92,7 @@ TfrmPelto::~TfrmPelto() {
     if (timeAnimation)
         timeAnimation->stop();
     if (FSettingsRead)
-        SaveWindowSettings();
+        WriteSettings();
     // The controls go first, while everything their handlers might touch still exists.
     delete takeCentralWidget();
 }
@@ -268,6 +268,13 @@ void TfrmPelto::CreateMenus() {
     QMenu* Help = menuBar()->addMenu("&Help");
     Help->addAction("&Visit Homepage", this, Command(this, &TfrmPelto::miVisitHomepageClick));
     Help->addAction("&About...", this, Command(this, &TfrmPelto::miAboutClick));
+
+    QMenu* Options = menuBar()->addMenu("&Options");
+    Options->setObjectName("miOptions");
+    Options
+        ->addAction("Change &Game Folder...", this,
+                    Command(this, &TfrmPelto::miChangeGameFolderClick))
+        ->setObjectName("miChangeGameFolder");
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());
@@ -286,6 +293,7 @@ void TfrmPelto::FormCreate() {
     }
     miShadow->setChecked(FSettings.Shadow);
 
+    const std::string Saved = FSettings.WloPath;
     if (!SettleGameFolder()) {
         FStartupFailed = true;
         return;
@@ -297,75 +305,22 @@ void TfrmPelto::FormCreate() {
             QString::fromUtf8(Chara.Name.data(), static_cast<qsizetype>(Chara.Name.size())));
     cbChara->setCurrentIndex(-1);
 
-    FGame = std::make_unique<TGameData>(FSettings.WloPath);
-    try {
-        FGame->ScanSprites();
-    } catch (const std::exception& Error) {
-        // The rest of start-up must run so that the window is whole.
-        ShowError(Error);
-    }
-    // A damaged archive is passed over; the others serve. Said once, each file named.
-    QStringList Damaged;
-    for (const EWloError& Failure : FGame->JmaList().Failures())
-        Damaged << QString::fromStdString(ErrorText(Failure, "\n"));
-    if (!Damaged.isEmpty())
-        ShowError(Damaged.join("\n\n"));
     FItemBack = ToQImage(ItemBackBitmap());
     FGraph = ToQImage(GraphBitmap());
-    LoadSkin();
-
-    try {
-        FGame->LoadItemTable();
-    } catch (const std::exception&) {
-        ShowError(QString("File read error\n%1")
-                      .arg(QString::fromStdString(ResolvePath(FGame->Path(ItemTableFileName)))));
+    FPlaying = true; // once start-up is through
+    auto Game = LoadGame(FSettings.WloPath);
+    if (!Game) {
+        FSettings.WloPath = Saved; // a folder that failed is never kept
         FStartupFailed = true;
         return;
     }
-    try {
-        FGame->LoadItemIcons();
-    } catch (const std::exception& Error) {
-        // Without icons the program still works; the slots and lists show bare backgrounds.
-        ShowError(Error);
-    }
-    FGame->BuildEquipList();
-
-    FSession = std::make_unique<TDressingSession>(*FGame);
-    FSession->OnSlotChange = [this](int Slot) {
-        UpdateSlot(Slot);
-    };
-    FSession->OnStateChange = [this](TSessionChange What) {
-        SessionChanged(What);
-    };
+    auto Session = std::make_unique<TDressingSession>(*Game);
+    ShowGame(std::move(Game), std::move(Session));
     FSession->SetShadow(miShadow->isChecked());
-    for (int Slot = 1; Slot <= 6; ++Slot)
-        UpdateSlot(Slot);
 
     FColorPos = 0;
-    UpdateColorBars();
     PosButtonClick(0);
     timeAnimation->start();
-    FPlaying = true;
-}
-
-bool TfrmPelto::SettleGameFolder() {
-    std::string Folder = FindWloPath(FSettings.WloPath);
-    const bool Found = CheckWloPath(Folder, FOptions.FolderPrompt);
-    FSettings.WloPath = Folder;
-    return Found;
-}
-
-void TfrmPelto::SaveWindowSettings() {
-    FSettings.X = x();
-    FSettings.Y = y();
-    FSettings.Shadow = miShadow->isChecked();
-    try {
-        TIniFile Ini(FOptions.SettingsFile);
-        SaveSettings(Ini, FSettings);
-        Ini.UpdateFile();
-    } catch (const std::exception& Error) {
-        ShowError(Error);
-    }
 }
 
 std::optional<QImage> TfrmPelto::LoadSkinPicture(const std::string& Name) const {

@@ -66,6 +66,10 @@ public:
     int ColorPos() const { return FColorPos; }
     bool Playing() const { return FPlaying; }
 
+    /// The folder chooser of the game folder, with a line saying what the folder tried last
+    /// lacks (see TFolderPrompt).
+    static bool PromptGameFolder(std::string& Directory, const std::string& Problem);
+
     /// The name prompt: true, and Value replaced, when the user confirms.
     static bool PromptText(const QString& Caption, const QString& Prompt, QString& Value);
     /// Replaced by tests, which cannot answer modal dialogs.
@@ -75,10 +79,17 @@ public:
 private:
     // Start-up and shutdown.
     void FormCreate();
-    void SaveWindowSettings();
     void CreateControls();
     void CreateMenus();
     bool SettleGameFolder();
+    /// The game of Folder, loaded in the start-up's order: damaged archives and icons are
+    /// reported and passed over; nullptr, said as "File read error", without an item table.
+    std::unique_ptr<TGameData> LoadGame(const std::string& Folder);
+    /// Shows Session, over Game, in place of what the window showed.
+    void ShowGame(std::unique_ptr<TGameData> Game, std::unique_ptr<TDressingSession> Session);
+    void miChangeGameFolderClick();
+    /// Writes the settings file now, as at shutdown.
+    void WriteSettings();
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
     void SetStripPictures(TSimpleButton& Button, const QImage& Strip);

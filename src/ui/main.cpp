@@ -1,9 +1,6 @@
-#include "model/GameFolder.h"
 #include "model/Settings.h"
 #include "ui/PeltoApplication.h"
 #include "ui/UMain.h"
-
-#include <QFileDialog>
 
 #include <exception>
 
@@ -12,14 +9,7 @@ int main(int argc, char** argv) {
     pelto::TStartupOptions Options;
     Options.SettingsFile =
         pelto::SettingsFilePath(QCoreApplication::applicationFilePath().toStdString());
-    Options.FolderPrompt = [](std::string& Directory) {
-        const QString Chosen = QFileDialog::getExistingDirectory(nullptr, pelto::WloFolderCaption,
-                                                                 QString::fromStdString(Directory));
-        if (Chosen.isEmpty())
-            return false;
-        Directory = Chosen.toStdString();
-        return true;
-    };
+    Options.FolderPrompt = &pelto::TfrmPelto::PromptGameFolder;
     try {
         pelto::TfrmPelto Window(Options);
         if (Window.StartupFailed())

@@ -80,10 +80,12 @@ protected:
 struct TScriptedPrompt {
     std::vector<std::optional<std::string>> Answers;
     std::vector<std::string> Shown;
+    std::vector<std::string> Problems;
 
     TFolderPrompt Prompt() {
-        return [this](std::string& Directory) {
+        return [this](std::string& Directory, const std::string& Problem) {
             Shown.push_back(Directory);
+            Problems.push_back(Problem);
             if (Shown.size() > Answers.size() || !Answers[Shown.size() - 1])
                 return false;
             Directory = *Answers[Shown.size() - 1];
@@ -201,7 +203,7 @@ TEST(CheckWloPath, WithoutAPromptOnlyTests) {
 
 TEST(CheckWloPath, CancellingThePromptEmptiesThePath) {
     TTempDir Dir;
-    TScriptedPrompt Script{{std::nullopt}, {}};
+    TScriptedPrompt Script{{std::nullopt}, {}, {}};
     std::string Path = Dir.File("missing");
     EXPECT_FALSE(CheckWloPath(Path, Script.Prompt()));
     EXPECT_EQ(Path, "");
@@ -217,31 +219,47 @@ TEST(CheckWloPath, AFolderWithoutPicIsPromptedForAgainPreselected) {
         std::filesystem::create_directories(Game + Sub);
     Dir.Write("game/data/Item.Dat", "");
 
-    TScriptedPrompt Script{{NoPic, Game}, {}};
+    TScriptedPrompt Script{{NoPic, Game}, {}, {}};
     std::string Path;
     EXPECT_TRUE(CheckWloPath(Path, Script.Prompt()));
     EXPECT_EQ(Path, Game + "/");
     EXPECT_EQ(Script.Shown, (std::vector<std::string>{"", NoPic + "/"}));
+    EXPECT_EQ(Script.Problems, (std::vector<std::string>{"", "This folder has no pic folder."}));
 }
 
-TEST(CheckWloPath, StepsAlreadyPassedAreNotRepeatedForAPickedFolder) {
+TEST(CheckWloPath, APickedFolderPassesEveryTestAndHearsWhatItLacks) {
     TTempDir Dir;
     std::filesystem::create_directories(Dir.File("nojma"));
     std::filesystem::create_directories(Dir.File("picdata/pic"));
     Dir.Write("picdata/data/Item.Dat", "");
+    std::filesystem::create_directories(Dir.File("noitems/jma"));
+    std::filesystem::create_directories(Dir.File("noitems/pic"));
+    std::filesystem::create_directories(Dir.File("game/jma"));
+    std::filesystem::create_directories(Dir.File("game/PIC"));
+    Dir.Write("game/Data/ITEM.DAT", "");
 
-    // Picked for the missing jma: its own jma is not looked for.
-    TScriptedPrompt Script{{Dir.File("picdata")}, {}};
+    // Each wrong pick comes back with its own folder preselected and what it lacks, however
+    // many there are; a missing folder is not preselected.
+    TScriptedPrompt Script{{Dir.File("picdata"), Dir.File("gone"), Dir.File("noitems"),
+                            Dir.File("nojma"), Dir.File("game")},
+                           {},
+                           {}};
     std::string Path = Dir.File("nojma");
     EXPECT_TRUE(CheckWloPath(Path, Script.Prompt()));
-    EXPECT_EQ(Path, Dir.File("picdata/"));
-    EXPECT_EQ(Script.Shown, std::vector<std::string>{Dir.File("nojma/")});
+    EXPECT_EQ(Path, Dir.File("game/"));
+    EXPECT_EQ(Script.Shown, (std::vector<std::string>{Dir.File("nojma/"), Dir.File("picdata/"), "",
+                                                      Dir.File("noitems/"), Dir.File("nojma/")}));
+    EXPECT_EQ(Script.Problems, (std::vector<std::string>{
+                                   "This folder has no jma folder.",
+                                   "This folder has no jma folder.",
+                                   "This folder does not exist.",
+                                   "This folder has no data/Item.Dat.",
+                                   "This folder has no jma folder.",
+                               }));
 
-    // A missing folder picked for jma fails at pic and is not preselected; a folder picked
-    // for Item.Dat is taken as it is.
-    TScriptedPrompt Again{{Dir.File("gone"), Dir.File("nojma"), Dir.File("nowhere")}, {}};
+    // A cancel after wrong picks takes none of them.
+    TScriptedPrompt Cancelled{{Dir.File("noitems"), std::nullopt}, {}, {}};
     Path = Dir.File("nojma");
-    EXPECT_TRUE(CheckWloPath(Path, Again.Prompt()));
-    EXPECT_EQ(Path, Dir.File("nowhere/"));
-    EXPECT_EQ(Again.Shown, (std::vector<std::string>{Dir.File("nojma/"), "", Dir.File("nojma/")}));
+    EXPECT_FALSE(CheckWloPath(Path, Cancelled.Prompt()));
+    EXPECT_EQ(Path, "");
 }

@@ -39,7 +39,7 @@ protected:
                                              << Extra;
         TStartupOptions Options;
         Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [](std::string&) {
+        Options.FolderPrompt = [](std::string&, const std::string&) {
             return false;
         };
         return std::make_unique<TfrmPelto>(Options);

@@ -65,7 +65,8 @@ protected:
             test::BlockSprite("2000.jmp", 50, 40, 30, 40, 60, Counts),
             test::BlockSprite("2100.jmp", 40, 45, 10, 30, 25, Counts),
             test::BlockSprite("5000.jmp", 51, 40, 30, 40, 60, Counts),
-            test::BlockSprite("5100.jmp", 41, 45, 10, 30, 25, Counts)};
+            test::BlockSprite("5100.jmp", 41, 45, 10, 30, 25, Counts),
+            test::BlockSprite("5107.jmp", 42, 45, 10, 30, 25, Counts)};
         for (const TTestItem& Item : TestItems)
             for (const std::uint16_t Sprite : {Item.Sprite0, Item.Sprite3})
                 if (Sprite)
@@ -104,7 +105,7 @@ protected:
                                                  << Extra;
         TStartupOptions Options;
         Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [](std::string&) {
+        Options.FolderPrompt = [](std::string&, const std::string&) {
             return false;
         };
         auto Window = std::make_unique<TfrmPelto>(Options);

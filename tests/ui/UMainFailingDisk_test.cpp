@@ -42,7 +42,7 @@ protected:
     std::unique_ptr<TfrmPelto> Open() {
         TStartupOptions Options;
         Options.SettingsFile = Settings;
-        Options.FolderPrompt = [](std::string&) {
+        Options.FolderPrompt = [](std::string&, const std::string&) {
             return false;
         };
         auto Window = std::make_unique<TfrmPelto>(Options);
@@ -178,7 +178,8 @@ TEST_F(FailingDisk, ASettingsFileThatIsAFolderIsShownAtShutdown) {
     {
         TStartupOptions Options;
         Options.SettingsFile = Settings;
-        Options.FolderPrompt = [](std::string& Folder) { // no settings: the user picks the game
+        Options.FolderPrompt = [](std::string& Folder,
+                                  const std::string&) { // no settings: the user picks the game
             Folder = test::DemoGame();
             return true;
         };

@@ -3,6 +3,7 @@
 
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
+#include "model/GameData.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -11,6 +12,7 @@
 #include "ui/WindowDriver.h"
 #include "writers/ItemTableWriter.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -38,9 +40,14 @@ protected:
         std::ofstream(Dir.File("pelto.ini")) << Settings;
         TStartupOptions Options;
         Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [this](std::string& Directory) {
+        Options.FolderPrompt = [this](std::string& Directory, const std::string& Problem) {
             Prompts.push_back(Directory);
-            return false;
+            Problems.push_back(Problem);
+            if (Picks.empty())
+                return false;
+            Directory = Picks.front();
+            Picks.erase(Picks.begin());
+            return true;
         };
         return std::make_unique<TfrmPelto>(Options);
     }
@@ -59,6 +66,8 @@ protected:
     test::TTempDir Dir;
     std::vector<std::string> Messages;
     std::vector<std::string> Prompts;
+    std::vector<std::string> Problems;
+    std::vector<std::string> Picks; // the folders the user picks in turn, then a cancel
 };
 
 } // namespace
@@ -84,9 +93,10 @@ TEST_F(MainWindow, TurnsTheCharacterTowardsTheClickedCell) {
     Choose(*Window, 0);
     const TDrawChara& Chara = Window->Session().Chara();
     // The character faces the side clicked: 0 the top, then counter-clockwise in 45 degree
-    // steps, 4 the viewer. The 128-pixel view has cells of 43, 43 and 42 pixels.
+    // steps, 4 the viewer. The 128-pixel view has cells of 43, 43 and 42 pixels. (QTest takes
+    // the point (0, 0) for the widget's centre, hence 1.)
     constexpr int Grid[3][3] = {{1, 0, 7}, {2, -1, 6}, {3, 4, 5}};
-    constexpr int First[3] = {0, 43, 86};
+    constexpr int First[3] = {1, 43, 86};
     constexpr int Last[3] = {42, 85, 127};
     for (const auto* Corner : {First, Last})
         for (int Row = 0; Row < 3; ++Row)
@@ -228,6 +238,66 @@ TEST_F(MainWindow, CancellingTheFolderPromptEndsStartUp) {
     auto Window = Open("[pelto]\nwlopath=" + Dir.Path() + "nowhere\n");
     EXPECT_TRUE(Window->StartupFailed());
     ASSERT_FALSE(Prompts.empty());
+}
+
+TEST_F(MainWindow, ChecksEveryPickedFolderInFullAndNeverKeepsOneThatFailed) {
+    const std::string NoItems = Dir.Path() + "noitems/";
+    std::filesystem::create_directories(NoItems + "jma");
+    std::filesystem::create_directories(NoItems + "pic");
+    std::filesystem::create_directories(Dir.Path() + "nopic/jma");
+    // Wrong picks come back with what they lack, as often as they come; a cancel ends it.
+    Picks = {NoItems, Dir.Path() + "nopic", NoItems, NoItems};
+    {
+        auto Window = Open("[pelto]\nwlopath=" + Dir.Path() + "nowhere\n");
+        EXPECT_TRUE(Window->StartupFailed());
+    }
+    // Nothing was found at start: the first prompt has nothing to say.
+    EXPECT_EQ(Problems, (std::vector<std::string>{"", "This folder has no data/Item.Dat.",
+                                                  "This folder has no pic folder.",
+                                                  "This folder has no data/Item.Dat.",
+                                                  "This folder has no data/Item.Dat."}));
+    EXPECT_EQ(Prompts[1], NoItems); // the picked folder, preselected
+    EXPECT_EQ(ReadText(Dir.File("pelto.ini")), "[pelto]\nwlopath=" + Dir.Path() + "nowhere\n");
+
+    // A picked folder whose item table cannot be read is not kept either.
+    const std::string Broken = Dir.Path() + "broken/";
+    test::LinkTree(Game(), Broken);
+    std::filesystem::remove(Broken + "data/Item.Dat");
+    std::ofstream(Broken + "data/Item.Dat") << "not an item table";
+    Picks = {Broken};
+    {
+        auto Window = Open("[pelto]\nwlopath=" + Dir.Path() + "nowhere\n");
+        EXPECT_TRUE(Window->StartupFailed());
+    }
+    EXPECT_EQ(ReadText(Dir.File("pelto.ini")).find(Broken), std::string::npos);
+}
+
+TEST_F(MainWindow, ChangesTheGameFolderKeepingTheCharacter) {
+    auto Window = OpenOnDemo();
+    Choose(*Window, 7);
+    Window->Session().Pick(2, 1);
+    Window->Session().SetColor(1, 2, 8);
+    const std::string Code = Window->Session().Code();
+    const std::string Other = Dir.Path() + "other/";
+    test::LinkTree(Game(), Other);
+
+    auto* Change = Window->findChild<QAction*>("miChangeGameFolder");
+    ASSERT_NE(Change, nullptr);
+    Picks = {Dir.Path() + "nowhere", Other}; // a wrong pick first: asked again
+    Change->trigger();
+    EXPECT_EQ(Window->Settings().WloPath, Other);
+    EXPECT_EQ(Window->Session().Game().Folder(), Other);
+    EXPECT_EQ(Window->Session().Code(), Code);
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Code);
+    EXPECT_EQ(CharaBox(*Window)->currentIndex(), 7);
+    EXPECT_NE(SlotLabel(*Window, 2)->text(), "");
+    EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("wlopath=" + Other), std::string::npos);
+    EXPECT_TRUE(Messages.empty());
+
+    // Cancelled: the window goes on with the game it has.
+    Change->trigger();
+    EXPECT_EQ(Window->Session().Game().Folder(), Other);
+    EXPECT_EQ(Window->Session().Code(), Code);
 }
 
 TEST_F(MainWindow, WritesItsSettingsAtShutdown) {

@@ -1,0 +1,142 @@
+// The game folder: finding it at start, the folder prompt, changing it while the window runs,
+// and the settings file that keeps it.
+#include "ui/UMain.h"
+
+#include "controls/PopupPanel.h"
+#include "controls/SimpleBtn.h"
+#include "model/DressingSession.h"
+#include "model/GameData.h"
+#include "platform/Errors.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+#include "ui/PeltoApplication.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+
+namespace pelto {
+
+bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Problem) {
+    QFileDialog Dialog(nullptr, WloFolderCaption, QString::fromStdString(Directory));
+    Dialog.setFileMode(QFileDialog::Directory);
+    Dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Qt's own dialog, which has room for the line on what the last folder lacked.
+    Dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (!Problem.empty()) {
+        auto* Line = new QLabel(QString::fromStdString(Problem), &Dialog);
+        Line->setObjectName("lblProblem");
+        QFont Bold = Line->font();
+        Bold.setBold(true);
+        Line->setFont(Bold);
+        if (auto* Grid = qobject_cast<QGridLayout*>(Dialog.layout()))
+            Grid->addWidget(Line, Grid->rowCount(), 0, 1, Grid->columnCount());
+    }
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+        return false;
+    Directory = Dialog.selectedFiles().first().toStdString();
+    return true;
+}
+
+bool TfrmPelto::SettleGameFolder() {
+    std::string Folder = FindWloPath(FSettings.WloPath);
+    if (!CheckWloPath(Folder, FOptions.FolderPrompt))
+        return false; // nothing is written: the settings keep what they had
+    FSettings.WloPath = Folder;
+    return true;
+}
+
+std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
+    auto Game = std::make_unique<TGameData>(Folder);
+    try {
+        Game->ScanSprites();
+    } catch (const std::exception& Error) {
+        // The rest must load so that the window is whole.
+        ShowError(Error);
+    }
+    // A damaged archive is passed over; the others serve. Said once, each file named.
+    QStringList Damaged;
+    for (const EWloError& Failure : Game->JmaList().Failures())
+        Damaged << QString::fromStdString(ErrorText(Failure, "\n"));
+    if (!Damaged.isEmpty())
+        ShowError(Damaged.join("\n\n"));
+    try {
+        Game->LoadItemTable();
+    } catch (const std::exception&) {
+        ShowError(QString("File read error\n%1")
+                      .arg(QString::fromStdString(ResolvePath(Game->Path(ItemTableFileName)))));
+        return nullptr;
+    }
+    try {
+        Game->LoadItemIcons();
+    } catch (const std::exception& Error) {
+        // Without icons the program still works; the slots and lists show bare backgrounds.
+        ShowError(Error);
+    }
+    Game->BuildEquipList();
+    return Game;
+}
+
+void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
+                         std::unique_ptr<TDressingSession> Session) {
+    if (ppEquipList->isVisible())
+        ppEquipList->ClosePopup(0);
+    FSession = std::move(Session); // the old session goes before the game it refers to
+    FGame = std::move(Game);
+    FSession->OnSlotChange = [this](int Slot) {
+        UpdateSlot(Slot);
+    };
+    FSession->OnStateChange = [this](TSessionChange What) {
+        SessionChanged(What);
+    };
+    LoadSkin();
+    if (!FPlaying && !FPlayBitmap.isNull())
+        SetStripPictures(*sbStartStop, FPlayBitmap); // the skin's strip shows a running one
+    PosButtonClick(FColorPos);
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        UpdateSlot(Slot);
+    ShowLook();
+}
+
+void TfrmPelto::miChangeGameFolderClick() {
+    std::string Folder = FSettings.WloPath;
+    if (!FOptions.FolderPrompt || !FOptions.FolderPrompt(Folder, std::string()))
+        return;
+    if (!CheckWloPath(Folder, FOptions.FolderPrompt))
+        return;
+    auto Game = LoadGame(Folder);
+    if (!Game)
+        return; // the window goes on with the game it had
+    auto Session = std::make_unique<TDressingSession>(*Game);
+    Session->SetBackColor(FSession->Chara().BackColor());
+    Session->SetShadow(FSession->Chara().Shadow());
+    // The character goes over with its code, as far as the other game has its items.
+    std::string Problem;
+    try {
+        if (const std::string Code = FSession->Code(); !Code.empty())
+            Session->ApplyCode(Code);
+        Session->SetMotion(FSession->Motion());
+        Session->SetDirection(FSession->Direction());
+    } catch (const std::exception& Error) {
+        Problem = ErrorText(Error, "\n");
+    }
+    ShowGame(std::move(Game), std::move(Session));
+    FSettings.WloPath = Folder;
+    WriteSettings();
+    if (!Problem.empty())
+        ShowError(QString::fromStdString(Problem));
+}
+
+void TfrmPelto::WriteSettings() {
+    FSettings.X = x();
+    FSettings.Y = y();
+    FSettings.Shadow = miShadow->isChecked();
+    try {
+        TIniFile Ini(FOptions.SettingsFile);
+        SaveSettings(Ini, FSettings);
+    } catch (const std::exception& Error) {
+        ShowError(Error);
+    }
+}
+
+} // namespace pelto
