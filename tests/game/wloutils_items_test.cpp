@@ -51,18 +51,6 @@ void ExpectLoadFails(std::vector<std::uint8_t> Bytes, const char* Message) {
 
 } // namespace
 
-TEST(ItemFields, TileTheRecordWithEachFieldOnce) {
-    std::size_t Next = 0;
-    for (const TItemField& F : WloItemFields) {
-        EXPECT_EQ(F.Offset, Next);
-        if (F.Coding == TItemFieldCoding::Scrambled) {
-            EXPECT_TRUE(F.Width == 1 || F.Width == 2 || F.Width == 4) << F.Offset;
-        }
-        Next = F.Offset + F.Width;
-    }
-    EXPECT_EQ(Next, TWLOItemData::RecordSize);
-}
-
 TEST(ItemTable, RoundTripsEveryNamedField) {
     TItemInfo Info;
     Info.Kind = 7;

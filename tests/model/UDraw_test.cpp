@@ -25,6 +25,23 @@ std::array<std::uint8_t, 3> Bgr(const TPaletteEntry& E) {
     return {E.Blue, E.Green, E.Red};
 }
 
+// A file palette entry as colour levels (4 neutral, 25 a step) show it.
+TPaletteEntry Shifted(const TPaletteEntry& File, int Red, int Green, int Blue) {
+    const auto By = [](std::uint8_t Value, int Level) {
+        return static_cast<std::uint8_t>(std::clamp(Value + (Level - 4) * 25, 5, 250));
+    };
+    return {By(File.Blue, Blue), By(File.Green, Green), By(File.Red, Red), File.Reserved};
+}
+
+// The entries in which two palettes differ.
+std::vector<int> Differing(const TJmaPalette& Actual, const TJmaPalette& Expected) {
+    std::vector<int> Entries;
+    for (int I = 0; I < 256; ++I)
+        if (Actual[static_cast<std::size_t>(I)] != Expected[static_cast<std::size_t>(I)])
+            Entries.push_back(I);
+    return Entries;
+}
+
 // Item slots by number, and where each layer's block is drawn.
 enum : std::uint16_t {
     HeadItem = 1,
@@ -52,6 +69,7 @@ protected:
             BlockSprite("2104.jmp", 120, 70, 70, 1, 1, Counts, 256), // hand item, 256 canvas
             BlockSprite("2106.jmp", 210, 30, 30, 5, 5, Counts),      // special item, 208..223
             BlockSprite("3102.jmp", 71, 15, 15, 10, 10, Counts),
+            BlockSprite("3106.jmp", 211, 30, 30, 5, 5, Counts),
         };
         WriteJmaFiles(Dir.Make("jma/chara.jma"), Sprites);
         JmaList.Scan(Dir.Path() + "jma/", "*.jma");
@@ -61,7 +79,7 @@ protected:
         Writer.Add(Item(12, 2, 2102, 3102));
         Writer.Add(Item(13, 3, 2103));
         Writer.Add(Item(14, 3, 2104));
-        Writer.Add(Item(16, 6, 2106));
+        Writer.Add(Item(16, 6, 2106, 3106));
         Writer.Add(Item(17, 2, 2999)); // no such sprite
         TMemoryStream Stream(Writer.Build());
         Items.LoadFromStream(Stream);
@@ -146,21 +164,110 @@ TEST_F(DrawChara, KeepsItemsWithinABodyGroupAndTakesThemOffAcrossGroups) {
 TEST_F(DrawChara, ResetsColoursToNeutralOnEveryCharacterChange) {
     Chara.SetChara(1);
     Chara.SetPart(2, ItemNo(2));
+    Chara.SetPart(6, ItemNo(5));
+    ASSERT_TRUE(Chara.Part(6).Loaded());
     Chara.SetColor(1, 0, 9);
     Chara.SetColor(2, 1, 0);
+    Chara.SetColor(3, 2, 8);
     Chara.SetColor(0, 2, 7);
     ASSERT_NE(Chara.Body().Palette(), Chara.Body().FilePalette());
+    const TJmaPalette Special = Chara.Part(6).Palette();
 
     Chara.SetChara(2);
     for (int P = 0; P < 4; ++P)
         for (int C = 0; C < 3; ++C)
             EXPECT_EQ(Chara.GetColor(P, C), 4);
     EXPECT_EQ(Chara.Body().Palette(), Chara.Body().FilePalette());
-    // The kept body item shows the neutral colour in the range it shares with the body.
-    TJmaJmp Fresh;
-    Fresh.LoadFromFile(Dir.Path() + "jma/chara.jma", "3102.jmp");
-    Fresh.AdjustPalette(64, 79, ColorLevels(4, 4, 4));
-    EXPECT_EQ(Chara.Part(2).Palette()[70], Fresh.Palette()[70]);
+    EXPECT_NE(Differing(Chara.Part(6).Palette(), Special), std::vector<int>{});
+    // The kept body and special items look as if just put on at the neutral levels.
+    for (const int Slot : {2, 6}) {
+        const TJmaPalette Kept = Chara.Part(Slot).Palette();
+        const TWLOItemData* Worn = Chara.GetPart(Slot);
+        Chara.SetPart(Slot, nullptr);
+        Chara.SetPart(Slot, Worn);
+        EXPECT_EQ(Differing(Kept, Chara.Part(Slot).Palette()), std::vector<int>{})
+            << "slot " << Slot;
+    }
+}
+
+TEST_F(DrawChara, RecoloursExactlyTheRangesOfEachColourPosition) {
+    Chara.SetChara(0);
+    const std::array<const TWLOItemData*, 7> Worn{nullptr,   ItemNo(1), ItemNo(2), ItemNo(3),
+                                                  ItemNo(2), ItemNo(1), ItemNo(5)};
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        Chara.SetPart(Slot, Worn[static_cast<std::size_t>(Slot)]);
+    // Sprite -1 the body, 0 the head, 1..6 a slot's item.
+    const auto Sprite = [&](int S) -> const TJmaJmp& {
+        return S < 0 ? Chara.Body() : Chara.Part(S);
+    };
+    std::array<TJmaPalette, 8> Neutral;
+    for (int S = -1; S <= 6; ++S) {
+        ASSERT_TRUE(Sprite(S).Loaded()) << S;
+        Neutral[static_cast<std::size_t>(S + 1)] = Sprite(S).Palette();
+    }
+    struct TRange {
+        int Sprite;
+        int First;
+        int Last;
+    };
+    const std::array<std::vector<TRange>, 4> Ranges{{
+        {{0, 32, 47}},
+        {{-1, 48, 63}},
+        {{-1, 64, 79}, {2, 64, 79}},
+        {{-1, 208, 223}, {6, 208, 223}},
+    }};
+    for (int Position = 0; Position < 4; ++Position) {
+        Chara.SetColor(Position, 0, 9);
+        Chara.SetColor(Position, 1, 0);
+        Chara.SetColor(Position, 2, 7);
+        for (int S = -1; S <= 6; ++S) {
+            const TJmaJmp& Jmp = Sprite(S);
+            TJmaPalette Expected = Neutral[static_cast<std::size_t>(S + 1)];
+            for (const TRange& Range : Ranges[static_cast<std::size_t>(Position)])
+                for (int I = Range.First; Range.Sprite == S && I <= Range.Last; ++I)
+                    Expected[static_cast<std::size_t>(I)] =
+                        Shifted(Jmp.FilePalette()[static_cast<std::size_t>(I)], 9, 0, 7);
+            EXPECT_EQ(Differing(Jmp.Palette(), Expected), std::vector<int>{})
+                << "position " << Position << ", sprite " << S;
+        }
+        Chara.ResetColors();
+        for (int S = -1; S <= 6; ++S)
+            EXPECT_EQ(Differing(Sprite(S).Palette(), Neutral[static_cast<std::size_t>(S + 1)]),
+                      std::vector<int>{})
+                << "position " << Position << " reset, sprite " << S;
+    }
+}
+
+TEST_F(DrawChara, RecoloursExactlyTheRangeOfEachItemColour) {
+    // Nina is of group 1: her colours 3j..3j + 2 come from word 4j + 1. Every other word
+    // holds levels 0, which would show if it were read instead.
+    TItemTableWriter Writer;
+    for (int K = 0; K < 12; ++K) {
+        TItemInfo Info = Item(static_cast<std::uint16_t>(40 + K), 4, 2102, 3102);
+        Info.ColorWords.fill(0);
+        for (int J = 0; J < 4; ++J)
+            Info.ColorWords[static_cast<std::size_t>(4 * J + 1)] = 444'444'444;
+        constexpr std::uint32_t Place[3] = {1'000'000, 1'000, 1};
+        Info.ColorWords[static_cast<std::size_t>(4 * (K / 3) + 1)] += (904 - 444) * Place[K % 3];
+        Writer.Add(Info);
+    }
+    TMemoryStream Stream(Writer.Build());
+    TWLOItemDataFile Own;
+    Own.LoadFromStream(Stream);
+
+    Chara.SetChara(1);
+    for (int K = 0; K < 12; ++K) {
+        Chara.SetPart(4, Own.Item(K + 1));
+        const TJmaJmp& Sprite = Chara.Part(4);
+        ASSERT_TRUE(Sprite.Loaded());
+        TJmaPalette Expected = Sprite.FilePalette();
+        for (int I = 16; I <= 207; ++I) {
+            const bool InRange = I >= 16 * (K + 1) && I <= 16 * (K + 1) + 15;
+            auto& Entry = Expected[static_cast<std::size_t>(I)];
+            Entry = InRange ? Shifted(Entry, 9, 0, 4) : Shifted(Entry, 4, 4, 4);
+        }
+        EXPECT_EQ(Differing(Sprite.Palette(), Expected), std::vector<int>{}) << "colour " << K;
+    }
 }
 
 TEST_F(DrawChara, RecoloursThePalettesOfEachColourPosition) {
@@ -323,6 +430,60 @@ TEST_F(DrawChara, RefusesBitmapsItCannotDrawInto) {
     } catch (const EWloError& E) {
         EXPECT_STREQ(E.what(), "Invalid pixel format.");
     }
+}
+
+TEST(DrawCharaLayers, StackInTheirFixedOrder) {
+    // Bottom first; the hand item comes last, centred on its own canvas.
+    struct TLayer {
+        const char* Name;
+        int Slot; // -1 the body, 0 the head
+    };
+    constexpr std::array<TLayer, 8> Layers{{{"body", -1},
+                                            {"arm", 4},
+                                            {"shoes", 5},
+                                            {"body item", 2},
+                                            {"head", 0},
+                                            {"special", 6},
+                                            {"head item", 1},
+                                            {"hand", 3}}};
+    // Layer k covers columns 4k..31 in colour index 100 + k: column 4k shows layer k only when
+    // it lies over every layer before it, which holds for every k only in this order.
+    const auto Counts = StandardFrameCounts();
+    std::vector<TJmaWriterSprite> Sprites;
+    TItemTableWriter Writer;
+    for (std::size_t K = 0; K < Layers.size(); ++K) {
+        const int Slot = Layers[K].Slot;
+        const int SpriteNo = Slot < 0 ? 2000 : Slot == 0 ? 2100 : 2200 + Slot;
+        const int Column = 4 * static_cast<int>(K);
+        Sprites.push_back(BlockSprite(JmpFileName(SpriteNo), static_cast<std::uint8_t>(100 + K),
+                                      Column, 50, 32 - Column, 4, Counts));
+        if (Slot > 0) {
+            TItemInfo Info;
+            Info.ItemID = static_cast<std::uint16_t>(Slot);
+            Info.Slot = static_cast<std::uint8_t>(Slot);
+            Info.SpriteNo = {static_cast<std::uint16_t>(SpriteNo), 0, 0, 0};
+            Writer.Add(Info);
+        }
+    }
+    test::TTempDir Dir;
+    WriteJmaFiles(Dir.Make("jma/layers.jma"), Sprites);
+    TJmaList JmaList;
+    JmaList.Scan(Dir.Path() + "jma/", "*.jma");
+    TMemoryStream Stream(Writer.Build());
+    TWLOItemDataFile Items;
+    Items.LoadFromStream(Stream);
+    TBitmap Canvas(128, 128, TPixelFormat::pf24bit);
+    TDrawChara Chara(Canvas, JmaList);
+    Chara.SetChara(0);
+    for (int Record = 1; Record < Items.GetCount(); ++Record)
+        Chara.SetPart(Items.Item(Record)->Slot(), Items.Item(Record));
+
+    TBitmap Bitmap(128, 128, TPixelFormat::pf24bit);
+    Chara.DrawFrame(Bitmap, 1);
+    const TJmaPalette Palette = test::DistinctPalette();
+    for (std::size_t K = 0; K < Layers.size(); ++K)
+        EXPECT_EQ(Bgr(Bitmap, 4 * static_cast<int>(K) + 1, 51), Bgr(Palette[100 + K]))
+            << Layers[K].Name << " is not over the layers before it";
 }
 
 TEST(ShadowBitmap, IsTheCheckeredEllipse) {

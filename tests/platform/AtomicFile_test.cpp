@@ -104,6 +104,27 @@ TEST(AtomicFile, StreamSupportsSeekingBackAndLargeWrites) {
     EXPECT_EQ(ReadFileBytes(Name), Expected);
 }
 
+TEST(AtomicFile, StreamSizeCountsTheBytesStillBuffered) {
+    test::TTempDir Folder;
+    const std::string Name = Folder.File("small.bin");
+    WriteFileAtomically(Name, [](TStream& S) {
+        WriteText(S, "hello");
+        EXPECT_EQ(S.GetSize(), 5);
+        S.SetPosition(2);
+        WriteText(S, "LLOW!"); // past the end written so far
+        EXPECT_EQ(S.GetSize(), 7);
+        S.SetPosition(0);
+        WriteText(S, "J"); // within it
+        EXPECT_EQ(S.GetSize(), 7);
+        EXPECT_EQ(S.Remaining(), 6);
+        S.SetPosition(9); // a gap, filled with zeros once written past
+        EXPECT_EQ(S.GetSize(), 7);
+        WriteText(S, "?");
+        EXPECT_EQ(S.GetSize(), 10);
+    });
+    EXPECT_EQ(ReadText(Name), std::string("JeLLOW!\0\0?", 10));
+}
+
 TEST(AtomicFile, FailedWriteKeepsThePreviousFileAndRemovesTheTemporary) {
     test::TTempDir Folder;
     const std::string Name = Folder.File("image.gif");

@@ -448,6 +448,25 @@ TEST_F(JmaJmp, RefusesMalformedAnimationIndexesKeepingTheSpriteDrawable) {
     Expect(Bytes, "record past the end");
 }
 
+TEST_F(JmaJmp, ReadsAnimationRecordsRightAfterTheHeaderWhateverItsSecondValue) {
+    // The values at offsets 2 and 6 count only by their difference, the bytes of all records;
+    // the records start at offset 14 whatever the value at offset 6.
+    const auto Good = JxaBytes(Sprites); // 3 records of 10 bytes
+    for (const std::uint32_t Base : {0u, 4u, 24u, 1000u, 0xFFFFFF00u}) {
+        SCOPED_TRACE(Base);
+        auto Bytes = Good;
+        StoreLE32(Bytes.data() + 6, Base);
+        StoreLE32(Bytes.data() + 2, Base + 30);
+        WriteFile(Dir / "chara01.jxa", Bytes);
+        TJmaJmp Sprite;
+        Sprite.LoadFromFile(Jma, "2100.jmp");
+        EXPECT_EQ(Sprite.FrameCounts().size(), 9u);
+        EXPECT_EQ(Sprite.ActionCount(), 9);
+        EXPECT_EQ(Sprite.GetFrameCount(0), 1);
+        EXPECT_EQ(Sprite.GetFrameCount(8), 2);
+    }
+}
+
 TEST_F(JmaJmp, ClampsTheActionCountToTheRecord) {
     Sprites[0].ActionCount = 200;
     WriteAll();

@@ -34,25 +34,30 @@ protected:
 
 } // namespace
 
-TEST_F(EquipListBox, RunsItemsDownEachColumnThenToTheNext) {
+TEST_F(EquipListBox, RunsItemsDownEachColumnThenToTheNextAndScrollsSideways) {
     ASSERT_EQ(Rows, 6);
     ASSERT_GE(Columns, 9);
-    Box.SetCount(5 * Rows + 2);
-    for (int Column = 0; Column < 6; ++Column)
+    const int Last = Columns + 2; // holds two items
+    Box.SetCount(Last * Rows + 2);
+    for (int Column = 0; Column < Columns; ++Column)
         for (int Row = 0; Row < Rows; ++Row) {
             const int Index = Column * Rows + Row;
-            const QPoint Inside(Column * Cell + 3, Row * Cell + Cell - 1);
-            EXPECT_EQ(Box.ItemAt(Inside), Index < Box.Count() ? Index : -1) << Column << "," << Row;
-            if (Index < Box.Count())
-                EXPECT_EQ(Box.ItemRect(Index), QRect(Column * Cell, Row * Cell, Cell, Cell));
+            EXPECT_EQ(Box.ItemAt({Column * Cell + 3, Row * Cell + Cell - 1}), Index);
+            EXPECT_EQ(Box.ItemRect(Index), QRect(Column * Cell, Row * Cell, Cell, Cell));
         }
     EXPECT_EQ(Box.ItemAt({-1, 5}), -1);
     EXPECT_EQ(Box.ItemAt({5, -1}), -1);
 
     Box.horizontalScrollBar()->setValue(2);
-    EXPECT_EQ(Scroll(), 2);
     EXPECT_EQ(Box.ItemAt({3, 3}), 2 * Rows);
     EXPECT_EQ(Box.ItemRect(2 * Rows + 1), QRect(0, Cell, Cell, Cell));
+    // Scrolled to the end, the last column shows whole with its two items.
+    QScrollBar* Bar = Box.horizontalScrollBar();
+    Bar->setValue(Bar->maximum());
+    const int X = (Last - Scroll()) * Cell + 3;
+    EXPECT_LE(X + Cell - 3, Box.viewport()->width());
+    EXPECT_EQ(Box.ItemAt({X, Cell + 3}), Last * Rows + 1);
+    EXPECT_EQ(Box.ItemAt({X, 2 * Cell + 3}), -1);
 }
 
 TEST_F(EquipListBox, FindsNoItemInTheStripBelowTheLastFullRow) {
@@ -89,8 +94,9 @@ TEST_F(EquipListBox, BringsTheCurrentItemIntoViewWithoutScrollingNeedlessly) {
         const bool WasVisible = WhollyVisible(Index);
         Box.SetItemIndex(Index);
         EXPECT_TRUE(WhollyVisible(Index)) << "item " << Index;
-        if (WasVisible)
+        if (WasVisible) {
             EXPECT_EQ(Scroll(), Before) << "item " << Index;
+        }
     }
     for (int Index = Count - 1; Index >= 0; --Index) {
         Box.SetItemIndex(Index);
