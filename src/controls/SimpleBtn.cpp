@@ -133,6 +133,24 @@ void TSimpleButton::changeEvent(QEvent* Event) {
     NotifyHover(Was);
 }
 
+// A hidden button gets no leave event: one clicked away together with its pop-up would show
+// its hover look the next time it is shown.
+void TSimpleButton::hideEvent(QHideEvent* Event) {
+    QWidget::hideEvent(Event);
+    const bool Was = FMouseInControl;
+    FMouseInControl = false;
+    FPressed = false;
+    FClicking = false;
+    NotifyHover(Was);
+}
+
+void TSimpleButton::showEvent(QShowEvent* Event) {
+    QWidget::showEvent(Event);
+    const bool Was = FMouseInControl;
+    UpdateTracking(PointerInside());
+    NotifyHover(Was);
+}
+
 void TSimpleButton::PointerEntered() {
     if (!FMouseInControl && isEnabled() && QWidget::mouseGrabber() == nullptr) {
         FMouseInControl = true;

@@ -54,6 +54,8 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
     void enterEvent(QEnterEvent* Event) override;
     void leaveEvent(QEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;

@@ -38,6 +38,10 @@ class TPaintBox;
 class TSimpleButton;
 enum class TSessionChange;
 
+/// Where the pop-up picker of a slot opens: right below the slot whenever it fits on the
+/// screen, else moved the least it takes to lie wholly on it.
+QPoint PickerPlace(QRect Slot, QSize Picker, QRect Screen);
+
 /// Where the window keeps its settings and how it asks for the game folder; tests replace both.
 struct TStartupOptions {
     std::string SettingsFile;

@@ -16,6 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace pelto {
 
@@ -113,6 +116,22 @@ void TfrmPelto::ShowItemName() {
             QString::fromStdString(SjisToUtf8(List[static_cast<std::size_t>(Index)].Text())));
 }
 
+QPoint PickerPlace(QRect Slot, QSize Picker, QRect Screen) {
+    QPoint At = Slot.bottomLeft() + QPoint(0, 1); // right below the slot, when it fits
+    if (Screen.isNull())
+        return At;
+    if (At.x() + Picker.width() > Screen.right() + 1)
+        At.setX(Screen.right() + 1 - Picker.width());
+    if (At.y() + Picker.height() > Screen.bottom() + 1) {
+        // Above the slot when there is room there, else as low as the screen allows.
+        const int Above = Slot.top() - Picker.height();
+        At.setY(Above >= Screen.top() ? Above : Screen.bottom() + 1 - Picker.height());
+    }
+    At.setX(std::max(At.x(), Screen.left()));
+    At.setY(std::max(At.y(), Screen.top()));
+    return At;
+}
+
 void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {
     if (FSession->CharaIndex() == -1)
         return;
@@ -120,8 +139,11 @@ void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {
     lbEquipList->SetCount(static_cast<int>(FSession->List(Slot).size()));
     lbEquipList->SetItemIndex(FSession->PickedIndex(Slot));
     ShowItemName();
-    const QPoint Below = Sender->mapToGlobal(QPoint(0, Sender->height()));
-    ppEquipList->Popup(Below.x(), Below.y());
+    const QRect Clicked(Sender->mapToGlobal(QPoint(0, 0)), Sender->size());
+    const QScreen* Screen = screen();
+    const QPoint At =
+        PickerPlace(Clicked, ppEquipList->size(), Screen ? Screen->availableGeometry() : QRect());
+    ppEquipList->Popup(At.x(), At.y());
 }
 
 void TfrmPelto::StripButtonClick(int Slot) {

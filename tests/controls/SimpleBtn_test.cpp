@@ -277,5 +277,25 @@ TEST_F(SimpleButton, TransparentLeavesOutEachPicturesBottomLeftColourOnlyWhenCha
     EXPECT_EQ(Shown({10, 19}), "down");
 }
 
+TEST_F(SimpleButton, ForgetsTheHoverWhenHiddenUnderThePointer) {
+    // A click that hides the button's window (a pop-up's close button): no leave event ever
+    // comes, and the next showing must look normal while the pointer is elsewhere.
+    Parent.show();
+    QObject::connect(&Button, &TSimpleButton::Click, [this] { Parent.hide(); });
+    Button.PointerOver = true;
+    Enter();
+    Mouse(QEvent::MouseButtonPress, Inside, Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseButtonRelease, Inside);
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_EQ(Hover, "+-");
+    Button.PointerOver = false;
+    Parent.show();
+    EXPECT_EQ(Shown(), "normal");
+    Parent.hide();
+    Button.PointerOver = true; // shown again under the pointer: it hovers at once
+    Parent.show();
+    EXPECT_EQ(Shown(), "hover");
+}
+
 } // namespace
 } // namespace pelto

@@ -1,6 +1,7 @@
 // The main window driven with real mouse events on a demo installation.
 #include "ui/UMain.h"
 
+#include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -298,6 +300,34 @@ TEST_F(MainWindow, ChangesTheGameFolderKeepingTheCharacter) {
     Change->trigger();
     EXPECT_EQ(Window->Session().Game().Folder(), Other);
     EXPECT_EQ(Window->Session().Code(), Code);
+}
+
+TEST(PickerPlace, OpensBelowTheSlotWhenItFitsAndElseWhollyOnTheScreen) {
+    const QRect Screen(0, 0, 800, 600);
+    const QSize Picker(322, 234);
+    EXPECT_EQ(PickerPlace(QRect(100, 50, 32, 32), Picker, Screen), QPoint(100, 82));
+    // Near the right edge: moved left just enough.
+    EXPECT_EQ(PickerPlace(QRect(700, 50, 32, 32), Picker, Screen), QPoint(478, 82));
+    // Near the bottom: above the slot.
+    EXPECT_EQ(PickerPlace(QRect(100, 500, 32, 32), Picker, Screen), QPoint(100, 266));
+    // No room above or below: as low as the screen allows.
+    EXPECT_EQ(PickerPlace(QRect(100, 200, 32, 32), Picker, QRect(0, 0, 800, 400)),
+              QPoint(100, 166));
+    // A screen that is not at the origin.
+    EXPECT_EQ(PickerPlace(QRect(1900, 1000, 32, 32), Picker, QRect(1920, 0, 1280, 1024)),
+              QPoint(1920, 766));
+}
+
+TEST_F(MainWindow, OpensThePickerWhollyOnTheScreenAtItsCorner) {
+    auto Window = OpenOnDemo();
+    Window->show();
+    const QRect Available = Window->screen()->availableGeometry();
+    Window->move(Available.bottomRight() -
+                 QPoint(Window->frameGeometry().width(), Window->frameGeometry().height()));
+    Choose(*Window, 0);
+    QRect Shown;
+    test::WithPicker(*Window, 6, [&] { Shown = EquipPopup(*Window)->frameGeometry(); });
+    EXPECT_TRUE(Available.contains(Shown)) << Shown.x() << "," << Shown.y();
 }
 
 TEST_F(MainWindow, WritesItsSettingsAtShutdown) {
