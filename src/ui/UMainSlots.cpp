@@ -21,6 +21,11 @@
 #include <algorithm>
 
 namespace pelto {
+namespace {
+
+constexpr int StatusPixelSize = 15; // the box's font while its lines fit in it
+
+} // namespace
 
 bool TfrmPelto::LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const {
     if (!Item || !FGame)
@@ -64,7 +69,7 @@ void TfrmPelto::UpdateStatus() {
     QStringList Lines;
     for (const std::string& Line : FSession->StatusLines())
         Lines << QString::fromStdString(Line);
-    txtEquip->setPlainText(Lines.join('\n'));
+    txtEquip->SetLinesFitting(Lines, StatusPixelSize);
     edCode->setText(QString::fromStdString(FSession->Code()));
 }
 

@@ -5,6 +5,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace pelto {
 
 void TPaintBox::paintEvent(QPaintEvent*) {
@@ -90,6 +93,29 @@ TMemo::TMemo(QWidget* Parent) : QPlainTextEdit(Parent) {
     setTextInteractionFlags(Qt::NoTextInteraction);
     setFocusPolicy(Qt::NoFocus);
     setCursorWidth(0);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TMemo::SetLinesFitting(const QStringList& Lines, int LargestPixelSize) {
+    constexpr int SmallestPixelSize = 6;
+    const int Margin = 2 * static_cast<int>(std::ceil(document()->documentMargin()));
+    const QSize Room = viewport()->size() - QSize(Margin, Margin);
+    QFont Font = font();
+    int Size = LargestPixelSize;
+    for (; Size > SmallestPixelSize; --Size) {
+        Font.setPixelSize(Size);
+        const QFontMetrics Metrics(Font);
+        int Widest = 0;
+        for (const QString& Line : Lines)
+            Widest = std::max(Widest, Metrics.horizontalAdvance(Line));
+        if (Widest <= Room.width() && Lines.size() * Metrics.lineSpacing() <= Room.height())
+            break;
+    }
+    Font.setPixelSize(Size);
+    setFont(Font);
+    setPlainText(Lines.join('\n'));
 }
 
 } // namespace pelto

@@ -83,6 +83,10 @@ class TMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TMemo(QWidget* Parent = nullptr);
+
+    /// Shows Lines in the largest font size up to LargestPixelSize at which every line fits
+    /// whole, unwrapped, in the box.
+    void SetLinesFitting(const QStringList& Lines, int LargestPixelSize);
 };
 
 } // namespace pelto

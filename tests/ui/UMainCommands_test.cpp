@@ -4,6 +4,7 @@
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
+#include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
@@ -17,17 +18,22 @@
 #include "writers/GroupImageWriter.h"
 #include "writers/ItemTableWriter.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 
 using namespace pelto;
@@ -55,6 +61,9 @@ constexpr TTestItem TestItems[] = {
     {12, 2, 2002, 5002, 207, 10, 211, -4}, // body: HP+10, DEF-4
     {13, 2, 2003, 0, 215, 3, 0, 0},        // body, group 0 only: MATK+3
     {14, 5, 2005, 5005, 211, 4, 0, 0},     // shoes: DEF+4
+    {15, 3, 2006, 0, 208, 25, 210, 7},     // hand: SP+25, ATK+7
+    {16, 4, 2007, 0, 214, -3, 216, 12},    // arm: SPD-3, MDEF+12
+    {17, 6, 2008, 0, 100, 130, 215, 5},    // special: shooting resistance +130, MATK+5
 };
 
 class WindowCommands : public ::testing::Test {
@@ -201,14 +210,46 @@ TEST_F(WindowCommands, StripsASlotWithARightClick) {
     EXPECT_EQ(StatusBox(*Window)->toPlainText(), "");
 }
 
-TEST_F(WindowCommands, EnablesSavingOnlyWithACharacter) {
+TEST_F(WindowCommands, ShowsEveryBonusLineWholeAlsoWithAllEightTypes) {
     auto Window = Open();
+    ChooseChara(*Window, 0);
+    TMemo* Box = StatusBox(*Window);
+    const int Classic = Box->font().pixelSize();
+    for (const auto& [Slot, Id] : {std::pair{1, 11}, {2, 12}, {3, 15}, {4, 16}, {6, 17}})
+        Window->Session().Wear(Slot, Window->Session().Game().EquipList()->FindItem(
+                                         0, Slot, static_cast<std::uint16_t>(Id)));
+    const QStringList Lines = Box->toPlainText().split('\n');
+    ASSERT_EQ(Lines.size(), 8);
+    EXPECT_EQ(Lines.last(), "射撃対抗力(%)+130");
+    const QFontMetrics Metrics(Box->font());
+    const int Margin = 2 * static_cast<int>(std::ceil(Box->document()->documentMargin()));
+    for (const QString& Line : Lines)
+        EXPECT_LE(Metrics.horizontalAdvance(Line), Box->viewport()->width() - Margin)
+            << Line.toStdString();
+    EXPECT_LE(Lines.size() * Metrics.lineSpacing(), Box->viewport()->height() - Margin);
+
+    // A few lines keep the box's own size.
+    Window->Session().ApplyCode(Window->Session().Code()); // no change
+    for (int Slot : {3, 4, 6})
+        Window->Session().Strip(Slot);
+    EXPECT_EQ(Box->font().pixelSize(), Classic);
+}
+
+TEST_F(WindowCommands, EnablesSavingAndCopyingOnlyWithACharacter) {
+    auto Window = Open();
+    auto* Copy = Window->findChild<QAction*>("miCopyImage");
+    ASSERT_NE(Copy, nullptr);
     emit FileMenu(*Window)->aboutToShow();
     EXPECT_FALSE(SaveImageAction(*Window)->isEnabled());
+    EXPECT_FALSE(Copy->isEnabled());
     EXPECT_FALSE(SaveFavoriteMenu(*Window)->menuAction()->isEnabled());
+    QGuiApplication::clipboard()->setText("kept");
+    Copy->trigger(); // as a shortcut would, disabled or not: the clipboard keeps what it has
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
     ChooseChara(*Window, 0);
     emit FavoritesMenu(*Window)->aboutToShow();
     EXPECT_TRUE(SaveImageAction(*Window)->isEnabled());
+    EXPECT_TRUE(Copy->isEnabled());
     EXPECT_TRUE(SaveFavoriteMenu(*Window)->menuAction()->isEnabled());
 }
 
