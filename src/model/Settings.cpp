@@ -67,6 +67,7 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
         Settings.Y = Y;
     Settings.CloseOnClick = Ini.ReadBool(MainSection, "closeonclick", false);
     Settings.Shadow = Ini.ReadBool(MainSection, "shadow", false);
+    Settings.ImageFolder = Ini.ReadString(MainSection, "imagefolder", "");
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         const std::string Section = FavoriteSection(Place);
@@ -84,6 +85,8 @@ void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteInteger(MainSection, "y", *Settings.Y);
     Ini.WriteBool(MainSection, "closeonclick", Settings.CloseOnClick);
     Ini.WriteBool(MainSection, "shadow", Settings.Shadow);
+    if (!Settings.ImageFolder.empty())
+        Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         if (Favorite.Used)

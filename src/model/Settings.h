@@ -19,6 +19,8 @@ struct TPeltoSettings {
     std::optional<int> X, Y;
     bool CloseOnClick = false;
     bool Shadow = false;
+    /// The folder the last image was saved in; empty until one is.
+    std::string ImageFolder;
     std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
 };
 

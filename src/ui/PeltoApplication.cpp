@@ -3,6 +3,11 @@
 #include "platform/Errors.h"
 
 #include <QMessageBox>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <exception>
 
@@ -22,6 +27,35 @@ bool TPeltoApplication::notify(QObject* Receiver, QEvent* Event) {
         ShowError(QStringLiteral("Unknown error"));
     }
     return false;
+}
+
+namespace {
+
+// A signal handler may do next to nothing: it writes a byte that the event loop then reads.
+int SignalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char Byte = 1;
+    [[maybe_unused]] const ssize_t Written = ::write(SignalPipe[1], &Byte, 1);
+}
+
+} // namespace
+
+void TPeltoApplication::CloseWindowsOnSignals() {
+    if (SignalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalPipe) != 0)
+        return;
+    auto* Notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, this);
+    connect(Notifier, &QSocketNotifier::activated, this, [] {
+        char Byte = 0;
+        [[maybe_unused]] const ssize_t Read = ::read(SignalPipe[0], &Byte, 1);
+        closeAllWindows();
+    });
+    struct sigaction Action = {};
+    Action.sa_handler = OnTerminationSignal;
+    sigemptyset(&Action.sa_mask);
+    Action.sa_flags = SA_RESTART;
+    for (const int Signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(Signal, &Action, nullptr);
 }
 
 void RunCommand(const std::function<void()>& Command) {

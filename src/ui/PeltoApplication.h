@@ -17,6 +17,9 @@ class TPeltoApplication : public QApplication {
 public:
     TPeltoApplication(int& Argc, char** Argv);
     bool notify(QObject* Receiver, QEvent* Event) override;
+    /// SIGTERM, SIGINT and SIGHUP (a logout, a kill, Ctrl+C) close every window as File > Exit
+    /// does, so that what closing does (the settings written) is done.
+    void CloseWindowsOnSignals();
 };
 
 /// Shows a message box with the program's title over the active window.

@@ -30,6 +30,8 @@
 #include <QScreen>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace pelto {
 namespace {
 
@@ -55,7 +57,6 @@ void TfrmPelto::CreateDialogs() {
         Filters << QString::fromUtf8(Format.Filter.data(),
                                      static_cast<qsizetype>(Format.Filter.size()));
     sd->setNameFilters(Filters);
-    sd->selectFile("image.bmp");
     connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
 
     cd = new QColorDialog(Qt::black, this);
@@ -78,6 +79,16 @@ void TfrmPelto::sdTypeChange() {
 void TfrmPelto::miSaveImageClick() {
     if (FSession->CharaIndex() < 0)
         return;
+    // Opens where the last image went, offering the character's name.
+    if (!FSettings.ImageFolder.empty() && DirectoryExists(FSettings.ImageFolder))
+        sd->setDirectory(QString::fromStdString(FSettings.ImageFolder));
+    const std::string_view CharaName =
+        CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
+    const qsizetype Shown =
+        std::max<qsizetype>(0, sd->nameFilters().indexOf(sd->selectedNameFilter()));
+    sd->selectFile(QString::fromStdString(
+        std::string(CharaName) +
+        std::string(ImageFormats[static_cast<std::size_t>(Shown)].Extension)));
     if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty())
         return;
     const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
@@ -93,7 +104,7 @@ void TfrmPelto::miSaveImageClick() {
                                   .arg(QString::fromStdString(ExtractFileName(FileName)))) !=
             QMessageBox::Yes)
         return;
-    sd->selectFile(QString::fromStdString(ExtractFileName(FileName)));
+    FSettings.ImageFolder = ExtractFilePath(FileName);
     FSession->SaveImage(Type, FileName);
 }
 
@@ -183,8 +194,17 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
     const int Chara = FSession->CharaIndex();
     if (Chara == -1)
         return;
+    const TFavoriteItem& Old = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
     const std::string_view CharaName = CharaData[static_cast<std::size_t>(Chara)].Name;
     QString Name = QString::fromUtf8(CharaName.data(), static_cast<qsizetype>(CharaName.size()));
+    if (Old.Used) {
+        // A favourite is never replaced unasked; kept, its name is offered again.
+        Name = QString::fromStdString(Old.Name);
+        if (QMessageBox::question(this, "Save",
+                                  QString("Replace the favourite \"%1\"?").arg(Name)) !=
+            QMessageBox::Yes)
+            return;
+    }
     if (!OnPromptText("Save", "Input name: ", Name))
         return;
     if (Name.isEmpty())
@@ -192,6 +212,8 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
     FSettings.Favorites[static_cast<std::size_t>(Place - 1)] =
         FSession->ToFavorite(Name.toStdString());
     UpdateFavoriteEntries(Place);
+    // Written at once: a favourite must outlive a crash or a logout.
+    WriteSettings();
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {

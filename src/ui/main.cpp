@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv) {
     pelto::TPeltoApplication App(argc, argv);
+    App.CloseWindowsOnSignals();
     pelto::TStartupOptions Options;
     Options.SettingsFile =
         pelto::SettingsFilePath(QCoreApplication::applicationFilePath().toStdString());

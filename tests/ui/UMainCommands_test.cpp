@@ -119,6 +119,7 @@ protected:
         };
         auto Window = std::make_unique<TfrmPelto>(Options);
         Window->OnPromptText = [this](const QString&, const QString&, QString& Value) {
+            Offered.push_back(Value.toStdString());
             if (!NextName)
                 return false;
             Value = QString::fromStdString(*NextName);
@@ -130,6 +131,7 @@ protected:
     test::TTempDir Dir;
     std::vector<std::string> Messages;
     std::optional<std::string> NextName;
+    std::vector<std::string> Offered; // what the name prompt offered, in turn
 };
 
 } // namespace
@@ -294,6 +296,68 @@ TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
     EXPECT_EQ(Window->Session().Chara().GetPart(2)->ItemID(), 12);
     EXPECT_EQ(Window->Session().Chara().GetColor(1, 1), 8);
     EXPECT_EQ(StatusBox(*Window)->toPlainText(), "  HP+10\n DEF-4");
+}
+
+TEST_F(WindowCommands, WritesAFavouriteAtOnceAndAsksBeforeReplacingOne) {
+    auto Window = Open();
+    ChooseChara(*Window, 7);
+    QAction* Third = SaveFavoriteMenu(*Window)->actions()[2];
+    NextName = "First";
+    Third->trigger();
+    EXPECT_EQ(Offered, std::vector<std::string>{"Iris"});
+    // In the file while the window still runs: a crash or a logout does not lose it.
+    EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("[Save3]\nname=First\n"), std::string::npos);
+
+    NextName = "Second";
+    {
+        TBoxAnswerer No(QMessageBox::No);
+        Third->trigger();
+        EXPECT_EQ(No.Texts(), QStringList{"Replace the favourite \"First\"?"});
+    }
+    EXPECT_EQ(Offered.size(), 1u); // declined: not even asked for a name
+    EXPECT_EQ(Third->text(), "First");
+    {
+        TBoxAnswerer Yes(QMessageBox::Yes);
+        Third->trigger();
+        EXPECT_EQ(Yes.Answered(), 1);
+    }
+    EXPECT_EQ(Offered.back(), "First"); // the replaced favourite's name is offered
+    EXPECT_EQ(Third->text(), "Second");
+    EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("name=Second\n"), std::string::npos);
+}
+
+TEST_F(WindowCommands, OffersTheCharactersNameInTheFolderLastUsedAlsoAfterARestart) {
+    const std::string Images = Dir.Path() + "images/";
+    std::filesystem::create_directories(Images);
+    const auto SaveAs = [&](TfrmPelto& Window, const std::string& Name, QString& Offered,
+                            QString& Folder) {
+        QTimer::singleShot(0, [&] {
+            QFileDialog* Dialog = SaveDialog(Window);
+            Offered = Dialog->findChild<QLineEdit*>("fileNameEdit")->text();
+            Folder = Dialog->directory().absolutePath() + "/";
+            Dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(Name));
+            QMetaObject::invokeMethod(Dialog, "accept");
+        });
+        SaveImageAction(Window)->trigger();
+    };
+    QString Offered, Folder;
+    {
+        auto Window = Open();
+        ChooseChara(*Window, 7);
+        SaveAs(*Window, Images + "first", Offered, Folder);
+        EXPECT_EQ(Offered, "Iris.bmp");
+        ASSERT_TRUE(std::filesystem::exists(Images + "first.bmp"));
+        ChooseChara(*Window, 0);
+        SaveAs(*Window, Images + "second", Offered, Folder);
+        EXPECT_EQ(Offered, "Rocco.bmp");
+        EXPECT_EQ(Folder.toStdString(), Images);
+    }
+    EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("imagefolder=" + Images), std::string::npos);
+    auto Window = Open();
+    ChooseChara(*Window, 14);
+    SaveAs(*Window, Images + "third", Offered, Folder);
+    EXPECT_EQ(Offered, "Karin Liebtrud.bmp");
+    EXPECT_EQ(Folder.toStdString(), Images);
 }
 
 TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {

@@ -16,10 +16,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -329,6 +331,33 @@ TEST_F(MainWindow, OpensThePickerWhollyOnTheScreenAtItsCorner) {
     test::WithPicker(*Window, 6, [&] { Shown = EquipPopup(*Window)->frameGeometry(); });
     EXPECT_TRUE(Available.contains(Shown)) << Shown.x() << "," << Shown.y();
 }
+
+// The viewer itself, run from a folder of its own, so that its settings file is one of ours.
+class ViewerProcess : public ::testing::TestWithParam<int> {};
+
+TEST_P(ViewerProcess, ClosesAsFileExitDoesOnATerminationSignal) {
+    test::TTempDir Dir;
+    const std::string Viewer = Dir.File("pelto");
+    std::filesystem::copy_file(PELTO_VIEWER_PATH, Viewer);
+    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << test::DemoGame() << "\n";
+    QProcess Process;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.insert("QT_QPA_PLATFORM", "offscreen");
+    Process.setProcessEnvironment(Environment);
+    Process.start(QString::fromStdString(Viewer), {});
+    ASSERT_TRUE(Process.waitForStarted(10000));
+    // Running once its start-up is through: the window then has a place to write.
+    QTest::qWait(1500);
+    ::kill(static_cast<pid_t>(Process.processId()), GetParam());
+    ASSERT_TRUE(Process.waitForFinished(10000));
+    EXPECT_EQ(Process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Process.exitCode(), 0);
+    const std::string Written = ReadText(Dir.File("pelto.ini"));
+    EXPECT_NE(Written.find("\nx="), std::string::npos) << Written;
+    EXPECT_NE(Written.find("closeonclick=0"), std::string::npos) << Written;
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySignal, ViewerProcess, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
 TEST_F(MainWindow, WritesItsSettingsAtShutdown) {
     {

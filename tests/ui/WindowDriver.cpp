@@ -185,6 +185,7 @@ TBoxAnswerer::TBoxAnswerer(QMessageBox::StandardButton Button) {
             return;
         if (QAbstractButton* Answer = Box->button(Button)) {
             ++FAnswered;
+            FTexts << Box->text();
             Answer->click();
         }
     });

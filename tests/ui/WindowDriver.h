@@ -76,10 +76,13 @@ class TBoxAnswerer {
 public:
     explicit TBoxAnswerer(QMessageBox::StandardButton Button);
     int Answered() const { return FAnswered; }
+    /// The texts of the boxes answered, in turn.
+    const QStringList& Texts() const { return FTexts; }
 
 private:
     QTimer FTimer;
     int FAnswered = 0;
+    QStringList FTexts;
 };
 
 } // namespace pelto::test
