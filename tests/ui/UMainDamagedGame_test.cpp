@@ -217,90 +217,71 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
                              return Name + "_" + DamageName(std::get<1>(Info.param));
                          });
 
-TEST(DamagedGameFolders, ADamagedArchiveIsNamedOnceAtStartAndTheOthersServe) {
+// A linked copy of the demo game for one test to damage, and the window opened on it.
+class DamagedGameFolders : public ::testing::Test {
+protected:
+    DamagedGameFolders() {
+        test::LinkTree(test::DemoGame(), Game);
+        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    }
+    ~DamagedGameFolders() override { SetMessageSink({}); }
+
+    std::unique_ptr<TfrmPelto> Open() {
+        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
+        TStartupOptions Options;
+        Options.SettingsFile = Dir.File("pelto.ini");
+        Options.FolderPrompt = [this](std::string&, const std::string&) {
+            ++Prompts;
+            return false;
+        };
+        return std::make_unique<TfrmPelto>(Options);
+    }
+
     test::TTempDir Dir;
     const std::string Game = Dir.Path() + "game/";
-    test::LinkTree(test::DemoGame(), Game);
+    std::vector<std::string> Messages;
+    int Prompts = 0;
+};
+
+TEST_F(DamagedGameFolders, ADamagedArchiveIsNamedOnceAtStartAndTheOthersServe) {
     Damage(Game + "jma/chara01.jma", TDamage::EnormousCounts); // the bodies of groups 0 and 1
-    std::vector<std::string> Messages;
-    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
-    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
-    TStartupOptions Options;
-    Options.SettingsFile = Dir.File("pelto.ini");
-    {
-        TfrmPelto Window(Options);
-        ASSERT_FALSE(Window.StartupFailed());
-        ASSERT_EQ(Messages.size(), 1u);
-        EXPECT_NE(Messages[0].find("\n" + Game + "jma/chara01.jma"), std::string::npos)
-            << Messages[0];
-        // Archives listed after the damaged one still serve: Iris's body is in chara02.
-        test::RunCommand([&] { test::ChooseChara(Window, 7); });
-        EXPECT_EQ(Window.Session().CharaIndex(), 7);
-        EXPECT_EQ(Messages.size(), 1u);
-    }
-    SetMessageSink({});
+    auto Window = Open();
+    ASSERT_FALSE(Window->StartupFailed());
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_NE(Messages[0].find("\n" + Game + "jma/chara01.jma"), std::string::npos) << Messages[0];
+    // Archives listed after the damaged one still serve: Iris's body is in chara02.
+    test::RunCommand([&] { test::ChooseChara(*Window, 7); });
+    EXPECT_EQ(Window->Session().CharaIndex(), 7);
+    EXPECT_EQ(Messages.size(), 1u);
 }
 
-TEST(DamagedGameFolders, ACharacterWithoutItsSpritesIsChosenAndTheMissingOnesNamedOnce) {
-    test::TTempDir Dir;
-    const std::string Game = Dir.Path() + "game/";
-    test::LinkTree(test::DemoGame(), Game);
+TEST_F(DamagedGameFolders, ACharacterWithoutItsSpritesIsChosenAndTheMissingOnesNamedOnce) {
     fs::remove(Game + "jma/head02.jma"); // the heads of group 3
-    std::vector<std::string> Messages;
-    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
-    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
-    TStartupOptions Options;
-    Options.SettingsFile = Dir.File("pelto.ini");
-    {
-        TfrmPelto Window(Options);
-        ASSERT_FALSE(Window.StartupFailed());
-        test::RunCommand([&] { test::ChooseChara(Window, 7); });
-        EXPECT_EQ(Window.Session().CharaIndex(), 7);
-        EXPECT_EQ(Messages, std::vector<std::string>{"Sprite not found: 5100.jmp"});
-        for (int Frame = 0; Frame < 3; ++Frame)
-            QTest::mouseClick(NextButton(Window), Qt::LeftButton);
-        test::RunCommand([&] { test::ChooseChara(Window, 0); });
-        EXPECT_EQ(Messages.size(), 1u);
-    }
-    SetMessageSink({});
+    auto Window = Open();
+    ASSERT_FALSE(Window->StartupFailed());
+    test::RunCommand([&] { test::ChooseChara(*Window, 7); });
+    EXPECT_EQ(Window->Session().CharaIndex(), 7);
+    EXPECT_EQ(Messages, std::vector<std::string>{"Sprite not found: 5100.jmp"});
+    for (int Frame = 0; Frame < 3; ++Frame)
+        QTest::mouseClick(NextButton(*Window), Qt::LeftButton);
+    test::RunCommand([&] { test::ChooseChara(*Window, 0); });
+    EXPECT_EQ(Messages.size(), 1u);
 }
 
-TEST(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
-    test::TTempDir Dir;
-    const std::string Game = Dir.Path() + "game/";
-    test::LinkTree(test::DemoGame(), Game);
+TEST_F(DamagedGameFolders, AFileWhereTheSkinFolderShouldBeIsPassedOver) {
     fs::remove_all(Game + "menu/Skins/default");
     std::ofstream(Game + "menu/Skins/default") << "not a folder";
-    std::vector<std::string> Messages;
-    SetMessageSink([&](const QString& Text) { Messages.push_back(Text.toStdString()); });
-    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
-    TStartupOptions Options;
-    Options.SettingsFile = Dir.File("pelto.ini");
-    {
-        TfrmPelto Window(Options);
-        EXPECT_FALSE(Window.StartupFailed());
-        test::RunCommand([&] { test::ChooseChara(Window, 3); });
-        EXPECT_EQ(Window.Session().Chara().Chara(), 3);
-    }
-    SetMessageSink({});
+    auto Window = Open();
+    EXPECT_FALSE(Window->StartupFailed());
+    test::RunCommand([&] { test::ChooseChara(*Window, 3); });
+    EXPECT_EQ(Window->Session().CharaIndex(), 3);
     EXPECT_TRUE(Messages.empty());
 }
 
-TEST(DamagedGameFolders, AFileWhereTheSpriteFolderShouldBeMakesTheUserPickTheGame) {
-    test::TTempDir Dir;
-    const std::string Game = Dir.Path() + "game/";
-    test::LinkTree(test::DemoGame(), Game);
+TEST_F(DamagedGameFolders, AFileWhereTheSpriteFolderShouldBeMakesTheUserPickTheGame) {
     fs::remove_all(Game + "jma");
     std::ofstream(Game + "jma") << "not a folder";
-    std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
-    TStartupOptions Options;
-    Options.SettingsFile = Dir.File("pelto.ini");
-    int Prompts = 0;
-    Options.FolderPrompt = [&](std::string&, const std::string&) {
-        ++Prompts;
-        return false;
-    };
-    TfrmPelto Window(Options);
-    EXPECT_TRUE(Window.StartupFailed());
+    auto Window = Open();
+    EXPECT_TRUE(Window->StartupFailed());
     EXPECT_EQ(Prompts, 1);
 }
