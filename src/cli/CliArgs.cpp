@@ -12,9 +12,11 @@ bool Contains(const std::vector<std::string>& List, const std::string& S) {
 
 TCliArgs::TCliArgs(const std::vector<std::string>& Args,
                    const std::vector<std::string>& ValueOptions,
-                   const std::vector<std::string>& Flags) {
+                   const std::vector<std::string>& Flags, std::size_t MaxPositional) {
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& Arg = Args[I];
+        if (Arg == "--help" || Arg == "-h")
+            throw EHelpRequested();
         if (Arg.size() > 2 && Arg.compare(0, 2, "--") == 0) {
             const std::string Name = Arg.substr(2);
             if (Contains(Flags, Name)) {
@@ -32,6 +34,9 @@ TCliArgs::TCliArgs(const std::vector<std::string>& Args,
             FPositional.push_back(Arg);
         }
     }
+    // A word no command asked for is a mistake (a value given to a switch, a lost option).
+    if (FPositional.size() > MaxPositional)
+        throw EUsageError("unexpected word '" + FPositional[MaxPositional] + "'");
 }
 
 std::optional<std::string> TCliArgs::Value(const std::string& Name) const {

@@ -8,18 +8,22 @@
 
 namespace pelto::cli {
 
-/// A malformed command line; reported with the usage text and exit status 2.
+/// A malformed command line; reported with a pointer to --help and exit status 2.
 class EUsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
+/// "--help" or "-h" among the options: the command's usage is wanted, not its work.
+class EHelpRequested {};
+
 /// "--name value" options, "--flag" switches and positional words of one subcommand.
 class TCliArgs {
 public:
-    /// ValueOptions take a value; Flags do not. Anything else starting with "--" is an error.
+    /// ValueOptions take a value; Flags do not. Anything else starting with "--" is an error,
+    /// and so are more than MaxPositional words that are not options.
     TCliArgs(const std::vector<std::string>& Args, const std::vector<std::string>& ValueOptions,
-             const std::vector<std::string>& Flags);
+             const std::vector<std::string>& Flags, std::size_t MaxPositional = 0);
 
     std::optional<std::string> Value(const std::string& Name) const;
     std::string Required(const std::string& Name) const;

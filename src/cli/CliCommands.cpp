@@ -9,16 +9,19 @@
 #include "model/ImageExport.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
+#include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
+#include "platform/Version.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallation.h"
 
 #include <array>
 #include <charconv>
-#include <functional>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -26,42 +29,52 @@
 namespace pelto::cli {
 namespace {
 
-constexpr std::string_view Usage = R"(usage: pelto-cli COMMAND --game DIR [options]
+constexpr std::string_view ProgramName = "pelto-cli";
 
-commands:
-  items   --game DIR [--json]    the item table, one record a line (or a JSON array)
-  sprites --game DIR             the sprite catalogue, name=archive
-  list    --game DIR --group G --slot S
-                                 the equipment list of body group G (0..3) and slot S (1..6)
-  code    --game DIR CODE        applies a character code, prints the normalised code
-  render  --game DIR (--code CODE | --chara N) [--motion M] [--direction D]
-          [--frame F] [--shadow] [--background RRGGBB]
-          --format bmp|jpg|png|tpng|gif|tgif --out FILE
-                                 draws the character and saves it as the viewer does
-  demo    --out DIR [--scale small|full]
-                                 writes a synthetic game installation
-  game-folder [--settings FILE]  the game folder the viewer would find without asking
-                                 (its settings file, the Wine registry, the default folders)
-)";
+// Where the viewer keeps its game folder in its settings file (see LoadSettings).
+constexpr std::string_view SettingsSection = "pelto";
+constexpr std::string_view WloPathKey = "wlopath";
 
-/// The game folder named by --game, checked as the viewer checks it.
-std::string GameFolder(const TCliArgs& Args) {
-    const std::string Dir = Args.Required("game");
+constexpr int LastChara = static_cast<int>(CharaData.size()) - 1;
+constexpr int LastMotion = static_cast<int>(MotionActions.size()) - 1;
+constexpr int DirectionCount = static_cast<int>(MotionActions[0].size());
+constexpr int DefaultDirection = 4; // facing the viewer
+
+/// What one command is given: its words after its name, and where the program runs from.
+struct TCommandCall {
+    const std::vector<std::string>& Words;
+    const std::string& ExecutablePath;
+    std::ostream& Out;
+};
+
+/// The game folder Dir, checked as the viewer checks it, with its trailing delimiter.
+std::string CheckedGameFolder(const std::string& Dir) {
     if (!IsWloFolder(Dir))
         throw EWloError("Not a game folder (it needs jma, pic and data/Item.Dat): " + Dir);
     return IncludeTrailingPathDelimiter(Dir);
 }
 
-/// A whole decimal (or, with Base 16, hexadecimal) number within Min..Max.
-long ParseNumber(const std::string& Option, const std::string& Text, long Min, long Max,
-                 int Base = 10) {
+/// The game folder named by --game.
+std::string GameFolder(const TCliArgs& Args) {
+    return CheckedGameFolder(Args.Required("game"));
+}
+
+/// A whole decimal (or, with Base 16, hexadecimal) number, or nothing.
+std::optional<long> TryParseNumber(const std::string& Text, int Base = 10) {
     long Value = 0;
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value, Base);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size() || Value < Min ||
-        Value > Max)
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
+        return std::nullopt;
+    return Value;
+}
+
+/// A whole decimal number within Min..Max.
+long ParseNumber(const std::string& Option, const std::string& Text, long Min, long Max) {
+    const auto Value = TryParseNumber(Text);
+    if (!Value || *Value < Min || *Value > Max)
         throw EUsageError("--" + Option + " must be a number from " + std::to_string(Min) + " to " +
                           std::to_string(Max));
-    return Value;
+    return *Value;
 }
 
 long NumberOption(const TCliArgs& Args, const std::string& Option, long Default, long Min,
@@ -110,36 +123,36 @@ std::string ItemJson(int Index, const TWLOItemData& Item) {
     return Out.str();
 }
 
-void ItemsCommand(const std::vector<std::string>& Words, std::ostream& Out) {
-    const TCliArgs Args(Words, {"game"}, {"json"});
+void ItemsCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game"}, {"json"});
     const std::string Folder = GameFolder(Args);
     TWLOItemDataFile Items;
     Items.LoadFromFile(Folder + std::string(ItemTableFileName));
     const bool Json = Args.Flag("json");
     if (Json)
-        Out << "[";
+        Call.Out << "[";
     for (int I = 1; I < Items.GetCount(); ++I) {
         if (Json)
-            Out << (I > 1 ? ",\n" : "\n")
-                << ItemJson(I, *static_cast<const TWLOItemData*>(Items.GetData(I)));
+            Call.Out << (I > 1 ? ",\n" : "\n")
+                     << ItemJson(I, *static_cast<const TWLOItemData*>(Items.GetData(I)));
         else
-            Out << SjisToUtf8(Items.GetName(I)) << "\n";
+            Call.Out << SjisToUtf8(Items.GetName(I)) << "\n";
     }
     if (Json)
-        Out << "\n]\n";
+        Call.Out << "\n]\n";
 }
 
-void SpritesCommand(const std::vector<std::string>& Words, std::ostream& Out) {
-    const TCliArgs Args(Words, {"game"}, {});
+void SpritesCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game"}, {});
     const std::string Folder = GameFolder(Args);
     TJmaList List;
     List.Scan(Folder + std::string(JmaFolderName), "*.jma");
     for (int I = 0; I < List.Count(); ++I)
-        Out << List.Line(I) << "\n";
+        Call.Out << List.Line(I) << "\n";
 }
 
-void ListCommand(const std::vector<std::string>& Words, std::ostream& Out) {
-    const TCliArgs Args(Words, {"game", "group", "slot"}, {});
+void ListCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game", "group", "slot"}, {});
     const std::string Folder = GameFolder(Args);
     const long Group = ParseNumber("group", Args.Required("group"), 0, 3);
     const long Slot = ParseNumber("slot", Args.Required("slot"), 1, 6);
@@ -147,18 +160,109 @@ void ListCommand(const std::vector<std::string>& Words, std::ostream& Out) {
     Game.LoadItemTable();
     Game.BuildEquipList();
     for (const TEquipEntry& Entry : Game.EquipList()->GetList(Group, Slot))
-        Out << SjisToUtf8(Entry.Text()) << "\n";
+        Call.Out << SjisToUtf8(Entry.Text()) << "\n";
 }
 
-void CodeCommand(const std::vector<std::string>& Words, std::ostream& Out) {
-    const TCliArgs Args(Words, {"game"}, {});
+void CodeCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game"}, {}, 1);
     if (Args.Positional().size() != 1)
         throw EUsageError("code needs exactly one CODE");
     const auto Game = LoadGame(GameFolder(Args));
     TDressingSession Session(*Game);
     ApplyCode(Session, Args.Positional()[0]);
-    Out << Session.Code() << "\n";
+    Call.Out << Session.Code() << "\n";
 }
+
+// --- info ------------------------------------------------------------------------------------
+
+struct TActionFrames {
+    int Action;
+    int Frames;
+};
+using TMotionRow = std::array<TActionFrames, DirectionCount>;
+
+/// The action and its frame count for each direction of Motion, as the session's character
+/// shows them.
+TMotionRow MotionRow(TDressingSession& Session, int Motion) {
+    Session.SetMotion(static_cast<std::uint8_t>(Motion));
+    TMotionRow Row{};
+    for (int Direction = 0; Direction < DirectionCount; ++Direction) {
+        Session.SetDirection(static_cast<std::uint8_t>(Direction));
+        Row[static_cast<std::size_t>(Direction)] = {Session.Chara().Action(), Session.FrameCount()};
+    }
+    return Row;
+}
+
+std::string CharaText(int Index) {
+    const TCharaData& Chara = CharaData[static_cast<std::size_t>(Index)];
+    return Format("%d: %.*s, body group %d", Index, static_cast<int>(Chara.Name.size()),
+                  Chara.Name.data(), Chara.BodyGroup);
+}
+
+std::string CharaJsonFields(int Index) {
+    const TCharaData& Chara = CharaData[static_cast<std::size_t>(Index)];
+    return "\"index\":" + std::to_string(Index) + ",\"name\":" + JsonString(Chara.Name) +
+           ",\"body_group\":" + std::to_string(Chara.BodyGroup);
+}
+
+std::string MotionRowText(int Motion, const TMotionRow& Row) {
+    std::string Text = Format("motion %2d:", Motion);
+    for (const TActionFrames& Entry : Row)
+        Text += Format(" %2d:%d", Entry.Action, Entry.Frames);
+    return Text;
+}
+
+std::string MotionRowJson(int Motion, const TMotionRow& Row) {
+    std::string Json = "{\"motion\":" + std::to_string(Motion) + ",\"directions\":[";
+    for (int Direction = 0; Direction < DirectionCount; ++Direction) {
+        const TActionFrames& Entry = Row[static_cast<std::size_t>(Direction)];
+        Json += Format("%s{\"direction\":%d,\"action\":%d,\"frames\":%d}", Direction ? "," : "",
+                       Direction, Entry.Action, Entry.Frames);
+    }
+    return Json + "]}";
+}
+
+void ListCharas(bool Json, std::ostream& Out) {
+    if (Json)
+        Out << "[";
+    for (int Index = 0; Index <= LastChara; ++Index) {
+        if (Json)
+            Out << (Index ? ",\n" : "\n") << "{" << CharaJsonFields(Index) << "}";
+        else
+            Out << CharaText(Index) << "\n";
+    }
+    if (Json)
+        Out << "\n]\n";
+}
+
+void DescribeChara(const std::string& Folder, int Index, bool Json, std::ostream& Out) {
+    const auto Game = LoadGame(Folder);
+    TDressingSession Session(*Game);
+    Session.SetChara(Index);
+    Out << (Json ? "{" + CharaJsonFields(Index) + ",\"motions\":[" : CharaText(Index)) << "\n";
+    for (int Motion = 0; Motion <= LastMotion; ++Motion) {
+        const TMotionRow Row = MotionRow(Session, Motion);
+        if (Json)
+            Out << MotionRowJson(Motion, Row) << (Motion < LastMotion ? ",\n" : "\n");
+        else
+            Out << MotionRowText(Motion, Row) << "\n";
+    }
+    if (Json)
+        Out << "]}\n";
+}
+
+void InfoCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game", "chara"}, {"json"});
+    const auto Chara = Args.Value("chara");
+    const long Index = Chara ? ParseNumber("chara", *Chara, 0, LastChara) : 0;
+    const std::string Folder = GameFolder(Args);
+    if (Chara)
+        DescribeChara(Folder, static_cast<int>(Index), Args.Flag("json"), Call.Out);
+    else
+        ListCharas(Args.Flag("json"), Call.Out);
+}
+
+// --- render ----------------------------------------------------------------------------------
 
 TImageFileType ParseFormat(const std::string& Name) {
     if (const TImageFormat* Format = FindImageFormat(Name))
@@ -169,22 +273,47 @@ TImageFileType ParseFormat(const std::string& Name) {
     throw EUsageError("--format must be one of " + Names);
 }
 
-void RenderCommand(const std::vector<std::string>& Words, std::ostream&) {
+/// --background as RRGGBB or #RRGGBB; white when not given.
+TColor BackgroundOption(const TCliArgs& Args) {
+    std::string Text = Args.Value("background").value_or("FFFFFF");
+    if (!Text.empty() && Text[0] == '#')
+        Text.erase(0, 1);
+    const auto Rgb = Text.size() == 6 ? TryParseNumber(Text, 16) : std::nullopt;
+    if (!Rgb || *Rgb < 0)
+        throw EUsageError("--background must be six hexadecimal digits, RRGGBB or #RRGGBB");
+    return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
+                    static_cast<std::uint8_t>(*Rgb));
+}
+
+/// The frame --frame names: one of the frames of the action the session shows, which depend
+/// on the character's sprites and are known only once it is posed.
+int FrameOption(const TDressingSession& Session, const std::string& Text, long Motion,
+                long Direction) {
+    // The pose asked for: without a character the session keeps its own.
+    const std::string Pose = Format("motion %ld facing direction %ld", Motion, Direction);
+    const int Count = Session.FrameCount();
+    if (Count == 0)
+        throw EUsageError("--frame cannot be given: " + Pose + " has no frames");
+    const auto Frame = TryParseNumber(Text);
+    if (!Frame || *Frame < 1 || *Frame > Count)
+        throw EUsageError(Format("--frame must be from 1 to %d for ", Count) + Pose);
+    return static_cast<int>(*Frame);
+}
+
+void RenderCommand(const TCommandCall& Call) {
     const TCliArgs Args(
-        Words,
+        Call.Words,
         {"game", "code", "chara", "motion", "direction", "frame", "background", "format", "out"},
         {"shadow"});
     if (Args.Value("code").has_value() == Args.Value("chara").has_value())
         throw EUsageError("render needs either --code or --chara");
     const TImageFileType Type = ParseFormat(Args.Required("format"));
     const std::string OutFile = Args.Required("out");
-    const long Motion = NumberOption(Args, "motion", 0, 0, 18);
-    const long Direction = NumberOption(Args, "direction", 4, 0, 7);
-    const long Frame = NumberOption(Args, "frame", 1, 1, 255);
-    const std::string Background = Args.Value("background").value_or("FFFFFF");
-    if (Background.size() != 6)
-        throw EUsageError("--background must be six hexadecimal digits RRGGBB");
-    const long Rgb = ParseNumber("background", Background, 0, 0xFFFFFF, 16);
+    const long Motion = NumberOption(Args, "motion", 0, 0, LastMotion);
+    const long Direction = NumberOption(Args, "direction", DefaultDirection, 0, DirectionCount - 1);
+    const TColor Background = BackgroundOption(Args);
+    const auto Chara = Args.Value("chara");
+    const int CharaIndex = Chara ? static_cast<int>(ParseNumber("chara", *Chara, 0, LastChara)) : 0;
     const std::string Folder = GameFolder(Args);
 
     const auto Game = LoadGame(Folder);
@@ -192,19 +321,20 @@ void RenderCommand(const std::vector<std::string>& Words, std::ostream&) {
     if (const auto Code = Args.Value("code"))
         ApplyCode(Session, *Code);
     else
-        Session.SetChara(static_cast<int>(ParseNumber("chara", *Args.Value("chara"), 0, 14)));
+        Session.SetChara(CharaIndex);
     Session.SetShadow(Args.Flag("shadow"));
-    Session.SetBackColor(RGBColor(static_cast<std::uint8_t>(Rgb >> 16),
-                                  static_cast<std::uint8_t>(Rgb >> 8),
-                                  static_cast<std::uint8_t>(Rgb)));
+    Session.SetBackColor(Background);
     Session.SetMotion(static_cast<std::uint8_t>(Motion));
     Session.SetDirection(static_cast<std::uint8_t>(Direction));
-    Session.SetFrame(static_cast<int>(Frame));
+    const auto Frame = Args.Value("frame");
+    Session.SetFrame(Frame ? FrameOption(Session, *Frame, Motion, Direction) : 1);
     Session.SaveImage(Type, OutFile);
 }
 
-void DemoCommand(const std::vector<std::string>& Words, std::ostream&) {
-    const TCliArgs Args(Words, {"out", "scale"}, {});
+// --- demo and game-folder --------------------------------------------------------------------
+
+void DemoCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"out", "scale"}, {});
     const std::string Scale = Args.Value("scale").value_or("small");
     if (Scale != "small" && Scale != "full")
         throw EUsageError("--scale must be small or full");
@@ -212,57 +342,193 @@ void DemoCommand(const std::vector<std::string>& Words, std::ostream&) {
                           Scale == "full" ? TDemoScale::Full : TDemoScale::Small);
 }
 
-void GameFolderCommand(const std::vector<std::string>& Words, std::ostream& Out) {
-    const TCliArgs Args(Words, {"settings"}, {});
-    TPeltoSettings Settings;
+/// The settings file of --settings, else the one of the viewer `pelto` beside pelto-cli.
+std::string SettingsFile(const TCliArgs& Args, const std::string& ExecutablePath) {
     if (const auto File = Args.Value("settings"))
-        LoadSettings(TIniFile(*File), Settings);
+        return *File;
+    return SettingsFilePath(ExtractFilePath(ExecutablePath) + "pelto");
+}
+
+/// Saves Dir as the viewer's game folder; returns it as saved: absolute, since the viewer
+/// may start from any folder, with its trailing delimiter.
+std::string SaveGameFolder(const std::string& File, const std::string& Dir) {
+    const std::string Folder =
+        CheckedGameFolder(std::filesystem::absolute(Dir).lexically_normal().string());
+    TIniFile Ini(File);
+    Ini.WriteString(SettingsSection, WloPathKey, Folder);
+    Ini.UpdateFile();
+    return Folder;
+}
+
+void GameFolderCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"settings", "set"}, {});
+    const std::string File = SettingsFile(Args, Call.ExecutablePath);
+    if (const auto Dir = Args.Value("set")) {
+        Call.Out << SaveGameFolder(File, *Dir) << "\n";
+        return;
+    }
+    // The viewer's own file may well not exist yet; one named by hand is expected to.
+    if (Args.Value("settings") && !FileExists(File))
+        throw EWloError("Settings file not found: " + File);
+    TPeltoSettings Settings;
+    LoadSettings(TIniFile(File), Settings);
     const std::string Folder = FindWloPath(Settings.WloPath);
     if (Folder.empty())
         throw EWloError("No game folder found");
-    Out << Folder << "\n";
+    Call.Out << Folder << "\n";
 }
+
+// --- the command table and its usage ---------------------------------------------------------
 
 struct TCommand {
     std::string_view Name;
-    void (*Handler)(const std::vector<std::string>&, std::ostream&);
+    std::string_view Synopsis; // the options; lines after the first are indented
+    std::string_view Summary;  // what it does, in the list of all commands
+    std::string_view Details;  // its options and their ranges, in its own usage
+    void (*Handler)(const TCommandCall&);
 };
 
 constexpr std::array Commands{
-    TCommand{"items", ItemsCommand},
-    TCommand{"sprites", SpritesCommand},
-    TCommand{"list", ListCommand},
-    TCommand{"code", CodeCommand},
-    TCommand{"render", RenderCommand},
-    TCommand{"demo", DemoCommand},
-    TCommand{"game-folder", GameFolderCommand},
+    TCommand{"info", "--game DIR [--chara N] [--json]",
+             "the characters; with --chara, the actions and frame counts of its motions",
+             R"(  --chara N   character 0..14: also each motion 0..18, one line each, with
+              ACTION:FRAMES for each direction 0..7 (4 faces the viewer)
+  --json      the same as JSON
+)",
+             InfoCommand},
+    TCommand{"items", "--game DIR [--json]", "the item table, one record a line (or a JSON array)",
+             "", ItemsCommand},
+    TCommand{"sprites", "--game DIR", "the sprite catalogue, name=archive", "", SpritesCommand},
+    TCommand{"list", "--game DIR --group G --slot S", "the equipment list of a body group and slot",
+             R"(  --group G   body group 0..3 (pelto-cli info gives each character's)
+  --slot S    1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
+)",
+             ListCommand},
+    TCommand{"code", "--game DIR CODE", "applies a character code, prints the normalised code",
+             R"(  CODE        a character code as the viewer's code box takes it; an empty
+              code gives an empty line
+)",
+             CodeCommand},
+    TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
+              [--direction D] [--frame F] [--shadow] [--background [#]RRGGBB]
+              --format bmp|jpg|png|tpng|gif|tgif --out FILE)",
+             "draws the character and saves it as the viewer does",
+             R"(  --chara N       character 0..14 (pelto-cli info lists them)
+  --motion M      motion 0..18, default 0
+  --direction D   direction 0..7, default 4 (facing the viewer); 0 faces the top of
+                  the view, then counter-clockwise in 45 degree steps
+  --frame F       frame of the action from 1, default 1 (pelto-cli info --chara N
+                  gives the frame counts)
+  --background    background colour, default FFFFFF
+  --format        tpng and tgif are transparent; gif and tgif hold every frame
+The file is what the viewer's "Save Image As..." writes for the same state.
+)",
+             RenderCommand},
+    TCommand{"demo", "--out DIR [--scale small|full]", "writes a synthetic game installation",
+             R"(  --out DIR   the folder to write, created with its parents
+  --scale     small (default): enough to try the viewer; full: as large as a real
+              installation, for benchmarks
+)",
+             DemoCommand},
+    TCommand{"game-folder", "[--settings FILE] [--set DIR]",
+             "the game folder the viewer would find, or --set it",
+             R"(Without --set: the game folder the viewer would find without asking: the one
+in its settings file, the Wine registry's, or a default folder.
+  --settings FILE   the settings file to read or write; without it the viewer's own
+                    (pelto.ini beside pelto, or ~/.config/pelto/pelto.ini)
+  --set DIR         checks that DIR is a game folder, saves it as the viewer's game
+                    folder and prints it
+)",
+             GameFolderCommand},
 };
+
+const TCommand* FindCommand(const std::string& Name) {
+    for (const TCommand& Command : Commands)
+        if (Command.Name == Name)
+            return &Command;
+    return nullptr;
+}
+
+std::string CommandUsage(const TCommand& Command) {
+    std::string Usage = "usage: " + std::string(ProgramName) + " " + std::string(Command.Name) +
+                        " " + std::string(Command.Synopsis) + "\n" + std::string(Command.Summary) +
+                        "\n";
+    if (!Command.Details.empty())
+        Usage += "\n" + std::string(Command.Details);
+    return Usage;
+}
+
+std::string WholeUsage() {
+    std::string Usage = R"(usage: pelto-cli COMMAND [options]
+       pelto-cli COMMAND --help    the options of one command
+       pelto-cli --help | --version
+
+commands:
+)";
+    for (const TCommand& Command : Commands) {
+        Usage +=
+            Format("  %-11.*s %.*s\n", static_cast<int>(Command.Name.size()), Command.Name.data(),
+                   static_cast<int>(Command.Synopsis.size()), Command.Synopsis.data());
+        Usage += "                  " + std::string(Command.Summary) + "\n";
+    }
+    return Usage + "\nexit status: 0 done, 1 the work failed, 2 a usage error\n";
+}
+
+bool IsHelpWord(const std::string& Word) {
+    return Word == "--help" || Word == "-h";
+}
+
+/// Runs what Args ask for; raises for every error.
+void Dispatch(const std::vector<std::string>& Args, const TCommand* Command,
+              const std::string& ExecutablePath, std::ostream& Out) {
+    if (Args.empty())
+        throw EUsageError("no command given");
+    if (IsHelpWord(Args[0])) {
+        Out << WholeUsage();
+        return;
+    }
+    if (Args[0] == "--version") {
+        if (Args.size() > 1)
+            throw EUsageError("unexpected word '" + Args[1] + "'");
+        Out << ProgramName << " " << ProgramVersion << "\n";
+        return;
+    }
+    if (!Command)
+        throw EUsageError("unknown command " + Args[0]);
+    const std::vector<std::string> Words(Args.begin() + 1, Args.end());
+    std::ostringstream Result; // shown only when the whole command succeeds
+    Command->Handler({Words, ExecutablePath, Result});
+    Out << Result.str();
+}
+
+/// One line: a message holds a line break only if a file name does.
+std::string OneLine(std::string Text) {
+    for (char& C : Text)
+        if (C == '\n' || C == '\r')
+            C = ' ';
+    return Text;
+}
 
 } // namespace
 
-int Run(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& Err) {
+int Run(const std::vector<std::string>& Args, const std::string& ExecutablePath, std::ostream& Out,
+        std::ostream& Err) {
+    const TCommand* Command = Args.empty() ? nullptr : FindCommand(Args[0]);
     try {
-        if (Args.empty())
-            throw EUsageError("no command given");
-        for (const TCommand& Command : Commands) {
-            if (Args[0] != Command.Name)
-                continue;
-            std::ostringstream Result;
-            Command.Handler({Args.begin() + 1, Args.end()}, Result);
-            Out << Result.str() << std::flush;
-            return 0;
-        }
-        throw EUsageError("unknown command " + Args[0]);
+        Dispatch(Args, Command, ExecutablePath, Out);
+        Out << std::flush;
+        return 0;
+    } catch (const EHelpRequested&) {
+        Out << (Command ? CommandUsage(*Command) : WholeUsage()) << std::flush;
+        return 0;
     } catch (const EUsageError& E) {
-        Err << "pelto-cli: " << E.what() << "\n" << Usage;
+        const std::string HelpCommand =
+            std::string(ProgramName) + (Command ? " " + std::string(Command->Name) : "");
+        Err << ProgramName << ": " << OneLine(E.what()) << "\nTry '" << HelpCommand
+            << " --help'.\n";
         return 2;
     } catch (const std::exception& E) {
-        // The message may contain line breaks only if a file name does; keep it on one line.
-        std::string Message = E.what();
-        for (char& C : Message)
-            if (C == '\n' || C == '\r')
-                C = ' ';
-        Err << Message << "\n";
+        Err << ProgramName << ": " << OneLine(ErrorText(E, ": ")) << "\n";
         return 1;
     }
 }

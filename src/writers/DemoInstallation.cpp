@@ -1,5 +1,7 @@
 #include "writers/DemoInstallation.h"
 
+#include "platform/Errors.h"
+#include "platform/Format.h"
 #include "platform/Paths.h"
 #include "writers/DemoInstallationParts.h"
 
@@ -43,6 +45,19 @@ void PutRamp(TJmaPalette& Palette, int First, TRgb Mid) {
 
 } // namespace demo
 
+namespace {
+
+/// Creates Dir with its parents, failing with a message that a user can read.
+void CreateFolder(const std::string& Dir) {
+    std::error_code Error;
+    std::filesystem::create_directories(Dir, Error);
+    if (Error)
+        throw EWloError(
+            Format("Cannot create folder \"%s\": %s", Dir.c_str(), Error.message().c_str()));
+}
+
+} // namespace
+
 void WriteDemoInstallation(const std::string& Folder, TDemoScale Scale) {
     const std::string Root = IncludeTrailingPathDelimiter(Folder);
     // Names in the letter case a Windows installation shows them; the readers ignore case.
@@ -51,8 +66,9 @@ void WriteDemoInstallation(const std::string& Folder, TDemoScale Scale) {
     const std::string Pic = Root + "pic" + PathDelim;
     const std::string Skin =
         Root + "menu" + PathDelim + "Skins" + PathDelim + "default" + PathDelim;
+    CreateFolder(Folder); // first, so that a failure names the folder as it was given
     for (const std::string& Dir : {Jma, Data, Pic, Skin})
-        std::filesystem::create_directories(Dir);
+        CreateFolder(Dir);
 
     demo::WriteItemTable(Data + "Item.Dat", Scale);
     demo::WriteItemIcons(Pic + "item.BMg", Scale);

@@ -4,6 +4,7 @@
 #include "model/UDraw.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
+#include "platform/Version.h"
 #include "support/ImageDecoders.h"
 #include "support/SpriteFolder.h"
 #include "support/TempDir.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <sys/wait.h>
 
 using namespace pelto;
@@ -37,7 +40,11 @@ std::string ShellQuote(const std::string& S) {
 class PeltoCli : public ::testing::Test {
 protected:
     TCliResult Run(const std::vector<std::string>& Args) const {
-        std::string Command = ShellQuote(PELTO_CLI_PATH);
+        return RunProgram(PELTO_CLI_PATH, Args);
+    }
+
+    TCliResult RunProgram(const std::string& Program, const std::vector<std::string>& Args) const {
+        std::string Command = ShellQuote(Program);
         for (const std::string& Arg : Args)
             Command += " " + ShellQuote(Arg);
         const std::string OutFile = Scratch.Path() + "stdout", ErrFile = Scratch.Path() + "stderr";
@@ -139,7 +146,7 @@ TEST_F(PeltoCli, NormalisesCodesAndRefusesInvalidOnes) {
     R = Run({"code", "--game", Folder, "AQAAHAf0emc9"});
     EXPECT_EQ(R.Status, 1);
     EXPECT_EQ(R.Out, "");
-    EXPECT_EQ(R.Err, "Invalid code error.\n");
+    EXPECT_EQ(R.Err, "pelto-cli: Invalid code error.\n"); // the system's words after the prefix
 }
 
 TEST_F(PeltoCli, RefusesFoldersThatAreNotAGame) {
@@ -159,11 +166,13 @@ TEST_F(PeltoCli, ReportsTheReadersOwnMessage) {
     Table.WriteToFile(Game.Path() + "DATA/item.dat");
     const auto R = Run({"items", "--game", Game.Path()});
     EXPECT_EQ(R.Status, 1);
-    EXPECT_EQ(R.Err, "アイテムデータバージョンが一致しません\n");
+    EXPECT_EQ(R.Err, "pelto-cli: アイテムデータバージョンが一致しません: " + Game.Path() +
+                         std::string(ItemTableFileName) + "\n");
 }
 
 TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
     const std::string Folder = WriteGame();
+    const std::string First = Scratch.File("first.png");
     for (const std::vector<std::string>& Args : std::vector<std::vector<std::string>>{
              {},
              {"nonsense"},
@@ -178,12 +187,30 @@ TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
               "png", "--out", "x"},
              {"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", "x",
               "--background", "12345G"},
-             {"demo", "--out", Folder + "demo", "--scale", "huge"}}) {
+             {"demo", "--out", Folder + "demo", "--scale", "huge"},
+             // Words that no command asked for.
+             {"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", First,
+              "stray"},
+             {"render", "--game", Folder, "--chara", "0", "--shadow", "no", "--format", "png",
+              "--out", First},
+             {"code", "--game", Folder, "AQAAHAf0emc8", "AQAAHAf0emc8"},
+             {"--version", "now"},
+             {"info", "--game", Folder, "--chara", "15"}}) {
         const auto R = Run(Args);
         EXPECT_EQ(R.Status, 2) << ::testing::PrintToString(Args);
         EXPECT_EQ(R.Out, "");
-        EXPECT_NE(R.Err.find("usage: pelto-cli"), std::string::npos);
+        // What is wrong and where to read more, not the whole usage again.
+        const bool KnownCommand = !Args.empty() && Args[0] != "nonsense" && Args[0] != "--version";
+        const std::string Try =
+            "Try 'pelto-cli " + (KnownCommand ? Args[0] + " " : std::string()) + "--help'.\n";
+        EXPECT_EQ(R.Err.rfind("pelto-cli: ", 0), 0u) << R.Err;
+        EXPECT_EQ(R.Err.substr(R.Err.find('\n') + 1), Try) << R.Err;
     }
+    EXPECT_EQ(Run({"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", First,
+                   "stray"})
+                  .Err,
+              "pelto-cli: unexpected word 'stray'\nTry 'pelto-cli render --help'.\n");
+    EXPECT_FALSE(std::filesystem::exists(First));
 }
 
 namespace {
@@ -226,6 +253,13 @@ TEST_F(PeltoCli, RendersExactlyWhatTheViewerWouldSave) {
         EXPECT_EQ(ReadFileBytes(Out), SavedInProcess(Folder, Code, Type, Scratch.File("own")))
             << Name;
     }
+    const std::string Hashed = Scratch.File("hashed.bmp"); // the colour as colour pickers write it
+    ASSERT_EQ(Run({"render", "--game", Folder, "--code", Code, "--frame", "2", "--shadow",
+                   "--background", "#123456", "--format", "bmp", "--out", Hashed})
+                  .Status,
+              0);
+    EXPECT_EQ(ReadFileBytes(Hashed),
+              SavedInProcess(Folder, Code, TImageFileType::Bitmap, Scratch.File("own")));
 }
 
 TEST_F(PeltoCli, RendersACharacterByNumberOnWhite) {
@@ -245,4 +279,173 @@ TEST_F(PeltoCli, ReportsAFailedWriteWithTheFileName) {
         Run({"render", "--game", WriteGame(), "--chara", "0", "--format", "png", "--out", Out});
     EXPECT_EQ(R.Status, 1);
     EXPECT_NE(R.Err.find(Out), std::string::npos) << R.Err;
+
+    // Not the library's "filesystem error: cannot create directories: ...".
+    const std::string File = Scratch.Write("a-file", std::string("x"));
+    const auto Demo = Run({"demo", "--out", File + "/demo"});
+    EXPECT_EQ(Demo.Status, 1);
+    EXPECT_EQ(Demo.Err, "pelto-cli: Cannot create folder \"" + File + "/demo\": Not a directory\n");
+}
+
+TEST_F(PeltoCli, AnswersHelpAndVersionOnStandardOutput) {
+    for (const std::string Help : {"--help", "-h"}) {
+        const auto R = Run({Help});
+        EXPECT_EQ(R.Status, 0);
+        EXPECT_EQ(R.Err, "");
+        EXPECT_EQ(R.Out.rfind("usage: pelto-cli", 0), 0u) << R.Out;
+        for (const std::string Command :
+             {"info", "items", "sprites", "list", "code", "render", "demo", "game-folder"})
+            EXPECT_NE(R.Out.find("\n  " + Command + " "), std::string::npos) << Command;
+    }
+    // A command's own usage, also when asked for among its options or before a stray word.
+    const std::string Folder = WriteGame();
+    for (const std::vector<std::string>& Args : std::vector<std::vector<std::string>>{
+             {"render", "--help"}, {"render", "--game", Folder, "-h"}, {"render", "x", "--help"}}) {
+        const auto R = Run(Args);
+        EXPECT_EQ(R.Status, 0) << ::testing::PrintToString(Args);
+        EXPECT_EQ(R.Err, "");
+        EXPECT_EQ(R.Out.rfind("usage: pelto-cli render --game DIR", 0), 0u) << R.Out;
+        EXPECT_NE(R.Out.find("--frame F"), std::string::npos);
+        EXPECT_EQ(R.Out.find("game-folder"), std::string::npos); // not the whole usage
+    }
+    // The value of an option is a value, whatever it spells.
+    const auto Code = Run({"render", "--game", Folder, "--code", "--help", "--format", "png",
+                           "--out", Scratch.File("x.png")});
+    EXPECT_EQ(Code.Status, 1);
+    EXPECT_EQ(Code.Err, "pelto-cli: Invalid code error.\n");
+
+    const auto Version = Run({"--version"});
+    EXPECT_EQ(Version.Status, 0);
+    EXPECT_EQ(Version.Out, "pelto-cli " + std::string(ProgramVersion) + "\n");
+    EXPECT_EQ(Version.Err, "");
+}
+
+TEST_F(PeltoCli, RefusesAFrameOutsideTheActionAndGivesItsRange) {
+    const std::string Folder = WriteGame(); // action 12 has 3 frames, action 8 one, the others 2
+    const std::string Out = Scratch.File("x.png");
+    const auto Render = [&](const std::vector<std::string>& Pose) {
+        std::vector<std::string> Args{"render", "--game", Folder, "--format", "png", "--out", Out};
+        Args.insert(Args.end(), Pose.begin(), Pose.end());
+        return Run(Args);
+    };
+    const std::string Try = "\nTry 'pelto-cli render --help'.\n";
+    for (const std::string Frame : {"0", "4", "x"}) {
+        const auto R = Render({"--chara", "0", "--frame", Frame});
+        EXPECT_EQ(R.Status, 2);
+        EXPECT_EQ(R.Err,
+                  "pelto-cli: --frame must be from 1 to 3 for motion 0 facing direction 4" + Try);
+    }
+    EXPECT_EQ(Render({"--chara", "0", "--direction", "0", "--frame", "2"}).Err,
+              "pelto-cli: --frame must be from 1 to 1 for motion 0 facing direction 0" + Try);
+    EXPECT_EQ(Render({"--chara", "0", "--motion", "2", "--direction", "5", "--frame", "3"}).Err,
+              "pelto-cli: --frame must be from 1 to 2 for motion 2 facing direction 5" + Try);
+    // Nina's body sprite is missing from this game.
+    EXPECT_EQ(Render({"--chara", "1", "--frame", "1"}).Err,
+              "pelto-cli: --frame cannot be given: motion 0 facing direction 4 has no frames" +
+                  Try);
+    EXPECT_FALSE(std::filesystem::exists(Out));
+
+    EXPECT_EQ(Render({"--chara", "0", "--frame", "3"}).Status, 0);
+    EXPECT_EQ(Render({"--chara", "1"}).Status, 0);
+}
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& Text) {
+    std::vector<std::string> Result;
+    std::istringstream Stream(Text);
+    for (std::string Line; std::getline(Stream, Line);)
+        Result.push_back(Line);
+    return Result;
+}
+
+} // namespace
+
+TEST_F(PeltoCli, DescribesTheCharactersAndTheFramesOfTheirPoses) {
+    const std::string Folder = WriteGame();
+    auto R = Run({"info", "--game", Folder});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    auto Text = Lines(R.Out);
+    ASSERT_EQ(Text.size(), 15u);
+    EXPECT_EQ(Text[0], "0: Rocco, body group 0");
+    EXPECT_EQ(Text[6], "6: Kurogane Juzo, body group 2");
+    EXPECT_EQ(Text[14], "14: Karin Liebtrud, body group 3");
+
+    R = Run({"info", "--game", Folder, "--json"});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    Text = Lines(R.Out);
+    ASSERT_EQ(Text.size(), 17u);
+    EXPECT_EQ(Text[0], "[");
+    EXPECT_EQ(Text[1], "{\"index\":0,\"name\":\"Rocco\",\"body_group\":0},");
+    EXPECT_EQ(Text[15], "{\"index\":14,\"name\":\"Karin Liebtrud\",\"body_group\":3}");
+    EXPECT_EQ(Text[16], "]");
+
+    // ACTION:FRAMES for directions 0..7, the frames counted in Rocco's body sprite.
+    R = Run({"info", "--game", Folder, "--chara", "0"});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    Text = Lines(R.Out);
+    ASSERT_EQ(Text.size(), 20u);
+    EXPECT_EQ(Text[0], "0: Rocco, body group 0");
+    EXPECT_EQ(Text[1], "motion  0:  8:1  9:2 10:2 11:2 12:3 13:2 14:2 15:2");
+    EXPECT_EQ(Text[3], "motion  2: 16:2 16:2 16:2 16:2 17:2 17:2 17:2 17:2");
+    EXPECT_EQ(Text[19], "motion 18: 66:2 67:2 68:2 69:2 70:2 71:2 72:2 73:2");
+    // Nina shares no sprite with Rocco, and this game lacks hers.
+    EXPECT_EQ(Lines(Run({"info", "--game", Folder, "--chara", "1"}).Out)[1],
+              "motion  0:  8:0  9:0 10:0 11:0 12:0 13:0 14:0 15:0");
+
+    R = Run({"info", "--game", Folder, "--chara", "0", "--json"});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    Text = Lines(R.Out);
+    ASSERT_EQ(Text.size(), 21u);
+    EXPECT_EQ(Text[0], "{\"index\":0,\"name\":\"Rocco\",\"body_group\":0,\"motions\":[");
+    EXPECT_EQ(Text[1], "{\"motion\":0,\"directions\":[{\"direction\":0,\"action\":8,\"frames\":1},"
+                       "{\"direction\":1,\"action\":9,\"frames\":2},"
+                       "{\"direction\":2,\"action\":10,\"frames\":2},"
+                       "{\"direction\":3,\"action\":11,\"frames\":2},"
+                       "{\"direction\":4,\"action\":12,\"frames\":3},"
+                       "{\"direction\":5,\"action\":13,\"frames\":2},"
+                       "{\"direction\":6,\"action\":14,\"frames\":2},"
+                       "{\"direction\":7,\"action\":15,\"frames\":2}]},");
+    EXPECT_EQ(Text[19].rfind("{\"motion\":18,", 0), 0u);
+    EXPECT_EQ(Text[19].back(), '}');
+    EXPECT_EQ(Text[20], "]}");
+}
+
+TEST_F(PeltoCli, ReadsAndSetsTheGameFolderOfASettingsFile) {
+    const std::string Folder = WriteGame();
+    // The key spelt as another writer spelt it, and keys that are not ours to lose.
+    const std::string Kept = "shadow=1\n\n[Save1]\nname=x\n";
+    const std::string Settings = Scratch.Write("pelto.ini", "[pelto]\nWloPath=old\n" + Kept);
+    auto R = Run({"game-folder", "--settings", Settings, "--set", Folder});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    EXPECT_EQ(R.Out, Folder + "\n");
+    EXPECT_EQ(ReadText(Settings), "[pelto]\nWloPath=" + Folder + "\n" + Kept);
+    EXPECT_EQ(Run({"game-folder", "--settings", Settings}).Out, Folder + "\n");
+
+    R = Run({"game-folder", "--settings", Settings, "--set", Scratch.Path()});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Out, "");
+    EXPECT_EQ(ReadText(Settings), "[pelto]\nWloPath=" + Folder + "\n" + Kept);
+
+    const std::string Missing = Scratch.File("missing.ini");
+    R = Run({"game-folder", "--settings", Missing});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Err, "pelto-cli: Settings file not found: " + Missing + "\n");
+}
+
+TEST_F(PeltoCli, UsesTheSettingsFileOfTheViewerBesideIt) {
+    const std::string Folder = WriteGame();
+    // A copy of the program, so that the file beside it is this test's own.
+    const std::string Cli = Scratch.Make("bin/pelto-cli");
+    std::filesystem::copy_file(PELTO_CLI_PATH, Cli);
+    const std::string Settings =
+        Scratch.Write("bin/pelto.ini", "[pelto]\nwlopath=" + Folder + "\n");
+    auto R = RunProgram(Cli, {"game-folder"});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    EXPECT_EQ(R.Out, Folder + "\n");
+
+    std::filesystem::remove(Settings);
+    R = RunProgram(Cli, {"game-folder", "--set", Folder});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    EXPECT_EQ(ReadText(Settings), "[pelto]\nwlopath=" + Folder + "\n");
 }
