@@ -70,7 +70,17 @@ void TSimpleButton::SetAutoSize(bool Value) {
         return;
     FAutoSize = Value;
     if (FAutoSize && !FNormalPicture.Image.isNull())
-        resize(FNormalPicture.Image.size());
+        resize(Shown(FNormalPicture.Image));
+}
+
+void TSimpleButton::SetZoom(int Factor) {
+    if (Factor < 1 || Factor == FZoom)
+        return;
+    FZoom = Factor;
+    if (FAutoSize && !FNormalPicture.Image.isNull())
+        resize(Shown(FNormalPicture.Image));
+    UpdateOpaque();
+    update();
 }
 
 void TSimpleButton::SetTransparent(bool Value) {
@@ -86,7 +96,7 @@ void TSimpleButton::PictureChanged(TPicture Which) {
     TPictureSlot& Picture = Slot(Which);
     // So with AutoSize the button takes the size of whichever picture changed last.
     if (FAutoSize && Picture.Image.width() > 0 && Picture.Image.height() > 0)
-        resize(Picture.Image.size());
+        resize(Shown(Picture.Image));
     Picture.Drawn = DrawnForm(Picture.Image, FTransparent);
     UpdateOpaque();
     update();
@@ -94,7 +104,7 @@ void TSimpleButton::PictureChanged(TPicture Which) {
 
 // The parent need not paint beneath the button when whichever picture is shown covers all of it.
 void TSimpleButton::UpdateOpaque() {
-    const QRect PictureRect(QPoint(0, 0), FNormalPicture.Image.size());
+    const QRect PictureRect(QPoint(0, 0), Shown(FNormalPicture.Image));
     const bool Covers = !FTransparent && PictureRect.contains(rect()) &&
                         Opaque(FNormalPicture.Image) && Opaque(FDownPicture.Image) &&
                         Opaque(FHoverPicture.Image);
@@ -115,7 +125,7 @@ void TSimpleButton::paintEvent(QPaintEvent*) {
         return;
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    Painter.drawPixmap(QRect(QPoint(0, 0), FNormalPicture.Image.size()), Drawn);
+    Painter.drawPixmap(QRect(QPoint(0, 0), Shown(FNormalPicture.Image)), Drawn);
 }
 
 void TSimpleButton::resizeEvent(QResizeEvent* Event) {

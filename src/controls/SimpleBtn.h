@@ -10,8 +10,9 @@ namespace pelto {
 /// border, focus or keyboard handling, and no window of its own: it paints on its parent's
 /// surface, which shows through wherever no picture is drawn.
 ///
-/// Every picture is drawn into (0, 0, normal picture's size); hover and down are stretched to it
-/// without smoothing, so pixel art stays crisp at any device pixel ratio.
+/// Every picture is drawn into (0, 0, normal picture's size times the zoom); hover and down are
+/// stretched to it without smoothing, so pixel art stays crisp at any zoom and device pixel
+/// ratio.
 class TSimpleButton : public QWidget {
     Q_OBJECT
 
@@ -34,6 +35,11 @@ public:
     /// When on, each picture's bottom-left colour is left out of its drawing.
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool Value);
+
+    /// Each picture pixel is drawn as Factor x Factor pixels, never smoothed; AutoSize sizes
+    /// the button to the enlarged picture.
+    int Zoom() const { return FZoom; }
+    void SetZoom(int Factor);
 
 signals:
     /// The left button, pressed on the button, was released inside it.
@@ -79,8 +85,11 @@ private:
     TPictureSlot FNormalPicture;
     TPictureSlot FDownPicture;
     TPictureSlot FHoverPicture;
+    QSize Shown(const QImage& Picture) const { return Picture.size() * FZoom; }
+
     bool FAutoSize = false;
     bool FTransparent = false;
+    int FZoom = 1;
     bool FMouseInControl = false; // the pointer is counted as over the button
     bool FPressed = false;        // the left button went down here and is not yet released
     bool FClicking = false;       // a left release inside will be a click

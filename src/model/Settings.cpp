@@ -68,6 +68,9 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
     Settings.CloseOnClick = Ini.ReadBool(MainSection, "closeonclick", false);
     Settings.Shadow = Ini.ReadBool(MainSection, "shadow", false);
     Settings.ImageFolder = Ini.ReadString(MainSection, "imagefolder", "");
+    if (const auto Zoom = Ini.TryReadInteger(MainSection, "zoom");
+        Zoom && *Zoom % 100 == 0 && *Zoom >= 100 && *Zoom <= 400)
+        Settings.Zoom = Zoom;
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         const std::string Section = FavoriteSection(Place);
@@ -87,6 +90,8 @@ void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
     Ini.WriteBool(MainSection, "shadow", Settings.Shadow);
     if (!Settings.ImageFolder.empty())
         Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
+    if (Settings.Zoom)
+        Ini.WriteInteger(MainSection, "zoom", *Settings.Zoom);
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         if (Favorite.Used)

@@ -21,6 +21,8 @@ struct TPeltoSettings {
     bool Shadow = false;
     /// The folder the last image was saved in; empty until one is.
     std::string ImageFolder;
+    /// The window's zoom in percent: 100, 200, 300 or 400; empty until chosen.
+    std::optional<int> Zoom;
     std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
 };
 

@@ -14,14 +14,22 @@ TEquipListBox::TEquipListBox(QWidget* Parent) : QAbstractScrollArea(Parent) {
 }
 
 int TEquipListBox::Rows() const {
-    return std::max(1, viewport()->height() / CellSize);
+    return std::max(1, viewport()->height() / FCell);
 }
 
 void TEquipListBox::UpdateScrollBar() {
     const int Columns = (FCount + Rows() - 1) / Rows();
-    const int Visible = std::max(1, viewport()->width() / CellSize);
+    const int Visible = std::max(1, viewport()->width() / FCell);
     horizontalScrollBar()->setRange(0, std::max(0, Columns - Visible));
     horizontalScrollBar()->setPageStep(Visible);
+}
+
+void TEquipListBox::SetCellSize(int Size) {
+    if (Size < 1 || Size == FCell)
+        return;
+    FCell = Size;
+    UpdateScrollBar();
+    viewport()->update();
 }
 
 void TEquipListBox::SetCount(int Count) {
@@ -39,7 +47,7 @@ void TEquipListBox::SetItemIndex(int Index) {
     if (FItemIndex >= 0) {
         const int Column = FItemIndex / Rows();
         QScrollBar* Bar = horizontalScrollBar();
-        const int Visible = std::max(1, viewport()->width() / CellSize);
+        const int Visible = std::max(1, viewport()->width() / FCell);
         if (Column < Bar->value())
             Bar->setValue(Column);
         else if (Column >= Bar->value() + Visible)
@@ -50,16 +58,16 @@ void TEquipListBox::SetItemIndex(int Index) {
 QRect TEquipListBox::ItemRect(int Index) const {
     const int Column = Index / Rows() - horizontalScrollBar()->value();
     const int Row = Index % Rows();
-    return {Column * CellSize, Row * CellSize, CellSize, CellSize};
+    return {Column * FCell, Row * FCell, FCell, FCell};
 }
 
 int TEquipListBox::ItemAt(QPoint Point) const {
     if (Point.x() < 0 || Point.y() < 0)
         return -1;
-    const int Row = Point.y() / CellSize;
+    const int Row = Point.y() / FCell;
     if (Row >= Rows())
         return -1;
-    const int Column = Point.x() / CellSize + horizontalScrollBar()->value();
+    const int Column = Point.x() / FCell + horizontalScrollBar()->value();
     const int Index = Column * Rows() + Row;
     return Index < FCount ? Index : -1;
 }
@@ -75,7 +83,7 @@ void TEquipListBox::paintEvent(QPaintEvent*) {
     if (!OnDrawItem)
         return;
     const int First = horizontalScrollBar()->value() * Rows();
-    const int Visible = (viewport()->width() + CellSize - 1) / CellSize;
+    const int Visible = (viewport()->width() + FCell - 1) / FCell;
     for (int Index = First; Index < FCount && Index < First + Visible * Rows(); ++Index)
         OnDrawItem(Painter, Index, ItemRect(Index));
 }

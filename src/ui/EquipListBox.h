@@ -16,6 +16,10 @@ public:
 
     explicit TEquipListBox(QWidget* Parent = nullptr);
 
+    /// Cells of Size x Size pixels (CellSize at the classic zoom).
+    void SetCellSize(int Size);
+    int CellSizeShown() const { return FCell; }
+
     void SetCount(int Count);
     int Count() const { return FCount; }
     /// The current cell, -1 for none.
@@ -46,6 +50,7 @@ private:
     int Rows() const;
     void UpdateScrollBar();
 
+    int FCell = CellSize;
     int FCount = 0;
     int FItemIndex = -1;
     bool FPressed = false;

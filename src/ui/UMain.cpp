@@ -1,5 +1,6 @@
 #include "ui/UMain.h"
 
+#include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -9,10 +10,12 @@
 #include "platform/Paths.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
+#include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
 #include "ui/Widgets.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -85,6 +88,7 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     CreatePicker();
     CreateDialogs();
     CreateMenus();
+    RememberClassicPlaces();
     FormCreate();
 }
 
@@ -113,14 +117,14 @@ void TfrmPelto::CreateControls() {
     pbDraw = Place(new TPaintBox(pnDraw), "pbDraw", 1, 1, 128, 128);
     pbDraw->OnPaint = [this](QPainter& Painter) {
         if (!FSession) {
-            Painter.fillRect(QRect(0, 0, 128, 128), Qt::white);
+            Painter.fillRect(pbDraw->rect(), Qt::white);
             return;
         }
         const TBitmap& Canvas = FSession->Canvas();
         // Drawn at its size in logical pixels: on a scaled display every pixel grows sharp.
         const QImage View(Canvas.ScanLine(0), Canvas.Width(), Canvas.Height(),
                           static_cast<qsizetype>(Canvas.Stride()), QImage::Format_BGR888);
-        Painter.drawImage(QRect(0, 0, 128, 128), View);
+        Painter.drawImage(pbDraw->rect(), View);
     };
     connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
 
@@ -256,6 +260,24 @@ void TfrmPelto::CreateMenus() {
     miShadow->setChecked(true); // the design's state; the settings replace it at start
     connect(miShadow, &QAction::triggered, this,
             Command([this](bool Checked) { FSession->SetShadow(Checked); }));
+    View->addSeparator();
+    QMenu* Zoom = View->addMenu("&Zoom");
+    auto* Factors = new QActionGroup(this);
+    for (int Factor = 1; Factor <= 4; ++Factor) {
+        QAction* Action = Zoom->addAction(QString("&%1 %").arg(100 * Factor), this,
+                                          Command([this, Factor] { SetZoom(Factor); }));
+        Action->setObjectName(QString("miZoom%1").arg(100 * Factor));
+        Action->setCheckable(true);
+        Action->setActionGroup(Factors);
+        FZoomActions[static_cast<std::size_t>(Factor - 1)] = Action;
+    }
+    Zoom->addSeparator();
+    Zoom->addAction("Zoom &In", QKeySequence::ZoomIn, this,
+                    Command([this] { SetZoom(std::min(FZoom + 1, 4)); }));
+    Zoom->addAction("Zoom &Out", QKeySequence::ZoomOut, this,
+                    Command([this] { SetZoom(std::max(FZoom - 1, 1)); }));
+    Zoom->addAction("&Actual Size", QKeySequence(Qt::CTRL | Qt::Key_0), this,
+                    Command([this] { SetZoom(1); }));
 
     miFavorites = menuBar()->addMenu("F&avorites");
     miFavorites->setObjectName("miFavorites");
@@ -292,6 +314,7 @@ void TfrmPelto::FormCreate() {
                 move(Saved);
     }
     miShadow->setChecked(FSettings.Shadow);
+    ChooseFirstZoom();
 
     const std::string Saved = FSettings.WloPath;
     if (!SettleGameFolder()) {
@@ -358,6 +381,69 @@ void TfrmPelto::LoadSkin() {
         FStopBitmap = *Stop;
         SetStripPictures(*sbStartStop, FStopBitmap); // the animation starts running
     }
+}
+
+void TfrmPelto::RememberClassicPlaces() {
+    const auto Remember = [this](QWidget* Parent) {
+        for (QWidget* Control : Parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            FClassicPlaces.push_back(
+                {Control, Control->geometry(),
+                 Control->testAttribute(Qt::WA_SetFont) ? Control->font().pixelSize() : 0});
+    };
+    Remember(centralWidget());
+    Remember(pnDraw);
+    Remember(ppEquipList);
+    FClassicPlaces.push_back({ppEquipList, ppEquipList->geometry(), 0});
+}
+
+void TfrmPelto::ChooseFirstZoom() {
+    if (FSettings.Zoom) {
+        SetZoom(*FSettings.Zoom / 100);
+        return;
+    }
+    // A screen tall enough to show four of the classic window gets it twice as large.
+    const QScreen* Screen = screen();
+    const bool Tall =
+        Screen && Screen->devicePixelRatio() == 1.0 && Screen->geometry().height() >= 1800;
+    SetZoom(Tall ? 2 : 1);
+    FSettings.Zoom.reset(); // only a choice of the user's is kept
+}
+
+void TfrmPelto::SetZoom(int Factor) {
+    if (Factor < 1 || Factor > 4)
+        return;
+    FZoom = Factor;
+    FSettings.Zoom = 100 * Factor;
+    FZoomActions[static_cast<std::size_t>(Factor - 1)]->setChecked(true);
+    setFont(GothicFont(12 * Factor));
+    for (const TClassicPlace& Classic : FClassicPlaces) {
+        if (!Classic.Control)
+            continue;
+        const QRect& R = Classic.Place;
+        if (Classic.Control == ppEquipList)
+            ppEquipList->resize(R.size() * Factor);
+        else
+            Classic.Control->setGeometry(R.x() * Factor, R.y() * Factor, R.width() * Factor,
+                                         R.height() * Factor);
+        if (Classic.FontPixels > 0) {
+            QFont Font = Classic.Control->font();
+            Font.setPixelSize(Classic.FontPixels * Factor);
+            Classic.Control->setFont(Font);
+        }
+        if (auto* Image = qobject_cast<TImage*>(Classic.Control))
+            Image->SetZoom(Factor);
+        else if (auto* Button = qobject_cast<TSimpleButton*>(Classic.Control))
+            Button->SetZoom(Factor);
+    }
+    pnDraw->setLineWidth(Factor);
+    lbEquipList->SetCellSize(TEquipListBox::CellSize * Factor);
+    centralWidget()->setFixedSize(ClientWidth * Factor, ClientHeight * Factor);
+    if (FSession)
+        UpdateStatus();
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    adjustSize();
+    setFixedSize(sizeHint());
 }
 
 void TfrmPelto::SessionChanged(TSessionChange What) {

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -68,6 +69,9 @@ public:
     const TPeltoSettings& Settings() const { return FSettings; }
     /// The colour position the bars edit.
     int ColorPos() const { return FColorPos; }
+    /// How many screen pixels show one pixel of the classic window: 1..4.
+    int Zoom() const { return FZoom; }
+    void SetZoom(int Factor);
     bool Playing() const { return FPlaying; }
 
     /// The folder chooser of the game folder, with a line saying what the folder tried last
@@ -97,6 +101,15 @@ private:
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
     void SetStripPictures(TSimpleButton& Button, const QImage& Strip);
+
+    // Zoom: the classic place and font size of every control, to set them at any factor.
+    struct TClassicPlace {
+        QPointer<QWidget> Control;
+        QRect Place;
+        int FontPixels; // 0: the window's font
+    };
+    void RememberClassicPlaces();
+    void ChooseFirstZoom();
 
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);
@@ -163,6 +176,9 @@ private:
     bool FPlaying = false;
     int FColorPos = 0;
     int FCurrentSlot = 0; // the slot whose list the picker shows
+    int FZoom = 1;
+    std::vector<TClassicPlace> FClassicPlaces;
+    std::array<QAction*, 4> FZoomActions{};
 
     // Controls, owned by the window through Qt's parent ownership.
     QFrame* pnDraw = nullptr;

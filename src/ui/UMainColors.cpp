@@ -84,7 +84,7 @@ void TfrmPelto::UpdateColorBars() {
 }
 
 void TfrmPelto::ColorBarClick(int Channel, int X) {
-    const int Level = std::clamp((X - 2 + 9) / PixelsPerLevel, 0, 9);
+    const int Level = std::clamp((X / FZoom - 2 + 9) / PixelsPerLevel, 0, 9);
     FSession->SetColor(FColorPos, Channel, static_cast<std::uint8_t>(Level));
 }
 

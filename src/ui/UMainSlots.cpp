@@ -69,7 +69,7 @@ void TfrmPelto::UpdateStatus() {
     QStringList Lines;
     for (const std::string& Line : FSession->StatusLines())
         Lines << QString::fromStdString(Line);
-    txtEquip->SetLinesFitting(Lines, StatusPixelSize);
+    txtEquip->SetLinesFitting(Lines, StatusPixelSize * FZoom);
     edCode->setText(QString::fromStdString(FSession->Code()));
 }
 
@@ -168,15 +168,19 @@ void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
     const auto& List = FSession->List(FCurrentSlot);
     if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
         return;
-    Painter.drawImage(Rect.topLeft(), FItemBack);
+    // Drawn at the classic size, then enlarged as a whole, so that the frame grows with it.
+    QImage Cell = FItemBack.convertToFormat(QImage::Format_RGB888);
+    QPainter CellPainter(&Cell);
     QImage Icon;
     if (LoadItemIcon(List[static_cast<std::size_t>(Index)].Item, Icon))
-        Painter.drawImage(Rect.topLeft(), Icon);
+        CellPainter.drawImage(0, 0, Icon);
     if (Index == FSession->PickedIndex(FCurrentSlot)) {
-        Painter.setPen(QColor(0, 0, 128));
-        Painter.setBrush(Qt::NoBrush);
-        Painter.drawRect(Rect.adjusted(0, 0, -1, -1));
+        CellPainter.setPen(QColor(0, 0, 128));
+        CellPainter.setBrush(Qt::NoBrush);
+        CellPainter.drawRect(Cell.rect().adjusted(0, 0, -1, -1));
     }
+    CellPainter.end();
+    Painter.drawImage(Rect, Cell);
 }
 
 void TfrmPelto::lbEquipListClick() {

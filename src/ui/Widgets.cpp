@@ -41,10 +41,17 @@ void TImage::SetAutoSize(bool Value) {
     Rebuild();
 }
 
+void TImage::SetZoom(int Factor) {
+    if (Factor < 1 || Factor == FZoom)
+        return;
+    FZoom = Factor;
+    Rebuild();
+}
+
 void TImage::Rebuild() {
     FPixmap = FTransparent ? WithBottomLeftTransparent(FPicture) : QPixmap::fromImage(FPicture);
     if (FAutoSize && !FPicture.isNull())
-        resize(FPicture.size());
+        resize(FPicture.size() * FZoom);
     update();
 }
 
@@ -53,10 +60,12 @@ void TImage::paintEvent(QPaintEvent*) {
         return;
     QPainter Painter(this);
     Painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QSize Size = FPixmap.size() * FZoom;
     QPoint At(0, 0);
-    if (FCenter)
-        At = QPoint((width() - FPixmap.width()) / 2, (height() - FPixmap.height()) / 2);
-    Painter.drawPixmap(At, FPixmap);
+    if (FCenter) // centred as at the classic size, so that every place scales alike
+        At = QPoint((width() / FZoom - FPixmap.width()) / 2 * FZoom,
+                    (height() / FZoom - FPixmap.height()) / 2 * FZoom);
+    Painter.drawPixmap(QRect(At, Size), FPixmap);
 }
 
 void TImage::mousePressEvent(QMouseEvent* Event) {

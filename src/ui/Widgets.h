@@ -40,6 +40,9 @@ public:
     void SetCenter(bool Value);
     /// Sizes the control to its picture.
     void SetAutoSize(bool Value);
+    /// Each picture pixel is drawn as Factor x Factor pixels, never smoothed.
+    void SetZoom(int Factor);
+    int Zoom() const { return FZoom; }
 
 signals:
     void Clicked();
@@ -61,6 +64,7 @@ private:
     bool FCenter = false;
     bool FAutoSize = false;
     bool FPressed = false;
+    int FZoom = 1;
 };
 
 /// A label that reports left clicks and right clicks (the slot names).
