@@ -19,13 +19,14 @@ TCliArgs::TCliArgs(const std::vector<std::string>& Args,
             throw EHelpRequested();
         if (Arg.size() > 2 && Arg.compare(0, 2, "--") == 0) {
             const std::string Name = Arg.substr(2);
+            // Taking the first or the last of two would silently drop the other.
+            if (Contains(FFlags, Name) || FValues.count(Name))
+                throw EUsageError("option " + Arg + " given twice");
             if (Contains(Flags, Name)) {
                 FFlags.push_back(Name);
             } else if (Contains(ValueOptions, Name)) {
                 if (I + 1 >= Args.size())
                     throw EUsageError("option " + Arg + " needs a value");
-                if (FValues.count(Name))
-                    throw EUsageError("option " + Arg + " given twice");
                 FValues[Name] = Args[++I];
             } else {
                 throw EUsageError("unknown option " + Arg);

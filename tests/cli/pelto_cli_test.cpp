@@ -172,7 +172,7 @@ TEST_F(PeltoCli, ReportsTheReadersOwnMessage) {
 
 TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
     const std::string Folder = WriteGame();
-    const std::string First = Scratch.File("first.png");
+    const std::string First = Scratch.File("first.png"), Second = Scratch.File("second.png");
     for (const std::vector<std::string>& Args : std::vector<std::vector<std::string>>{
              {},
              {"nonsense"},
@@ -188,6 +188,15 @@ TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
              {"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", "x",
               "--background", "12345G"},
              {"demo", "--out", Folder + "demo", "--scale", "huge"},
+             // An option given twice, whether it takes a value or not.
+             {"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", First,
+              "--out", Second},
+             {"render", "--game", Folder, "--chara", "0", "--chara", "0", "--format", "png",
+              "--out", First},
+             {"render", "--game", Folder, "--chara", "0", "--shadow", "--format", "png", "--out",
+              First, "--shadow"},
+             {"items", "--game", Folder, "--json", "--json"},
+             {"game-folder", "--settings", First, "--settings", Second},
              // Words that no command asked for.
              {"render", "--game", Folder, "--chara", "0", "--format", "png", "--out", First,
               "stray"},
@@ -211,6 +220,7 @@ TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
                   .Err,
               "pelto-cli: unexpected word 'stray'\nTry 'pelto-cli render --help'.\n");
     EXPECT_FALSE(std::filesystem::exists(First));
+    EXPECT_FALSE(std::filesystem::exists(Second));
 }
 
 namespace {
