@@ -21,7 +21,7 @@ class EHelpRequested {};
 class TCliArgs {
 public:
     /// ValueOptions take a value; Flags do not. Anything else starting with "--" is an error,
-    /// and so are more than MaxPositional words that are not options.
+    /// and so are an option given twice and more than MaxPositional words that are not options.
     TCliArgs(const std::vector<std::string>& Args, const std::vector<std::string>& ValueOptions,
              const std::vector<std::string>& Flags, std::size_t MaxPositional = 0);
 
