@@ -37,9 +37,6 @@ constexpr int ClientHeight = 296;
 constexpr QColor WindowColor(228, 238, 250);
 constexpr int AnimationInterval = 167; // milliseconds
 
-// The view's 3 x 3 cells: the direction each one turns the character to, 8 in the centre.
-constexpr int DirectionGrid[3][3] = {{1, 0, 7}, {2, 8, 6}, {3, 4, 5}};
-
 QFont GothicFont(int PixelSize) {
     // The game's Windows fonts do not exist here; these Japanese-capable ones stand in.
     QFont Font;
@@ -88,6 +85,9 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     CreatePicker();
     CreateDialogs();
     CreateMenus();
+    CreateStatusLine();
+    SetToolTips();
+    CreateShortcuts();
     RememberClassicPlaces();
     FormCreate();
 }
@@ -125,6 +125,7 @@ void TfrmPelto::CreateControls() {
         const QImage View(Canvas.ScanLine(0), Canvas.Width(), Canvas.Height(),
                           static_cast<qsizetype>(Canvas.Stride()), QImage::Format_BGR888);
         Painter.drawImage(pbDraw->rect(), View);
+        DrawCellHint(Painter);
     };
     connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
 
@@ -249,7 +250,8 @@ void TfrmPelto::CreateMenus() {
                                     Command(this, &TfrmPelto::miCopyImageClick));
     miCopyImage->setObjectName("miCopyImage");
     miFile->addSeparator();
-    miFile->addAction("&Exit", this, &QWidget::close);
+    miExit = miFile->addAction("&Exit", this, &QWidget::close);
+    miExit->setObjectName("miExit");
     connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
     QMenu* View = menuBar()->addMenu("&View");
@@ -297,6 +299,20 @@ void TfrmPelto::CreateMenus() {
         ->addAction("Change &Game Folder...", this,
                     Command(this, &TfrmPelto::miChangeGameFolderClick))
         ->setObjectName("miChangeGameFolder");
+    Options->addSeparator();
+    Options
+        ->addAction("Copy &Code", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                    Command(this, &TfrmPelto::CopyCode))
+        ->setObjectName("miCopyCode");
+    Options
+        ->addAction("&Paste Code", QKeySequence(Qt::CTRL | Qt::Key_V), this,
+                    Command(this, &TfrmPelto::PasteCode))
+        ->setObjectName("miPasteCode");
+    Options->addSeparator();
+    Options
+        ->addAction("How to &Use", QKeySequence(Qt::Key_F1), this,
+                    Command(this, &TfrmPelto::ShowHowToUse))
+        ->setObjectName("miHowToUse");
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());
@@ -451,10 +467,12 @@ void TfrmPelto::SessionChanged(TSessionChange What) {
         ShowLook();
     else
         UpdateView();
+    UpdateStatusLine();
 }
 
 void TfrmPelto::ShowLook() {
     cbChara->setCurrentIndex(FSession->CharaIndex());
+    MenuClick(); // the commands that need a character follow it, shortcuts included
     UpdateStatus();
     UpdateColorBars();
     UpdateView();
@@ -472,8 +490,8 @@ void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
     const int Row = static_cast<int>(Position.y() / (pbDraw->height() / 3.0));
     if (Column < 0 || Column > 2 || Row < 0 || Row > 2)
         return;
-    const int Value = DirectionGrid[Row][Column];
-    if (Value == 8) {
+    const int Value = ViewDirectionGrid[Row][Column];
+    if (Value == ViewCentreCell) {
         if (Button == Qt::LeftButton)
             FSession->NextMotion();
         else if (Button == Qt::RightButton)

@@ -39,6 +39,12 @@ class TPaintBox;
 class TSimpleButton;
 enum class TSessionChange;
 
+/// The character view's 3 x 3 cells, as the keypad lays them out: the direction each one
+/// turns the character to (0 faces the top of the view, counter-clockwise, 4 the viewer), and
+/// ViewCentreCell in the centre, for the motions.
+inline constexpr int ViewCentreCell = 8;
+inline constexpr int ViewDirectionGrid[3][3] = {{1, 0, 7}, {2, ViewCentreCell, 6}, {3, 4, 5}};
+
 /// Where the pop-up picker of a slot opens: right below the slot whenever it fits on the
 /// screen, else moved the least it takes to lie wholly on it.
 QPoint PickerPlace(QRect Slot, QSize Picker, QRect Screen);
@@ -111,6 +117,21 @@ private:
     void RememberClassicPlaces();
     void ChooseFirstZoom();
 
+    // The status line, the view's hints, the tooltips and the keyboard.
+    void CreateStatusLine();
+    void UpdateStatusLine();
+    QString PoseText() const;
+    int ViewCell(QPoint At) const;
+    void ShowCellHint(int Cell);
+    void DrawCellHint(QPainter& Painter) const;
+    void SetToolTips();
+    void UpdateColorBarTip(int Channel, int Level);
+    void UpdateSlotTip(int Slot);
+    void CreateShortcuts();
+    void CopyCode();
+    void PasteCode();
+    void ShowHowToUse();
+
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);
     void UpdateView();
@@ -177,6 +198,7 @@ private:
     int FColorPos = 0;
     int FCurrentSlot = 0; // the slot whose list the picker shows
     int FZoom = 1;
+    int FHoverCell = -1; // the view's cell under the pointer, -1 for none
     std::vector<TClassicPlace> FClassicPlaces;
     std::array<QAction*, 4> FZoomActions{};
 
@@ -208,6 +230,8 @@ private:
     QMenu* miLoadFavorite = nullptr;
     QAction* miSaveImage = nullptr;
     QAction* miCopyImage = nullptr;
+    QAction* miExit = nullptr;
+    QLabel* lblPose = nullptr;
     QAction* miShadow = nullptr;
 };
 

@@ -76,6 +76,7 @@ void TfrmPelto::UpdateColorBar(int Channel) {
         Painter.drawImage(QPoint(2, 2), FGraph, QRect(0, 9 * Channel, PixelsPerLevel * Level, 9));
     Painter.end();
     FColorBars[static_cast<std::size_t>(Channel)]->SetPicture(Bar);
+    UpdateColorBarTip(Channel, Level);
 }
 
 void TfrmPelto::UpdateColorBars() {

@@ -63,6 +63,7 @@ void TfrmPelto::UpdateSlot(int Slot) {
     Painter.drawRect(0, 0, 31, 31);
     Painter.end();
     FEquipImages[static_cast<std::size_t>(Slot)]->SetPicture(Picture);
+    UpdateSlotTip(Slot);
 }
 
 void TfrmPelto::UpdateStatus() {

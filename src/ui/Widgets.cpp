@@ -21,6 +21,15 @@ void TPaintBox::mousePressEvent(QMouseEvent* Event) {
     emit MouseDown(Event->button(), Event->position().toPoint());
 }
 
+void TPaintBox::mouseMoveEvent(QMouseEvent* Event) {
+    emit MouseMoved(Event->position().toPoint());
+}
+
+void TPaintBox::leaveEvent(QEvent* Event) {
+    QWidget::leaveEvent(Event);
+    emit MouseLeft();
+}
+
 void TImage::SetPicture(const QImage& Picture) {
     FPicture = Picture;
     Rebuild();

@@ -20,10 +20,15 @@ public:
 
 signals:
     void MouseDown(Qt::MouseButton Button, QPoint Position);
+    /// The pointer moved over the box (with or without a button held), or left it.
+    void MouseMoved(QPoint Position);
+    void MouseLeft();
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
 };
 
 /// A picture control: shows a picture, optionally centred and with the colour of its

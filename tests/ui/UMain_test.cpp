@@ -3,8 +3,10 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -14,10 +16,17 @@
 #include "writers/ItemTableWriter.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -358,6 +367,181 @@ TEST_P(ViewerProcess, ClosesAsFileExitDoesOnATerminationSignal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySignal, ViewerProcess, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST_F(MainWindow, ZoomsEveryControlAndTheViewPixelForPixel) {
+    auto Window = OpenOnDemo();
+    Choose(*Window, 0);
+    const std::vector<QWidget*> Controls{CharaBox(*Window),      CodeBox(*Window),
+                                         SlotImage(*Window, 3),  SlotLabel(*Window, 5),
+                                         NextButton(*Window),    ColorBar(*Window, 1),
+                                         ColorImage(*Window, 2), StatusBox(*Window),
+                                         View(*Window),          StepButton(*Window, 2, true)};
+    std::vector<QRect> Classic;
+    for (QWidget* Control : Controls)
+        Classic.push_back(Control->geometry());
+    for (int Factor : {2, 4, 3, 1}) {
+        Window->findChild<QAction*>(QString("miZoom%1").arg(100 * Factor))->trigger();
+        EXPECT_EQ(Window->Zoom(), Factor);
+        EXPECT_EQ(Window->centralWidget()->size(), QSize(402, 296) * Factor);
+        for (std::size_t I = 0; I < Controls.size(); ++I) {
+            const QRect& C = Classic[I];
+            EXPECT_EQ(Controls[I]->geometry(), QRect(C.x() * Factor, C.y() * Factor,
+                                                     C.width() * Factor, C.height() * Factor))
+                << Controls[I]->objectName().toStdString() << " at " << Factor;
+        }
+        const QImage Shown = View(*Window)->grab().toImage().convertToFormat(QImage::Format_RGB888);
+        ASSERT_EQ(Shown.size(), QSize(128, 128) * Factor);
+        const TBitmap& Canvas = Window->Session().Canvas();
+        for (int Y = 0; Y < 128; Y += 3)
+            for (int X = 0; X < 128; X += 5) {
+                const std::uint8_t* P = Canvas.ScanLine(Y) + 3 * X;
+                const QColor Expected(P[2], P[1], P[0]);
+                for (int Sub = 0; Sub < Factor * Factor; ++Sub)
+                    ASSERT_EQ(
+                        Shown.pixelColor(X * Factor + Sub % Factor, Y * Factor + Sub / Factor),
+                        Expected)
+                        << X << "," << Y << " at " << Factor;
+            }
+    }
+    Window->findChild<QAction*>("miZoom300")->trigger();
+    Window.reset();
+    EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("zoom=300"), std::string::npos);
+    auto Again = Open("[pelto]\nwlopath=" + Game() + "\nzoom=300\n");
+    EXPECT_EQ(Again->Zoom(), 3);
+}
+
+TEST_F(MainWindow, DrivesTheCharacterFromTheKeyboard) {
+    auto Window = OpenOnDemo();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    Choose(*Window, 0);
+    TDressingSession& Session = Window->Session();
+    auto* Pose = Window->findChild<QLabel*>("lblPose");
+    ASSERT_NE(Pose, nullptr);
+    EXPECT_EQ(Pose->text().toStdString(), "Rocco · Motion 1/19 · facing front · Frame 1/4");
+    const auto Press = [&](int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        // To whatever has the focus, as a key the user types.
+        QWidget* Target = QApplication::focusWidget() ? QApplication::focusWidget() : Window.get();
+        QTest::keyClick(Target, static_cast<Qt::Key>(Key), Modifiers);
+    };
+    Press(Qt::Key_Left);
+    EXPECT_EQ(Session.Direction(), 3);
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Right);
+    EXPECT_EQ(Session.Direction(), 5);
+    Press(Qt::Key_Up);
+    EXPECT_EQ(Session.Direction(), 0);
+    Press(Qt::Key_Down);
+    EXPECT_EQ(Session.Direction(), 4);
+    // The keypad as the view's grid: 7 8 9 / 4 5 6 / 1 2 3.
+    const int Pad[9] = {Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_4, Qt::Key_5,
+                        Qt::Key_6, Qt::Key_1, Qt::Key_2, Qt::Key_3};
+    for (int Cell = 0; Cell < 9; ++Cell) {
+        if (Cell == 4)
+            continue;
+        Press(Pad[Cell], Qt::KeypadModifier);
+        EXPECT_EQ(Session.Direction(), ViewDirectionGrid[Cell / 3][Cell % 3]) << Cell;
+    }
+    Press(Qt::Key_5, Qt::KeypadModifier);
+    EXPECT_EQ(Session.Motion(), 1);
+    Press(Qt::Key_PageDown);
+    EXPECT_EQ(Session.Motion(), 2);
+    Press(Qt::Key_PageUp);
+    Press(Qt::Key_PageUp);
+    EXPECT_EQ(Session.Motion(), 0);
+    Press(Qt::Key_2, Qt::KeypadModifier); // facing front, motion 0: three frames
+
+    ASSERT_TRUE(Window->Playing());
+    Press(Qt::Key_Space);
+    EXPECT_FALSE(Window->Playing());
+    const int Frame = Session.Frame();
+    Press(Qt::Key_Period);
+    EXPECT_EQ(Session.Frame(), Frame % 3 + 1);
+    Press(Qt::Key_Comma);
+    EXPECT_EQ(Session.Frame(), Frame);
+    Press(Qt::Key_Space);
+    EXPECT_TRUE(Window->Playing());
+    Press(Qt::Key_Space);
+    Press(Qt::Key_Left);
+    Press(Qt::Key_PageDown);
+    EXPECT_EQ(Pose->text().toStdString(), "Rocco · Motion 2/19 · facing front-left · Frame " +
+                                              std::to_string(Session.Frame()) + "/" +
+                                              std::to_string(Session.FrameCount()));
+
+    // Codes through the clipboard, padded as a chat pastes them.
+    Press(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Session.Code());
+    TDressingSession Other(Session.Game());
+    Other.SetChara(1); // Nina
+    QGuiApplication::clipboard()->setText(" \n code: " + QString::fromStdString(Other.Code()) +
+                                          "\r\n");
+    Press(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Session.CharaIndex(), 1);
+    EXPECT_EQ(CodeBox(*Window)->text().toStdString(), Other.Code());
+
+    Press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(128, 128));
+    {
+        test::TBoxAnswerer Ok(QMessageBox::Ok);
+        Press(Qt::Key_F1);
+        EXPECT_EQ(Ok.Answered(), 1);
+    }
+    QApplication::setActiveWindow(Window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+
+    // Keys typed into the code box stay there.
+    CodeBox(*Window)->setFocus();
+    const int Direction = Session.Direction();
+    Press(Qt::Key_Left);
+    Press(Qt::Key_Space);
+    EXPECT_EQ(Session.Direction(), Direction);
+    EXPECT_FALSE(Window->Playing());
+
+    Press(Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(Window->isVisible());
+}
+
+TEST_F(MainWindow, SaysWhatTheControlsDoWithoutDrawingIntoTheCanvas) {
+    auto Window = OpenOnDemo();
+    Choose(*Window, 0);
+    Window->Session().Pick(1, 1);
+    QWidget* Surface = View(*Window);
+    const auto MoveTo = [&](QPoint At) {
+        QMouseEvent Move(QEvent::MouseMove, At, Surface->mapToGlobal(At), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Surface, &Move);
+    };
+    const QImage Before = Surface->grab().toImage();
+    const std::vector<std::uint8_t> Canvas(Window->Session().Canvas().ScanLine(0),
+                                           Window->Session().Canvas().ScanLine(0) + 128 * 128 * 3);
+    MoveTo({10, 10});
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "turn: facing back-left");
+    EXPECT_NE(Surface->grab().toImage(), Before); // the cell's hint, on the screen only
+    EXPECT_TRUE(std::equal(Canvas.begin(), Canvas.end(), Window->Session().Canvas().ScanLine(0)));
+    MoveTo({64, 64});
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "next motion / right-click: previous motion");
+    QEvent Leave(QEvent::Leave);
+    QApplication::sendEvent(Surface, &Leave);
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "");
+    EXPECT_EQ(Surface->grab().toImage(), Before);
+
+    const QString SlotTip = SlotImage(*Window, 1)->toolTip();
+    EXPECT_TRUE(
+        SlotTip.startsWith(QString::fromStdString(SjisToUtf8(Window->Session().Worn(1)->Name()))))
+        << SlotTip.toStdString();
+    EXPECT_TRUE(SlotTip.endsWith("Right-click to take it off"));
+    EXPECT_TRUE(ColorBar(*Window, 1)->toolTip().contains("level 4"));
+    Window->Session().SetColor(0, 1, 7);
+    EXPECT_TRUE(ColorBar(*Window, 1)->toolTip().contains("level 7"));
+    for (QWidget* Control :
+         {static_cast<QWidget*>(PrevButton(*Window)),
+          static_cast<QWidget*>(StartStopButton(*Window)),
+          static_cast<QWidget*>(DefaultButton(*Window)),
+          static_cast<QWidget*>(StepButton(*Window, 0, false)),
+          static_cast<QWidget*>(ColorImage(*Window, 3)), static_cast<QWidget*>(CodeBox(*Window))})
+        EXPECT_FALSE(Control->toolTip().isEmpty()) << Control->objectName().toStdString();
+}
 
 TEST_F(MainWindow, WritesItsSettingsAtShutdown) {
     {
