@@ -83,10 +83,18 @@ long NumberOption(const TCliArgs& Args, const std::string& Option, long Default,
     return Text ? ParseNumber(Option, *Text, Min, Max) : Default;
 }
 
+/// A damaged sprite archive, which the viewer reports and passes over, ends a command here:
+/// a script must not take a picture drawn without some sprites for a good one.
+void RefuseDamagedArchives(const TJmaList& List) {
+    if (!List.Failures().empty())
+        throw List.Failures().front();
+}
+
 /// The whole game of Folder, loaded as the viewer loads it.
 std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
     auto Game = std::make_unique<TGameData>(Folder);
     Game->LoadAll();
+    RefuseDamagedArchives(Game->JmaList());
     return Game;
 }
 
@@ -147,6 +155,7 @@ void SpritesCommand(const TCommandCall& Call) {
     const std::string Folder = GameFolder(Args);
     TJmaList List;
     List.Scan(Folder + std::string(JmaFolderName), "*.jma");
+    RefuseDamagedArchives(List);
     for (int I = 0; I < List.Count(); ++I)
         Call.Out << List.Line(I) << "\n";
 }

@@ -52,15 +52,19 @@ public:
     using EWloError::EWloError;
 };
 
+/// The path of a game file as it is on the disk, whatever letter case the program asked for it
+/// in (see Paths.h).
+std::string ResolvePath(const std::string& Path);
+
 /// Runs Read and returns what it returns. An EWloError it raises that names no file yet leaves
-/// naming Path, with its type and message unchanged: readers say what went wrong, the one place
-/// that opened the file says which file.
+/// naming Path as it is on the disk, with its type and message unchanged: readers say what went
+/// wrong, the one place that opened the file says which file.
 template <class F> decltype(auto) WithFileName(const std::string& Path, F&& Read) {
     try {
         return std::forward<F>(Read)();
     } catch (EWloError& Error) {
         if (Error.FileName().empty())
-            Error.SetFileName(Path);
+            Error.SetFileName(ResolvePath(Path));
         throw;
     }
 }

@@ -166,8 +166,26 @@ TEST_F(PeltoCli, ReportsTheReadersOwnMessage) {
     Table.WriteToFile(Game.Path() + "DATA/item.dat");
     const auto R = Run({"items", "--game", Game.Path()});
     EXPECT_EQ(R.Status, 1);
+    // The file as it is on the disk, not as the program spells it.
     EXPECT_EQ(R.Err, "pelto-cli: アイテムデータバージョンが一致しません: " + Game.Path() +
-                         std::string(ItemTableFileName) + "\n");
+                         "DATA/item.dat\n");
+}
+
+TEST_F(PeltoCli, RefusesAGameWithADamagedSpriteArchiveNamingIt) {
+    WriteGame();
+    const std::string Archive = Game.Path() + "JMA/item01.jma";
+    std::ofstream(Archive, std::ios::trunc) << std::string(20, '\xFF');
+    for (const std::vector<std::string>& Args : std::vector<std::vector<std::string>>{
+             {"sprites", "--game", Game.Path()},
+             {"render", "--game", Game.Path(), "--chara", "0", "--format", "png", "--out",
+              Scratch.File("x.png")}}) {
+        const auto R = Run(Args);
+        EXPECT_EQ(R.Status, 1) << Args[0];
+        EXPECT_TRUE(R.Out.empty()) << Args[0];
+        EXPECT_TRUE(R.Err.starts_with("pelto-cli: ")) << R.Err;
+        EXPECT_TRUE(R.Err.ends_with(": " + Archive + "\n")) << R.Err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Scratch.File("x.png")));
 }
 
 TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {
