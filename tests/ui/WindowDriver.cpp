@@ -153,11 +153,16 @@ void RunCommand(const std::function<void()>& Action) {
 }
 
 void WithPicker(TfrmPelto& Window, int Slot, const std::function<void()>& Action) {
-    QTimer::singleShot(0, [&] {
+    // The timer ends with this call: a click that opens no pop-up must not leave Action to run
+    // from a later event loop, after what it refers to is gone.
+    QTimer Timer;
+    Timer.setSingleShot(true);
+    QObject::connect(&Timer, &QTimer::timeout, [&] {
         Action();
         if (EquipPopup(Window)->isVisible())
             EquipPopup(Window)->ClosePopup(0);
     });
+    Timer.start(0);
     QTest::mouseClick(SlotImage(Window, Slot), Qt::LeftButton);
 }
 

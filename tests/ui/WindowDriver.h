@@ -63,7 +63,8 @@ void ChooseChara(TfrmPelto& Window, int Chara);
 /// the application's general error display.
 void RunCommand(const std::function<void()>& Action);
 
-/// Runs Action while the slot's pop-up is open, then closes the pop-up if it still is.
+/// Runs Action while the slot's pop-up is open, then closes the pop-up if it still is; when the
+/// click opens no pop-up, Action does not run.
 void WithPicker(TfrmPelto& Window, int Slot, const std::function<void()>& Action);
 
 /// Points at and clicks cell Index of the open pop-up's first column.
