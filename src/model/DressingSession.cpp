@@ -202,4 +202,9 @@ void TDressingSession::SaveImage(TImageFileType Type, const std::string& FileNam
     SaveImageFile(FChara, Canvas(), Type, FileName);
 }
 
+void TDressingSession::Export(const TExportOptions& Options, const std::string& FileName,
+                              const TExportProgress& Progress) {
+    ExportPicture(FChara, Canvas(), Options, FileName, Progress);
+}
+
 } // namespace pelto

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ImageExport.h"
+#include "model/PictureExport.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
 #include "platform/Bitmap.h"
@@ -102,6 +103,9 @@ public:
     const TBitmap& Canvas();
     /// Writes the character as the viewer's "Save Image As..." does.
     void SaveImage(TImageFileType Type, const std::string& FileName);
+    /// Writes the character as Options ask (see ExportPicture).
+    void Export(const TExportOptions& Options, const std::string& FileName,
+                const TExportProgress& Progress = {});
 
     std::function<void(int Slot)> OnSlotChange;
     /// The character changed to another body group: the lists to pick from are others.

@@ -341,6 +341,11 @@ int TDrawChara::GetFrameCount() const {
     return FBody->Loaded() ? FBody->GetFrameCount(Action()) : 0;
 }
 
+int TDrawChara::GetFrameCount(std::uint8_t Motion, std::uint8_t Direction) const {
+    assert(Motion < MotionActions.size() && Direction < MotionActions[0].size());
+    return FBody->Loaded() ? FBody->GetFrameCount(MotionActions[Motion][Direction]) : 0;
+}
+
 void TDrawChara::SetFrame(int Frame) {
     if (FChara == -1 || Frame < 1 || Frame > GetFrameCount())
         return;
@@ -387,9 +392,15 @@ void TDrawChara::Redraw() {
 }
 
 void TDrawChara::DrawFrame(TBitmap& Bitmap, int FrameNo) const {
+    DrawFrame(Bitmap, FMotion, FDirection, FrameNo);
+}
+
+void TDrawChara::DrawFrame(TBitmap& Bitmap, std::uint8_t Motion, std::uint8_t Direction,
+                           int FrameNo) const {
     if (!IsDrawable(Bitmap))
         throw EWloError("Invalid pixel format.");
-    const std::string Name = FrameFileName(Action(), FrameNo);
+    assert(Motion < MotionActions.size() && Direction < MotionActions[0].size());
+    const std::string Name = FrameFileName(MotionActions[Motion][Direction], FrameNo);
     if (FShadow)
         DrawShadow(Bitmap, ShadowLeft, ShadowTop);
     for (const int Layer : LayerOrder) {

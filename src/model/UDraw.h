@@ -82,6 +82,8 @@ public:
     void PrevFrame();
     /// Frames of the current action, as the body sprite has them.
     int GetFrameCount() const;
+    /// Frames of the action of Motion facing Direction.
+    int GetFrameCount(std::uint8_t Motion, std::uint8_t Direction) const;
 
     void SetBackColor(TColor Color);
     void SetShadow(bool Value);
@@ -90,6 +92,8 @@ public:
     void Redraw();
     /// Draws frame FrameNo of the current action, layer by layer, over what Bitmap holds.
     void DrawFrame(TBitmap& Bitmap, int FrameNo) const;
+    /// The same for the action of Motion facing Direction, the pose left as it is.
+    void DrawFrame(TBitmap& Bitmap, std::uint8_t Motion, std::uint8_t Direction, int FrameNo) const;
 
     /// The canvas as RGB, or the current frame on a transparent background as RGBA.
     void SaveToPNGStream(TStream& Stream, bool Transparent) const;

@@ -17,7 +17,6 @@ namespace {
 
 // The export canvas; only a GIF without frames has no size of its own.
 constexpr int DefaultScreenSize = 128;
-constexpr int FrameDelay = 16; // hundredths of a second
 constexpr int DisposeToBackground = DISPOSE_BACKGROUND;
 constexpr int LoopForever = 0;
 
@@ -58,11 +57,11 @@ public:
         Check(EGifPutExtensionTrailer(FGif));
     }
 
-    void PutControlExtension(int TransparentIndex) {
+    void PutControlExtension(int TransparentIndex, int DelayCs) {
         GraphicsControlBlock Control{};
         Control.DisposalMode = DisposeToBackground;
         Control.UserInputFlag = false;
-        Control.DelayTime = FrameDelay;
+        Control.DelayTime = DelayCs;
         Control.TransparentColor = TransparentIndex;
         GifByteType Bytes[4];
         const auto Length = static_cast<int>(EGifGCBToExtension(&Control, Bytes));
@@ -142,7 +141,9 @@ void CheckFrame(const TReducedFrame& Frame) {
 } // namespace
 
 void SaveAnimatedGifToStream(std::span<const TReducedFrame> Frames, bool Transparent,
-                             TStream& Stream) {
+                             TStream& Stream, int DelayCs) {
+    if (DelayCs < 0 || DelayCs > 0xFFFF)
+        throw std::invalid_argument("GIF delay out of range");
     int ScreenWidth = Frames.empty() ? DefaultScreenSize : 0;
     int ScreenHeight = Frames.empty() ? DefaultScreenSize : 0;
     for (const TReducedFrame& Frame : Frames) {
@@ -157,8 +158,8 @@ void SaveAnimatedGifToStream(std::span<const TReducedFrame> Frames, bool Transpa
         if (First)
             Writer.PutLoopExtension();
         First = false;
-        Writer.PutControlExtension(Transparent ? NearestPaletteIndex(Frame, 255, 0, 255)
-                                               : NO_TRANSPARENT_COLOR);
+        Writer.PutControlExtension(
+            Transparent ? NearestPaletteIndex(Frame, 255, 0, 255) : NO_TRANSPARENT_COLOR, DelayCs);
         Writer.PutImage(Frame);
     }
     Writer.Close();

@@ -22,9 +22,10 @@ void SavePngRgbaFile(const TBitmap& Bitmap32, const std::string& FileName) {
 }
 
 void SaveAnimatedGifFile(std::span<const TReducedFrame> Frames, bool Transparent,
-                         const std::string& FileName) {
-    WriteFileAtomically(
-        FileName, [&](TStream& Stream) { SaveAnimatedGifToStream(Frames, Transparent, Stream); });
+                         const std::string& FileName, int DelayCs) {
+    WriteFileAtomically(FileName, [&](TStream& Stream) {
+        SaveAnimatedGifToStream(Frames, Transparent, Stream, DelayCs);
+    });
 }
 
 } // namespace pelto

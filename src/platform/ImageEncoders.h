@@ -22,16 +22,18 @@ void SaveJpegToStream(const TBitmap& Bitmap24, TStream& Stream, int Quality = 95
 void SavePngRgbToStream(const TBitmap& Bitmap24, TStream& Stream);
 /// 8-bit truecolour PNG with alpha, the alpha taken from each pixel's fourth byte.
 void SavePngRgbaToStream(const TBitmap& Bitmap32, TStream& Stream);
-/// Looping GIF89a, one image with its own colour table per frame, 160 ms apart. With
-/// Transparent every image's entry nearest to magenta is its transparent colour.
+/// Looping GIF89a, one image with its own colour table per frame, DelayCs hundredths of a
+/// second apart. With Transparent every image's entry nearest to magenta is its transparent
+/// colour.
+inline constexpr int DefaultGifDelay = 16;
 void SaveAnimatedGifToStream(std::span<const TReducedFrame> Frames, bool Transparent,
-                             TStream& Stream);
+                             TStream& Stream, int DelayCs = DefaultGifDelay);
 
 void SaveBmpFile(const TBitmap& Bitmap24, const std::string& FileName);
 void SaveJpegFile(const TBitmap& Bitmap24, const std::string& FileName, int Quality = 95);
 void SavePngRgbFile(const TBitmap& Bitmap24, const std::string& FileName);
 void SavePngRgbaFile(const TBitmap& Bitmap32, const std::string& FileName);
 void SaveAnimatedGifFile(std::span<const TReducedFrame> Frames, bool Transparent,
-                         const std::string& FileName);
+                         const std::string& FileName, int DelayCs = DefaultGifDelay);
 
 } // namespace pelto
