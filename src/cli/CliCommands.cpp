@@ -7,6 +7,7 @@
 #include "model/GameData.h"
 #include "model/GameFolder.h"
 #include "model/ImageExport.h"
+#include "model/PictureExport.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -273,13 +274,43 @@ void InfoCommand(const TCommandCall& Call) {
 
 // --- render ----------------------------------------------------------------------------------
 
-TImageFileType ParseFormat(const std::string& Name) {
-    if (const TImageFormat* Format = FindImageFormat(Name))
-        return Format->Type;
+const TExportFormat& ParseFormat(const std::string& Name) {
+    if (const TExportFormat* Format = FindExportFormat(Name))
+        return *Format;
     std::string Names;
-    for (const TImageFormat& Format : ImageFormats)
+    for (const TExportFormat& Format : ExportFormats)
         Names += (Names.empty() ? "" : ", ") + std::string(Format.Name);
     throw EUsageError("--format must be one of " + Names);
+}
+
+/// --scale, --delay, --scope and --trim, checked against the format they go with.
+TExportOptions ExportOptions(const TCliArgs& Args, const TExportFormat& Format) {
+    TExportOptions Options;
+    Options.Format = &Format;
+    Options.Scale =
+        static_cast<int>(NumberOption(Args, "scale", 1, MinExportScale, MaxExportScale));
+    Options.Trim = Args.Flag("trim");
+    const bool Still = Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
+                       Format.Kind == TExportKind::Png;
+    if (const auto Delay = Args.Value("delay")) {
+        if (Still)
+            throw EUsageError("--delay is for gif, apng, webp and sheet formats");
+        Options.Delay =
+            static_cast<int>(ParseNumber("delay", *Delay, MinExportDelay, MaxExportDelay));
+    }
+    if (const auto Scope = Args.Value("scope")) {
+        if (Format.Kind != TExportKind::Sheet)
+            throw EUsageError("--scope is for sheet and tsheet");
+        if (*Scope == "action")
+            Options.Scope = TExportScope::Action;
+        else if (*Scope == "directions")
+            Options.Scope = TExportScope::Directions;
+        else if (*Scope == "all")
+            Options.Scope = TExportScope::All;
+        else
+            throw EUsageError("--scope must be action, directions or all");
+    }
+    return Options;
 }
 
 /// --background as RRGGBB or #RRGGBB; white when not given.
@@ -310,13 +341,13 @@ int FrameOption(const TDressingSession& Session, const std::string& Text, long M
 }
 
 void RenderCommand(const TCommandCall& Call) {
-    const TCliArgs Args(
-        Call.Words,
-        {"game", "code", "chara", "motion", "direction", "frame", "background", "format", "out"},
-        {"shadow"});
+    const TCliArgs Args(Call.Words,
+                        {"game", "code", "chara", "motion", "direction", "frame", "background",
+                         "format", "out", "scale", "delay", "scope"},
+                        {"shadow", "trim"});
     if (Args.Value("code").has_value() == Args.Value("chara").has_value())
         throw EUsageError("render needs either --code or --chara");
-    const TImageFileType Type = ParseFormat(Args.Required("format"));
+    const TExportOptions Options = ExportOptions(Args, ParseFormat(Args.Required("format")));
     const std::string OutFile = Args.Required("out");
     const long Motion = NumberOption(Args, "motion", 0, 0, LastMotion);
     const long Direction = NumberOption(Args, "direction", DefaultDirection, 0, DirectionCount - 1);
@@ -337,7 +368,7 @@ void RenderCommand(const TCommandCall& Call) {
     Session.SetDirection(static_cast<std::uint8_t>(Direction));
     const auto Frame = Args.Value("frame");
     Session.SetFrame(Frame ? FrameOption(Session, *Frame, Motion, Direction) : 1);
-    Session.SaveImage(Type, OutFile);
+    Session.Export(Options, OutFile);
 }
 
 // --- demo and game-folder --------------------------------------------------------------------
@@ -420,7 +451,9 @@ constexpr std::array Commands{
              CodeCommand},
     TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
               [--direction D] [--frame F] [--shadow] [--background [#]RRGGBB]
-              --format bmp|jpg|png|tpng|gif|tgif --out FILE)",
+              [--scale N] [--delay MS] [--scope action|directions|all] [--trim]
+              --format bmp|jpg|png|tpng|gif|tgif|apng|tapng|webp|twebp|sheet|tsheet
+              --out FILE)",
              "draws the character and saves it as the viewer does",
              R"(  --chara N       character 0..14 (pelto-cli info lists them)
   --motion M      motion 0..18, default 0
@@ -429,8 +462,16 @@ constexpr std::array Commands{
   --frame F       frame of the action from 1, default 1 (pelto-cli info --chara N
                   gives the frame counts)
   --background    background colour, default FFFFFF
-  --format        tpng and tgif are transparent; gif and tgif hold every frame
-The file is what the viewer's "Save Image As..." writes for the same state.
+  --format        a leading t means transparent; gif, apng and webp hold every
+                  frame of the action; a sheet holds the frames of --scope in rows
+                  of cells, with FILE's name ending .json for their coordinates
+  --scale N       each pixel becomes N x N pixels, 1..8, default 1
+  --delay MS      milliseconds a frame, 20..5000: default 167, and 160 for GIF
+  --scope         the sheet's actions: action (default), directions (all eight
+                  of the motion) or all (every motion in every direction)
+  --trim          crops every frame to the union of their drawn pixels
+Without --scale, --delay and --trim, bmp, jpg, png, tpng, gif and tgif are what the
+viewer's "Save Image As..." writes for the same state.
 )",
              RenderCommand},
     TCommand{"demo", "--out DIR [--scale small|full]", "writes a synthetic game installation",
