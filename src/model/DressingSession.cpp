@@ -23,6 +23,30 @@ bool ValidSlot(int Slot) {
 
 } // namespace
 
+std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items) {
+    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
+    for (const TWLOItemData* Item : Items) {
+        if (!Item)
+            continue;
+        for (int J = 0; J < 2; ++J)
+            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
+                if (Item->StatType(J) == WloStatusTypes[K].Type)
+                    Totals[K] += Item->StatValue(J) - 100;
+    }
+    std::vector<std::string> Lines;
+    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
+        if (Totals[K] == 0)
+            continue;
+        const std::string_view Label = WloStatusTypes[K].Label;
+        const std::size_t Width = CodePoints(Label);
+        std::string Line(Width < StatusLabelWidth ? StatusLabelWidth - Width : 0, ' ');
+        Line += Label;
+        Line += (Totals[K] > 0 ? "+" : "") + std::to_string(Totals[K]);
+        Lines.push_back(std::move(Line));
+    }
+    return Lines;
+}
+
 TDressingSession::TDressingSession(const TGameData& Game)
     : FGame(Game), FChara(FCanvas, Game.JmaList()) {
     assert(Game.EquipList() && "the game's catalogues are loaded first");
@@ -169,28 +193,10 @@ void TDressingSession::ApplyFavorite(const TFavoriteItem& Favorite) {
 }
 
 std::vector<std::string> TDressingSession::StatusLines() const {
-    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
-    for (int Slot = 1; Slot <= SlotCount; ++Slot) {
-        const TWLOItemData* Item = Worn(Slot);
-        if (!Item)
-            continue;
-        for (int J = 0; J < 2; ++J)
-            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
-                if (Item->StatType(J) == WloStatusTypes[K].Type)
-                    Totals[K] += Item->StatValue(J) - 100;
-    }
-    std::vector<std::string> Lines;
-    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
-        if (Totals[K] == 0)
-            continue;
-        const std::string_view Label = WloStatusTypes[K].Label;
-        const std::size_t Width = CodePoints(Label);
-        std::string Line(Width < StatusLabelWidth ? StatusLabelWidth - Width : 0, ' ');
-        Line += Label;
-        Line += (Totals[K] > 0 ? "+" : "") + std::to_string(Totals[K]);
-        Lines.push_back(std::move(Line));
-    }
-    return Lines;
+    std::array<const TWLOItemData*, SlotCount> Items{};
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        Items[static_cast<std::size_t>(Slot - 1)] = Worn(Slot);
+    return BonusLines(Items);
 }
 
 const TBitmap& TDressingSession::Canvas() {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,10 @@ namespace pelto {
 
 class TGameData;
 struct TWLOItemData;
+
+/// The bonuses of Items summed per bonus type, one UTF-8 line per type whose sum is not 0, in the
+/// types' order: the label right-aligned in four characters, then the signed sum ("  HP+25").
+std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items);
 
 /// What a change touched, for whoever shows the session.
 enum class TSessionChange {
@@ -92,8 +97,7 @@ public:
     TFavoriteItem ToFavorite(std::string Name) const;
     void ApplyFavorite(const TFavoriteItem& Favorite);
 
-    /// The summed bonuses of the worn items, one UTF-8 line per bonus type whose sum is not 0:
-    /// the label right-aligned in four characters, then the signed sum ("  HP+25").
+    /// The summed bonuses of the worn items (see BonusLines).
     std::vector<std::string> StatusLines() const;
 
     /// The body and head sprites the catalogue lacks for the character (see TDrawChara).

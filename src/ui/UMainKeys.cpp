@@ -168,13 +168,9 @@ void TfrmPelto::UpdateSlotTip(int Slot) {
         Text = QString::fromStdString(SjisToUtf8(Item->Name()));
         if (const std::string About = SjisToUtf8(Item->Text()); !About.empty())
             Text += "\n" + QString::fromStdString(About);
-        for (int J = 0; J < 2; ++J)
-            for (const TWloStatusType& Type : WloStatusTypes)
-                if (Item->StatType(J) == Type.Type && Item->StatValue(J) != 100)
-                    Text += QString("\n%1 %2%3")
-                                .arg(QString::fromUtf8(Type.Label))
-                                .arg(Item->StatValue(J) > 100 ? "+" : "")
-                                .arg(Item->StatValue(J) - 100);
+        const TWLOItemData* Worn[] = {Item};
+        for (const std::string& Line : BonusLines(Worn))
+            Text += "\n" + QString::fromStdString(Line).trimmed();
         Text += "\nRight-click to take it off";
     }
     for (QWidget* Control : {static_cast<QWidget*>(FEquipImages[static_cast<std::size_t>(Slot)]),
