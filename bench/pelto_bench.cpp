@@ -2,6 +2,7 @@
 #include "BenchGame.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
+#include "model/ItemSearch.h"
 #include "model/UDraw.h"
 #include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
@@ -258,5 +259,35 @@ void BM_SaveFileGif(benchmark::State& State) {
 }
 BENCHMARK(BM_SaveFileTransparentPng)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveFileGif)->Unit(benchmark::kMillisecond);
+
+// The item search over the whole table: the first search builds the index of folded texts.
+void BM_ItemSearchFirst(benchmark::State& State) {
+    for (auto _ : State) {
+        TItemSearch Search(Game().Items().Items());
+        benchmark::DoNotOptimize(Search.FilterTable(TItemQuery::Parse("shiny")));
+    }
+    State.counters["items"] = static_cast<double>(Game().Items().GetCount() - 1);
+}
+BENCHMARK(BM_ItemSearchFirst)->Unit(benchmark::kMillisecond);
+
+// One keystroke's search once the index is built: the query parsed, every item tested.
+void ItemSearchQuery(benchmark::State& State, const char* Query) {
+    const TItemSearch& Search = *Game().ItemSearch();
+    Search.BuildIndex();
+    std::size_t Found = 0;
+    for (auto _ : State) {
+        const auto Items = Search.FilterTable(TItemQuery::Parse(Query));
+        Found = Items.size();
+        benchmark::DoNotOptimize(Items.data());
+    }
+    State.counters["items"] = static_cast<double>(Game().Items().GetCount() - 1);
+    State.counters["found"] = static_cast<double>(Found);
+}
+BENCHMARK_CAPTURE(ItemSearchQuery, latin, "shiny")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ItemSearchQuery, fullwidth_two_terms, "ＳＨＩＮＹ　ｈ")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ItemSearchQuery, halfwidth_kana, "ﾌﾞｰﾂ")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ItemSearchQuery, bonus_and_id, "atk>=5 #1234")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(ItemSearchQuery, empty, "")->Unit(benchmark::kMicrosecond);
 
 } // namespace

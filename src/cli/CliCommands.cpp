@@ -7,6 +7,7 @@
 #include "model/GameData.h"
 #include "model/GameFolder.h"
 #include "model/ImageExport.h"
+#include "model/ItemSearch.h"
 #include "model/PictureExport.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
@@ -132,20 +133,47 @@ std::string ItemJson(int Index, const TWLOItemData& Item) {
     return Out.str();
 }
 
+/// The table indices of the records items prints: all of them, or those --search finds, in
+/// table order or, with --group and --slot, in that equipment list's order.
+std::vector<int> ItemsToPrint(const TCliArgs& Args, TGameData& Game) {
+    const auto Group = Args.Value("group");
+    const auto Slot = Args.Value("slot");
+    if (Group.has_value() != Slot.has_value())
+        throw EUsageError("--group and --slot go together");
+    const TItemQuery Query = TItemQuery::Parse(Args.Value("search").value_or(""));
+    const TItemSearch& Search = *Game.ItemSearch();
+    const TWLOItemData* First = Game.Items().Items().data();
+    std::vector<int> Indices;
+    if (Group) {
+        const long G = ParseNumber("group", *Group, 0, 3);
+        const long S = ParseNumber("slot", *Slot, 1, 6);
+        Game.BuildEquipList();
+        const auto& List = Game.EquipList()->GetList(static_cast<int>(G), static_cast<int>(S));
+        for (const int Position : Search.Filter(List, Query))
+            Indices.push_back(
+                static_cast<int>(List[static_cast<std::size_t>(Position)].Item - First));
+    } else {
+        for (const TWLOItemData* Item : Search.FilterTable(Query))
+            Indices.push_back(static_cast<int>(Item - First));
+    }
+    return Indices;
+}
+
 void ItemsCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words, {"game"}, {"json"});
-    const std::string Folder = GameFolder(Args);
-    TWLOItemDataFile Items;
-    Items.LoadFromFile(Folder + std::string(ItemTableFileName));
+    const TCliArgs Args(Call.Words, {"game", "search", "group", "slot"}, {"json"});
+    TGameData Game(GameFolder(Args));
+    Game.LoadItemTable();
+    const TWLOItemDataFile& Items = Game.Items();
     const bool Json = Args.Flag("json");
     if (Json)
         Call.Out << "[";
-    for (int I = 1; I < Items.GetCount(); ++I) {
+    bool First = true;
+    for (const int I : ItemsToPrint(Args, Game)) {
         if (Json)
-            Call.Out << (I > 1 ? ",\n" : "\n")
-                     << ItemJson(I, *static_cast<const TWLOItemData*>(Items.GetData(I)));
+            Call.Out << (First ? "\n" : ",\n") << ItemJson(I, *Items.Item(I));
         else
             Call.Out << SjisToUtf8(Items.GetName(I)) << "\n";
+        First = false;
     }
     if (Json)
         Call.Out << "\n]\n";
@@ -436,8 +464,16 @@ constexpr std::array Commands{
   --json      the same as JSON
 )",
              InfoCommand},
-    TCommand{"items", "--game DIR [--json]", "the item table, one record a line (or a JSON array)",
-             "", ItemsCommand},
+    TCommand{"items", "--game DIR [--search TEXT [--group G --slot S]] [--json]",
+             "the item table, one record a line (or a JSON array)",
+             R"(  --search TEXT   only the items whose name or description holds every word of
+                  TEXT, width, case and katakana or hiragana ignored; a word
+                  "#1234" asks for item identifier 1234, "atk>=5" for a bonus
+                  (labels HP SP ATK DEF SPD MATK MDEF 射撃対抗力, with < <= = != >= >)
+  --group G       body group 0..3 and
+  --slot S        slot 1..6: search that equipment list instead, in its order
+)",
+             ItemsCommand},
     TCommand{"sprites", "--game DIR", "the sprite catalogue, name=archive", "", SpritesCommand},
     TCommand{"list", "--game DIR --group G --slot S", "the equipment list of a body group and slot",
              R"(  --group G   body group 0..3 (pelto-cli info gives each character's)

@@ -23,7 +23,9 @@ void TGameData::ScanSprites() {
 
 void TGameData::LoadItemTable() {
     FEquipList.reset();
+    FItemSearch.reset();
     FItems.LoadFromFile(Path(ItemTableFileName));
+    FItemSearch = std::make_unique<TItemSearch>(FItems.Items());
 }
 
 void TGameData::LoadItemIcons() {

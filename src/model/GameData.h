@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/wloutils.h"
+#include "model/ItemSearch.h"
 #include "model/UCommon.h"
 #include "sprites/wlojmajmp.h"
 
@@ -44,6 +45,8 @@ public:
     const TWLONameIndex& ItemIconNames() const { return FItemIconNames; }
     /// nullptr until BuildEquipList.
     const TEquipList* EquipList() const { return FEquipList.get(); }
+    /// The search over the item table; nullptr until LoadItemTable.
+    const TItemSearch* ItemSearch() const { return FItemSearch.get(); }
 
     /// The BMP file of Item's icon, or empty when the icon file has none for it or cannot give
     /// it: an item without a readable icon is shown bare.
@@ -55,7 +58,8 @@ private:
     TWLOItemDataFile FItems;
     TWLOGroupImageFileOnMemory FItemIcons;
     TWLONameIndex FItemIconNames;
-    std::unique_ptr<TEquipList> FEquipList; // refers to FItems' records: declared after it
+    std::unique_ptr<TEquipList> FEquipList;   // refers to FItems' records: declared after it
+    std::unique_ptr<TItemSearch> FItemSearch; // so does this
 };
 
 } // namespace pelto

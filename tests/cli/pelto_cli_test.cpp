@@ -123,6 +123,39 @@ TEST_F(PeltoCli, ListsItemsAsJson) {
               "]\n");
 }
 
+TEST_F(PeltoCli, SearchesItemsPrintingTheRecordsAsItemsDoes) {
+    const std::string Folder = WriteGame();
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "ｃａｐ"}).Out, "03-01234: Cap\n");
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "ｸﾛｰ"}).Out,
+              "12-39019: クローGHIJKLMNOP\n");
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "説明 くろー"}).Out,
+              "12-39019: クローGHIJKLMNOP\n");
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "hp>=10 atk=-5"}).Out, "03-01234: Cap\n");
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "cap hp>10"}).Out, "");
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "  "}).Out,
+              Run({"items", "--game", Folder}).Out);
+
+    const auto Json = Run({"items", "--game", Folder, "--search", "#39019", "--json"});
+    ASSERT_EQ(Json.Status, 0) << Json.Err;
+    EXPECT_EQ(Json.Out.rfind("[\n{\"index\":2,\"kind\":12,\"id\":39019,", 0), 0u) << Json.Out;
+    EXPECT_TRUE(Json.Out.ends_with("\"text\":\"説明\\\"引用\\\"\"}\n]\n")) << Json.Out;
+    EXPECT_EQ(Run({"items", "--game", Folder, "--search", "#1", "--json"}).Out, "[\n]\n");
+}
+
+TEST_F(PeltoCli, SearchesAnEquipmentListWithoutItsNothingEntry) {
+    const std::string Folder = WriteGame();
+    const auto R = Run({"items", "--game", Folder, "--search", "", "--group", "0", "--slot", "1"});
+    ASSERT_EQ(R.Status, 0) << R.Err;
+    EXPECT_EQ(R.Out, "03-01234: Cap\n");
+    // The claw is in no list, though the table holds it.
+    EXPECT_EQ(
+        Run({"items", "--game", Folder, "--search", "ｸﾛｰ", "--group", "0", "--slot", "3"}).Out, "");
+    const auto Usage = Run({"items", "--game", Folder, "--search", "cap", "--group", "0"});
+    EXPECT_EQ(Usage.Status, 2);
+    EXPECT_NE(Usage.Err.find("--group and --slot go together"), std::string::npos);
+    EXPECT_EQ(Run({"items", "--game", Folder, "--group", "0", "--slot", "7"}).Status, 2);
+}
+
 TEST_F(PeltoCli, ListsTheSpriteCatalogueInScanOrder) {
     const auto R = Run({"sprites", "--game", WriteGame()});
     ASSERT_EQ(R.Status, 0) << R.Err;
