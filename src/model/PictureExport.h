@@ -19,6 +19,8 @@ enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet };
 /// The actions a sheet holds: the current one, the current motion in all eight directions,
 /// or every motion in every direction.
 enum class TExportScope { Action, Directions, All };
+/// The scopes by name, in pelto-cli and the settings file, in the order of TExportScope.
+inline constexpr std::array<std::string_view, 3> ExportScopeNames{"action", "directions", "all"};
 
 struct TExportFormat {
     TExportKind Kind;

@@ -71,6 +71,15 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
     if (const auto Zoom = Ini.TryReadInteger(MainSection, "zoom");
         Zoom && *Zoom % 100 == 0 && *Zoom >= 100 && *Zoom <= 400)
         Settings.Zoom = Zoom;
+    if (std::string Format = Ini.ReadString(MainSection, "exportformat", ""); !Format.empty()) {
+        TPeltoSettings::TExportChoices Export;
+        Export.Format = std::move(Format);
+        Export.Scale = Ini.ReadInteger(MainSection, "exportscale", Export.Scale);
+        Export.Scope = Ini.ReadString(MainSection, "exportscope", Export.Scope);
+        Export.Trim = Ini.ReadBool(MainSection, "exporttrim", Export.Trim);
+        Export.Delay = Ini.ReadInteger(MainSection, "exportdelay", Export.Delay);
+        Settings.Export = Export;
+    }
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         const std::string Section = FavoriteSection(Place);
@@ -92,6 +101,13 @@ void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
     if (Settings.Zoom)
         Ini.WriteInteger(MainSection, "zoom", *Settings.Zoom);
+    if (const auto& Export = Settings.Export) {
+        Ini.WriteString(MainSection, "exportformat", Export->Format);
+        Ini.WriteInteger(MainSection, "exportscale", Export->Scale);
+        Ini.WriteString(MainSection, "exportscope", Export->Scope);
+        Ini.WriteBool(MainSection, "exporttrim", Export->Trim);
+        Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
+    }
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         if (Favorite.Used)

@@ -23,6 +23,16 @@ struct TPeltoSettings {
     std::string ImageFolder;
     /// The window's zoom in percent: 100, 200, 300 or 400; empty until chosen.
     std::optional<int> Zoom;
+    /// The choices of the last export, as pelto-cli names them; written once there was one.
+    struct TExportChoices {
+        std::string Format = "png";
+        int Scale = 1;
+        std::string Scope = "action";
+        bool Trim = false;
+        int Delay = 167;
+        friend bool operator==(const TExportChoices&, const TExportChoices&) = default;
+    };
+    std::optional<TExportChoices> Export;
     std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
 };
 

@@ -293,6 +293,12 @@ void TfrmPelto::CreateMenus() {
     Help->addAction("&Visit Homepage", this, Command(this, &TfrmPelto::miVisitHomepageClick));
     Help->addAction("&About...", this, Command(this, &TfrmPelto::miAboutClick));
 
+    QMenu* Export = menuBar()->addMenu("E&xport");
+    Export->setObjectName("miExportMenu");
+    miExport = Export->addAction("&Export...", QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                                 Command(this, &TfrmPelto::miExportClick));
+    miExport->setObjectName("miExport");
+
     QMenu* Options = menuBar()->addMenu("&Options");
     Options->setObjectName("miOptions");
     Options

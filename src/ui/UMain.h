@@ -84,6 +84,14 @@ public:
     /// lacks (see TFolderPrompt).
     static bool PromptGameFolder(std::string& Directory, const std::string& Problem);
 
+    /// The export dialog: true, with Choices and FileName (offered as they come) replaced,
+    /// when the user confirms. Replaced by tests, as the name prompt is.
+    std::function<bool(TPeltoSettings::TExportChoices& Choices, QString& FileName)> OnPromptExport =
+        [this](TPeltoSettings::TExportChoices& Choices, QString& FileName) {
+            return PromptExport(Choices, FileName);
+        };
+    bool PromptExport(TPeltoSettings::TExportChoices& Choices, QString& FileName);
+
     /// The name prompt: true, and Value replaced, when the user confirms.
     static bool PromptText(const QString& Caption, const QString& Prompt, QString& Value);
     /// Replaced by tests, which cannot answer modal dialogs.
@@ -171,6 +179,7 @@ private:
     void sdTypeChange();
     void miCopyImageClick();
     void miBGColorClick();
+    void miExportClick();
 
     // Favourites, code entry and the other commands.
     void BuildFavoriteMenus();
@@ -231,6 +240,7 @@ private:
     QAction* miSaveImage = nullptr;
     QAction* miCopyImage = nullptr;
     QAction* miExit = nullptr;
+    QAction* miExport = nullptr;
     QLabel* lblPose = nullptr;
     QAction* miShadow = nullptr;
 };

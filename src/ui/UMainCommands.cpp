@@ -150,6 +150,7 @@ void TfrmPelto::MenuClick() {
     const bool Chosen = FSession && FSession->CharaIndex() >= 0;
     miSaveImage->setEnabled(Chosen);
     miCopyImage->setEnabled(Chosen);
+    miExport->setEnabled(Chosen);
     miSaveFavorite->menuAction()->setEnabled(Chosen);
 }
 

@@ -6,6 +6,8 @@
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
+#include "model/PictureExport.h"
+#include "model/Settings.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
 #include "support/ImageDecoders.h"
@@ -358,6 +360,51 @@ TEST_F(WindowCommands, OffersTheCharactersNameInTheFolderLastUsedAlsoAfterAResta
     SaveAs(*Window, Images + "third", Offered, Folder);
     EXPECT_EQ(Offered, "Karin Liebtrud.bmp");
     EXPECT_EQ(Folder.toStdString(), Images);
+}
+
+TEST_F(WindowCommands, ExportsAsChosenAndOffersTheSameChoicesNextTime) {
+    std::vector<TPeltoSettings::TExportChoices> Offered;
+    std::vector<std::string> OfferedNames;
+    const auto Prompted = [&](TfrmPelto& Window, TPeltoSettings::TExportChoices Chosen,
+                              std::string Name) {
+        Window.OnPromptExport = [&, Chosen, Name](TPeltoSettings::TExportChoices& Choices,
+                                                  QString& FileName) {
+            Offered.push_back(Choices);
+            OfferedNames.push_back(FileName.toStdString());
+            Choices = Chosen;
+            FileName = QString::fromStdString(Name);
+            return true;
+        };
+    };
+    TPeltoSettings::TExportChoices Chosen;
+    Chosen.Format = "tapng";
+    Chosen.Scale = 2;
+    Chosen.Delay = 200;
+    {
+        auto Window = Open();
+        ChooseChara(*Window, 7);
+        auto* Export = Window->findChild<QAction*>("miExport");
+        ASSERT_NE(Export, nullptr);
+        Prompted(*Window, Chosen, Dir.File("iris")); // the extension is added
+        Export->trigger();
+        ASSERT_TRUE(std::filesystem::exists(Dir.File("iris.png")));
+        EXPECT_EQ(OfferedNames.back(), "Iris");
+        EXPECT_TRUE(Offered.back() == TPeltoSettings::TExportChoices{});
+
+        // What the model writes for the same choices, byte for byte.
+        TExportOptions Options;
+        Options.Format = FindExportFormat("tapng");
+        Options.Scale = 2;
+        Options.Delay = 200;
+        Window->Session().Export(Options, Dir.File("model.png"));
+        EXPECT_EQ(ReadFileBytes(Dir.File("iris.png")), ReadFileBytes(Dir.File("model.png")));
+    }
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    Prompted(*Window, Chosen, Dir.File("rocco.png"));
+    Window->findChild<QAction*>("miExport")->trigger();
+    EXPECT_TRUE(Offered.back() == Chosen); // kept in the settings file
+    EXPECT_EQ(OfferedNames.back(), Dir.File("Rocco"));
 }
 
 TEST_F(WindowCommands, RewritesTheExtensionWhenTheTypeChanges) {

@@ -1,0 +1,168 @@
+// Export beyond the classic "Save Image As...": enlarged, animated and sheet pictures.
+#include "ui/UMain.h"
+
+#include "game/wloutils.h"
+#include "model/DressingSession.h"
+#include "model/PictureExport.h"
+#include "platform/Paths.h"
+#include "ui/PeltoApplication.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace pelto {
+namespace {
+
+QString FromView(std::string_view Text) {
+    return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()));
+}
+
+int ScopeIndex(const std::string& Name) {
+    const auto Found = std::find(ExportScopeNames.begin(), ExportScopeNames.end(), Name);
+    return Found == ExportScopeNames.end() ? 0 : static_cast<int>(Found - ExportScopeNames.begin());
+}
+
+} // namespace
+
+bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& FileName) {
+    QDialog Dialog(this);
+    Dialog.setObjectName("dlgExport");
+    Dialog.setWindowTitle("Export");
+    auto* Form = new QFormLayout(&Dialog);
+
+    auto* Format = new QComboBox(&Dialog);
+    Format->setObjectName("cbExportFormat");
+    for (const TExportFormat& Each : ExportFormats)
+        Format->addItem(FromView(Each.Filter), FromView(Each.Name));
+    Format->setCurrentIndex(std::max(0, Format->findData(QString::fromStdString(Choices.Format))));
+    Form->addRow("&Format:", Format);
+
+    auto* Scale = new QSpinBox(&Dialog);
+    Scale->setObjectName("seExportScale");
+    Scale->setRange(MinExportScale, MaxExportScale);
+    Scale->setSuffix(" ×");
+    Scale->setValue(std::clamp(Choices.Scale, MinExportScale, MaxExportScale));
+    Form->addRow("&Scale:", Scale);
+
+    auto* Scope = new QComboBox(&Dialog);
+    Scope->setObjectName("cbExportScope");
+    Scope->addItems({"The current action", "All eight directions of the motion",
+                     "Every motion in every direction"});
+    Scope->setCurrentIndex(ScopeIndex(Choices.Scope));
+    Form->addRow("S&heet holds:", Scope);
+
+    auto* Delay = new QSpinBox(&Dialog);
+    Delay->setObjectName("seExportDelay");
+    Delay->setRange(MinExportDelay, MaxExportDelay);
+    Delay->setSuffix(" ms");
+    Delay->setValue(std::clamp(Choices.Delay, MinExportDelay, MaxExportDelay));
+    Form->addRow("Frame &delay:", Delay);
+
+    auto* Trim = new QCheckBox("&Trim to the drawn pixels", &Dialog);
+    Trim->setObjectName("chExportTrim");
+    Trim->setChecked(Choices.Trim);
+    Form->addRow(Trim);
+
+    auto* Name = new QLineEdit(FileName, &Dialog);
+    Name->setObjectName("edExportFile");
+    auto* Browse = new QPushButton("&Browse...", &Dialog);
+    auto* NameRow = new QHBoxLayout;
+    NameRow->addWidget(Name);
+    NameRow->addWidget(Browse);
+    Form->addRow("F&ile:", NameRow);
+
+    auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Dialog);
+    Form->addRow(Buttons);
+    connect(Buttons, &QDialogButtonBox::accepted, &Dialog, &QDialog::accept);
+    connect(Buttons, &QDialogButtonBox::rejected, &Dialog, &QDialog::reject);
+
+    const auto Current = [&]() -> const TExportFormat& {
+        return ExportFormats[static_cast<std::size_t>(std::max(0, Format->currentIndex()))];
+    };
+    // Only what the chosen format uses can be set; the name follows the format's extension.
+    const auto FormatChosen = [&] {
+        const TExportFormat& Chosen = Current();
+        const bool Animated = Chosen.Kind == TExportKind::Apng ||
+                              Chosen.Kind == TExportKind::Webp || Chosen.Kind == TExportKind::Gif;
+        Scope->setEnabled(Chosen.Kind == TExportKind::Sheet);
+        Delay->setEnabled(Animated);
+        if (!Name->text().isEmpty())
+            Name->setText(QString::fromStdString(
+                NormalizeExportFileName(Name->text().toStdString(), Chosen)));
+    };
+    connect(Format, &QComboBox::currentIndexChanged, &Dialog, FormatChosen);
+    FormatChosen();
+    connect(Browse, &QPushButton::clicked, &Dialog, [&] {
+        const QString Chosen = QFileDialog::getSaveFileName(&Dialog, "Export", Name->text(),
+                                                            FromView(Current().Filter), nullptr,
+                                                            QFileDialog::DontConfirmOverwrite);
+        if (!Chosen.isEmpty())
+            Name->setText(Chosen);
+    });
+
+    if (Dialog.exec() != QDialog::Accepted || Name->text().trimmed().isEmpty())
+        return false;
+    Choices.Format = std::string(Current().Name);
+    Choices.Scale = Scale->value();
+    Choices.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
+    Choices.Trim = Trim->isChecked();
+    Choices.Delay = Delay->value();
+    FileName = QString::fromStdString(
+        NormalizeExportFileName(Name->text().trimmed().toStdString(), Current()));
+    return true;
+}
+
+void TfrmPelto::miExportClick() {
+    if (!FSession || FSession->CharaIndex() < 0)
+        return;
+    TPeltoSettings::TExportChoices Choices =
+        FSettings.Export.value_or(TPeltoSettings::TExportChoices{});
+    // Offered in the folder of the last picture, named after the character.
+    const std::string_view CharaName =
+        CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
+    QString FileName = QString::fromStdString(FSettings.ImageFolder + std::string(CharaName));
+    if (!OnPromptExport(Choices, FileName))
+        return;
+    FSettings.Export = Choices;
+
+    TExportOptions Options;
+    Options.Format = FindExportFormat(Choices.Format);
+    if (!Options.Format)
+        Options.Format = &ExportFormats.front();
+    Options.Scale = Choices.Scale;
+    Options.Scope = static_cast<TExportScope>(ScopeIndex(Choices.Scope));
+    Options.Trim = Choices.Trim;
+    if (Options.Format->Kind == TExportKind::Apng || Options.Format->Kind == TExportKind::Webp ||
+        Options.Format->Kind == TExportKind::Gif)
+        Options.Delay = Choices.Delay;
+
+    const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
+    FSettings.ImageFolder = ExtractFilePath(File);
+    // Big sheets take a while: a bar shows how far it is, Cancel stops it with nothing written.
+    QProgressDialog Progress("Exporting...", "Cancel", 0, 100, this);
+    Progress.setObjectName("dlgExportProgress");
+    Progress.setWindowModality(Qt::WindowModal);
+    Progress.setMinimumDuration(400);
+    try {
+        FSession->Export(Options, File, [&](int Done, int Total) {
+            Progress.setMaximum(std::max(1, Total));
+            Progress.setValue(Done);
+            return !Progress.wasCanceled();
+        });
+    } catch (const EExportCanceled&) {
+        return;
+    }
+}
+
+} // namespace pelto
