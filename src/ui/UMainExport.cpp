@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -131,7 +132,10 @@ void TfrmPelto::miExportClick() {
     // Offered in the folder of the last picture, named after the character.
     const std::string_view CharaName =
         CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
-    QString FileName = QString::fromStdString(FSettings.ImageFolder + std::string(CharaName));
+    const std::string Folder = FSettings.ImageFolder.empty()
+                                   ? IncludeTrailingPathDelimiter(QDir::homePath().toStdString())
+                                   : FSettings.ImageFolder;
+    QString FileName = QString::fromStdString(Folder + std::string(CharaName));
     if (!OnPromptExport(Choices, FileName))
         return;
     FSettings.Export = Choices;

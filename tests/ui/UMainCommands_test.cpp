@@ -24,6 +24,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -388,7 +389,7 @@ TEST_F(WindowCommands, ExportsAsChosenAndOffersTheSameChoicesNextTime) {
         Prompted(*Window, Chosen, Dir.File("iris")); // the extension is added
         Export->trigger();
         ASSERT_TRUE(std::filesystem::exists(Dir.File("iris.png")));
-        EXPECT_EQ(OfferedNames.back(), "Iris");
+        EXPECT_EQ(OfferedNames.back(), QDir::homePath().toStdString() + "/Iris");
         EXPECT_TRUE(Offered.back() == TPeltoSettings::TExportChoices{});
 
         // What the model writes for the same choices, byte for byte.
