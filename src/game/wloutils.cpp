@@ -327,8 +327,11 @@ void GetWloInstallPath(std::string& Path) {
     if (Prefix.empty())
         return;
     TWineRegistry Registry;
-    if (!Registry.Load(Prefix + "/system.reg"))
-        return;
+    if (Registry.Load(Prefix + "/system.reg"))
+        Path = WloInstallPath(Registry, Prefix);
+}
+
+std::string WloInstallPath(const TWineRegistry& Registry, const std::string& Prefix) {
     static constexpr std::string_view Uninstall = "Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     static constexpr std::string_view Products[] = {"Wonderland ONLINE Ex3_is1",
                                                     "Wonderland ONLINE_is1"};
@@ -342,12 +345,11 @@ void GetWloInstallPath(std::string& Path) {
             std::string Location = Registry.ReadString(Key, "InstallLocation").value_or("");
             if (Location.empty() || (Location.back() != '\\' && Location.back() != '/'))
                 Location += '\\';
-            Path = WindowsToUnixPath(Prefix, Location);
-            if (!Path.empty())
-                Path = IncludeTrailingPathDelimiter(Path);
-            return;
+            const std::string Path = WindowsToUnixPath(Prefix, Location);
+            return Path.empty() ? Path : IncludeTrailingPathDelimiter(Path);
         }
     }
+    return {};
 }
 
 } // namespace pelto

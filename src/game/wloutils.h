@@ -15,6 +15,8 @@
 
 namespace pelto {
 
+class TWineRegistry;
+
 /// A read-only view of one of the game's container files: entries with a name, a place in
 /// the file, a size and an in-memory record, and a way to copy an entry's bytes out.
 /// Indices run from 0 to GetCount() - 1 and are not validated; debug builds assert them.
@@ -324,5 +326,7 @@ bool IsWloFolder(const std::string& Folder);
 /// neither key exists. The first existing key decides, whatever its value: an empty or
 /// missing value gives the root of drive C:.
 void GetWloInstallPath(std::string& Path);
+/// As GetWloInstallPath, with the registry of the Wine prefix Prefix already loaded.
+std::string WloInstallPath(const TWineRegistry& Registry, const std::string& Prefix);
 
 } // namespace pelto

@@ -5,6 +5,7 @@
 #include "platform/Format.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
+#include "platform/Stream.h"
 #include "platform/Text.h"
 
 #include <cerrno>
@@ -182,6 +183,16 @@ TIniFile::TIniFile(std::string FileName) : FFileName(std::move(FileName)) {
     FReadError = ReadWholeFile(FFileName, Bytes);
     if (FReadError != 0)
         Bytes.clear(); // a part of the file would be as misleading as none
+    Parse(Bytes);
+}
+
+TIniFile::TIniFile(std::string FileName, TStream& Contents) : FFileName(std::move(FileName)) {
+    std::string Bytes(static_cast<std::size_t>(Contents.Remaining()), '\0');
+    Contents.ReadBuffer(Bytes.data(), Bytes.size());
+    Parse(Bytes);
+}
+
+void TIniFile::Parse(std::string_view Bytes) {
     std::string_view Rest = Bytes;
     if (Rest.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
         FByteOrderMark = true;
@@ -337,15 +348,17 @@ void TIniFile::UpdateFile() {
             throw EFOpenError(Format("Cannot create file \"%s\". %s", FFileName.c_str(),
                                      Error.message().c_str()));
     }
-    WriteFileAtomically(FFileName, [this](TStream& Stream) {
-        if (FByteOrderMark)
-            Stream.WriteBuffer(ByteOrderMark.data(), ByteOrderMark.size());
-        for (const TLine& Line : FLines) {
-            Stream.WriteBuffer(Line.Text.data(), Line.Text.size());
-            Stream.WriteBuffer(Line.Ending.data(), Line.Ending.size());
-        }
-    });
+    WriteFileAtomically(FFileName, [this](TStream& Stream) { SaveToStream(Stream); });
     FModified = false;
+}
+
+void TIniFile::SaveToStream(TStream& Stream) const {
+    if (FByteOrderMark)
+        Stream.WriteBuffer(ByteOrderMark.data(), ByteOrderMark.size());
+    for (const TLine& Line : FLines) {
+        Stream.WriteBuffer(Line.Text.data(), Line.Text.size());
+        Stream.WriteBuffer(Line.Ending.data(), Line.Ending.size());
+    }
 }
 
 } // namespace pelto

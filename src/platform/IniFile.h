@@ -8,6 +8,8 @@
 
 namespace pelto {
 
+class TStream;
+
 /// An INI file read and written key by key the way the Windows private-profile routines do:
 /// a write changes one key in place, appends a missing key after the last key of its section
 /// and a missing section to the end of the file, and leaves every other line as it was, byte
@@ -37,6 +39,9 @@ public:
     /// read in full (no permission, a folder, an I/O error), which UpdateFile then refuses to
     /// write over, so that what it holds is not lost.
     explicit TIniFile(std::string FileName);
+    /// As above, with the file's bytes taken from Contents (its position to its end) instead
+    /// of read from FileName, which UpdateFile still writes.
+    TIniFile(std::string FileName, TStream& Contents);
 
     const std::string& FileName() const { return FFileName; }
 
@@ -67,6 +72,8 @@ public:
     /// EFOpenError or EWriteError naming the file and the reason; the file on disk is then
     /// as it was, and the changes stay pending. A file that could not be read is refused.
     void UpdateFile();
+    /// Writes the bytes UpdateFile would write to the file.
+    void SaveToStream(TStream& Stream) const;
 
 private:
     struct TLine {
@@ -78,6 +85,7 @@ private:
         std::size_t End;    // one past the section's last line
     };
 
+    void Parse(std::string_view Bytes);
     std::optional<TSectionRange> FindSection(std::string_view Section) const;
     std::optional<std::size_t> FindKey(const TSectionRange& Range, std::string_view Key) const;
     std::optional<std::string> RawValue(std::string_view Section, std::string_view Key) const;

@@ -1,5 +1,6 @@
 #include "platform/WineRegistry.h"
 
+#include "platform/Stream.h"
 #include "platform/Text.h"
 
 #include <pwd.h>
@@ -26,9 +27,9 @@ static_assert(std::size(EscapeUnits) == EscapeLetters.size());
 
 // Delivers a file line by line without its ending; a line longer than the limit is
 // delivered as overlong, with none of its text kept.
-class TLineReader {
+template <class TRead> class TLineReader {
 public:
-    TLineReader(std::FILE* File, std::size_t MaxLength) : FFile(File), FMaxLength(MaxLength) {}
+    TLineReader(const TRead& Read, std::size_t MaxLength) : FRead(Read), FMaxLength(MaxLength) {}
 
     bool Next(std::string& Line, bool& Overlong) {
         Line.clear();
@@ -61,11 +62,11 @@ public:
 private:
     bool Fill() {
         FPos = 0;
-        FFilled = std::fread(FBuffer.data(), 1, FBuffer.size(), FFile);
+        FFilled = FRead(FBuffer.data(), FBuffer.size());
         return FFilled > 0;
     }
 
-    std::FILE* FFile;
+    const TRead& FRead;
     std::size_t FMaxLength;
     std::array<char, 64 * 1024> FBuffer{};
     std::size_t FPos = 0;
@@ -210,7 +211,19 @@ bool TWineRegistry::Load(const std::string& FileName) {
     std::unique_ptr<std::FILE, TFileCloser> File(std::fopen(FileName.c_str(), "rb"));
     if (!File)
         return false;
-    TLineReader Reader(File.get(), MaxLineLength);
+    return LoadLines([&File](char* Buffer, std::size_t Count) {
+        return std::fread(Buffer, 1, Count, File.get());
+    });
+}
+
+bool TWineRegistry::LoadFromStream(TStream& Stream) {
+    return LoadLines(
+        [&Stream](char* Buffer, std::size_t Count) { return Stream.Read(Buffer, Count); });
+}
+
+bool TWineRegistry::LoadLines(const TReadBytes& Read) {
+    FKeys.clear();
+    TLineReader Reader(Read, MaxLineLength);
     std::string Line;
     bool Overlong = false;
     if (!Reader.Next(Line, Overlong) || Overlong || Line.substr(0, Header.size()) != Header)

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 namespace pelto {
+
+class TStream;
 
 /// The keys and string values of one of Wine's registry files ("system.reg" holds the keys of
 /// HKEY_LOCAL_MACHINE, named relative to it). Read only.
@@ -23,6 +27,8 @@ public:
     /// the file cannot be read or does not start with Wine's header. Lines that cannot be
     /// understood are passed over; the values after an unreadable key line belong to no key.
     bool Load(const std::string& FileName);
+    /// As Load, with the file's bytes read from Stream's position to its end.
+    bool LoadFromStream(TStream& Stream);
 
     bool KeyExists(std::string_view Key) const;
     /// The string ("..."), "str:" or expandable ("str(2):", not expanded) value Name of Key
@@ -31,6 +37,9 @@ public:
     std::optional<std::string> ReadString(std::string_view Key, std::string_view Name) const;
 
 private:
+    using TReadBytes = std::function<std::size_t(char* Buffer, std::size_t Count)>;
+    bool LoadLines(const TReadBytes& Read);
+
     // Upper-cased key name -> upper-cased value name -> the text of a string value, or
     // nothing for a value of another type.
     using TValues = std::unordered_map<std::string, std::optional<std::string>>;

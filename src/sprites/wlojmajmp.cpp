@@ -117,12 +117,28 @@ void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpNam
     FJmaPath = JmaPath;
     FJmpName = JmpName;
     int DirIndex = -1;
-    WithFileName(FJmaPath, [&] { LoadArchive(DirIndex); });
-    WithFileName(FJxaPath, [&] { LoadFrameCounts(DirIndex); });
+    WithFileName(FJmaPath, [&] {
+        TFileStream Archive(FJmaPath, TFileMode::OpenRead);
+        LoadArchive(Archive, DirIndex);
+    });
+    WithFileName(FJxaPath, [&] {
+        TFileStream Index(FJxaPath, TFileMode::OpenRead);
+        LoadFrameCounts(Index, DirIndex);
+    });
 }
 
-void TJmaJmp::LoadArchive(int& DirIndex) {
-    TFileStream Archive(FJmaPath, TFileMode::OpenRead);
+void TJmaJmp::LoadFromStreams(TStream& Archive, TStream& Index, const std::string& JmpName) {
+    Clear();
+    FJxaPath.clear();
+    FJmpName = JmpName;
+    int DirIndex = -1;
+    Archive.SetPosition(0);
+    Index.SetPosition(0);
+    LoadArchive(Archive, DirIndex);
+    LoadFrameCounts(Index, DirIndex);
+}
+
+void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
     const std::int64_t FileSize = Archive.GetSize();
 
     const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
@@ -180,8 +196,7 @@ void TJmaJmp::LoadArchive(int& DirIndex) {
     FLoaded = true;
 }
 
-void TJmaJmp::LoadFrameCounts(int DirIndex) {
-    TFileStream Index(FJxaPath, TFileMode::OpenRead);
+void TJmaJmp::LoadFrameCounts(TStream& Index, int DirIndex) {
     if (DirIndex < 0)
         RaiseReadFailed(DirIndex);
     const auto Header = TJmaJmpHeader::Decode(ReadBlock(Index, JmaHeaderSize));
@@ -342,25 +357,27 @@ void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
 
 void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
     const std::string Path = FFolder + SearchRec.Name;
-    std::vector<std::uint8_t> Directory;
     try {
-        Directory = WithFileName(Path, [&] {
+        WithFileName(Path, [&] {
             TFileStream Archive(Path, TFileMode::OpenRead);
-            const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
-            CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
-            return ReadBlock(Archive, Header.Count * JmaEntrySize);
+            AddArchive(SearchRec.Name, Archive);
         });
     } catch (const EWloError& Error) {
         // A damaged archive hides its own sprites only; the caller reports it once.
         FFailures.push_back(Error);
-        return;
     }
-    for (std::size_t I = 0; I < Directory.size() / JmaEntrySize; ++I) {
+}
+
+void TJmaList::AddArchive(const std::string& FileName, TStream& Archive) {
+    const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
+    CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
+    const auto Directory = ReadBlock(Archive, Header.Count * JmaEntrySize);
+    for (std::size_t I = 0; I < Header.Count; ++I) {
         const auto Entry =
             TJmaEntry::Decode(std::span(Directory).subspan(I * JmaEntrySize, JmaEntrySize));
         std::string Line = Entry.Name + "=";
         Line.resize(std::min<std::size_t>(Line.size(), JmaEntryNameMax + 1));
-        Add(Line + SearchRec.Name);
+        Add(Line + FileName);
     }
 }
 

@@ -104,6 +104,9 @@ public:
     /// working palette keeps its adjustments. Errors name the archive or the animation index
     /// they came from in EWloError::FileName().
     void LoadFromFile(const std::string& JmaPath, const std::string& JmpName);
+    /// As LoadFromFile, from the whole of an archive and of its animation index in memory or
+    /// elsewhere; it always loads, and its errors name no file.
+    void LoadFromStreams(TStream& Archive, TStream& Index, const std::string& JmpName);
 
     void RestorePalette();
     /// Recolours working entries First..Last from the file palette by Levels (ColorLevels);
@@ -142,8 +145,8 @@ public:
     int ActionCount() const { return FActionCount; }
 
 private:
-    void LoadArchive(int& DirIndex);
-    void LoadFrameCounts(int DirIndex);
+    void LoadArchive(TStream& Archive, int& DirIndex);
+    void LoadFrameCounts(TStream& Index, int DirIndex);
     void OrderFrames();
 
     std::string FJmaPath;
@@ -183,6 +186,9 @@ public:
     const std::string& Line(int Index) const { return FList.at(static_cast<std::size_t>(Index)); }
 
     void FoundFile(const TSearchRec& SearchRec, bool& Continue);
+    /// Adds the sprites listed in the directory of Archive (read from its position), the
+    /// archive FileName of Folder(). Raises EReadError for a damaged directory, adding nothing.
+    void AddArchive(const std::string& FileName, TStream& Archive);
 
 private:
     void Add(std::string Line);
