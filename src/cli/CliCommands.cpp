@@ -92,11 +92,14 @@ void RefuseDamagedArchives(const TJmaList& List) {
         throw List.Failures().front();
 }
 
-/// The whole game of Folder, loaded as the viewer loads it.
+/// What dressing and drawing a character needs of the game of Folder: no command here shows
+/// an item icon, so the icon file, the biggest of all, is not read.
 std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
     auto Game = std::make_unique<TGameData>(Folder);
-    Game->LoadAll();
+    Game->ScanSprites();
     RefuseDamagedArchives(Game->JmaList());
+    Game->LoadItemTable();
+    Game->BuildEquipList();
     return Game;
 }
 
