@@ -1,8 +1,11 @@
 #include "ui/EquipListBox.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace pelto {
 
@@ -11,6 +14,11 @@ TEquipListBox::TEquipListBox(QWidget* Parent) : QAbstractScrollArea(Parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setMouseTracking(true);
     horizontalScrollBar()->setSingleStep(1);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+int TEquipListBox::VisibleColumns() const {
+    return std::max(1, viewport()->width() / FCell);
 }
 
 int TEquipListBox::Rows() const {
@@ -114,6 +122,80 @@ void TEquipListBox::mouseReleaseEvent(QMouseEvent* Event) {
 
 void TEquipListBox::scrollContentsBy(int, int) {
     viewport()->update();
+}
+
+void TEquipListBox::MoveCursor(int Index) {
+    if (FCount == 0)
+        return;
+    const int Old = FItemIndex;
+    SetItemIndex(std::clamp(Index, 0, FCount - 1));
+    viewport()->update(ItemRect(Old));
+    viewport()->update(ItemRect(FItemIndex));
+    emit CursorMoved();
+}
+
+void TEquipListBox::keyPressEvent(QKeyEvent* Event) {
+    const int Current = FItemIndex < 0 ? 0 : FItemIndex;
+    const int Page = VisibleColumns() * Rows();
+    switch (Event->key()) {
+    case Qt::Key_Up:
+        return MoveCursor(FItemIndex < 0 ? 0 : Current - 1);
+    case Qt::Key_Down:
+        return MoveCursor(FItemIndex < 0 ? 0 : Current + 1);
+    case Qt::Key_Left:
+        return MoveCursor(FItemIndex < 0 ? 0 : Current - Rows());
+    case Qt::Key_Right:
+        return MoveCursor(FItemIndex < 0 ? 0 : Current + Rows());
+    case Qt::Key_PageUp:
+        return MoveCursor(Current - Page);
+    case Qt::Key_PageDown:
+        return MoveCursor(Current + Page);
+    case Qt::Key_Home:
+        return MoveCursor(0);
+    case Qt::Key_End:
+        return MoveCursor(FCount - 1);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (FItemIndex >= 0)
+            emit Clicked();
+        return;
+    case Qt::Key_Backspace:
+        if (!FFilter.isEmpty()) {
+            FFilter.chop(1);
+            emit FilterChanged(FFilter);
+        }
+        return;
+    case Qt::Key_Escape:
+        if (FFilter.isEmpty()) {
+            Event->ignore();
+            return;
+        }
+        FFilter.clear();
+        emit FilterChanged(FFilter);
+        return;
+    default:
+        break;
+    }
+    const QString Text = Event->text();
+    const bool Printable = !Text.isEmpty() && std::all_of(Text.begin(), Text.end(), [](QChar C) {
+        return C.isPrint() || C.isSpace();
+    }) && !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!Printable || (FFilter.isEmpty() && Text.trimmed().isEmpty())) {
+        QAbstractScrollArea::keyPressEvent(Event);
+        return;
+    }
+    FFilter += Text;
+    emit FilterChanged(FFilter);
+}
+
+void TEquipListBox::wheelEvent(QWheelEvent* Event) {
+    // The grid scrolls only sideways: each notch of either wheel is one column.
+    const QPoint Delta = Event->angleDelta();
+    FWheelRest += Delta.y() != 0 ? Delta.y() : Delta.x();
+    const int Columns = FWheelRest / QWheelEvent::DefaultDeltasPerStep;
+    FWheelRest -= Columns * QWheelEvent::DefaultDeltasPerStep;
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() - Columns);
+    Event->accept();
 }
 
 } // namespace pelto

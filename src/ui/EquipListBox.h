@@ -9,6 +9,11 @@ namespace pelto {
 /// A virtual list of 32 x 32 cells in columns, as a multi-column list box shows them: the
 /// cells fill a column top to bottom, then the next one; the list scrolls sideways. It knows
 /// only how many cells there are; its owner paints each one.
+///
+/// With the focus it takes the keyboard: the arrows, Home, End, Page Up and Page Down move the
+/// current cell, Enter takes it as a click does, and typed text collects in Filter() for the
+/// owner to narrow the cells by (Backspace edits it; Esc empties it, and only an Esc with
+/// nothing typed is left to the parent, which may close). The vertical wheel scrolls sideways.
 class TEquipListBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -31,12 +36,18 @@ public:
     QRect ItemRect(int Index) const;
     /// Repaints one cell at once.
     void RedrawItem(int Index);
+    /// What has been typed; SetFilter does not send FilterChanged.
+    const QString& Filter() const { return FFilter; }
+    void SetFilter(const QString& Text) { FFilter = Text; }
 
     std::function<void(QPainter& Painter, int Index, QRect Rect)> OnDrawItem;
 
 signals:
     void MouseMoved(QPoint Point);
     void Clicked();
+    void FilterChanged(const QString& Text);
+    /// The current cell moved by a key.
+    void CursorMoved();
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
@@ -45,15 +56,21 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void scrollContentsBy(int DX, int DY) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 
 private:
     int Rows() const;
     void UpdateScrollBar();
+    int VisibleColumns() const;
+    void MoveCursor(int Index);
 
     int FCell = CellSize;
     int FCount = 0;
     int FItemIndex = -1;
     bool FPressed = false;
+    QString FFilter;
+    int FWheelRest = 0; // eighths of a degree not yet turned into a column
 };
 
 } // namespace pelto

@@ -172,6 +172,10 @@ private:
     void lbEquipListClick();
     void lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect);
     void ShowItemName();
+    /// Narrows the picker's cells to the items its typed text finds.
+    void ApplyPickerFilter();
+    /// The position in the slot's list that a cell of the picker shows, -1 for none.
+    int PickerPosition(int Cell) const;
 
     // Image export, clipboard, background and shadow.
     void CreateDialogs();
@@ -205,7 +209,8 @@ private:
     QImage FStopBitmap;
     bool FPlaying = false;
     int FColorPos = 0;
-    int FCurrentSlot = 0; // the slot whose list the picker shows
+    int FCurrentSlot = 0;              // the slot whose list the picker shows
+    std::vector<int> FPickerPositions; // the list position each cell of the picker shows
     int FZoom = 1;
     int FHoverCell = -1; // the view's cell under the pointer, -1 for none
     std::vector<TClassicPlace> FClassicPlaces;
@@ -229,6 +234,7 @@ private:
     QTimer* timeAnimation = nullptr;
     TPopupPanel* ppEquipList = nullptr;
     QLabel* lblItemName = nullptr;
+    QLabel* lblSearch = nullptr;
     TSimpleButton* sbClosePopup = nullptr;
     TEquipListBox* lbEquipList = nullptr;
     QFileDialog* sd = nullptr;

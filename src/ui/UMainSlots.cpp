@@ -6,6 +6,7 @@
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/ItemSearch.h"
 #include "platform/ShiftJis.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/EquipListBox.h"
@@ -19,11 +20,23 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <numeric>
 
 namespace pelto {
 namespace {
 
 constexpr int StatusPixelSize = 15; // the box's font while its lines fit in it
+
+// Name, description, bonuses and identifier, for a tooltip.
+QString ItemTip(const TWLOItemData& Item) {
+    QStringList Lines{QString::fromStdString(SjisToUtf8(Item.Name()))};
+    if (!Item.Text().empty())
+        Lines << QString::fromStdString(SjisToUtf8(Item.Text()));
+    if (const std::string Bonuses = BonusText(Item); !Bonuses.empty())
+        Lines << QString::fromStdString(Bonuses);
+    Lines << QString("#%1").arg(Item.ItemID());
+    return Lines.join('\n');
+}
 
 } // namespace
 
@@ -110,16 +123,67 @@ void TfrmPelto::CreatePicker() {
             Command(this, &TfrmPelto::lbEquipListMouseMove));
     connect(lbEquipList, &TEquipListBox::Clicked, this,
             Command(this, &TfrmPelto::lbEquipListClick));
+    connect(lbEquipList, &TEquipListBox::CursorMoved, this,
+            Command(this, &TfrmPelto::ShowItemName));
+    connect(lbEquipList, &TEquipListBox::FilterChanged, this,
+            Command(this, &TfrmPelto::ApplyPickerFilter));
+
+    // What has been typed, over the right end of the caption; hidden while nothing is.
+    lblSearch = new QLabel(ppEquipList);
+    lblSearch->setObjectName("lblSearch");
+    lblSearch->setGeometry(180, 3, 120, 16);
+    lblSearch->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblSearch->setAutoFillBackground(true);
+    lblSearch->setToolTip(
+        tr("Type to find items by name or description; several words must all match.\n"
+           "#1234: item number 1234. atk>=5, hp<0, def!=0: a bonus (HP SP ATK DEF SPD MATK "
+           "MDEF 射撃対抗力).\nBackspace edits, Esc clears."));
+    lblSearch->hide();
+}
+
+int TfrmPelto::PickerPosition(int Cell) const {
+    if (Cell < 0 || static_cast<std::size_t>(Cell) >= FPickerPositions.size())
+        return -1;
+    return FPickerPositions[static_cast<std::size_t>(Cell)];
+}
+
+void TfrmPelto::ApplyPickerFilter() {
+    const auto& List = FSession->List(FCurrentSlot);
+    const QString Text = lbEquipList->Filter();
+    const TItemQuery Query = TItemQuery::Parse(Text.toStdString());
+    FPickerPositions.clear();
+    if (Query.Empty()) {
+        FPickerPositions.resize(List.size());
+        std::iota(FPickerPositions.begin(), FPickerPositions.end(), 0);
+    } else {
+        FPickerPositions = FSession->Game().ItemSearch()->Filter(List, Query);
+        FPickerPositions.insert(FPickerPositions.begin(), 0); // "---" stays
+    }
+    lbEquipList->SetCount(static_cast<int>(FPickerPositions.size()));
+    // The cursor goes to the item last picked when it is shown, else to the first one found.
+    const auto Picked = std::find(FPickerPositions.begin(), FPickerPositions.end(),
+                                  FSession->PickedIndex(FCurrentSlot));
+    const int PickedCell = static_cast<int>(Picked - FPickerPositions.begin());
+    lbEquipList->SetItemIndex(Picked != FPickerPositions.end() ? PickedCell
+                              : FPickerPositions.size() > 1    ? 1
+                                                               : 0);
+    lblSearch->setText(Text.isEmpty() ? QString()
+                                      : tr("%1 (%2)").arg(Text).arg(FPickerPositions.size() - 1));
+    lblSearch->setVisible(!Text.isEmpty());
+    ShowItemName();
 }
 
 void TfrmPelto::ShowItemName() {
-    const int Index = lbEquipList->ItemIndex();
+    const int Index = PickerPosition(lbEquipList->ItemIndex());
     const auto& List = FSession->List(FCurrentSlot);
-    if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
+    if (Index < 0 || static_cast<std::size_t>(Index) >= List.size()) {
         lblItemName->setText(QString());
-    else
-        lblItemName->setText(
-            QString::fromStdString(SjisToUtf8(List[static_cast<std::size_t>(Index)].Text())));
+        lbEquipList->viewport()->setToolTip(QString());
+        return;
+    }
+    const TEquipEntry& Entry = List[static_cast<std::size_t>(Index)];
+    lblItemName->setText(QString::fromStdString(SjisToUtf8(Entry.Text())));
+    lbEquipList->viewport()->setToolTip(Entry.Item ? ItemTip(*Entry.Item) : QString());
 }
 
 QPoint PickerPlace(QRect Slot, QSize Picker, QRect Screen) {
@@ -142,9 +206,8 @@ void TfrmPelto::EquipButtonClick(int Slot, QWidget* Sender) {
     if (FSession->CharaIndex() == -1)
         return;
     FCurrentSlot = Slot;
-    lbEquipList->SetCount(static_cast<int>(FSession->List(Slot).size()));
-    lbEquipList->SetItemIndex(FSession->PickedIndex(Slot));
-    ShowItemName();
+    lbEquipList->SetFilter(QString());
+    ApplyPickerFilter();
     const QRect Clicked(Sender->mapToGlobal(QPoint(0, 0)), Sender->size());
     const QScreen* Screen = screen();
     const QPoint At =
@@ -161,12 +224,18 @@ void TfrmPelto::StripButtonClick(int Slot) {
 
 void TfrmPelto::lbEquipListMouseMove(QPoint Point) {
     // The cell under the pointer becomes the current one, so that a click takes it.
+    const int Old = lbEquipList->ItemIndex();
     lbEquipList->SetItemIndex(lbEquipList->ItemAt(Point));
+    if (lbEquipList->ItemIndex() == Old)
+        return;
+    lbEquipList->RedrawItem(Old);
+    lbEquipList->RedrawItem(lbEquipList->ItemIndex());
     ShowItemName();
 }
 
-void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
+void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Shown, QRect Rect) {
     const auto& List = FSession->List(FCurrentSlot);
+    const int Index = PickerPosition(Shown);
     if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
         return;
     // Drawn at the classic size, then enlarged as a whole, so that the frame grows with it.
@@ -180,21 +249,25 @@ void TfrmPelto::lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect) {
         CellPainter.setBrush(Qt::NoBrush);
         CellPainter.drawRect(Cell.rect().adjusted(0, 0, -1, -1));
     }
+    // The cell under the pointer or the keyboard's cursor, inside the navy frame.
+    if (Shown == lbEquipList->ItemIndex()) {
+        CellPainter.setPen(QColor(255, 140, 0));
+        CellPainter.setBrush(Qt::NoBrush);
+        CellPainter.drawRect(Cell.rect().adjusted(1, 1, -2, -2));
+    }
     CellPainter.end();
     Painter.drawImage(Rect, Cell);
 }
 
 void TfrmPelto::lbEquipListClick() {
-    const int Old = FSession->PickedIndex(FCurrentSlot);
-    const int Current = lbEquipList->ItemIndex();
+    const int Current = PickerPosition(lbEquipList->ItemIndex());
     if (FSettings.CloseOnClick)
         ppEquipList->ClosePopup(0);
     // A click beside the cells picks nothing and keeps the frame where it is.
     if (Current < 0)
         return;
     FSession->Pick(FCurrentSlot, Current);
-    lbEquipList->RedrawItem(Old);
-    lbEquipList->RedrawItem(Current);
+    lbEquipList->viewport()->update();
 }
 
 } // namespace pelto
