@@ -124,14 +124,15 @@ bool IsOwnMessage(const std::string& Message, const std::string& Damaged) {
            First.starts_with("必要なファイルが存在しません (");
 }
 
-class DamagedGame : public ::testing::TestWithParam<std::tuple<const char*, TDamage>> {
+// A linked copy of the demo game for one test to damage, and the window opened on it; the
+// messages the window shows are collected.
+class TDamagedCopy {
 protected:
-    void SetUp() override {
-        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
+    TDamagedCopy() {
         test::LinkTree(test::DemoGame(), Game);
-        Damage(Game + std::get<0>(GetParam()), std::get<1>(GetParam()));
+        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
     }
-    void TearDown() override { SetMessageSink({}); }
+    ~TDamagedCopy() { SetMessageSink({}); }
 
     std::unique_ptr<TfrmPelto> Open() {
         std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
@@ -148,6 +149,12 @@ protected:
     const std::string Game = Dir.Path() + "game/";
     std::vector<std::string> Messages;
     int Prompts = 0;
+};
+
+class DamagedGame : public ::testing::TestWithParam<std::tuple<const char*, TDamage>>,
+                    protected TDamagedCopy {
+protected:
+    void SetUp() override { Damage(Game + std::get<0>(GetParam()), std::get<1>(GetParam())); }
 };
 
 } // namespace
@@ -217,31 +224,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFile, DamagedGame,
                              return Name + "_" + DamageName(std::get<1>(Info.param));
                          });
 
-// A linked copy of the demo game for one test to damage, and the window opened on it.
-class DamagedGameFolders : public ::testing::Test {
-protected:
-    DamagedGameFolders() {
-        test::LinkTree(test::DemoGame(), Game);
-        SetMessageSink([this](const QString& Text) { Messages.push_back(Text.toStdString()); });
-    }
-    ~DamagedGameFolders() override { SetMessageSink({}); }
-
-    std::unique_ptr<TfrmPelto> Open() {
-        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << Game << "\n";
-        TStartupOptions Options;
-        Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [this](std::string&, const std::string&) {
-            ++Prompts;
-            return false;
-        };
-        return std::make_unique<TfrmPelto>(Options);
-    }
-
-    test::TTempDir Dir;
-    const std::string Game = Dir.Path() + "game/";
-    std::vector<std::string> Messages;
-    int Prompts = 0;
-};
+class DamagedGameFolders : public ::testing::Test, protected TDamagedCopy {};
 
 TEST_F(DamagedGameFolders, ADamagedArchiveIsNamedOnceAtStartAndTheOthersServe) {
     Damage(Game + "jma/chara01.jma", TDamage::EnormousCounts); // the bodies of groups 0 and 1
