@@ -11,6 +11,7 @@
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -81,6 +82,35 @@ void WriteItemTableSeeds(const TSeedFolder& Seeds, const std::string& Demo) {
     Table.Add(Unlisted);
     Seeds.Write("small.dat", Table.Build());
     Seeds.CopyIfSmall("demo_item.dat", Demo + "/data/Item.Dat");
+
+    // The items the reader corrects, each with the values its rules look for; the fields are
+    // scrambled, so that a fuzzer would hardly come upon them by itself. Two tables, since the
+    // fuzzer reads at most ten records of a table.
+    constexpr std::uint16_t CorrectedIds[2][6] = {{18002, 32024, 34022, 34128, 34129, 34132},
+                                                  {37247, 39019, 42074, 47009, 61039, 500}};
+    for (int Part = 0; Part < 2; ++Part) {
+        TItemTableWriter Corrected;
+        for (const std::uint16_t Id : CorrectedIds[Part]) {
+            TItemInfo Info = fuzz::TCodeGame::Item(1 + Id % fuzz::TCodeGame::ItemCount);
+            Info.ItemID = Id;
+            Info.IconNo = 1134;
+            Info.SpriteNo = {2035, 3035, 4035, 5035};
+            TWLOItemData Record = MakeItemRecord(Info);
+            Record.SetU16(142, 62);
+            Corrected.Add(Record);
+        }
+        Seeds.Write("corrected" + std::to_string(Part + 1) + ".dat", Corrected.Build());
+    }
+
+    // A table whose last record is cut short, and one of another version.
+    TItemTableWriter Tail;
+    Tail.Add(fuzz::TCodeGame::Item(3));
+    Tail.SetTail(Bytes("part of a record"));
+    Seeds.Write("tail.dat", Tail.Build());
+    TItemTableWriter Other;
+    Other.SetVersion(8);
+    Other.Add(fuzz::TCodeGame::Item(4));
+    Seeds.Write("version8.dat", Other.Build());
 }
 
 TJmaWriterSprite Sprite(int No, int Actions) {
@@ -127,6 +157,15 @@ void WriteJmaJxaSeeds(const TSeedFolder& Seeds) {
     WithAbsent[0].Absent = true;
     WithAbsent[1].ActionCount = 1;
     Pair("absent.bin", WithAbsent);
+
+    // Frames stored out of name order, a frame holding fewer bytes than its rows, and an
+    // animation record claiming more actions than it holds.
+    std::vector<TJmaWriterSprite> Odd{Sprite(2000, 3), Sprite(3000, 1)};
+    Odd[0].KeepFrameOrder = true;
+    std::reverse(Odd[0].Frames.begin(), Odd[0].Frames.end());
+    Odd[0].ActionCount = 200;
+    Odd[1].Frames[0].StoredData = std::vector<std::uint8_t>(3, 7);
+    Pair("odd.bin", Odd);
 }
 
 void WriteCharaCodeSeeds(const TSeedFolder& Seeds) {
@@ -167,6 +206,15 @@ void WriteIniSeeds(const TSeedFolder& Seeds, const std::string& Scratch) {
     // line break.
     Seeds.Write("edited.ini", "\xEF\xBB\xBF; comment\r\n[Other]\r\nKey = 'x'\r\n\r\n[PELTO]\r\n"
                               "wlopath=\"C:\\Game\"\r\nX=0x10\r\n[pelto]\r\nY=$FF\r\nShadow=1");
+
+    // A file from a Windows installation: Shift-JIS names, values past the Windows buffer,
+    // integers at and past their limits.
+    std::string Windows = "[Save1]\nname=\x83\x4E\x83\x8D\x81\x5B\nchara=-2147483648\n"
+                          "parts1=$FFFFFFFF\nparts2=0x100000000\ncolor0_0=+9\n[pelto]\nx=-0x10\n"
+                          "wlopath=";
+    Windows.append(2100, 'v');
+    Windows += "\n[ broken\n=no name\ny=2147483648\n";
+    Seeds.Write("windows.ini", Windows);
 }
 
 void WriteRegistrySeeds(const TSeedFolder& Seeds) {
@@ -192,6 +240,25 @@ void WriteRegistrySeeds(const TSeedFolder& Seeds) {
         "\"InstallLocation\"=\"D:/Games/WLO\"\n"
         "\"Hex\"=hex:41,42,\\\n"
         "  43\n");
+
+    // Wine's other escapes and line forms, and keys a 64-bit prefix and the older game use.
+    Seeds.Write(
+        "escapes.reg",
+        "WINE REGISTRY Version 2\r\n"
+        "[Software\\\\Wow6432Node\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\"
+        "Uninstall\\\\Wonderland ONLINE_is1]\r\n"
+        "\"InstallLocation\"=str:\"\\\\\\\\server\\\\share\\\\\"\r\n"
+        "\"Octal\"=\"\\101\\0\\7777\\a\\b\\e\\f\\n\\r\\t\\v\\xd83d\\xde00\\xd800x\\xdc00\\x\"\r\n"
+        "\"Seven\"=str(7):\"a\\0b\\0\"\r\n"
+        "  \"Blank\" = \"value\"\r\n"
+        "\"Broken=\"x\r\n"
+        "[Software\\\\Key\\[x\\]]\r\n"
+        "@=dword:00000002\r\n"
+        "[Unclosed\r\n"
+        "\"Lost\"=\"value\"\r\n"
+        "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\"
+        "Wonderland ONLINE Ex3_is1]\r\n"
+        "\"InstallLocation\"=\"relative\\\\path\"\r\n");
 }
 
 } // namespace
@@ -211,6 +278,7 @@ int main(int argc, char** argv) {
         WriteJmaJxaSeeds(TSeedFolder(Root, "jma_jxa"));
         WriteCharaCodeSeeds(TSeedFolder(Root, "chara_code"));
         WriteIniSeeds(TSeedFolder(Root, "ini_file"), Scratch);
+        WriteIniSeeds(TSeedFolder(Root, "settings"), Scratch);
         WriteRegistrySeeds(TSeedFolder(Root, "wine_registry"));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());

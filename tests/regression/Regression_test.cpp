@@ -8,24 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 using namespace pelto;
 
 namespace {
-
-struct TTarget {
-    const char* Name;
-    std::function<void(fuzz::TInput)> Run;
-};
-
-const TTarget Targets[] = {
-    {"group_image", fuzz::RunGroupImage}, {"item_table", fuzz::RunItemTable},
-    {"jma_jxa", fuzz::RunJmaJxa},         {"chara_code", fuzz::RunCharaCode},
-    {"ini_file", fuzz::RunIniFile},       {"wine_registry", fuzz::RunWineRegistry},
-};
 
 std::filesystem::path RegressionFolder() {
     return std::filesystem::path(__FILE__).parent_path();
@@ -45,7 +33,7 @@ std::vector<std::filesystem::path> InputsOf(const std::string& Target) {
 
 TEST(Regression, EveryFoundInputIsReadOrRefusedWithTheProjectsErrors) {
     ASSERT_TRUE(std::filesystem::is_directory(RegressionFolder()));
-    for (const TTarget& Target : Targets) {
+    for (const fuzz::TTarget& Target : fuzz::Targets) {
         for (const auto& File : InputsOf(Target.Name)) {
             SCOPED_TRACE(File.string());
             const std::vector<std::uint8_t> Bytes = ReadFileBytes(File.string());
@@ -56,7 +44,7 @@ TEST(Regression, EveryFoundInputIsReadOrRefusedWithTheProjectsErrors) {
 
 TEST(Regression, EveryTargetTakesEmptyAndTinyInputs) {
     const std::vector<std::vector<std::uint8_t>> Inputs{{}, {0}, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}};
-    for (const TTarget& Target : Targets) {
+    for (const fuzz::TTarget& Target : fuzz::Targets) {
         SCOPED_TRACE(Target.Name);
         for (const auto& Input : Inputs)
             EXPECT_NO_THROW(Target.Run(Input));
