@@ -13,6 +13,7 @@
 #include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
+#include "ui/Wardrobe.h"
 #include "ui/Widgets.h"
 
 #include <QActionGroup>
@@ -314,6 +315,10 @@ void TfrmPelto::CreateMenus() {
         ->addAction("&Paste Code", QKeySequence(Qt::CTRL | Qt::Key_V), this,
                     Command(this, &TfrmPelto::PasteCode))
         ->setObjectName("miPasteCode");
+    Options
+        ->addAction("&Find Item...", QKeySequence(Qt::CTRL | Qt::Key_F), this,
+                    Command(this, &TfrmPelto::miFindItemClick))
+        ->setObjectName("miFindItem");
     Options->addSeparator();
     Options
         ->addAction("How to &Use", QKeySequence(Qt::Key_F1), this,
@@ -478,10 +483,27 @@ void TfrmPelto::SessionChanged(TSessionChange What) {
 
 void TfrmPelto::ShowLook() {
     cbChara->setCurrentIndex(FSession->CharaIndex());
+    if (frmWardrobe)
+        frmWardrobe->Follow();
     MenuClick(); // the commands that need a character follow it, shortcuts included
     UpdateStatus();
     UpdateColorBars();
     UpdateView();
+}
+
+void TfrmPelto::miFindItemClick() {
+    if (!frmWardrobe) {
+        frmWardrobe = new TWardrobe([this] { return FSession.get(); },
+                                    [this](const TWLOItemData& Item) {
+                                        QImage Icon;
+                                        return LoadItemIcon(&Item, Icon) ? Icon : QImage();
+                                    },
+                                    this);
+        frmWardrobe->Reload();
+    }
+    frmWardrobe->show();
+    frmWardrobe->raise();
+    frmWardrobe->activateWindow();
 }
 
 void TfrmPelto::UpdateView() {

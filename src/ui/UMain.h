@@ -29,6 +29,7 @@ namespace pelto {
 
 class TDressingSession;
 class TEquipListBox;
+class TWardrobe;
 class TPopupPanel;
 struct TWLOItemData;
 class TGameData;
@@ -137,6 +138,7 @@ private:
     void UpdateSlotTip(int Slot);
     void CreateShortcuts();
     void CopyCode();
+    void miFindItemClick();
     void PasteCode();
     void ShowHowToUse();
 
@@ -248,6 +250,7 @@ private:
     QAction* miExit = nullptr;
     QAction* miExport = nullptr;
     QLabel* lblPose = nullptr;
+    TWardrobe* frmWardrobe = nullptr; // made when first asked for
     QAction* miShadow = nullptr;
 };
 

@@ -10,6 +10,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "ui/PeltoApplication.h"
+#include "ui/Wardrobe.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
@@ -95,6 +96,8 @@ void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
     PosButtonClick(FColorPos);
     for (int Slot = 1; Slot <= 6; ++Slot)
         UpdateSlot(Slot);
+    if (frmWardrobe)
+        frmWardrobe->Reload(); // another game's items
     ShowLook();
 }
 

@@ -1,0 +1,237 @@
+#include "ui/Wardrobe.h"
+
+#include "game/wloutils.h"
+#include "model/DressingSession.h"
+#include "model/GameData.h"
+#include "platform/ShiftJis.h"
+#include "ui/PeltoApplication.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace pelto {
+namespace {
+
+constexpr std::array<const char*, SlotCount> SlotNames{"head", "body",  "hand",
+                                                       "arm",  "shoes", "special"};
+
+QString Utf8(const std::string& Text) {
+    return QString::fromStdString(Text);
+}
+
+// Enter in the table wears the current row, as a double-click does.
+class TItemTable : public QTableView {
+public:
+    using QTableView::QTableView;
+    std::function<void()> OnEnter;
+
+protected:
+    void keyPressEvent(QKeyEvent* Event) override {
+        if ((Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) && OnEnter) {
+            OnEnter();
+            return;
+        }
+        QTableView::keyPressEvent(Event);
+    }
+};
+
+} // namespace
+
+TWardrobeModel::TWardrobeModel(TIconSource IconOf, QObject* Parent)
+    : QAbstractTableModel(Parent), FIconOf(std::move(IconOf)) {}
+
+void TWardrobeModel::Load(const TDressingSession* Session) {
+    beginResetModel();
+    FRows.clear();
+    if (Session && Session->CharaIndex() >= 0)
+        for (int Slot = 1; Slot <= SlotCount; ++Slot) {
+            const auto& List = Session->List(Slot);
+            for (std::size_t Index = 1; Index < List.size(); ++Index)
+                FRows.push_back({List[Index].Item, Slot, static_cast<int>(Index)});
+        }
+    endResetModel();
+}
+
+int TWardrobeModel::rowCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+}
+
+int TWardrobeModel::columnCount(const QModelIndex& Parent) const {
+    return Parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TWardrobeModel::data(const QModelIndex& Index, int Role) const {
+    if (!Index.isValid() || Index.row() >= rowCount())
+        return {};
+    const TRow& R = Row(Index.row());
+    const TWLOItemData& Item = *R.Item;
+    switch (Index.column()) {
+    case NameColumn:
+        if (Role == Qt::DecorationRole && FIconOf)
+            return FIconOf(Item);
+        if (Role == Qt::DisplayRole || Role == SortRole)
+            return Utf8(SjisToUtf8(Item.Name()));
+        if (Role == Qt::ToolTipRole)
+            return Utf8(SjisToUtf8(Item.Text()));
+        break;
+    case SlotColumn:
+        if (Role == Qt::DisplayRole)
+            return SlotNames[static_cast<std::size_t>(R.Slot - 1)];
+        if (Role == SortRole)
+            return R.Slot;
+        break;
+    case BonusColumn:
+        if (Role == Qt::DisplayRole)
+            return Utf8(BonusText(Item));
+        if (Role == SortRole)
+            return FSortBonus ? QVariant(ItemBonus(Item, FSortBonus))
+                              : QVariant(Utf8(BonusText(Item)));
+        break;
+    case IdColumn:
+        if (Role == Qt::DisplayRole || Role == SortRole)
+            return Item.ItemID();
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant TWardrobeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
+    if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole)
+        return {};
+    constexpr std::array<const char*, ColumnCount> Titles{"Item", "Slot", "Bonuses", "ID"};
+    return Section >= 0 && Section < ColumnCount
+               ? QVariant(Titles[static_cast<std::size_t>(Section)])
+               : QVariant();
+}
+
+void TWardrobeFilter::SetSearch(const TItemSearch* Search, TItemQuery Query) {
+    FSearch = Search;
+    FQuery = std::move(Query);
+    invalidateRowsFilter();
+}
+
+void TWardrobeFilter::SetSlot(int Slot) {
+    FSlot = Slot;
+    invalidateRowsFilter();
+}
+
+void TWardrobeFilter::SetBonusType(std::uint16_t Type) {
+    FBonusType = Type;
+    invalidateRowsFilter();
+}
+
+bool TWardrobeFilter::filterAcceptsRow(int Row, const QModelIndex&) const {
+    const auto* Model = static_cast<const TWardrobeModel*>(sourceModel());
+    const TWardrobeModel::TRow& R = Model->Row(Row);
+    if (FSlot != 0 && R.Slot != FSlot)
+        return false;
+    if (FBonusType != 0 && ItemBonus(*R.Item, FBonusType) == 0)
+        return false;
+    return FQuery.Empty() || !FSearch || FSearch->Matches(FQuery, *R.Item);
+}
+
+TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
+                     TWardrobeModel::TIconSource IconOf, QWidget* Parent)
+    : QWidget(Parent, Qt::Window), FSessionOf(std::move(SessionOf)) {
+    setObjectName("frmWardrobe");
+    setWindowTitle("Find Item");
+    resize(560, 480);
+
+    edSearch = new QLineEdit(this);
+    edSearch->setObjectName("edSearch");
+    edSearch->setPlaceholderText("Name or description; #1234 for an item; atk>=5 for a bonus");
+    edSearch->setToolTip("Every word must be found in the name or the description (width, case "
+                         "and kana do not matter); \"#1234\" finds item 1234; \"atk>=5\", "
+                         "\"hp<0\", \"mdef!=0\" compare a bonus");
+    cbSlot = new QComboBox(this);
+    cbSlot->setObjectName("cbSlot");
+    cbSlot->addItem("All slots");
+    for (const char* Name : SlotNames)
+        cbSlot->addItem(Name);
+    cbBonus = new QComboBox(this);
+    cbBonus->setObjectName("cbBonus");
+    cbBonus->addItem("Any bonus", 0);
+    for (const TWloStatusType& Type : WloStatusTypes)
+        cbBonus->addItem(QString("With %1").arg(QString::fromUtf8(Type.Label)), Type.Type);
+
+    FModel = new TWardrobeModel(std::move(IconOf), this);
+    FFilter = new TWardrobeFilter(this);
+    FFilter->setSourceModel(FModel);
+    FFilter->setSortRole(TWardrobeModel::SortRole);
+    auto* Table = new TItemTable(this);
+    Table->OnEnter = [this] {
+        RunCommand([this] { WearCurrent(); });
+    };
+    tvItems = Table;
+    tvItems->setObjectName("tvItems");
+    tvItems->setModel(FFilter);
+    tvItems->setSortingEnabled(true);
+    tvItems->sortByColumn(TWardrobeModel::IdColumn, Qt::AscendingOrder);
+    tvItems->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tvItems->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tvItems->setIconSize(QSize(32, 32));
+    tvItems->verticalHeader()->setDefaultSectionSize(34);
+    tvItems->verticalHeader()->hide();
+    tvItems->horizontalHeader()->setSectionResizeMode(TWardrobeModel::NameColumn,
+                                                      QHeaderView::Stretch);
+
+    auto* Filters = new QHBoxLayout;
+    Filters->addWidget(edSearch, 1);
+    Filters->addWidget(cbSlot);
+    Filters->addWidget(cbBonus);
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addLayout(Filters);
+    Layout->addWidget(tvItems);
+
+    connect(edSearch, &QLineEdit::textChanged, this, [this] { Filter(); });
+    connect(cbSlot, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
+    connect(cbBonus, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
+    connect(tvItems, &QTableView::doubleClicked, this, Command([this] { WearCurrent(); }));
+}
+
+void TWardrobe::Filter() {
+    const TDressingSession* Session = FSessionOf();
+    const auto Bonus = static_cast<std::uint16_t>(cbBonus->currentData().toUInt());
+    FModel->SetSortBonus(Bonus);
+    FFilter->SetSlot(cbSlot->currentIndex());
+    FFilter->SetBonusType(Bonus);
+    FFilter->SetSearch(Session ? Session->Game().ItemSearch() : nullptr,
+                       TItemQuery::Parse(edSearch->text().toStdString()));
+    FFilter->invalidate(); // the bonus column sorts by the chosen bonus now
+}
+
+void TWardrobe::Reload() {
+    const TDressingSession* Session = FSessionOf();
+    FGroup = Session ? Session->BodyGroup() : -1;
+    FModel->Load(Session);
+    Filter();
+}
+
+void TWardrobe::Follow() {
+    const TDressingSession* Session = FSessionOf();
+    if ((Session ? Session->BodyGroup() : -1) != FGroup)
+        Reload();
+}
+
+void TWardrobe::WearCurrent() {
+    TDressingSession* Session = FSessionOf();
+    const QModelIndex Current = tvItems->currentIndex();
+    if (!Session || !Current.isValid())
+        return;
+    const TWardrobeModel::TRow& R = FModel->Row(FFilter->mapToSource(Current).row());
+    // As a click in the picker: the slot's list position is remembered too.
+    Session->Pick(R.Slot, R.ListIndex);
+}
+
+} // namespace pelto
