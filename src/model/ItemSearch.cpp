@@ -57,7 +57,10 @@ std::optional<std::int32_t> ParseNumber(std::string_view Text) {
     }
     std::int32_t Value = 0;
     const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
+    // from_chars takes a minus of its own: a second sign is no number, and "--2147483648"
+    // would overflow when negated.
+    if (Text.empty() || Text.front() == '-' || Error != std::errc() ||
+        End != Text.data() + Text.size())
         return std::nullopt;
     return Negative ? -Value : Value;
 }

@@ -139,6 +139,8 @@ TEST_F(ItemSearchTest, BonusConditionsCompareTheBonusNotTheStoredValue) {
     EXPECT_EQ(Find("str>=5"), (IDs{}));
     EXPECT_EQ(TItemQuery::Parse("atk>=x").Terms, std::vector<std::string>{"atk>=x"});
     EXPECT_EQ(TItemQuery::Parse("=5").Terms, std::vector<std::string>{"=5"});
+    for (const char* TwoSigns : {"atk<--5", "atk<+-5", "atk<--2147483648"})
+        EXPECT_EQ(TItemQuery::Parse(TwoSigns).Terms, std::vector<std::string>{TwoSigns});
 }
 
 TEST_F(ItemSearchTest, ItemBonusSumsBothBonusesOfAType) {
