@@ -7,6 +7,7 @@
 #pragma once
 
 #include "game/wloutils.h"
+#include "model/ItemSearch.h"
 #include "model/Settings.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
@@ -17,6 +18,7 @@
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/Paths.h"
+#include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
 #include "platform/WineRegistry.h"
@@ -780,6 +782,92 @@ inline void RunWineRegistry(TInput Data) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// 8. Item search query
+
+namespace detail {
+
+// Items to search: names and descriptions in several writings, and bonuses, through our
+// item-table writer as the game stores them.
+class TSearchTable {
+public:
+    static const TSearchTable& Get() {
+        static const TSearchTable Table;
+        return Table;
+    }
+    const TItemSearch& Search() const { return *FSearch; }
+    const TWLOItemDataFile& File() const { return FFile; }
+
+private:
+    TSearchTable() {
+        struct TEntry {
+            std::uint16_t ID;
+            const char* Name;
+            const char* Text;
+            std::uint16_t StatType;
+            std::int32_t Bonus;
+        };
+        static constexpr TEntry Entries[] = {
+            {1, "ＲＥＤ Hat", "赤い帽子です。", 210, 5},
+            {2, "ﾚｯﾄﾞｷｬｯﾌﾟ", "", 211, -2},
+            {3, "れっどブーツ", "Boots.", 100, 3},
+            {1234, "Blue Robe", "With a Red lining.", 207, 0},
+            {65535, "ヴァイオリン", "楽器　ＡＴＫ", 216, 12},
+        };
+        TItemTableWriter Writer;
+        for (const TEntry& Entry : Entries) {
+            TItemInfo Info;
+            Info.ItemID = Entry.ID;
+            Info.Slot = static_cast<std::uint8_t>(1 + Entry.ID % SlotCount);
+            Info.SpriteNo.fill(2001);
+            Info.Name = Utf8ToSjis(Entry.Name);
+            Info.Text = Utf8ToSjis(Entry.Text);
+            Info.StatType = {Entry.StatType, 210};
+            Info.StatValue = {100 + Entry.Bonus, 99};
+            Writer.Add(Info);
+        }
+        TMemoryStream Stream(Writer.Build());
+        FFile.LoadFromStream(Stream);
+        FSearch = std::make_unique<TItemSearch>(FFile.Items());
+    }
+
+    TWLOItemDataFile FFile;
+    std::unique_ptr<TItemSearch> FSearch; // refers to FFile's records
+};
+
+inline bool SameQuery(const TItemQuery& A, const TItemQuery& B) {
+    const auto SameBonus = [](const TBonusCondition& X, const TBonusCondition& Y) {
+        return X.Type == Y.Type && X.Op == Y.Op && X.Value == Y.Value;
+    };
+    return A.Terms == B.Terms && A.IDs == B.IDs &&
+           std::ranges::equal(A.Bonuses, B.Bonuses, SameBonus);
+}
+
+} // namespace detail
+
+/// The input as a search text.
+inline void RunItemQuery(TInput Data) {
+    const std::string Text = AsText(Data);
+    const TItemQuery Query = TItemQuery::Parse(Text);
+    // Terms are the pieces between white space: never empty, never holding any.
+    for (const std::string& Term : Query.Terms)
+        if (Term.empty() || Term.find_first_of(" \t\n\r\v\f") != std::string::npos)
+            std::abort();
+    // Folding brings every writing to one form: a folded text is its own folding and asks
+    // for the same items. Not so for ill-formed UTF-8, whose bytes normalisation passes
+    // through: they may join into new characters once what lay between them is folded away.
+    const std::string Folded = SearchFold(Text);
+    if (detail::IsValidUtf8(Text) &&
+        (SearchFold(Folded) != Folded || !detail::SameQuery(TItemQuery::Parse(Folded), Query)))
+        std::abort();
+
+    const detail::TSearchTable& Table = detail::TSearchTable::Get();
+    (void)Table.Search().FilterTable(Query);
+    for (const TWLOItemData& Item : Table.File().Items())
+        for (const TBonusCondition& Bonus : Query.Bonuses)
+            (void)Bonus.Holds(Item);
+}
+
+// ---------------------------------------------------------------------------------------------
 
 struct TTarget {
     const char* Name;
@@ -790,7 +878,7 @@ struct TTarget {
 inline constexpr TTarget Targets[] = {
     {"group_image", RunGroupImage},     {"item_table", RunItemTable}, {"jma_jxa", RunJmaJxa},
     {"chara_code", RunCharaCode},       {"ini_file", RunIniFile},     {"settings", RunSettings},
-    {"wine_registry", RunWineRegistry},
+    {"wine_registry", RunWineRegistry}, {"item_query", RunItemQuery},
 };
 
 } // namespace pelto::fuzz

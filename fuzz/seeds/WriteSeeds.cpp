@@ -261,6 +261,23 @@ void WriteRegistrySeeds(const TSeedFolder& Seeds) {
         "\"InstallLocation\"=\"relative\\\\path\"\r\n");
 }
 
+void WriteItemQuerySeeds(const TSeedFolder& Seeds) {
+    const char* const Queries[] = {
+        "red",
+        "ＲＥＤ ｈａｔ",
+        "ﾚｯﾄﾞ　ぶーつ",
+        "#1234",
+        "#65535 #65536 # #x",
+        "atk>=5 def<0",
+        "射撃対抗力(%)>=3 射撃対抗力=3",
+        "hp!=0 sp==1 matk>-2 mdef<=+4 spd=0 atk>x =5",
+        "ヴァイオリン 楽器",
+    };
+    int N = 0;
+    for (const char* Query : Queries)
+        Seeds.Write("query" + std::to_string(++N) + ".txt", std::string_view(Query));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -280,6 +297,7 @@ int main(int argc, char** argv) {
         WriteIniSeeds(TSeedFolder(Root, "ini_file"), Scratch);
         WriteIniSeeds(TSeedFolder(Root, "settings"), Scratch);
         WriteRegistrySeeds(TSeedFolder(Root, "wine_registry"));
+        WriteItemQuerySeeds(TSeedFolder(Root, "item_query"));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());
         return 1;
