@@ -189,6 +189,10 @@ void WriteIniSeeds(const TSeedFolder& Seeds, const std::string& Scratch) {
     Settings.X = 120;
     Settings.Y = -4;
     Settings.Shadow = true;
+    Settings.Zoom = 200;
+    TPeltoSettings::TExportChoices Export;
+    Export.Format = "apng";
+    Settings.Export = Export;
     Settings.Favorites[0].Used = true;
     Settings.Favorites[0].Name = "Karin";
     Settings.Favorites[0].Chara = 14;
