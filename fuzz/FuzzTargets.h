@@ -247,7 +247,7 @@ inline void DrawSprite(const TJmaJmp& Sprite, TInput Data) {
         (void)Sprite.GetFrameCanvasWidth(I);
         (void)Sprite.GetFrameCanvasHeight(I);
     }
-    for (int Action = 0; Action <= 256; ++Action)
+    for (int Action = -1; Action <= Sprite.ActionCount(); ++Action)
         (void)Sprite.GetFrameCount(Action);
 }
 
@@ -564,7 +564,7 @@ inline bool IsWrittenKeyLine(std::string_view Line, std::span<const std::string_
     });
 }
 
-// Strict UTF-8, as the INI reader expects of a value it does not convert from Shift-JIS.
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 inline bool IsValidUtf8(std::string_view S) {
     std::size_t I = 0;
     while (I < S.size()) {
@@ -634,7 +634,7 @@ inline void RunIniFile(TInput Data) {
             Ini.ReadInteger("Save1", "Chara", ~Number) != Number)
             std::abort();
         // A value of one line of valid UTF-8 reads back as written, whatever quotes or blanks
-        // surround it; so does whatever was read, which is always such a value.
+        // surround it; so does a value read from the file, which is always valid UTF-8.
         const auto OneLine = [](const std::string& S) {
             return S.find_first_of("\r\n") == std::string::npos && detail::IsValidUtf8(S);
         };
@@ -680,8 +680,8 @@ inline void RunIniFile(TInput Data) {
 // ---------------------------------------------------------------------------------------------
 // 6. Settings file
 
-/// Apart from the INI target, since every setting is a lookup through the whole file: files
-/// with many favourites run five times slower.
+/// Apart from the INI target: every setting is a lookup through the whole file, so settings
+/// files take long and are fuzzed shorter (scripts/fuzz).
 inline void RunSettings(TInput Data) {
     TMemoryStream Contents(AsBytes(Data));
     const TIniFile Ini("pelto.ini", Contents);
