@@ -52,6 +52,7 @@ TDressingSession::TDressingSession(const TGameData& Game)
     assert(Game.EquipList() && "the game's catalogues are loaded first");
     FCanvas.Fill(DefaultBackColor);
     FChara.SetEquipList(Game.EquipList());
+    FChara.SetSpriteCache(Game.SpriteCache());
     FChara.OnCharaChange = [this](TDrawChara&, std::uint8_t Group) {
         FPicked.fill(0);
         if (OnBodyGroupChange)
@@ -211,6 +212,10 @@ void TDressingSession::SaveImage(TImageFileType Type, const std::string& FileNam
 void TDressingSession::Export(const TExportOptions& Options, const std::string& FileName,
                               const TExportProgress& Progress) {
     ExportPicture(FChara, Canvas(), Options, FileName, Progress);
+}
+
+void TDressingSession::ExportToStream(const TExportOptions& Options, TStream& Stream) {
+    ExportPictureToStream(FChara, Canvas(), Options, Stream);
 }
 
 } // namespace pelto

@@ -110,6 +110,8 @@ public:
     /// Writes the character as Options ask (see ExportPicture).
     void Export(const TExportOptions& Options, const std::string& FileName,
                 const TExportProgress& Progress = {});
+    /// The bytes Export writes, into Stream; not for sheets.
+    void ExportToStream(const TExportOptions& Options, TStream& Stream);
 
     std::function<void(int Slot)> OnSlotChange;
     /// The character changed to another body group: the lists to pick from are others.

@@ -10,6 +10,10 @@ namespace pelto {
 
 TGameData::TGameData(const std::string& Folder) : FFolder(IncludeTrailingPathDelimiter(Folder)) {}
 
+void TGameData::UseSpriteCache(std::size_t MaxBytes) {
+    FSpriteCache = std::make_unique<TSpriteCache>(MaxBytes);
+}
+
 void TGameData::LoadAll() {
     ScanSprites();
     LoadItemTable();

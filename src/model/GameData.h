@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "model/ItemSearch.h"
 #include "model/UCommon.h"
+#include "sprites/SpriteCache.h"
 #include "sprites/wlojmajmp.h"
 
 #include <memory>
@@ -48,6 +49,12 @@ public:
     /// The search over the item table; nullptr until LoadItemTable.
     const TItemSearch* ItemSearch() const { return FItemSearch.get(); }
 
+    /// Shares decoded sprites between the sessions over this game, up to MaxBytes of them: for
+    /// a service drawing many characters at once. Without it each session reads its own.
+    void UseSpriteCache(std::size_t MaxBytes);
+    /// nullptr until UseSpriteCache.
+    const TSpriteCache* SpriteCache() const { return FSpriteCache.get(); }
+
     /// The BMP file of Item's icon, or empty when the icon file has none for it or cannot give
     /// it: an item without a readable icon is shown bare.
     std::vector<std::uint8_t> ItemIconBmp(const TWLOItemData& Item) const;
@@ -60,6 +67,7 @@ private:
     TWLONameIndex FItemIconNames;
     std::unique_ptr<TEquipList> FEquipList;   // refers to FItems' records: declared after it
     std::unique_ptr<TItemSearch> FItemSearch; // so does this
+    std::unique_ptr<TSpriteCache> FSpriteCache;
 };
 
 } // namespace pelto

@@ -1,6 +1,7 @@
 #include "model/ImageExport.h"
 
 #include "model/UDraw.h"
+#include "platform/AtomicFile.h"
 #include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Paths.h"
@@ -38,7 +39,9 @@ std::string NormalizeImageFileName(std::string_view FileName, TImageFileType Typ
     return ChangeFileExt(FileName, Format.Extension);
 }
 
-void SaveAnimatedGif(const TDrawChara& Chara, bool Transparent, const std::string& FileName) {
+namespace {
+
+std::vector<TReducedFrame> AnimatedGifFrames(const TDrawChara& Chara, bool Transparent) {
     std::vector<TReducedFrame> Frames;
     TBitmap Work(CanvasSize, CanvasSize, TPixelFormat::pf24bit);
     const int Count = Chara.GetFrameCount();
@@ -48,26 +51,36 @@ void SaveAnimatedGif(const TDrawChara& Chara, bool Transparent, const std::strin
         Chara.DrawFrame(Work, Frame);
         Frames.push_back(ReduceFrameColors(Work));
     }
-    SaveAnimatedGifFile(Frames, Transparent, FileName);
+    return Frames;
 }
+
+} // namespace
 
 void SaveImageFile(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileType Type,
                    const std::string& FileName) {
+    WriteFileAtomically(FileName,
+                        [&](TStream& Stream) { SaveImageToStream(Chara, Canvas, Type, Stream); });
+}
+
+void SaveImageToStream(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileType Type,
+                       TStream& Stream) {
     switch (Type) {
     case TImageFileType::Bitmap:
-        SaveBmpFile(Canvas, FileName);
+        SaveBmpToStream(Canvas, Stream);
         break;
     case TImageFileType::Jpeg:
-        SaveJpegFile(Canvas, FileName, 95);
+        SaveJpegToStream(Canvas, Stream, 95);
         break;
     case TImageFileType::Png:
     case TImageFileType::TransparentPng:
-        Chara.SaveToPNGFile(FileName, Type == TImageFileType::TransparentPng);
+        Chara.SaveToPNGStream(Stream, Type == TImageFileType::TransparentPng);
         break;
     case TImageFileType::Gif:
-    case TImageFileType::TransparentGif:
-        SaveAnimatedGif(Chara, Type == TImageFileType::TransparentGif, FileName);
+    case TImageFileType::TransparentGif: {
+        const bool Transparent = Type == TImageFileType::TransparentGif;
+        SaveAnimatedGifToStream(AnimatedGifFrames(Chara, Transparent), Transparent, Stream);
         break;
+    }
     }
 }
 

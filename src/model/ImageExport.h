@@ -8,6 +8,7 @@ namespace pelto {
 
 class TBitmap;
 class TDrawChara;
+class TStream;
 
 /// The kinds of image file the character can be saved as, numbered as the save dialog's
 /// filter lists them.
@@ -59,7 +60,8 @@ std::string NormalizeImageFileName(std::string_view FileName, TImageFileType Typ
 void SaveImageFile(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileType Type,
                    const std::string& FileName);
 
-/// Every frame of the current action, on the background colour or on transparency.
-void SaveAnimatedGif(const TDrawChara& Chara, bool Transparent, const std::string& FileName);
+/// The bytes SaveImageFile writes, into Stream.
+void SaveImageToStream(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileType Type,
+                       TStream& Stream);
 
 } // namespace pelto

@@ -158,29 +158,29 @@ std::vector<TBitmap> DrawAll(const TDrawChara& Chara, const std::vector<TPose>& 
 }
 
 void ExportStill(const TDrawChara& Chara, const TExportOptions& Options, const TBox& Box,
-                 TBitmap Frame, const std::string& FileName) {
+                 TBitmap Frame, TStream& Stream) {
     const TExportFormat& Format = *Options.Format;
     if (!Format.Transparent)
         PutBehind(Frame, Chara.BackColor());
     const TBitmap Picture = Enlarged(Frame, Box, Options.Scale);
     switch (Format.Kind) {
     case TExportKind::Bitmap:
-        SaveBmpFile(Picture, FileName);
+        SaveBmpToStream(Picture, Stream);
         break;
     case TExportKind::Jpeg:
-        SaveJpegFile(Picture, FileName, 95);
+        SaveJpegToStream(Picture, Stream, 95);
         break;
     default:
         if (Format.Transparent)
-            SavePngRgbaFile(Picture, FileName);
+            SavePngRgbaToStream(Picture, Stream);
         else
-            SavePngRgbFile(Picture, FileName);
+            SavePngRgbToStream(Picture, Stream);
         break;
     }
 }
 
 void ExportGif(const TDrawChara& Chara, const TExportOptions& Options, const TBox& Box,
-               std::vector<TBitmap>& Frames, const std::string& FileName) {
+               std::vector<TBitmap>& Frames, TStream& Stream) {
     const bool Transparent = Options.Format->Transparent;
     std::vector<TReducedFrame> Reduced;
     for (TBitmap& Frame : Frames) {
@@ -189,11 +189,11 @@ void ExportGif(const TDrawChara& Chara, const TExportOptions& Options, const TBo
         Reduced.push_back(EnlargedIndices(ReduceFrameColors(Frame), Box, Options.Scale));
     }
     const int DelayCs = Options.Delay ? (*Options.Delay + 5) / 10 : DefaultGifDelay;
-    SaveAnimatedGifFile(Reduced, Transparent, FileName, DelayCs);
+    SaveAnimatedGifToStream(Reduced, Transparent, Stream, DelayCs);
 }
 
 void ExportAnimation(const TDrawChara& Chara, const TExportOptions& Options, const TBox& Box,
-                     std::vector<TBitmap>& Frames, const std::string& FileName) {
+                     std::vector<TBitmap>& Frames, TStream& Stream) {
     const bool Transparent = Options.Format->Transparent;
     std::vector<TBitmap> Pictures;
     if (Frames.empty()) { // an action without frames still gives a picture
@@ -206,12 +206,10 @@ void ExportAnimation(const TDrawChara& Chara, const TExportOptions& Options, con
         Pictures.push_back(Enlarged(Frame, Box, Options.Scale));
     }
     const int Delay = Options.Delay.value_or(DefaultExportDelay);
-    WriteFileAtomically(FileName, [&](TStream& Stream) {
-        if (Options.Format->Kind == TExportKind::Apng)
-            SaveApngToStream(Pictures, Transparent, Delay, Stream);
-        else
-            SaveAnimatedWebpToStream(Pictures, Transparent, Delay, Stream);
-    });
+    if (Options.Format->Kind == TExportKind::Apng)
+        SaveApngToStream(Pictures, Transparent, Delay, Stream);
+    else
+        SaveAnimatedWebpToStream(Pictures, Transparent, Delay, Stream);
 }
 
 // --- sheets ---------------------------------------------------------------------------------
@@ -369,19 +367,21 @@ std::string SheetJsonFileName(std::string_view SheetFileName) {
     return ChangeFileExt(SheetFileName, ".json");
 }
 
-void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
-                   const std::string& FileName, const TExportProgress& Progress) {
+namespace {
+
+void CheckOptions(const TExportOptions& Options) {
     if (!Options.Format || Options.Scale < MinExportScale || Options.Scale > MaxExportScale ||
         (Options.Delay && (*Options.Delay < MinExportDelay || *Options.Delay > MaxExportDelay)))
         throw std::invalid_argument("export options out of range");
+}
+
+// Every format but the sheet, whose index goes to a file of its own.
+void ExportOne(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
+               TStream& Stream, const TExportProgress& Progress) {
     const TExportFormat& Format = *Options.Format;
     const auto Classic = ClassicType(Format);
     if (Classic && Options.Scale == 1 && !Options.Trim && !Options.Delay) {
-        SaveImageFile(Chara, Canvas, *Classic, FileName);
-        return;
-    }
-    if (Format.Kind == TExportKind::Sheet) {
-        ExportSheet(Chara, Options, Progress, FileName);
+        SaveImageToStream(Chara, Canvas, *Classic, Stream);
         return;
     }
     const bool Still = Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
@@ -393,11 +393,33 @@ void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExport
     std::vector<TBitmap> Frames = DrawAll(Chara, Poses, Counter);
     const TBox Box = Options.Trim ? UnionBox(Frames) : TBox{};
     if (Still)
-        ExportStill(Chara, Options, Box, std::move(Frames.front()), FileName);
+        ExportStill(Chara, Options, Box, std::move(Frames.front()), Stream);
     else if (Format.Kind == TExportKind::Gif)
-        ExportGif(Chara, Options, Box, Frames, FileName);
+        ExportGif(Chara, Options, Box, Frames, Stream);
     else
-        ExportAnimation(Chara, Options, Box, Frames, FileName);
+        ExportAnimation(Chara, Options, Box, Frames, Stream);
+}
+
+} // namespace
+
+void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
+                   const std::string& FileName, const TExportProgress& Progress) {
+    CheckOptions(Options);
+    if (Options.Format->Kind == TExportKind::Sheet) {
+        ExportSheet(Chara, Options, Progress, FileName);
+        return;
+    }
+    WriteFileAtomically(
+        FileName, [&](TStream& Stream) { ExportOne(Chara, Canvas, Options, Stream, Progress); });
+}
+
+void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, TStream& Stream,
+                           const TExportProgress& Progress) {
+    CheckOptions(Options);
+    if (Options.Format->Kind == TExportKind::Sheet)
+        throw std::invalid_argument("a sheet is two files");
+    ExportOne(Chara, Canvas, Options, Stream, Progress);
 }
 
 } // namespace pelto

@@ -12,6 +12,7 @@ namespace pelto {
 
 class TBitmap;
 class TDrawChara;
+class TStream;
 
 /// What an export writes, beside the classic "Save Image As..." types.
 enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet };
@@ -88,5 +89,9 @@ std::string SheetJsonFileName(std::string_view SheetFileName);
 /// neither; failures name the file. Options out of range raise std::invalid_argument.
 void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
                    const std::string& FileName, const TExportProgress& Progress = {});
+/// The bytes ExportPicture writes to its file, into Stream; for every format but the sheets.
+void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, TStream& Stream,
+                           const TExportProgress& Progress = {});
 
 } // namespace pelto

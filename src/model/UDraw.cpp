@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
+#include "sprites/SpriteCache.h"
 
 namespace pelto {
 namespace {
@@ -119,7 +120,11 @@ TDrawChara::TSprite TDrawChara::LoadSprite(int SpriteNo) const {
     auto Sprite = std::make_unique<TJmaJmp>();
     const std::string Name = JmpFileName(SpriteNo);
     const std::string Path = FJmaList.GetJmaPath(Name);
-    if (!Path.empty() && FileExists(Path))
+    if (Path.empty())
+        return Sprite;
+    if (FSpriteCache)
+        FSpriteCache->Load(*Sprite, Path, Name);
+    else if (FileExists(Path))
         Sprite->LoadFromFile(Path, Name);
     return Sprite;
 }

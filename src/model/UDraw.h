@@ -17,6 +17,7 @@ namespace pelto {
 
 class TEquipList;
 class TJmaList;
+class TSpriteCache;
 class TStream;
 struct TWLOItemData;
 
@@ -51,6 +52,8 @@ public:
 
     /// The catalogue SetCode resolves item identifiers with; without one, codes apply no items.
     void SetEquipList(const TEquipList* EquipList) { FEquipList = EquipList; }
+    /// Where sprites come from once decoded; without one, each is read from its archive.
+    void SetSpriteCache(const TSpriteCache* Cache) { FSpriteCache = Cache; }
 
     int Chara() const { return FChara; }
     int Frame() const { return FFrame; }
@@ -159,6 +162,7 @@ private:
     bool FShadow = false;
     const TJmaList& FJmaList;
     const TEquipList* FEquipList = nullptr;
+    const TSpriteCache* FSpriteCache = nullptr;
     TSprite FBody;
     std::array<TSprite, 7> FParts; // [0] head, [1..6] slots
     TColorLevels FColors = NeutralColors;

@@ -92,15 +92,35 @@ TJmaPalette DecodePalette(std::span<const std::uint8_t> Bytes) {
     return Palette;
 }
 
+const std::shared_ptr<const TJmaJmp::TFrames>& TJmaJmp::NoFrames() {
+    static const auto None = std::make_shared<const TFrames>();
+    return None;
+}
+
 void TJmaJmp::Clear() {
     FJmaPath.clear();
     FJmpName.clear();
-    FDesc.Header = {};
-    FDesc.Frames.clear();
-    FDesc.Palette = {};
-    FFrameOrder.clear();
-    FPixels.clear();
+    FFrames = NoFrames();
     FLoaded = false;
+}
+
+void TJmaJmp::ShareFrom(const TJmaJmp& Other) {
+    FJmaPath = Other.FJmaPath;
+    FJmpName = Other.FJmpName;
+    FJxaPath = Other.FJxaPath;
+    FFrames = Other.FFrames;
+    FLoaded = Other.FLoaded;
+    FPalette = FFrames->Desc.Palette;
+    FFrameCounts = Other.FFrameCounts;
+    FActionCount = Other.FActionCount;
+}
+
+std::size_t TJmaJmp::DataBytes() const {
+    std::size_t Bytes = sizeof(TFrames) + FFrames->Desc.Frames.size() * sizeof(TJmaFrame) +
+                        FFrames->Order.size() * sizeof(int) + FFrameCounts.size();
+    for (const TJmaJmpData& Pixels : FFrames->Pixels)
+        Bytes += sizeof(TJmaJmpData) + Pixels.size();
+    return Bytes;
 }
 
 void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpName) {
@@ -161,27 +181,29 @@ void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
 
     Archive.SetPosition(Offset);
     const auto HeaderBytes = ReadBlock(Archive, JmaHeaderSize);
-    FDesc.Header = TJmaJmpHeader::Decode(HeaderBytes);
-    const std::uint32_t FrameCount = FDesc.Header.Count;
+    auto Frames = std::make_shared<TFrames>();
+    TJmaJmpDesc& Desc = Frames->Desc;
+    Desc.Header = TJmaJmpHeader::Decode(HeaderBytes);
+    const std::uint32_t FrameCount = Desc.Header.Count;
     CheckFits(Archive, std::uint64_t{FrameCount} * JmaFrameSize + JmaPaletteSize);
     const auto Table = ReadBlock(Archive, FrameCount * JmaFrameSize);
-    FDesc.Frames.reserve(FrameCount);
+    Desc.Frames.reserve(FrameCount);
     for (std::size_t I = 0; I < FrameCount; ++I)
-        FDesc.Frames.push_back(
+        Desc.Frames.push_back(
             TJmaFrame::Decode(std::span(Table).subspan(I * JmaFrameSize, JmaFrameSize)));
-    FDesc.Palette = DecodePalette(ReadBlock(Archive, JmaPaletteSize));
-    OrderFrames();
+    Desc.Palette = DecodePalette(ReadBlock(Archive, JmaPaletteSize));
+    OrderFrames(*Frames);
 
     // Frames pointing at the same bytes would each get a copy: a small file could ask for
     // gigabytes. Frame data that together exceeds the file is refused before reading any.
     std::uint64_t DataTotal = 0;
-    for (const TJmaFrame& Frame : FDesc.Frames)
+    for (const TJmaFrame& Frame : Desc.Frames)
         DataTotal += Frame.DataSize;
     if (DataTotal > static_cast<std::uint64_t>(FileSize))
         throw EReadError();
 
-    FPixels.reserve(FrameCount);
-    for (const TJmaFrame& Frame : FDesc.Frames) {
+    Frames->Pixels.reserve(FrameCount);
+    for (const TJmaFrame& Frame : Desc.Frames) {
         const std::uint64_t Start = std::uint64_t{Offset} + Frame.DataOffset;
         if (Start + Frame.DataSize > static_cast<std::uint64_t>(FileSize))
             throw EReadError();
@@ -189,10 +211,11 @@ void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
         if (Frame.DataSize < Frame.Stride() * Frame.Height)
             RaiseReadFailed(DirIndex);
         Archive.SetPosition(static_cast<std::int64_t>(Start));
-        FPixels.push_back(ReadBlock(Archive, Frame.DataSize));
+        Frames->Pixels.push_back(ReadBlock(Archive, Frame.DataSize));
     }
 
-    FPalette = FDesc.Palette;
+    FPalette = Desc.Palette;
+    FFrames = std::move(Frames);
     FLoaded = true;
 }
 
@@ -219,7 +242,7 @@ void TJmaJmp::LoadFrameCounts(TStream& Index, int DirIndex) {
 }
 
 void TJmaJmp::RestorePalette() {
-    FPalette = FDesc.Palette;
+    FPalette = FFrames->Desc.Palette;
 }
 
 void TJmaJmp::AdjustPalette(int First, int Last, int Levels) {
@@ -236,7 +259,7 @@ void TJmaJmp::AdjustPalette(int First, int Last, int Levels) {
         return static_cast<std::uint8_t>(std::clamp(Value + By, 5, 250));
     };
     for (int I = First; I <= Last; ++I) {
-        const TPaletteEntry& Source = FDesc.Palette[static_cast<std::size_t>(I)];
+        const TPaletteEntry& Source = FFrames->Desc.Palette[static_cast<std::size_t>(I)];
         TPaletteEntry& Target = FPalette[static_cast<std::size_t>(I)];
         Target.Blue = Shifted(Source.Blue, DeltaBlue);
         Target.Green = Shifted(Source.Green, DeltaGreen);
@@ -244,31 +267,32 @@ void TJmaJmp::AdjustPalette(int First, int Last, int Levels) {
     }
 }
 
-void TJmaJmp::OrderFrames() {
-    const auto& Frames = FDesc.Frames;
+void TJmaJmp::OrderFrames(TFrames& Sprite) {
+    const auto& Frames = Sprite.Desc.Frames;
     const auto NameLess = [](const TJmaFrame& A, const TJmaFrame& B) {
         return CompareText(A.Name, B.Name) < 0;
     };
     if (std::is_sorted(Frames.begin(), Frames.end(), NameLess))
         return;
-    FFrameOrder.resize(Frames.size());
-    std::iota(FFrameOrder.begin(), FFrameOrder.end(), 0);
-    std::stable_sort(FFrameOrder.begin(), FFrameOrder.end(), [&](int A, int B) {
+    Sprite.Order.resize(Frames.size());
+    std::iota(Sprite.Order.begin(), Sprite.Order.end(), 0);
+    std::stable_sort(Sprite.Order.begin(), Sprite.Order.end(), [&](int A, int B) {
         return NameLess(Frames[static_cast<std::size_t>(A)], Frames[static_cast<std::size_t>(B)]);
     });
 }
 
 int TJmaJmp::IndexOfFrame(std::string_view Name) const {
     // The frame at place I of name order.
-    const auto Frame = [this](int I) {
-        return FFrameOrder.empty() ? I : FFrameOrder[static_cast<std::size_t>(I)];
+    const std::vector<int>& Order = FFrames->Order;
+    const auto Frame = [&Order](int I) {
+        return Order.empty() ? I : Order[static_cast<std::size_t>(I)];
     };
     int Low = 0;
     int High = FrameCount() - 1;
     while (Low <= High) {
         const int Mid = Low + (High - Low) / 2;
         const int Order =
-            CompareText(FDesc.Frames[static_cast<std::size_t>(Frame(Mid))].Name, Name);
+            CompareText(FFrames->Desc.Frames[static_cast<std::size_t>(Frame(Mid))].Name, Name);
         if (Order == 0)
             return Frame(Mid);
         if (Order < 0)
@@ -286,8 +310,8 @@ void TJmaJmp::DrawFrame(int Index, TBitmap& Bitmap, int X, int Y) const {
         throw EWloError("Invalid pixel format.");
     if (Index < 0 || Index >= FrameCount())
         return;
-    const TJmaFrame& Frame = FDesc.Frames[static_cast<std::size_t>(Index)];
-    const std::uint8_t* Source = FPixels[static_cast<std::size_t>(Index)].data();
+    const TJmaFrame& Frame = FFrames->Desc.Frames[static_cast<std::size_t>(Index)];
+    const std::uint8_t* Source = FFrames->Pixels[static_cast<std::size_t>(Index)].data();
     const std::int64_t Left = std::int64_t{X} + Frame.X;
     const std::int64_t Top = std::int64_t{Y} + Frame.Y;
     const std::uint64_t Stride = Frame.Stride();
@@ -332,13 +356,13 @@ int TJmaJmp::GetFrameCount(int Action) const {
 
 int TJmaJmp::GetFrameCanvasWidth(int Index) const {
     return Index >= 0 && Index < FrameCount()
-               ? FDesc.Frames[static_cast<std::size_t>(Index)].CanvasWidth
+               ? FFrames->Desc.Frames[static_cast<std::size_t>(Index)].CanvasWidth
                : 0;
 }
 
 int TJmaJmp::GetFrameCanvasHeight(int Index) const {
     return Index >= 0 && Index < FrameCount()
-               ? FDesc.Frames[static_cast<std::size_t>(Index)].CanvasHeight
+               ? FFrames->Desc.Frames[static_cast<std::size_t>(Index)].CanvasHeight
                : 0;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -131,31 +132,44 @@ public:
     const std::string& JmaPath() const { return FJmaPath; }
     const std::string& JmpName() const { return FJmpName; }
     const std::string& JxaPath() const { return FJxaPath; }
-    const TJmaJmpDesc& Desc() const { return FDesc; }
-    int FrameCount() const { return static_cast<int>(FDesc.Frames.size()); }
+    const TJmaJmpDesc& Desc() const { return FFrames->Desc; }
+    int FrameCount() const { return static_cast<int>(FFrames->Desc.Frames.size()); }
     const TJmaFrame& Frame(int Index) const {
-        return FDesc.Frames.at(static_cast<std::size_t>(Index));
+        return FFrames->Desc.Frames.at(static_cast<std::size_t>(Index));
     }
     std::span<const std::uint8_t> Pixels(int Index) const {
-        return FPixels.at(static_cast<std::size_t>(Index));
+        return FFrames->Pixels.at(static_cast<std::size_t>(Index));
     }
     const TJmaPalette& Palette() const { return FPalette; }
-    const TJmaPalette& FilePalette() const { return FDesc.Palette; }
+    const TJmaPalette& FilePalette() const { return FFrames->Desc.Palette; }
+
+    /// Takes the loaded sprite Other without copying its frames: both then draw from the same
+    /// read-only pixel data, each with its own working palette (reset to the file palette).
+    /// This is how sprites decoded once are shared between threads.
+    void ShareFrom(const TJmaJmp& Other);
+    /// The bytes the sprite's frames hold in memory, for caches that bound their size.
+    std::size_t DataBytes() const;
     std::span<const std::uint8_t> FrameCounts() const { return FFrameCounts; }
     int ActionCount() const { return FActionCount; }
 
 private:
     void LoadArchive(TStream& Archive, int& DirIndex);
     void LoadFrameCounts(TStream& Index, int DirIndex);
-    void OrderFrames();
 
     std::string FJmaPath;
     std::string FJmpName;
     std::string FJxaPath;
-    TJmaJmpDesc FDesc;
-    std::vector<TJmaJmpData> FPixels;
-    // Frame positions in name order, only for a file whose frames are out of that order.
-    std::vector<int> FFrameOrder;
+    // What loading reads, never changed once loaded, so that copies can share it.
+    struct TFrames {
+        TJmaJmpDesc Desc;
+        std::vector<TJmaJmpData> Pixels;
+        // Frame positions in name order, only for a file whose frames are out of that order.
+        std::vector<int> Order;
+    };
+    static const std::shared_ptr<const TFrames>& NoFrames();
+    static void OrderFrames(TFrames& Frames);
+
+    std::shared_ptr<const TFrames> FFrames = NoFrames();
     bool FLoaded = false;
     TJmaPalette FPalette{};
     std::vector<std::uint8_t> FFrameCounts;
