@@ -1,18 +1,19 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliArgs.h"
-#include "cli/Json.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/GameFolder.h"
 #include "model/ImageExport.h"
+#include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "model/PictureExport.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/IniFile.h"
+#include "platform/Json.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
 #include "platform/Version.h"
@@ -109,33 +110,6 @@ void ApplyCode(TDressingSession& Session, const std::string& Code) {
         Session.ApplyCode(Code);
 }
 
-template <typename T, std::size_t N> std::string JsonArray(const std::array<T, N>& Values) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < N; ++I)
-        Out += (I ? "," : "") + std::to_string(Values[I]);
-    return Out + "]";
-}
-
-std::string ItemJson(int Index, const TWLOItemData& Item) {
-    std::array<unsigned, 4> Sprites{};
-    for (int G = 0; G < 4; ++G)
-        Sprites[G] = Item.SpriteNo(G);
-    const std::array<unsigned, 2> StatTypes{Item.StatType(0), Item.StatType(1)};
-    const std::array<long, 2> StatValues{Item.StatValue(0), Item.StatValue(1)};
-    std::array<unsigned long, 16> Colors{};
-    for (int W = 0; W < 16; ++W)
-        Colors[W] = Item.ColorWord(W);
-    std::ostringstream Out;
-    Out << "{\"index\":" << Index << ",\"kind\":" << unsigned{Item.Kind()}
-        << ",\"id\":" << Item.ItemID() << ",\"icon\":" << Item.IconNo()
-        << ",\"sprite\":" << JsonArray(Sprites) << ",\"stat_type\":" << JsonArray(StatTypes)
-        << ",\"stat_value\":" << JsonArray(StatValues) << ",\"slot\":" << unsigned{Item.Slot()}
-        << ",\"colors\":" << JsonArray(Colors) << ",\"list_number\":" << unsigned{Item.ListNumber()}
-        << ",\"name\":" << JsonString(SjisToUtf8(Item.Name()))
-        << ",\"text\":" << JsonString(SjisToUtf8(Item.Text())) << "}";
-    return Out.str();
-}
-
 /// The table indices of the records items prints: all of them, or those --search finds, in
 /// table order or, with --group and --slot, in that equipment list's order.
 std::vector<int> ItemsToPrint(const TCliArgs& Args, TGameData& Game) {
@@ -144,42 +118,26 @@ std::vector<int> ItemsToPrint(const TCliArgs& Args, TGameData& Game) {
     if (Group.has_value() != Slot.has_value())
         throw EUsageError("--group and --slot go together");
     const TItemQuery Query = TItemQuery::Parse(Args.Value("search").value_or(""));
-    const TItemSearch& Search = *Game.ItemSearch();
-    const TWLOItemData* First = Game.Items().Items().data();
-    std::vector<int> Indices;
+    std::optional<TListChoice> List;
     if (Group) {
-        const long G = ParseNumber("group", *Group, 0, 3);
-        const long S = ParseNumber("slot", *Slot, 1, 6);
+        List = TListChoice{static_cast<int>(ParseNumber("group", *Group, 0, 3)),
+                           static_cast<int>(ParseNumber("slot", *Slot, 1, 6))};
         Game.BuildEquipList();
-        const auto& List = Game.EquipList()->GetList(static_cast<int>(G), static_cast<int>(S));
-        for (const int Position : Search.Filter(List, Query))
-            Indices.push_back(
-                static_cast<int>(List[static_cast<std::size_t>(Position)].Item - First));
-    } else {
-        for (const TWLOItemData* Item : Search.FilterTable(Query))
-            Indices.push_back(static_cast<int>(Item - First));
     }
-    return Indices;
+    return MatchingItems(Game, Query, List);
 }
 
 void ItemsCommand(const TCommandCall& Call) {
     const TCliArgs Args(Call.Words, {"game", "search", "group", "slot"}, {"json"});
     TGameData Game(GameFolder(Args));
     Game.LoadItemTable();
-    const TWLOItemDataFile& Items = Game.Items();
-    const bool Json = Args.Flag("json");
-    if (Json)
-        Call.Out << "[";
-    bool First = true;
-    for (const int I : ItemsToPrint(Args, Game)) {
-        if (Json)
-            Call.Out << (First ? "\n" : ",\n") << ItemJson(I, *Items.Item(I));
-        else
-            Call.Out << SjisToUtf8(Items.GetName(I)) << "\n";
-        First = false;
+    const std::vector<int> Indices = ItemsToPrint(Args, Game);
+    if (Args.Flag("json")) {
+        Call.Out << ItemsJson(Game, Indices);
+        return;
     }
-    if (Json)
-        Call.Out << "\n]\n";
+    for (const int I : Indices)
+        Call.Out << SjisToUtf8(Game.Items().GetName(I)) << "\n";
 }
 
 void SpritesCommand(const TCommandCall& Call) {

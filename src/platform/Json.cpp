@@ -1,8 +1,8 @@
-#include "cli/Json.h"
+#include "platform/Json.h"
 
 #include "platform/Format.h"
 
-namespace pelto::cli {
+namespace pelto {
 
 std::string JsonString(std::string_view Utf8) {
     std::string Out = "\"";
@@ -33,4 +33,4 @@ std::string JsonString(std::string_view Utf8) {
     return Out + "\"";
 }
 
-} // namespace pelto::cli
+} // namespace pelto

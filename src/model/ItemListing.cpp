@@ -1,0 +1,72 @@
+#include "model/ItemListing.h"
+
+#include "game/wloutils.h"
+#include "model/GameData.h"
+#include "platform/Json.h"
+#include "platform/ShiftJis.h"
+
+#include <array>
+#include <cassert>
+#include <sstream>
+
+namespace pelto {
+namespace {
+
+template <typename T, std::size_t N> std::string JsonArray(const std::array<T, N>& Values) {
+    std::string Out = "[";
+    for (std::size_t I = 0; I < N; ++I)
+        Out += (I ? "," : "") + std::to_string(Values[I]);
+    return Out + "]";
+}
+
+} // namespace
+
+std::vector<int> MatchingItems(const TGameData& Game, const TItemQuery& Query,
+                               std::optional<TListChoice> List) {
+    const TItemSearch& Search = *Game.ItemSearch();
+    const TWLOItemData* First = Game.Items().Items().data();
+    std::vector<int> Indices;
+    if (List) {
+        assert(Game.EquipList() && "the equipment catalogue is built first");
+        const auto& Entries = Game.EquipList()->GetList(List->Group, List->Slot);
+        for (const int Position : Search.Filter(Entries, Query))
+            Indices.push_back(
+                static_cast<int>(Entries[static_cast<std::size_t>(Position)].Item - First));
+    } else {
+        for (const TWLOItemData* Item : Search.FilterTable(Query))
+            Indices.push_back(static_cast<int>(Item - First));
+    }
+    return Indices;
+}
+
+std::string ItemJson(int Index, const TWLOItemData& Item) {
+    std::array<unsigned, 4> Sprites{};
+    for (int G = 0; G < 4; ++G)
+        Sprites[G] = Item.SpriteNo(G);
+    const std::array<unsigned, 2> StatTypes{Item.StatType(0), Item.StatType(1)};
+    const std::array<long, 2> StatValues{Item.StatValue(0), Item.StatValue(1)};
+    std::array<unsigned long, 16> Colors{};
+    for (int W = 0; W < 16; ++W)
+        Colors[W] = Item.ColorWord(W);
+    std::ostringstream Out;
+    Out << "{\"index\":" << Index << ",\"kind\":" << unsigned{Item.Kind()}
+        << ",\"id\":" << Item.ItemID() << ",\"icon\":" << Item.IconNo()
+        << ",\"sprite\":" << JsonArray(Sprites) << ",\"stat_type\":" << JsonArray(StatTypes)
+        << ",\"stat_value\":" << JsonArray(StatValues) << ",\"slot\":" << unsigned{Item.Slot()}
+        << ",\"colors\":" << JsonArray(Colors) << ",\"list_number\":" << unsigned{Item.ListNumber()}
+        << ",\"name\":" << JsonString(SjisToUtf8(Item.Name()))
+        << ",\"text\":" << JsonString(SjisToUtf8(Item.Text())) << "}";
+    return Out.str();
+}
+
+std::string ItemsJson(const TGameData& Game, std::span<const int> Indices) {
+    std::string Out = "[";
+    bool First = true;
+    for (const int I : Indices) {
+        Out += (First ? "\n" : ",\n") + ItemJson(I, *Game.Items().Item(I));
+        First = false;
+    }
+    return Out + "\n]\n";
+}
+
+} // namespace pelto
