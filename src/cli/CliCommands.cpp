@@ -17,6 +17,7 @@
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
 #include "platform/Version.h"
+#include "service/Serve.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallation.h"
 
@@ -28,6 +29,7 @@
 #include <ostream>
 #include <sstream>
 #include <string_view>
+#include <thread>
 
 namespace pelto::cli {
 namespace {
@@ -48,6 +50,8 @@ struct TCommandCall {
     const std::vector<std::string>& Words;
     const std::string& ExecutablePath;
     std::ostream& Out;
+    /// Standard output itself, for a command that reports while it runs.
+    std::ostream& Live;
 };
 
 /// The game folder Dir, checked as the viewer checks it, with its trailing delimiter.
@@ -407,6 +411,22 @@ void GameFolderCommand(const TCommandCall& Call) {
     Call.Out << Folder << "\n";
 }
 
+// --- serve ---------------------------------------------------------------------------------
+
+void ServeCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"game", "listen", "threads", "cache-mb"}, {});
+    service::TServeConfig Config;
+    Config.GameFolder = GameFolder(Args);
+    if (const auto Listen = Args.Value("listen");
+        Listen && !service::ParseListenAddress(*Listen, Config))
+        throw EUsageError("--listen must be HOST:PORT, PORT 0..65535");
+    const long Cores = std::max(1u, std::thread::hardware_concurrency());
+    Config.Threads = static_cast<int>(NumberOption(Args, "threads", Cores, 1, 256));
+    Config.CacheBytes = static_cast<std::size_t>(NumberOption(Args, "cache-mb", 64, 0, 1 << 20))
+                        << 20;
+    service::Serve(Config, Call.Live);
+}
+
 // --- the command table and its usage ---------------------------------------------------------
 
 struct TCommand {
@@ -471,6 +491,24 @@ Without --scale, --delay and --trim, bmp, jpg, png, tpng, gif and tgif are what 
 viewer's "Save Image As..." writes for the same state.
 )",
              RenderCommand},
+    TCommand{"serve", R"(--game DIR [--listen HOST:PORT] [--threads N]
+              [--cache-mb N])",
+             "serves pictures, items and icons over HTTP until SIGTERM or SIGINT",
+             R"(  --listen HOST:PORT   where to listen, default 127.0.0.1:8080; port 0 picks a
+                       free one. The line "listening on http://HOST:PORT" tells
+                       where, once connections are taken.
+  --threads N          pictures drawn at once, 1..256, default one per core
+  --cache-mb N         MiB of answers kept for later requests, 0..1048576,
+                       default 64
+Endpoints (GET and HEAD):
+  /render.FORMAT?code=CODE   FORMAT png tpng jpg bmp gif tgif apng tapng webp
+                             twebp; motion, direction, frame, shadow (0/1),
+                             background (RRGGBB), scale and delay as render's
+  /items?search=TEXT&group=G&slot=S   the JSON of items --json
+  /icon/ID.png               an item's icon
+  /healthz, /metrics         health, and Prometheus metrics
+)",
+             ServeCommand},
     TCommand{"demo", "--out DIR [--scale small|full]", "writes a synthetic game installation",
              R"(  --out DIR   the folder to write, created with its parents
   --scale     small (default): enough to try the viewer; full: as large as a real
@@ -544,7 +582,7 @@ void Dispatch(const std::vector<std::string>& Args, const TCommand* Command,
         throw EUsageError("unknown command " + Args[0]);
     const std::vector<std::string> Words(Args.begin() + 1, Args.end());
     std::ostringstream Result; // shown only when the whole command succeeds
-    Command->Handler({Words, ExecutablePath, Result});
+    Command->Handler({Words, ExecutablePath, Result, Out});
     Out << Result.str();
 }
 

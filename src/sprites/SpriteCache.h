@@ -1,12 +1,9 @@
 #pragma once
 
+#include "platform/LruCache.h"
+
 #include <cstddef>
-#include <cstdint>
-#include <list>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
 
 namespace pelto {
 
@@ -18,38 +15,17 @@ class TJmaJmp;
 /// number of threads at once.
 class TSpriteCache {
 public:
-    explicit TSpriteCache(std::size_t MaxBytes) : FMaxBytes(MaxBytes) {}
-    TSpriteCache(const TSpriteCache&) = delete;
-    TSpriteCache& operator=(const TSpriteCache&) = delete;
+    explicit TSpriteCache(std::size_t MaxBytes) : FSprites(MaxBytes) {}
 
     /// Makes Sprite the sprite JmpName of the archive JmaPath, as TJmaJmp::LoadFromFile does and
     /// raising what it raises; a failed load is not kept, so the next call tries again. Returns
     /// false, leaving Sprite as it is, when the archive is not there (looked for on a miss only).
     bool Load(TJmaJmp& Sprite, const std::string& JmaPath, const std::string& JmpName) const;
 
-    struct TStats {
-        std::uint64_t Hits = 0;
-        std::uint64_t Misses = 0;
-        std::size_t Bytes = 0;
-        std::size_t Sprites = 0;
-    };
-    TStats Stats() const;
+    TLruStats Stats() const { return FSprites.Stats(); }
 
 private:
-    struct TEntry {
-        std::string Key;
-        std::shared_ptr<const TJmaJmp> Sprite;
-        std::size_t Bytes;
-    };
-    using TOrder = std::list<TEntry>; // most recently used first
-
-    void Insert(const std::string& Key, std::shared_ptr<const TJmaJmp> Sprite) const;
-
-    const std::size_t FMaxBytes;
-    mutable std::mutex FMutex;
-    mutable TOrder FOrder;
-    mutable std::unordered_map<std::string, TOrder::iterator> FIndex;
-    mutable TStats FStats;
+    mutable TLruCache<TJmaJmp> FSprites;
 };
 
 } // namespace pelto

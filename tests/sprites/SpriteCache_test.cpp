@@ -34,10 +34,12 @@ std::vector<TSpriteName> DemoSprites(int Count) {
     return Sprites;
 }
 
+/// What keeping Sprite costs a cache.
 std::size_t BytesOf(const TSpriteName& Sprite) {
+    TSpriteCache Cache(64 << 20);
     TJmaJmp Loaded;
-    Loaded.LoadFromFile(Sprite.Archive, Sprite.Name);
-    return Loaded.DataBytes();
+    Cache.Load(Loaded, Sprite.Archive, Sprite.Name);
+    return Cache.Stats().Bytes;
 }
 
 } // namespace
@@ -84,7 +86,7 @@ TEST(SpriteCache, AMissingArchiveIsNotLoadedNorKept) {
     TJmaJmp Sprite;
     EXPECT_FALSE(Cache.Load(Sprite, test::DemoGame() + "jma/absent.jma", "0001.jmp"));
     EXPECT_FALSE(Sprite.Loaded());
-    EXPECT_EQ(Cache.Stats().Sprites, 0u);
+    EXPECT_EQ(Cache.Stats().Entries, 0u);
 }
 
 TEST(SpriteCache, AFailedLoadRaisesAndIsTriedAgain) {
@@ -94,7 +96,7 @@ TEST(SpriteCache, AFailedLoadRaisesAndIsTriedAgain) {
     EXPECT_THROW(Cache.Load(Loaded, Sprite.Archive, "nosuch.jmp"), EWloError);
     EXPECT_THROW(Cache.Load(Loaded, Sprite.Archive, "nosuch.jmp"), EWloError);
     EXPECT_EQ(Cache.Stats().Misses, 2u);
-    EXPECT_EQ(Cache.Stats().Sprites, 0u);
+    EXPECT_EQ(Cache.Stats().Entries, 0u);
 }
 
 TEST(SpriteCache, StaysWithinItsBytesDroppingTheSpriteUsedLongestAgo) {
@@ -108,7 +110,7 @@ TEST(SpriteCache, StaysWithinItsBytesDroppingTheSpriteUsedLongestAgo) {
     Cache.Load(Sprite, Sprites[0].Archive, Sprites[0].Name); // 1 is now the oldest
     Cache.Load(Sprite, Sprites[2].Archive, Sprites[2].Name);
     EXPECT_LE(Cache.Stats().Bytes, Room);
-    EXPECT_EQ(Cache.Stats().Sprites, 2u);
+    EXPECT_EQ(Cache.Stats().Entries, 2u);
     const auto Before = Cache.Stats().Misses;
     Cache.Load(Sprite, Sprites[0].Archive, Sprites[0].Name);
     EXPECT_EQ(Cache.Stats().Misses, Before);
@@ -140,5 +142,5 @@ TEST(SpriteCache, ManyThreadsLoadingAtOnceAllGetTheSprite) {
         Thread.join();
     EXPECT_EQ(Wrong, std::vector<int>(8, 0));
     EXPECT_EQ(Cache.Stats().Hits + Cache.Stats().Misses, 400u);
-    EXPECT_EQ(Cache.Stats().Sprites, 4u);
+    EXPECT_EQ(Cache.Stats().Entries, 4u);
 }

@@ -1,0 +1,244 @@
+#include "service/RenderService.h"
+
+#include "model/DressingSession.h"
+#include "model/GameData.h"
+#include "model/ItemListing.h"
+#include "platform/BmpDecoder.h"
+#include "platform/Errors.h"
+#include "platform/Format.h"
+#include "platform/ImageEncoders.h"
+#include "platform/Json.h"
+#include "platform/Paths.h"
+#include "platform/Stream.h"
+#include "platform/Version.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+namespace pelto::service {
+namespace {
+
+constexpr std::string_view ImmutableCaching = "public, max-age=31536000, immutable";
+constexpr std::string_view ListCaching = "public, max-age=86400";
+constexpr std::string_view NoCaching = "no-store";
+constexpr std::string_view InvalidCode = "Invalid code error.";
+
+std::string_view ContentTypeOf(const TExportFormat& Format) {
+    switch (Format.Kind) {
+    case TExportKind::Bitmap:
+        return "image/bmp";
+    case TExportKind::Jpeg:
+        return "image/jpeg";
+    case TExportKind::Gif:
+        return "image/gif";
+    case TExportKind::Webp:
+        return "image/webp";
+    default: // an animated PNG is a PNG to whatever does not know it
+        return "image/png";
+    }
+}
+
+/// 64-bit FNV-1a; two of them with other starting points give the 128 bits of an ETag.
+std::uint64_t Fnv1a(std::string_view Text, std::uint64_t Hash) {
+    for (const char C : Text) {
+        Hash ^= static_cast<unsigned char>(C);
+        Hash *= 0x100000001b3ULL;
+    }
+    return Hash;
+}
+
+std::string Hash128Hex(std::string_view Text) {
+    return Format("%016llx%016llx",
+                  static_cast<unsigned long long>(Fnv1a(Text, 0xcbf29ce484222325ULL)),
+                  static_cast<unsigned long long>(Fnv1a(Text, 0x84222325cbf29ce4ULL)));
+}
+
+/// The program's version and every game file's name, size and time: renders differ only when
+/// one of them does.
+std::string IdentityOf(const TGameData& Game) {
+    namespace fs = std::filesystem;
+    std::string Files;
+    const auto Add = [&Files](const fs::path& Path) {
+        std::error_code Error;
+        const auto Size = fs::file_size(Path, Error);
+        const auto Time = fs::last_write_time(Path, Error).time_since_epoch().count();
+        Files +=
+            Format("%s %llu %lld\n", Path.string().c_str(),
+                   static_cast<unsigned long long>(Error ? 0 : Size), static_cast<long long>(Time));
+    };
+    Add(ResolvePath(Game.Path(ItemTableFileName)));
+    Add(ResolvePath(Game.Path(ItemIconFileName)));
+    std::vector<fs::path> Archives;
+    std::error_code Error;
+    for (const auto& Entry : fs::directory_iterator(ResolvePath(Game.Path(JmaFolderName)), Error))
+        Archives.push_back(Entry.path());
+    std::sort(Archives.begin(), Archives.end());
+    for (const auto& Path : Archives)
+        Add(Path);
+    return Hash128Hex(std::string(ProgramVersion) + "\n" + Files).substr(0, 16);
+}
+
+TServiceResponse Content(std::string_view Type, std::string Body) {
+    return {200, std::string(Type), std::move(Body), "", ""};
+}
+
+TServiceResponse Refusal(int Status, const std::string& Message) {
+    return {Status, "application/json", ErrorJson(Message), "", std::string(NoCaching)};
+}
+
+std::vector<std::uint8_t> IconPng(const std::vector<std::uint8_t>& Bmp) {
+    TBitmap Icon = DecodeBmp(Bmp);
+    // Pure green marks the icon's transparent pixels, as the window shows them.
+    for (int Y = 0; Y < Icon.Height(); ++Y) {
+        std::uint8_t* Pixel = Icon.ScanLine(Y);
+        for (int X = 0; X < Icon.Width(); ++X, Pixel += 4)
+            if (Pixel[0] == 0 && Pixel[1] == 255 && Pixel[2] == 0)
+                Pixel[3] = 0;
+    }
+    TMemoryStream Stream;
+    SavePngRgbaToStream(Icon, Stream);
+    const auto Bytes = Stream.Memory();
+    return {Bytes.begin(), Bytes.end()};
+}
+
+std::string ToString(std::span<const std::uint8_t> Bytes) {
+    return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
+}
+
+} // namespace
+
+std::string ErrorJson(const std::string& Message) {
+    return "{\"error\": " + JsonString(Message) + "}";
+}
+
+TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
+    : FGame(Game), FIdentity(IdentityOf(Game)), FCache(Options.CacheBytes),
+      FRenderSlots(std::max(1, Options.RenderThreads)) {
+    for (const TWLOItemData& Item : Game.Items().Items())
+        FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
+}
+
+std::string TRenderService::ETagOf(const std::string& Key) const {
+    return "\"" + Hash128Hex(FIdentity + "\n" + Key) + "\"";
+}
+
+template <typename TMake>
+TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRequest& Request,
+                                        const std::string& CacheControl, TMake Make) {
+    const std::string ETag = ETagOf(Key);
+    // Answers are a function of the game and the key alone, so the tag needs no lookup.
+    if (!Request.IfNoneMatch.empty() && MatchesETag(Request.IfNoneMatch, ETag))
+        return {304, "", "", ETag, CacheControl};
+    if (const TCached Hit = FCache.Find(Key))
+        return *Hit;
+    TServiceResponse Response = Make();
+    if (Response.Status == 200) {
+        Response.ETag = ETag;
+        Response.CacheControl = CacheControl;
+        const std::size_t Bytes = Response.Body.size() + Response.ContentType.size() +
+                                  Response.ETag.size() + Response.CacheControl.size();
+        FCache.Insert(Key, std::make_shared<const TServiceResponse>(Response), Bytes);
+    }
+    return Response;
+}
+
+TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
+    const TRoute Route = RouteOf(Request.Path);
+    try {
+        switch (Route.Endpoint) {
+        case TEndpoint::Render:
+            return Render(*Route.Format, Request);
+        case TEndpoint::Items:
+            return Items(Request);
+        case TEndpoint::Icon:
+            return Icon(Route.ItemId, Request);
+        case TEndpoint::Health:
+            return {200, "text/plain; charset=utf-8", "ok\n", "", std::string(NoCaching)};
+        case TEndpoint::Metrics:
+            return {200, "text/plain; version=0.0.4; charset=utf-8",
+                    FMetrics.Text(FCache.Stats(),
+                                  FGame.SpriteCache() ? FGame.SpriteCache()->Stats() : TLruStats{}),
+                    "", std::string(NoCaching)};
+        case TEndpoint::Unknown:
+            break;
+        }
+        return Refusal(404, "not found");
+    } catch (const EBadRequest& Error) {
+        return Refusal(Error.Status(), Error.what());
+    } catch (const std::exception& Error) {
+        return Refusal(500, Error.what());
+    }
+}
+
+TServiceResponse TRenderService::Render(const TExportFormat& Format,
+                                        const TServiceRequest& Request) {
+    const TRenderParams Params = ParseRenderParams(Format, Request.Params);
+    return Cached(Params.Key(), Request, std::string(ImmutableCaching), [&] {
+        FRenderSlots.acquire();
+        struct TRelease {
+            std::counting_semaphore<>& Slots;
+            ~TRelease() { Slots.release(); }
+        } Release{FRenderSlots};
+        const auto Start = std::chrono::steady_clock::now();
+
+        TDressingSession Session(FGame);
+        if (!Params.Code.empty()) {
+            try {
+                Session.ApplyCode(Params.Code);
+            } catch (const EWloError& Error) {
+                if (Error.Message() == InvalidCode)
+                    throw EBadRequest(std::string(InvalidCode));
+                throw;
+            }
+        }
+        Session.SetShadow(Params.Shadow);
+        Session.SetBackColor(Params.Background);
+        Session.SetMotion(static_cast<std::uint8_t>(Params.Motion));
+        Session.SetDirection(static_cast<std::uint8_t>(Params.Direction));
+        if (Params.Frame) {
+            const std::string Pose =
+                pelto::Format("motion %d facing direction %d", Params.Motion, Params.Direction);
+            const int Count = Session.FrameCount();
+            if (Count == 0)
+                throw EBadRequest("frame cannot be given: " + Pose + " has no frames");
+            if (*Params.Frame > Count)
+                throw EBadRequest(pelto::Format("frame must be from 1 to %d for ", Count) + Pose);
+        }
+        Session.SetFrame(Params.Frame.value_or(1));
+
+        TExportOptions Options;
+        Options.Format = Params.Format;
+        Options.Scale = Params.Scale;
+        Options.Delay = Params.Delay;
+        TMemoryStream Stream;
+        Session.ExportToStream(Options, Stream);
+        FMetrics.CountRender(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+        return Content(ContentTypeOf(Format), ToString(Stream.Memory()));
+    });
+}
+
+TServiceResponse TRenderService::Items(const TServiceRequest& Request) {
+    const TItemsParams Params = ParseItemsParams(Request.Params);
+    return Cached(Params.Key, Request, std::string(ListCaching), [&] {
+        return Content("application/json; charset=utf-8",
+                       ItemsJson(FGame, MatchingItems(FGame, Params.Query, Params.List)));
+    });
+}
+
+TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request) {
+    if (!Request.Params.empty())
+        throw EBadRequest("an icon takes no parameters");
+    const auto Found = FItemsById.find(ItemId);
+    if (Found == FItemsById.end())
+        throw EBadRequest(pelto::Format("no item %d", ItemId), 404);
+    return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(ImmutableCaching), [&] {
+        const std::vector<std::uint8_t> Bmp = FGame.ItemIconBmp(*Found->second);
+        if (Bmp.empty())
+            throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
+        return Content("image/png", ToString(IconPng(Bmp)));
+    });
+}
+
+} // namespace pelto::service

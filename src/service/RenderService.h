@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/LruCache.h"
+#include "service/ServiceMetrics.h"
+#include "service/ServiceRequest.h"
+
+#include <cstddef>
+#include <semaphore>
+#include <string>
+#include <unordered_map>
+
+namespace pelto {
+class TGameData;
+struct TWLOItemData;
+} // namespace pelto
+
+namespace pelto::service {
+
+struct TServiceOptions {
+    /// Bytes of answers kept for later requests.
+    std::size_t CacheBytes = std::size_t{64} << 20;
+    /// Pictures drawn at the same time; more requests than this wait for a turn.
+    int RenderThreads = 1;
+};
+
+/// A GET or HEAD request, as the HTTP layer hands it over.
+struct TServiceRequest {
+    std::string Path; // percent-decoded
+    TQueryParams Params;
+    std::string IfNoneMatch;
+};
+
+struct TServiceResponse {
+    int Status = 200;
+    std::string ContentType;
+    std::string Body;
+    std::string ETag;         // empty: none
+    std::string CacheControl; // empty: none
+};
+
+/// What the service answers, apart from HTTP itself: the pictures, the item listing, the
+/// icons, health and metrics. Any number of threads may call Handle at once; they share the
+/// read-only game data and its sprites, and each picture is drawn by a session of its own.
+class TRenderService {
+public:
+    /// Game must be loaded whole (sprites, item table, icons, equipment catalogue) and outlive
+    /// the service.
+    TRenderService(const TGameData& Game, const TServiceOptions& Options);
+
+    TServiceResponse Handle(const TServiceRequest& Request);
+
+    TServiceMetrics& Metrics() { return FMetrics; }
+    TLruStats CacheStats() const { return FCache.Stats(); }
+    /// What identifies the game data's state, in every ETag.
+    const std::string& GameIdentity() const { return FIdentity; }
+
+private:
+    using TCached = std::shared_ptr<const TServiceResponse>;
+
+    TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request);
+    TServiceResponse Items(const TServiceRequest& Request);
+    TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
+    // The cached answer of Key, or the one Make gives (kept for next time); 304 when the
+    // client has it already.
+    template <typename TMake>
+    TServiceResponse Cached(const std::string& Key, const TServiceRequest& Request,
+                            const std::string& CacheControl, TMake Make);
+    std::string ETagOf(const std::string& Key) const;
+
+    const TGameData& FGame;
+    const std::string FIdentity;
+    std::unordered_map<int, const TWLOItemData*> FItemsById;
+    TLruCache<TServiceResponse> FCache;
+    std::counting_semaphore<> FRenderSlots;
+    TServiceMetrics FMetrics;
+};
+
+/// The body of a refused request.
+std::string ErrorJson(const std::string& Message);
+
+} // namespace pelto::service

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <iosfwd>
+#include <string>
+
+namespace pelto::service {
+
+struct TServeConfig {
+    std::string GameFolder;
+    std::string Host = "127.0.0.1";
+    int Port = 8080; // 0: a free one
+    int Threads = 1;
+    std::size_t CacheBytes = std::size_t{64} << 20;
+};
+
+/// Decoded sprites the service keeps at most: more than a whole installation's, so that a
+/// warm service reads no file, yet a bound.
+inline constexpr std::size_t SpriteCacheBytes = std::size_t{512} << 20;
+
+/// "HOST:PORT" or "[V6ADDRESS]:PORT" into Config; false when Text is neither.
+bool ParseListenAddress(const std::string& Text, TServeConfig& Config);
+
+/// Loads the game of Config, listens, tells Out "listening on http://HOST:PORT" and serves
+/// until SIGTERM or SIGINT, then stops taking connections and returns once the requests in
+/// flight are answered. Raises EWloError when the game cannot be loaded or the address had.
+void Serve(const TServeConfig& Config, std::ostream& Out);
+
+} // namespace pelto::service

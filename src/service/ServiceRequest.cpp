@@ -1,0 +1,204 @@
+#include "service/ServiceRequest.h"
+
+#include "platform/Format.h"
+#include "sprites/wlojmajmp.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+namespace pelto::service {
+namespace {
+
+constexpr int LastMotion = static_cast<int>(MotionActions.size()) - 1;
+constexpr int LastDirection = static_cast<int>(MotionActions[0].size()) - 1;
+constexpr std::string_view RenderPrefix = "/render.";
+constexpr std::string_view IconPrefix = "/icon/";
+constexpr std::string_view IconSuffix = ".png";
+// Longer values are no number, colour or code of ours; reading them would only cost time.
+constexpr std::size_t MaxValueLength = 1024;
+
+std::optional<long> TryParseNumber(std::string_view Text, int Base = 10) {
+    long Value = 0;
+    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value, Base);
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
+        return std::nullopt;
+    return Value;
+}
+
+/// The parameters of one request, each taken once; what is left over is refused at the end.
+class TParamReader {
+public:
+    TParamReader(const TQueryParams& Params, std::initializer_list<std::string_view> Known)
+        : FParams(Params) {
+        for (const auto& [Name, Value] : Params) {
+            if (std::find(Known.begin(), Known.end(), Name) == Known.end())
+                throw EBadRequest("unknown parameter " + Quoted(Name));
+            if (Params.count(Name) > 1)
+                throw EBadRequest(Name + " is given more than once");
+            if (Value.size() > MaxValueLength)
+                throw EBadRequest(Name + " is too long");
+        }
+    }
+
+    std::optional<std::string> Value(const std::string& Name) const {
+        const auto Found = FParams.find(Name);
+        if (Found == FParams.end())
+            return std::nullopt;
+        return Found->second;
+    }
+
+    long Number(const std::string& Name, long Default, long Min, long Max) const {
+        const auto Text = Value(Name);
+        if (!Text)
+            return Default;
+        const auto Number = TryParseNumber(*Text);
+        if (!Number || *Number < Min || *Number > Max)
+            throw EBadRequest(
+                Format("%s must be a number from %ld to %ld", Name.c_str(), Min, Max));
+        return *Number;
+    }
+
+private:
+    // Names are printed only as far as they are plain, so a message never carries markup.
+    static std::string Quoted(const std::string& Name) {
+        std::string Plain;
+        for (const char C : Name.substr(0, 64))
+            Plain += (C >= 0x20 && C < 0x7F && C != '"' && C != '\\') ? C : '?';
+        return "\"" + Plain + "\"";
+    }
+
+    const TQueryParams& FParams;
+};
+
+TColor ParseBackground(const std::string& Text) {
+    std::string_view Digits = Text;
+    if (!Digits.empty() && Digits.front() == '#')
+        Digits.remove_prefix(1);
+    const bool Hex = Digits.size() == 6 && std::all_of(Digits.begin(), Digits.end(), [](char C) {
+                         return std::isxdigit(static_cast<unsigned char>(C));
+                     });
+    const auto Rgb = Hex ? TryParseNumber(Digits, 16) : std::nullopt;
+    if (!Rgb)
+        throw EBadRequest("background must be six hexadecimal digits, RRGGBB");
+    return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
+                    static_cast<std::uint8_t>(*Rgb));
+}
+
+bool IsStill(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
+           Format.Kind == TExportKind::Png;
+}
+
+} // namespace
+
+TRoute RouteOf(std::string_view Path) {
+    if (Path == "/items")
+        return {TEndpoint::Items};
+    if (Path == "/healthz")
+        return {TEndpoint::Health};
+    if (Path == "/metrics")
+        return {TEndpoint::Metrics};
+    if (Path.starts_with(RenderPrefix)) {
+        const std::string_view Name = Path.substr(RenderPrefix.size());
+        for (const TExportFormat& Format : ExportFormats)
+            if (Format.Name == Name && Format.Kind != TExportKind::Sheet)
+                return {TEndpoint::Render, &Format};
+        return {};
+    }
+    if (Path.starts_with(IconPrefix) && Path.ends_with(IconSuffix)) {
+        const std::string_view Id =
+            Path.substr(IconPrefix.size(), Path.size() - IconPrefix.size() - IconSuffix.size());
+        const auto Number = Id.size() <= 9 ? TryParseNumber(Id) : std::nullopt;
+        if (Number && *Number >= 0 && std::isdigit(static_cast<unsigned char>(Id.front())))
+            return {TEndpoint::Icon, nullptr, static_cast<int>(*Number)};
+    }
+    return {};
+}
+
+std::string NormalizeCode(std::string_view Code) {
+    std::string Normal(Code);
+    for (char& C : Normal) {
+        if (C == ' ' || C == '-')
+            C = '+';
+        else if (C == '_')
+            C = '/';
+    }
+    return Normal;
+}
+
+std::string TRenderParams::Key() const {
+    // An explicit frame is checked against the action, the default one is not: two keys.
+    const std::string FrameText = Frame ? std::to_string(*Frame) : "default";
+    std::string Key =
+        pelto::Format("%.*s?code=%s&motion=%d&direction=%d&frame=%s&shadow=%d",
+                      static_cast<int>(Format->Name.size()), Format->Name.data(), Code.c_str(),
+                      Motion, Direction, FrameText.c_str(), Shadow ? 1 : 0);
+    Key += pelto::Format("&background=%06X&scale=%d", Background & 0xFFFFFF, Scale);
+    if (Delay)
+        Key += pelto::Format("&delay=%d", *Delay);
+    return Key;
+}
+
+TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params) {
+    const TParamReader Reader(
+        Params, {"code", "motion", "direction", "frame", "shadow", "background", "scale", "delay"});
+    TRenderParams Render;
+    Render.Format = &Format;
+    const auto Code = Reader.Value("code");
+    if (!Code)
+        throw EBadRequest("code is required");
+    Render.Code = NormalizeCode(*Code);
+    Render.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
+    Render.Direction = static_cast<int>(Reader.Number("direction", 4, 0, LastDirection));
+    if (Reader.Value("frame"))
+        Render.Frame = static_cast<int>(Reader.Number("frame", 1, 1, 255));
+    Render.Shadow = Reader.Number("shadow", 0, 0, 1) == 1;
+    if (const auto Background = Reader.Value("background"))
+        Render.Background = ParseBackground(*Background);
+    Render.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
+    if (Reader.Value("delay")) {
+        if (IsStill(Format))
+            throw EBadRequest("delay is for gif, tgif, apng, tapng, webp and twebp");
+        Render.Delay = static_cast<int>(
+            Reader.Number("delay", DefaultExportDelay, MinExportDelay, MaxExportDelay));
+    }
+    return Render;
+}
+
+TItemsParams ParseItemsParams(const TQueryParams& Params) {
+    const TParamReader Reader(Params, {"search", "group", "slot"});
+    TItemsParams Items;
+    const std::string Search = Reader.Value("search").value_or("");
+    Items.Query = TItemQuery::Parse(Search);
+    const bool Group = Reader.Value("group").has_value();
+    if (Group != Reader.Value("slot").has_value())
+        throw EBadRequest("group and slot go together");
+    Items.Key = "items?search=" + Search;
+    if (Group) {
+        Items.List = TListChoice{static_cast<int>(Reader.Number("group", 0, 0, 3)),
+                                 static_cast<int>(Reader.Number("slot", 1, 1, 6))};
+        Items.Key += Format("&group=%d&slot=%d", Items.List->Group, Items.List->Slot);
+    }
+    return Items;
+}
+
+bool MatchesETag(std::string_view IfNoneMatch, std::string_view ETag) {
+    std::size_t Start = 0;
+    while (Start <= IfNoneMatch.size()) {
+        const std::size_t End = std::min(IfNoneMatch.find(',', Start), IfNoneMatch.size());
+        std::string_view Tag = IfNoneMatch.substr(Start, End - Start);
+        while (!Tag.empty() && (Tag.front() == ' ' || Tag.front() == '\t'))
+            Tag.remove_prefix(1);
+        while (!Tag.empty() && (Tag.back() == ' ' || Tag.back() == '\t'))
+            Tag.remove_suffix(1);
+        if (Tag.starts_with("W/"))
+            Tag.remove_prefix(2);
+        if (Tag == "*" || Tag == ETag)
+            return true;
+        Start = End + 1;
+    }
+    return false;
+}
+
+} // namespace pelto::service

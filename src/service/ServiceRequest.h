@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/ItemListing.h"
+#include "model/ItemSearch.h"
+#include "model/PictureExport.h"
+#include "platform/Bitmap.h"
+
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace pelto::service {
+
+/// A request's query parameters, names and values already percent-decoded.
+using TQueryParams = std::multimap<std::string, std::string>;
+
+/// A request that cannot be answered as asked: Status with a JSON body {"error": what()}.
+class EBadRequest : public std::runtime_error {
+public:
+    explicit EBadRequest(const std::string& Message, int Status = 400)
+        : std::runtime_error(Message), FStatus(Status) {}
+    int Status() const { return FStatus; }
+
+private:
+    int FStatus;
+};
+
+/// What a path asks for.
+enum class TEndpoint { Render, Items, Icon, Health, Metrics, Unknown };
+inline constexpr std::array<std::string_view, 6> EndpointNames{"render",  "items",   "icon",
+                                                               "healthz", "metrics", "other"};
+
+struct TRoute {
+    TEndpoint Endpoint = TEndpoint::Unknown;
+    const TExportFormat* Format = nullptr; // of a render
+    int ItemId = 0;                        // of an icon
+};
+/// The endpoint of Path; Unknown for what the service does not serve.
+TRoute RouteOf(std::string_view Path);
+
+/// A character code as clients send it, made what the code box takes: a space is a "+" that
+/// came unescaped through a query string (codes hold no spaces), and the URL-safe alphabet's
+/// "-" and "_" are "+" and "/".
+std::string NormalizeCode(std::string_view Code);
+
+/// A render as `pelto-cli render` options describe it.
+struct TRenderParams {
+    const TExportFormat* Format = nullptr;
+    std::string Code;
+    int Motion = 0;
+    int Direction = 4;
+    std::optional<int> Frame; // checked once the character is posed
+    bool Shadow = false;
+    TColor Background = 0xFFFFFF;
+    int Scale = 1;
+    std::optional<int> Delay;
+
+    /// The request with every default filled in, the same for every way of asking for the
+    /// same picture: the key of the response cache and of the ETag.
+    std::string Key() const;
+};
+/// Checks every parameter against its range; unknown or repeated ones are refused.
+TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params);
+
+struct TItemsParams {
+    TItemQuery Query;
+    std::optional<TListChoice> List;
+    std::string Key;
+};
+TItemsParams ParseItemsParams(const TQueryParams& Params);
+
+/// Whether an If-None-Match header's list names ETag (or is "*"); weak tags compare by value.
+bool MatchesETag(std::string_view IfNoneMatch, std::string_view ETag);
+
+} // namespace pelto::service

@@ -1,0 +1,428 @@
+// The render service end to end: the HTTP server on a loopback port of its own, over the demo
+// game, asked by a real HTTP client.
+#include "model/DressingSession.h"
+#include "model/GameData.h"
+#include "service/HttpServer.h"
+#include "service/RenderService.h"
+#include "support/DemoGame.h"
+#include "support/ImageDecoders.h"
+#include "support/TempDir.h"
+
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace pelto;
+using namespace pelto::service;
+using pelto::test::ReadText;
+using pelto::test::TTempDir;
+
+namespace {
+
+std::string ShellQuote(const std::string& S) {
+    std::string Quoted = "'";
+    for (const char C : S)
+        Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
+    return Quoted + "'";
+}
+
+/// What `pelto-cli` prints (or writes to Out) for Args; empty when it fails.
+std::string RunCli(const std::vector<std::string>& Args) {
+    std::string Command = ShellQuote(PELTO_CLI_PATH);
+    for (const std::string& Arg : Args)
+        Command += " " + ShellQuote(Arg);
+    TTempDir Scratch;
+    const std::string Out = Scratch / "out";
+    return std::system((Command + " >" + ShellQuote(Out) + " 2>/dev/null").c_str()) == 0
+               ? ReadText(Out)
+               : "";
+}
+
+/// The demo game loaded as the service loads it, once for every test.
+const TGameData& ServedGame() {
+    static const auto Game = [] {
+        auto Loaded = std::make_unique<TGameData>(test::DemoGame());
+        Loaded->LoadAll();
+        Loaded->UseSpriteCache(std::size_t{256} << 20);
+        return Loaded;
+    }();
+    return *Game;
+}
+
+/// Codes of dressed characters: character Chara wearing the Nth item of every list.
+std::string DressedCode(int Chara, int Nth = 1) {
+    TDressingSession Session(ServedGame());
+    Session.SetChara(Chara);
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        if (static_cast<int>(Session.List(Slot).size()) > Nth)
+            Session.Pick(Slot, Nth);
+    Session.SetColor(1, 0, 7);
+    return Session.Code();
+}
+
+class RenderServiceTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start({}); }
+    void TearDown() override { Stop(); }
+
+    void Start(const TServiceOptions& Options) {
+        Service = std::make_unique<TRenderService>(ServedGame(), Options);
+        Server = std::make_unique<THttpServer>(*Service, 32);
+        Port = Server->Bind("127.0.0.1", 0);
+        Runner = std::thread([this] { Server->Run(); });
+    }
+    void Stop() {
+        Server->Stop();
+        Runner.join();
+    }
+
+    httplib::Client Client() const {
+        httplib::Client C("127.0.0.1", Port);
+        C.set_read_timeout(30, 0);
+        return C;
+    }
+    httplib::Result Get(const std::string& Target, const httplib::Headers& Headers = {}) const {
+        return Client().Get(Target, Headers);
+    }
+
+    std::unique_ptr<TRenderService> Service;
+    std::unique_ptr<THttpServer> Server;
+    std::thread Runner;
+    int Port = 0;
+};
+
+std::string Escaped(const std::string& Code) {
+    std::string Out;
+    for (const char C : Code)
+        Out += C == '+' ? "%2B" : C == '/' ? "%2F" : std::string(1, C);
+    return Out;
+}
+
+} // namespace
+
+TEST_F(RenderServiceTest, EveryFormatIsByteForByteWhatTheCommandLineRenders) {
+    const std::string Code = DressedCode(3);
+    struct TCase {
+        std::string Format;
+        std::string Query;
+        std::vector<std::string> Options;
+    };
+    const std::vector<TCase> Cases{
+        {"png", "", {}},
+        {"tpng", "&shadow=1&direction=2", {"--shadow", "--direction", "2"}},
+        {"jpg", "&background=336699", {"--background", "336699"}},
+        {"bmp", "&motion=1&frame=2", {"--motion", "1", "--frame", "2"}},
+        {"gif", "&scale=2", {"--scale", "2"}},
+        {"tgif", "&delay=100", {"--delay", "100"}},
+        {"apng", "&scale=3&motion=2", {"--scale", "3", "--motion", "2"}},
+        {"tapng", "&delay=50", {"--delay", "50"}},
+        {"webp", "&direction=6", {"--direction", "6"}},
+        {"twebp", "&scale=2&shadow=1", {"--scale", "2", "--shadow"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Format);
+        TTempDir Scratch;
+        std::vector<std::string> Args{"render",    "--game", test::DemoGame(),
+                                      "--code",    Code,     "--format",
+                                      Case.Format, "--out",  Scratch / "picture"};
+        Args.insert(Args.end(), Case.Options.begin(), Case.Options.end());
+        ASSERT_EQ(RunCli(Args), "");
+        const std::string Expected = ReadText(Scratch / "picture");
+        ASSERT_FALSE(Expected.empty());
+        const auto Answer = Get("/render." + Case.Format + "?code=" + Escaped(Code) + Case.Query);
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200);
+        EXPECT_TRUE(Answer->body == Expected);
+        EXPECT_EQ(Answer->get_header_value("Content-Length"), std::to_string(Expected.size()));
+        EXPECT_EQ(Answer->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    }
+}
+
+TEST_F(RenderServiceTest, AnswersCarryTheirTypeAndAStrongTagAndHeadHasNoBody) {
+    const std::string Target = "/render.gif?code=" + Escaped(DressedCode(0));
+    const auto Body = Get(Target);
+    ASSERT_TRUE(Body);
+    EXPECT_EQ(Body->get_header_value("Content-Type"), "image/gif");
+    const std::string ETag = Body->get_header_value("ETag");
+    EXPECT_EQ(ETag.size(), 34u);
+    EXPECT_EQ(ETag.front(), '"');
+
+    const auto Head = Client().Head(Target);
+    ASSERT_TRUE(Head);
+    EXPECT_EQ(Head->status, 200);
+    EXPECT_TRUE(Head->body.empty());
+    EXPECT_EQ(Head->get_header_value("ETag"), ETag);
+    EXPECT_EQ(Head->get_header_value("Content-Length"), std::to_string(Body->body.size()));
+
+    EXPECT_EQ(Get("/render.jpg?code=" + Escaped(DressedCode(0)))->get_header_value("Content-Type"),
+              "image/jpeg");
+    EXPECT_EQ(Get("/render.webp?code=" + Escaped(DressedCode(0)))->get_header_value("Content-Type"),
+              "image/webp");
+}
+
+TEST_F(RenderServiceTest, AKnownTagGivesNotModifiedWithoutABody) {
+    const std::string Target = "/render.png?code=" + Escaped(DressedCode(1)) + "&scale=2";
+    const std::string ETag = Get(Target)->get_header_value("ETag");
+    for (const std::string& IfNoneMatch :
+         std::vector<std::string>{ETag, "W/" + ETag, "\"other\", " + ETag, "*"}) {
+        const auto Answer = Get(Target, {{"If-None-Match", IfNoneMatch}});
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 304) << IfNoneMatch;
+        EXPECT_TRUE(Answer->body.empty());
+        EXPECT_EQ(Answer->get_header_value("ETag"), ETag);
+    }
+    EXPECT_EQ(Get(Target, {{"If-None-Match", "\"other\""}})->status, 200);
+    const auto Other = Get("/render.png?code=" + Escaped(DressedCode(1)) + "&scale=3");
+    EXPECT_NE(Other->get_header_value("ETag"), ETag);
+}
+
+TEST_F(RenderServiceTest, ACodeSentUnescapedOrUrlSafeIsTheSameCode) {
+    // Find a code holding both "+" and "/", so that every spelling is put to the test.
+    std::string Code;
+    for (int Chara = 0; Chara < 15 && Code.empty(); ++Chara)
+        for (int Nth = 1; Nth < 4 && Code.empty(); ++Nth) {
+            const std::string Candidate = DressedCode(Chara, Nth);
+            if (Candidate.find('+') != std::string::npos ||
+                Candidate.find('/') != std::string::npos)
+                Code = Candidate;
+        }
+    ASSERT_FALSE(Code.empty());
+    const auto Escapes = Get("/render.png?code=" + Escaped(Code));
+    std::string Raw = Code; // "+" arrives as a space
+    std::string UrlSafe = Code;
+    for (char& C : UrlSafe)
+        C = C == '+' ? '-' : C == '/' ? '_' : C;
+    for (const std::string& Spelling : {Raw, UrlSafe}) {
+        const auto Answer = Get("/render.png?code=" + Spelling);
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200) << Spelling;
+        EXPECT_TRUE(Answer->body == Escapes->body);
+        EXPECT_EQ(Answer->get_header_value("ETag"), Escapes->get_header_value("ETag"));
+    }
+}
+
+TEST_F(RenderServiceTest, BadRequestsGetAClearAnswer) {
+    const std::string Code = "code=" + Escaped(DressedCode(2));
+    struct TCase {
+        std::string Target;
+        int Status;
+        std::string Body; // a part of it
+    };
+    const std::vector<TCase> Cases{
+        {"/render.png?code=AAAA", 400, R"({"error": "Invalid code error."})"},
+        {"/render.png?code=%21%21%21%21", 400, "Invalid code error."},
+        {"/render.png?" + Code + "&motion=19", 400, "motion must be a number from 0 to 18"},
+        {"/render.png?" + Code + "&direction=-1", 400, "direction must be a number from 0 to 7"},
+        {"/render.png?" + Code + "&scale=9", 400, "scale must be a number from 1 to 8"},
+        {"/render.png?" + Code + "&scale=2x", 400, "scale must be a number from 1 to 8"},
+        {"/render.gif?" + Code + "&delay=10", 400, "delay must be a number from 20 to 5000"},
+        {"/render.png?" + Code + "&delay=100", 400, "delay is for"},
+        {"/render.png?" + Code + "&shadow=yes", 400, "shadow must be a number from 0 to 1"},
+        {"/render.png?" + Code + "&background=12345G", 400, "background must be six"},
+        {"/render.png?" + Code + "&frame=99", 400, "frame must be from 1 to"},
+        {"/render.png?" + Code + "&colour=1", 400, "unknown parameter"},
+        {"/render.png?" + Code + "&code=AAAA", 400, "code is given more than once"},
+        {"/render.png", 400, "code is required"},
+        {"/render.sheet?" + Code, 404, "not found"},
+        {"/render.PNG?" + Code, 404, "not found"},
+        {"/nothing", 404, "not found"},
+        {"/icon/99999.png", 404, "no item 99999"},
+        {"/icon/x.png", 404, "not found"},
+        {"/items?group=1", 400, "group and slot go together"},
+        {"/items?group=1&slot=7", 400, "slot must be a number from 1 to 6"},
+    };
+    for (const TCase& Case : Cases) {
+        const auto Answer = Get(Case.Target);
+        ASSERT_TRUE(Answer) << Case.Target;
+        EXPECT_EQ(Answer->status, Case.Status) << Case.Target;
+        EXPECT_NE(Answer->body.find(Case.Body), std::string::npos)
+            << Case.Target << ": " << Answer->body;
+        EXPECT_EQ(Answer->get_header_value("Content-Type"), "application/json");
+        EXPECT_FALSE(Answer->has_header("ETag"));
+    }
+    EXPECT_EQ(Get("/healthz")->status, 200) << "the service is unharmed";
+}
+
+TEST_F(RenderServiceTest, OtherMethodsAndOversizedRequestsAreRefused) {
+    auto C = Client();
+    for (const auto& Answer : {C.Post("/render.png"), C.Put("/items"), C.Delete("/healthz")}) {
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 405);
+        EXPECT_EQ(Answer->get_header_value("Allow"), "GET, HEAD");
+    }
+    EXPECT_EQ(Get("/render.png?code=" + std::string(8300, 'A'))->status, 414);
+    httplib::Headers Big;
+    for (int I = 0; I < 5; ++I)
+        Big.emplace("X-Filler-" + std::to_string(I), std::string(4000, 'x'));
+    EXPECT_EQ(Get("/healthz", Big)->status, 431);
+    Big.erase("X-Filler-0");
+    Big.erase("X-Filler-1");
+    EXPECT_EQ(Get("/healthz", Big)->status, 200) << "12 KB of headers are fine";
+}
+
+TEST_F(RenderServiceTest, ItemsAreWhatTheCommandLineListsAndIconsArePictures) {
+    for (const std::string Query :
+         {"", "search=cap", "group=1&slot=2", "search=%E3%83%90%E3%83%B3&group=0&slot=1"}) {
+        std::vector<std::string> Args{"items", "--game", test::DemoGame(), "--json"};
+        if (Query == "search=cap")
+            Args.insert(Args.end(), {"--search", "cap"});
+        else if (Query == "group=1&slot=2")
+            Args.insert(Args.end(), {"--group", "1", "--slot", "2"});
+        else if (!Query.empty())
+            Args.insert(Args.end(), {"--search", "バン", "--group", "0", "--slot", "1"});
+        const auto Answer = Get("/items?" + Query);
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200);
+        EXPECT_EQ(Answer->body, RunCli(Args)) << Query;
+        EXPECT_EQ(Answer->get_header_value("Content-Type"), "application/json; charset=utf-8");
+    }
+
+    const int Id = ServedGame().Items().Item(1)->ItemID();
+    const auto Icon = Get("/icon/" + std::to_string(Id) + ".png");
+    ASSERT_TRUE(Icon);
+    EXPECT_EQ(Icon->status, 200);
+    EXPECT_EQ(Icon->get_header_value("Content-Type"), "image/png");
+    const auto Png = test::DecodePng(
+        {reinterpret_cast<const std::uint8_t*>(Icon->body.data()), Icon->body.size()},
+        PNG_FORMAT_RGBA);
+    EXPECT_GT(Png.Width, 0u);
+    EXPECT_EQ(Png.Width, Png.Height);
+    EXPECT_EQ(Icon->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+}
+
+TEST_F(RenderServiceTest, HealthAndMetricsTellWhatHappened) {
+    EXPECT_EQ(Get("/healthz")->body, "ok\n");
+    const std::string Target = "/render.png?code=" + Escaped(DressedCode(4));
+    Get(Target);
+    Get(Target);
+    Get("/render.png?code=AAAA");
+    const auto Metrics = Get("/metrics");
+    ASSERT_TRUE(Metrics);
+    const std::string& Text = Metrics->body;
+    EXPECT_NE(Text.find("pelto_requests_total{endpoint=\"render\",status=\"200\"} 2"),
+              std::string::npos)
+        << Text;
+    EXPECT_NE(Text.find("pelto_requests_total{endpoint=\"render\",status=\"400\"} 1"),
+              std::string::npos);
+    EXPECT_NE(Text.find("pelto_requests_total{endpoint=\"healthz\",status=\"200\"} 1"),
+              std::string::npos);
+    EXPECT_NE(Text.find("pelto_cache_hits_total 1"), std::string::npos);
+    EXPECT_NE(Text.find("pelto_render_seconds_count 1"), std::string::npos);
+    EXPECT_NE(Text.find("pelto_render_seconds_bucket{le=\"+Inf\"} 1"), std::string::npos);
+    EXPECT_NE(Text.find("# TYPE pelto_cache_bytes gauge"), std::string::npos);
+}
+
+TEST_F(RenderServiceTest, ManyClientsAtOnceAllGetTheirOwnPicture) {
+    std::vector<std::string> Targets;
+    for (int Chara = 0; Chara < 15; ++Chara)
+        Targets.push_back("/render.png?code=" + Escaped(DressedCode(Chara, 1 + Chara % 3)) +
+                          "&direction=" + std::to_string(Chara % 8));
+    std::vector<std::string> Expected;
+    {
+        // Drawn by a service of its own, so that the concurrent ones are drawn afresh.
+        TRenderService Reference(ServedGame(), {});
+        for (const std::string& Target : Targets) {
+            const std::size_t Mark = Target.find('?');
+            TServiceRequest Request{Target.substr(0, Mark), {}, ""};
+            httplib::detail::parse_query_text(Target.substr(Mark + 1), Request.Params);
+            Expected.push_back(Reference.Handle(Request).Body);
+        }
+    }
+    std::vector<int> Wrong(12, 0);
+    std::vector<std::thread> Clients;
+    for (std::size_t T = 0; T < Wrong.size(); ++T)
+        Clients.emplace_back([&, T] {
+            auto C = Client();
+            for (std::size_t I = 0; I < Targets.size(); ++I) {
+                const std::size_t Which = (I + T) % Targets.size();
+                const auto Answer = C.Get(Targets[Which]);
+                if (!Answer || Answer->status != 200 || Answer->body != Expected[Which])
+                    ++Wrong[T];
+            }
+        });
+    for (auto& Thread : Clients)
+        Thread.join();
+    EXPECT_EQ(Wrong, std::vector<int>(Wrong.size(), 0));
+}
+
+TEST_F(RenderServiceTest, TheCacheKeepsWithinItsBytes) {
+    Stop();
+    Start({20000, 2});
+    for (int Chara = 0; Chara < 15; ++Chara)
+        ASSERT_EQ(Get("/render.png?code=" + Escaped(DressedCode(Chara)))->status, 200);
+    EXPECT_LE(Service->CacheStats().Bytes, 20000u);
+    EXPECT_GT(Service->CacheStats().Entries, 0u);
+}
+
+TEST_F(RenderServiceTest, AClientThatSendsNothingIsDropped) {
+    const int Socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in Address{};
+    Address.sin_family = AF_INET;
+    Address.sin_port = htons(static_cast<std::uint16_t>(Port));
+    Address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(Socket, reinterpret_cast<sockaddr*>(&Address), sizeof Address), 0);
+    const auto Start = std::chrono::steady_clock::now();
+    char Byte = 0;
+    const timeval Limit{20, 0};
+    ::setsockopt(Socket, SOL_SOCKET, SO_RCVTIMEO, &Limit, sizeof Limit);
+    const auto Read = ::recv(Socket, &Byte, 1, 0); // 0 once the server closes
+    const auto Waited = std::chrono::steady_clock::now() - Start;
+    ::close(Socket);
+    EXPECT_EQ(Read, 0);
+    EXPECT_LE(Waited, std::chrono::seconds(IdleSeconds + 1));
+}
+
+TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {
+    TTempDir Scratch;
+    const std::string Out = Scratch / "out";
+    const pid_t Child = ::fork();
+    ASSERT_GE(Child, 0);
+    if (Child == 0) {
+        const std::string Game = test::DemoGame();
+        std::freopen(Out.c_str(), "w", stdout);
+        ::execl(PELTO_CLI_PATH, "pelto-cli", "serve", "--game", Game.c_str(), "--listen",
+                "127.0.0.1:0", "--threads", "2", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int Port = 0;
+    for (int Try = 0; Try < 300 && Port == 0; ++Try) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        const std::string Line = ReadText(Out);
+        const std::string Prefix = "listening on http://127.0.0.1:";
+        if (Line.starts_with(Prefix) && Line.ends_with("\n"))
+            Port = std::stoi(Line.substr(Prefix.size()));
+    }
+    ASSERT_GT(Port, 0) << ReadText(Out);
+
+    // An idle keep-alive connection must not hold the stop up.
+    httplib::Client Idle("127.0.0.1", Port);
+    Idle.set_keep_alive(true);
+    ASSERT_EQ(Idle.Get("/healthz")->status, 200);
+    // A render in flight is answered.
+    httplib::Client Busy("127.0.0.1", Port);
+    int AnswerStatus = 0;
+    std::thread InFlight([&] {
+        const auto Answer = Busy.Get("/render.apng?code=" + Escaped(DressedCode(5)) + "&scale=8");
+        AnswerStatus = Answer ? Answer->status : -1;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto Start = std::chrono::steady_clock::now();
+    ASSERT_EQ(::kill(Child, SIGTERM), 0);
+    int Status = 0;
+    ASSERT_EQ(::waitpid(Child, &Status, 0), Child);
+    const auto Took = std::chrono::steady_clock::now() - Start;
+    InFlight.join();
+    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0) << Status;
+    EXPECT_LT(Took, std::chrono::seconds(5));
+    EXPECT_EQ(AnswerStatus, 200);
+    EXPECT_FALSE(httplib::Client("127.0.0.1", Port).Get("/healthz")) << "no new connections";
+}

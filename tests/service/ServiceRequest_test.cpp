@@ -1,0 +1,83 @@
+#include "service/Serve.h"
+#include "service/ServiceRequest.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelto;
+using namespace pelto::service;
+
+TEST(ServiceRequest, PathsNameTheirEndpoint) {
+    EXPECT_EQ(RouteOf("/render.twebp").Endpoint, TEndpoint::Render);
+    EXPECT_EQ(RouteOf("/render.twebp").Format->Name, "twebp");
+    EXPECT_EQ(RouteOf("/render.tsheet").Endpoint, TEndpoint::Unknown) << "a sheet is two files";
+    EXPECT_EQ(RouteOf("/render.").Endpoint, TEndpoint::Unknown);
+    EXPECT_EQ(RouteOf("/icon/1001.png").ItemId, 1001);
+    for (const char* Path : {"/icon/.png", "/icon/-1.png", "/icon/+1.png", "/icon/1x.png",
+                             "/icon/9999999999.png", "/icon/1.PNG", "/items/", "/", ""})
+        EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
+}
+
+TEST(ServiceRequest, CodesComeBackFromQueryStringsAndTheUrlSafeAlphabet) {
+    EXPECT_EQ(NormalizeCode("ab cd-ef_gh+ij/k"), "ab+cd+ef/gh+ij/k");
+}
+
+TEST(ServiceRequest, EveryWayOfAskingForTheSamePictureHasOneKey) {
+    const TExportFormat& Png = *FindExportFormat("png");
+    const auto Plain = ParseRenderParams(Png, {{"code", "AB+C"}});
+    const auto Spelled = ParseRenderParams(Png, {{"code", "AB C"},
+                                                 {"motion", "0"},
+                                                 {"direction", "4"},
+                                                 {"shadow", "0"},
+                                                 {"background", "#ffffff"},
+                                                 {"scale", "1"}});
+    EXPECT_EQ(Plain.Key(), Spelled.Key());
+    EXPECT_NE(Plain.Key(), ParseRenderParams(Png, {{"code", "AB+C"}, {"frame", "1"}}).Key())
+        << "an explicit frame is checked, the default is not";
+    EXPECT_NE(Plain.Key(), ParseRenderParams(Png, {{"code", "AB+C"}, {"scale", "2"}}).Key());
+    const TExportFormat& Gif = *FindExportFormat("gif");
+    EXPECT_NE(ParseRenderParams(Gif, {{"code", "A"}}).Key(),
+              ParseRenderParams(Gif, {{"code", "A"}, {"delay", "160"}}).Key())
+        << "GIF's own delay is not the export default";
+}
+
+TEST(ServiceRequest, ParametersOutsideTheirRangesAreRefusedByName) {
+    const TExportFormat& Png = *FindExportFormat("png");
+    const auto Message = [&](const TQueryParams& Params) -> std::string {
+        try {
+            ParseRenderParams(Png, Params);
+        } catch (const EBadRequest& Error) {
+            EXPECT_EQ(Error.Status(), 400);
+            return Error.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(Message({{"code", "A"}, {"motion", " 1"}}), "motion must be a number from 0 to 18");
+    EXPECT_EQ(Message({{"code", "A"}, {"frame", "0"}}), "frame must be a number from 1 to 255");
+    EXPECT_EQ(Message({{"code", "A"}, {"background", "+12345"}}),
+              "background must be six hexadecimal digits, RRGGBB");
+    EXPECT_EQ(Message({{"code", "A"}, {"x\n<b>", "1"}}), "unknown parameter \"x?<b>\"");
+    EXPECT_EQ(Message({{"code", std::string(2000, 'A')}}), "code is too long");
+    EXPECT_EQ(Message({{"code", "A"}, {"motion", "99999999999999999999999"}}),
+              "motion must be a number from 0 to 18");
+}
+
+TEST(ServiceRequest, IfNoneMatchListsAreSearched) {
+    EXPECT_TRUE(MatchesETag("\"a\"", "\"a\""));
+    EXPECT_TRUE(MatchesETag(" \"b\" ,W/\"a\"", "\"a\""));
+    EXPECT_TRUE(MatchesETag("*", "\"a\""));
+    EXPECT_FALSE(MatchesETag("\"ab\"", "\"a\""));
+    EXPECT_FALSE(MatchesETag("", "\"a\""));
+    EXPECT_FALSE(MatchesETag(",,", "\"a\""));
+}
+
+TEST(ServiceRequest, ListenAddressesAreHostAndPort) {
+    TServeConfig Config;
+    EXPECT_TRUE(ParseListenAddress("0.0.0.0:0", Config));
+    EXPECT_EQ(Config.Host, "0.0.0.0");
+    EXPECT_EQ(Config.Port, 0);
+    EXPECT_TRUE(ParseListenAddress("[::1]:8081", Config));
+    EXPECT_EQ(Config.Host, "::1");
+    EXPECT_EQ(Config.Port, 8081);
+    for (const char* Bad : {"8080", ":8080", "host:", "host:65536", "host:80x", "[::1:80", "[]:80"})
+        EXPECT_FALSE(ParseListenAddress(Bad, Config)) << Bad;
+}
