@@ -99,7 +99,7 @@
     </message>
     <message>
         <source>Name or description; #1234 for an item; atk&gt;=5 for a bonus</source>
-        <translation>名前・説明で検索 / #1234: アイテム番号 / atk&gt;=5: ボーナス</translation>
+        <translation>名前・説明、#1234 で番号、atk&gt;=5 でボーナス</translation>
     </message>
     <message>
         <source>Every word must be found in the name or the description (width, case and kana do not matter); &quot;#1234&quot; finds item 1234; &quot;atk&gt;=5&quot;, &quot;hp&lt;0&quot;, &quot;mdef!=0&quot; compare a bonus</source>
@@ -179,7 +179,7 @@
     </message>
     <message>
         <source>&amp;Background Color</source>
-        <translation>背景色(&amp;B)...</translation>
+        <translation>背景色(&amp;B)</translation>
     </message>
     <message>
         <source>&amp;Shadow</source>
@@ -227,15 +227,15 @@
     </message>
     <message>
         <source>E&amp;xport</source>
-        <translation>書き出し(&amp;X)</translation>
+        <translation>出力(&amp;X)</translation>
     </message>
     <message>
         <source>&amp;Export...</source>
-        <translation>書き出し(&amp;E)...</translation>
+        <translation>画像出力(&amp;E)...</translation>
     </message>
     <message>
         <source>&amp;Options</source>
-        <translation>オプション(&amp;O)</translation>
+        <translation>ツール(&amp;T)</translation>
     </message>
     <message>
         <source>Change &amp;Game Folder...</source>
@@ -311,7 +311,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Export</source>
-        <translation>書き出し</translation>
+        <translation>画像出力</translation>
     </message>
     <message>
         <source>&amp;Format:</source>
@@ -355,7 +355,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>Exporting...</source>
-        <translation>書き出し中...</translation>
+        <translation>出力中...</translation>
     </message>
     <message>
         <source>File read error
@@ -365,39 +365,39 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>facing back</source>
-        <translation>後ろ向き</translation>
+        <translation>後ろ</translation>
     </message>
     <message>
         <source>facing back-left</source>
-        <translation>左後ろ向き</translation>
+        <translation>左後ろ</translation>
     </message>
     <message>
         <source>facing left</source>
-        <translation>左向き</translation>
+        <translation>左</translation>
     </message>
     <message>
         <source>facing front-left</source>
-        <translation>左前向き</translation>
+        <translation>左前</translation>
     </message>
     <message>
         <source>facing front</source>
-        <translation>正面向き</translation>
+        <translation>正面</translation>
     </message>
     <message>
         <source>facing front-right</source>
-        <translation>右前向き</translation>
+        <translation>右前</translation>
     </message>
     <message>
         <source>facing right</source>
-        <translation>右向き</translation>
+        <translation>右</translation>
     </message>
     <message>
         <source>facing back-right</source>
-        <translation>右後ろ向き</translation>
+        <translation>右後ろ</translation>
     </message>
     <message>
         <source>&lt;h3&gt;How to use&lt;/h3&gt;&lt;p&gt;&lt;b&gt;Character view.&lt;/b&gt; The view is a 3 &amp;times; 3 grid: a click on an outer cell turns the character to face that way; a click on the centre shows the next motion, a right-click the previous one. The arrow keys and the keypad do the same; Page Up and Page Down change the motion, Space plays or stops, comma and period step the frames.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Equipment.&lt;/b&gt; Click a slot on the right to pick an item from the icons; a right-click on a slot takes its item off. In item names, &quot;[13]&quot; is the item&apos;s number in the game&apos;s lists and &quot;[-]&quot; marks an item without one.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Colours.&lt;/b&gt; Pick one of the four colour positions on the left, then click the bars or the arrows beside them; Default puts every colour back.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Codes.&lt;/b&gt; The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V applies a copied one, Set applies what the box holds.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Game folder.&lt;/b&gt; Options &amp;gt; Change Game Folder... points the viewer at another installation.&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;使い方&lt;/h3&gt;&lt;p&gt;&lt;b&gt;キャラクター表示&lt;/b&gt; 表示は 3 &amp;times; 3 のマスに分かれています。周りのマスをクリックするとその方向を向き、中央をクリックすると次のモーション、右クリックで前のモーションになります。矢印キーとテンキーでも同じ操作ができます。Page Up・Page Down でモーション切り替え、スペースで再生/停止、カンマとピリオドでコマ送りです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;装備&lt;/b&gt; 右側の部位をクリックしてアイコンからアイテムを選びます。部位を右クリックすると外します。アイテム名の「[13]」はゲーム内リストでの番号、「[-]」は番号のないアイテムです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;カラー&lt;/b&gt; 左の4つのカラーから1つ選び、バーか横の矢印をクリックします。「デフォルト」ですべての色が元に戻ります。&lt;/p&gt;&lt;p&gt;&lt;b&gt;コード&lt;/b&gt; コード欄はキャラクターを文字で表したものです。Ctrl+Shift+C でコピー、Ctrl+V でコピーしたコードを反映、「適用」で欄のコードを反映します。&lt;/p&gt;&lt;p&gt;&lt;b&gt;ゲームフォルダー&lt;/b&gt; オプション &amp;gt; ゲームフォルダーの変更... で別のインストール先を開けます。&lt;/p&gt;</translation>
+        <translation>&lt;h3&gt;使い方&lt;/h3&gt;&lt;p&gt;&lt;b&gt;キャラクター表示&lt;/b&gt; 3 &amp;times; 3 のマスに分かれています。外側のマスをクリックするとその方向を向き、中央をクリックすると次のモーション、右クリックで前のモーションになります。矢印キーとテンキーでも同じ操作ができます。Page Up・Page Down でモーション切り替え、スペースで再生/停止、カンマとピリオドでコマ送りです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;装備&lt;/b&gt; 右側の部位をクリックしてアイコンからアイテムを選びます。部位を右クリックすると外します。アイテム名の「[13]」はゲーム内リストでの番号、「[-]」は番号のないアイテムです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;カラー&lt;/b&gt; 左の4つのカラーから1つ選び、バーか横の矢印をクリックします。「デフォルト」ですべての色が元に戻ります。&lt;/p&gt;&lt;p&gt;&lt;b&gt;コード&lt;/b&gt; コード欄はキャラクターを文字で表したものです。Ctrl+Shift+C でコピー、Ctrl+V でコピーしたコードを反映、「適用」で欄のコードを反映します。&lt;/p&gt;&lt;p&gt;&lt;b&gt;ゲームフォルダー&lt;/b&gt; ツール &amp;gt; ゲームフォルダーの変更... で別のインストール先を開けます。&lt;/p&gt;</translation>
     </message>
     <message>
         <source>No character chosen</source>
@@ -421,7 +421,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>turn: %1</source>
-        <translation>%1にする</translation>
+        <translation>%1を向く</translation>
     </message>
     <message>
         <source>Click a side to turn the character; the centre: next motion, right-click: previous motion</source>

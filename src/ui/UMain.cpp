@@ -229,10 +229,10 @@ void TfrmPelto::CreateControls() {
                 Command([this, Slot] { StripButtonClick(Slot); }));
     }
 
-    // A caption too long for its classic place ends left of the code box instead.
+    // A translated caption ends clear of the code box; the classic one keeps its place.
     auto* CodeCaption = Caption(Client, tr("Code:"), 76, 272);
-    if (CodeCaption->geometry().right() >= 106)
-        CodeCaption->move(105 - CodeCaption->width(), 272);
+    if (CodeCaption->text() != QLatin1String("Code:"))
+        CodeCaption->move(std::min(76, 106 - CodeCaption->width()), 272);
     edCode = Place(new QLineEdit(Client), "edCode", 108, 268, 245, 18);
     btnSetCode = Place(new QPushButton(tr("Set"), Client), "btnSetCode", 356, 268, 35, 20);
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));

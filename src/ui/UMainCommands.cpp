@@ -166,9 +166,11 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
 
     auto* Label = new QLabel(Prompt, &Dialog);
     Label->setWordWrap(true);
-    Label->setMaximumWidth(MulDiv(164, W, 4));
-    Label->move(MulDiv(8, W, 4), MulDiv(8, H, 8));
-    Label->adjustSize();
+    // As wide as the edit box: left to itself, a wrapping label breaks text without blanks
+    // (Japanese) long before that.
+    const int LabelWidth = MulDiv(164, W, 4);
+    Label->setGeometry(MulDiv(8, W, 4), MulDiv(8, H, 8), LabelWidth,
+                       Label->heightForWidth(LabelWidth));
     auto* Edit = new QLineEdit(Value, &Dialog);
     Edit->setMaxLength(255);
     Edit->setGeometry(Label->x(), Label->geometry().bottom() + 1 + 5, MulDiv(164, W, 4),

@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -82,7 +83,10 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     auto* NameRow = new QHBoxLayout;
     NameRow->addWidget(Name);
     NameRow->addWidget(Browse);
-    Form->addRow(tr("F&ile:"), NameRow);
+    // A row of a layout gets no buddy of its own: without one, the label would show its "&".
+    auto* NameLabel = new QLabel(tr("F&ile:"), &Dialog);
+    NameLabel->setBuddy(Name);
+    Form->addRow(NameLabel, NameRow);
 
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Dialog);
     Form->addRow(Buttons);
