@@ -323,7 +323,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>The current action</source>
-        <translation>今の動作のみ</translation>
+        <translation>このモーションの今の向きのみ</translation>
     </message>
     <message>
         <source>All eight directions of the motion</source>
@@ -343,7 +343,7 @@ Do you want to replace it?</source>
     </message>
     <message>
         <source>&amp;Trim to the drawn pixels</source>
-        <translation>描かれた部分だけに切り詰める(&amp;T)</translation>
+        <translation>余白を切り詰める(&amp;T)</translation>
     </message>
     <message>
         <source>&amp;Browse...</source>
