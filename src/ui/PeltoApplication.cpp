@@ -24,7 +24,7 @@ bool TPeltoApplication::notify(QObject* Receiver, QEvent* Event) {
     } catch (const std::exception& Error) {
         ShowError(Error);
     } catch (...) {
-        ShowError(QStringLiteral("Unknown error"));
+        ShowError(QCoreApplication::translate("pelto::TPeltoApplication", "Unknown error"));
     }
     return false;
 }
@@ -64,7 +64,7 @@ void RunCommand(const std::function<void()>& Command) {
     } catch (const std::exception& Error) {
         ShowError(Error);
     } catch (...) {
-        ShowError(QStringLiteral("Unknown error"));
+        ShowError(QCoreApplication::translate("pelto::TPeltoApplication", "Unknown error"));
     }
 }
 

@@ -147,7 +147,7 @@ void TfrmPelto::CreateControls() {
     connect(sbNext, &TSimpleButton::Click, this, Command([this] { StepFrame(true); }));
     connect(sbStartStop, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbStartStopClick));
 
-    auto* Status = Caption(Client, "status", 140, 44);
+    auto* Status = Caption(Client, tr("status"), 140, 44);
     Status->setFont(GothicFont(15));
     Status->adjustSize();
     txtEquip = Place(new TMemo(Client), "txtEquip", 140, 60, 85, 97);
@@ -205,8 +205,9 @@ void TfrmPelto::CreateControls() {
     connect(sbDefault, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbDefaultClick));
 
     // Equipment slots: picture, item name and the slot's caption.
-    constexpr const char* SlotCaptions[6] = {"h e a d", "b o d y",   "h a n d",
-                                             "a r m",   "s h o e s", "s p e c i a l"};
+    constexpr const char* SlotCaptions[6] = {QT_TR_NOOP("h e a d"),   QT_TR_NOOP("b o d y"),
+                                             QT_TR_NOOP("h a n d"),   QT_TR_NOOP("a r m"),
+                                             QT_TR_NOOP("s h o e s"), QT_TR_NOOP("s p e c i a l")};
     for (int Slot = 1; Slot <= 6; ++Slot) {
         const int Top = 4 + 40 * (Slot - 1);
         auto* Image = Place(new TImage(Client), QString("imgEquip%1").arg(Slot), 232, Top, 32, 32);
@@ -215,7 +216,7 @@ void TfrmPelto::CreateControls() {
         Label->setObjectName(QString("lblEquip%1").arg(Slot));
         Label->setCursor(Qt::PointingHandCursor);
         Label->resize(ClientWidth - 270, 13);
-        Caption(Client, SlotCaptions[Slot - 1], 274, Top + 22, QColor(177, 192, 237));
+        Caption(Client, tr(SlotCaptions[Slot - 1]), 274, Top + 22, QColor(177, 192, 237));
         FEquipImages[static_cast<std::size_t>(Slot)] = Image;
         FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
         connect(Image, &TImage::Clicked, this,
@@ -228,9 +229,12 @@ void TfrmPelto::CreateControls() {
                 Command([this, Slot] { StripButtonClick(Slot); }));
     }
 
-    Caption(Client, "Code:", 76, 272);
+    // A translated caption ends clear of the code box; the classic one keeps its place.
+    auto* CodeCaption = Caption(Client, tr("Code:"), 76, 272);
+    if (CodeCaption->text() != QLatin1String("Code:"))
+        CodeCaption->move(std::min(76, 106 - CodeCaption->width()), 272);
     edCode = Place(new QLineEdit(Client), "edCode", 108, 268, 245, 18);
-    btnSetCode = Place(new QPushButton("Set", Client), "btnSetCode", 356, 268, 35, 20);
+    btnSetCode = Place(new QPushButton(tr("Set"), Client), "btnSetCode", 356, 268, 35, 20);
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
     connect(edCode, &QLineEdit::returnPressed, this, Command(this, &TfrmPelto::btnSetCodeClick));
@@ -242,29 +246,29 @@ void TfrmPelto::CreateControls() {
 }
 
 void TfrmPelto::CreateMenus() {
-    miFile = menuBar()->addMenu("&File");
+    miFile = menuBar()->addMenu(tr("&File"));
     miFile->setObjectName("miFile");
-    miSaveImage =
-        miFile->addAction("&Save Image As...", this, Command(this, &TfrmPelto::miSaveImageClick));
+    miSaveImage = miFile->addAction(tr("&Save Image As..."), this,
+                                    Command(this, &TfrmPelto::miSaveImageClick));
     miSaveImage->setObjectName("miSaveImage");
-    miCopyImage = miFile->addAction("&Copy Image to Clipboard", this,
+    miCopyImage = miFile->addAction(tr("&Copy Image to Clipboard"), this,
                                     Command(this, &TfrmPelto::miCopyImageClick));
     miCopyImage->setObjectName("miCopyImage");
     miFile->addSeparator();
-    miExit = miFile->addAction("&Exit", this, &QWidget::close);
+    miExit = miFile->addAction(tr("&Exit"), this, &QWidget::close);
     miExit->setObjectName("miExit");
     connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
-    QMenu* View = menuBar()->addMenu("&View");
-    View->addAction("&Background Color", this, Command(this, &TfrmPelto::miBGColorClick));
-    miShadow = View->addAction("&Shadow");
+    QMenu* View = menuBar()->addMenu(tr("&View"));
+    View->addAction(tr("&Background Color"), this, Command(this, &TfrmPelto::miBGColorClick));
+    miShadow = View->addAction(tr("&Shadow"));
     miShadow->setObjectName("miShadow");
     miShadow->setCheckable(true);
     miShadow->setChecked(true); // the design's state; the settings replace it at start
     connect(miShadow, &QAction::triggered, this,
             Command([this](bool Checked) { FSession->SetShadow(Checked); }));
     View->addSeparator();
-    QMenu* Zoom = View->addMenu("&Zoom");
+    QMenu* Zoom = View->addMenu(tr("&Zoom"));
     auto* Factors = new QActionGroup(this);
     for (int Factor = 1; Factor <= 4; ++Factor) {
         QAction* Action = Zoom->addAction(QString("&%1 %").arg(100 * Factor), this,
@@ -275,53 +279,53 @@ void TfrmPelto::CreateMenus() {
         FZoomActions[static_cast<std::size_t>(Factor - 1)] = Action;
     }
     Zoom->addSeparator();
-    Zoom->addAction("Zoom &In", QKeySequence::ZoomIn, this,
+    Zoom->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this,
                     Command([this] { SetZoom(std::min(FZoom + 1, 4)); }));
-    Zoom->addAction("Zoom &Out", QKeySequence::ZoomOut, this,
+    Zoom->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this,
                     Command([this] { SetZoom(std::max(FZoom - 1, 1)); }));
-    Zoom->addAction("&Actual Size", QKeySequence(Qt::CTRL | Qt::Key_0), this,
+    Zoom->addAction(tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0), this,
                     Command([this] { SetZoom(1); }));
 
-    miFavorites = menuBar()->addMenu("F&avorites");
+    miFavorites = menuBar()->addMenu(tr("F&avorites"));
     miFavorites->setObjectName("miFavorites");
-    miSaveFavorite = miFavorites->addMenu("&Save");
+    miSaveFavorite = miFavorites->addMenu(tr("&Save"));
     miSaveFavorite->setObjectName("miSaveFavorite");
-    miLoadFavorite = miFavorites->addMenu("&Load");
+    miLoadFavorite = miFavorites->addMenu(tr("&Load"));
     miLoadFavorite->setObjectName("miLoadFavorite");
     connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
-    QMenu* Help = menuBar()->addMenu("&Help");
-    Help->addAction("&Visit Homepage", this, Command(this, &TfrmPelto::miVisitHomepageClick));
-    Help->addAction("&About...", this, Command(this, &TfrmPelto::miAboutClick));
+    QMenu* Help = menuBar()->addMenu(tr("&Help"));
+    Help->addAction(tr("&Visit Homepage"), this, Command(this, &TfrmPelto::miVisitHomepageClick));
+    Help->addAction(tr("&About..."), this, Command(this, &TfrmPelto::miAboutClick));
 
-    QMenu* Export = menuBar()->addMenu("E&xport");
+    QMenu* Export = menuBar()->addMenu(tr("E&xport"));
     Export->setObjectName("miExportMenu");
-    miExport = Export->addAction("&Export...", QKeySequence(Qt::CTRL | Qt::Key_E), this,
+    miExport = Export->addAction(tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
                                  Command(this, &TfrmPelto::miExportClick));
     miExport->setObjectName("miExport");
 
-    QMenu* Options = menuBar()->addMenu("&Options");
+    QMenu* Options = menuBar()->addMenu(tr("&Options"));
     Options->setObjectName("miOptions");
     Options
-        ->addAction("Change &Game Folder...", this,
+        ->addAction(tr("Change &Game Folder..."), this,
                     Command(this, &TfrmPelto::miChangeGameFolderClick))
         ->setObjectName("miChangeGameFolder");
     Options->addSeparator();
     Options
-        ->addAction("Copy &Code", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+        ->addAction(tr("Copy &Code"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
                     Command(this, &TfrmPelto::CopyCode))
         ->setObjectName("miCopyCode");
     Options
-        ->addAction("&Paste Code", QKeySequence(Qt::CTRL | Qt::Key_V), this,
+        ->addAction(tr("&Paste Code"), QKeySequence(Qt::CTRL | Qt::Key_V), this,
                     Command(this, &TfrmPelto::PasteCode))
         ->setObjectName("miPasteCode");
     Options
-        ->addAction("&Find Item...", QKeySequence(Qt::CTRL | Qt::Key_F), this,
+        ->addAction(tr("&Find Item..."), QKeySequence(Qt::CTRL | Qt::Key_F), this,
                     Command(this, &TfrmPelto::miFindItemClick))
         ->setObjectName("miFindItem");
     Options->addSeparator();
     Options
-        ->addAction("How to &Use", QKeySequence(Qt::Key_F1), this,
+        ->addAction(tr("How to &Use"), QKeySequence(Qt::Key_F1), this,
                     Command(this, &TfrmPelto::ShowHowToUse))
         ->setObjectName("miHowToUse");
     // The client area keeps its size under the menu bar; the frame cannot be resized.
@@ -547,7 +551,7 @@ void TfrmPelto::ReportMissingSprites(int CharaBefore) {
         return;
     QStringList Lines;
     for (const std::string& Name : FSession->MissingSprites())
-        Lines << QString("Sprite not found: %1").arg(QString::fromStdString(Name));
+        Lines << tr("Sprite not found: %1").arg(QString::fromStdString(Name));
     if (!Lines.isEmpty())
         ShowError(Lines.join('\n'));
 }

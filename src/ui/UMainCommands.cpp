@@ -13,6 +13,7 @@
 #include "sprites/wlojmajmp.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
+#include "ui/Translations.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -36,7 +37,8 @@ namespace pelto {
 namespace {
 
 constexpr const char* HomepageUrl = "https://pelto-in-wonderland.github.io/";
-constexpr const char* AuthorLine = "Written by the PELTO in Wonderland developers";
+constexpr const char* AuthorLine =
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "Written by the PELTO in Wonderland developers");
 
 // Dialog units: a quarter of the average character width, an eighth of the text height.
 int MulDiv(int Value, int Numerator, int Denominator) {
@@ -54,8 +56,7 @@ void TfrmPelto::CreateDialogs() {
     // Each label names its pattern ("Bitmap (*.bmp)"), which is all Qt's filters need.
     QStringList Filters;
     for (const TImageFormat& Format : ImageFormats)
-        Filters << QString::fromUtf8(Format.Filter.data(),
-                                     static_cast<qsizetype>(Format.Filter.size()));
+        Filters << CoreText(Format.Filter);
     sd->setNameFilters(Filters);
     connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
 
@@ -99,8 +100,8 @@ void TfrmPelto::miSaveImageClick() {
     const std::string FileName = NormalizeImageFileName(Chosen, Type);
     // The dialog asked about the name as typed; a corrected name gets its own question.
     if (FileName != Chosen && QFileInfo::exists(QString::fromStdString(FileName)) &&
-        QMessageBox::question(this, "Save Image As",
-                              QString("%1 already exists.\nDo you want to replace it?")
+        QMessageBox::question(this, tr("Save Image As"),
+                              tr("%1 already exists.\nDo you want to replace it?")
                                   .arg(QString::fromStdString(ExtractFileName(FileName)))) !=
             QMessageBox::Yes)
         return;
@@ -165,19 +166,21 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
 
     auto* Label = new QLabel(Prompt, &Dialog);
     Label->setWordWrap(true);
-    Label->setMaximumWidth(MulDiv(164, W, 4));
-    Label->move(MulDiv(8, W, 4), MulDiv(8, H, 8));
-    Label->adjustSize();
+    // As wide as the edit box: left to itself, a wrapping label breaks text without blanks
+    // (Japanese) long before that.
+    const int LabelWidth = MulDiv(164, W, 4);
+    Label->setGeometry(MulDiv(8, W, 4), MulDiv(8, H, 8), LabelWidth,
+                       Label->heightForWidth(LabelWidth));
     auto* Edit = new QLineEdit(Value, &Dialog);
     Edit->setMaxLength(255);
     Edit->setGeometry(Label->x(), Label->geometry().bottom() + 1 + 5, MulDiv(164, W, 4),
                       Edit->sizeHint().height());
     Edit->selectAll();
     const int ButtonTop = Edit->geometry().bottom() + 1 + 15;
-    auto* Ok = new QPushButton("OK", &Dialog);
+    auto* Ok = new QPushButton(tr("OK"), &Dialog);
     Ok->setGeometry(MulDiv(38, W, 4), ButtonTop, MulDiv(50, W, 4), MulDiv(14, H, 8));
     Ok->setDefault(true);
-    auto* Cancel = new QPushButton("Cancel", &Dialog);
+    auto* Cancel = new QPushButton(tr("Cancel"), &Dialog);
     Cancel->setGeometry(MulDiv(92, W, 4), ButtonTop, MulDiv(50, W, 4), MulDiv(14, H, 8));
     QObject::connect(Ok, &QPushButton::clicked, &Dialog, &QDialog::accept);
     QObject::connect(Cancel, &QPushButton::clicked, &Dialog, &QDialog::reject);
@@ -201,12 +204,12 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
     if (Old.Used) {
         // A favourite is never replaced unasked; kept, its name is offered again.
         Name = QString::fromStdString(Old.Name);
-        if (QMessageBox::question(this, "Save",
-                                  QString("Replace the favourite \"%1\"?").arg(Name)) !=
+        if (QMessageBox::question(this, tr("Save"),
+                                  tr("Replace the favourite \"%1\"?").arg(Name)) !=
             QMessageBox::Yes)
             return;
     }
-    if (!OnPromptText("Save", "Input name: ", Name))
+    if (!OnPromptText(tr("Save"), tr("Input name: "), Name))
         return;
     if (Name.isEmpty())
         Name = QString("Save%1").arg(Place);
@@ -244,12 +247,12 @@ void TfrmPelto::miVisitHomepageClick() {
 
 void TfrmPelto::miAboutClick() {
     QMessageBox Box(this);
-    Box.setWindowTitle("About PELTO in Wonderland");
-    Box.setText(QString("%1 Version %2\n\n%3\n[ %4 ]")
+    Box.setWindowTitle(tr("About PELTO in Wonderland"));
+    Box.setText(tr("%1 Version %2\n\n%3\n[ %4 ]")
                     .arg(ApplicationTitle,
                          QString::fromUtf8(ProgramVersion.data(),
                                            static_cast<qsizetype>(ProgramVersion.size())),
-                         AuthorLine, HomepageUrl));
+                         tr(AuthorLine), HomepageUrl));
     Box.setIconPixmap(QPixmap::fromImage(ToQImage(ProgramIcon(48))));
     Box.setStandardButtons(QMessageBox::Ok);
     Box.exec();

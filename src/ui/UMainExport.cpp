@@ -6,6 +6,7 @@
 #include "model/PictureExport.h"
 #include "platform/Paths.h"
 #include "ui/PeltoApplication.h"
+#include "ui/Translations.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -39,49 +41,52 @@ int ScopeIndex(const std::string& Name) {
 bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& FileName) {
     QDialog Dialog(this);
     Dialog.setObjectName("dlgExport");
-    Dialog.setWindowTitle("Export");
+    Dialog.setWindowTitle(tr("Export"));
     auto* Form = new QFormLayout(&Dialog);
 
     auto* Format = new QComboBox(&Dialog);
     Format->setObjectName("cbExportFormat");
     for (const TExportFormat& Each : ExportFormats)
-        Format->addItem(FromView(Each.Filter), FromView(Each.Name));
+        Format->addItem(CoreText(Each.Filter), FromView(Each.Name));
     Format->setCurrentIndex(std::max(0, Format->findData(QString::fromStdString(Choices.Format))));
-    Form->addRow("&Format:", Format);
+    Form->addRow(tr("&Format:"), Format);
 
     auto* Scale = new QSpinBox(&Dialog);
     Scale->setObjectName("seExportScale");
     Scale->setRange(MinExportScale, MaxExportScale);
     Scale->setSuffix(" ×");
     Scale->setValue(std::clamp(Choices.Scale, MinExportScale, MaxExportScale));
-    Form->addRow("&Scale:", Scale);
+    Form->addRow(tr("&Scale:"), Scale);
 
     auto* Scope = new QComboBox(&Dialog);
     Scope->setObjectName("cbExportScope");
-    Scope->addItems({"The current action", "All eight directions of the motion",
-                     "Every motion in every direction"});
+    Scope->addItems({tr("The current action"), tr("All eight directions of the motion"),
+                     tr("Every motion in every direction")});
     Scope->setCurrentIndex(ScopeIndex(Choices.Scope));
-    Form->addRow("S&heet holds:", Scope);
+    Form->addRow(tr("S&heet holds:"), Scope);
 
     auto* Delay = new QSpinBox(&Dialog);
     Delay->setObjectName("seExportDelay");
     Delay->setRange(MinExportDelay, MaxExportDelay);
     Delay->setSuffix(" ms");
     Delay->setValue(std::clamp(Choices.Delay, MinExportDelay, MaxExportDelay));
-    Form->addRow("Frame &delay:", Delay);
+    Form->addRow(tr("Frame &delay:"), Delay);
 
-    auto* Trim = new QCheckBox("&Trim to the drawn pixels", &Dialog);
+    auto* Trim = new QCheckBox(tr("&Trim to the drawn pixels"), &Dialog);
     Trim->setObjectName("chExportTrim");
     Trim->setChecked(Choices.Trim);
     Form->addRow(Trim);
 
     auto* Name = new QLineEdit(FileName, &Dialog);
     Name->setObjectName("edExportFile");
-    auto* Browse = new QPushButton("&Browse...", &Dialog);
+    auto* Browse = new QPushButton(tr("&Browse..."), &Dialog);
     auto* NameRow = new QHBoxLayout;
     NameRow->addWidget(Name);
     NameRow->addWidget(Browse);
-    Form->addRow("F&ile:", NameRow);
+    // A row of a layout gets no buddy of its own: without one, the label would show its "&".
+    auto* NameLabel = new QLabel(tr("F&ile:"), &Dialog);
+    NameLabel->setBuddy(Name);
+    Form->addRow(NameLabel, NameRow);
 
     auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &Dialog);
     Form->addRow(Buttons);
@@ -105,8 +110,8 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     connect(Format, &QComboBox::currentIndexChanged, &Dialog, FormatChosen);
     FormatChosen();
     connect(Browse, &QPushButton::clicked, &Dialog, [&] {
-        const QString Chosen = QFileDialog::getSaveFileName(&Dialog, "Export", Name->text(),
-                                                            FromView(Current().Filter), nullptr,
+        const QString Chosen = QFileDialog::getSaveFileName(&Dialog, tr("Export"), Name->text(),
+                                                            CoreText(Current().Filter), nullptr,
                                                             QFileDialog::DontConfirmOverwrite);
         if (!Chosen.isEmpty())
             Name->setText(Chosen);
@@ -154,7 +159,7 @@ void TfrmPelto::miExportClick() {
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
     FSettings.ImageFolder = ExtractFilePath(File);
     // Big sheets take a while: a bar shows how far it is, Cancel stops it with nothing written.
-    QProgressDialog Progress("Exporting...", "Cancel", 0, 100, this);
+    QProgressDialog Progress(tr("Exporting..."), tr("Cancel"), 0, 100, this);
     Progress.setObjectName("dlgExportProgress");
     Progress.setWindowModality(Qt::WindowModal);
     Progress.setMinimumDuration(400);

@@ -10,6 +10,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "ui/PeltoApplication.h"
+#include "ui/Translations.h"
 #include "ui/Wardrobe.h"
 
 #include <QFileDialog>
@@ -19,7 +20,7 @@
 namespace pelto {
 
 bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Problem) {
-    QFileDialog Dialog(nullptr, WloFolderCaption, QString::fromStdString(Directory));
+    QFileDialog Dialog(nullptr, CoreText(WloFolderCaption), QString::fromStdString(Directory));
     Dialog.setFileMode(QFileDialog::Directory);
     Dialog.setOption(QFileDialog::ShowDirsOnly);
     // Qt's own dialog, which has room for the line on what the last folder lacked.
@@ -64,7 +65,7 @@ std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
     try {
         Game->LoadItemTable();
     } catch (const std::exception&) {
-        ShowError(QString("File read error\n%1")
+        ShowError(tr("File read error\n%1")
                       .arg(QString::fromStdString(ResolvePath(Game->Path(ItemTableFileName)))));
         return nullptr;
     }

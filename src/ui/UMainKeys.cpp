@@ -27,15 +27,23 @@ namespace pelto {
 namespace {
 
 // Direction 0 faces the top of the view, counter-clockwise in 45° steps; 4 faces the viewer.
-constexpr std::array<const char*, 8> DirectionWords{"back",  "back-left",   "left",  "front-left",
-                                                    "front", "front-right", "right", "back-right"};
+constexpr std::array<const char*, 8> DirectionWords{
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back-left"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing left"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front-left"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front-right"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing right"),
+    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back-right")};
 
 // Keypad keys by their place: 7 8 9 on the top row, 1 2 3 on the bottom one.
 constexpr std::array<std::array<Qt::Key, 3>, 3> KeypadGrid{{{Qt::Key_7, Qt::Key_8, Qt::Key_9},
                                                             {Qt::Key_4, Qt::Key_5, Qt::Key_6},
                                                             {Qt::Key_1, Qt::Key_2, Qt::Key_3}}};
 
-constexpr const char* HowToUseText =
+constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
+    "pelto::TfrmPelto",
     "<h3>How to use</h3>"
     "<p><b>Character view.</b> The view is a 3 &times; 3 grid: a click on an outer cell turns "
     "the character to face that way; a click on the centre shows the next motion, a right-click "
@@ -49,26 +57,25 @@ constexpr const char* HowToUseText =
     "<p><b>Codes.</b> The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V "
     "applies a copied one, Set applies what the box holds.</p>"
     "<p><b>Game folder.</b> Options &gt; Change Game Folder... points the viewer at another "
-    "installation.</p>";
+    "installation.</p>");
 
 QString DirectionText(int Direction) {
-    return QString("facing %1").arg(DirectionWords[static_cast<std::size_t>(Direction & 7)]);
+    return TfrmPelto::tr(DirectionWords[static_cast<std::size_t>(Direction & 7)]);
 }
 
 } // namespace
 
 QString TfrmPelto::PoseText() const {
     if (!FSession || FSession->CharaIndex() < 0)
-        return "No character chosen";
+        return tr("No character chosen");
     const std::string_view Name = CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
     const int Count = FSession->FrameCount();
-    return QString("%1 · Motion %2/%3 · %4 · %5")
+    return tr("%1 · Motion %2/%3 · %4 · %5")
         .arg(QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size())))
         .arg(FSession->Motion() + 1)
         .arg(MotionActions.size())
         .arg(DirectionText(FSession->Direction()))
-        .arg(Count > 0 ? QString("Frame %1/%2").arg(FSession->Frame()).arg(Count)
-                       : QString("no frames"));
+        .arg(Count > 0 ? tr("Frame %1/%2").arg(FSession->Frame()).arg(Count) : tr("no frames"));
 }
 
 void TfrmPelto::CreateStatusLine() {
@@ -105,8 +112,8 @@ void TfrmPelto::ShowCellHint(int Cell) {
     }
     const int Value = ViewDirectionGrid[Cell / 3][Cell % 3];
     statusBar()->showMessage(Value == ViewCentreCell
-                                 ? QString("next motion / right-click: previous motion")
-                                 : QString("turn: %1").arg(DirectionText(Value)));
+                                 ? tr("next motion / right-click: previous motion")
+                                 : tr("turn: %1").arg(DirectionText(Value)));
 }
 
 void TfrmPelto::DrawCellHint(QPainter& Painter) const {
@@ -126,35 +133,36 @@ void TfrmPelto::SetToolTips() {
         Control->setToolTip(Text);
         Control->setStatusTip(Text);
     };
-    Tip(pbDraw, "Click a side to turn the character; the centre: next motion, right-click: "
-                "previous motion");
-    Tip(cbChara, "The character");
-    Tip(sbPrev, "Previous frame (comma)");
-    Tip(sbStartStop, "Play or stop the animation (Space)");
-    Tip(sbNext, "Next frame (period)");
-    Tip(sbDefault, "Put every colour back to its default");
-    constexpr std::array<const char*, 4> Positions{"head", "body", "body and body item",
-                                                   "body and special item"};
+    Tip(pbDraw, tr("Click a side to turn the character; the centre: next motion, right-click: "
+                   "previous motion"));
+    Tip(cbChara, tr("The character"));
+    Tip(sbPrev, tr("Previous frame (comma)"));
+    Tip(sbStartStop, tr("Play or stop the animation (Space)"));
+    Tip(sbNext, tr("Next frame (period)"));
+    Tip(sbDefault, tr("Put every colour back to its default"));
+    const std::array<QString, 4> Positions{tr("head"), tr("body"), tr("body and body item"),
+                                           tr("body and special item")};
     for (int Position = 0; Position < 4; ++Position)
         Tip(FColorImages[static_cast<std::size_t>(Position)],
-            QString("Colour position %1: %2")
+            tr("Colour position %1: %2")
                 .arg(Position + 1)
                 .arg(Positions[static_cast<std::size_t>(Position)]));
-    constexpr std::array<const char*, 3> Channels{"red", "green", "blue"};
+    // Whole sentences per colour: languages differ in where the colour goes and how it bends.
+    const std::array<QString, 3> Less{tr("Less red"), tr("Less green"), tr("Less blue")};
+    const std::array<QString, 3> More{tr("More red"), tr("More green"), tr("More blue")};
     for (int Channel = 0; Channel < 3; ++Channel) {
-        const QString Name = Channels[static_cast<std::size_t>(Channel)];
         Tip(findChild<TSimpleButton*>(QString("sbMinus%1").arg(Channel)),
-            QString("Less %1").arg(Name));
+            Less[static_cast<std::size_t>(Channel)]);
         Tip(findChild<TSimpleButton*>(QString("sbPlus%1").arg(Channel)),
-            QString("More %1").arg(Name));
+            More[static_cast<std::size_t>(Channel)]);
     }
-    Tip(edCode, "The character as a code: paste one and press Enter or Set");
-    Tip(btnSetCode, "Apply the code in the box");
+    Tip(edCode, tr("The character as a code: paste one and press Enter or Set"));
+    Tip(btnSetCode, tr("Apply the code in the box"));
 }
 
 void TfrmPelto::UpdateColorBarTip(int Channel, int Level) {
-    constexpr std::array<const char*, 3> Channels{"Red", "Green", "Blue"};
-    const QString Text = QString("%1: level %2 of 0..9 (4 is the default); click to set")
+    const std::array<QString, 3> Channels{tr("Red"), tr("Green"), tr("Blue")};
+    const QString Text = tr("%1: level %2 of 0..9 (4 is the default); click to set")
                              .arg(Channels[static_cast<std::size_t>(Channel)])
                              .arg(Level);
     FColorBars[static_cast<std::size_t>(Channel)]->setToolTip(Text);
@@ -163,7 +171,7 @@ void TfrmPelto::UpdateColorBarTip(int Channel, int Level) {
 
 void TfrmPelto::UpdateSlotTip(int Slot) {
     const TWLOItemData* Item = FSession ? FSession->Worn(Slot) : nullptr;
-    QString Text = "Click to pick an item";
+    QString Text = tr("Click to pick an item");
     if (Item) {
         Text = QString::fromStdString(SjisToUtf8(Item->Name()));
         if (const std::string About = SjisToUtf8(Item->Text()); !About.empty())
@@ -171,7 +179,7 @@ void TfrmPelto::UpdateSlotTip(int Slot) {
         const TWLOItemData* Worn[] = {Item};
         for (const std::string& Line : BonusLines(Worn))
             Text += "\n" + QString::fromStdString(Line).trimmed();
-        Text += "\nRight-click to take it off";
+        Text += "\n" + tr("Right-click to take it off");
     }
     for (QWidget* Control : {static_cast<QWidget*>(FEquipImages[static_cast<std::size_t>(Slot)]),
                              static_cast<QWidget*>(FEquipLabels[static_cast<std::size_t>(Slot)])}) {
@@ -244,9 +252,9 @@ void TfrmPelto::PasteCode() {
 void TfrmPelto::ShowHowToUse() {
     QMessageBox Box(this);
     Box.setObjectName("dlgHowToUse");
-    Box.setWindowTitle("How to Use");
+    Box.setWindowTitle(tr("How to Use"));
     Box.setTextFormat(Qt::RichText);
-    Box.setText(HowToUseText);
+    Box.setText(tr(HowToUseText));
     Box.setStandardButtons(QMessageBox::Ok);
     Box.exec();
 }

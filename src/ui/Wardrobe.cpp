@@ -20,8 +20,17 @@
 namespace pelto {
 namespace {
 
-constexpr std::array<const char*, SlotCount> SlotNames{"head", "body",  "hand",
-                                                       "arm",  "shoes", "special"};
+constexpr std::array<const char*, SlotCount> SlotNames{
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "head"),
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "body"),
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "hand"),
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "arm"),
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "shoes"),
+    QT_TRANSLATE_NOOP("pelto::TWardrobe", "special")};
+
+QString SlotName(int Slot) {
+    return TWardrobe::tr(SlotNames[static_cast<std::size_t>(Slot - 1)]);
+}
 
 QString Utf8(const std::string& Text) {
     return QString::fromStdString(Text);
@@ -84,7 +93,7 @@ QVariant TWardrobeModel::data(const QModelIndex& Index, int Role) const {
         break;
     case SlotColumn:
         if (Role == Qt::DisplayRole)
-            return SlotNames[static_cast<std::size_t>(R.Slot - 1)];
+            return SlotName(R.Slot);
         if (Role == SortRole)
             return R.Slot;
         break;
@@ -108,7 +117,8 @@ QVariant TWardrobeModel::data(const QModelIndex& Index, int Role) const {
 QVariant TWardrobeModel::headerData(int Section, Qt::Orientation Orientation, int Role) const {
     if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole)
         return {};
-    constexpr std::array<const char*, ColumnCount> Titles{"Item", "Slot", "Bonuses", "ID"};
+    const std::array<QString, ColumnCount> Titles{TWardrobe::tr("Item"), TWardrobe::tr("Slot"),
+                                                  TWardrobe::tr("Bonuses"), TWardrobe::tr("ID")};
     return Section >= 0 && Section < ColumnCount
                ? QVariant(Titles[static_cast<std::size_t>(Section)])
                : QVariant();
@@ -144,25 +154,25 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
                      TWardrobeModel::TIconSource IconOf, QWidget* Parent)
     : QWidget(Parent, Qt::Window), FSessionOf(std::move(SessionOf)) {
     setObjectName("frmWardrobe");
-    setWindowTitle("Find Item");
+    setWindowTitle(tr("Find Item"));
     resize(560, 480);
 
     edSearch = new QLineEdit(this);
     edSearch->setObjectName("edSearch");
-    edSearch->setPlaceholderText("Name or description; #1234 for an item; atk>=5 for a bonus");
-    edSearch->setToolTip("Every word must be found in the name or the description (width, case "
-                         "and kana do not matter); \"#1234\" finds item 1234; \"atk>=5\", "
-                         "\"hp<0\", \"mdef!=0\" compare a bonus");
+    edSearch->setPlaceholderText(tr("Name or description; #1234 for an item; atk>=5 for a bonus"));
+    edSearch->setToolTip(tr("Every word must be found in the name or the description (width, "
+                            "case and kana do not matter); \"#1234\" finds item 1234; "
+                            "\"atk>=5\", \"hp<0\", \"mdef!=0\" compare a bonus"));
     cbSlot = new QComboBox(this);
     cbSlot->setObjectName("cbSlot");
-    cbSlot->addItem("All slots");
-    for (const char* Name : SlotNames)
-        cbSlot->addItem(Name);
+    cbSlot->addItem(tr("All slots"));
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        cbSlot->addItem(SlotName(Slot));
     cbBonus = new QComboBox(this);
     cbBonus->setObjectName("cbBonus");
-    cbBonus->addItem("Any bonus", 0);
+    cbBonus->addItem(tr("Any bonus"), 0);
     for (const TWloStatusType& Type : WloStatusTypes)
-        cbBonus->addItem(QString("With %1").arg(QString::fromUtf8(Type.Label)), Type.Type);
+        cbBonus->addItem(tr("With %1").arg(QString::fromUtf8(Type.Label)), Type.Type);
 
     FModel = new TWardrobeModel(std::move(IconOf), this);
     FFilter = new TWardrobeFilter(this);

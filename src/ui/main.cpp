@@ -1,5 +1,6 @@
 #include "model/Settings.h"
 #include "ui/PeltoApplication.h"
+#include "ui/Translations.h"
 #include "ui/UMain.h"
 
 #include <exception>
@@ -7,6 +8,7 @@
 int main(int argc, char** argv) {
     pelto::TPeltoApplication App(argc, argv);
     App.CloseWindowsOnSignals();
+    pelto::InstallTranslators(App);
     pelto::TStartupOptions Options;
     Options.SettingsFile =
         pelto::SettingsFilePath(QCoreApplication::applicationFilePath().toStdString());

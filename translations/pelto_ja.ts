@@ -1,0 +1,543 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP" sourcelanguage="en">
+<context>
+    <name>pelto::CoreText</name>
+    <message>
+        <source>Specify the installed directory of WLO:</source>
+        <translation>WLOのインストール先フォルダーを選んでください:</translation>
+    </message>
+    <message>
+        <source>Bitmap (*.bmp)</source>
+        <translation>ビットマップ (*.bmp)</translation>
+    </message>
+    <message>
+        <source>Transparent PNG (*.png)</source>
+        <translation>透過PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Transparent GIF (*.gif)</source>
+        <translation>透過GIF (*.gif)</translation>
+    </message>
+    <message>
+        <source>Animated PNG (*.png)</source>
+        <translation>アニメPNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Transparent animated PNG (*.png)</source>
+        <translation>透過アニメPNG (*.png)</translation>
+    </message>
+    <message>
+        <source>Animated WebP (*.webp)</source>
+        <translation>アニメWebP (*.webp)</translation>
+    </message>
+    <message>
+        <source>Transparent animated WebP (*.webp)</source>
+        <translation>透過アニメWebP (*.webp)</translation>
+    </message>
+    <message>
+        <source>Sprite sheet with JSON (*.png)</source>
+        <translation>スプライトシート+JSON (*.png)</translation>
+    </message>
+    <message>
+        <source>Transparent sprite sheet with JSON (*.png)</source>
+        <translation>透過スプライトシート+JSON (*.png)</translation>
+    </message>
+</context>
+<context>
+    <name>pelto::TPeltoApplication</name>
+    <message>
+        <source>Unknown error</source>
+        <translation>不明なエラーです</translation>
+    </message>
+</context>
+<context>
+    <name>pelto::TWardrobe</name>
+    <message>
+        <source>head</source>
+        <translation>頭</translation>
+    </message>
+    <message>
+        <source>body</source>
+        <translation>体</translation>
+    </message>
+    <message>
+        <source>hand</source>
+        <translation>手</translation>
+    </message>
+    <message>
+        <source>arm</source>
+        <translation>腕</translation>
+    </message>
+    <message>
+        <source>shoes</source>
+        <translation>足</translation>
+    </message>
+    <message>
+        <source>special</source>
+        <translation>特殊</translation>
+    </message>
+    <message>
+        <source>Item</source>
+        <translation>アイテム</translation>
+    </message>
+    <message>
+        <source>Slot</source>
+        <translation>部位</translation>
+    </message>
+    <message>
+        <source>Bonuses</source>
+        <translation>ボーナス</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Find Item</source>
+        <translation>アイテム検索</translation>
+    </message>
+    <message>
+        <source>Name or description; #1234 for an item; atk&gt;=5 for a bonus</source>
+        <translation>名前・説明、#1234 で番号、atk&gt;=5 でボーナス</translation>
+    </message>
+    <message>
+        <source>Every word must be found in the name or the description (width, case and kana do not matter); &quot;#1234&quot; finds item 1234; &quot;atk&gt;=5&quot;, &quot;hp&lt;0&quot;, &quot;mdef!=0&quot; compare a bonus</source>
+        <translation>すべての語を名前か説明に含むアイテムを探します (全角・半角、大文字・小文字、カタカナ・ひらがなは区別しません)。
+「#1234」はアイテム番号1234、「atk&gt;=5」「hp&lt;0」「mdef!=0」はボーナスの比較です</translation>
+    </message>
+    <message>
+        <source>All slots</source>
+        <translation>全部位</translation>
+    </message>
+    <message>
+        <source>Any bonus</source>
+        <translation>ボーナス指定なし</translation>
+    </message>
+    <message>
+        <source>With %1</source>
+        <translation>%1あり</translation>
+    </message>
+</context>
+<context>
+    <name>pelto::TfrmPelto</name>
+    <message>
+        <source>status</source>
+        <translation>ステータス</translation>
+    </message>
+    <message>
+        <source>h e a d</source>
+        <translation>頭</translation>
+    </message>
+    <message>
+        <source>b o d y</source>
+        <translation>体</translation>
+    </message>
+    <message>
+        <source>h a n d</source>
+        <translation>手</translation>
+    </message>
+    <message>
+        <source>a r m</source>
+        <translation>腕</translation>
+    </message>
+    <message>
+        <source>s h o e s</source>
+        <translation>足</translation>
+    </message>
+    <message>
+        <source>s p e c i a l</source>
+        <translation>特 殊</translation>
+    </message>
+    <message>
+        <source>Code:</source>
+        <translation>コード:</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>適用</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Save Image As...</source>
+        <translation>名前を付けて画像を保存(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>&amp;Copy Image to Clipboard</source>
+        <translation>画像をクリップボードにコピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Background Color</source>
+        <translation>背景色(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Shadow</source>
+        <translation>影(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Zoom</source>
+        <translation>ズーム(&amp;Z)</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;In</source>
+        <translation>拡大(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Zoom &amp;Out</source>
+        <translation>縮小(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;Actual Size</source>
+        <translation>等倍(&amp;A)</translation>
+    </message>
+    <message>
+        <source>F&amp;avorites</source>
+        <translation>お気に入り(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>保存(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Load</source>
+        <translation>呼び出し(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Visit Homepage</source>
+        <translation>ホームページを開く(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;About...</source>
+        <translation>バージョン情報(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>E&amp;xport</source>
+        <translation>出力(&amp;X)</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>画像出力(&amp;E)...</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>ツール(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Change &amp;Game Folder...</source>
+        <translation>ゲームフォルダーの変更(&amp;G)...</translation>
+    </message>
+    <message>
+        <source>Copy &amp;Code</source>
+        <translation>コードをコピー(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Paste Code</source>
+        <translation>コードを貼り付け(&amp;P)</translation>
+    </message>
+    <message>
+        <source>&amp;Find Item...</source>
+        <translation>アイテム検索(&amp;F)...</translation>
+    </message>
+    <message>
+        <source>How to &amp;Use</source>
+        <translation>使い方(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Sprite not found: %1</source>
+        <translation>スプライトが見つかりません: %1</translation>
+    </message>
+    <message>
+        <source>Written by the PELTO in Wonderland developers</source>
+        <translation>制作: PELTO in Wonderland 開発チーム</translation>
+    </message>
+    <message>
+        <source>Save Image As</source>
+        <translation>名前を付けて画像を保存</translation>
+    </message>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 は既にあります。
+上書きしますか?</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>お気に入りに保存</translation>
+    </message>
+    <message>
+        <source>Replace the favourite &quot;%1&quot;?</source>
+        <translation>お気に入り「%1」を上書きしますか?</translation>
+    </message>
+    <message>
+        <source>Input name: </source>
+        <translation>名前を入力してください:</translation>
+    </message>
+    <message>
+        <source>About PELTO in Wonderland</source>
+        <translation>PELTO in Wonderland について</translation>
+    </message>
+    <message>
+        <source>%1 Version %2
+
+%3
+[ %4 ]</source>
+        <translation>%1 バージョン %2
+
+%3
+[ %4 ]</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>画像出力</translation>
+    </message>
+    <message>
+        <source>&amp;Format:</source>
+        <translation>形式(&amp;F):</translation>
+    </message>
+    <message>
+        <source>&amp;Scale:</source>
+        <translation>倍率(&amp;S):</translation>
+    </message>
+    <message>
+        <source>The current action</source>
+        <translation>このモーションの今の向きのみ</translation>
+    </message>
+    <message>
+        <source>All eight directions of the motion</source>
+        <translation>このモーションの全8方向</translation>
+    </message>
+    <message>
+        <source>Every motion in every direction</source>
+        <translation>全モーションの全方向</translation>
+    </message>
+    <message>
+        <source>S&amp;heet holds:</source>
+        <translation>シートの範囲(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Frame &amp;delay:</source>
+        <translation>コマの間隔(&amp;D):</translation>
+    </message>
+    <message>
+        <source>&amp;Trim to the drawn pixels</source>
+        <translation>余白を切り詰める(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>F&amp;ile:</source>
+        <translation>ファイル(&amp;I):</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>出力中...</translation>
+    </message>
+    <message>
+        <source>File read error
+%1</source>
+        <translation>ファイルを読み込めません
+%1</translation>
+    </message>
+    <message>
+        <source>facing back</source>
+        <translation>後ろ</translation>
+    </message>
+    <message>
+        <source>facing back-left</source>
+        <translation>左後ろ</translation>
+    </message>
+    <message>
+        <source>facing left</source>
+        <translation>左</translation>
+    </message>
+    <message>
+        <source>facing front-left</source>
+        <translation>左前</translation>
+    </message>
+    <message>
+        <source>facing front</source>
+        <translation>正面</translation>
+    </message>
+    <message>
+        <source>facing front-right</source>
+        <translation>右前</translation>
+    </message>
+    <message>
+        <source>facing right</source>
+        <translation>右</translation>
+    </message>
+    <message>
+        <source>facing back-right</source>
+        <translation>右後ろ</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;How to use&lt;/h3&gt;&lt;p&gt;&lt;b&gt;Character view.&lt;/b&gt; The view is a 3 &amp;times; 3 grid: a click on an outer cell turns the character to face that way; a click on the centre shows the next motion, a right-click the previous one. The arrow keys and the keypad do the same; Page Up and Page Down change the motion, Space plays or stops, comma and period step the frames.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Equipment.&lt;/b&gt; Click a slot on the right to pick an item from the icons; a right-click on a slot takes its item off. In item names, &quot;[13]&quot; is the item&apos;s number in the game&apos;s lists and &quot;[-]&quot; marks an item without one.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Colours.&lt;/b&gt; Pick one of the four colour positions on the left, then click the bars or the arrows beside them; Default puts every colour back.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Codes.&lt;/b&gt; The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V applies a copied one, Set applies what the box holds.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Game folder.&lt;/b&gt; Options &amp;gt; Change Game Folder... points the viewer at another installation.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;使い方&lt;/h3&gt;&lt;p&gt;&lt;b&gt;キャラクター表示&lt;/b&gt; 3 &amp;times; 3 のマスに分かれています。外側のマスをクリックするとその方向を向き、中央をクリックすると次のモーション、右クリックで前のモーションになります。矢印キーとテンキーでも同じ操作ができます。Page Up・Page Down でモーション切り替え、スペースで再生/停止、カンマとピリオドでコマ送りです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;装備&lt;/b&gt; 右側の部位をクリックしてアイコンからアイテムを選びます。部位を右クリックすると外します。アイテム名の「[13]」はゲーム内リストでの番号、「[-]」は番号のないアイテムです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;カラー&lt;/b&gt; 左の4つのカラーから1つ選び、バーか横の矢印をクリックします。「デフォルト」ですべての色が元に戻ります。&lt;/p&gt;&lt;p&gt;&lt;b&gt;コード&lt;/b&gt; コード欄はキャラクターを文字で表したものです。Ctrl+Shift+C でコピー、Ctrl+V でコピーしたコードを反映、「適用」で欄のコードを反映します。&lt;/p&gt;&lt;p&gt;&lt;b&gt;ゲームフォルダー&lt;/b&gt; ツール &amp;gt; ゲームフォルダーの変更... で別のインストール先を開けます。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>No character chosen</source>
+        <translation>キャラクター未選択</translation>
+    </message>
+    <message>
+        <source>%1 · Motion %2/%3 · %4 · %5</source>
+        <translation>%1 · モーション %2/%3 · %4 · %5</translation>
+    </message>
+    <message>
+        <source>Frame %1/%2</source>
+        <translation>コマ %1/%2</translation>
+    </message>
+    <message>
+        <source>no frames</source>
+        <translation>コマなし</translation>
+    </message>
+    <message>
+        <source>next motion / right-click: previous motion</source>
+        <translation>次のモーション / 右クリック: 前のモーション</translation>
+    </message>
+    <message>
+        <source>turn: %1</source>
+        <translation>%1を向く</translation>
+    </message>
+    <message>
+        <source>Click a side to turn the character; the centre: next motion, right-click: previous motion</source>
+        <translation>周りをクリックで向きを変更、中央: 次のモーション、右クリック: 前のモーション</translation>
+    </message>
+    <message>
+        <source>The character</source>
+        <translation>キャラクター</translation>
+    </message>
+    <message>
+        <source>Previous frame (comma)</source>
+        <translation>前のコマ (,)</translation>
+    </message>
+    <message>
+        <source>Play or stop the animation (Space)</source>
+        <translation>アニメーションの再生/停止 (スペース)</translation>
+    </message>
+    <message>
+        <source>Next frame (period)</source>
+        <translation>次のコマ (.)</translation>
+    </message>
+    <message>
+        <source>Put every colour back to its default</source>
+        <translation>すべての色を元に戻す</translation>
+    </message>
+    <message>
+        <source>head</source>
+        <translation>頭</translation>
+    </message>
+    <message>
+        <source>body</source>
+        <translation>体</translation>
+    </message>
+    <message>
+        <source>body and body item</source>
+        <translation>体と体の装備</translation>
+    </message>
+    <message>
+        <source>body and special item</source>
+        <translation>体と特殊装備</translation>
+    </message>
+    <message>
+        <source>Colour position %1: %2</source>
+        <translation>カラー%1: %2</translation>
+    </message>
+    <message>
+        <source>Less red</source>
+        <translation>赤を減らす</translation>
+    </message>
+    <message>
+        <source>Less green</source>
+        <translation>緑を減らす</translation>
+    </message>
+    <message>
+        <source>Less blue</source>
+        <translation>青を減らす</translation>
+    </message>
+    <message>
+        <source>More red</source>
+        <translation>赤を増やす</translation>
+    </message>
+    <message>
+        <source>More green</source>
+        <translation>緑を増やす</translation>
+    </message>
+    <message>
+        <source>More blue</source>
+        <translation>青を増やす</translation>
+    </message>
+    <message>
+        <source>The character as a code: paste one and press Enter or Set</source>
+        <translation>キャラクターのコード: 貼り付けて Enter か「適用」で反映</translation>
+    </message>
+    <message>
+        <source>Apply the code in the box</source>
+        <translation>入力したコードを反映</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>赤</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>緑</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>青</translation>
+    </message>
+    <message>
+        <source>%1: level %2 of 0..9 (4 is the default); click to set</source>
+        <translation>%1: レベル %2 (0〜9、標準は4)。クリックで設定</translation>
+    </message>
+    <message>
+        <source>Click to pick an item</source>
+        <translation>クリックでアイテムを選択</translation>
+    </message>
+    <message>
+        <source>Right-click to take it off</source>
+        <translation>右クリックで外す</translation>
+    </message>
+    <message>
+        <source>How to Use</source>
+        <translation>使い方</translation>
+    </message>
+    <message>
+        <source>Type to find items by name or description; several words must all match.
+#1234: item number 1234. atk&gt;=5, hp&lt;0, def!=0: a bonus (HP SP ATK DEF SPD MATK MDEF 射撃対抗力).
+Backspace edits, Esc clears.</source>
+        <translation>入力した語で名前・説明を検索 (複数の語はすべて一致)。
+#1234: アイテム番号1234。atk&gt;=5、hp&lt;0、def!=0: ボーナス (HP SP ATK DEF SPD MATK MDEF 射撃対抗力)。
+Backspaceで修正、Escで消去。</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2件)</translation>
+    </message>
+</context>
+</TS>
