@@ -40,7 +40,8 @@ bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Prob
 }
 
 bool TfrmPelto::SettleGameFolder() {
-    std::string Folder = FindWloPath(FSettings.WloPath);
+    std::string Folder =
+        FOptions.GameFolder ? *FOptions.GameFolder : FindWloPath(FSettings.WloPath);
     if (!CheckWloPath(Folder, FOptions.FolderPrompt))
         return false; // nothing is written: the settings keep what they had
     FSettings.WloPath = Folder;
@@ -125,6 +126,7 @@ void TfrmPelto::miChangeGameFolderClick() {
     }
     ShowGame(std::move(Game), std::move(Session));
     FSettings.WloPath = Folder;
+    FKeptWloPath.reset(); // the user's own choice is kept
     WriteSettings();
     if (!Problem.empty())
         ShowError(QString::fromStdString(Problem));
@@ -134,9 +136,12 @@ void TfrmPelto::WriteSettings() {
     FSettings.X = x();
     FSettings.Y = y();
     FSettings.Shadow = miShadow->isChecked();
+    TPeltoSettings Written = FSettings;
+    if (FKeptWloPath)
+        Written.WloPath = *FKeptWloPath;
     try {
         TIniFile Ini(FOptions.SettingsFile);
-        SaveSettings(Ini, FSettings);
+        SaveSettings(Ini, Written);
     } catch (const std::exception& Error) {
         ShowError(Error);
     }
