@@ -55,11 +55,11 @@ _pelto_cli() {
         return
     fi
     local command=${COMP_WORDS[1]}
-    [[ -v "_pelto_cli_options[$command]" ]] || return
+    [[ -n $command && -v "_pelto_cli_options[$command]" ]] || return
 
     local key
     for key in "$command $prev" "$prev"; do
-        if [[ -v "_pelto_cli_values[$key]" ]]; then
+        if [[ -n $prev && -v "_pelto_cli_values[$key]" ]]; then
             case ${_pelto_cli_values[$key]} in
             @dirs) _pelto_cli_paths -d "$cur" ;;
             @files) _pelto_cli_paths -f "$cur" ;;

@@ -104,7 +104,7 @@ Without --game, the game folder is the one in the settings file, else the one th
 Wine registry names, else a default folder of the game on the Wine prefix's drive C:,
 else the one picked in a folder chooser.
 
-exit status: 0 done, 1 the game could not be opened, 2 a usage error
+exit status: 0 done, 1 start-up failed, 2 a usage error
 )";
 }
 

@@ -48,6 +48,8 @@ expect "demo scales" "full small" "$(complete_words demo --out d --scale '' | wo
 expect "render scales" "1 2 3 4 5 6 7 8" "$(complete_words render --scale '' | words)"
 expect "a free value" "" "$(complete_words render --code '' | words)"
 expect "unknown command" "" "$(complete_words serve-all '' | words)"
+expect "an empty command" "" "$(complete_words '' '' 2>&1 | words)"
+expect "after an empty word" "--chara --game --json" "$(complete_words info '' '' 2>&1 | words)"
 
 # Paths: folders only after --game and demo's --out, files too after --settings.
 scratch=$(mktemp -d)
