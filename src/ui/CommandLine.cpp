@@ -93,7 +93,7 @@ The dress-up viewer for the characters of Wonderland ONLINE.
 
   --settings FILE   the settings file to read and write instead of pelto.ini beside
                     the program (or ~/.config/pelto/pelto.ini when that folder is not
-                    writable); it is created when missing
+                    writable or lies under /usr); it is created when missing
   --game DIR        the game folder for this run; the settings file keeps its own
                     unless the game folder is changed in the window
   --help            prints this text
