@@ -504,7 +504,7 @@ Endpoints (GET and HEAD):
   /render.FORMAT?code=CODE   FORMAT png tpng jpg bmp gif tgif apng tapng webp
                              twebp; motion, direction, frame, shadow (0/1),
                              background (RRGGBB), scale and delay as render's
-  /items?search=TEXT&group=G&slot=S   the JSON of items --json
+  /items?search=TEXT&group=G&slot=S   the items command's JSON
   /icon/ID.png               an item's icon
   /healthz, /metrics         health, and Prometheus metrics
 )",

@@ -119,7 +119,9 @@ void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
 std::string SettingsFilePath(const std::string& ExecutablePath) {
     const std::string Beside = ChangeFileExt(ExecutablePath, ".ini");
     const std::string Folder = ExtractFilePath(Beside);
-    if (::access(Folder.empty() ? "." : Folder.c_str(), W_OK) == 0)
+    // An installed program's folder is the system's, even where root may write to it.
+    const bool Installed = Folder.starts_with("/usr/");
+    if (!Installed && ::access(Folder.empty() ? "." : Folder.c_str(), W_OK) == 0)
         return Beside;
     return ConfigHome() + "/pelto/" + ExtractFileName(Beside);
 }

@@ -47,8 +47,8 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings);
 void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings);
 
 /// The settings file: the executable's path with the extension ".ini" when the executable's
-/// folder is writable, else that file name in $XDG_CONFIG_HOME/pelto/ (~/.config/pelto/),
-/// for a program installed system-wide.
+/// folder is writable and not under /usr, else that file name in $XDG_CONFIG_HOME/pelto/
+/// (~/.config/pelto/), for a program installed system-wide.
 std::string SettingsFilePath(const std::string& ExecutablePath);
 
 } // namespace pelto

@@ -81,16 +81,17 @@ THttpServer::THttpServer(TRenderService& Service, int ConnectionThreads)
                                      Request.get_header_value("If-None-Match")};
                 Answer(Response, Service.Handle(Call));
             }
+            // Counted before the answer leaves, so that a client asking /metrics next sees it.
+            Service.Metrics().CountRequest(RouteOf(Request.path).Endpoint, Response.status);
             return httplib::Server::HandlerResponse::Handled;
         });
     // Answers the library gives itself (a malformed request line, a URL too long) get the
     // service's body.
-    Server.set_error_handler([](const httplib::Request&, httplib::Response& Response) {
-        if (Response.body.empty())
+    Server.set_error_handler(
+        [&Service](const httplib::Request& Request, httplib::Response& Response) {
+            if (!Response.body.empty())
+                return; // one of ours, counted already
             Response.set_content(ErrorJson(ReasonOf(Response.status)), "application/json");
-    });
-    Server.set_logger(
-        [&Service](const httplib::Request& Request, const httplib::Response& Response) {
             Service.Metrics().CountRequest(RouteOf(Request.path).Endpoint, Response.status);
         });
 }

@@ -348,6 +348,8 @@ void TfrmPelto::FormCreate() {
     ChooseFirstZoom();
 
     const std::string Saved = FSettings.WloPath;
+    if (FOptions.GameFolder)
+        FKeptWloPath = Saved;
     if (!SettleGameFolder()) {
         FStartupFailed = true;
         return;

@@ -55,6 +55,9 @@ struct TStartupOptions {
     std::string SettingsFile;
     /// Shows the folder chooser with Directory preselected; false when cancelled.
     TFolderPrompt FolderPrompt;
+    /// The game folder of this run (pelto --game), taken instead of the one found. The settings
+    /// file keeps its own unless the game folder is changed in the window.
+    std::optional<std::string> GameFolder;
 };
 
 /// The main window: the character view, the character choice, the animation buttons, the
@@ -199,6 +202,8 @@ private:
 
     TStartupOptions FOptions;
     TPeltoSettings FSettings;
+    /// The settings file's game folder while the run uses the one of TStartupOptions::GameFolder.
+    std::optional<std::string> FKeptWloPath;
     bool FStartupFailed = false;
     bool FSettingsRead = false;
 

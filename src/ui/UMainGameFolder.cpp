@@ -41,7 +41,8 @@ bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Prob
 }
 
 bool TfrmPelto::SettleGameFolder() {
-    std::string Folder = FindWloPath(FSettings.WloPath);
+    std::string Folder =
+        FOptions.GameFolder ? *FOptions.GameFolder : FindWloPath(FSettings.WloPath);
     if (!CheckWloPath(Folder, FOptions.FolderPrompt))
         return false; // nothing is written: the settings keep what they had
     FSettings.WloPath = Folder;
@@ -126,6 +127,7 @@ void TfrmPelto::miChangeGameFolderClick() {
     }
     ShowGame(std::move(Game), std::move(Session));
     FSettings.WloPath = Folder;
+    FKeptWloPath.reset(); // the user's own choice is kept
     WriteSettings();
     if (!Problem.empty())
         ShowError(QString::fromStdString(Problem));
@@ -135,9 +137,12 @@ void TfrmPelto::WriteSettings() {
     FSettings.X = x();
     FSettings.Y = y();
     FSettings.Shadow = miShadow->isChecked();
+    TPeltoSettings Written = FSettings;
+    if (FKeptWloPath)
+        Written.WloPath = *FKeptWloPath;
     try {
         TIniFile Ini(FOptions.SettingsFile);
-        SaveSettings(Ini, FSettings);
+        SaveSettings(Ini, Written);
     } catch (const std::exception& Error) {
         ShowError(Error);
     }

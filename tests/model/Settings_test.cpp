@@ -229,6 +229,13 @@ TEST(SettingsFile, MovesToTheXdgConfigFolderWhenTheExecutablesFolderIsNotWritabl
     EXPECT_EQ(SettingsFilePath(Installed), "/home/player/.config/pelto/pelto.ini");
 }
 
+TEST(SettingsFile, AProgramInstalledUnderUsrNeverWritesBesideItself) {
+    // Root may write to /usr/bin; the package's programs still keep their settings per user.
+    const TEnvironment Config("XDG_CONFIG_HOME", "/root/conf");
+    EXPECT_EQ(SettingsFilePath("/usr/bin/pelto"), "/root/conf/pelto/pelto.ini");
+    EXPECT_EQ(SettingsFilePath("/usr/local/bin/pelto"), "/root/conf/pelto/pelto.ini");
+}
+
 TEST(SettingsFile, TreatsAReadOnlyFolderAsNotWritable) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root may write to any folder; the missing-folder case covers this";
