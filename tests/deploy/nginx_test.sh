@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# nginx from Debian with deploy/nginx.conf in front of two render service instances on loopback
+# ports: a repeated request is a cache HIT, and with one instance killed every request still
+# succeeds. Arguments: nginx, pelto-cli, pelto_make_codes, the game folder, deploy/nginx.conf.
+set -euo pipefail
+nginx=$1 cli=$2 make_codes=$3 game=$4 config=$5
+
+work=$(mktemp -d)
+chmod 755 "$work"
+pids=()
+cleanup() {
+  [[ -f $work/nginx.pid ]] && kill "$(cat "$work/nginx.pid")" 2>/dev/null
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+for instance in 1 2; do
+  "$cli" serve --game "$game" --listen 127.0.0.1:0 --threads 1 >"$work/instance$instance.out" &
+  pids+=($!)
+done
+port_of() {
+  for _ in $(seq 300); do
+    grep -q '^listening on ' "$work/instance$1.out" 2>/dev/null && break
+    sleep 0.1
+  done
+  sed -n 's/^listening on http:\/\/127.0.0.1://p' "$work/instance$1.out"
+}
+port1=$(port_of 1)
+port2=$(port_of 2)
+[[ -n $port1 && -n $port2 ]] || fail "the instances did not start"
+
+# A free port for nginx, which cannot pick one itself: the kernel's pick, released again.
+listen=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
+  -e "s|@LISTEN@|$listen|g" "$config" >"$work/nginx.conf"
+"$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -g 'daemon on;'
+front=http://127.0.0.1:$listen
+for _ in $(seq 100); do
+  curl -sf "$front/healthz" >/dev/null && break
+  sleep 0.1
+done
+
+mapfile -t codes < <("$make_codes" "$game" 40 7 | sed 's/+/%2B/g; s|/|%2F|g')
+
+# The same request twice: the second answer comes from nginx's cache, byte for byte the same.
+target="/render.png?code=${codes[0]}&scale=2"
+curl -sf -D "$work/first.h" "$front$target" -o "$work/first.png" || fail "first request"
+curl -sf -D "$work/second.h" "$front$target" -o "$work/second.png" || fail "second request"
+grep -qi '^X-Cache-Status: MISS' "$work/first.h" || fail "first answer not a MISS: $(cat "$work/first.h")"
+grep -qi '^X-Cache-Status: HIT' "$work/second.h" || fail "second answer not a HIT: $(cat "$work/second.h")"
+cmp -s "$work/first.png" "$work/second.png" || fail "the cached answer differs"
+curl -sf "http://127.0.0.1:$port2$target" | cmp -s - "$work/first.png" || fail "nginx changed the picture"
+echo "repeated request: MISS then HIT, same bytes"
+
+# One instance gone: every request, none of them cached yet, still answered by the other.
+kill -KILL "${pids[0]}"
+wait "${pids[0]}" 2>/dev/null || true
+for code in "${codes[@]:1}"; do
+  status=$(curl -s -o /dev/null -w '%{http_code}' "$front/render.png?code=$code")
+  [[ $status == 200 ]] || fail "with one instance killed, a request got $status"
+done
+status=$(curl -s -o /dev/null -w '%{http_code}' "$front/healthz")
+[[ $status == 200 ]] || fail "with one instance killed, /healthz got $status"
+echo "instance on port $port1 killed: $((${#codes[@]} - 1)) requests all answered 200"
