@@ -13,6 +13,7 @@
 #include "model/UDraw.h"
 #include "platform/Base64.h"
 #include "platform/Bitmap.h"
+#include "platform/BmpDecoder.h"
 #include "platform/Crc8.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
@@ -22,6 +23,7 @@
 #include "platform/Stream.h"
 #include "platform/Text.h"
 #include "platform/WineRegistry.h"
+#include "service/ServiceRequest.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"
@@ -875,6 +877,60 @@ inline void RunItemQuery(TInput Data) {
             (void)Bonus.Holds(Item);
 }
 
+/// A request's path, a line break, then its query string: what the service makes of them.
+inline void RunServiceRequest(TInput Data) {
+    const std::string Text = AsText(Data);
+    const std::size_t Break = Text.find('\n');
+    const std::string Path = Text.substr(0, Break);
+    const std::string Query = Break == std::string::npos ? "" : Text.substr(Break + 1);
+    const service::TQueryParams Params = service::ParseQueryString(Query);
+    const service::TRoute Route = service::RouteOf(Path);
+    (void)service::MatchesETag(Query, Path);
+    try {
+        switch (Route.Endpoint) {
+        case service::TEndpoint::Render: {
+            const service::TRenderParams Render = service::ParseRenderParams(*Route.Format, Params);
+            // What is let through is within the ranges the renderer takes, and its code is in
+            // the code box's alphabet.
+            if (Render.Motion < 0 || Render.Motion >= static_cast<int>(MotionActions.size()) ||
+                Render.Direction < 0 || Render.Direction > 7 || Render.Scale < 1 ||
+                Render.Scale > 8 || (Render.Frame && *Render.Frame < 1) ||
+                (Render.Delay && (*Render.Delay < 20 || *Render.Delay > 5000)) ||
+                Render.Code.find_first_of(" -_") != std::string::npos)
+                std::abort();
+            // One key for one picture: the same parameters give the same key.
+            if (service::ParseRenderParams(*Route.Format, Params).Key() != Render.Key())
+                std::abort();
+            (void)detail::ApplyCode(Render.Code);
+            break;
+        }
+        case service::TEndpoint::Items:
+            (void)service::ParseItemsParams(Params);
+            break;
+        case service::TEndpoint::Icon:
+            if (Route.ItemId < 0)
+                std::abort();
+            break;
+        default:
+            break;
+        }
+    } catch (const service::EBadRequest& Refusal) {
+        if (Refusal.Status() != 400 || std::string_view(Refusal.what()).empty())
+            std::abort();
+    }
+}
+
+/// A bitmap file, as an item icon is stored.
+inline void RunBmpImage(TInput Data) {
+    try {
+        const TBitmap Bitmap = DecodeBmp(Data);
+        if (Bitmap.Width() < 1 || Bitmap.Height() < 1 || Bitmap.Width() > MaxBmpSide ||
+            Bitmap.Height() > MaxBmpSide)
+            std::abort();
+    } catch (const EWloError&) {
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 struct TTarget {
@@ -887,6 +943,7 @@ inline constexpr TTarget Targets[] = {
     {"group_image", RunGroupImage},     {"item_table", RunItemTable}, {"jma_jxa", RunJmaJxa},
     {"chara_code", RunCharaCode},       {"ini_file", RunIniFile},     {"settings", RunSettings},
     {"wine_registry", RunWineRegistry}, {"item_query", RunItemQuery},
+    {"service_request", RunServiceRequest}, {"bmp_image", RunBmpImage},
 };
 
 } // namespace pelto::fuzz

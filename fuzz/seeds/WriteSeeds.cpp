@@ -3,6 +3,7 @@
 #include "FuzzTargets.h"
 
 #include "model/Settings.h"
+#include "platform/ImageEncoders.h"
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/Stream.h"
@@ -282,6 +283,32 @@ void WriteItemQuerySeeds(const TSeedFolder& Seeds) {
         Seeds.Write("query" + std::to_string(++N) + ".txt", std::string_view(Query));
 }
 
+void WriteServiceRequestSeeds(const TSeedFolder& Seeds) {
+    const char* const Requests[] = {
+        "/render.png\ncode=AQAAHAf0emc8",
+        "/render.tgif\ncode=AQAAHAf0emc8&motion=3&direction=2&frame=2&shadow=1&scale=4&delay=100",
+        "/render.jpg\ncode=AQAA+Af0emc8&background=%23336699",
+        "/render.webp\ncode=AQAA-Af0_mc8&scale=9&unknown=1&code=x",
+        "/items\nsearch=%E8%B5%A4+atk%3E%3D5&group=1&slot=2",
+        "/icon/1001.png\n",
+        "/healthz\n",
+    };
+    int N = 0;
+    for (const char* Request : Requests)
+        Seeds.Write("request" + std::to_string(++N) + ".txt", std::string_view(Request));
+}
+
+void WriteBmpSeeds(const TSeedFolder& Seeds) {
+    for (const int Side : {1, 5, 32}) {
+        TBitmap Bitmap(Side, Side + 1, TPixelFormat::pf24bit);
+        Bitmap.Fill(RGBColor(0, 255, 0));
+        TMemoryStream Stream;
+        SaveBmpToStream(Bitmap, Stream);
+        const auto Bytes = Stream.Memory();
+        Seeds.Write("rgb" + std::to_string(Side) + ".bmp", std::span(Bytes.data(), Bytes.size()));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -302,6 +329,8 @@ int main(int argc, char** argv) {
         WriteIniSeeds(TSeedFolder(Root, "settings"), Scratch);
         WriteRegistrySeeds(TSeedFolder(Root, "wine_registry"));
         WriteItemQuerySeeds(TSeedFolder(Root, "item_query"));
+        WriteServiceRequestSeeds(TSeedFolder(Root, "service_request"));
+        WriteBmpSeeds(TSeedFolder(Root, "bmp_image"));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());
         return 1;

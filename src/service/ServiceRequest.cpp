@@ -3,6 +3,8 @@
 #include "platform/Format.h"
 #include "sprites/wlojmajmp.h"
 
+#include <httplib.h>
+
 #include <algorithm>
 #include <charconv>
 #include <set>
@@ -91,6 +93,12 @@ bool IsStill(const TExportFormat& Format) {
 }
 
 } // namespace
+
+TQueryParams ParseQueryString(const std::string& Query) {
+    httplib::Params Params;
+    httplib::detail::parse_query_text(Query, Params);
+    return {Params.begin(), Params.end()};
+}
 
 TRoute RouteOf(std::string_view Path) {
     if (Path == "/items")

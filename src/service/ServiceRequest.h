@@ -15,6 +15,8 @@ namespace pelto::service {
 
 /// A request's query parameters, names and values already percent-decoded.
 using TQueryParams = std::multimap<std::string, std::string>;
+/// The parameters of a query string as the HTTP layer decodes them ("+" a space, "%XX" a byte).
+TQueryParams ParseQueryString(const std::string& Query);
 
 /// A request that cannot be answered as asked: Status with a JSON body {"error": what()}.
 class EBadRequest : public std::runtime_error {
