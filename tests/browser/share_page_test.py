@@ -4,6 +4,7 @@
 Usage: share_page_test.py --cli PELTO_CLI --make-code MAKE_CODE --game DEMO_GAME [unittest args]
 
 A browser that cannot start is a failure, never a skip: the page would go untested unnoticed.
+PELTO_CHROMIUM and PELTO_CHROMEDRIVER name another browser and driver than those on the PATH.
 """
 
 import argparse
@@ -52,8 +53,9 @@ def start_browser():
     except ImportError as error:
         raise RuntimeError(f"Selenium is missing for {sys.executable} ({error}); "
                            "scripts/install-deps installs python3-selenium") from error
-    browser = shutil.which("chromium") or "/usr/bin/chromium"
-    driver_path = shutil.which("chromedriver") or "/usr/bin/chromedriver"
+    browser = os.environ.get("PELTO_CHROMIUM") or shutil.which("chromium") or "/usr/bin/chromium"
+    driver_path = (os.environ.get("PELTO_CHROMEDRIVER") or shutil.which("chromedriver")
+                   or "/usr/bin/chromedriver")
     options = webdriver.ChromeOptions()
     options.binary_location = browser
     profile = tempfile.mkdtemp(prefix="pelto-chromium-")
@@ -67,9 +69,10 @@ def start_browser():
         driver = webdriver.Chrome(service=Service(executable_path=driver_path), options=options)
     except Exception as error:
         shutil.rmtree(profile, ignore_errors=True)
+        reason = getattr(error, "msg", None) or str(error)
         raise RuntimeError(f"headless chromium ({browser}, driver {driver_path}) cannot start: "
-                           f"{error}; scripts/install-deps installs chromium and "
-                           "chromium-driver") from error
+                           f"{reason}; scripts/install-deps installs chromium and "
+                           "chromium-driver") from None
     driver.set_page_load_timeout(30)
     return driver, profile
 
