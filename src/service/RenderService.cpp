@@ -295,7 +295,7 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
     if (!Code.empty())
         Share.Code = NormalizeCode(Code);
     const TPageContext Context{OriginOf(Request), ""};
-    // The origin is part of the page (its absolute links), so part of the key.
+    // The page holds absolute links, so its origin goes into the key.
     const std::string Key = "page/" + FWebIdentity + "?" + ShareLink(Context.Origin, Share);
     return Cached(Key, Request, std::string(RevalidatedCaching), [&] {
         const std::string_view Template = FindWebAsset("page.html")->Text;

@@ -47,7 +47,7 @@ struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
     const TExportFormat* Format = nullptr; // of a render
     int ItemId = 0;                        // of an icon
-    std::string_view Name{};               // the code of a share page or code, an asset's name
+    std::string_view Name{}; // into the path: the code of a page or of its JSON, an asset's name
 };
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);

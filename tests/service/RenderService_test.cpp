@@ -101,9 +101,9 @@ protected:
     int Port = 0;
 };
 
-std::size_t Count(const std::string& Text, const std::string& Part) {
+std::size_t Count(const std::string& Text, const std::string& Piece) {
     std::size_t N = 0;
-    for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1))
+    for (std::size_t At = Text.find(Piece); At != std::string::npos; At = Text.find(Piece, At + 1))
         ++N;
     return N;
 }

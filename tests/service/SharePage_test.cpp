@@ -16,9 +16,9 @@ std::string_view PageTemplate() {
     return "";
 }
 
-std::size_t Count(const std::string& Text, std::string_view Part) {
+std::size_t Count(const std::string& Text, std::string_view Piece) {
     std::size_t N = 0;
-    for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1))
+    for (std::size_t At = Text.find(Piece); At != std::string::npos; At = Text.find(Piece, At + 1))
         ++N;
     return N;
 }
