@@ -196,8 +196,20 @@ class SharePageTest(unittest.TestCase):
         # The copied link opens the page as it was left.
         link = self.element("link").get_attribute("value")
         self.assertEqual(link, self.driver.current_url)
+        self.driver.execute_cdp_cmd("Browser.grantPermissions", {
+            "origin": self.base, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
         self.element("copy").click()
         self.wait_for(lambda d: self.element("copied").text == "Link copied.", "the copy")
+        self.assertEqual(self.driver.execute_script("return navigator.clipboard.readText()"), link)
+        # Where the clipboard API is refused (no permission, an insecure origin), the page
+        # copies the selected link instead.
+        self.driver.execute_script(
+            "return navigator.clipboard.writeText('').then(() => {"
+            "navigator.clipboard.writeText = () => Promise.reject(new Error('denied'));"
+            "document.getElementById('copied').textContent = ''; });")
+        self.element("copy").click()
+        self.wait_for(lambda d: self.element("copied").text == "Link copied.", "the copy")
+        self.assertEqual(self.driver.execute_script("return navigator.clipboard.readText()"), link)
         self.driver.get(link)
         self.wait_for(lambda d: self.element("frame").text != "", "the script to start")
         self.assertEqual(query_of(self.picture_src())["direction"], "7")
