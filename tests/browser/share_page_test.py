@@ -278,6 +278,23 @@ class SharePageTest(unittest.TestCase):
             ".every(i => i.complete && i.naturalWidth > 0)"), "every icon to load")
         self.assert_no_console_errors()
 
+    def test_without_a_script_the_page_shows_the_character_and_its_form_works(self):
+        self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": True})
+        try:
+            self.driver.get(self.share_url("?motion=1"))
+            self.assertTrue(self.picture_src().startswith(self.base + "/render.apng?"))
+            self.assertFalse(self.element("copy").is_displayed(), "copying needs the script")
+            names = [e.text for e in self.driver.find_elements(self.By.CSS_SELECTOR,
+                                                               "#itemlist .name")]
+            self.assertEqual(names, [item["name"] for item in self.summary["items"]])
+            self.driver.find_element(self.By.CSS_SELECTOR, ".stage .turn[value='6']").click()
+            self.wait_for(lambda d: query_of(self.picture_src()).get("direction") == "6",
+                          "the next page")
+            self.assertEqual(query_of(self.picture_src())["motion"], "1", "the form kept it")
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
+        self.assert_no_console_errors()
+
     def test_screenshots_at_desktop_and_phone_width(self):
         os.makedirs(SHOTS, exist_ok=True)
         self.open_share()
