@@ -114,7 +114,7 @@ std::string Stage(const TShareParams& Share, const TCodeSummary* Summary) {
             }
             const auto D = static_cast<std::size_t>(Direction);
             Html +=
-                Format("<button type=\"submit\" name=\"direction\" value=\"%d\" "
+                Format("<button type=\"submit\" name=\"direction\" value=\"%d\" formnovalidate "
                        "class=\"turn d%d\" aria-label=\"Face %.*s\" aria-pressed=\"%s\">"
                        "%.*s</button>\n",
                        Direction, Direction, static_cast<int>(DirectionWords[D].size()),
@@ -132,20 +132,21 @@ std::string Options(int First, int Last, int Selected) {
     return Html;
 }
 
+/// The links to the picture's files; without a character they wait, empty, for the script.
 std::string Downloads(const TShareParams& Share, const TCodeSummary* Summary) {
-    if (!Summary)
-        return "";
-    const std::string Base = "pelto-" + std::to_string(Summary->Chara);
     std::string Html;
     const std::array<std::pair<std::string_view, std::string_view>, 4> Kinds{
         {{"png", "PNG (this frame)"}, {"gif", "GIF"}, {"apng", "APNG"}, {"webp", "WebP"}}};
     for (const auto& [Kind, Label] : Kinds) {
-        const std::string Href = Kind == "png" ? RenderPath(Kind, Share, Share.Scale, 1)
-                                               : RenderPath(Kind, Share, Share.Scale);
-        Html += Format("<a id=\"download-%.*s\" href=\"%s\" download=\"%s.%.*s\">%.*s</a>\n",
-                       static_cast<int>(Kind.size()), Kind.data(), HtmlEscape(Href).c_str(),
-                       Base.c_str(), static_cast<int>(Kind.size()), Kind.data(),
-                       static_cast<int>(Label.size()), Label.data());
+        std::string Link;
+        if (Summary) {
+            const std::string Href = Kind == "png" ? RenderPath(Kind, Share, Share.Scale, 1)
+                                                   : RenderPath(Kind, Share, Share.Scale);
+            Link = Format(" href=\"%s\" download=\"pelto-%d.%.*s\"", HtmlEscape(Href).c_str(),
+                          Summary->Chara, static_cast<int>(Kind.size()), Kind.data());
+        }
+        Html += Format("<a id=\"download-%.*s\"%s>%.*s</a>\n", static_cast<int>(Kind.size()),
+                       Kind.data(), Link.c_str(), static_cast<int>(Label.size()), Label.data());
     }
     return Html;
 }

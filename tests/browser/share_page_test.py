@@ -239,6 +239,20 @@ class SharePageTest(unittest.TestCase):
         self.wait_for(lambda d: "/render.tapng?" in self.picture_src(), "the animation")
         self.assert_no_console_errors()
 
+    def test_a_code_typed_into_the_empty_page_shows_the_character(self):
+        self.driver.get(self.base + "/")
+        self.assertFalse(self.element("viewer").is_displayed())
+        box = self.element("code")
+        box.send_keys(self.code + self.Keys.ENTER)
+        self.wait_for(lambda d: self.element("viewer").is_displayed(), "the character")
+        self.assertEqual(query_of(self.picture_src())["code"], self.summary["code"])
+        self.assertEqual(urllib.parse.urlsplit(self.driver.current_url).path,
+                         "/c/" + urllib.parse.quote(self.summary["code"], safe=""))
+        self.assertEqual(len(self.driver.find_elements(self.By.CSS_SELECTOR, "#itemlist > li")),
+                         len(self.summary["items"]))
+        self.assertIn("/render.gif?", self.element("download-gif").get_attribute("href"))
+        self.assert_no_console_errors()
+
     def test_an_invalid_code_shows_the_message_and_the_page_keeps_working(self):
         self.open_share()
         before = self.picture_src()
