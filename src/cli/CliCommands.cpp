@@ -506,6 +506,10 @@ Endpoints (GET and HEAD):
                              background (RRGGBB), scale and delay as render's
   /items?search=TEXT&group=G&slot=S   the items command's JSON
   /icon/ID.png               an item's icon
+  /, /c/CODE                 the share page, empty or on a character; motion,
+                             direction, scale, shadow and background (RRGGBB
+                             or transparent) as render's
+  /code/CODE.json            what a code holds: character, items, colours
   /healthz, /metrics         health, and Prometheus metrics
 )",
              ServeCommand},

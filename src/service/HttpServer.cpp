@@ -39,6 +39,8 @@ void Answer(httplib::Response& Response, const TServiceResponse& Answer) {
         Response.set_header("ETag", Answer.ETag);
     if (!Answer.CacheControl.empty())
         Response.set_header("Cache-Control", Answer.CacheControl);
+    for (const auto& [Name, Value] : Answer.Headers)
+        Response.set_header(Name, Value);
     if (Answer.Status == 304)
         return;
     Response.set_content(Answer.Body, Answer.ContentType);
@@ -78,7 +80,9 @@ THttpServer::THttpServer(TRenderService& Service, int ConnectionThreads)
             } else {
                 TServiceRequest Call{Request.path,
                                      {Request.params.begin(), Request.params.end()},
-                                     Request.get_header_value("If-None-Match")};
+                                     Request.get_header_value("If-None-Match"),
+                                     Request.get_header_value("Host"),
+                                     Request.get_header_value("X-Forwarded-Proto")};
                 Answer(Response, Service.Handle(Call));
             }
             // Counted before the answer leaves, so that a client asking /metrics next sees it.

@@ -11,6 +11,8 @@
 #include "platform/Paths.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
+#include "service/SharePage.h"
+#include "service/WebAssets.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +25,13 @@ constexpr std::string_view ImmutableCaching = "public, max-age=31536000, immutab
 constexpr std::string_view ListCaching = "public, max-age=86400";
 constexpr std::string_view NoCaching = "no-store";
 constexpr std::string_view InvalidCode = "Invalid code error.";
+// Pages and their files are revalidated each time: a new build changes them at the same URL.
+constexpr std::string_view RevalidatedCaching = "no-cache";
+// The page needs nothing from elsewhere, and nothing inline: a name from the game data that got
+// past the escaping still could not run.
+constexpr std::string_view PagePolicy =
+    "default-src 'self'; img-src 'self' data:; object-src 'none'; base-uri 'none'; "
+    "form-action 'self'; frame-ancestors 'none'";
 
 std::string_view ContentTypeOf(const TExportFormat& Format) {
     switch (Format.Kind) {
@@ -106,15 +115,47 @@ std::string ToString(std::span<const std::uint8_t> Bytes) {
     return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
 }
 
+const TWebAsset* FindWebAsset(std::string_view Name) {
+    for (const TWebAsset& Asset : WebAssets())
+        if (Asset.Name == Name)
+            return &Asset;
+    return nullptr;
+}
+
+std::string WebIdentity() {
+    std::string All;
+    for (const TWebAsset& Asset : WebAssets())
+        All += std::string(Asset.Name) + "\n" + std::string(Asset.Text) + "\n";
+    return Hash128Hex(All).substr(0, 16);
+}
+
+TServiceResponse WithPageHeaders(TServiceResponse Response) {
+    Response.Headers = {{"Content-Security-Policy", std::string(PagePolicy)},
+                        {"X-Content-Type-Options", "nosniff"},
+                        {"Referrer-Policy", "no-referrer"}};
+    return Response;
+}
+
 } // namespace
 
 std::string ErrorJson(const std::string& Message) {
     return "{\"error\": " + JsonString(Message) + "}";
 }
 
+std::string OriginOf(const TServiceRequest& Request) {
+    const std::string& Host = Request.Host;
+    const bool Plain =
+        !Host.empty() && Host.size() <= 255 && std::all_of(Host.begin(), Host.end(), [](char C) {
+            return std::isalnum(static_cast<unsigned char>(C)) || C == '.' || C == '-' ||
+                   C == ':' || C == '[' || C == ']';
+        });
+    return (Request.ForwardedProto == "https" ? "https://" : "http://") +
+           (Plain ? Host : std::string("localhost"));
+}
+
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
-    : FGame(Game), FIdentity(IdentityOf(Game)), FCache(Options.CacheBytes),
-      FRenderSlots(std::max(1, Options.RenderThreads)) {
+    : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
+      FCache(Options.CacheBytes), FRenderSlots(std::max(1, Options.RenderThreads)) {
     for (const TWLOItemData& Item : Game.Items().Items())
         FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
 }
@@ -160,6 +201,14 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
                     FMetrics.Text(FCache.Stats(),
                                   FGame.SpriteCache() ? FGame.SpriteCache()->Stats() : TLruStats{}),
                     "", std::string(NoCaching)};
+        case TEndpoint::Page:
+            return WithPageHeaders(Page("", Request));
+        case TEndpoint::Share:
+            return WithPageHeaders(Page(Route.Name, Request));
+        case TEndpoint::CodeJson:
+            return WithPageHeaders(CodeJson(Route.Name, Request));
+        case TEndpoint::Asset:
+            return WithPageHeaders(Asset(Route.Name, Request));
         case TEndpoint::Unknown:
             break;
         }
@@ -239,6 +288,59 @@ TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request
             throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
         return Content("image/png", ToString(IconPng(Bmp)));
     });
+}
+
+TServiceResponse TRenderService::Page(std::string_view Code, const TServiceRequest& Request) {
+    TShareParams Share = ParseShareParams(Request.Params);
+    if (!Code.empty())
+        Share.Code = NormalizeCode(Code);
+    const TPageContext Context{OriginOf(Request), ""};
+    // The page holds absolute links, so its origin goes into the key.
+    const std::string Key = "page/" + FWebIdentity + "?" + ShareLink(Context.Origin, Share);
+    return Cached(Key, Request, std::string(RevalidatedCaching), [&] {
+        const std::string_view Template = FindWebAsset("page.html")->Text;
+        if (Share.Code.empty())
+            return Content("text/html; charset=utf-8",
+                           SharePageHtml(Template, Share, nullptr, Context));
+        try {
+            const TCodeSummary Summary = SummarizeCode(FGame, Share.Code);
+            Share.Code = Summary.Code;
+            return Content("text/html; charset=utf-8",
+                           SharePageHtml(Template, Share, &Summary, Context));
+        } catch (const EBadRequest& Error) {
+            TServiceResponse Refused =
+                Content("text/html; charset=utf-8",
+                        SharePageHtml(Template, Share, nullptr, {Context.Origin, Error.what()}));
+            Refused.Status = Error.Status();
+            Refused.CacheControl = std::string(NoCaching);
+            return Refused;
+        }
+    });
+}
+
+TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceRequest& Request) {
+    if (!Request.Params.empty())
+        throw EBadRequest("a code takes no parameters");
+    const std::string Normal = NormalizeCode(Code);
+    return Cached("code/" + Normal, Request, std::string(ListCaching), [&] {
+        return Content("application/json; charset=utf-8",
+                       service::CodeJson(SummarizeCode(FGame, Normal)));
+    });
+}
+
+TServiceResponse TRenderService::Asset(std::string_view Name, const TServiceRequest& Request) {
+    const TWebAsset* Found = FindWebAsset(Name);
+    if (!Found)
+        throw EBadRequest("not found", 404);
+    const std::string ETag = "\"" + Hash128Hex(Found->Text) + "\"";
+    if (!Request.IfNoneMatch.empty() && MatchesETag(Request.IfNoneMatch, ETag))
+        return {304, "", "", ETag, std::string(RevalidatedCaching)};
+    TServiceResponse Response = Content(Name.ends_with(".js") ? "text/javascript; charset=utf-8"
+                                                              : "text/css; charset=utf-8",
+                                        std::string(Found->Text));
+    Response.ETag = ETag;
+    Response.CacheControl = std::string(RevalidatedCaching);
+    return Response;
 }
 
 } // namespace pelto::service

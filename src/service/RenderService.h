@@ -8,6 +8,8 @@
 #include <semaphore>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace pelto {
 class TGameData;
@@ -28,6 +30,8 @@ struct TServiceRequest {
     std::string Path; // percent-decoded
     TQueryParams Params;
     std::string IfNoneMatch;
+    std::string Host{};           // the Host header, for the share page's absolute links
+    std::string ForwardedProto{}; // X-Forwarded-Proto of a proxy in front: "https" is kept
 };
 
 struct TServiceResponse {
@@ -36,6 +40,7 @@ struct TServiceResponse {
     std::string Body;
     std::string ETag;         // empty: none
     std::string CacheControl; // empty: none
+    std::vector<std::pair<std::string, std::string>> Headers{};
 };
 
 /// What the service answers, apart from HTTP itself: the pictures, the item listing, the
@@ -60,6 +65,9 @@ private:
     TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request);
     TServiceResponse Items(const TServiceRequest& Request);
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
+    TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);
+    TServiceResponse CodeJson(std::string_view Code, const TServiceRequest& Request);
+    TServiceResponse Asset(std::string_view Name, const TServiceRequest& Request);
     // The cached answer of Key, or the one Make gives (kept for next time); 304 when the
     // client has it already.
     template <typename TMake>
@@ -69,6 +77,7 @@ private:
 
     const TGameData& FGame;
     const std::string FIdentity;
+    const std::string FWebIdentity; // of the page's files, which change without the version
     std::unordered_map<int, const TWLOItemData*> FItemsById;
     TLruCache<TServiceResponse> FCache;
     std::counting_semaphore<> FRenderSlots;
@@ -77,5 +86,9 @@ private:
 
 /// The body of a refused request.
 std::string ErrorJson(const std::string& Message);
+
+/// "scheme://host" of the links a page gives to others: the request's Host when it is a plain
+/// host name or address with an optional port, else "localhost".
+std::string OriginOf(const TServiceRequest& Request);
 
 } // namespace pelto::service

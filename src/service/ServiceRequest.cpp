@@ -17,6 +17,9 @@ constexpr int LastDirection = static_cast<int>(MotionActions[0].size()) - 1;
 constexpr std::string_view RenderPrefix = "/render.";
 constexpr std::string_view IconPrefix = "/icon/";
 constexpr std::string_view IconSuffix = ".png";
+constexpr std::string_view SharePrefix = "/c/";
+constexpr std::string_view CodePrefix = "/code/";
+constexpr std::string_view CodeSuffix = ".json";
 // Longer values are no number, colour or code of ours; reading them would only cost time.
 constexpr std::size_t MaxValueLength = 1024;
 
@@ -101,6 +104,18 @@ TQueryParams ParseQueryString(const std::string& Query) {
 }
 
 TRoute RouteOf(std::string_view Path) {
+    if (Path == "/")
+        return {TEndpoint::Page};
+    // A code may hold "/" (sent as is or as %2F, which arrives decoded): the rest of the path.
+    if (Path.starts_with(SharePrefix) && Path.size() > SharePrefix.size())
+        return {TEndpoint::Share, nullptr, 0, Path.substr(SharePrefix.size())};
+    if (Path.starts_with(CodePrefix) && Path.ends_with(CodeSuffix) &&
+        Path.size() > CodePrefix.size() + CodeSuffix.size())
+        return {
+            TEndpoint::CodeJson, nullptr, 0,
+            Path.substr(CodePrefix.size(), Path.size() - CodePrefix.size() - CodeSuffix.size())};
+    if (Path == "/page.js" || Path == "/page.css")
+        return {TEndpoint::Asset, nullptr, 0, Path.substr(1)};
     if (Path == "/items")
         return {TEndpoint::Items};
     if (Path == "/healthz")
@@ -172,6 +187,40 @@ TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams&
             Reader.Number("delay", DefaultExportDelay, MinExportDelay, MaxExportDelay));
     }
     return Render;
+}
+
+TShareParams ParseShareParams(const TQueryParams& Params) {
+    // A multimap keeps repeated names in the order given: the last one wins, as a form's
+    // submit button comes after the field it overrides.
+    const auto Last = [&Params](const std::string& Name) -> std::optional<std::string> {
+        const auto [First, End] = Params.equal_range(Name);
+        if (First == End || std::prev(End)->second.size() > MaxValueLength)
+            return std::nullopt;
+        return std::prev(End)->second;
+    };
+    const auto Number = [&Last](const std::string& Name, int Default, int Min, int Max) {
+        const auto Text = Last(Name);
+        const auto Value = Text ? TryParseNumber(*Text) : std::nullopt;
+        return Value && *Value >= Min && *Value <= Max ? static_cast<int>(*Value) : Default;
+    };
+    TShareParams Share;
+    if (const auto Code = Last("code"))
+        Share.Code = NormalizeCode(*Code);
+    Share.Motion = Number("motion", 0, 0, LastMotion);
+    Share.Direction = Number("direction", 4, 0, LastDirection);
+    Share.Scale = Number("scale", 3, MinExportScale, MaxExportScale);
+    Share.Shadow = Number("shadow", 0, 0, 1) == 1;
+    if (const auto Background = Last("background")) {
+        if (*Background == "transparent")
+            Share.Background.reset();
+        else {
+            try {
+                Share.Background = ParseBackground(*Background);
+            } catch (const EBadRequest&) {
+            }
+        }
+    }
+    return Share;
 }
 
 TItemsParams ParseItemsParams(const TQueryParams& Params) {

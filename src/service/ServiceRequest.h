@@ -30,14 +30,26 @@ private:
 };
 
 /// What a path asks for.
-enum class TEndpoint { Render, Items, Icon, Health, Metrics, Unknown };
-inline constexpr std::array<std::string_view, 6> EndpointNames{"render",  "items",   "icon",
-                                                               "healthz", "metrics", "other"};
+enum class TEndpoint {
+    Render,
+    Items,
+    Icon,
+    Health,
+    Metrics,
+    Page,     // "/": the share page, empty or on ?code=
+    Share,    // "/c/CODE": the share page on a code
+    CodeJson, // "/code/CODE.json"
+    Asset,    // the page's script and style sheet
+    Unknown
+};
+inline constexpr std::array<std::string_view, 10> EndpointNames{
+    "render", "items", "icon", "healthz", "metrics", "page", "share", "code", "asset", "other"};
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
     const TExportFormat* Format = nullptr; // of a render
     int ItemId = 0;                        // of an icon
+    std::string_view Name{}; // into the path: the code of a page or of its JSON, an asset's name
 };
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);
@@ -65,6 +77,19 @@ struct TRenderParams {
 };
 /// Checks every parameter against its range; unknown or repeated ones are refused.
 TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params);
+
+/// How a share page shows its character. Links travel through chat apps that add parameters of
+/// their own (fbclid, utm_*) and people edit them, so a page is never refused over them: what is
+/// unknown, out of range or repeated falls back to the default (or the last one given).
+struct TShareParams {
+    std::string Code; // normalised; empty: none
+    int Motion = 0;
+    int Direction = 4;
+    int Scale = 3;
+    bool Shadow = false;
+    std::optional<TColor> Background = 0xFFFFFF; // none: transparent
+};
+TShareParams ParseShareParams(const TQueryParams& Params);
 
 struct TItemsParams {
     TItemQuery Query;

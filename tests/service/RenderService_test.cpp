@@ -2,6 +2,7 @@
 // game, asked by a real HTTP client.
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "platform/Format.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
 #include "support/DemoGame.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
 #include <memory>
@@ -94,11 +96,34 @@ protected:
         return Client().Get(Target, Headers);
     }
 
+    /// /metrics once it counts every request of Counted: the server counts a request after
+    /// answering it, so a client may ask before the last one is counted.
+    std::string MetricsCounting(const std::vector<std::string>& Counted) const {
+        std::string Text;
+        for (int Try = 0; Try < 200; ++Try) {
+            const auto Answer = Get("/metrics");
+            Text = Answer ? Answer->body : "";
+            if (std::all_of(Counted.begin(), Counted.end(), [&Text](const std::string& Line) {
+                    return Text.find("pelto_requests_total{" + Line) != std::string::npos;
+                }))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return Text;
+    }
+
     std::unique_ptr<TRenderService> Service;
     std::unique_ptr<THttpServer> Server;
     std::thread Runner;
     int Port = 0;
 };
+
+std::size_t Count(const std::string& Text, const std::string& Piece) {
+    std::size_t N = 0;
+    for (std::size_t At = Text.find(Piece); At != std::string::npos; At = Text.find(Piece, At + 1))
+        ++N;
+    return N;
+}
 
 std::string Escaped(const std::string& Code) {
     std::string Out;
@@ -305,9 +330,8 @@ TEST_F(RenderServiceTest, HealthAndMetricsTellWhatHappened) {
     Get(Target);
     Get(Target);
     Get("/render.png?code=AAAA");
-    const auto Metrics = Get("/metrics");
-    ASSERT_TRUE(Metrics);
-    const std::string& Text = Metrics->body;
+    const std::string Text = MetricsCounting(
+        {"endpoint=\"render\",status=\"200\"} 2", "endpoint=\"render\",status=\"400\"} 1"});
     EXPECT_NE(Text.find("pelto_requests_total{endpoint=\"render\",status=\"200\"} 2"),
               std::string::npos)
         << Text;
@@ -379,6 +403,217 @@ TEST_F(RenderServiceTest, AClientThatSendsNothingIsDropped) {
     ::close(Socket);
     EXPECT_EQ(Read, 0);
     EXPECT_LE(Waited, std::chrono::seconds(IdleSeconds + 1));
+}
+
+namespace {
+
+/// The content of the page's <meta> whose property or name is Key, its entities undone.
+std::string MetaContent(const std::string& Html, const std::string& Key) {
+    for (const std::string Attribute : {"property", "name"}) {
+        const std::string Opening = "<meta " + Attribute + "=\"" + Key + "\" content=\"";
+        const std::size_t At = Html.find(Opening);
+        if (At == std::string::npos)
+            continue;
+        const std::size_t Start = At + Opening.size();
+        std::string Value = Html.substr(Start, Html.find('"', Start) - Start);
+        for (std::size_t Amp = Value.find("&amp;"); Amp != std::string::npos;
+             Amp = Value.find("&amp;", Amp + 1))
+            Value.replace(Amp, 5, "&");
+        return Value;
+    }
+    return "";
+}
+
+/// The session of Code, as the share page must describe it.
+struct TExpectedCode {
+    int Chara;
+    std::string Colors;                             // "[4, 4, ...]"
+    std::vector<std::pair<int, std::string>> Items; // slot, id fragment
+};
+TExpectedCode Expect(const std::string& Code) {
+    TDressingSession Session(ServedGame());
+    Session.ApplyCode(Code);
+    TExpectedCode Expected{Session.CharaIndex(), "[", {}};
+    for (int Position = 0; Position < 4; ++Position)
+        for (int Channel = 0; Channel < 3; ++Channel)
+            Expected.Colors += (Position || Channel ? ", " : "") +
+                               std::to_string(Session.Color(Position, Channel));
+    Expected.Colors += "]";
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        if (const auto* Item = Session.Worn(Slot))
+            Expected.Items.emplace_back(Slot, std::to_string(Item->ItemID()));
+    return Expected;
+}
+
+} // namespace
+
+TEST_F(RenderServiceTest, ASharePageUnfoldsInChatAppsIntoARenderOf512Pixels) {
+    const std::string Code = DressedCode(3);
+    const auto Page = Get("/c/" + Escaped(Code) + "?direction=2&fbclid=IwAR0&utm_source=chat");
+    ASSERT_TRUE(Page);
+    EXPECT_EQ(Page->status, 200) << Page->body;
+    EXPECT_EQ(Page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    const std::string& Html = Page->body;
+    EXPECT_EQ(MetaContent(Html, "og:title"), "Daniel");
+    EXPECT_EQ(MetaContent(Html, "twitter:card"), "summary_large_image");
+    EXPECT_EQ(MetaContent(Html, "og:image:width"), "512");
+    EXPECT_EQ(MetaContent(Html, "og:image:height"), "512");
+    const std::string Description = MetaContent(Html, "og:description");
+    TDressingSession Session(ServedGame());
+    Session.ApplyCode(Code);
+    for (int Slot = 1; Slot <= 6; ++Slot) {
+        if (const auto* Item = Session.Worn(Slot)) {
+            EXPECT_NE(Description.find(std::string(Item->Name())), std::string::npos)
+                << Description;
+        }
+    }
+    EXPECT_EQ(MetaContent(Html, "og:url"),
+              "http://127.0.0.1:" + std::to_string(Port) + "/c/" + Escaped(Code) + "?direction=2")
+        << "the link as shared, without what chat apps added";
+
+    const std::string Image = MetaContent(Html, "og:image");
+    const std::string Origin = "http://127.0.0.1:" + std::to_string(Port) + "/";
+    ASSERT_TRUE(Image.starts_with(Origin + "render.png?")) << Image;
+    EXPECT_EQ(Image, MetaContent(Html, "twitter:image"));
+    const auto Png = Get(Image.substr(Origin.size() - 1));
+    ASSERT_TRUE(Png);
+    ASSERT_EQ(Png->status, 200) << Png->body;
+    EXPECT_EQ(Png->get_header_value("Content-Type"), "image/png");
+    const auto Decoded =
+        test::DecodePng({reinterpret_cast<const std::uint8_t*>(Png->body.data()), Png->body.size()},
+                        PNG_FORMAT_RGBA);
+    EXPECT_EQ(Decoded.Width, 512u);
+    EXPECT_EQ(Decoded.Height, 512u);
+    EXPECT_TRUE(Png->body ==
+                Get("/render.png?code=" + Escaped(Code) + "&direction=2&scale=4")->body)
+        << "the character as shared";
+
+    // Without a script the page still shows the character and what it wears.
+    EXPECT_NE(Html.find("<img id=\"picture\" src=\"/render.apng?code=" + Escaped(Code)),
+              std::string::npos);
+    for (int Slot = 1; Slot <= 6; ++Slot) {
+        if (const auto* Item = Session.Worn(Slot)) {
+            EXPECT_NE(Html.find("<span class=\"name\">" + std::string(Item->Name()) + "</span>"),
+                      std::string::npos);
+        }
+    }
+
+    // Behind a proxy the links take the name and scheme the client used.
+    const auto Proxied =
+        Get("/c/" + Escaped(Code), {{"Host", "pelto.example"}, {"X-Forwarded-Proto", "https"}});
+    EXPECT_TRUE(MetaContent(Proxied->body, "og:image").starts_with("https://pelto.example/"));
+    const auto Forged = Get("/c/" + Escaped(Code), {{"Host", "a\"><script>"}});
+    EXPECT_TRUE(MetaContent(Forged->body, "og:image").starts_with("http://localhost/"));
+}
+
+TEST_F(RenderServiceTest, ACodeWithPlusAndSlashWorksInThePathEscapedOrNot) {
+    std::string Code;
+    for (int Chara = 0; Chara < 15 && Code.empty(); ++Chara)
+        for (int Nth = 1; Nth < 4 && Code.empty(); ++Nth) {
+            const std::string Candidate = DressedCode(Chara, Nth);
+            if (Candidate.find('+') != std::string::npos &&
+                Candidate.find('/') != std::string::npos)
+                Code = Candidate;
+        }
+    ASSERT_FALSE(Code.empty());
+    std::string UrlSafe = Code;
+    for (char& C : UrlSafe)
+        C = C == '+' ? '-' : C == '/' ? '_' : C;
+    const std::string Expected = MetaContent(Get("/c/" + Escaped(Code))->body, "og:image");
+    ASSERT_FALSE(Expected.empty());
+    for (const std::string& Spelling : {Code, UrlSafe}) {
+        const auto Page = Get("/c/" + Spelling);
+        ASSERT_TRUE(Page);
+        EXPECT_EQ(Page->status, 200) << Spelling;
+        EXPECT_EQ(MetaContent(Page->body, "og:image"), Expected) << Spelling;
+    }
+    for (const std::string& Spelling : {Code, Escaped(Code), UrlSafe}) {
+        const auto Json = Get("/code/" + Spelling + ".json");
+        ASSERT_TRUE(Json);
+        EXPECT_EQ(Json->status, 200) << Spelling;
+        EXPECT_NE(Json->body.find("\"code\": \"" + Code + "\""), std::string::npos) << Json->body;
+    }
+}
+
+TEST_F(RenderServiceTest, WhatACodeHoldsIsTheSessionsCharacterItemsAndColours) {
+    for (const auto& [Chara, Nth] : std::vector<std::pair<int, int>>{{3, 1}, {7, 2}, {0, 3}}) {
+        const std::string Code = DressedCode(Chara, Nth);
+        SCOPED_TRACE(Code);
+        const TExpectedCode Expected = Expect(Code);
+        const auto Answer = Get("/code/" + Escaped(Code) + ".json");
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200);
+        EXPECT_EQ(Answer->get_header_value("Content-Type"), "application/json; charset=utf-8");
+        const std::string& Json = Answer->body;
+        EXPECT_TRUE(Json.starts_with("{\"chara\": " + std::to_string(Expected.Chara) + ", "))
+            << Json;
+        EXPECT_NE(Json.find("\"colors\": " + Expected.Colors), std::string::npos) << Json;
+        EXPECT_NE(Expected.Colors, "[4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4]") << "a colour changed";
+        ASSERT_FALSE(Expected.Items.empty());
+        std::size_t At = 0;
+        for (const auto& [Slot, Id] : Expected.Items) {
+            const std::string Item = Format("{\"slot\": %d, \"id\": %s, ", Slot, Id.c_str());
+            const std::size_t Found = Json.find(Item, At);
+            EXPECT_NE(Found, std::string::npos) << Item << " in slot order";
+            At = Found == std::string::npos ? At : Found;
+            EXPECT_NE(Json.find("\"icon\": \"/icon/" + Id + ".png\""), std::string::npos);
+        }
+        EXPECT_EQ(Count(Json, "\"slot\": "), Expected.Items.size());
+    }
+
+    const auto Invalid = Get("/code/AAAA.json");
+    EXPECT_EQ(Invalid->status, 400);
+    EXPECT_EQ(Invalid->body, R"({"error": "Invalid code error."})");
+    const auto Page = Get("/c/AAAA");
+    EXPECT_EQ(Page->status, 400);
+    EXPECT_NE(Page->body.find(">Invalid code error.</p>"), std::string::npos);
+    EXPECT_EQ(Page->body.find("og:image"), std::string::npos);
+}
+
+TEST_F(RenderServiceTest, PagesAndTheirFilesAllowOnlyTheServiceItself) {
+    const std::string Code = Escaped(DressedCode(1));
+    for (const std::string& Target :
+         {std::string("/"), "/c/" + Code, "/?code=" + Code, "/code/" + Code + ".json",
+          std::string("/page.js"), std::string("/page.css"), std::string("/c/AAAA")}) {
+        const auto Answer = Get(Target);
+        ASSERT_TRUE(Answer) << Target;
+        EXPECT_TRUE(Answer->status == 200 || Target == "/c/AAAA") << Target;
+        const std::string Policy = Answer->get_header_value("Content-Security-Policy");
+        EXPECT_TRUE(Policy.starts_with("default-src 'self';")) << Target << ": " << Policy;
+        EXPECT_EQ(Policy.find("unsafe"), std::string::npos);
+        EXPECT_EQ(Answer->get_header_value("X-Content-Type-Options"), "nosniff") << Target;
+        // Nothing is loaded from another host.
+        EXPECT_EQ(Answer->body.find("//cdn"), std::string::npos);
+        EXPECT_EQ(Answer->body.find("src=\"http"), std::string::npos) << Target;
+    }
+    EXPECT_EQ(Get("/page.js")->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+    EXPECT_EQ(Get("/page.css")->get_header_value("Content-Type"), "text/css; charset=utf-8");
+    const std::string ETag = Get("/page.js")->get_header_value("ETag");
+    EXPECT_EQ(Get("/page.js", {{"If-None-Match", ETag}})->status, 304);
+    EXPECT_EQ(Get("/page.html")->status, 404) << "the template is no page";
+
+    const std::vector<std::string> Counted{
+        "endpoint=\"page\",status=\"200\"} 2",  "endpoint=\"share\",status=\"200\"} 1",
+        "endpoint=\"share\",status=\"400\"} 1", "endpoint=\"code\",status=\"200\"} 1",
+        "endpoint=\"asset\",status=\"200\"} 5", "endpoint=\"asset\",status=\"304\"} 1"};
+    const std::string Metrics = MetricsCounting(Counted);
+    for (const std::string& Line : Counted)
+        EXPECT_NE(Metrics.find(Line), std::string::npos) << Line << "\n" << Metrics;
+}
+
+TEST_F(RenderServiceTest, TheFormWithoutAScriptTurnsTheCharacterByTheButtonPressed) {
+    const std::string Code = Escaped(DressedCode(2));
+    const auto Page =
+        Get("/?code=" + Code + "&direction=4&motion=1&scale=2&background=%23102030&direction=6");
+    ASSERT_TRUE(Page);
+    EXPECT_EQ(Page->status, 200);
+    EXPECT_NE(Page->body.find("src=\"/render.apng?code=" + Code +
+                              "&amp;motion=1&amp;direction=6&amp;scale=2&amp;shadow=0&amp;"
+                              "background=102030\""),
+              std::string::npos)
+        << Page->body;
+    EXPECT_NE(Page->body.find("width=\"256\" height=\"256\""), std::string::npos);
+    EXPECT_NE(Page->body.find(R"(aria-label="Face right" aria-pressed="true")"), std::string::npos);
 }
 
 TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {

@@ -13,8 +13,54 @@ TEST(ServiceRequest, PathsNameTheirEndpoint) {
     EXPECT_EQ(RouteOf("/render.").Endpoint, TEndpoint::Unknown);
     EXPECT_EQ(RouteOf("/icon/1001.png").ItemId, 1001);
     for (const char* Path : {"/icon/.png", "/icon/-1.png", "/icon/+1.png", "/icon/1x.png",
-                             "/icon/9999999999.png", "/icon/1.PNG", "/items/", "/", ""})
+                             "/icon/9999999999.png", "/icon/1.PNG", "/items/", ""})
         EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
+}
+
+TEST(ServiceRequest, SharePathsTakeTheRestOfThePathAsTheCode) {
+    EXPECT_EQ(RouteOf("/").Endpoint, TEndpoint::Page);
+    const TRoute Share = RouteOf("/c/AB+C/D/E");
+    EXPECT_EQ(Share.Endpoint, TEndpoint::Share);
+    EXPECT_EQ(Share.Name, "AB+C/D/E") << "a code's \"/\" is no separator";
+    const TRoute Code = RouteOf("/code/A/B+.json");
+    EXPECT_EQ(Code.Endpoint, TEndpoint::CodeJson);
+    EXPECT_EQ(Code.Name, "A/B+");
+    EXPECT_EQ(RouteOf("/page.js").Name, "page.js");
+    EXPECT_EQ(RouteOf("/page.css").Endpoint, TEndpoint::Asset);
+    for (const char* Path : {"/c/", "/c", "/code/.json", "/code/AB", "/page.html", "/web/page.js"})
+        EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
+}
+
+TEST(ServiceRequest, SharePagesTakeWhatTheyUnderstandAndIgnoreTheRest) {
+    const TShareParams Plain = ParseShareParams({{"code", "AB C"}});
+    EXPECT_EQ(Plain.Code, "AB+C");
+    EXPECT_EQ(Plain.Scale, 3);
+    EXPECT_EQ(Plain.Direction, 4);
+    EXPECT_EQ(Plain.Background, TColor{0xFFFFFF});
+
+    const TShareParams Odd = ParseShareParams({{"fbclid", "IwAR0"},
+                                               {"utm_source", "chat"},
+                                               {"motion", "99"},
+                                               {"scale", "0"},
+                                               {"shadow", "yes"},
+                                               {"background", "nonsense"}});
+    EXPECT_EQ(Odd.Motion, 0);
+    EXPECT_EQ(Odd.Scale, 3);
+    EXPECT_FALSE(Odd.Shadow);
+    EXPECT_EQ(Odd.Background, TColor{0xFFFFFF});
+
+    // A form without a script sends its hidden direction, then the button pressed.
+    const TShareParams Form = ParseShareParams({{"direction", "4"},
+                                                {"direction", "6"},
+                                                {"background", "#102030"},
+                                                {"background", "transparent"},
+                                                {"scale", "8"},
+                                                {"shadow", "1"}});
+    EXPECT_EQ(Form.Direction, 6);
+    EXPECT_FALSE(Form.Background.has_value());
+    EXPECT_EQ(Form.Scale, 8);
+    EXPECT_TRUE(Form.Shadow);
+    EXPECT_EQ(ParseShareParams({{"background", "#102030"}}).Background, RGBColor(0x10, 0x20, 0x30));
 }
 
 TEST(ServiceRequest, CodesComeBackFromQueryStringsAndTheUrlSafeAlphabet) {
