@@ -649,7 +649,8 @@ TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {
         const auto Answer = Busy.Get("/render.apng?code=" + Escaped(DressedCode(5)) + "&scale=8");
         AnswerStatus = Answer ? Answer->status : -1;
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Time for the request to reach the server, which answers only what it has read.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto Start = std::chrono::steady_clock::now();
     ASSERT_EQ(::kill(Child, SIGTERM), 0);
     int Status = 0;
