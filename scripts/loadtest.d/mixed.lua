@@ -9,8 +9,9 @@ end
 local bad = { "/render.png?code=%21%21%21", "/render.png?code=AAAA&scale=9",
               "/render.gif?code=AAAA&motion=99", "/render.png?code=AAAA&colour=1" }
 local counter = 0
-local sent = { good = 0, bad = 0 }
-local got = {}
+-- Globals, so that done() can read them from every thread.
+sent = { good = 0, bad = 0 }
+got = {}
 local threads = {}
 setup = function(thread)
   threads[#threads + 1] = thread
