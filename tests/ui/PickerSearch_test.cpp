@@ -32,16 +32,7 @@ constexpr int HeadSlot = 1;
 
 class PickerSearch : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << DemoGame() << "\n";
-        TStartupOptions Options;
-        Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [](std::string&, const std::string&) {
-            return false;
-        };
-        Window = std::make_unique<TfrmPelto>(Options);
-        ChooseChara(*Window, 0);
-    }
+    void SetUp() override { Window = OpenDemoWindow(Dir.Path(), 0); }
 
     TEquipListBox* Box() { return EquipListBox(*Window); }
     const std::vector<TEquipEntry>& List() { return Window->Session().List(HeadSlot); }

@@ -166,14 +166,7 @@ protected:
         // Standard buttons (Cancel, Yes, No) and Qt's dialogs are Qt's to translate.
         ASSERT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel")
             << "Qt's Japanese translations are missing (Debian package qt6-translations-l10n)";
-        std::ofstream(Dir.File("pelto.ini")) << "[pelto]\nwlopath=" << DemoGame() << "\n";
-        TStartupOptions Options;
-        Options.SettingsFile = Dir.File("pelto.ini");
-        Options.FolderPrompt = [](std::string&, const std::string&) {
-            return false;
-        };
-        Window = std::make_unique<TfrmPelto>(Options);
-        ChooseChara(*Window, 0);
+        Window = OpenDemoWindow(Dir.Path(), 0);
     }
 
     void TearDown() override {

@@ -6,6 +6,8 @@
 #include "ui/UMain.h"
 #include "ui/Widgets.h"
 
+#include "support/DemoGame.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <fstream>
 #include <stdexcept>
 
 namespace pelto::test {
@@ -140,6 +143,18 @@ TLabel* SlotLabel(TfrmPelto& Window, int Slot) {
 void ChooseChara(TfrmPelto& Window, int Chara) {
     CharaBox(Window)->setCurrentIndex(Chara);
     emit CharaBox(Window)->activated(Chara);
+}
+
+std::unique_ptr<TfrmPelto> OpenDemoWindow(const std::string& Folder, int Chara) {
+    std::ofstream(Folder + "pelto.ini") << "[pelto]\nwlopath=" << DemoGame() << "\n";
+    TStartupOptions Options;
+    Options.SettingsFile = Folder + "pelto.ini";
+    Options.FolderPrompt = [](std::string&, const std::string&) {
+        return false;
+    };
+    auto Window = std::make_unique<TfrmPelto>(Options);
+    ChooseChara(*Window, Chara);
+    return Window;
 }
 
 void RunCommand(const std::function<void()>& Action) {

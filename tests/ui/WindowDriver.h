@@ -5,6 +5,8 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
+#include <string>
 
 class QAction;
 class QColorDialog;
@@ -58,6 +60,10 @@ TLabel* SlotLabel(TfrmPelto& Window, int Slot);
 
 /// Picks a character as the choice box does when the user picks one.
 void ChooseChara(TfrmPelto& Window, int Chara);
+
+/// A window on the demo game whose settings file is pelto.ini in Folder (a path ending in
+/// '/'), with character Chara chosen; a folder prompt would be refused.
+std::unique_ptr<TfrmPelto> OpenDemoWindow(const std::string& Folder, int Chara);
 
 /// Runs Action from the event loop, as a command runs, so that an error escaping it reaches
 /// the application's general error display.
