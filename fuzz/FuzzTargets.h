@@ -940,10 +940,16 @@ struct TTarget {
 
 /// Every target by the name of its program (fuzz_<name>) and of its corpus folders.
 inline constexpr TTarget Targets[] = {
-    {"group_image", RunGroupImage},     {"item_table", RunItemTable}, {"jma_jxa", RunJmaJxa},
-    {"chara_code", RunCharaCode},       {"ini_file", RunIniFile},     {"settings", RunSettings},
-    {"wine_registry", RunWineRegistry}, {"item_query", RunItemQuery},
-    {"service_request", RunServiceRequest}, {"bmp_image", RunBmpImage},
+    {"group_image", RunGroupImage},
+    {"item_table", RunItemTable},
+    {"jma_jxa", RunJmaJxa},
+    {"chara_code", RunCharaCode},
+    {"ini_file", RunIniFile},
+    {"settings", RunSettings},
+    {"wine_registry", RunWineRegistry},
+    {"item_query", RunItemQuery},
+    {"service_request", RunServiceRequest},
+    {"bmp_image", RunBmpImage},
 };
 
 } // namespace pelto::fuzz
