@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -614,6 +615,29 @@ TEST_F(RenderServiceTest, TheFormWithoutAScriptTurnsTheCharacterByTheButtonPress
         << Page->body;
     EXPECT_NE(Page->body.find("width=\"256\" height=\"256\""), std::string::npos);
     EXPECT_NE(Page->body.find(R"(aria-label="Face right" aria-pressed="true")"), std::string::npos);
+}
+
+TEST(RenderServiceSprites, AWarmRenderReadsNoFile) {
+    TTempDir Copy;
+    test::LinkTree(test::DemoGame(), Copy.Path());
+    TGameData Game(Copy.Path());
+    Game.LoadAll();
+    Game.UseSpriteCache(std::size_t{64} << 20);
+    TRenderService Service(Game, {});
+    const std::string Code = DressedCode(6);
+    const auto Render = [&](const std::string& Direction) {
+        return Service.Handle({"/render.png", {{"code", Code}, {"direction", Direction}}, ""});
+    };
+    const auto Cold = Render("4");
+    ASSERT_EQ(Cold.Status, 200) << Cold.Body;
+    const std::string Expected = Render("2").Body;
+
+    // With the sprite archives gone, another picture of the same character is still drawn.
+    std::filesystem::remove_all(Copy.Path() + "jma");
+    TRenderService Again(Game, {}); // an empty answer cache: the picture is drawn afresh
+    const auto Warm = Again.Handle({"/render.png", {{"code", Code}, {"direction", "2"}}, ""});
+    EXPECT_EQ(Warm.Status, 200) << Warm.Body;
+    EXPECT_TRUE(Warm.Body == Expected);
 }
 
 TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {
