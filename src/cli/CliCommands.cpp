@@ -16,13 +16,14 @@
 #include "platform/Json.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
+#include "platform/Text.h"
 #include "platform/Version.h"
 #include "service/Serve.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallation.h"
 
 #include <array>
-#include <charconv>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -66,18 +67,9 @@ std::string GameFolder(const TCliArgs& Args) {
     return CheckedGameFolder(Args.Required("game"));
 }
 
-/// A whole decimal (or, with Base 16, hexadecimal) number, or nothing.
-std::optional<long> TryParseNumber(const std::string& Text, int Base = 10) {
-    long Value = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value, Base);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
-        return std::nullopt;
-    return Value;
-}
-
 /// A whole decimal number within Min..Max.
 long ParseNumber(const std::string& Option, const std::string& Text, long Min, long Max) {
-    const auto Value = TryParseNumber(Text);
+    const auto Value = ParseWholeNumber(Text);
     if (!Value || *Value < Min || *Value > Max)
         throw EUsageError("--" + Option + " must be a number from " + std::to_string(Min) + " to " +
                           std::to_string(Max));
@@ -283,8 +275,7 @@ TExportOptions ExportOptions(const TCliArgs& Args, const TExportFormat& Format) 
     Options.Scale =
         static_cast<int>(NumberOption(Args, "scale", 1, MinExportScale, MaxExportScale));
     Options.Trim = Args.Flag("trim");
-    const bool Still = Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
-                       Format.Kind == TExportKind::Png;
+    const bool Still = IsStillFormat(Format);
     if (const auto Delay = Args.Value("delay")) {
         if (Still)
             throw EUsageError("--delay is for gif, apng, webp and sheet formats");
@@ -308,11 +299,8 @@ TExportOptions ExportOptions(const TCliArgs& Args, const TExportFormat& Format) 
 
 /// --background as RRGGBB or #RRGGBB; white when not given.
 TColor BackgroundOption(const TCliArgs& Args) {
-    std::string Text = Args.Value("background").value_or("FFFFFF");
-    if (!Text.empty() && Text[0] == '#')
-        Text.erase(0, 1);
-    const auto Rgb = Text.size() == 6 ? TryParseNumber(Text, 16) : std::nullopt;
-    if (!Rgb || *Rgb < 0)
+    const auto Rgb = ParseRgbHex(Args.Value("background").value_or("FFFFFF"));
+    if (!Rgb)
         throw EUsageError("--background must be six hexadecimal digits, RRGGBB or #RRGGBB");
     return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
                     static_cast<std::uint8_t>(*Rgb));
@@ -327,7 +315,7 @@ int FrameOption(const TDressingSession& Session, const std::string& Text, long M
     const int Count = Session.FrameCount();
     if (Count == 0)
         throw EUsageError("--frame cannot be given: " + Pose + " has no frames");
-    const auto Frame = TryParseNumber(Text);
+    const auto Frame = ParseWholeNumber(Text);
     if (!Frame || *Frame < 1 || *Frame > Count)
         throw EUsageError(Format("--frame must be from 1 to %d for ", Count) + Pose);
     return static_cast<int>(*Frame);

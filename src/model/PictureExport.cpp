@@ -384,8 +384,7 @@ void ExportOne(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOpti
         SaveImageToStream(Chara, Canvas, *Classic, Stream);
         return;
     }
-    const bool Still = Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
-                       Format.Kind == TExportKind::Png;
+    const bool Still = IsStillFormat(Format);
     const std::vector<TPose> Poses =
         Still ? std::vector<TPose>{{Chara.Motion(), Chara.Direction(), Chara.Frame()}}
               : ActionFrames(Chara, Chara.Motion(), Chara.Direction());

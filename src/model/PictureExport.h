@@ -47,6 +47,12 @@ inline constexpr std::array<TExportFormat, 12> ExportFormats{{
     {TExportKind::Jpeg, false, "jpg", "JPEG (*.jpg)", ".jpg"},
 }};
 
+/// A picture of the current frame, not an animation or a sheet.
+constexpr bool IsStillFormat(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
+           Format.Kind == TExportKind::Png;
+}
+
 /// The format called Name (ignoring case), or nullptr.
 const TExportFormat* FindExportFormat(std::string_view Name);
 

@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace pelto {
 
@@ -61,6 +62,23 @@ bool MatchesMask(std::string_view Name, std::string_view Mask) {
     while (M < Mask.size() && Mask[M] == '*')
         ++M;
     return M == Mask.size();
+}
+
+std::optional<long> ParseWholeNumber(std::string_view Text, int Base) {
+    long Value = 0;
+    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value, Base);
+    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
+        return std::nullopt;
+    return Value;
+}
+
+std::optional<std::uint32_t> ParseRgbHex(std::string_view Text) {
+    if (!Text.empty() && Text.front() == '#')
+        Text.remove_prefix(1);
+    if (Text.size() != 6 ||
+        !std::all_of(Text.begin(), Text.end(), [](char C) { return HexDigit(C) >= 0; }))
+        return std::nullopt;
+    return static_cast<std::uint32_t>(*ParseWholeNumber(Text, 16));
 }
 
 } // namespace pelto

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,12 @@ bool SameText(std::string_view A, std::string_view B);
 
 /// The value of a hexadecimal digit, or -1.
 int HexDigit(char C);
+
+/// Text as a whole number in Base (a leading minus allowed, nothing else around it), or
+/// nothing when it is not one or does not fit.
+std::optional<long> ParseWholeNumber(std::string_view Text, int Base = 10);
+/// Six hexadecimal digits RRGGBB, or #RRGGBB, as 0xRRGGBB; nothing for anything else.
+std::optional<std::uint32_t> ParseRgbHex(std::string_view Text);
 
 /// Matches a file name against a mask of '*' and '?' wildcards, ignoring letter case.
 bool MatchesMask(std::string_view Name, std::string_view Mask);

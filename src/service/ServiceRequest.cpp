@@ -1,12 +1,13 @@
 #include "service/ServiceRequest.h"
 
 #include "platform/Format.h"
+#include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
 #include <httplib.h>
 
 #include <algorithm>
-#include <charconv>
+
 #include <set>
 
 namespace pelto::service {
@@ -22,14 +23,6 @@ constexpr std::string_view CodePrefix = "/code/";
 constexpr std::string_view CodeSuffix = ".json";
 // Longer values are no number, colour or code of ours; reading them would only cost time.
 constexpr std::size_t MaxValueLength = 1024;
-
-std::optional<long> TryParseNumber(std::string_view Text, int Base = 10) {
-    long Value = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value, Base);
-    if (Text.empty() || Error != std::errc() || End != Text.data() + Text.size())
-        return std::nullopt;
-    return Value;
-}
 
 /// The parameters of one request, each taken once; what is left over is refused at the end.
 class TParamReader {
@@ -57,7 +50,7 @@ public:
         const auto Text = Value(Name);
         if (!Text)
             return Default;
-        const auto Number = TryParseNumber(*Text);
+        const auto Number = ParseWholeNumber(*Text);
         if (!Number || *Number < Min || *Number > Max)
             throw EBadRequest(
                 Format("%s must be a number from %ld to %ld", Name.c_str(), Min, Max));
@@ -77,22 +70,11 @@ private:
 };
 
 TColor ParseBackground(const std::string& Text) {
-    std::string_view Digits = Text;
-    if (!Digits.empty() && Digits.front() == '#')
-        Digits.remove_prefix(1);
-    const bool Hex = Digits.size() == 6 && std::all_of(Digits.begin(), Digits.end(), [](char C) {
-                         return std::isxdigit(static_cast<unsigned char>(C));
-                     });
-    const auto Rgb = Hex ? TryParseNumber(Digits, 16) : std::nullopt;
+    const auto Rgb = ParseRgbHex(Text);
     if (!Rgb)
         throw EBadRequest("background must be six hexadecimal digits, RRGGBB");
     return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
                     static_cast<std::uint8_t>(*Rgb));
-}
-
-bool IsStill(const TExportFormat& Format) {
-    return Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
-           Format.Kind == TExportKind::Png;
 }
 
 } // namespace
@@ -132,7 +114,7 @@ TRoute RouteOf(std::string_view Path) {
     if (Path.starts_with(IconPrefix) && Path.ends_with(IconSuffix)) {
         const std::string_view Id =
             Path.substr(IconPrefix.size(), Path.size() - IconPrefix.size() - IconSuffix.size());
-        const auto Number = Id.size() <= 9 ? TryParseNumber(Id) : std::nullopt;
+        const auto Number = Id.size() <= 9 ? ParseWholeNumber(Id) : std::nullopt;
         if (Number && *Number >= 0 && std::isdigit(static_cast<unsigned char>(Id.front())))
             return {TEndpoint::Icon, nullptr, static_cast<int>(*Number)};
     }
@@ -181,7 +163,7 @@ TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams&
         Render.Background = ParseBackground(*Background);
     Render.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
     if (Reader.Value("delay")) {
-        if (IsStill(Format))
+        if (IsStillFormat(Format))
             throw EBadRequest("delay is for gif, tgif, apng, tapng, webp and twebp");
         Render.Delay = static_cast<int>(
             Reader.Number("delay", DefaultExportDelay, MinExportDelay, MaxExportDelay));
@@ -200,7 +182,7 @@ TShareParams ParseShareParams(const TQueryParams& Params) {
     };
     const auto Number = [&Last](const std::string& Name, int Default, int Min, int Max) {
         const auto Text = Last(Name);
-        const auto Value = Text ? TryParseNumber(*Text) : std::nullopt;
+        const auto Value = Text ? ParseWholeNumber(*Text) : std::nullopt;
         return Value && *Value >= Min && *Value <= Max ? static_cast<int>(*Value) : Default;
     };
     TShareParams Share;

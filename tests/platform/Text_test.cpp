@@ -21,3 +21,18 @@ TEST(Text, MatchesWildcardMasksIgnoringCase) {
     EXPECT_TRUE(MatchesMask("anything", "*"));
     EXPECT_TRUE(MatchesMask("a-b-c.jma", "*-*.jma"));
 }
+
+TEST(Text, WholeNumbersAreTheWholeTextOrNothing) {
+    EXPECT_EQ(ParseWholeNumber("42"), 42);
+    EXPECT_EQ(ParseWholeNumber("-7"), -7);
+    EXPECT_EQ(ParseWholeNumber("ff", 16), 255);
+    for (const char* Text : {"", " 1", "1 ", "+1", "--1", "1x", "99999999999999999999999"})
+        EXPECT_FALSE(ParseWholeNumber(Text)) << Text;
+}
+
+TEST(Text, ColoursAreSixHexDigitsWithAnOptionalHash) {
+    EXPECT_EQ(ParseRgbHex("336699"), 0x336699u);
+    EXPECT_EQ(ParseRgbHex("#aBcDeF"), 0xABCDEFu);
+    for (const char* Text : {"", "#", "12345", "1234567", "-12345", "+12345", "12345G", "##123456"})
+        EXPECT_FALSE(ParseRgbHex(Text)) << Text;
+}
