@@ -10,11 +10,6 @@
 #include <vector>
 
 namespace pelto {
-namespace {
-
-constexpr TColor GifTransparentKey = RGBColor(255, 0, 255);
-
-} // namespace
 
 const TImageFormat& ImageFormatOf(TImageFileType Type) {
     for (const TImageFormat& Format : ImageFormats)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,9 @@ struct TImageFormat {
     bool Animated;                   // every frame of the current action
     bool Transparent;
 };
+
+/// The colour a transparent GIF's frames are drawn on, which becomes its transparent entry.
+inline constexpr std::uint32_t GifTransparentKey = 0xFF00FF;
 
 /// In the order of the save dialog's filter.
 inline constexpr std::array<TImageFormat, 6> ImageFormats{{

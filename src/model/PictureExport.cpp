@@ -19,7 +19,6 @@
 namespace pelto {
 namespace {
 
-constexpr TColor GifTransparentKey = RGBColor(255, 0, 255);
 constexpr std::uint8_t Opaque = 255;
 
 struct TPose {
