@@ -72,11 +72,6 @@ if(PELTO_BUILD_VIEWER)
   configure_file(src/resources/io.github.pelto.Pelto.metainfo.xml ${PELTO_METAINFO} @ONLY)
   install(FILES ${PELTO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-  # The window's translations, where the build makes them: PELTO_QM_FILES lists the .qm files
-  # (pelto_ja.qm, ...), made with the viewer.
-  if(PELTO_QM_FILES)
-    install(FILES ${PELTO_QM_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/pelto/translations)
-  endif()
   add_dependencies(pelto_installed pelto_icons)
 endif()
 
