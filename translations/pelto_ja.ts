@@ -43,6 +43,82 @@
         <source>Transparent sprite sheet with JSON (*.png)</source>
         <translation>透過スプライトシート+JSON (*.png)</translation>
     </message>
+    <message>
+        <source>Stream read error</source>
+        <translation>ストリームの読み取りエラー</translation>
+    </message>
+    <message>
+        <source>Invalid code error.</source>
+        <translation>無効なコードです。</translation>
+    </message>
+    <message>
+        <source>Invalid bitmap.</source>
+        <translation>無効なビットマップです。</translation>
+    </message>
+    <message>
+        <source>Invalid pixel format.</source>
+        <translation>無効なピクセル形式です。</translation>
+    </message>
+    <message>
+        <source>The bitmap is too large for a BMP file</source>
+        <translation>ビットマップが大きすぎて BMP ファイルにできません</translation>
+    </message>
+    <message>
+        <source>Cannot encode the PNG image. Compression failed.</source>
+        <translation>PNG 画像を作れません。圧縮に失敗しました。</translation>
+    </message>
+    <message>
+        <source>Cannot encode the PNG image. %1</source>
+        <translation>PNG 画像を作れません。%1</translation>
+    </message>
+    <message>
+        <source>Cannot encode the GIF image. %1</source>
+        <translation>GIF 画像を作れません。%1</translation>
+    </message>
+    <message>
+        <source>Cannot encode the JPEG image. %1</source>
+        <translation>JPEG 画像を作れません。%1</translation>
+    </message>
+    <message>
+        <source>Cannot encode the WebP image. %1</source>
+        <translation>WebP 画像を作れません。%1</translation>
+    </message>
+    <message>
+        <source>Cannot open file &quot;%1&quot;. %2</source>
+        <translation>ファイル「%1」を開けません。%2</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>ファイル「%1」を作成できません。%2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;. It could not be read: %2</source>
+        <translation>ファイル「%1」に書き込めません。読み取れませんでした: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write file &quot;%1&quot;. %2</source>
+        <translation>ファイル「%1」に書き込めません。%2</translation>
+    </message>
+    <message>
+        <source>This folder does not exist.</source>
+        <translation>このフォルダーは存在しません。</translation>
+    </message>
+    <message>
+        <source>This folder has no jma folder.</source>
+        <translation>このフォルダーには jma フォルダーがありません。</translation>
+    </message>
+    <message>
+        <source>This folder has no pic folder.</source>
+        <translation>このフォルダーには pic フォルダーがありません。</translation>
+    </message>
+    <message>
+        <source>This folder has no data/Item.Dat.</source>
+        <translation>このフォルダーには data/Item.Dat がありません。</translation>
+    </message>
+    <message>
+        <source>The Unicode normalisation data cannot be loaded.</source>
+        <translation>Unicode の正規化データを読み込めません。</translation>
+    </message>
 </context>
 <context>
     <name>pelto::TPeltoApplication</name>
@@ -538,6 +614,36 @@ Backspaceで修正、Escで消去。</translation>
     <message>
         <source>%1 (%2)</source>
         <translation>%1 (%2件)</translation>
+    </message>
+    <message>
+        <source>&amp;Reopen Last Character</source>
+        <translation>前回のキャラクターを開く(&amp;R)</translation>
+    </message>
+    <message>
+        <source>The last character could not be reopened</source>
+        <translation>前回のキャラクターを開けませんでした</translation>
+    </message>
+    <message numerus="yes">
+        <source>Saved %1, %2, %n frames</source>
+        <translation>
+            <numerusform>%1 を保存しました (%2、%n フレーム)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Saved %1, %2</source>
+        <translation>%1 を保存しました (%2)</translation>
+    </message>
+    <message>
+        <source>Nothing was saved</source>
+        <translation>何も保存しませんでした</translation>
+    </message>
+    <message>
+        <source>Copied the picture, %1 × %2</source>
+        <translation>画像をコピーしました (%1 × %2)</translation>
+    </message>
+    <message>
+        <source>Choose a character in the box below</source>
+        <translation>下のボックスでキャラクターを選んでください</translation>
     </message>
 </context>
 </TS>

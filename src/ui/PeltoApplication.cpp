@@ -1,6 +1,6 @@
 #include "ui/PeltoApplication.h"
 
-#include "platform/Errors.h"
+#include "ui/Translations.h"
 
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -94,7 +94,7 @@ void ShowError(const QString& Text) {
 }
 
 void ShowError(const std::exception& Error) {
-    ShowError(QString::fromStdString(ErrorText(Error, "\n")));
+    ShowError(ErrorMessage(Error));
 }
 
 } // namespace pelto

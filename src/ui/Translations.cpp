@@ -1,11 +1,14 @@
 #include "ui/Translations.h"
 
+#include "platform/Errors.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QLibraryInfo>
+#include <QRegularExpression>
 #include <QTranslator>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pelto {
@@ -28,6 +31,53 @@ constexpr const char* CoreContext = "pelto::CoreText";
     QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent sprite sheet with JSON (*.png)"),
 };
 
+// The core's messages, each with its quoted parts as %1, %2, ... in the order the core puts them.
+// A more particular message comes before a general one it would also match.
+constexpr const char* CoreMessages[] = {
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Stream read error"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Invalid code error."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Invalid bitmap."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Invalid pixel format."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "The bitmap is too large for a BMP file"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot encode the PNG image. Compression failed."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot encode the PNG image. %1"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot encode the GIF image. %1"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot encode the JPEG image. %1"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot encode the WebP image. %1"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot open file \"%1\". %2"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot create file \"%1\". %2"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot write file \"%1\". It could not be read: %2"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Cannot write file \"%1\". %2"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "This folder does not exist."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no jma folder."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no pic folder."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no data/Item.Dat."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "The Unicode normalisation data cannot be loaded."),
+};
+
+// Message's quoted parts when it is Pattern's message, in Pattern's order; nothing when not.
+std::optional<QStringList> MatchMessage(const QString& Pattern, const QString& Message) {
+    static const QRegularExpression Place("%[1-9]");
+    QString Expression = "^";
+    qsizetype From = 0;
+    int Places = 0;
+    for (const QRegularExpressionMatch& Match : Place.globalMatch(Pattern)) {
+        Expression += QRegularExpression::escape(Pattern.mid(From, Match.capturedStart() - From));
+        Expression += "(.*?)";
+        From = Match.capturedEnd();
+        ++Places;
+    }
+    Expression += QRegularExpression::escape(Pattern.mid(From)) + "$";
+    const QRegularExpression Whole(Expression, QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch Found = Whole.match(Message);
+    if (!Found.hasMatch())
+        return std::nullopt;
+    QStringList Parts;
+    for (int Part = 1; Part <= Places; ++Part)
+        Parts << Found.captured(Part);
+    return Parts;
+}
+
 std::unique_ptr<QTranslator> Load(const QLocale& Locale, const QString& Name,
                                   const QString& Folder) {
     auto Translator = std::make_unique<QTranslator>();
@@ -39,9 +89,7 @@ std::unique_ptr<QTranslator> Load(const QLocale& Locale, const QString& Name,
 } // namespace
 
 QStringList TranslationFolders() {
-    const QDir Programs(QCoreApplication::applicationDirPath());
-    return {Programs.filePath("translations"),
-            QDir::cleanPath(Programs.filePath(PELTO_INSTALLED_TRANSLATIONS))};
+    return {":/translations"};
 }
 
 bool InstallTranslators(QCoreApplication& App, const QLocale& Locale, const QStringList& Folders) {
@@ -65,6 +113,27 @@ bool InstallTranslators(QCoreApplication& App, const QLocale& Locale, const QStr
 
 QString CoreText(std::string_view Text) {
     return QCoreApplication::translate(CoreContext, std::string(Text).c_str());
+}
+
+QString CoreMessage(std::string_view Message) {
+    const QString Text = QString::fromUtf8(Message.data(), static_cast<qsizetype>(Message.size()));
+    for (const char* Pattern : CoreMessages)
+        if (const auto Parts = MatchMessage(QString::fromUtf8(Pattern), Text)) {
+            QString Translated = CoreText(Pattern);
+            for (const QString& Part : *Parts)
+                Translated = Translated.arg(Part);
+            return Translated;
+        }
+    return Text;
+}
+
+QString ErrorMessage(const std::exception& Error) {
+    // The message leads the text; what follows it (the file, the details) is not translated.
+    const std::string Whole = ErrorText(Error, "\n");
+    const std::string_view Message = Error.what();
+    if (!std::string_view(Whole).starts_with(Message))
+        return QString::fromStdString(Whole);
+    return CoreMessage(Message) + QString::fromStdString(Whole.substr(Message.size()));
 }
 
 } // namespace pelto

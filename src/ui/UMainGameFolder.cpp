@@ -26,7 +26,7 @@ bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Prob
     // Qt's own dialog, which has room for the line on what the last folder lacked.
     Dialog.setOption(QFileDialog::DontUseNativeDialog);
     if (!Problem.empty()) {
-        auto* Line = new QLabel(QString::fromStdString(Problem), &Dialog);
+        auto* Line = new QLabel(CoreMessage(Problem), &Dialog);
         Line->setObjectName("lblProblem");
         QFont Bold = Line->font();
         Bold.setBold(true);
@@ -60,7 +60,7 @@ std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
     // A damaged archive is passed over; the others serve. Said once, each file named.
     QStringList Damaged;
     for (const EWloError& Failure : Game->JmaList().Failures())
-        Damaged << QString::fromStdString(ErrorText(Failure, "\n"));
+        Damaged << ErrorMessage(Failure);
     if (!Damaged.isEmpty())
         ShowError(Damaged.join("\n\n"));
     try {
@@ -116,27 +116,32 @@ void TfrmPelto::miChangeGameFolderClick() {
     Session->SetBackColor(FSession->Chara().BackColor());
     Session->SetShadow(FSession->Chara().Shadow());
     // The character goes over with its code, as far as the other game has its items.
-    std::string Problem;
+    QString Problem;
     try {
         if (const std::string Code = FSession->Code(); !Code.empty())
             Session->ApplyCode(Code);
         Session->SetMotion(FSession->Motion());
         Session->SetDirection(FSession->Direction());
     } catch (const std::exception& Error) {
-        Problem = ErrorText(Error, "\n");
+        Problem = ErrorMessage(Error);
     }
     ShowGame(std::move(Game), std::move(Session));
     FSettings.WloPath = Folder;
     FKeptWloPath.reset(); // the user's own choice is kept
     WriteSettings();
-    if (!Problem.empty())
-        ShowError(QString::fromStdString(Problem));
+    if (!Problem.isEmpty())
+        ShowError(Problem);
 }
 
 void TfrmPelto::WriteSettings() {
     FSettings.X = x();
     FSettings.Y = y();
     FSettings.Shadow = miShadow->isChecked();
+    if (FSession) {
+        FSettings.LastCode = FSession->Code();
+        FSettings.LastMotion = FSession->Motion();
+        FSettings.LastDirection = FSession->Direction();
+    }
     TPeltoSettings Written = FSettings;
     if (FKeptWloPath)
         Written.WloPath = *FKeptWloPath;

@@ -3,6 +3,8 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "platform/Errors.h"
+#include "platform/Stream.h"
 #include "platform/Version.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -17,16 +19,19 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 #include <gtest/gtest.h>
@@ -162,7 +167,7 @@ QAction* FindAction(QWidget& Window, const QString& Text) {
 class JapaneseWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(InstallTranslators(*qApp, Japanese, {PELTO_BUILT_TRANSLATIONS}));
+        ASSERT_TRUE(InstallTranslators(*qApp, Japanese));
         // Standard buttons (Cancel, Yes, No) and Qt's dialogs are Qt's to translate.
         ASSERT_NE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel")
             << "Qt's Japanese translations are missing (Debian package qt6-translations-l10n)";
@@ -257,22 +262,66 @@ TEST_F(JapaneseWindow, SaysItsOwnMessagesInJapanese) {
     ExpectJapanese();
 }
 
+TEST_F(JapaneseWindow, SaysTheCoresMessagesInJapaneseKeepingWhatTheyQuote) {
+    EXPECT_EQ(CoreMessage("Invalid code error."), "無効なコードです。");
+    EXPECT_EQ(CoreMessage("Cannot create file \"/tmp/a b/pelto.ini\". Permission denied"),
+              "ファイル「/tmp/a b/pelto.ini」を作成できません。Permission denied");
+    EXPECT_EQ(CoreMessage("Cannot write file \"x\". It could not be read: y"),
+              "ファイル「x」に書き込めません。読み取れませんでした: y");
+    // The game's own texts, and any the window does not know, stay as they come.
+    for (const char* Kept : {"必要なファイルが存在しません (a.jma)", "Something new"})
+        EXPECT_EQ(CoreMessage(Kept), QString::fromUtf8(Kept));
+
+    // The file a message names follows it untranslated.
+    EReadError Read;
+    Read.SetFileName("/game/jma/4000.jma");
+    EXPECT_TRUE(ErrorMessage(Read).startsWith("ストリームの読み取りエラー\n/game/jma/4000.jma"))
+        << ErrorMessage(Read).toStdString();
+    try {
+        TFileStream Missing("/no/such/folder/x.bmp", TFileMode::OpenRead);
+        FAIL() << "opened a file that is not there";
+    } catch (const std::exception& Error) {
+        EXPECT_TRUE(
+            ErrorMessage(Error).startsWith("ファイル「/no/such/folder/x.bmp」を開けません。"))
+            << ErrorMessage(Error).toStdString();
+    }
+
+    // As the window shows them.
+    QStringList Messages;
+    SetMessageSink([&](const QString& Text) { Messages << Text; });
+    CodeBox(*Window)->setText("not a code");
+    QTest::mouseClick(SetCodeButton(*Window), Qt::LeftButton);
+    SetMessageSink({});
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_TRUE(Messages.front().startsWith("無効なコードです。"))
+        << Messages.front().toStdString();
+}
+
 // The window speaks Japanese or English; Qt's dialogs never speak a third language beside it.
 TEST(Translators, LeaveTheWindowInEnglishForALanguageItDoesNotSpeak) {
     for (const QLocale& Locale : {QLocale(QLocale::English, QLocale::UnitedStates),
                                   QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
-        EXPECT_FALSE(InstallTranslators(*qApp, Locale, {PELTO_BUILT_TRANSLATIONS}))
-            << Locale.name().toStdString();
+        EXPECT_FALSE(InstallTranslators(*qApp, Locale)) << Locale.name().toStdString();
         EXPECT_EQ(TfrmPelto::tr("&File"), "&File");
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
         RemoveTranslators();
     }
 }
 
+// No file beside the program holds them: the test program, like a copied viewer, has none.
+TEST(Translators, AreBuiltIntoTheProgram) {
+    ASSERT_FALSE(QDir(QCoreApplication::applicationDirPath()).exists("translations"));
+    for (const QString& Folder : TranslationFolders())
+        EXPECT_TRUE(Folder.startsWith(":/")) << Folder.toStdString();
+    ASSERT_TRUE(InstallTranslators(*qApp, Japanese));
+    EXPECT_NE(TfrmPelto::tr("&File"), "&File");
+    RemoveTranslators();
+}
+
 TEST(Translators, LookInEachFolderInTurn) {
     TTempDir Empty;
     ASSERT_TRUE(InstallTranslators(
-        *qApp, Japanese, {QString::fromStdString(Empty.Path()), PELTO_BUILT_TRANSLATIONS}));
+        *qApp, Japanese, {QString::fromStdString(Empty.Path()), TranslationFolders().front()}));
     EXPECT_NE(TfrmPelto::tr("&File"), "&File");
     RemoveTranslators();
     EXPECT_EQ(TfrmPelto::tr("&File"), "&File");
