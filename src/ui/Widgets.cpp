@@ -2,6 +2,7 @@
 
 #include "ui/QtBitmaps.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -134,6 +135,56 @@ void TMemo::SetLinesFitting(const QStringList& Lines, int LargestPixelSize) {
     Font.setPixelSize(Size);
     setFont(Font);
     setPlainText(Lines.join('\n'));
+}
+
+namespace {
+
+// The clipboard, undo and whole-word deletion, whatever the platform binds them to. Movement is
+// left out: a platform may bind it to letters with Ctrl as well (Ctrl+E for End), which are the
+// window's commands here, and the plain keys below move just as well.
+constexpr QKeySequence::StandardKey EditingKeys[] = {
+    QKeySequence::Copy,
+    QKeySequence::Cut,
+    QKeySequence::Paste,
+    QKeySequence::Undo,
+    QKeySequence::Redo,
+    QKeySequence::SelectAll,
+    QKeySequence::DeleteStartOfWord,
+    QKeySequence::DeleteEndOfWord,
+};
+
+} // namespace
+
+bool TCodeEdit::EditsText(const QKeyEvent& Key) {
+    for (const QKeySequence::StandardKey Standard : EditingKeys)
+        if (Key.matches(Standard))
+            return true;
+    switch (Key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        break;
+    }
+    // Text typed as it is, the keypad's digits too; with Ctrl or Alt a key is a command.
+    const Qt::KeyboardModifiers Commands = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    return !(Key.modifiers() & Commands) && !Key.text().isEmpty() && Key.text().front().isPrint();
+}
+
+bool TCodeEdit::event(QEvent* Event) {
+    // Left unaccepted, the key goes to the window's shortcuts; one that matches none still
+    // comes back here as a key press.
+    if (Event->type() == QEvent::ShortcutOverride && !EditsText(*static_cast<QKeyEvent*>(Event))) {
+        Event->ignore();
+        return true;
+    }
+    return QLineEdit::event(Event);
 }
 
 } // namespace pelto

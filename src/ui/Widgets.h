@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QWidget>
@@ -85,6 +86,20 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;
+};
+
+/// A line edit that keeps only the keys it needs for editing text: typing, moving and selecting,
+/// deleting, the clipboard and undo. Every other key reaches the window's shortcuts first.
+class TCodeEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+    /// Whether a line edit needs Key to edit its text.
+    static bool EditsText(const QKeyEvent& Key);
+
+protected:
+    bool event(QEvent* Event) override;
 };
 
 /// A read-only text box that never shows a caret.
