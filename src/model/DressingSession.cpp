@@ -209,9 +209,9 @@ void TDressingSession::SaveImage(TImageFileType Type, const std::string& FileNam
     SaveImageFile(FChara, Canvas(), Type, FileName);
 }
 
-void TDressingSession::Export(const TExportOptions& Options, const std::string& FileName,
-                              const TExportProgress& Progress) {
-    ExportPicture(FChara, Canvas(), Options, FileName, Progress);
+TExportShape TDressingSession::Export(const TExportOptions& Options, const std::string& FileName,
+                                      const TExportProgress& Progress) {
+    return ExportPicture(FChara, Canvas(), Options, FileName, Progress);
 }
 
 void TDressingSession::ExportToStream(const TExportOptions& Options, TStream& Stream) {

@@ -108,8 +108,8 @@ public:
     /// Writes the character as the viewer's "Save Image As..." does.
     void SaveImage(TImageFileType Type, const std::string& FileName);
     /// Writes the character as Options ask (see ExportPicture).
-    void Export(const TExportOptions& Options, const std::string& FileName,
-                const TExportProgress& Progress = {});
+    TExportShape Export(const TExportOptions& Options, const std::string& FileName,
+                        const TExportProgress& Progress = {});
     /// The bytes Export writes, into Stream; not for sheets.
     void ExportToStream(const TExportOptions& Options, TStream& Stream);
 

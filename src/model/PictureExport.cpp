@@ -178,6 +178,8 @@ void ExportStill(const TDrawChara& Chara, const TExportOptions& Options, const T
     }
 }
 
+static_assert(ClassicGifExportDelay == 10 * DefaultGifDelay);
+
 void ExportGif(const TDrawChara& Chara, const TExportOptions& Options, const TBox& Box,
                std::vector<TBitmap>& Frames, TStream& Stream) {
     const bool Transparent = Options.Format->Transparent;
@@ -271,8 +273,8 @@ std::string SheetJson(const std::vector<TSheetRow>& Rows, int CellWidth, int Cel
     return Json;
 }
 
-void ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
-                 const TExportProgress& Progress, const std::string& FileName) {
+TExportShape ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
+                         const TExportProgress& Progress, const std::string& FileName) {
     const bool Transparent = Options.Format->Transparent;
     const int Scale = Options.Scale;
     const std::vector<TSheetRow> Rows = SheetRows(Chara, Options.Scope);
@@ -330,6 +332,7 @@ void ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
         std::filesystem::remove(FileName, Ignored);
         throw;
     }
+    return {Width, Height, Total};
 }
 
 std::optional<TImageFileType> ClassicType(const TExportFormat& Format) {
@@ -375,13 +378,14 @@ void CheckOptions(const TExportOptions& Options) {
 }
 
 // Every format but the sheet, whose index goes to a file of its own.
-void ExportOne(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
-               TStream& Stream, const TExportProgress& Progress) {
+TExportShape ExportOne(const TDrawChara& Chara, const TBitmap& Canvas,
+                       const TExportOptions& Options, TStream& Stream,
+                       const TExportProgress& Progress) {
     const TExportFormat& Format = *Options.Format;
     const auto Classic = ClassicType(Format);
     if (Classic && Options.Scale == 1 && !Options.Trim && !Options.Delay) {
         SaveImageToStream(Chara, Canvas, *Classic, Stream);
-        return;
+        return {Canvas.Width(), Canvas.Height(), 1};
     }
     const bool Still = IsStillFormat(Format);
     const std::vector<TPose> Poses =
@@ -390,25 +394,30 @@ void ExportOne(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOpti
     TProgressCounter Counter(Progress, static_cast<int>(Poses.size()));
     std::vector<TBitmap> Frames = DrawAll(Chara, Poses, Counter);
     const TBox Box = Options.Trim ? UnionBox(Frames) : TBox{};
+    const TExportShape Shape{Box.Width * Options.Scale, Box.Height * Options.Scale,
+                             std::max(1, static_cast<int>(Frames.size()))};
     if (Still)
         ExportStill(Chara, Options, Box, std::move(Frames.front()), Stream);
     else if (Format.Kind == TExportKind::Gif)
         ExportGif(Chara, Options, Box, Frames, Stream);
     else
         ExportAnimation(Chara, Options, Box, Frames, Stream);
+    return Shape;
 }
 
 } // namespace
 
-void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
-                   const std::string& FileName, const TExportProgress& Progress) {
+TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, const std::string& FileName,
+                           const TExportProgress& Progress) {
     CheckOptions(Options);
-    if (Options.Format->Kind == TExportKind::Sheet) {
-        ExportSheet(Chara, Options, Progress, FileName);
-        return;
-    }
-    WriteFileAtomically(
-        FileName, [&](TStream& Stream) { ExportOne(Chara, Canvas, Options, Stream, Progress); });
+    if (Options.Format->Kind == TExportKind::Sheet)
+        return ExportSheet(Chara, Options, Progress, FileName);
+    TExportShape Shape;
+    WriteFileAtomically(FileName, [&](TStream& Stream) {
+        Shape = ExportOne(Chara, Canvas, Options, Stream, Progress);
+    });
+    return Shape;
 }
 
 void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,

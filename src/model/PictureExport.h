@@ -53,6 +53,12 @@ constexpr bool IsStillFormat(const TExportFormat& Format) {
            Format.Kind == TExportKind::Png;
 }
 
+/// An animation, whose frames last the export's delay.
+constexpr bool IsAnimatedFormat(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Apng || Format.Kind == TExportKind::Webp ||
+           Format.Kind == TExportKind::Gif;
+}
+
 /// The format called Name (ignoring case), or nullptr.
 const TExportFormat* FindExportFormat(std::string_view Name);
 
@@ -60,6 +66,12 @@ inline constexpr int MinExportScale = 1;
 inline constexpr int MaxExportScale = 8;
 /// The viewer's animation pace.
 inline constexpr int DefaultExportDelay = 167;
+/// The classic GIF's pace, which a GIF keeps unless another delay is asked for.
+inline constexpr int ClassicGifExportDelay = 160;
+/// The delay a format's frames get when none is asked for.
+constexpr int DefaultDelayOf(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Gif ? ClassicGifExportDelay : DefaultExportDelay;
+}
 inline constexpr int MinExportDelay = 20;
 inline constexpr int MaxExportDelay = 5000;
 
@@ -86,6 +98,13 @@ std::string NormalizeExportFileName(std::string_view FileName, const TExportForm
 /// The JSON file written beside the sheet SheetFileName.
 std::string SheetJsonFileName(std::string_view SheetFileName);
 
+/// What an export wrote: the picture's size (a sheet's whole) and its frames (a sheet's cells).
+struct TExportShape {
+    int Width = 0;
+    int Height = 0;
+    int Frames = 0;
+};
+
 /// Writes the character as Options ask. Each canvas pixel becomes Scale x Scale pixels; with
 /// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.
 /// Still formats show the current frame, animations every frame of the current action, a
@@ -93,8 +112,9 @@ std::string SheetJsonFileName(std::string_view SheetFileName);
 /// scale, trim or delay, the classic formats are written byte for byte as SaveImageFile
 /// writes them. Every file is replaced only once complete, and a sheet's two files both or
 /// neither; failures name the file. Options out of range raise std::invalid_argument.
-void ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas, const TExportOptions& Options,
-                   const std::string& FileName, const TExportProgress& Progress = {});
+TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, const std::string& FileName,
+                           const TExportProgress& Progress = {});
 /// The bytes ExportPicture writes to its file, into Stream; for every format but the sheets.
 void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
                            const TExportOptions& Options, TStream& Stream,

@@ -6,6 +6,7 @@
 #include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "model/UCommon.h"
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Version.h"
@@ -15,6 +16,7 @@
 #include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
@@ -29,6 +31,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QUrl>
 
 #include <algorithm>
@@ -90,8 +93,10 @@ void TfrmPelto::miSaveImageClick() {
     sd->selectFile(QString::fromStdString(
         std::string(CharaName) +
         std::string(ImageFormats[static_cast<std::size_t>(Shown)].Extension)));
-    if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty())
+    if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty()) {
+        ReportNothingSaved();
         return;
+    }
     const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
     if (Index < 0)
         return;
@@ -99,20 +104,46 @@ void TfrmPelto::miSaveImageClick() {
     const std::string Chosen = sd->selectedFiles().first().toStdString();
     const std::string FileName = NormalizeImageFileName(Chosen, Type);
     // The dialog asked about the name as typed; a corrected name gets its own question.
-    if (FileName != Chosen && QFileInfo::exists(QString::fromStdString(FileName)) &&
-        QMessageBox::question(this, tr("Save Image As"),
-                              tr("%1 already exists.\nDo you want to replace it?")
-                                  .arg(QString::fromStdString(ExtractFileName(FileName)))) !=
-            QMessageBox::Yes)
+    if (FileName != Chosen && !ConfirmReplace(tr("Save Image As"), FileName)) {
+        ReportNothingSaved();
         return;
+    }
     FSettings.ImageFolder = ExtractFilePath(FileName);
     FSession->SaveImage(Type, FileName);
+    const TBitmap& Canvas = FSession->Canvas();
+    ReportSaved({FileName}, Canvas.Width(), Canvas.Height());
+}
+
+bool TfrmPelto::ConfirmReplace(const QString& Caption, const std::string& FileName) {
+    return !QFileInfo::exists(QString::fromStdString(FileName)) ||
+           QMessageBox::question(this, Caption,
+                                 tr("%1 already exists.\nDo you want to replace it?")
+                                     .arg(QString::fromStdString(ExtractFileName(FileName)))) ==
+               QMessageBox::Yes;
+}
+
+void TfrmPelto::ReportSaved(const std::vector<std::string>& Files, int Width, int Height,
+                            int Frames) {
+    QStringList Names;
+    for (const std::string& File : Files)
+        Names << QString::fromStdString(ExtractFileName(File));
+    const QString Size = QString("%1 × %2").arg(Width).arg(Height);
+    statusBar()->showMessage(
+        Frames > 1 ? tr("Saved %1, %2, %n frames", nullptr, Frames).arg(Names.join(", "), Size)
+                   : tr("Saved %1, %2").arg(Names.join(", "), Size));
+}
+
+void TfrmPelto::ReportNothingSaved() {
+    statusBar()->showMessage(tr("Nothing was saved"));
 }
 
 void TfrmPelto::miCopyImageClick() {
     if (FSession->CharaIndex() < 0)
         return;
-    QGuiApplication::clipboard()->setImage(ToQImage(FSession->Canvas()));
+    const TBitmap& Canvas = FSession->Canvas();
+    QGuiApplication::clipboard()->setImage(ToQImage(Canvas));
+    statusBar()->showMessage(
+        tr("Copied the picture, %1 × %2").arg(Canvas.Width()).arg(Canvas.Height()));
 }
 
 void TfrmPelto::miBGColorClick() {
@@ -156,7 +187,9 @@ void TfrmPelto::MenuClick() {
 }
 
 bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QString& Value) {
-    QDialog Dialog;
+    // Over the window it asks for, where the user looks; on the screen when there is none.
+    QWidget* Owner = QApplication::activeWindow();
+    QDialog Dialog(Owner);
     Dialog.setWindowTitle(Caption);
     const QFontMetrics Metrics(Dialog.font());
     const QString Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -185,8 +218,10 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
     QObject::connect(Ok, &QPushButton::clicked, &Dialog, &QDialog::accept);
     QObject::connect(Cancel, &QPushButton::clicked, &Dialog, &QDialog::reject);
     Dialog.setFixedSize(ClientWidth, Ok->geometry().bottom() + 1 + 13);
-    if (const QScreen* Screen = QGuiApplication::primaryScreen())
+    if (const QScreen* Screen = QGuiApplication::primaryScreen(); !Owner && Screen)
         Dialog.move(Screen->availableGeometry().center() - Dialog.rect().center());
+    else if (Owner)
+        Dialog.move(Owner->frameGeometry().center() - Dialog.rect().center());
     Edit->setFocus();
     if (Dialog.exec() != QDialog::Accepted)
         return false;
@@ -235,7 +270,7 @@ void TfrmPelto::btnSetCodeClick() {
         FSession->ApplyCode(Code.toStdString());
         ReportMissingSprites(Before);
     } catch (const std::exception& Error) {
-        ShowMessage(QString::fromStdString(ErrorText(Error, "\n")));
+        ShowMessage(ErrorMessage(Error));
         // The code box shows the code of the character kept.
         ShowLook();
     }

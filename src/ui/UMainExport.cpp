@@ -23,6 +23,7 @@
 #include <QSpinBox>
 
 #include <algorithm>
+#include <vector>
 
 namespace pelto {
 namespace {
@@ -69,8 +70,17 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     Delay->setObjectName("seExportDelay");
     Delay->setRange(MinExportDelay, MaxExportDelay);
     Delay->setSuffix(" ms");
-    Delay->setValue(std::clamp(Choices.Delay, MinExportDelay, MaxExportDelay));
     Form->addRow(tr("Frame &delay:"), Delay);
+    // Left at the viewer's pace, the delay shows the one the chosen format keeps.
+    bool DelayChosen = Choices.Delay != DefaultExportDelay;
+    bool ShowingDelay = false;
+    const auto ShowDelay = [&](int Value) {
+        ShowingDelay = true;
+        Delay->setValue(std::clamp(Value, MinExportDelay, MaxExportDelay));
+        ShowingDelay = false;
+    };
+    ShowDelay(Choices.Delay);
+    connect(Delay, &QSpinBox::valueChanged, &Dialog, [&] { DelayChosen |= !ShowingDelay; });
 
     auto* Trim = new QCheckBox(tr("&Trim to the drawn pixels"), &Dialog);
     Trim->setObjectName("chExportTrim");
@@ -99,10 +109,10 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     // Only what the chosen format uses can be set; the name follows the format's extension.
     const auto FormatChosen = [&] {
         const TExportFormat& Chosen = Current();
-        const bool Animated = Chosen.Kind == TExportKind::Apng ||
-                              Chosen.Kind == TExportKind::Webp || Chosen.Kind == TExportKind::Gif;
         Scope->setEnabled(Chosen.Kind == TExportKind::Sheet);
-        Delay->setEnabled(Animated);
+        Delay->setEnabled(IsAnimatedFormat(Chosen));
+        if (!DelayChosen)
+            ShowDelay(DefaultDelayOf(Chosen));
         if (!Name->text().isEmpty())
             Name->setText(QString::fromStdString(
                 NormalizeExportFileName(Name->text().toStdString(), Chosen)));
@@ -123,7 +133,8 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     Choices.Scale = Scale->value();
     Choices.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
     Choices.Trim = Trim->isChecked();
-    Choices.Delay = Delay->value();
+    if (DelayChosen)
+        Choices.Delay = Delay->value();
     FileName = QString::fromStdString(
         NormalizeExportFileName(Name->text().trimmed().toStdString(), Current()));
     return true;
@@ -141,8 +152,10 @@ void TfrmPelto::miExportClick() {
                                    ? IncludeTrailingPathDelimiter(QDir::homePath().toStdString())
                                    : FSettings.ImageFolder;
     QString FileName = QString::fromStdString(Folder + std::string(CharaName));
-    if (!OnPromptExport(Choices, FileName))
+    if (!OnPromptExport(Choices, FileName)) {
+        ReportNothingSaved();
         return;
+    }
     FSettings.Export = Choices;
 
     TExportOptions Options;
@@ -152,26 +165,37 @@ void TfrmPelto::miExportClick() {
     Options.Scale = Choices.Scale;
     Options.Scope = static_cast<TExportScope>(ScopeIndex(Choices.Scope));
     Options.Trim = Choices.Trim;
-    if (Options.Format->Kind == TExportKind::Apng || Options.Format->Kind == TExportKind::Webp ||
-        Options.Format->Kind == TExportKind::Gif)
+    // A delay left at the viewer's pace lets each format keep its own (the GIF its 160 ms).
+    if (IsAnimatedFormat(*Options.Format) && Choices.Delay != DefaultExportDelay)
         Options.Delay = Choices.Delay;
 
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
+    std::vector<std::string> Written{File};
+    if (Options.Format->Kind == TExportKind::Sheet)
+        Written.push_back(SheetJsonFileName(File));
+    for (const std::string& Each : Written)
+        if (!ConfirmReplace(tr("Export"), Each)) {
+            ReportNothingSaved();
+            return;
+        }
     FSettings.ImageFolder = ExtractFilePath(File);
     // Big sheets take a while: a bar shows how far it is, Cancel stops it with nothing written.
     QProgressDialog Progress(tr("Exporting..."), tr("Cancel"), 0, 100, this);
     Progress.setObjectName("dlgExportProgress");
     Progress.setWindowModality(Qt::WindowModal);
     Progress.setMinimumDuration(400);
+    TExportShape Shape;
     try {
-        FSession->Export(Options, File, [&](int Done, int Total) {
+        Shape = FSession->Export(Options, File, [&](int Done, int Total) {
             Progress.setMaximum(std::max(1, Total));
             Progress.setValue(Done);
             return !Progress.wasCanceled();
         });
     } catch (const EExportCanceled&) {
+        ReportNothingSaved();
         return;
     }
+    ReportSaved(Written, Shape.Width, Shape.Height, Shape.Frames);
 }
 
 } // namespace pelto

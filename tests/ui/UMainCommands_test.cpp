@@ -21,16 +21,21 @@
 #include "writers/ItemTableWriter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
@@ -476,4 +481,116 @@ TEST_F(WindowCommands, AClickOutsideClosesThePickerAndStillActs) {
     EXPECT_TRUE(Closed);
     QApplication::processEvents();
     EXPECT_EQ(Window->Session().Chara().Direction(), 6);
+}
+
+TEST_F(WindowCommands, ExportAsksBeforeReplacingAFileAndSaysWhatItWrote) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    const std::string Picture = Dir.File("rocco.png");
+    std::ofstream(Picture) << "old";
+    TPeltoSettings::TExportChoices Chosen; // PNG
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Choices, QString& FileName) {
+        Choices = Chosen;
+        FileName = QString::fromStdString(Picture);
+        return true;
+    };
+    auto* Export = Window->findChild<QAction*>("miExport");
+    const auto Said = [&] {
+        return Window->statusBar()->currentMessage().toStdString();
+    };
+    {
+        test::TBoxAnswerer No(QMessageBox::No);
+        Export->trigger();
+        ASSERT_EQ(No.Answered(), 1);
+        EXPECT_TRUE(No.Texts().front().startsWith("rocco.png already exists."));
+    }
+    EXPECT_EQ(test::ReadText(Picture), "old");
+    EXPECT_EQ(Said(), "Nothing was saved");
+    {
+        test::TBoxAnswerer Yes(QMessageBox::Yes);
+        Export->trigger();
+        EXPECT_EQ(Yes.Answered(), 1);
+    }
+    EXPECT_NE(test::ReadText(Picture), "old");
+    EXPECT_EQ(Said(), "Saved rocco.png, 128 × 128");
+
+    // An animation says its size and frames; a sheet is two files, each asked about.
+    std::filesystem::remove(Picture);
+    Chosen.Format = "apng";
+    Chosen.Scale = 3;
+    Export->trigger();
+    EXPECT_EQ(Said(), "Saved rocco.png, 384 × 384, " +
+                          std::to_string(Window->Session().FrameCount()) + " frames");
+    std::filesystem::remove(Picture);
+    Chosen.Format = "sheet";
+    std::ofstream(Dir.File("rocco.json")) << "{}";
+    {
+        test::TBoxAnswerer No(QMessageBox::No);
+        Export->trigger();
+        ASSERT_EQ(No.Answered(), 1);
+        EXPECT_TRUE(No.Texts().front().startsWith("rocco.json already exists."));
+    }
+    EXPECT_FALSE(std::filesystem::exists(Picture));
+
+    Window->OnPromptExport = [](TPeltoSettings::TExportChoices&, QString&) {
+        return false;
+    };
+    Window->statusBar()->clearMessage();
+    Export->trigger();
+    EXPECT_EQ(Said(), "Nothing was saved");
+    Window->findChild<QAction*>("miCopyImage")->trigger();
+    EXPECT_EQ(Said(), "Copied the picture, 128 × 128");
+    EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(WindowCommands, ExportKeepsTheClassicGifPaceUnlessTheUserSetsAnother) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    TPeltoSettings::TExportChoices Choices;
+    QString Name = QString::fromStdString(Dir.File("rocco"));
+    std::vector<int> Shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* Dialog = QApplication::activeModalWidget();
+        ASSERT_NE(Dialog, nullptr);
+        auto* Format = Dialog->findChild<QComboBox*>("cbExportFormat");
+        auto* Delay = Dialog->findChild<QSpinBox*>("seExportDelay");
+        const auto Choose = [&](const char* Kind) {
+            Format->setCurrentIndex(Format->findData(Kind));
+            Shown.push_back(Delay->value());
+        };
+        Choose("gif");
+        Choose("apng");
+        Choose("tgif");
+        Dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(Window->PromptExport(Choices, Name));
+    EXPECT_EQ(Shown, (std::vector<int>{160, 167, 160}));
+    EXPECT_EQ(Choices.Format, "tgif");
+    EXPECT_EQ(Choices.Delay, DefaultExportDelay); // nothing chosen: each format keeps its own
+
+    // Written at 16 hundredths, as Save Image As writes it.
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Asked, QString& FileName) {
+        Asked = Choices;
+        FileName = QString::fromStdString(Dir.File("window.gif"));
+        return true;
+    };
+    Window->findChild<QAction*>("miExport")->trigger();
+    TExportOptions Options;
+    Options.Format = FindExportFormat("tgif");
+    Window->Session().Export(Options, Dir.File("model.gif"));
+    EXPECT_EQ(ReadFileBytes(Dir.File("window.gif")), ReadFileBytes(Dir.File("model.gif")));
+
+    // A delay the user sets holds for every format.
+    QTimer::singleShot(0, [&] {
+        QWidget* Dialog = QApplication::activeModalWidget();
+        ASSERT_NE(Dialog, nullptr);
+        Dialog->findChild<QSpinBox*>("seExportDelay")->setValue(250);
+        auto* Format = Dialog->findChild<QComboBox*>("cbExportFormat");
+        Format->setCurrentIndex(Format->findData("gif"));
+        Shown.push_back(Dialog->findChild<QSpinBox*>("seExportDelay")->value());
+        Dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(Window->PromptExport(Choices, Name));
+    EXPECT_EQ(Shown.back(), 250);
+    EXPECT_EQ(Choices.Delay, 250);
 }
