@@ -71,6 +71,10 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
     if (const auto Zoom = Ini.TryReadInteger(MainSection, "zoom");
         Zoom && *Zoom % 100 == 0 && *Zoom >= 100 && *Zoom <= 400)
         Settings.Zoom = Zoom;
+    Settings.ReopenLast = Ini.ReadBool(MainSection, "reopenlast", true);
+    Settings.LastCode = Ini.ReadString(MainSection, "lastcode", "");
+    Settings.LastMotion = Ini.ReadInteger(MainSection, "lastmotion", 0);
+    Settings.LastDirection = Ini.ReadInteger(MainSection, "lastdirection", 4);
     if (std::string Format = Ini.ReadString(MainSection, "exportformat", ""); !Format.empty()) {
         TPeltoSettings::TExportChoices Export;
         Export.Format = std::move(Format);
@@ -101,6 +105,14 @@ void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
     if (Settings.Zoom)
         Ini.WriteInteger(MainSection, "zoom", *Settings.Zoom);
+    // Left out while at their defaults, so that a classic file keeps its keys.
+    if (!Settings.ReopenLast || Ini.TryReadInteger(MainSection, "reopenlast"))
+        Ini.WriteBool(MainSection, "reopenlast", Settings.ReopenLast);
+    if (!Settings.LastCode.empty()) {
+        Ini.WriteString(MainSection, "lastcode", Settings.LastCode);
+        Ini.WriteInteger(MainSection, "lastmotion", Settings.LastMotion);
+        Ini.WriteInteger(MainSection, "lastdirection", Settings.LastDirection);
+    }
     if (const auto& Export = Settings.Export) {
         Ini.WriteString(MainSection, "exportformat", Export->Format);
         Ini.WriteInteger(MainSection, "exportscale", Export->Scale);

@@ -23,6 +23,12 @@ struct TPeltoSettings {
     std::string ImageFolder;
     /// The window's zoom in percent: 100, 200, 300 or 400; empty until chosen.
     std::optional<int> Zoom;
+    /// Whether the character shown at the last end comes back at start.
+    bool ReopenLast = true;
+    /// The character shown at the last end as its code, empty for none, and its pose.
+    std::string LastCode;
+    int LastMotion = 0;
+    int LastDirection = 4;
     /// The choices of the last export, as pelto-cli names them; written once there was one.
     struct TExportChoices {
         std::string Format = "png";

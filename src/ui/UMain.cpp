@@ -2,6 +2,7 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "platform/Errors.h"
@@ -28,7 +29,10 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace pelto {
 namespace {
@@ -127,6 +131,7 @@ void TfrmPelto::CreateControls() {
                           static_cast<qsizetype>(Canvas.Stride()), QImage::Format_BGR888);
         Painter.drawImage(pbDraw->rect(), View);
         DrawCellHint(Painter);
+        DrawFirstStartHint(Painter);
     };
     connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
 
@@ -233,7 +238,7 @@ void TfrmPelto::CreateControls() {
     auto* CodeCaption = Caption(Client, tr("Code:"), 76, 272);
     if (CodeCaption->text() != QLatin1String("Code:"))
         CodeCaption->move(std::min(76, 106 - CodeCaption->width()), 272);
-    edCode = Place(new QLineEdit(Client), "edCode", 108, 268, 245, 18);
+    edCode = Place(new TCodeEdit(Client), "edCode", 108, 268, 245, 18);
     btnSetCode = Place(new QPushButton(tr("Set"), Client), "btnSetCode", 356, 268, 35, 20);
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
@@ -310,6 +315,11 @@ void TfrmPelto::CreateMenus() {
         ->addAction(tr("Change &Game Folder..."), this,
                     Command(this, &TfrmPelto::miChangeGameFolderClick))
         ->setObjectName("miChangeGameFolder");
+    miReopenLast = Options->addAction(tr("&Reopen Last Character"));
+    miReopenLast->setObjectName("miReopenLast");
+    miReopenLast->setCheckable(true);
+    connect(miReopenLast, &QAction::toggled, this,
+            [this](bool Checked) { FSettings.ReopenLast = Checked; });
     Options->addSeparator();
     Options
         ->addAction(tr("Copy &Code"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
@@ -345,6 +355,7 @@ void TfrmPelto::FormCreate() {
                 move(Saved);
     }
     miShadow->setChecked(FSettings.Shadow);
+    miReopenLast->setChecked(FSettings.ReopenLast);
     ChooseFirstZoom();
 
     const std::string Saved = FSettings.WloPath;
@@ -352,6 +363,7 @@ void TfrmPelto::FormCreate() {
         FKeptWloPath = Saved;
     if (!SettleGameFolder()) {
         FStartupFailed = true;
+        FNoGameFolderChosen = true;
         return;
     }
     FSettingsRead = true;
@@ -373,10 +385,26 @@ void TfrmPelto::FormCreate() {
     auto Session = std::make_unique<TDressingSession>(*Game);
     ShowGame(std::move(Game), std::move(Session));
     FSession->SetShadow(miShadow->isChecked());
+    if (FSettings.ReopenLast)
+        ReopenLastCharacter();
 
     FColorPos = 0;
     PosButtonClick(0);
     timeAnimation->start();
+}
+
+void TfrmPelto::ReopenLastCharacter() {
+    if (FSettings.LastCode.empty())
+        return;
+    try {
+        FSession->ApplyCode(FSettings.LastCode);
+        FSession->SetMotion(static_cast<std::uint8_t>(
+            std::clamp<int>(FSettings.LastMotion, 0, MotionActions.size() - 1)));
+        FSession->SetDirection(static_cast<std::uint8_t>(FSettings.LastDirection & 7));
+    } catch (const std::exception&) {
+        // Another game's items, or an edited file: the classic empty start, and a word on why.
+        statusBar()->showMessage(tr("The last character could not be reopened"));
+    }
 }
 
 std::optional<QImage> TfrmPelto::LoadSkinPicture(const std::string& Name) const {

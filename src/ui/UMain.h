@@ -73,6 +73,8 @@ public:
     /// Start-up did not finish: the folder prompt was cancelled, or the item table could not be
     /// read. The program ends without showing the window.
     bool StartupFailed() const { return FStartupFailed; }
+    /// Start-up failed because the user chose no game folder.
+    bool NoGameFolderChosen() const { return FNoGameFolderChosen; }
 
     /// The character shown; only after a start-up that did not fail.
     TDressingSession& Session() { return *FSession; }
@@ -114,6 +116,8 @@ private:
     /// Shows Session, over Game, in place of what the window showed.
     void ShowGame(std::unique_ptr<TGameData> Game, std::unique_ptr<TDressingSession> Session);
     void miChangeGameFolderClick();
+    /// Shows the character of the last end again, when the settings keep one.
+    void ReopenLastCharacter();
     /// Writes the settings file now, as at shutdown.
     void WriteSettings();
     void LoadSkin();
@@ -136,6 +140,7 @@ private:
     int ViewCell(QPoint At) const;
     void ShowCellHint(int Cell);
     void DrawCellHint(QPainter& Painter) const;
+    void DrawFirstStartHint(QPainter& Painter) const;
     void SetToolTips();
     void UpdateColorBarTip(int Channel, int Level);
     void UpdateSlotTip(int Slot);
@@ -189,6 +194,11 @@ private:
     void miCopyImageClick();
     void miBGColorClick();
     void miExportClick();
+    /// Asks before FileName is replaced; true when it may be written.
+    bool ConfirmReplace(const QString& Caption, const std::string& FileName);
+    /// Says on the status line what was written, or that nothing was.
+    void ReportSaved(const std::vector<std::string>& Files, int Width, int Height, int Frames = 1);
+    void ReportNothingSaved();
 
     // Favourites, code entry and the other commands.
     void BuildFavoriteMenus();
@@ -205,6 +215,7 @@ private:
     /// The settings file's game folder while the run uses the one of TStartupOptions::GameFolder.
     std::optional<std::string> FKeptWloPath;
     bool FStartupFailed = false;
+    bool FNoGameFolderChosen = false;
     bool FSettingsRead = false;
 
     std::unique_ptr<TGameData> FGame;
@@ -257,6 +268,7 @@ private:
     QLabel* lblPose = nullptr;
     TWardrobe* frmWardrobe = nullptr; // made when first asked for
     QAction* miShadow = nullptr;
+    QAction* miReopenLast = nullptr;
 };
 
 } // namespace pelto

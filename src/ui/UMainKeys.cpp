@@ -128,6 +128,18 @@ void TfrmPelto::DrawCellHint(QPainter& Painter) const {
     Painter.drawRect(Cell.adjusted(0, 0, -FZoom, -FZoom));
 }
 
+void TfrmPelto::DrawFirstStartHint(QPainter& Painter) const {
+    if (!FSession || FSession->CharaIndex() >= 0)
+        return;
+    // On the screen only, as the cell hints: the canvas stays the empty picture it is.
+    QFont Font = Painter.font();
+    Font.setPixelSize(11 * FZoom);
+    Painter.setFont(Font);
+    Painter.setPen(QColor(96, 96, 96));
+    Painter.drawText(pbDraw->rect().adjusted(4 * FZoom, 0, -4 * FZoom, 0),
+                     Qt::AlignCenter | Qt::TextWordWrap, tr("Choose a character in the box below"));
+}
+
 void TfrmPelto::SetToolTips() {
     const auto Tip = [](QWidget* Control, const QString& Text) {
         Control->setToolTip(Text);

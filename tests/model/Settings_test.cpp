@@ -204,6 +204,31 @@ TEST_F(Settings, RoundTripsAndKeepsShiftJisNamesReadable) {
     EXPECT_EQ(F.Color, S.Favorites[6].Color);
 }
 
+TEST_F(Settings, KeepsTheLastCharacterAndTheReopenOptionOnlyOnceTheyDifferFromTheStart) {
+    TPeltoSettings S;
+    EXPECT_TRUE(S.ReopenLast);
+    EXPECT_EQ(Save(S).find("last"), std::string::npos);
+    S.LastCode = "ABC";
+    S.LastMotion = 5;
+    S.LastDirection = 2;
+    S.ReopenLast = false;
+    Save(S);
+    TPeltoSettings Back;
+    LoadSettings(TIniFile(FileName()), Back);
+    EXPECT_FALSE(Back.ReopenLast);
+    EXPECT_EQ(Back.LastCode, "ABC");
+    EXPECT_EQ(Back.LastMotion, 5);
+    EXPECT_EQ(Back.LastDirection, 2);
+    // Switched on again, the option is written over, never left off.
+    Back.ReopenLast = true;
+    Back.LastCode.clear(); // an end without a character keeps the one before
+    EXPECT_NE(Save(Back).find("reopenlast=1"), std::string::npos);
+    TPeltoSettings Again;
+    LoadSettings(TIniFile(FileName()), Again);
+    EXPECT_TRUE(Again.ReopenLast);
+    EXPECT_EQ(Again.LastCode, "ABC");
+}
+
 // ---------------------------------------------------------------------------------------------
 // Where the file lives
 

@@ -558,3 +558,115 @@ TEST_F(MainWindow, WritesItsSettingsAtShutdown) {
     EXPECT_NE(Written.find("shadow=0"), std::string::npos);
     EXPECT_NE(Written.find("closeonclick=0"), std::string::npos);
 }
+
+TEST(CodeEdit, KeepsOnlyTheKeysThatEditText) {
+    const auto Edits = [](int Key, Qt::KeyboardModifiers Modifiers, const QString& Text = {}) {
+        const QKeyEvent Event(QEvent::ShortcutOverride, Key, Modifiers, Text);
+        return TCodeEdit::EditsText(Event);
+    };
+    for (const auto& [Key, Text] : std::vector<std::pair<int, QString>>{
+             {Qt::Key_A, "a"}, {Qt::Key_Space, " "}, {Qt::Key_Comma, ","}, {Qt::Key_Period, "."}})
+        EXPECT_TRUE(Edits(Key, Qt::NoModifier, Text)) << Text.toStdString();
+    EXPECT_TRUE(Edits(Qt::Key_5, Qt::KeypadModifier, "5"));
+    for (const int Key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End, Qt::Key_Backspace,
+                          Qt::Key_Delete, Qt::Key_Return, Qt::Key_Enter})
+        for (const Qt::KeyboardModifiers Modifiers :
+             {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+              Qt::KeyboardModifiers(Qt::ControlModifier)})
+            EXPECT_TRUE(Edits(Key, Modifiers)) << Key;
+    for (const int Key : {Qt::Key_A, Qt::Key_C, Qt::Key_V, Qt::Key_X, Qt::Key_Z})
+        EXPECT_TRUE(Edits(Key, Qt::ControlModifier)) << Key;
+    // The window's commands, Ctrl+E among them, which some platforms bind to End.
+    for (const int Key : {Qt::Key_E, Qt::Key_S, Qt::Key_F, Qt::Key_Q, Qt::Key_Plus, Qt::Key_0})
+        EXPECT_FALSE(Edits(Key, Qt::ControlModifier)) << Key;
+    EXPECT_FALSE(Edits(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier));
+    for (const int Key : {Qt::Key_F1, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Down})
+        EXPECT_FALSE(Edits(Key, Qt::NoModifier)) << Key;
+}
+
+TEST_F(MainWindow, ItsCommandsWinOverTheCodeBoxExceptTheKeysThatEditText) {
+    auto Window = OpenOnDemo();
+    Window->show();
+    QApplication::setActiveWindow(Window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    Choose(*Window, 1);
+    int Exports = 0;
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices&, QString&) {
+        ++Exports;
+        return false;
+    };
+    QLineEdit* Box = CodeBox(*Window);
+    Box->setFocus();
+    ASSERT_TRUE(Box->hasFocus());
+    const std::string Code = Window->Session().Code();
+    TDressingSession& Session = Window->Session();
+
+    QTest::keyClick(Box, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(Exports, 1);
+    QTest::keyClick(Box, Qt::Key_PageDown);
+    EXPECT_EQ(Session.Motion(), 1);
+    QTest::keyClick(Box, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), Code);
+    EXPECT_TRUE(Box->hasFocus());
+
+    // Typing, moving and selecting stay in the box.
+    Box->setText("abc");
+    Box->setCursorPosition(3);
+    const bool Playing = Window->Playing();
+    QTest::keyClick(Box, Qt::Key_Left);
+    QTest::keyClick(Box, Qt::Key_Space);
+    QTest::keyClick(Box, Qt::Key_Period);
+    EXPECT_EQ(Box->text(), "ab .c");
+    EXPECT_EQ(Session.Direction(), 4);
+    EXPECT_EQ(Window->Playing(), Playing);
+    QTest::keyClick(Box, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Box->selectedText(), "ab .c");
+}
+
+TEST_F(MainWindow, HintsAtTheCharacterChoiceOnTheScreenOnlyAtFirstStart) {
+    auto Window = OpenOnDemo();
+    const QImage Shown = View(*Window)->grab().toImage();
+    const TBitmap& Canvas = Window->Session().Canvas();
+    bool Hinted = false;
+    for (int Y = 0; Y < Shown.height(); ++Y)
+        for (int X = 0; X < Shown.width(); ++X)
+            Hinted |= Shown.pixelColor(X, Y) != Qt::white;
+    EXPECT_TRUE(Hinted) << "the empty view says what to do";
+    for (int Y = 0; Y < Canvas.Height(); ++Y)
+        for (int X = 0; X < 3 * Canvas.Width(); ++X)
+            ASSERT_EQ(Canvas.ScanLine(Y)[X], 255) << "the canvas stays empty";
+}
+
+TEST_F(MainWindow, ReopensTheLastCharacterUnlessTheOptionIsOff) {
+    std::string Code;
+    {
+        auto Window = OpenOnDemo();
+        auto* Reopen = Window->findChild<QAction*>("miReopenLast");
+        ASSERT_NE(Reopen, nullptr);
+        EXPECT_TRUE(Reopen->isCheckable());
+        EXPECT_TRUE(Reopen->isChecked()); // on by default
+        Choose(*Window, 9);
+        Window->Session().Pick(1, 1);
+        Window->Session().SetColor(1, 2, 7);
+        Window->Session().SetMotion(3);
+        Window->Session().SetDirection(6);
+        Code = Window->Session().Code();
+    }
+    {
+        std::ofstream(Dir.File("keep.ini")) << ReadText(Dir.File("pelto.ini"));
+        TStartupOptions Options;
+        Options.SettingsFile = Dir.File("keep.ini");
+        TfrmPelto Window(Options);
+        EXPECT_EQ(Window.Session().Code(), Code);
+        EXPECT_EQ(Window.Session().Motion(), 3);
+        EXPECT_EQ(Window.Session().Direction(), 6);
+        EXPECT_EQ(CharaBox(Window)->currentIndex(), 9);
+        Window.findChild<QAction*>("miReopenLast")->trigger();
+    }
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("keep.ini");
+    TfrmPelto Window(Options);
+    EXPECT_EQ(Window.Session().CharaIndex(), -1); // the classic empty start
+    EXPECT_FALSE(Window.findChild<QAction*>("miReopenLast")->isChecked());
+    EXPECT_TRUE(Messages.empty());
+}
