@@ -219,6 +219,8 @@ void TWardrobe::Filter() {
     FFilter->SetSearch(Session ? Session->Game().ItemSearch() : nullptr,
                        TItemQuery::Parse(edSearch->text().toStdString()));
     FFilter->invalidate(); // the bonus column sorts by the chosen bonus now
+    // Other items are found now: the first of them is what the user looks for.
+    tvItems->scrollToTop();
 }
 
 void TWardrobe::Reload() {

@@ -11,8 +11,10 @@
 #include "ui/UMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTest>
@@ -90,6 +92,17 @@ TEST_F(WardrobeWindow, FindsBySlotBonusAndText) {
     EXPECT_EQ(ItemAt(0)->ItemID(), Id);
     Search->setText("no such item anywhere");
     EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(WardrobeWindow, ShowsTheFirstResultsWhenTheSearchChanges) {
+    Wardrobe->resize(400, 200); // room for a few rows only
+    QApplication::processEvents();
+    ASSERT_GT(Rows(), 20);
+    Table->scrollToBottom();
+    ASSERT_GT(Table->verticalScrollBar()->value(), 0);
+    Window->findChild<QLineEdit*>("edSearch")->setText("a");
+    ASSERT_GT(Rows(), 0);
+    EXPECT_EQ(Table->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(WardrobeWindow, WearsAsThePickerDoes) {
