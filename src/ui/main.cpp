@@ -46,8 +46,13 @@ int main(int argc, char** argv) {
     Options.FolderPrompt = &pelto::TfrmPelto::PromptGameFolder;
     try {
         pelto::TfrmPelto Window(Options);
-        if (Window.StartupFailed())
+        if (Window.StartupFailed()) {
+            // Cancelling the folder prompt is the user's choice, yet a shell should learn why
+            // nothing opened.
+            if (Window.NoGameFolderChosen())
+                std::cerr << "pelto: no game folder chosen, nothing to show\n";
             return 0;
+        }
         Window.show();
         return App.exec();
     } catch (const std::exception& Error) {

@@ -165,11 +165,13 @@ TEST_P(DamagedGame, IsReportedOrPassedOverAndTheWindowGoesOn) {
     if (std::get<1>(GetParam()) == TDamage::Folder && File == "data/Item.Dat") {
         // Without the item table the folder is no game folder: the user is asked for another.
         EXPECT_TRUE(Window->StartupFailed());
+        EXPECT_TRUE(Window->NoGameFolderChosen()); // said on standard error, not in a box
         EXPECT_EQ(Prompts, 1);
         EXPECT_TRUE(Messages.empty());
         return;
     }
     if (Window->StartupFailed()) {
+        EXPECT_FALSE(Window->NoGameFolderChosen()); // a message box said why
         EXPECT_EQ(File, "data/Item.Dat");
         EXPECT_EQ(Messages, std::vector<std::string>{"File read error\n" + Game + File});
         return;
