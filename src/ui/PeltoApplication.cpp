@@ -2,6 +2,7 @@
 
 #include "ui/Translations.h"
 
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QSocketNotifier>
 
@@ -79,18 +80,28 @@ void SetMessageSink(TMessageSink NewSink) {
     Sink() = std::move(NewSink);
 }
 
+QWidget* DialogOwner() {
+    if (QWidget* Active = QApplication::activeWindow())
+        return Active;
+    // Just after a dialog closes no window may be active yet.
+    for (QWidget* Window : QApplication::topLevelWidgets())
+        if (Window->isVisible() && qobject_cast<QMainWindow*>(Window))
+            return Window;
+    return nullptr;
+}
+
 void ShowMessage(const QString& Text) {
     if (Sink())
         Sink()(Text);
     else
-        QMessageBox::information(QApplication::activeWindow(), ApplicationTitle, Text);
+        QMessageBox::information(DialogOwner(), ApplicationTitle, Text);
 }
 
 void ShowError(const QString& Text) {
     if (Sink())
         Sink()(Text);
     else
-        QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, Text);
+        QMessageBox::critical(DialogOwner(), ApplicationTitle, Text);
 }
 
 void ShowError(const std::exception& Error) {

@@ -23,6 +23,10 @@ public:
 };
 
 /// Shows a message box with the program's title over the active window.
+/// The window a dialog opens over: the active one, else the program's main window while it is
+/// shown, else none (at start-up).
+QWidget* DialogOwner();
+
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
 /// The error's message, and on a second line the file it came from when it names one.

@@ -188,7 +188,7 @@ void TfrmPelto::MenuClick() {
 
 bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QString& Value) {
     // Over the window it asks for, where the user looks; on the screen when there is none.
-    QWidget* Owner = QApplication::activeWindow();
+    QWidget* Owner = DialogOwner();
     QDialog Dialog(Owner);
     Dialog.setWindowTitle(Caption);
     const QFontMetrics Metrics(Dialog.font());

@@ -13,6 +13,7 @@
 #include "ui/Translations.h"
 #include "ui/Wardrobe.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -20,7 +21,9 @@
 namespace pelto {
 
 bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Problem) {
-    QFileDialog Dialog(nullptr, CoreText(WloFolderCaption), QString::fromStdString(Directory));
+    // Over the window when it asks (Change Game Folder), alone at start-up.
+    QFileDialog Dialog(DialogOwner(), CoreText(WloFolderCaption),
+                       QString::fromStdString(Directory));
     Dialog.setFileMode(QFileDialog::Directory);
     Dialog.setOption(QFileDialog::ShowDirsOnly);
     // Qt's own dialog, which has room for the line on what the last folder lacked.
@@ -33,6 +36,11 @@ bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Prob
         Line->setFont(Bold);
         if (auto* Grid = qobject_cast<QGridLayout*>(Dialog.layout()))
             Grid->addWidget(Line, Grid->rowCount(), 0, 1, Grid->columnCount());
+    }
+    // Qt places a file dialog by the size it had before its layout grew.
+    if (const QWidget* Owner = Dialog.parentWidget()) {
+        Dialog.adjustSize();
+        Dialog.move(Owner->frameGeometry().center() - Dialog.rect().center());
     }
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
         return false;

@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -669,4 +670,32 @@ TEST_F(MainWindow, ReopensTheLastCharacterUnlessTheOptionIsOff) {
     EXPECT_EQ(Window.Session().CharaIndex(), -1); // the classic empty start
     EXPECT_FALSE(Window.findChild<QAction*>("miReopenLast")->isChecked());
     EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(MainWindow, OpensItsDialogsCentredOverItself) {
+    auto Window = OpenOnDemo();
+    Window->show();
+    Window->move(20, 30); // away from the screen's centre
+    QApplication::setActiveWindow(Window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+    const auto CentreOf = [&](const std::function<void()>& Open) {
+        QPoint Centre;
+        QTimer::singleShot(0, [&] {
+            QWidget* Dialog = QApplication::activeModalWidget();
+            ASSERT_NE(Dialog, nullptr);
+            Centre = Dialog->frameGeometry().center();
+            Dialog->close();
+        });
+        Open();
+        return Centre;
+    };
+    const QPoint Expected = Window->frameGeometry().center();
+    QString Name;
+    const QPoint Prompt = CentreOf([&] { TfrmPelto::PromptText("Save", "Input name: ", Name); });
+    EXPECT_LE((Prompt - Expected).manhattanLength(), 4) << Prompt.x() << "," << Prompt.y();
+    const QPoint Folder = CentreOf([&] {
+        std::string Directory = Game();
+        TfrmPelto::PromptGameFolder(Directory, {});
+    });
+    EXPECT_LE((Folder - Expected).manhattanLength(), 4) << Folder.x() << "," << Folder.y();
 }
