@@ -102,18 +102,14 @@ void TFavoritesManager::Reload() {
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[static_cast<std::size_t>(Place - 1)];
         QListWidgetItem* Item = lbPlaces->item(Place - 1);
-        QString Text;
-        QString Tip;
-        if (!Favorite.Used) {
-            Text = tr("%1. (empty)").arg(Place);
-        } else if (const auto Damage = FavoriteDamage(Favorite)) {
-            Tip = DamageText(*Damage);
-            Text = QString("%1. %2\n%3").arg(Place).arg(QString::fromStdString(Favorite.Name), Tip);
-        } else {
-            Text = QString("%1. %2\n%3")
-                       .arg(Place)
-                       .arg(QString::fromStdString(Favorite.Name), CharaName(Favorite.Chara));
-        }
+        const auto Damage = FavoriteDamage(Favorite);
+        const QString Tip = Damage ? DamageText(*Damage) : QString();
+        // The favourite's name, and below it its character or why it has none.
+        const QString Text =
+            Favorite.Used ? QString("%1. %2\n%3")
+                                .arg(QString::number(Place), QString::fromStdString(Favorite.Name),
+                                     Damage ? Tip : CharaName(Favorite.Chara))
+                          : tr("%1. (empty)").arg(Place);
         Item->setText(Text);
         Item->setToolTip(Tip);
         const QImage Image = Picture(Favorite);

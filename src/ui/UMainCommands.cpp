@@ -266,7 +266,7 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
         return;
     }
     FavoritesChanged();
-    statusBar()->showMessage(tr("Saved favourite %1, %2").arg(Place).arg(Name));
+    statusBar()->showMessage(tr("Saved favourite %1, %2").arg(QString::number(Place), Name));
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {
