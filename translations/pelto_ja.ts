@@ -121,6 +121,61 @@
     </message>
 </context>
 <context>
+    <name>pelto::TFavoritesManager</name>
+    <message>
+        <source>Manage Favorites</source>
+        <translation>お気に入りの管理</translation>
+    </message>
+    <message>
+        <source>&amp;Rename...</source>
+        <translation>名前の変更(&amp;R)...</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Move &amp;Up</source>
+        <translation>上へ移動(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Move Do&amp;wn</source>
+        <translation>下へ移動(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>damaged: it names no character</source>
+        <translation>破損: キャラクターが指定されていません</translation>
+    </message>
+    <message>
+        <source>damaged: character %1 does not exist</source>
+        <translation>破損: キャラクター %1 は存在しません</translation>
+    </message>
+    <message>
+        <source>%1. (empty)</source>
+        <translation>%1. (空き)</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>名前の変更</translation>
+    </message>
+    <message>
+        <source>Input name: </source>
+        <translation>名前を入力してください:</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Delete the favourite &quot;%1&quot;?</source>
+        <translation>お気に入り「%1」を削除しますか?</translation>
+    </message>
+</context>
+<context>
     <name>pelto::TPeltoApplication</name>
     <message>
         <source>Unknown error</source>
@@ -640,6 +695,30 @@ Backspaceで修正、Escで消去。</translation>
     <message>
         <source>Copied the picture, %1 × %2</source>
         <translation>画像をコピーしました (%1 × %2)</translation>
+    </message>
+    <message>
+        <source>&amp;Manage...</source>
+        <translation>管理(&amp;M)...</translation>
+    </message>
+    <message>
+        <source>Nothing saved: favourite %1 is as it was</source>
+        <translation>保存しませんでした: お気に入り %1 は元のままです</translation>
+    </message>
+    <message>
+        <source>Saved favourite %1, %2</source>
+        <translation>お気に入り %1 に保存しました: %2</translation>
+    </message>
+    <message>
+        <source>Keep Settings in Another File...</source>
+        <translation>設定を別のファイルに保存...</translation>
+    </message>
+    <message>
+        <source>Keep Settings in Another File</source>
+        <translation>設定を別のファイルに保存</translation>
+    </message>
+    <message>
+        <source>Settings (*.ini)</source>
+        <translation>設定ファイル (*.ini)</translation>
     </message>
     <message>
         <source>Choose a character in the box below</source>

@@ -57,6 +57,43 @@ std::string ConfigHome() {
     return std::string(Home ? Home : "") + "/.config";
 }
 
+// Every key SaveSettings writes, into the file in memory.
+void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
+    Ini.WriteString(MainSection, "wlopath", Settings.WloPath);
+    if (Settings.X)
+        Ini.WriteInteger(MainSection, "x", *Settings.X);
+    if (Settings.Y)
+        Ini.WriteInteger(MainSection, "y", *Settings.Y);
+    Ini.WriteBool(MainSection, "closeonclick", Settings.CloseOnClick);
+    Ini.WriteBool(MainSection, "shadow", Settings.Shadow);
+    if (!Settings.ImageFolder.empty())
+        Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
+    if (Settings.Zoom)
+        Ini.WriteInteger(MainSection, "zoom", *Settings.Zoom);
+    // Left out while at their defaults, so that a classic file keeps its keys.
+    if (!Settings.ReopenLast || Ini.TryReadInteger(MainSection, "reopenlast"))
+        Ini.WriteBool(MainSection, "reopenlast", Settings.ReopenLast);
+    if (!Settings.LastCode.empty()) {
+        Ini.WriteString(MainSection, "lastcode", Settings.LastCode);
+        Ini.WriteInteger(MainSection, "lastmotion", Settings.LastMotion);
+        Ini.WriteInteger(MainSection, "lastdirection", Settings.LastDirection);
+    }
+    if (const auto& Export = Settings.Export) {
+        Ini.WriteString(MainSection, "exportformat", Export->Format);
+        Ini.WriteInteger(MainSection, "exportscale", Export->Scale);
+        Ini.WriteString(MainSection, "exportscope", Export->Scope);
+        Ini.WriteBool(MainSection, "exporttrim", Export->Trim);
+        Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
+    }
+    for (int Place = 1; Place <= FavoriteCount; ++Place) {
+        const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
+        if (Favorite.Used)
+            SaveFavorite(Ini, FavoriteSection(Place), Favorite);
+        else if (Settings.EmptiedPlaces[static_cast<std::size_t>(Place - 1)])
+            Ini.EraseSection(FavoriteSection(Place));
+    }
+}
+
 } // namespace
 
 void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
@@ -94,38 +131,15 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
 }
 
 void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings) {
-    Ini.WriteString(MainSection, "wlopath", Settings.WloPath);
-    if (Settings.X)
-        Ini.WriteInteger(MainSection, "x", *Settings.X);
-    if (Settings.Y)
-        Ini.WriteInteger(MainSection, "y", *Settings.Y);
-    Ini.WriteBool(MainSection, "closeonclick", Settings.CloseOnClick);
-    Ini.WriteBool(MainSection, "shadow", Settings.Shadow);
-    if (!Settings.ImageFolder.empty())
-        Ini.WriteString(MainSection, "imagefolder", Settings.ImageFolder);
-    if (Settings.Zoom)
-        Ini.WriteInteger(MainSection, "zoom", *Settings.Zoom);
-    // Left out while at their defaults, so that a classic file keeps its keys.
-    if (!Settings.ReopenLast || Ini.TryReadInteger(MainSection, "reopenlast"))
-        Ini.WriteBool(MainSection, "reopenlast", Settings.ReopenLast);
-    if (!Settings.LastCode.empty()) {
-        Ini.WriteString(MainSection, "lastcode", Settings.LastCode);
-        Ini.WriteInteger(MainSection, "lastmotion", Settings.LastMotion);
-        Ini.WriteInteger(MainSection, "lastdirection", Settings.LastDirection);
-    }
-    if (const auto& Export = Settings.Export) {
-        Ini.WriteString(MainSection, "exportformat", Export->Format);
-        Ini.WriteInteger(MainSection, "exportscale", Export->Scale);
-        Ini.WriteString(MainSection, "exportscope", Export->Scope);
-        Ini.WriteBool(MainSection, "exporttrim", Export->Trim);
-        Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
-    }
-    for (int Place = 1; Place <= FavoriteCount; ++Place) {
-        const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
-        if (Favorite.Used)
-            SaveFavorite(Ini, FavoriteSection(Place), Favorite);
-    }
+    WriteSettingsKeys(Ini, Settings);
     Ini.UpdateFile();
+}
+
+void SaveSettingsAs(const std::string& FileName, const std::string& CopyOf,
+                    const TPeltoSettings& Settings) {
+    TIniFile Ini(CopyOf);
+    WriteSettingsKeys(Ini, Settings);
+    Ini.SaveAs(FileName);
 }
 
 std::string SettingsFilePath(const std::string& ExecutablePath) {

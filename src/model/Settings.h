@@ -3,6 +3,7 @@
 #include "model/UCommon.h"
 
 #include <array>
+#include <bitset>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,9 @@ struct TPeltoSettings {
     };
     std::optional<TExportChoices> Export;
     std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
+    /// Places emptied in this run (deleted, or moved away from), place n at bit n - 1: a save
+    /// removes their sections, which would otherwise bring them back at the next start.
+    std::bitset<FavoriteCount> EmptiedPlaces;
 };
 
 /// Reads section "pelto" and the favourite sections Save1..Save10. Missing or malformed
@@ -48,9 +52,16 @@ struct TPeltoSettings {
 void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings);
 
 /// Writes section "pelto" (X and Y only when known) and the sections of the places in use,
-/// key by key in their fixed order, then updates the file in one atomic write. Nothing is
-/// ever deleted. Raises what TIniFile::UpdateFile raises.
+/// key by key in their fixed order, then updates the file in one atomic write. Only the
+/// sections of emptied places not in use again are deleted. Raises what TIniFile::UpdateFile
+/// raises.
 void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings);
+
+/// SaveSettings into FileName, which starts as a copy of what CopyOf holds (nothing when it
+/// cannot be read): the settings moved to another file keep the comments and foreign sections
+/// of the one they came from.
+void SaveSettingsAs(const std::string& FileName, const std::string& CopyOf,
+                    const TPeltoSettings& Settings);
 
 /// The settings file: the executable's path with the extension ".ini" when the executable's
 /// folder is writable and not under /usr, else that file name in $XDG_CONFIG_HOME/pelto/

@@ -295,6 +295,14 @@ void TIniFile::InsertLine(std::size_t Index, std::string Text) {
     FModified = true;
 }
 
+void TIniFile::EraseSection(std::string_view Section) {
+    while (const auto Range = FindSection(Section)) {
+        FLines.erase(FLines.begin() + static_cast<std::ptrdiff_t>(Range->Header),
+                     FLines.begin() + static_cast<std::ptrdiff_t>(Range->End));
+        FModified = true;
+    }
+}
+
 void TIniFile::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
     const std::string Encoded = EncodeValue(Value);
     const auto Range = FindSection(Section);
@@ -350,6 +358,13 @@ void TIniFile::UpdateFile() {
     }
     WriteFileAtomically(FFileName, [this](TStream& Stream) { SaveToStream(Stream); });
     FModified = false;
+}
+
+void TIniFile::SaveAs(std::string FileName) {
+    FFileName = std::move(FileName);
+    FReadError = 0; // the unread file is not written over: it stays where it was
+    FModified = true;
+    UpdateFile();
 }
 
 void TIniFile::SaveToStream(TStream& Stream) const {

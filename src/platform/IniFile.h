@@ -65,6 +65,9 @@ public:
     void WriteInteger(std::string_view Section, std::string_view Key, int Value);
     /// Written as "1" or "0".
     void WriteBool(std::string_view Section, std::string_view Key, bool Value);
+    /// Removes every section of that name, from its header to the next one, comments and
+    /// all; later duplicates too, which would otherwise answer in its place.
+    void EraseSection(std::string_view Section);
 
     /// Whether a write changed the file since it was read or last written.
     bool Modified() const { return FModified; }
@@ -72,6 +75,9 @@ public:
     /// EFOpenError or EWriteError naming the file and the reason; the file on disk is then
     /// as it was, and the changes stay pending. A file that could not be read is refused.
     void UpdateFile();
+    /// Writes what the file holds now, changed or not, to FileName, which it is from then on.
+    /// One that could not be read moves as empty. Raises as UpdateFile.
+    void SaveAs(std::string FileName);
     /// Writes the bytes UpdateFile would write to the file.
     void SaveToStream(TStream& Stream) const;
 

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -102,6 +103,18 @@ void ShowError(const QString& Text) {
         Sink()(Text);
     else
         QMessageBox::critical(DialogOwner(), ApplicationTitle, Text);
+}
+
+bool ShowErrorWithOffer(const QString& Text, const QString& Offer) {
+    if (Sink()) {
+        Sink()(Text);
+        return false;
+    }
+    QMessageBox Box(QMessageBox::Critical, ApplicationTitle, Text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    const QAbstractButton* Taken = Box.addButton(Offer, QMessageBox::AcceptRole);
+    Box.exec();
+    return Box.clickedButton() == Taken;
 }
 
 void ShowError(const std::exception& Error) {

@@ -31,6 +31,9 @@ void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
 /// The error's message, and on a second line the file it came from when it names one.
 void ShowError(const std::exception& Error);
+/// ShowError with one more button, Offer: true when the user took it. A message sink gets the
+/// text, and the offer is not taken.
+bool ShowErrorWithOffer(const QString& Text, const QString& Offer);
 
 /// Runs a command: an error it raises ends it and its message is shown. Commands are called
 /// from Qt's own code (widget signals, menu actions, timers), which is built without the

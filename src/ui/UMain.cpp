@@ -101,7 +101,7 @@ TfrmPelto::~TfrmPelto() {
     if (timeAnimation)
         timeAnimation->stop();
     if (FSettingsRead)
-        WriteSettings();
+        WriteSettings(true);
     // The controls go first, while everything their handlers might touch still exists.
     delete takeCentralWidget();
 }
@@ -297,6 +297,11 @@ void TfrmPelto::CreateMenus() {
     miSaveFavorite->setObjectName("miSaveFavorite");
     miLoadFavorite = miFavorites->addMenu(tr("&Load"));
     miLoadFavorite->setObjectName("miLoadFavorite");
+    miLoadFavorite->setToolTipsVisible(true); // a damaged favourite's says why
+    miFavorites->addSeparator();
+    miFavorites
+        ->addAction(tr("&Manage..."), this, Command(this, &TfrmPelto::miManageFavoritesClick))
+        ->setObjectName("miManageFavorites");
     connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
     QMenu* Help = menuBar()->addMenu(tr("&Help"));

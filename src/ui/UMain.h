@@ -29,6 +29,7 @@ namespace pelto {
 
 class TDressingSession;
 class TEquipListBox;
+class TFavoritesManager;
 class TWardrobe;
 class TPopupPanel;
 struct TWLOItemData;
@@ -104,6 +105,15 @@ public:
     std::function<bool(const QString& Caption, const QString& Prompt, QString& Value)>
         OnPromptText = &TfrmPelto::PromptText;
 
+    /// The settings file could not be written: Error is shown with the offer to keep the
+    /// settings in another file. True, with FileName (offered as the current one) replaced,
+    /// when the user chose one. Replaced by tests.
+    std::function<bool(const QString& Error, QString& FileName)> OnPromptSettingsFile =
+        [this](const QString& Error, QString& FileName) {
+            return PromptSettingsFile(Error, FileName);
+        };
+    bool PromptSettingsFile(const QString& Error, QString& FileName);
+
 private:
     // Start-up and shutdown.
     void FormCreate();
@@ -118,8 +128,11 @@ private:
     void miChangeGameFolderClick();
     /// Shows the character of the last end again, when the settings keep one.
     void ReopenLastCharacter();
-    /// Writes the settings file now, as at shutdown.
-    void WriteSettings();
+    /// Writes the settings file now; Quitting at shutdown.
+    void WriteSettings(bool Quitting = false);
+    /// Writes New to the settings file, or to another the user then chooses, and keeps it as
+    /// the window's settings. False when it was not written: the settings stay as they were.
+    bool CommitSettings(const TPeltoSettings& New, bool Quitting = false);
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
     void SetStripPictures(TSimpleButton& Button, const QImage& Strip);
@@ -206,6 +219,9 @@ private:
     void MenuClick();
     void SaveFavoriteClick(int Place);
     void LoadFavoriteClick(int Place);
+    void miManageFavoritesClick();
+    /// The menus and the manager show the favourites as they are now.
+    void FavoritesChanged();
     void btnSetCodeClick();
     void miVisitHomepageClick();
     void miAboutClick();
@@ -217,6 +233,7 @@ private:
     bool FStartupFailed = false;
     bool FNoGameFolderChosen = false;
     bool FSettingsRead = false;
+    QString FReportedSettingsError; // the last failure to write the settings shown
 
     std::unique_ptr<TGameData> FGame;
     std::unique_ptr<TDressingSession> FSession; // refers to FGame: declared after it
@@ -266,7 +283,8 @@ private:
     QAction* miExit = nullptr;
     QAction* miExport = nullptr;
     QLabel* lblPose = nullptr;
-    TWardrobe* frmWardrobe = nullptr; // made when first asked for
+    TWardrobe* frmWardrobe = nullptr;          // made when first asked for
+    TFavoritesManager* frmFavorites = nullptr; // made when first asked for
     QAction* miShadow = nullptr;
     QAction* miReopenLast = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "model/Favorites.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "model/UCommon.h"
@@ -12,6 +13,7 @@
 #include "platform/Version.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
+#include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
@@ -174,8 +176,47 @@ void TfrmPelto::UpdateFavoriteEntries(int Place) {
     QAction* Load = miLoadFavorite->actions()[Place - 1];
     Save->setText(Caption);
     Save->setEnabled(true);
-    Load->setText(Caption);
-    Load->setEnabled(Favorite.Used);
+    const auto Damage = FavoriteDamage(Favorite);
+    const QString Why = Damage ? TFavoritesManager::DamageText(*Damage) : QString();
+    Load->setText(Damage ? tr("%1 (%2)").arg(Caption, Why) : Caption);
+    Load->setToolTip(Why);
+    Load->setEnabled(Favorite.Used && !Damage);
+}
+
+void TfrmPelto::FavoritesChanged() {
+    for (int Place = 1; Place <= FavoriteCount; ++Place)
+        UpdateFavoriteEntries(Place);
+    if (frmFavorites)
+        frmFavorites->Reload();
+}
+
+void TfrmPelto::miManageFavoritesClick() {
+    if (!frmFavorites) {
+        TFavoritesManager::THooks Hooks;
+        Hooks.Game = [this]() -> const TGameData* {
+            return FGame.get();
+        };
+        Hooks.Settings = [this]() -> const TPeltoSettings& {
+            return FSettings;
+        };
+        Hooks.Commit = [this](const TPeltoSettings& New) {
+            if (!CommitSettings(New))
+                return false;
+            FavoritesChanged();
+            return true;
+        };
+        Hooks.PromptText = [this](const QString& Caption, const QString& Prompt, QString& Value) {
+            return OnPromptText(Caption, Prompt, Value);
+        };
+        frmFavorites = new TFavoritesManager(std::move(Hooks), this);
+    }
+    frmFavorites->Reload();
+    frmFavorites->show();
+    // Once shown, when its layout has given it its final size.
+    frmFavorites->move(frameGeometry().center() -
+                       QRect(QPoint(), frmFavorites->frameGeometry().size()).center());
+    frmFavorites->raise();
+    frmFavorites->activateWindow();
 }
 
 void TfrmPelto::MenuClick() {
@@ -236,28 +277,38 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
     const TFavoriteItem& Old = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
     const std::string_view CharaName = CharaData[static_cast<std::size_t>(Chara)].Name;
     QString Name = QString::fromUtf8(CharaName.data(), static_cast<qsizetype>(CharaName.size()));
+    const QString NothingSaved = tr("Nothing saved: favourite %1 is as it was").arg(Place);
     if (Old.Used) {
         // A favourite is never replaced unasked; kept, its name is offered again.
         Name = QString::fromStdString(Old.Name);
         if (QMessageBox::question(this, tr("Save"),
                                   tr("Replace the favourite \"%1\"?").arg(Name)) !=
-            QMessageBox::Yes)
+            QMessageBox::Yes) {
+            statusBar()->showMessage(NothingSaved);
             return;
+        }
     }
-    if (!OnPromptText(tr("Save"), tr("Input name: "), Name))
+    if (!OnPromptText(tr("Save"), tr("Input name: "), Name)) {
+        statusBar()->showMessage(NothingSaved);
         return;
+    }
     if (Name.isEmpty())
-        Name = QString("Save%1").arg(Place);
-    FSettings.Favorites[static_cast<std::size_t>(Place - 1)] =
-        FSession->ToFavorite(Name.toStdString());
-    UpdateFavoriteEntries(Place);
-    // Written at once: a favourite must outlive a crash or a logout.
-    WriteSettings();
+        Name = QString::fromStdString(DefaultFavoriteName(Place));
+    // Written at once: a favourite must outlive a crash or a logout. Shown only once written.
+    if (!CommitSettings(WithFavorite(FSettings, Place, FSession->ToFavorite(Name.toStdString())))) {
+        statusBar()->showMessage(NothingSaved);
+        return;
+    }
+    FavoritesChanged();
+    statusBar()->showMessage(tr("Saved favourite %1, %2").arg(QString::number(Place), Name));
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {
+    const TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
+    if (!Favorite.Used || FavoriteDamage(Favorite))
+        return; // its menu entry, disabled, says why
     const int Before = FSession->CharaIndex();
-    FSession->ApplyFavorite(FSettings.Favorites[static_cast<std::size_t>(Place - 1)]);
+    FSession->ApplyFavorite(Favorite);
     ReportMissingSprites(Before);
 }
 

@@ -6,9 +6,11 @@
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Translations.h"
 #include "ui/Wardrobe.h"
@@ -108,6 +110,8 @@ void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
         UpdateSlot(Slot);
     if (frmWardrobe)
         frmWardrobe->Reload(); // another game's items
+    if (frmFavorites)
+        frmFavorites->Reload(); // the pictures drawn from it
     ShowLook();
 }
 
@@ -141,7 +145,7 @@ void TfrmPelto::miChangeGameFolderClick() {
         ShowError(Problem);
 }
 
-void TfrmPelto::WriteSettings() {
+void TfrmPelto::WriteSettings(bool Quitting) {
     FSettings.X = x();
     FSettings.Y = y();
     FSettings.Shadow = miShadow->isChecked();
@@ -150,15 +154,49 @@ void TfrmPelto::WriteSettings() {
         FSettings.LastMotion = FSession->Motion();
         FSettings.LastDirection = FSession->Direction();
     }
-    TPeltoSettings Written = FSettings;
+    CommitSettings(FSettings, Quitting);
+}
+
+bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
+    TPeltoSettings Written = New;
     if (FKeptWloPath)
         Written.WloPath = *FKeptWloPath;
-    try {
-        TIniFile Ini(FOptions.SettingsFile);
-        SaveSettings(Ini, Written);
-    } catch (const std::exception& Error) {
-        ShowError(Error);
+    std::string Target = FOptions.SettingsFile;
+    for (;;) {
+        try {
+            if (Target == FOptions.SettingsFile) {
+                TIniFile Ini(Target);
+                SaveSettings(Ini, Written);
+            } else {
+                SaveSettingsAs(Target, FOptions.SettingsFile, Written);
+                FOptions.SettingsFile = Target; // for every later save of this run
+            }
+            FSettings = New;
+            FReportedSettingsError.clear();
+            return true;
+        } catch (const std::exception& Error) {
+            const QString Text = ErrorMessage(Error);
+            // The user heard of it when the save failed; quitting does not say it again.
+            if (Quitting && Text == FReportedSettingsError)
+                return false;
+            FReportedSettingsError = Text;
+            QString Other = QString::fromStdString(Target);
+            if (!OnPromptSettingsFile(Text, Other) || Other.isEmpty())
+                return false;
+            Target = Other.toStdString();
+        }
     }
+}
+
+bool TfrmPelto::PromptSettingsFile(const QString& Error, QString& FileName) {
+    if (!ShowErrorWithOffer(Error, tr("Keep Settings in Another File...")))
+        return false;
+    const QString Chosen = QFileDialog::getSaveFileName(this, tr("Keep Settings in Another File"),
+                                                        FileName, tr("Settings (*.ini)"));
+    if (Chosen.isEmpty())
+        return false;
+    FileName = Chosen;
+    return true;
 }
 
 } // namespace pelto

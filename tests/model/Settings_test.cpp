@@ -1,5 +1,7 @@
 #include "model/Settings.h"
 
+#include "model/Favorites.h"
+
 #include "platform/IniFile.h"
 #include "platform/Stream.h"
 #include "support/Environment.h"
@@ -227,6 +229,86 @@ TEST_F(Settings, KeepsTheLastCharacterAndTheReopenOptionOnlyOnceTheyDifferFromTh
     LoadSettings(TIniFile(FileName()), Again);
     EXPECT_TRUE(Again.ReopenLast);
     EXPECT_EQ(Again.LastCode, "ABC");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Favourites edited, saved and read back
+
+TEST(FavoriteDamage, OnlyACharacterOutsideTheGameDamagesAFavourite) {
+    using enum TFavoriteDamage::TKind;
+    EXPECT_FALSE(FavoriteDamage(TFavoriteItem())); // an unused place is empty, not damaged
+    EXPECT_FALSE(FavoriteDamage(Favorite("first", 0)));
+    EXPECT_FALSE(FavoriteDamage(Favorite("last", 14)));
+    EXPECT_EQ(FavoriteDamage(Favorite("one past", 15)), (TFavoriteDamage{UnknownCharacter, 15}));
+    EXPECT_EQ(FavoriteDamage(Favorite("below", -7)), (TFavoriteDamage{UnknownCharacter, -7}));
+    EXPECT_EQ(FavoriteDamage(Favorite("unread", -1)), (TFavoriteDamage{NoCharacter, -1}));
+    // Items and levels out of range are passed over when it is applied, as in a code.
+    TFavoriteItem Odd = Favorite("odd", 3);
+    Odd.Parts[0] = 65535;
+    Odd.Color[1][2] = 200;
+    EXPECT_FALSE(FavoriteDamage(Odd));
+}
+
+TEST_F(Settings, AFavouriteWithoutAReadableCharacterIsDamagedAndTheOthersStillRead) {
+    const TPeltoSettings S = Load("[Save1]\nchara=abc\n[Save2]\nchara=37\n[Save3]\nchara=4\n"
+                                  "[Save4]\nname=only a name\n");
+    EXPECT_EQ(FavoriteDamage(S.Favorites[0])->Kind, TFavoriteDamage::TKind::NoCharacter);
+    EXPECT_EQ(FavoriteDamage(S.Favorites[1])->Chara, 37);
+    EXPECT_FALSE(FavoriteDamage(S.Favorites[2]));
+    EXPECT_TRUE(S.Favorites[3].Used);
+    EXPECT_TRUE(FavoriteDamage(S.Favorites[3]));
+}
+
+TEST_F(Settings, DeletedAndMovedFavouritesStayAsEditedAfterARestart) {
+    FDir.Write("pelto.ini", "; mine\n[Save1]\nname=A\nchara=1\n[Save2]\nname=B\nchara=2\n"
+                            "[Save3]\nname=C\nchara=3\n; about C\n[tools]\neditor=vi\n");
+    TPeltoSettings S;
+    LoadSettings(TIniFile(FileName()), S);
+    S = WithoutFavorite(S, 1);
+    S = WithFavoritesSwapped(S, 3, 4); // into an empty place
+    S = WithFavoritesSwapped(S, 2, 1);
+    S = WithFavoriteRenamed(S, 1, "");
+    const std::string Text = Save(S);
+    EXPECT_EQ(Text.find("[Save2]"), std::string::npos) << Text;
+    EXPECT_EQ(Text.find("[Save3]"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("; mine\n"), std::string::npos);
+    EXPECT_NE(Text.find("[tools]\neditor=vi\n"), std::string::npos);
+    TPeltoSettings Back;
+    LoadSettings(TIniFile(FileName()), Back);
+    std::vector<std::string> Names;
+    for (const TFavoriteItem& F : Back.Favorites)
+        Names.push_back(F.Used ? F.Name + "/" + std::to_string(F.Chara) : "-");
+    EXPECT_EQ(Names,
+              (std::vector<std::string>{"Save1/2", "-", "-", "C/3", "-", "-", "-", "-", "-", "-"}));
+}
+
+TEST_F(Settings, APlaceFilledAgainAfterADeleteIsWrittenNotErased) {
+    TPeltoSettings S;
+    S.Favorites[4] = Favorite("old", 1);
+    Save(S);
+    S = WithoutFavorite(S, 5);
+    S = WithFavorite(S, 5, Favorite("new", 2));
+    Save(S);
+    TPeltoSettings Back;
+    LoadSettings(TIniFile(FileName()), Back);
+    EXPECT_TRUE(Back.Favorites[4].Used);
+    EXPECT_EQ(Back.Favorites[4].Name, "new");
+}
+
+TEST_F(Settings, SettingsSavedAsAnotherFileCarryTheOldFilesLinesAndLeaveItAlone) {
+    const std::string Before = "; mine\n[pelto]\nwlopath=/w/\n[tools]\neditor=vi\n";
+    FDir.Write("pelto.ini", Before);
+    TPeltoSettings S;
+    LoadSettings(TIniFile(FileName()), S);
+    // Nothing changed, and the new file is still written.
+    SaveSettingsAs(FDir.File("elsewhere/other.ini"), FileName(), S);
+    EXPECT_EQ(ReadText(FDir.File("elsewhere/other.ini")),
+              "; mine\n[pelto]\nwlopath=/w/\ncloseonclick=0\nshadow=0\n[tools]\neditor=vi\n");
+    EXPECT_EQ(ReadText(FileName()), Before);
+    // An old file that cannot be read gives its settings, not its lines.
+    FDir.Make("folder.ini/inside");
+    SaveSettingsAs(FDir.File("fresh.ini"), FDir.File("folder.ini"), S);
+    EXPECT_EQ(ReadText(FDir.File("fresh.ini")), "[pelto]\nwlopath=/w/\ncloseonclick=0\nshadow=0\n");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -193,6 +193,39 @@ TEST_F(IniFile, FillsABareHeaderAndAppendsMissingSectionsInWriteOrder) {
     EXPECT_EQ(Saved(Ini), "[bare]\na=1\n[keep]\nk=v\n[new]\nz=26\nb=2\n");
 }
 
+TEST_F(IniFile, ErasesASectionWithItsCommentsAndEveryDuplicate) {
+    TIniFile Ini = Load("; head\r\n[Save1]\r\nname=a\r\n; about a\r\n\r\n[keep]\r\nk=v\r\n"
+                        "[SAVE1]\r\nname=duplicate\r\n[last]\r\nz=1"); // no break at the end
+    Ini.EraseSection("save1");
+    EXPECT_FALSE(Ini.SectionExists("Save1")); // the duplicate does not answer in its place
+    Ini.EraseSection("absent");
+    EXPECT_EQ(Saved(Ini), "; head\r\n[keep]\r\nk=v\r\n[last]\r\nz=1");
+    Ini.EraseSection("last");
+    EXPECT_EQ(Saved(Ini), "; head\r\n[keep]\r\nk=v\r\n");
+
+    TIniFile Same = Load("[a]\nx=1\n");
+    Same.EraseSection("b");
+    EXPECT_FALSE(Same.Modified());
+}
+
+TEST_F(IniFile, SavesAsAnotherFileChangedOrNot) {
+    TIniFile Ini = Load("; mine\n[pelto]\nx=1\n");
+    Ini.SaveAs(FDir.File("other/copy.ini"));
+    EXPECT_EQ(ReadText(FDir.File("other/copy.ini")), "; mine\n[pelto]\nx=1\n");
+    Ini.WriteInteger("pelto", "x", 2);
+    Ini.UpdateFile(); // the copy from now on
+    EXPECT_EQ(ReadText(FDir.File("other/copy.ini")), "; mine\n[pelto]\nx=2\n");
+    EXPECT_EQ(ReadText(FileName()), "; mine\n[pelto]\nx=1\n");
+
+    // A file that could not be read moves as empty, and the unread one stays as it is.
+    std::filesystem::create_directory(FDir.File("folder.ini"));
+    TIniFile Folder(FDir.File("folder.ini"));
+    Folder.WriteInteger("pelto", "x", 3);
+    Folder.SaveAs(FDir.File("moved.ini"));
+    EXPECT_EQ(ReadText(FDir.File("moved.ini")), "[pelto]\nx=3\n");
+    EXPECT_TRUE(std::filesystem::is_directory(FDir.File("folder.ini")));
+}
+
 TEST_F(IniFile, KeepsCrLfAndEveryOtherLineEnding) {
     TIniFile Ini = Load("[pelto]\r\nx=1\r\nmixed=1\n;c\r\n[Save1]\r\nname=a");
     Ini.WriteInteger("pelto", "x", 2);

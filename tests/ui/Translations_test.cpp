@@ -24,6 +24,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -249,6 +250,38 @@ TEST_F(JapaneseWindow, ShowsNoEnglishInTheItemFinder) {
     for (int Column = 0; Column < Items->columnCount(); ++Column)
         Check.Add("finder header", Items->headerData(Column, Qt::Horizontal).toString());
     Check.Add("finder slot", Items->index(0, 1).data().toString());
+    ExpectJapanese();
+}
+
+TEST_F(JapaneseWindow, ShowsNoEnglishInTheFavouritesTheirManagerAndWhatSavingSays) {
+    // Names the check passes over: the game's own character names.
+    std::ofstream(Dir.File("pelto.ini"), std::ios::app)
+        << "[Save1]\nname=Rocco\nchara=0\n[Save2]\nname=Iris\nchara=37\n[Save3]\nname=Iris\n";
+    Window.reset();
+    TStartupOptions Options;
+    Options.SettingsFile = Dir.File("pelto.ini");
+    Window = std::make_unique<TfrmPelto>(Options);
+    ChooseChara(*Window, 0);
+    Check.AddMenu("favourites", FavoritesMenu(*Window)->actions());
+    Window->OnPromptText = [](const QString&, const QString&, QString&) {
+        return false;
+    };
+    SaveFavoriteMenu(*Window)->actions()[3]->trigger();
+    Check.Add("status after a cancel", Window->statusBar()->currentMessage());
+    Window->OnPromptText = [](const QString&, const QString&, QString& Value) {
+        Value = "Rocco";
+        return true;
+    };
+    SaveFavoriteMenu(*Window)->actions()[3]->trigger();
+    Check.Add("status after a save", Window->statusBar()->currentMessage());
+
+    Window->findChild<QAction*>("miManageFavorites")->trigger();
+    auto* Manager = Window->findChild<QWidget*>("frmFavorites");
+    ASSERT_NE(Manager, nullptr);
+    Check.AddControls(Manager, {"lbPlaces"});
+    const auto* Places = Manager->findChild<QListWidget*>("lbPlaces");
+    for (int Row = 0; Row < Places->count(); ++Row)
+        Check.Add("manager place", Places->item(Row)->text());
     ExpectJapanese();
 }
 

@@ -10,8 +10,10 @@
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -131,4 +133,34 @@ TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {
     for (QAction* Entry : LoadFavoriteMenu(Again)->actions())
         CaptionsAgain << Entry->text() + (Entry->isEnabled() ? "" : " (off)");
     EXPECT_EQ(CaptionsAgain, Captions);
+}
+
+TEST_F(BadInput, DamagedFavouritesAreListedGreyedWithTheReasonAndTheOthersLoad) {
+    auto Window = Open("[Save1]\nname=Gone\nchara=37\nparts1=11\n"
+                       "[Save2]\nname=Fine\nchara=3\n"
+                       "[Save3]\nname=Nameless\nchara=abc\n");
+    QMenu* Load = LoadFavoriteMenu(*Window);
+    QAction* Gone = Load->actions()[0];
+    EXPECT_EQ(Gone->text(), "Gone (damaged: character 37 does not exist)");
+    EXPECT_EQ(Gone->toolTip(), "damaged: character 37 does not exist");
+    EXPECT_FALSE(Gone->isEnabled());
+    EXPECT_EQ(Load->actions()[2]->text(), "Nameless (damaged: it names no character)");
+    EXPECT_FALSE(Load->actions()[2]->isEnabled());
+    EXPECT_TRUE(Load->actions()[1]->isEnabled());
+    EXPECT_TRUE(SaveFavoriteMenu(*Window)->actions()[0]->isEnabled()); // may be saved over
+
+    // Triggered anyway, it loads nothing, not even its items.
+    test::ChooseChara(*Window, 5);
+    const std::string Code = Window->Session().Code();
+    test::RunCommand([&] { Gone->trigger(); });
+    EXPECT_EQ(Window->Session().Code(), Code);
+    test::RunCommand([&] { Load->actions()[1]->trigger(); });
+    EXPECT_EQ(Window->Session().CharaIndex(), 3);
+    EXPECT_TRUE(Messages.empty());
+
+    Window->findChild<QAction*>("miManageFavorites")->trigger();
+    auto* Places = Window->findChild<QListWidget*>("lbPlaces");
+    ASSERT_NE(Places, nullptr);
+    EXPECT_EQ(Places->item(0)->text(), "1. Gone\ndamaged: character 37 does not exist");
+    EXPECT_EQ(Places->item(0)->toolTip(), "damaged: character 37 does not exist");
 }

@@ -14,6 +14,7 @@
 #include "support/SpriteFolder.h"
 #include "support/TempDir.h"
 #include "ui/EquipListBox.h"
+#include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
@@ -31,6 +32,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -332,6 +334,128 @@ TEST_F(WindowCommands, WritesAFavouriteAtOnceAndAsksBeforeReplacingOne) {
     EXPECT_EQ(Offered.back(), "First"); // the replaced favourite's name is offered
     EXPECT_EQ(Third->text(), "Second");
     EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("name=Second\n"), std::string::npos);
+}
+
+TEST_F(WindowCommands, SaysInTheStatusLineWhetherAFavouriteWasSaved) {
+    auto Window = Open();
+    ChooseChara(*Window, 7);
+    NextName = "Nina's dress";
+    SaveFavoriteMenu(*Window)->actions()[2]->trigger();
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favourite 3, Nina's dress");
+    NextName.reset();
+    SaveFavoriteMenu(*Window)->actions()[0]->trigger();
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 1 is as it was");
+    {
+        const TBoxAnswerer No(QMessageBox::No); // not replaced
+        SaveFavoriteMenu(*Window)->actions()[2]->trigger();
+    }
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 3 is as it was");
+    EXPECT_EQ(LoadFavoriteMenu(*Window)->actions()[2]->text(), "Nina's dress");
+}
+
+namespace {
+
+// Favorites > Manage..., and what its list and buttons show.
+struct TManager {
+    explicit TManager(TfrmPelto& Window) {
+        Window.findChild<QAction*>("miManageFavorites")->trigger();
+        Dialog = Window.findChild<TFavoritesManager*>("frmFavorites");
+        Places = Dialog->findChild<QListWidget*>("lbPlaces");
+    }
+    QString Text(int Place) const { return Places->item(Place - 1)->text(); }
+    QImage Picture(int Place) const {
+        return Places->item(Place - 1)->icon().pixmap(64, 64).toImage();
+    }
+    QPushButton* Button(const char* Name) const { return Dialog->findChild<QPushButton*>(Name); }
+    void Click(int Place, const char* Name) const {
+        Dialog->SelectPlace(Place);
+        Button(Name)->click();
+    }
+    TFavoritesManager* Dialog;
+    QListWidget* Places;
+};
+
+bool Blank(const QImage& Image) {
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if (qAlpha(Image.pixel(X, Y)) != 0)
+                return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(WindowCommands, ManagesFavouritesAndSavesEveryChangeAtOnce) {
+    {
+        auto Window = Open("[Save2]\nname=Two\nchara=7\nparts2=12\n[Save3]\nname=Three\nchara=0\n");
+        const TManager Manager(*Window);
+        ASSERT_TRUE(Manager.Dialog->isVisible());
+        EXPECT_LE((Manager.Dialog->frameGeometry().center() - Window->frameGeometry().center())
+                      .manhattanLength(),
+                  2); // centred over the window
+        EXPECT_EQ(Manager.Text(1), "1. (empty)");
+        EXPECT_EQ(Manager.Text(2), "2. Two\nIris");
+        EXPECT_EQ(Manager.Text(3), "3. Three\nRocco");
+        EXPECT_TRUE(Blank(Manager.Picture(1)));
+        EXPECT_FALSE(Blank(Manager.Picture(2)));
+        EXPECT_NE(Manager.Picture(2), Manager.Picture(3)); // each its own character
+        EXPECT_EQ(Window->Session().CharaIndex(), -1);     // drawn aside, not in the window
+        Manager.Dialog->SelectPlace(1);
+        EXPECT_FALSE(Manager.Button("btnRename")->isEnabled()); // nothing to rename
+        EXPECT_FALSE(Manager.Button("btnMoveDown")->isEnabled());
+
+        NextName = "Deux";
+        Manager.Click(2, "btnRename");
+        EXPECT_EQ(Offered.back(), "Two");
+        EXPECT_EQ(Manager.Text(2), "2. Deux\nIris");
+        EXPECT_EQ(LoadFavoriteMenu(*Window)->actions()[1]->text(), "Deux");
+        EXPECT_NE(ReadText(Dir.File("pelto.ini")).find("[Save2]\nname=Deux\n"), std::string::npos);
+
+        const QImage Iris = Manager.Picture(2);
+        Manager.Click(2, "btnMoveUp");
+        EXPECT_EQ(Manager.Text(1), "1. Deux\nIris");
+        EXPECT_EQ(Manager.Text(2), "2. (empty)");
+        EXPECT_EQ(Manager.Picture(1), Iris);
+        EXPECT_EQ(Manager.Dialog->SelectedPlace(), 1); // the moved one, for another move
+        EXPECT_FALSE(Manager.Button("btnMoveUp")->isEnabled());
+        EXPECT_FALSE(LoadFavoriteMenu(*Window)->actions()[1]->isEnabled());
+        Manager.Click(3, "btnMoveDown");
+        EXPECT_EQ(Manager.Text(4), "4. Three\nRocco");
+        EXPECT_EQ(SaveFavoriteMenu(*Window)->actions()[3]->text(), "Three");
+        {
+            const TBoxAnswerer No(QMessageBox::No);
+            Manager.Click(4, "btnDelete");
+            EXPECT_EQ(No.Texts(), QStringList{"Delete the favourite \"Three\"?"});
+        }
+        EXPECT_EQ(Manager.Text(4), "4. Three\nRocco");
+        {
+            const TBoxAnswerer Yes(QMessageBox::Yes);
+            Manager.Click(4, "btnDelete");
+        }
+        EXPECT_EQ(Manager.Text(4), "4. (empty)");
+        EXPECT_FALSE(LoadFavoriteMenu(*Window)->actions()[3]->isEnabled());
+
+        // A favourite saved from the menu shows in the open list.
+        ChooseChara(*Window, 0);
+        NextName = "Five";
+        SaveFavoriteMenu(*Window)->actions()[4]->trigger();
+        EXPECT_EQ(Manager.Text(5), "5. Five\nRocco");
+        Manager.Button("btnClose")->click();
+        EXPECT_FALSE(Manager.Dialog->isVisible());
+    }
+    const std::string File = ReadText(Dir.File("pelto.ini"));
+    for (const char* Gone : {"[Save2]", "[Save3]", "[Save4]"})
+        EXPECT_EQ(File.find(Gone), std::string::npos) << Gone << " in\n" << File;
+    auto Window = Open();
+    QStringList Entries;
+    for (QAction* Entry : LoadFavoriteMenu(*Window)->actions())
+        Entries << Entry->text() + (Entry->isEnabled() ? "" : " (off)");
+    EXPECT_EQ(Entries.mid(0, 6),
+              (QStringList{"Deux", "--- (off)", "--- (off)", "--- (off)", "Five", "--- (off)"}));
+    LoadFavoriteMenu(*Window)->actions()[0]->trigger();
+    EXPECT_EQ(Window->Session().CharaIndex(), 7);
+    ASSERT_NE(Window->Session().Worn(2), nullptr);
+    EXPECT_EQ(Window->Session().Worn(2)->ItemID(), 12);
 }
 
 TEST_F(WindowCommands, OffersTheCharactersNameInTheFolderLastUsedAlsoAfterARestart) {

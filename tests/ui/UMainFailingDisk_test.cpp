@@ -9,17 +9,24 @@
 #include "support/DemoGame.h"
 #include "support/Environment.h"
 #include "support/TempDir.h"
+#include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 using namespace pelto;
 using namespace pelto::test;
@@ -189,4 +196,139 @@ TEST_F(FailingDisk, ASettingsFileThatIsAFolderIsShownAtShutdown) {
     EXPECT_EQ(OnlyMessage(),
               "Cannot write file \"" + Settings + "\". It could not be read: Is a directory");
     EXPECT_TRUE(fs::is_directory(Settings));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Favourites on a settings file that cannot be written
+
+namespace {
+
+class UnwritableSettings : public FailingDisk {
+protected:
+    // Favorites > Save into Place, named Name.
+    static void SaveFavorite(TfrmPelto& Window, int Place, const std::string& Name) {
+        Window.OnPromptText = [Name](const QString&, const QString&, QString& Value) {
+            Value = QString::fromStdString(Name);
+            return true;
+        };
+        SaveFavoriteMenu(Window)->actions()[Place - 1]->trigger();
+    }
+    static QString LoadEntry(TfrmPelto& Window, int Place) {
+        QAction* Entry = LoadFavoriteMenu(Window)->actions()[Place - 1];
+        return Entry->text() + (Entry->isEnabled() ? "" : " (off)");
+    }
+};
+
+} // namespace
+
+TEST_F(UnwritableSettings, AFavouriteThatCannotBeWrittenIsNotShownAsSavedNorToldAgainAtQuit) {
+    const std::string Before = ReadText(Settings);
+    {
+        auto Window = Open();
+        const test::TFileSizeLimit Full(10);
+        SaveFavorite(*Window, 2, "Nina's dress");
+        EXPECT_EQ(OnlyMessage(), "Cannot write file \"" + Settings + "\". File too large");
+        EXPECT_EQ(LoadEntry(*Window, 2), "--- (off)");
+        EXPECT_EQ(SaveFavoriteMenu(*Window)->actions()[1]->text(), "---");
+        EXPECT_FALSE(Window->Settings().Favorites[1].Used);
+        EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 2 is as it was");
+        // Told once more for a second try: every save that fails says so.
+        SaveFavorite(*Window, 2, "Nina's dress");
+        EXPECT_EQ(OnlyMessage(), "Cannot write file \"" + Settings + "\". File too large");
+        Window.reset(); // the same failure at quit is not told a third time
+    }
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_EQ(ReadText(Settings), Before);
+}
+
+TEST_F(UnwritableSettings, AReadOnlySettingsFolderIsNamedAndOffersAnotherFile) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders; a full disk covers the same path";
+    auto Window = Open();
+    std::vector<QString> Offered;
+    Window->OnPromptSettingsFile = [&](const QString& Error, QString&) {
+        Offered.push_back(Error);
+        return false;
+    };
+    fs::permissions(Dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    SaveFavorite(*Window, 1, "kept?");
+    fs::permissions(Dir.Path(), fs::perms::owner_all);
+    ASSERT_EQ(Offered.size(), 1u);
+    EXPECT_TRUE(Offered[0].endsWith("Permission denied")) << Offered[0].toStdString();
+    EXPECT_EQ(LoadEntry(*Window, 1), "--- (off)");
+}
+
+TEST_F(UnwritableSettings, SettingsKeptInAnotherFileAreUsedForTheRestOfTheRun) {
+    const std::string Before = ReadText(Settings);
+    const std::string Other = Dir.File("elsewhere/mine.ini");
+    {
+        auto Window = Open();
+        std::optional<test::TFileSizeLimit> Full(10);
+        QStringList Errors;
+        Window->OnPromptSettingsFile = [&](const QString& Error, QString& FileName) {
+            Errors << Error;
+            EXPECT_EQ(FileName.toStdString(), Settings); // the file that failed is offered
+            FileName = QString::fromStdString(Other);
+            Full.reset(); // the other disk has room
+            return true;
+        };
+        SaveFavorite(*Window, 3, "Nina's dress");
+        EXPECT_EQ(Errors, QStringList{QString::fromStdString("Cannot write file \"" + Settings +
+                                                             "\". File too large")});
+        EXPECT_EQ(LoadEntry(*Window, 3), "Nina's dress");
+        EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favourite 3, Nina's dress");
+        const std::string Moved = ReadText(Other);
+        EXPECT_TRUE(Moved.starts_with("; mine\n[pelto]\n")) << Moved; // the old file's lines
+        EXPECT_NE(Moved.find("[Save3]\nname=Nina's dress\n"), std::string::npos) << Moved;
+
+        SaveFavorite(*Window, 4, "Second");
+        ShadowAction(*Window)->trigger();
+        EXPECT_NE(ReadText(Other).find("[Save4]\nname=Second\n"), std::string::npos);
+        EXPECT_EQ(Errors.size(), 1);
+    }
+    EXPECT_TRUE(Messages.empty());
+    EXPECT_NE(ReadText(Other).find("shadow=1\n"), std::string::npos); // written there at quit
+    EXPECT_EQ(ReadText(Settings), Before);
+}
+
+TEST_F(UnwritableSettings, AChangeInTheManagerThatCannotBeWrittenLeavesTheListAndTheFile) {
+    std::ofstream(Settings, std::ios::app) << "[Save1]\nname=One\nchara=0\n"
+                                              "[Save2]\nname=Two\nchara=1\n";
+    const std::string Before = ReadText(Settings);
+    auto Window = Open();
+    Window->findChild<QAction*>("miManageFavorites")->trigger();
+    auto* Manager = Window->findChild<TFavoritesManager*>("frmFavorites");
+    ASSERT_NE(Manager, nullptr);
+    auto* Places = Manager->findChild<QListWidget*>("lbPlaces");
+    const auto Texts = [&] {
+        QStringList Result;
+        for (int Row = 0; Row < Places->count(); ++Row)
+            Result << Places->item(Row)->text();
+        return Result;
+    };
+    const QStringList Shown = Texts();
+    Window->OnPromptText = [](const QString&, const QString&, QString& Value) {
+        Value = "Renamed";
+        return true;
+    };
+    const auto Click = [&](const char* Name) {
+        Manager->findChild<QPushButton*>(Name)->click();
+    };
+    const test::TBoxAnswerer Yes(QMessageBox::Yes);
+    const test::TFileSizeLimit Full(10);
+    for (const char* Button : {"btnRename", "btnDelete", "btnMoveDown"}) {
+        Manager->SelectPlace(1);
+        Click(Button);
+        EXPECT_EQ(OnlyMessage(), "Cannot write file \"" + Settings + "\". File too large")
+            << Button;
+        EXPECT_EQ(Texts(), Shown) << Button;
+        EXPECT_EQ(Manager->SelectedPlace(), 1) << Button;
+        EXPECT_EQ(Window->Settings().Favorites[0].Name, "One") << Button;
+        EXPECT_EQ(LoadEntry(*Window, 1), "One") << Button;
+    }
+    Manager->SelectPlace(2);
+    Click("btnMoveUp");
+    EXPECT_EQ(OnlyMessage(), "Cannot write file \"" + Settings + "\". File too large");
+    EXPECT_EQ(LoadEntry(*Window, 2), "Two");
+    EXPECT_EQ(ReadText(Settings), Before);
 }
