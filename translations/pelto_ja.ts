@@ -539,5 +539,9 @@ Backspaceで修正、Escで消去。</translation>
         <source>%1 (%2)</source>
         <translation>%1 (%2件)</translation>
     </message>
+    <message>
+        <source>Does not fit on this screen (needs %1 × %2)</source>
+        <translation>この画面には収まりません（%1 × %2 必要）</translation>
+    </message>
 </context>
 </TS>
