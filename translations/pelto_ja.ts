@@ -724,5 +724,9 @@ Backspaceで修正、Escで消去。</translation>
         <source>Choose a character in the box below</source>
         <translation>下のボックスでキャラクターを選んでください</translation>
     </message>
+    <message>
+        <source>Does not fit on this screen (needs %1 × %2)</source>
+        <translation>この画面には収まりません（%1 × %2 必要）</translation>
+    </message>
 </context>
 </TS>

@@ -16,6 +16,7 @@
 #include "ui/QtBitmaps.h"
 #include "ui/Wardrobe.h"
 #include "ui/Widgets.h"
+#include "ui/Zoom.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -102,6 +103,7 @@ TfrmPelto::~TfrmPelto() {
         timeAnimation->stop();
     if (FSettingsRead)
         WriteSettings(true);
+    ZoomApplication(1); // the dialogs of whatever comes after are not this window's
     // The controls go first, while everything their handlers might touch still exists.
     delete takeCentralWidget();
 }
@@ -274,6 +276,7 @@ void TfrmPelto::CreateMenus() {
             Command([this](bool Checked) { FSession->SetShadow(Checked); }));
     View->addSeparator();
     QMenu* Zoom = View->addMenu(tr("&Zoom"));
+    Zoom->setToolTipsVisible(true); // why a zoom is not offered
     auto* Factors = new QActionGroup(this);
     for (int Factor = 1; Factor <= 4; ++Factor) {
         QAction* Action = Zoom->addAction(QString("&%1 %").arg(100 * Factor), this,
@@ -284,10 +287,9 @@ void TfrmPelto::CreateMenus() {
         FZoomActions[static_cast<std::size_t>(Factor - 1)] = Action;
     }
     Zoom->addSeparator();
-    Zoom->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this,
-                    Command([this] { SetZoom(std::min(FZoom + 1, 4)); }));
+    Zoom->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, Command([this] { StepZoom(1); }));
     Zoom->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this,
-                    Command([this] { SetZoom(std::max(FZoom - 1, 1)); }));
+                    Command([this] { StepZoom(-1); }));
     Zoom->addAction(tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0), this,
                     Command([this] { SetZoom(1); }));
 
@@ -449,69 +451,6 @@ void TfrmPelto::LoadSkin() {
     }
 }
 
-void TfrmPelto::RememberClassicPlaces() {
-    const auto Remember = [this](QWidget* Parent) {
-        for (QWidget* Control : Parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            FClassicPlaces.push_back(
-                {Control, Control->geometry(),
-                 Control->testAttribute(Qt::WA_SetFont) ? Control->font().pixelSize() : 0});
-    };
-    Remember(centralWidget());
-    Remember(pnDraw);
-    Remember(ppEquipList);
-    FClassicPlaces.push_back({ppEquipList, ppEquipList->geometry(), 0});
-}
-
-void TfrmPelto::ChooseFirstZoom() {
-    if (FSettings.Zoom) {
-        SetZoom(*FSettings.Zoom / 100);
-        return;
-    }
-    // A screen tall enough to show four of the classic window gets it twice as large.
-    const QScreen* Screen = screen();
-    const bool Tall =
-        Screen && Screen->devicePixelRatio() == 1.0 && Screen->geometry().height() >= 1800;
-    SetZoom(Tall ? 2 : 1);
-    FSettings.Zoom.reset(); // only a choice of the user's is kept
-}
-
-void TfrmPelto::SetZoom(int Factor) {
-    if (Factor < 1 || Factor > 4)
-        return;
-    FZoom = Factor;
-    FSettings.Zoom = 100 * Factor;
-    FZoomActions[static_cast<std::size_t>(Factor - 1)]->setChecked(true);
-    setFont(GothicFont(12 * Factor));
-    for (const TClassicPlace& Classic : FClassicPlaces) {
-        if (!Classic.Control)
-            continue;
-        const QRect& R = Classic.Place;
-        if (Classic.Control == ppEquipList)
-            ppEquipList->resize(R.size() * Factor);
-        else
-            Classic.Control->setGeometry(R.x() * Factor, R.y() * Factor, R.width() * Factor,
-                                         R.height() * Factor);
-        if (Classic.FontPixels > 0) {
-            QFont Font = Classic.Control->font();
-            Font.setPixelSize(Classic.FontPixels * Factor);
-            Classic.Control->setFont(Font);
-        }
-        if (auto* Image = qobject_cast<TImage*>(Classic.Control))
-            Image->SetZoom(Factor);
-        else if (auto* Button = qobject_cast<TSimpleButton*>(Classic.Control))
-            Button->SetZoom(Factor);
-    }
-    pnDraw->setLineWidth(Factor);
-    lbEquipList->SetCellSize(TEquipListBox::CellSize * Factor);
-    centralWidget()->setFixedSize(ClientWidth * Factor, ClientHeight * Factor);
-    if (FSession)
-        UpdateStatus();
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    adjustSize();
-    setFixedSize(sizeHint());
-}
-
 void TfrmPelto::SessionChanged(TSessionChange What) {
     if (What == TSessionChange::Look)
         ShowLook();
@@ -538,6 +477,7 @@ void TfrmPelto::miFindItemClick() {
                                         return LoadItemIcon(&Item, Icon) ? Icon : QImage();
                                     },
                                     this);
+        frmWardrobe->SetZoom(FZoom);
         frmWardrobe->Reload();
     }
     frmWardrobe->show();

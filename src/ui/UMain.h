@@ -33,6 +33,7 @@ class TFavoritesManager;
 class TWardrobe;
 class TPopupPanel;
 struct TWLOItemData;
+struct TZoomedSize;
 class TGameData;
 class TImage;
 class TLabel;
@@ -145,6 +146,14 @@ private:
     };
     void RememberClassicPlaces();
     void ChooseFirstZoom();
+    /// Only zooms whose whole window fits on the window's screen are offered (UMainZoom.cpp).
+    TZoomedSize ZoomedSize() const;
+    QRect AvailableGeometry() const;
+    bool ZoomFits(int Factor) const;
+    void StepZoom(int Step);
+    void KeepOnScreen();
+    void UpdateZoomChoices();
+    void ScreenChanged();
 
     // The status line, the view's hints, the tooltips and the keyboard.
     void CreateStatusLine();
@@ -250,6 +259,8 @@ private:
     int FHoverCell = -1; // the view's cell under the pointer, -1 for none
     std::vector<TClassicPlace> FClassicPlaces;
     std::array<QAction*, 4> FZoomActions{};
+    int FClassicMenuHeight = 0;
+    int FClassicStatusHeight = 0;
 
     // Controls, owned by the window through Qt's parent ownership.
     QFrame* pnDraw = nullptr;

@@ -6,6 +6,7 @@
 #include "model/DressingSession.h"
 #include "platform/ShiftJis.h"
 #include "ui/PeltoApplication.h"
+#include "ui/StatusLine.h"
 #include "ui/Widgets.h"
 
 #include <QAction>
@@ -79,8 +80,10 @@ QString TfrmPelto::PoseText() const {
 }
 
 void TfrmPelto::CreateStatusLine() {
-    lblPose = new QLabel(statusBar());
+    setStatusBar(new TStatusLine(this)); // its messages cut after a word when too long
+    lblPose = new TElidedLabel(statusBar());
     lblPose->setObjectName("lblPose");
+    lblPose->setContentsMargins(0, 0, 4, 0); // clear of the window's edge
     statusBar()->addPermanentWidget(lblPose);
     statusBar()->setSizeGripEnabled(false);
     pbDraw->setMouseTracking(true);

@@ -32,6 +32,10 @@ QString SlotName(int Slot) {
     return TWardrobe::tr(SlotNames[static_cast<std::size_t>(Slot - 1)]);
 }
 
+constexpr int IconSize = 32;
+constexpr int RowHeight = 34;
+constexpr QSize ClassicSize(560, 480);
+
 QString Utf8(const std::string& Text) {
     return QString::fromStdString(Text);
 }
@@ -67,6 +71,11 @@ void TWardrobeModel::Load(const TDressingSession* Session) {
                 FRows.push_back({List[Index].Item, Slot, static_cast<int>(Index)});
         }
     endResetModel();
+}
+
+void TWardrobeModel::Refresh() {
+    if (!FRows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
 }
 
 int TWardrobeModel::rowCount(const QModelIndex& Parent) const {
@@ -155,7 +164,7 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     : QWidget(Parent, Qt::Window), FSessionOf(std::move(SessionOf)) {
     setObjectName("frmWardrobe");
     setWindowTitle(tr("Find Item"));
-    resize(560, 480);
+    resize(ClassicSize);
 
     edSearch = new QLineEdit(this);
     edSearch->setObjectName("edSearch");
@@ -174,7 +183,16 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     for (const TWloStatusType& Type : WloStatusTypes)
         cbBonus->addItem(tr("With %1").arg(QString::fromUtf8(Type.Label)), Type.Type);
 
-    FModel = new TWardrobeModel(std::move(IconOf), this);
+    // Icons enlarged pixel for pixel, as the picker's are.
+    FModel = new TWardrobeModel(
+        [this, IconOf = std::move(IconOf)](const TWLOItemData& Item) {
+            const QImage Icon = IconOf ? IconOf(Item) : QImage();
+            return FZoom == 1 || Icon.isNull()
+                       ? Icon
+                       : Icon.scaled(Icon.size() * FZoom, Qt::IgnoreAspectRatio,
+                                     Qt::FastTransformation);
+        },
+        this);
     FFilter = new TWardrobeFilter(this);
     FFilter->setSourceModel(FModel);
     FFilter->setSortRole(TWardrobeModel::SortRole);
@@ -190,8 +208,8 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     tvItems->setSelectionBehavior(QAbstractItemView::SelectRows);
     tvItems->setSelectionMode(QAbstractItemView::SingleSelection);
     tvItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tvItems->setIconSize(QSize(32, 32));
-    tvItems->verticalHeader()->setDefaultSectionSize(34);
+    tvItems->setIconSize(QSize(IconSize, IconSize));
+    tvItems->verticalHeader()->setDefaultSectionSize(RowHeight);
     tvItems->verticalHeader()->hide();
     tvItems->horizontalHeader()->setSectionResizeMode(TWardrobeModel::NameColumn,
                                                       QHeaderView::Stretch);
@@ -208,6 +226,18 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     connect(cbSlot, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
     connect(cbBonus, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
     connect(tvItems, &QTableView::doubleClicked, this, Command([this] { WearCurrent(); }));
+}
+
+void TWardrobe::SetZoom(int Factor) {
+    if (Factor < 1 || Factor == FZoom)
+        return;
+    const QSize Classic = size() / FZoom;
+    FZoom = Factor;
+    // The fonts follow the application's (ZoomApplication); what is set in pixels follows here.
+    tvItems->setIconSize(QSize(IconSize, IconSize) * Factor);
+    tvItems->verticalHeader()->setDefaultSectionSize(RowHeight * Factor);
+    FModel->Refresh();
+    resize(Classic * Factor);
 }
 
 void TWardrobe::Filter() {

@@ -39,6 +39,8 @@ public:
     /// The rows of Session's character (none without one).
     void Load(const TDressingSession* Session);
     const TRow& Row(int Index) const { return FRows[static_cast<std::size_t>(Index)]; }
+    /// Tells the views that every row is to be drawn again (the icons changed size).
+    void Refresh();
     /// The bonus type the bonus column sorts by; 0: by its text.
     void SetSortBonus(std::uint16_t Type) { FSortBonus = Type; }
 
@@ -83,12 +85,15 @@ public:
     void Reload();
     /// Puts on the item of the current row.
     void WearCurrent();
+    /// Shows the window, its icons and rows Factor times as large as at the classic size.
+    void SetZoom(int Factor);
 
 private:
     void Filter();
 
     std::function<TDressingSession*()> FSessionOf;
     int FGroup = -2; // the body group listed, -2 before any
+    int FZoom = 1;
     TWardrobeModel* FModel = nullptr;
     TWardrobeFilter* FFilter = nullptr;
     QLineEdit* edSearch = nullptr;

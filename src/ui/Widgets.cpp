@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
 
 #include <algorithm>
 #include <cmath>
@@ -120,21 +122,39 @@ TMemo::TMemo(QWidget* Parent) : QPlainTextEdit(Parent) {
 void TMemo::SetLinesFitting(const QStringList& Lines, int LargestPixelSize) {
     constexpr int SmallestPixelSize = 6;
     const int Margin = 2 * static_cast<int>(std::ceil(document()->documentMargin()));
-    const QSize Room = viewport()->size() - QSize(Margin, Margin);
+    // The viewport takes the box's size only once shown; the box has it at once.
+    const QSize Room = contentsRect().size() - QSize(Margin, Margin);
+    // The largest size up to Largest at which Fits holds, else the smallest.
+    const auto Largest = [](QFont Font, int Largest, const auto& Fits) {
+        for (int Size = Largest; Size > SmallestPixelSize; --Size) {
+            Font.setPixelSize(Size);
+            if (Fits(QFontMetrics(Font)))
+                return Size;
+        }
+        return SmallestPixelSize;
+    };
+    // The box's size has room for every line; a line too wide for it gets a smaller one of its
+    // own, so that one long bonus label leaves the others as they are.
     QFont Font = font();
-    int Size = LargestPixelSize;
-    for (; Size > SmallestPixelSize; --Size) {
-        Font.setPixelSize(Size);
-        const QFontMetrics Metrics(Font);
-        int Widest = 0;
-        for (const QString& Line : Lines)
-            Widest = std::max(Widest, Metrics.horizontalAdvance(Line));
-        if (Widest <= Room.width() && Lines.size() * Metrics.lineSpacing() <= Room.height())
-            break;
-    }
-    Font.setPixelSize(Size);
+    Font.setPixelSize(Largest(Font, LargestPixelSize, [&](const QFontMetrics& Metrics) {
+        return Lines.size() * Metrics.lineSpacing() <= Room.height();
+    }));
     setFont(Font);
     setPlainText(Lines.join('\n'));
+    QTextBlock Block = document()->firstBlock();
+    for (const QString& Line : Lines) {
+        const int Size = Largest(Font, Font.pixelSize(), [&](const QFontMetrics& Metrics) {
+            return Metrics.horizontalAdvance(Line) <= Room.width();
+        });
+        if (Size != Font.pixelSize()) {
+            QTextCursor Cursor(Block);
+            Cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            QTextCharFormat Smaller;
+            Smaller.setProperty(QTextFormat::FontPixelSize, Size);
+            Cursor.mergeCharFormat(Smaller);
+        }
+        Block = Block.next();
+    }
 }
 
 namespace {

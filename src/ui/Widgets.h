@@ -108,8 +108,8 @@ class TMemo : public QPlainTextEdit {
 public:
     explicit TMemo(QWidget* Parent = nullptr);
 
-    /// Shows Lines in the largest font size up to LargestPixelSize at which every line fits
-    /// whole, unwrapped, in the box.
+    /// Shows Lines, unwrapped, in the largest font size up to LargestPixelSize at which they all
+    /// fit in the box's height; a line too wide for that size gets the largest that fits it.
     void SetLinesFitting(const QStringList& Lines, int LargestPixelSize);
 };
 

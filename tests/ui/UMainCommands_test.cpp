@@ -39,6 +39,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -222,6 +223,22 @@ TEST_F(WindowCommands, StripsASlotWithARightClick) {
     EXPECT_EQ(StatusBox(*Window)->toPlainText(), "");
 }
 
+namespace {
+
+// Each line of the status box with the font it is drawn in.
+std::vector<std::pair<QString, QFont>> BoxLines(const TMemo& Box) {
+    std::vector<std::pair<QString, QFont>> Lines;
+    for (QTextBlock Block = Box.document()->firstBlock(); Block.isValid(); Block = Block.next()) {
+        QFont Font = Box.font();
+        if (Block.begin() != Block.end())
+            Font = Block.begin().fragment().charFormat().font().resolve(Box.font());
+        Lines.emplace_back(Block.text(), Font);
+    }
+    return Lines;
+}
+
+} // namespace
+
 TEST_F(WindowCommands, ShowsEveryBonusLineWholeAlsoWithAllEightTypes) {
     auto Window = Open();
     ChooseChara(*Window, 0);
@@ -235,9 +252,12 @@ TEST_F(WindowCommands, ShowsEveryBonusLineWholeAlsoWithAllEightTypes) {
     EXPECT_EQ(Lines.last(), "射撃対抗力(%)+130");
     const QFontMetrics Metrics(Box->font());
     const int Margin = 2 * static_cast<int>(std::ceil(Box->document()->documentMargin()));
-    for (const QString& Line : Lines)
-        EXPECT_LE(Metrics.horizontalAdvance(Line), Box->viewport()->width() - Margin)
+    // Each line in its own font: the box's, or a smaller one for a line too wide for that.
+    for (const auto& [Line, Font] : BoxLines(*Box)) {
+        EXPECT_LE(QFontMetrics(Font).horizontalAdvance(Line), Box->viewport()->width() - Margin)
             << Line.toStdString();
+        EXPECT_LE(Font.pixelSize(), Box->font().pixelSize());
+    }
     EXPECT_LE(Lines.size() * Metrics.lineSpacing(), Box->viewport()->height() - Margin);
 
     // A few lines keep the box's own size.
@@ -245,6 +265,38 @@ TEST_F(WindowCommands, ShowsEveryBonusLineWholeAlsoWithAllEightTypes) {
     for (int Slot : {3, 4, 6})
         Window->Session().Strip(Slot);
     EXPECT_EQ(Box->font().pixelSize(), Classic);
+}
+
+TEST_F(WindowCommands, ShrinksOnlyTheBonusLineThatDoesNotFit) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    TMemo* Box = StatusBox(*Window);
+    const int Classic = Box->font().pixelSize();
+    for (const auto& [Slot, Id] : {std::pair{1, 11}, {6, 17}})
+        Window->Session().Wear(Slot, Window->Session().Game().EquipList()->FindItem(
+                                         0, Slot, static_cast<std::uint16_t>(Id)));
+    const auto Lines = BoxLines(*Box);
+    ASSERT_GE(Lines.size(), 2u);
+    EXPECT_EQ(Box->font().pixelSize(), Classic);
+    int Long = 0;
+    for (const auto& [Line, Font] : Lines) {
+        if (Line.contains("射撃対抗力")) {
+            ++Long;
+            EXPECT_LT(Font.pixelSize(), Classic);
+            EXPECT_LE(QFontMetrics(Font).horizontalAdvance(Line), Box->viewport()->width());
+        } else {
+            EXPECT_EQ(Font.pixelSize(), Classic) << Line.toStdString();
+        }
+    }
+    EXPECT_EQ(Long, 1);
+    // At 200 % the same, twice as large.
+    Window->findChild<QAction*>("miZoom200")->trigger();
+    EXPECT_EQ(Box->font().pixelSize(), 2 * Classic);
+    for (const auto& [Line, Font] : BoxLines(*Box)) {
+        if (!Line.contains("射撃対抗力")) {
+            EXPECT_EQ(Font.pixelSize(), 2 * Classic) << Line.toStdString();
+        }
+    }
 }
 
 TEST_F(WindowCommands, EnablesSavingAndCopyingOnlyWithACharacter) {
