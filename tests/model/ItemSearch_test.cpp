@@ -119,6 +119,12 @@ TEST_F(ItemSearchTest, HashAndNumberMatchesTheIdentifierExactly) {
     // Not an identifier: searched as text, which no item holds.
     EXPECT_EQ(Find("#70000"), (IDs{}));
     EXPECT_EQ(Find("#12a"), (IDs{}));
+    // A number followed by more is a word of its own, not the identifier it begins with.
+    EXPECT_EQ(Find("#6abc"), (IDs{}));
+    EXPECT_EQ(Find("#1234hood"), (IDs{}));
+    const TItemQuery Word = TItemQuery::Parse("#12abc");
+    EXPECT_TRUE(Word.IDs.empty());
+    EXPECT_EQ(Word.Terms, std::vector<std::string>{"#12abc"});
     EXPECT_EQ(TItemQuery::Parse("#70000").Terms, std::vector<std::string>{"#70000"});
 }
 
