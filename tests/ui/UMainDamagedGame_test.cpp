@@ -119,6 +119,10 @@ bool IsOwnMessage(const std::string& Message, const std::string& Damaged) {
     if (Break == std::string::npos || !Message.substr(Break + 1).starts_with(Stem))
         return false;
     const std::string First = Message.substr(0, Break);
+    // Where a read ended, when the error knows, on a third line.
+    if (const std::size_t Third = Message.find('\n', Break + 1); Third != std::string::npos)
+        return First == "Stream read error" && Message.substr(Third + 1).starts_with("read of ") &&
+               Message.find(" at offset ", Third) != std::string::npos;
     return First == "Stream read error" ||
            First.starts_with("JMAファイルの読み取りに失敗した可能性があります (") ||
            First.starts_with("必要なファイルが存在しません (");
