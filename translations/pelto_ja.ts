@@ -539,5 +539,11 @@ Backspaceで修正、Escで消去。</translation>
         <source>%1 (%2)</source>
         <translation>%1 (%2件)</translation>
     </message>
+    <message>
+        <source>These characters lack sprites and are drawn without them: %1.
+The game&apos;s installation may be incomplete.</source>
+        <translation>次のキャラクターはスプライトが足りないため、それなしで表示されます: %1。
+ゲームのインストールが不完全な可能性があります。</translation>
+    </message>
 </context>
 </TS>

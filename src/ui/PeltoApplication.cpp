@@ -93,6 +93,13 @@ void ShowError(const QString& Text) {
         QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, Text);
 }
 
+void ShowWarning(const QString& Text) {
+    if (Sink())
+        Sink()(Text);
+    else
+        QMessageBox::warning(QApplication::activeWindow(), ApplicationTitle, Text);
+}
+
 void ShowError(const std::exception& Error) {
     ShowError(QString::fromStdString(ErrorText(Error, "\n")));
 }

@@ -25,6 +25,7 @@ public:
 /// Shows a message box with the program's title over the active window.
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
+void ShowWarning(const QString& Text);
 /// The error's message, and on a second line the file it came from when it names one.
 void ShowError(const std::exception& Error);
 
