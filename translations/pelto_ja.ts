@@ -728,5 +728,11 @@ Backspaceで修正、Escで消去。</translation>
         <source>Does not fit on this screen (needs %1 × %2)</source>
         <translation>この画面には収まりません（%1 × %2 必要）</translation>
     </message>
+    <message>
+        <source>These characters lack sprites and are drawn without them: %1.
+The game&apos;s installation may be incomplete.</source>
+        <translation>次のキャラクターはスプライトが足りないため、それなしで表示されます: %1。
+ゲームのインストールが不完全な可能性があります。</translation>
+    </message>
 </context>
 </TS>

@@ -28,7 +28,8 @@ void TWLOGroupImageFile::LoadFromStream(TStream& Stream) {
     const std::int64_t DirectoryBytes = static_cast<std::int64_t>(Count) *
                                         static_cast<std::int64_t>(TWLOGroupImageEntry::RecordSize);
     if (DirectoryBytes > Stream.Remaining())
-        throw EReadError();
+        throw EReadError(static_cast<std::uint64_t>(DirectoryBytes), Stream.GetPosition(),
+                         Stream.GetSize());
     std::vector<TWLOGroupImageEntry> Entries(Count);
     Stream.ReadBuffer(Entries.data(), static_cast<std::size_t>(DirectoryBytes));
     FEntries = std::move(Entries);
@@ -40,7 +41,7 @@ namespace {
 void CheckEntryFits(const TWLOGroupImageEntry& Entry, std::int64_t FileSize) {
     const std::int64_t End = static_cast<std::int64_t>(Entry.Offset()) + Entry.Size();
     if (End > FileSize)
-        throw EReadError();
+        throw EReadError(Entry.Size(), Entry.Offset(), FileSize);
 }
 
 } // namespace

@@ -41,6 +41,17 @@ void TGameData::BuildEquipList() {
     FEquipList = std::make_unique<TEquipList>(FItems);
 }
 
+std::vector<int> TGameData::CharasMissingSprites() const {
+    const auto Lacks = [this](int SpriteNo) {
+        return FJmaList.GetJmaPath(JmpFileName(SpriteNo)).empty();
+    };
+    std::vector<int> Charas;
+    for (int Chara = 0; Chara < static_cast<int>(CharaData.size()); ++Chara)
+        if (Lacks(BodySpriteNo(Chara)) || Lacks(HeadSpriteNo(Chara)))
+            Charas.push_back(Chara);
+    return Charas;
+}
+
 std::vector<std::uint8_t> TGameData::ItemIconBmp(const TWLOItemData& Item) const {
     const int Index = FItemIconNames.IndexOf(Format("%d.bmp", Item.IconNo()));
     if (Index < 0)

@@ -44,6 +44,10 @@ public:
     const TWLOItemDataFile& Items() const { return FItems; }
     const TWLOGroupImageFileOnMemory& ItemIcons() const { return FItemIcons; }
     const TWLONameIndex& ItemIconNames() const { return FItemIconNames; }
+    /// The characters (indices of CharaData) whose body or head sprite the sprite catalogue
+    /// lacks, in order: they are drawn without it, a sign of an incomplete installation.
+    std::vector<int> CharasMissingSprites() const;
+
     /// nullptr until BuildEquipList.
     const TEquipList* EquipList() const { return FEquipList.get(); }
     /// The search over the item table; nullptr until LoadItemTable.

@@ -123,6 +123,24 @@ std::optional<std::uint16_t> ParseID(std::string_view Term) {
     return ID;
 }
 
+// "[12]" as EquipEntryText shows list number 12, "[-]" as it shows none. "[0]" is no list
+// number: the lists never show it.
+std::optional<std::uint8_t> ParseListNumber(std::string_view Term) {
+    if (Term.size() < 3 || Term.front() != '[' || Term.back() != ']')
+        return std::nullopt;
+    const std::string_view Inside = Term.substr(1, Term.size() - 2);
+    if (Inside == "-")
+        return std::uint8_t{0};
+    if (Inside.front() == '0')
+        return std::nullopt;
+    std::uint8_t Number = 0;
+    const auto [Stop, Error] =
+        std::from_chars(Inside.data(), Inside.data() + Inside.size(), Number);
+    if (Error != std::errc() || Stop != Inside.data() + Inside.size())
+        return std::nullopt;
+    return Number;
+}
+
 } // namespace
 
 std::string SearchFold(std::string_view Utf8) {
@@ -190,6 +208,8 @@ TItemQuery TItemQuery::Parse(std::string_view Utf8) {
         const std::string_view Term(Folded.data() + I, End - I);
         if (const auto ID = ParseID(Term))
             Query.IDs.push_back(*ID);
+        else if (const auto Number = ParseListNumber(Term))
+            Query.ListNumbers.push_back(*Number);
         else if (const auto Bonus = ParseBonus(Term))
             Query.Bonuses.push_back(*Bonus);
         else
@@ -222,6 +242,9 @@ bool TItemSearch::Matches(const TItemQuery& Query, const TWLOItemData& Item) con
     assert(&Item >= FItems.data() && &Item < FItems.data() + FItems.size());
     for (const std::uint16_t ID : Query.IDs)
         if (Item.ItemID() != ID)
+            return false;
+    for (const std::uint8_t Number : Query.ListNumbers)
+        if (Item.ListNumber() != Number)
             return false;
     for (const TBonusCondition& Bonus : Query.Bonuses)
         if (!Bonus.Holds(Item))

@@ -37,16 +37,20 @@ struct TBonusCondition {
 };
 
 /// A search text taken apart: it is folded, then split at white space (the ideographic space
-/// too) into terms. "#1234" asks for item identifier 1234, a bonus condition for a bonus, and
-/// any other term for a substring of the folded name or of the folded description. An item
-/// matches when every term holds; an empty query matches every item.
+/// too) into terms. "#1234" asks for item identifier 1234, "[12]" for list number 12 as the
+/// lists show it ("[-]" for none), a bonus condition for a bonus, and any other term for a
+/// substring of the folded name or of the folded description. An item matches when every
+/// term holds; an empty query matches every item.
 struct TItemQuery {
     std::vector<std::string> Terms;
     std::vector<std::uint16_t> IDs;
+    std::vector<std::uint8_t> ListNumbers; // 0: the item has none
     std::vector<TBonusCondition> Bonuses;
 
     static TItemQuery Parse(std::string_view Utf8);
-    bool Empty() const { return Terms.empty() && IDs.empty() && Bonuses.empty(); }
+    bool Empty() const {
+        return Terms.empty() && IDs.empty() && ListNumbers.empty() && Bonuses.empty();
+    }
 };
 
 /// Finds the items of one item table by a query. The folded texts of all records are made

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -19,18 +20,24 @@ public:
     /// The message alone, the same as what().
     std::string_view Message() const { return what(); }
     /// The file the error came from, or the empty string when no file is known.
-    const std::string& FileName() const { return FFileName ? *FFileName : NoFileName(); }
+    const std::string& FileName() const { return FFileName ? *FFileName : Empty(); }
     void SetFileName(const std::string& FileName) {
         FFileName = std::make_shared<const std::string>(FileName);
     }
+    /// Where in the file it went wrong, in technical terms, or the empty string.
+    const std::string& Detail() const { return FDetail ? *FDetail : Empty(); }
+    void SetDetail(const std::string& Detail) {
+        FDetail = std::make_shared<const std::string>(Detail);
+    }
 
 private:
-    static const std::string& NoFileName() {
-        static const std::string Empty;
-        return Empty;
+    static const std::string& Empty() {
+        static const std::string None;
+        return None;
     }
     // Shared, so that copying the exception cannot throw.
     std::shared_ptr<const std::string> FFileName;
+    std::shared_ptr<const std::string> FDetail;
 };
 
 /// A stream could not deliver the bytes a reader asked for (a short or malformed file).
@@ -38,6 +45,15 @@ class EReadError : public EWloError {
 public:
     EReadError() : EWloError("Stream read error") {}
     explicit EReadError(const std::string& Message) : EWloError(Message) {}
+    /// The same message, for Count bytes wanted at Offset of a file of Size bytes (negative:
+    /// not known), which its detail says.
+    EReadError(std::uint64_t Count, std::int64_t Offset, std::int64_t Size) : EReadError() {
+        std::string Where = "read of " + std::to_string(Count) + (Count == 1 ? " byte" : " bytes") +
+                            " at offset " + std::to_string(Offset);
+        if (Size >= 0)
+            Where += ", file has " + std::to_string(Size) + (Size == 1 ? " byte" : " bytes");
+        SetDetail(Where);
+    }
 };
 
 /// A stream could not write everything it was given.
@@ -70,15 +86,23 @@ template <class F> decltype(auto) WithFileName(const std::string& Path, F&& Read
 }
 
 /// Error's message for the user, then Separator and the file it came from when one is known
-/// ("\n" for a message box, ": " for a line of the command line). A message that already quotes
-/// the whole path is not followed by it again.
+/// ("\n" for a message box, ": " for a line of the command line). Its detail follows on a line
+/// of its own after "\n", in brackets after the message otherwise, so that a line still ends
+/// with the file. A message that already quotes the whole path is not followed by it again.
 inline std::string ErrorText(const std::exception& Error, std::string_view Separator) {
     std::string Text = Error.what();
     const auto* Own = dynamic_cast<const EWloError*>(&Error);
-    if (Own && !Own->FileName().empty() && Text.find(Own->FileName()) == std::string::npos) {
+    if (!Own)
+        return Text;
+    const bool Lines = Separator == "\n";
+    if (!Lines && !Own->Detail().empty())
+        Text += " (" + Own->Detail() + ")";
+    if (!Own->FileName().empty() && Text.find(Own->FileName()) == std::string::npos) {
         Text += Separator;
         Text += Own->FileName();
     }
+    if (Lines && !Own->Detail().empty())
+        Text += "\n" + Own->Detail();
     return Text;
 }
 

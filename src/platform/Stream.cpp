@@ -14,8 +14,11 @@
 namespace pelto {
 
 void TStream::ReadBuffer(void* Buffer, std::size_t Count) {
-    if (Count > 0 && Read(Buffer, Count) != Count)
-        throw EReadError();
+    if (Count == 0)
+        return;
+    // The position is asked for only on failure: a file's may cost a system call.
+    if (const std::size_t Got = Read(Buffer, Count); Got != Count)
+        throw EReadError(Count, GetPosition() - static_cast<std::int64_t>(Got), GetSize());
 }
 
 std::uint8_t TStream::ReadU8() {
@@ -49,7 +52,8 @@ std::int64_t TStream::Remaining() const {
 
 void TStream::CopyFrom(TStream& Source, std::int64_t Count) {
     if (Count < 0 || Count > Source.Remaining())
-        throw EReadError();
+        throw EReadError(static_cast<std::uint64_t>(std::max<std::int64_t>(Count, 0)),
+                         Source.GetPosition(), Source.GetSize());
     std::vector<std::uint8_t> Chunk(
         static_cast<std::size_t>(std::min<std::int64_t>(Count, 1 << 16)));
     while (Count > 0) {

@@ -31,7 +31,7 @@ std::vector<std::uint8_t> ReadBlock(TStream& Stream, std::size_t Count) {
 // A count of records that cannot fit in the bytes left is refused before allocating them.
 void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
     if (Bytes > static_cast<std::uint64_t>(Stream.Remaining()))
-        throw EReadError();
+        throw EReadError(Bytes, Stream.GetPosition(), Stream.GetSize());
 }
 
 [[noreturn]] void RaiseMissingFile(const std::string& Path) {
@@ -206,7 +206,7 @@ void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
     for (const TJmaFrame& Frame : Desc.Frames) {
         const std::uint64_t Start = std::uint64_t{Offset} + Frame.DataOffset;
         if (Start + Frame.DataSize > static_cast<std::uint64_t>(FileSize))
-            throw EReadError();
+            throw EReadError(Frame.DataSize, static_cast<std::int64_t>(Start), FileSize);
         // Drawing walks height x stride bytes; a frame holding fewer is refused here.
         if (Frame.DataSize < Frame.Stride() * Frame.Height)
             RaiseReadFailed(DirIndex);

@@ -117,6 +117,13 @@ bool ShowErrorWithOffer(const QString& Text, const QString& Offer) {
     return Box.clickedButton() == Taken;
 }
 
+void ShowWarning(const QString& Text) {
+    if (Sink())
+        Sink()(Text);
+    else
+        QMessageBox::warning(QApplication::activeWindow(), ApplicationTitle, Text);
+}
+
 void ShowError(const std::exception& Error) {
     ShowError(ErrorMessage(Error));
 }

@@ -29,6 +29,7 @@ QWidget* DialogOwner();
 
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);
+void ShowWarning(const QString& Text);
 /// The error's message, and on a second line the file it came from when it names one.
 void ShowError(const std::exception& Error);
 /// ShowError with one more button, Offer: true when the user took it. A message sink gets the

@@ -87,6 +87,17 @@ std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
         ShowError(Error);
     }
     Game->BuildEquipList();
+    // Such characters are still offered, drawn without their sprites; said once, here, as the
+    // likely cause, rather than only as a missing file each time one is chosen.
+    QStringList Lacking;
+    for (const int Chara : Game->CharasMissingSprites()) {
+        const std::string_view Name = CharaData[static_cast<std::size_t>(Chara)].Name;
+        Lacking << QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size()));
+    }
+    if (!Lacking.isEmpty())
+        ShowWarning(tr("These characters lack sprites and are drawn without them: %1.\n"
+                       "The game's installation may be incomplete.")
+                        .arg(Lacking.join(", ")));
     return Game;
 }
 

@@ -25,6 +25,9 @@ import urllib.request
 ARGS = None
 SHOTS = "/tmp/share-shots"
 INVALID = "AAAA"
+# How long the page may take to get where a test waits for it. Generous: on a loaded machine the
+# service renders and the browser paints slowly, and a wait ends as soon as its condition holds.
+WAIT_SECONDS = 90
 
 
 def start_service(cli, game):
@@ -73,13 +76,14 @@ def start_browser():
         raise RuntimeError(f"headless chromium ({browser}, driver {driver_path}) cannot start: "
                            f"{reason}; scripts/install-deps installs chromium and "
                            "chromium-driver") from None
-    driver.set_page_load_timeout(30)
+    driver.set_page_load_timeout(WAIT_SECONDS)
+    driver.set_script_timeout(WAIT_SECONDS)
     return driver, profile
 
 
 def fetch(url):
     try:
-        with urllib.request.urlopen(url, timeout=30) as answer:
+        with urllib.request.urlopen(url, timeout=WAIT_SECONDS) as answer:
             return answer.status, answer.headers, answer.read()
     except urllib.error.HTTPError as error:
         return error.code, error.headers, error.read()
@@ -101,10 +105,15 @@ class SharePageTest(unittest.TestCase):
             cls.service.terminate()
             cls.service.wait()
             raise
+        from selenium.common.exceptions import (NoSuchElementException,
+                                                StaleElementReferenceException, TimeoutException)
         from selenium.webdriver.common.by import By
         from selenium.webdriver.common.keys import Keys
         from selenium.webdriver.support.ui import WebDriverWait
         cls.By, cls.Keys, cls.Wait = By, Keys, WebDriverWait
+        cls.TimeoutException = TimeoutException
+        # While the page is replaced or redrawn, an element may be gone for a moment.
+        cls.Passing = (NoSuchElementException, StaleElementReferenceException)
         status, _, body = fetch(cls.base + "/code/" + urllib.parse.quote(cls.code, safe="") +
                                 ".json")
         assert status == 200, body
@@ -134,19 +143,32 @@ class SharePageTest(unittest.TestCase):
         # The script has taken over once it has said what plays.
         self.wait_for(lambda d: self.element("frame").text != "", "the script to start")
 
-    def wait_for(self, condition, what, seconds=15):
-        return self.Wait(self.driver, seconds).until(condition, f"waiting for {what}")
+    def wait_for(self, condition, what, seconds=WAIT_SECONDS):
+        return self.Wait(self.driver, seconds, poll_frequency=0.1,
+                         ignored_exceptions=self.Passing).until(condition, f"waiting for {what}")
+
+    def wait_equal(self, actual, expected, what):
+        """Waits until actual() is expected; fails showing the last value if it never is."""
+        last = []
+
+        def holds(_):
+            last[:] = [actual()]
+            return last[0] == expected
+        try:
+            self.wait_for(holds, what)
+        except self.TimeoutException:
+            self.assertEqual(last[0] if last else None, expected, what)
 
     def picture_src(self):
         return self.element("picture").get_attribute("src")
 
     def wait_direction(self, direction):
-        self.wait_for(lambda d: query_of(self.picture_src()).get("direction") == str(direction),
-                      f"direction {direction} in the picture's URL")
-        self.assertEqual(query_of(self.element("link").get_attribute("value")).get(
+        self.wait_equal(lambda: query_of(self.picture_src()).get("direction"), str(direction),
+                        f"direction {direction} in the picture's URL")
+        self.wait_equal(lambda: query_of(self.element("link").get_attribute("value")).get(
             "direction", "4"), str(direction), "the link")
-        self.assertEqual(query_of(self.driver.current_url).get("direction", "4"), str(direction),
-                         "the address")
+        self.wait_equal(lambda: query_of(self.driver.current_url).get("direction", "4"),
+                        str(direction), "the address")
 
     def assert_no_console_errors(self, allowed=()):
         errors = [entry for entry in self.driver.get_log("browser")
@@ -175,23 +197,25 @@ class SharePageTest(unittest.TestCase):
             "return fetch(arguments[0]).then(r => r.arrayBuffer()).then(b => "
             "[b.byteLength, Array.from(new Uint8Array(b).slice(0, 4096))]);", src)
         self.assertEqual((length, bytes(head)), (len(body), body[:4096]))
-        self.assertEqual(self.driver.title, self.summary["name"] + " · PELTO in Wonderland")
+        self.wait_equal(lambda: self.driver.title, self.summary["name"] + " · PELTO in Wonderland",
+                        "the title")
         self.assert_no_console_errors()
 
     def test_direction_buttons_and_arrow_keys_turn_the_character(self):
         self.open_share()
         self.driver.find_element(self.By.CSS_SELECTOR, ".stage .turn[value='6']").click()
         self.wait_direction(6)
-        self.assertEqual(self.driver.find_element(
-            self.By.CSS_SELECTOR, ".stage .turn[value='6']").get_attribute("aria-pressed"), "true")
+        self.wait_equal(lambda: self.driver.find_element(
+            self.By.CSS_SELECTOR, ".stage .turn[value='6']").get_attribute("aria-pressed"), "true",
+            "the pressed button")
         actions = self.driver.switch_to.active_element
         actions.send_keys(self.Keys.ARROW_LEFT)
         self.wait_direction(5)
         self.driver.switch_to.active_element.send_keys(self.Keys.ARROW_RIGHT)
         self.driver.switch_to.active_element.send_keys(self.Keys.ARROW_RIGHT)
         self.wait_direction(7)
-        self.assertIn("Facing back-right".lower(),
-                      self.element("picture").get_attribute("alt").lower())
+        self.wait_for(lambda d: "facing back-right" in
+                      self.element("picture").get_attribute("alt").lower(), "the picture's text")
 
         # The copied link opens the page as it was left.
         link = self.element("link").get_attribute("value")
@@ -200,7 +224,8 @@ class SharePageTest(unittest.TestCase):
             "origin": self.base, "permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
         self.element("copy").click()
         self.wait_for(lambda d: self.element("copied").text == "Link copied.", "the copy")
-        self.assertEqual(self.driver.execute_script("return navigator.clipboard.readText()"), link)
+        self.wait_equal(lambda: self.driver.execute_script("return navigator.clipboard.readText()"),
+                        link, "the link on the clipboard")
         # Where the clipboard API is refused (no permission, an insecure origin), the page
         # copies the selected link instead.
         self.driver.execute_script(
@@ -209,15 +234,17 @@ class SharePageTest(unittest.TestCase):
             "document.getElementById('copied').textContent = ''; });")
         self.element("copy").click()
         self.wait_for(lambda d: self.element("copied").text == "Link copied.", "the copy")
-        self.assertEqual(self.driver.execute_script("return navigator.clipboard.readText()"), link)
+        self.wait_equal(lambda: self.driver.execute_script("return navigator.clipboard.readText()"),
+                        link, "the link on the clipboard")
         self.driver.get(link)
         self.wait_for(lambda d: self.element("frame").text != "", "the script to start")
-        self.assertEqual(query_of(self.picture_src())["direction"], "7")
+        self.wait_equal(lambda: query_of(self.picture_src()).get("direction"), "7",
+                        "the direction of the opened link")
         self.assert_no_console_errors()
 
     def test_motion_play_and_frame_steps_show_single_frames(self):
         self.open_share("?motion=1")
-        self.assertEqual(self.element("motion").get_attribute("value"), "1")
+        self.wait_equal(lambda: self.element("motion").get_attribute("value"), "1", "the motion")
         self.element("play").click()
         self.wait_for(lambda d: "/render.png?" in self.picture_src(), "a still frame")
         self.assertEqual(query_of(self.picture_src())["frame"], "1")
@@ -229,12 +256,14 @@ class SharePageTest(unittest.TestCase):
         self.element("previous").click()
         self.wait_for(lambda d: query_of(self.picture_src()).get("frame") == str(count),
                       "the last frame")
-        self.assertEqual(self.element("frame").text, f"Frame {count} of {count}")
-        download = self.element("download-png").get_attribute("href")
-        self.assertEqual(query_of(download)["frame"], str(count))
+        self.wait_equal(lambda: self.element("frame").text, f"Frame {count} of {count}",
+                        "the frame's text")
+        self.wait_equal(lambda: query_of(self.element("download-png").get_attribute("href")).get(
+            "frame"), str(count), "the frame of the download")
         self.element("transparent").click()
         self.wait_for(lambda d: "/render.tpng?" in self.picture_src(), "a transparent frame")
-        self.assertIn("background=transparent", self.element("link").get_attribute("value"))
+        self.wait_for(lambda d: "background=transparent" in
+                      self.element("link").get_attribute("value"), "the transparent link")
         self.element("play").click()
         self.wait_for(lambda d: "/render.tapng?" in self.picture_src(), "the animation")
         self.assert_no_console_errors()
@@ -245,12 +274,15 @@ class SharePageTest(unittest.TestCase):
         box = self.element("code")
         box.send_keys(self.code + self.Keys.ENTER)
         self.wait_for(lambda d: self.element("viewer").is_displayed(), "the character")
-        self.assertEqual(query_of(self.picture_src())["code"], self.summary["code"])
-        self.assertEqual(urllib.parse.urlsplit(self.driver.current_url).path,
-                         "/c/" + urllib.parse.quote(self.summary["code"], safe=""))
-        self.assertEqual(len(self.driver.find_elements(self.By.CSS_SELECTOR, "#itemlist > li")),
-                         len(self.summary["items"]))
-        self.assertIn("/render.gif?", self.element("download-gif").get_attribute("href"))
+        self.wait_equal(lambda: query_of(self.picture_src()).get("code"), self.summary["code"],
+                        "the code in the picture's URL")
+        self.wait_equal(lambda: urllib.parse.urlsplit(self.driver.current_url).path,
+                        "/c/" + urllib.parse.quote(self.summary["code"], safe=""), "the address")
+        self.wait_equal(lambda: len(self.driver.find_elements(self.By.CSS_SELECTOR,
+                                                              "#itemlist > li")),
+                        len(self.summary["items"]), "the item list")
+        self.wait_for(lambda d: "/render.gif?" in (
+            self.element("download-gif").get_attribute("href") or ""), "the GIF download")
         self.assert_no_console_errors()
 
     def test_an_invalid_code_shows_the_message_and_the_page_keeps_working(self):
@@ -260,7 +292,7 @@ class SharePageTest(unittest.TestCase):
         box.clear()
         box.send_keys(INVALID + self.Keys.ENTER)
         self.wait_for(lambda d: self.element("message").is_displayed(), "the message")
-        self.assertEqual(self.element("message").text, "Invalid code error.")
+        self.wait_equal(lambda: self.element("message").text, "Invalid code error.", "the message")
         self.assertEqual(self.picture_src(), before, "the character shown stays")
         self.driver.find_element(self.By.CSS_SELECTOR, ".stage .turn[value='2']").click()
         self.wait_direction(2)
@@ -274,19 +306,20 @@ class SharePageTest(unittest.TestCase):
 
     def test_the_item_list_is_what_the_code_holds(self):
         self.open_share()
-        rows = self.driver.find_elements(self.By.CSS_SELECTOR, "#itemlist > li")
-        shown = [{
-            "id": int(row.get_attribute("data-id")),
-            "name": row.find_element(self.By.CLASS_NAME, "name").text,
-            "icon": urllib.parse.urlsplit(
-                row.find_element(self.By.TAG_NAME, "img").get_attribute("src")).path,
-            "bonuses": [b.get_attribute("textContent")
-                        for b in row.find_elements(self.By.CSS_SELECTOR, ".bonuses li")],
-        } for row in rows]
+
+        def shown():
+            return [{
+                "id": int(row.get_attribute("data-id")),
+                "name": row.find_element(self.By.CLASS_NAME, "name").text,
+                "icon": urllib.parse.urlsplit(
+                    row.find_element(self.By.TAG_NAME, "img").get_attribute("src")).path,
+                "bonuses": [b.get_attribute("textContent")
+                            for b in row.find_elements(self.By.CSS_SELECTOR, ".bonuses li")],
+            } for row in self.driver.find_elements(self.By.CSS_SELECTOR, "#itemlist > li")]
         expected = [{key: item[key] for key in ("id", "name", "icon", "bonuses")}
                     for item in self.summary["items"]]
         self.assertTrue(expected, "the code wears something")
-        self.assertEqual(shown, expected)
+        self.wait_equal(shown, expected, "the item list")
         self.wait_for(lambda d: d.execute_script(
             "return Array.from(document.querySelectorAll('#itemlist img'))"
             ".every(i => i.complete && i.naturalWidth > 0)"), "every icon to load")
@@ -296,7 +329,8 @@ class SharePageTest(unittest.TestCase):
         self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": True})
         try:
             self.driver.get(self.share_url("?motion=1"))
-            self.assertTrue(self.picture_src().startswith(self.base + "/render.apng?"))
+            self.wait_for(lambda d: self.picture_src().startswith(self.base + "/render.apng?"),
+                          "the picture")
             self.assertFalse(self.element("copy").is_displayed(), "copying needs the script")
             names = [e.text for e in self.driver.find_elements(self.By.CSS_SELECTOR,
                                                                "#itemlist .name")]
@@ -304,7 +338,8 @@ class SharePageTest(unittest.TestCase):
             self.driver.find_element(self.By.CSS_SELECTOR, ".stage .turn[value='6']").click()
             self.wait_for(lambda d: query_of(self.picture_src()).get("direction") == "6",
                           "the next page")
-            self.assertEqual(query_of(self.picture_src())["motion"], "1", "the form kept it")
+            self.wait_equal(lambda: query_of(self.picture_src()).get("motion"), "1",
+                            "the motion the form kept")
         finally:
             self.driver.execute_cdp_cmd("Emulation.setScriptExecutionDisabled", {"value": False})
         self.assert_no_console_errors()

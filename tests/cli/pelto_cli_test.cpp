@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -219,6 +220,26 @@ TEST_F(PeltoCli, RefusesAGameWithADamagedSpriteArchiveNamingIt) {
         EXPECT_TRUE(R.Err.ends_with(": " + Archive + "\n")) << R.Err;
     }
     EXPECT_FALSE(std::filesystem::exists(Scratch.File("x.png")));
+}
+
+TEST_F(PeltoCli, SaysWhereATruncatedSpriteArchiveEnded) {
+    WriteGame();
+    const std::string Archive = Game.Path() + "JMA/Chara01.JMA";
+    const std::uintmax_t Whole = std::filesystem::file_size(Archive);
+    const std::uintmax_t Kept = Whole - 8; // into the pixels of the last frame
+    std::filesystem::resize_file(Archive, Kept);
+    const auto R = Run({"render", "--game", Game.Path(), "--chara", "0", "--format", "png", "--out",
+                        Scratch.File("x.png")});
+    EXPECT_EQ(R.Status, 1);
+    const std::regex Line(R"re(pelto-cli: Stream read error \(read of (\d+) bytes at offset )re"
+                          R"re((\d+), file has (\d+) bytes\): (.*)\n)re");
+    std::smatch M;
+    ASSERT_TRUE(std::regex_match(R.Err, M, Line)) << R.Err;
+    const std::uintmax_t Count = std::stoull(M[1]), Offset = std::stoull(M[2]);
+    EXPECT_EQ(std::stoull(M[3]), Kept);
+    EXPECT_GT(Offset + Count, Kept) << "the read runs past the end";
+    EXPECT_LE(Offset + Count, Whole) << "and would have fitted the whole file";
+    EXPECT_EQ(M[4], Archive);
 }
 
 TEST_F(PeltoCli, AnswersUsageErrorsWithStatusTwo) {

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <numeric>
 #include <vector>
 
 using namespace pelto;
@@ -256,4 +257,21 @@ TEST_F(DressingSession, SaysWhichSpritesTheCatalogueLacks) {
     Other.SetChara(Iris);
     EXPECT_EQ(Other.CharaIndex(), Iris);
     EXPECT_EQ(Other.MissingSprites(), std::vector<std::string>{JmpFileName(HeadSpriteNo(Iris))});
+}
+
+TEST_F(DressingSession, GameNamesTheCharactersWhoseBodyOrHeadTheCatalogueLacks) {
+    EXPECT_TRUE(Game.CharasMissingSprites().empty());
+    const auto MissingAfterRemoving = [&](const std::string& Archive) {
+        std::filesystem::remove(Folder + "jma/" + Archive);
+        TGameData Damaged(Folder);
+        Damaged.ScanSprites();
+        return Damaged.CharasMissingSprites();
+    };
+    // The bodies of groups 2 and 3: every character from Daniel on.
+    EXPECT_EQ(MissingAfterRemoving("chara02.jma"),
+              (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+    // And the heads of the first seven characters, Rocco to Kurogane Juzo: all of them.
+    std::vector<int> All(CharaData.size());
+    std::iota(All.begin(), All.end(), 0);
+    EXPECT_EQ(MissingAfterRemoving("head01.jma"), All);
 }

@@ -33,18 +33,24 @@ TItemInfo WithBonus(TItemInfo Info, std::uint16_t Type0, int Bonus0, std::uint16
     return Info;
 }
 
+TItemInfo Numbered(TItemInfo Info, std::uint8_t ListNumber) {
+    Info.ListNumber = ListNumber;
+    return Info;
+}
+
 // Names and descriptions go through our item-table writer and reader as Shift-JIS, as the
 // game stores them.
 class ItemSearchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TItemTableWriter Writer;
-        Writer.Add(Item(1, "ＲＥＤ Hat", "赤い帽子です。"));
+        Writer.Add(Numbered(Item(1, "ＲＥＤ Hat", "赤い帽子です。"), 12));
         Writer.Add(Item(2, "ﾚｯﾄﾞｷｬｯﾌﾟ"));
         Writer.Add(Item(3, "れっどブーツ", "Boots."));
-        Writer.Add(Item(4, "Blue Robe", "With a Red lining."));
-        Writer.Add(WithBonus(Item(1234, "Heavy Hood", "Iron."), Atk, 5, Def, -2));
-        Writer.Add(WithBonus(Item(6, "Green Cap", "Hat of moss."), Resist, 3, Atk, 1));
+        Writer.Add(Numbered(Item(4, "Blue Robe", "With a Red lining."), 12));
+        Writer.Add(Numbered(WithBonus(Item(1234, "Heavy Hood", "Iron."), Atk, 5, Def, -2), 3));
+        Writer.Add(
+            Numbered(WithBonus(Item(6, "Green Cap", "Hat of moss."), Resist, 3, Atk, 1), 120));
         TMemoryStream Stream(Writer.Build());
         Table.LoadFromStream(Stream);
         Search = std::make_unique<TItemSearch>(Table.Items());
@@ -119,7 +125,36 @@ TEST_F(ItemSearchTest, HashAndNumberMatchesTheIdentifierExactly) {
     // Not an identifier: searched as text, which no item holds.
     EXPECT_EQ(Find("#70000"), (IDs{}));
     EXPECT_EQ(Find("#12a"), (IDs{}));
+    // A number followed by more is a word of its own, not the identifier it begins with.
+    EXPECT_EQ(Find("#6abc"), (IDs{}));
+    EXPECT_EQ(Find("#1234hood"), (IDs{}));
+    const TItemQuery Word = TItemQuery::Parse("#12abc");
+    EXPECT_TRUE(Word.IDs.empty());
+    EXPECT_EQ(Word.Terms, std::vector<std::string>{"#12abc"});
     EXPECT_EQ(TItemQuery::Parse("#70000").Terms, std::vector<std::string>{"#70000"});
+}
+
+TEST_F(ItemSearchTest, BracketedNumberMatchesTheListNumberTheListsShow) {
+    EXPECT_EQ(Find("[12]"), (IDs{1, 4}));
+    EXPECT_EQ(Find("［１２］"), (IDs{1, 4}));
+    EXPECT_EQ(Find("[12] robe"), (IDs{4}));
+    EXPECT_EQ(Find("[3]"), (IDs{1234}));
+    EXPECT_EQ(Find("[1]"), (IDs{})); // the whole number, not its first digits
+    EXPECT_EQ(Find("[120]"), (IDs{6}));
+    EXPECT_EQ(Find("[-]"), (IDs{2, 3}));
+    EXPECT_EQ(Find("［－］ ｷｬｯﾌﾟ"), (IDs{2}));
+    EXPECT_EQ(Find("[3] [12]"), (IDs{}));
+    // The number searched for is the one the lists show before the name.
+    for (const TWLOItemData* Found : Search->FilterTable(TItemQuery::Parse("[12]")))
+        EXPECT_TRUE(EquipEntryText(*Found).starts_with("[12] ")) << EquipEntryText(*Found);
+    for (const TWLOItemData* Found : Search->FilterTable(TItemQuery::Parse("[-]")))
+        EXPECT_TRUE(EquipEntryText(*Found).starts_with("[-] ")) << EquipEntryText(*Found);
+    // Nothing the lists show: a text word, which no name holds.
+    for (const char* Text :
+         {"[0]", "[012]", "[256]", "[12", "[]", "[a]", "[+3]", "[-3]", "[12]x"}) {
+        EXPECT_EQ(TItemQuery::Parse(Text).Terms, std::vector<std::string>{Text});
+        EXPECT_EQ(Find(Text), (IDs{})) << Text;
+    }
 }
 
 TEST_F(ItemSearchTest, BonusConditionsCompareTheBonusNotTheStoredValue) {

@@ -306,6 +306,16 @@ TEST_F(PictureExport, RepeatedFramesStayInAnimations) {
               static_cast<std::size_t>(Count));
 }
 
+TEST_F(PictureExport, GifDelaysAreMillisecondsRoundedToHundredths) {
+    for (const auto& [Ms, Cs] : {std::pair{125, 13}, std::pair{124, 12}, std::pair{20, 2}}) {
+        const test::TDecodedGif Gif(
+            ReadFileBytes(Export("gif", 1, "d" + std::to_string(Ms) + ".gif", Ms)));
+        ASSERT_GT(Gif->ImageCount, 0);
+        for (int I = 0; I < Gif->ImageCount; ++I)
+            EXPECT_EQ(Gif.Control(I).DelayTime, Cs) << Ms << " ms";
+    }
+}
+
 TEST_F(PictureExport, GifTakesTheScaleAfterReductionAndTheDelayInHundredths) {
     const test::TDecodedGif Small(ReadFileBytes(Export("tgif", 1, "s.gif")));
     const test::TDecodedGif Large(ReadFileBytes(Export("tgif", 3, "l.gif", 104)));
@@ -430,6 +440,58 @@ TEST_F(PictureExport, SheetCellsHoldEveryFrameWhereTheirJsonSays) {
     EXPECT_LT(Json.find("\"m0-d7-f1\": {\"frame\": {\"x\": 0, \"y\": 896"),
               Json.find("\"m1-d0-f1\""));
     EXPECT_NE(Json.find("\"m1-d0-f1\": {\"frame\": {\"x\": 0, \"y\": 1024,"), std::string::npos);
+}
+
+TEST_F(PictureExport, TrimmedSheetCellsAreTheBoxesWidthByItsHeight) {
+    // The union box of every frame of every direction, found by the test.
+    int Left = CanvasSize, Top = CanvasSize, Right = -1, Bottom = -1;
+    for (std::uint8_t D = 0; D < 8; ++D)
+        for (int F = 1; F <= Session.Chara().GetFrameCount(Walk, D); ++F) {
+            const TPixels Frame = Expected(Walk, D, F, true, 1);
+            for (int Y = 0; Y < CanvasSize; ++Y)
+                for (int X = 0; X < CanvasSize; ++X)
+                    if (Frame.Bytes[4 * (Y * CanvasSize + X) + 3]) {
+                        Left = std::min(Left, X);
+                        Top = std::min(Top, Y);
+                        Right = std::max(Right, X);
+                        Bottom = std::max(Bottom, Y);
+                    }
+        }
+    const TCrop Box{Left, Top, Right - Left + 1, Bottom - Top + 1};
+    ASSERT_NE(Box.W, Box.H) << "square cells could not tell width from height";
+    constexpr int Scale = 2;
+    const int W = Box.W * Scale, H = Box.H * Scale;
+
+    const std::string File =
+        Export("tsheet", Scale, "trimmed.png", 120, TExportScope::Directions, true);
+    const auto Png = test::DecodePng(ReadFileBytes(File), PNG_FORMAT_RGBA);
+    EXPECT_EQ(Png.Height, 8u * H);
+    const auto JsonBytes = ReadFileBytes(SheetJsonFileName(File));
+    const std::string Json(JsonBytes.begin(), JsonBytes.end());
+    const std::regex Entry(R"re("m(\d+)-d(\d+)-f(\d+)": \{"frame": \{"x": (\d+), "y": (\d+), )re"
+                           R"re("w": (\d+), "h": (\d+)\})re");
+    std::size_t Entries = 0;
+    for (auto It = std::sregex_iterator(Json.begin(), Json.end(), Entry);
+         It != std::sregex_iterator(); ++It, ++Entries) {
+        const auto& E = *It;
+        const auto Direction = static_cast<std::uint8_t>(std::stoi(E[2]));
+        const int Frame = std::stoi(E[3]);
+        const int X = std::stoi(E[4]), Y = std::stoi(E[5]);
+        ASSERT_EQ(std::stoi(E[1]), Walk);
+        EXPECT_EQ(std::stoi(E[6]), W);
+        EXPECT_EQ(std::stoi(E[7]), H);
+        EXPECT_EQ(X, (Frame - 1) * W) << E[0];
+        EXPECT_EQ(Y, Direction * H) << E[0]; // one row a direction, in order
+        const TPixels Want = Expected(Walk, Direction, Frame, true, Scale, Box);
+        TPixels Got{W, H, 4, {}};
+        for (int R = 0; R < H && static_cast<std::size_t>(Y + R) < Png.Height; ++R) {
+            const auto Start = (static_cast<std::size_t>(Y + R) * Png.Width + X) * 4;
+            Got.Bytes.insert(Got.Bytes.end(), Png.Pixels.begin() + Start,
+                             Png.Pixels.begin() + Start + W * 4);
+        }
+        ASSERT_EQ(Got, Want) << E[0];
+    }
+    EXPECT_GE(Entries, 8u);
 }
 
 TEST_F(PictureExport, FailedOrCanceledSheetsLeaveNeitherFile) {

@@ -50,3 +50,23 @@ TEST(ErrorText, DoesNotRepeatAPathTheMessageQuotes) {
     Error.SetFileName("/game/data/Item.Dat");
     EXPECT_EQ(ErrorText(Error, ": "), Error.what());
 }
+
+TEST(ErrorText, PutsTheDetailOnALineOfItsOwnOrInBracketsBeforeTheFile) {
+    EReadError Error(512, 1000, 1200);
+    EXPECT_STREQ(Error.what(), "Stream read error");
+    EXPECT_EQ(ErrorText(Error, "\n"), "Stream read error\nread of 512 bytes at offset 1000, "
+                                      "file has 1200 bytes");
+    EXPECT_EQ(ErrorText(Error, ": "),
+              "Stream read error (read of 512 bytes at offset 1000, file has 1200 bytes)");
+    try {
+        WithFileName("/game/jma/4000.jma", [&] { throw Error; });
+    } catch (const EWloError& Named) {
+        const EWloError Copy = Named; // as a list of failures keeps it
+        EXPECT_EQ(ErrorText(Copy, "\n"), "Stream read error\n/game/jma/4000.jma\n"
+                                         "read of 512 bytes at offset 1000, file has 1200 bytes");
+        EXPECT_EQ(ErrorText(Copy, ": "), "Stream read error (read of 512 bytes at offset 1000, "
+                                         "file has 1200 bytes): /game/jma/4000.jma");
+    }
+    EXPECT_EQ(EReadError(1, 7, -1).Detail(), "read of 1 byte at offset 7");
+    EXPECT_EQ(ErrorText(EReadError(), "\n"), "Stream read error");
+}

@@ -26,6 +26,33 @@ TEST(MemoryStream, ReadsLittleEndianNumbersAndFailsWhenShort) {
     }
 }
 
+TEST(MemoryStream, ReadErrorsSayWhereTheReadEnded) {
+    TMemoryStream S({1, 2, 3, 4, 5, 6, 7});
+    S.SetPosition(6);
+    try {
+        S.ReadU32();
+        FAIL();
+    } catch (const EReadError& E) {
+        EXPECT_STREQ(E.what(), "Stream read error"); // the message word for word
+        EXPECT_EQ(E.Detail(), "read of 4 bytes at offset 6, file has 7 bytes");
+    }
+    S.SetPosition(9);
+    try {
+        S.ReadU8();
+        FAIL();
+    } catch (const EReadError& E) {
+        EXPECT_EQ(E.Detail(), "read of 1 byte at offset 9, file has 7 bytes");
+    }
+    TMemoryStream Dest;
+    S.SetPosition(2);
+    try {
+        Dest.CopyFrom(S, 512);
+        FAIL();
+    } catch (const EReadError& E) {
+        EXPECT_EQ(E.Detail(), "read of 512 bytes at offset 2, file has 7 bytes");
+    }
+}
+
 TEST(MemoryStream, WritesAtThePositionAndGrows) {
     TMemoryStream S;
     S.WriteBuffer("abc", 3);
@@ -58,6 +85,15 @@ TEST(FileStream, OpensGameFilesIgnoringLetterCase) {
     F.SetPosition(4);
     EXPECT_EQ(F.ReadU8(), 'o');
     EXPECT_THROW(F.ReadU8(), EReadError);
+    // A read that gets part of what it wants says where it began.
+    F.SetPosition(3);
+    std::array<std::uint8_t, 512> Buffer{};
+    try {
+        F.ReadBuffer(Buffer.data(), Buffer.size());
+        FAIL();
+    } catch (const EReadError& E) {
+        EXPECT_EQ(E.Detail(), "read of 512 bytes at offset 3, file has 5 bytes");
+    }
 }
 
 TEST(FileStream, OpenErrorsNameTheFile) {

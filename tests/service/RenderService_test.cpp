@@ -3,6 +3,7 @@
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "platform/Format.h"
+#include "platform/Stream.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
 #include "support/DemoGame.h"
@@ -638,6 +639,38 @@ TEST(RenderServiceSprites, AWarmRenderReadsNoFile) {
     const auto Warm = Again.Handle({"/render.png", {{"code", Code}, {"direction", "2"}}, ""});
     EXPECT_EQ(Warm.Status, 200) << Warm.Body;
     EXPECT_TRUE(Warm.Body == Expected);
+}
+
+TEST(RenderServiceSprites, TagsChangeWithTheGameDataUnderTheSameRequest) {
+    TTempDir Copy;
+    test::LinkTree(test::DemoGame(), Copy.Path());
+    const TServiceRequest Request{"/render.png", {{"code", DressedCode(6)}}, ""};
+    const auto Tag = [&] {
+        TGameData Game(Copy.Path());
+        Game.LoadAll();
+        TRenderService Service(Game, {});
+        return Service.Handle(Request).ETag;
+    };
+    const std::string Before = Tag();
+    ASSERT_FALSE(Before.empty());
+    EXPECT_EQ(Tag(), Before) << "instances on the same data agree";
+
+    // The item table written anew, an hour later: what a patch of the game does to it.
+    const std::string Table = Copy.Path() + std::string(ItemTableFileName);
+    const std::vector<std::uint8_t> Bytes = ReadFileBytes(Table);
+    std::filesystem::remove(Table);
+    WriteFileBytes(Table, Bytes);
+    std::filesystem::last_write_time(Table, std::filesystem::last_write_time(Table) +
+                                                std::chrono::hours(1));
+    TGameData Game(Copy.Path());
+    Game.LoadAll();
+    TRenderService Service(Game, {});
+    TServiceRequest Revalidation = Request;
+    Revalidation.IfNoneMatch = Before;
+    const auto Answer = Service.Handle(Revalidation);
+    EXPECT_EQ(Answer.Status, 200) << "a tag of the old data is stale";
+    EXPECT_NE(Answer.ETag, Before);
+    EXPECT_FALSE(Answer.Body.empty());
 }
 
 TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {

@@ -129,6 +129,11 @@ protected:
             return false;
         };
         auto Window = std::make_unique<TfrmPelto>(Options);
+        // The game holds the sprites of three characters only, and the window says so at start:
+        // not what these tests are about.
+        std::erase_if(Messages, [](const std::string& Message) {
+            return Message.starts_with("These characters lack sprites");
+        });
         Window->OnPromptText = [this](const QString&, const QString&, QString& Value) {
             Offered.push_back(Value.toStdString());
             if (!NextName)

@@ -126,3 +126,17 @@ TEST_F(WardrobeWindow, WearsAsThePickerDoes) {
     EXPECT_EQ(Picker.Code(), ByWardrobe);
     EXPECT_EQ(Window->findChild<QLineEdit*>("edCode")->text().toStdString(), ByWardrobe);
 }
+
+TEST_F(WardrobeWindow, KeypadEnterWearsAsReturnDoes) {
+    auto* Search = Window->findChild<QLineEdit*>("edSearch");
+    const auto& Heads = Window->Session().List(1);
+    ASSERT_GT(Heads.size(), 3u);
+    const TWLOItemData* Wanted = Heads[3].Item;
+    Search->setText(QString("#%1").arg(Wanted->ItemID()));
+    ASSERT_EQ(Rows(), 1);
+    Table->setCurrentIndex(Table->model()->index(0, 0));
+    Table->setFocus();
+    QTest::keyClick(Table, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(Window->Session().Worn(1), Wanted);
+    EXPECT_EQ(Window->Session().PickedIndex(1), 3);
+}
