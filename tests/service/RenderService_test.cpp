@@ -246,6 +246,11 @@ TEST_F(RenderServiceTest, BadRequestsGetAClearAnswer) {
     const std::vector<TCase> Cases{
         {"/render.png?code=AAAA", 400, R"({"error": "Invalid code error."})"},
         {"/render.png?code=%21%21%21%21", 400, "Invalid code error."},
+        // Whatever the reason, the answer is the same.
+        {"/render.png?code=AQAAHAf0emc9", 400, R"({"error": "Invalid code error."})"},
+        {"/render.png?code=AQAB9QEcB%2FQF", 400, R"({"error": "Invalid code error."})"},
+        {"/code/AQAB9QEcB%2FQF.json", 400, R"({"error": "Invalid code error."})"},
+        {"/code/AcgAHAf0emed.json", 400, R"({"error": "Invalid code error."})"}, // no character
         {"/render.png?" + Code + "&motion=19", 400, "motion must be a number from 0 to 18"},
         {"/render.png?" + Code + "&direction=-1", 400, "direction must be a number from 0 to 7"},
         {"/render.png?" + Code + "&scale=9", 400, "scale must be a number from 1 to 8"},
