@@ -2,7 +2,9 @@
 // game, asked by a real HTTP client.
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/PictureCode.h"
 #include "platform/Format.h"
+#include "platform/PictureText.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
 #include "support/DemoGame.h"
@@ -167,8 +169,18 @@ TEST_F(RenderServiceTest, EveryFormatIsByteForByteWhatTheCommandLineRenders) {
         const auto Answer = Get("/render." + Case.Format + "?code=" + Escaped(Code) + Case.Query);
         ASSERT_TRUE(Answer);
         EXPECT_EQ(Answer->status, 200);
-        EXPECT_TRUE(Answer->body == Expected);
-        EXPECT_EQ(Answer->get_header_value("Content-Length"), std::to_string(Expected.size()));
+        // The command line's export formats carry the code; the service's answers do not, and
+        // are otherwise the same.
+        const std::span<const std::uint8_t> Body(
+            reinterpret_cast<const std::uint8_t*>(Answer->body.data()), Answer->body.size());
+        const bool Classic = Case.Format == "png" || Case.Format == "tpng" ||
+                             Case.Format == "jpg" || Case.Format == "bmp";
+        EXPECT_EQ(ReadPictureCode(Body), std::nullopt);
+        const std::vector<std::uint8_t> WithCode =
+            Classic ? std::vector<std::uint8_t>(Body.begin(), Body.end())
+                    : WithPictureText(Body, PictureCodeKeyword, Code);
+        EXPECT_TRUE(std::string(WithCode.begin(), WithCode.end()) == Expected);
+        EXPECT_EQ(Answer->get_header_value("Content-Length"), std::to_string(Answer->body.size()));
         EXPECT_EQ(Answer->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
     }
 }
