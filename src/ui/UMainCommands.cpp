@@ -5,12 +5,14 @@
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
+#include "model/InvalidCode.h"
 #include "model/UCommon.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Version.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
+#include "ui/CodeText.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
@@ -234,6 +236,13 @@ void TfrmPelto::btnSetCodeClick() {
     try {
         FSession->ApplyCode(Code.toStdString());
         ReportMissingSprites(Before);
+    } catch (const EInvalidCode& Error) {
+        ShowMessage(InvalidCodeMessage(Error));
+        ShowLook();
+        // What was typed stays, to be mended rather than typed again.
+        edCode->setText(Code);
+        edCode->selectAll();
+        edCode->setFocus();
     } catch (const std::exception& Error) {
         ShowMessage(QString::fromStdString(ErrorText(Error, "\n")));
         // The code box shows the code of the character kept.

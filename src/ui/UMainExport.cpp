@@ -155,6 +155,7 @@ void TfrmPelto::miExportClick() {
     if (Options.Format->Kind == TExportKind::Apng || Options.Format->Kind == TExportKind::Webp ||
         Options.Format->Kind == TExportKind::Gif)
         Options.Delay = Choices.Delay;
+    Options.Code = FSession->Code();
 
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
     FSettings.ImageFolder = ExtractFilePath(File);

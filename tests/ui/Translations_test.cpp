@@ -3,6 +3,8 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "model/InvalidCode.h"
+#include "platform/Stream.h"
 #include "platform/Version.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -254,6 +257,24 @@ TEST_F(JapaneseWindow, SaysItsOwnMessagesInJapanese) {
     SetMessageSink({});
     ASSERT_EQ(Messages.size(), 1);
     Check.Add("message", Messages.front());
+    ExpectJapanese();
+}
+
+TEST_F(JapaneseWindow, SaysWhyACodeIsRefusedAndThatAPictureCarriesNone) {
+    QStringList Messages;
+    SetMessageSink([&](const QString& Text) { Messages << Text; });
+    Window->findChild<QLineEdit*>("edCode")->setText("AQAAHAf0emc9");
+    Window->findChild<QPushButton*>("btnSetCode")->click();
+    WriteFileBytes(Dir.File("1.bmp"), std::vector<std::uint8_t>{'B', 'M'});
+    Window->OpenPictureCode(QString::fromStdString(Dir.File("1.bmp")));
+    SetMessageSink({});
+    ASSERT_EQ(Messages.size(), 2);
+    // The first line is the system's own message, kept as it is.
+    ASSERT_TRUE(Messages[0].startsWith("Invalid code error.\n")) << Messages[0].toStdString();
+    Check.Add("refused code", Messages[0].section('\n', 1));
+    Check.Add("picture without a code", Messages[1]);
+    for (const std::string_view Reason : InvalidCodeReasonTexts)
+        Check.Add("reason", CoreText(Reason));
     ExpectJapanese();
 }
 
