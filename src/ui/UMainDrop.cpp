@@ -35,6 +35,8 @@ bool Acceptable(const QMimeData* Data) {
 
 void TfrmPelto::CreateDropTarget(QMenu& Options) {
     setAcceptDrops(true);
+    // The code box would insert a dropped file's URL as text: the window takes its drops too.
+    edCode->setAcceptDrops(false);
     Options.addSeparator();
     Options
         .addAction(tr("&Open Picture Code..."), this, Command([this] {

@@ -38,14 +38,15 @@ protected:
 
     // Drags Data over the window and drops it there, as a user would; true when the window
     // took the drag and the drop.
-    bool Drop(const QMimeData& Data) {
+    bool Drop(const QMimeData& Data, QWidget* Target = nullptr) {
         QDragEnterEvent Enter(QPoint(20, 20), Qt::CopyAction, &Data, Qt::LeftButton,
                               Qt::NoModifier);
-        QApplication::sendEvent(Window.get(), &Enter);
+        Target = Target ? Target : Window.get();
+        QApplication::sendEvent(Target, &Enter);
         if (!Enter.isAccepted())
             return false;
         QDropEvent Dropped(QPointF(20, 20), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(Window.get(), &Dropped);
+        QApplication::sendEvent(Target, &Dropped);
         return Dropped.isAccepted();
     }
     bool DropText(const QString& Text) {
@@ -53,11 +54,11 @@ protected:
         Data.setText(Text);
         return Drop(Data);
     }
-    bool DropFile(const std::string& FileName) {
+    bool DropFile(const std::string& FileName, QWidget* Target = nullptr) {
         QMimeData Data;
         Data.setUrls({QUrl::fromLocalFile(QString::fromStdString(FileName))});
         Data.setText(QString::fromStdString(FileName)); // as file managers add
-        return Drop(Data);
+        return Drop(Data, Target);
     }
 
     // A picture of the character as it is now, as Export... writes it.
@@ -109,6 +110,10 @@ TEST_F(WindowDrop, RestoresTheCharacterADroppedPictureCarries) {
         ChooseChara(*Window, 11);
         EXPECT_TRUE(DropFile(File));
         EXPECT_TRUE(Messages.empty()) << Messages.front();
+        ExpectTheDressedCharacter();
+        // Onto the code box too, which would otherwise take the file's name as text.
+        ChooseChara(*Window, 11);
+        EXPECT_TRUE(DropFile(File, CodeBox(*Window)));
         ExpectTheDressedCharacter();
     }
 }
