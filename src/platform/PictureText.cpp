@@ -16,6 +16,7 @@ using TBytes = std::span<const std::uint8_t>;
 
 constexpr std::uint8_t PngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::size_t PngChunkFrame = 12; // length, type and CRC around the data
+constexpr std::uint32_t MaxPngChunk = 0x7FFFFFFF;
 constexpr std::size_t MaxKeyword = 79;    // PNG's limit, taken for every format
 constexpr std::size_t MaxText = 60000;    // within a JPEG segment, with the keyword
 constexpr std::size_t GifHeaderSize = 13; // signature, version and logical screen
@@ -24,7 +25,6 @@ constexpr std::size_t GifSubBlock = 255;
 constexpr std::uint8_t GifExtension = 0x21;
 constexpr std::uint8_t GifComment = 0xFE;
 constexpr std::uint8_t GifImage = 0x2C;
-constexpr std::uint8_t GifTrailer = 0x3B;
 constexpr std::uint8_t JpegMarker = 0xFF;
 constexpr std::uint8_t JpegSoi = 0xD8;
 constexpr std::uint8_t JpegEoi = 0xD9;
@@ -95,7 +95,7 @@ std::vector<std::uint8_t> Spliced(TBytes Picture, std::size_t At, TBytes Insert)
 }
 
 std::uint32_t PngCrc(TBytes TypeAndData) {
-    // zlib takes 32-bit lengths; a chunk's data is below 2^31 bytes.
+    // zlib takes 32-bit lengths; a chunk's data is below 2^31 bytes (MaxPngChunk).
     return static_cast<std::uint32_t>(
         crc32(crc32(0, nullptr, 0), TypeAndData.data(), static_cast<uInt>(TypeAndData.size())));
 }
@@ -116,7 +116,7 @@ std::optional<std::string> PngText(TBytes Picture, std::string_view Keyword) {
     std::size_t Pos = sizeof PngSignature;
     while (Picture.size() - Pos >= PngChunkFrame) {
         const std::uint32_t Length = LoadBE32(Picture.data() + Pos);
-        if (Length > Picture.size() - Pos - PngChunkFrame)
+        if (Length > MaxPngChunk || Length > Picture.size() - Pos - PngChunkFrame)
             return std::nullopt;
         const TBytes TypeAndData = Picture.subspan(Pos + 4, 4 + std::size_t{Length});
         if (HasAt(Picture, Pos + 4, "IEND"))
