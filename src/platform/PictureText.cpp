@@ -2,11 +2,9 @@
 
 #include "platform/LittleEndian.h"
 
-#include <webp/mux.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <memory>
 #include <stdexcept>
 
 namespace pelto {
@@ -31,6 +29,7 @@ constexpr std::uint8_t JpegEoi = 0xD9;
 constexpr std::uint8_t JpegSos = 0xDA;
 constexpr std::uint8_t JpegApp0 = 0xE0;
 constexpr std::uint8_t JpegCom = 0xFE;
+constexpr std::size_t WebpChunkHeader = 8; // four-character code and size
 
 bool HasAt(TBytes Bytes, std::size_t Pos, std::string_view Text) {
     return Pos <= Bytes.size() && Text.size() <= Bytes.size() - Pos &&
@@ -342,35 +341,75 @@ std::optional<std::string> XmpText(std::string_view Packet, std::string_view Key
     return XmlUnescaped(Packet.substr(Begin, End - Begin));
 }
 
-struct TMuxDelete {
-    void operator()(WebPMux* Mux) const { WebPMuxDelete(Mux); }
-};
-struct TDataClear {
-    void operator()(WebPData* Data) const { WebPDataClear(Data); }
-};
+void PutLE32(std::vector<std::uint8_t>& Out, std::size_t At, std::uint32_t Value) {
+    for (int I = 0; I < 4; ++I)
+        Out[At + static_cast<std::size_t>(I)] = static_cast<std::uint8_t>(Value >> (8 * I));
+}
 
-std::vector<std::uint8_t> WebpWithText(TBytes Picture, std::string_view Keyword,
+constexpr std::size_t Vp8xFlags = 20;
+constexpr std::uint8_t XmpFlag = 0x04;
+constexpr std::uint8_t AlphaFlag = 0x10;
+
+// A simple lossless file (one frame, as the encoder's mux makes of an animation of one) in the
+// extended format, which alone has room for metadata: a VP8X header with the canvas size of
+// the VP8L bitstream before it.
+std::vector<std::uint8_t> ExtendedWebp(TBytes Picture) {
+    constexpr std::size_t Bitstream = 20; // after RIFF, WEBP and the chunk's header
+    if (Picture.size() < Bitstream + 5 || !HasAt(Picture, 12, "VP8L") || Picture[Bitstream] != 0x2F)
+        return {Picture.begin(), Picture.end()};
+    const std::uint32_t Bits = LoadLE32(Picture.data() + Bitstream + 1);
+    const std::uint32_t Width = (Bits & 0x3FFF) + 1, Height = ((Bits >> 14) & 0x3FFF) + 1;
+    const bool Alpha = (Bits >> 28) & 1;
+    std::vector<std::uint8_t> Out(Picture.begin(), Picture.begin() + 12);
+    Append(Out, "VP8X");
+    for (const std::uint8_t Byte : {10, 0, 0, 0, Alpha ? AlphaFlag : 0, 0, 0, 0})
+        Out.push_back(Byte);
+    for (const std::uint32_t Size : {Width - 1, Height - 1})
+        for (int I = 0; I < 3; ++I)
+            Out.push_back(static_cast<std::uint8_t>(Size >> (8 * I)));
+    Out.insert(Out.end(), Picture.begin() + 12, Picture.end());
+    PutLE32(Out, 4, static_cast<std::uint32_t>(Out.size() - 8));
+    return Out;
+}
+
+// By hand, not through libwebp's mux: the mux crashes on some damaged files it accepts (the
+// fuzzer found one).
+std::vector<std::uint8_t> WebpWithText(TBytes Plain, std::string_view Keyword,
                                        std::string_view Text) {
     CheckText(Keyword, Text);
-    const WebPData Input{Picture.data(), Picture.size()};
-    // The mux turns a simple file into the extended format and sets the header's XMP flag.
-    const std::unique_ptr<WebPMux, TMuxDelete> Mux(WebPMuxCreate(&Input, 1));
-    if (!Mux)
+    if (Plain.size() < 12 || std::size_t{8} + LoadLE32(Plain.data() + 4) != Plain.size())
         NotOurs("WebP");
+    const std::vector<std::uint8_t> Extended = ExtendedWebp(Plain);
+    const TBytes Picture = Extended;
+    // The extended header first, every chunk whole up to the RIFF's end, no XMP yet.
+    if (Picture.size() < Vp8xFlags + 10 || !HasAt(Picture, 12, "VP8X") ||
+        LoadLE32(Picture.data() + 16) != 10)
+        NotOurs("WebP");
+    for (std::size_t Pos = 12; Pos < Picture.size();) {
+        if (Picture.size() - Pos < WebpChunkHeader || HasAt(Picture, Pos, "XMP "))
+            NotOurs("WebP");
+        const std::size_t Size = LoadLE32(Picture.data() + Pos + 4);
+        Pos += WebpChunkHeader;
+        if (Size > Picture.size() - Pos || (Size & 1 && Size == Picture.size() - Pos))
+            NotOurs("WebP");
+        Pos += Size + (Size & 1); // chunks are padded to even sizes
+    }
     const std::string Packet = XmpPacket(Labelled(Keyword, Text));
-    const WebPData Xmp{reinterpret_cast<const std::uint8_t*>(Packet.data()), Packet.size()};
-    if (WebPMuxSetChunk(Mux.get(), "XMP ", &Xmp, 1) != WEBP_MUX_OK)
-        NotOurs("WebP");
-    WebPData Output;
-    WebPDataInit(&Output);
-    const std::unique_ptr<WebPData, TDataClear> OutputOwner(&Output);
-    if (WebPMuxAssemble(Mux.get(), &Output) != WEBP_MUX_OK)
-        NotOurs("WebP");
-    return {Output.bytes, Output.bytes + Output.size};
+    std::vector<std::uint8_t> Out(Picture.begin(), Picture.end());
+    Out[Vp8xFlags] |= XmpFlag;
+    // After the image data, where the format puts metadata.
+    Append(Out, "XMP ");
+    Out.resize(Out.size() + 4);
+    PutLE32(Out, Out.size() - 4, static_cast<std::uint32_t>(Packet.size()));
+    Append(Out, Packet);
+    if (Packet.size() & 1)
+        Out.push_back(0);
+    PutLE32(Out, 4, static_cast<std::uint32_t>(Out.size() - 8));
+    return Out;
 }
 
 std::optional<std::string> WebpText(TBytes Picture, std::string_view Keyword) {
-    constexpr std::size_t ChunkHeader = 8;
+    constexpr std::size_t ChunkHeader = WebpChunkHeader;
     // The RIFF size bounds the chunks; bytes after it are not the file's.
     const std::size_t End =
         std::min<std::size_t>(Picture.size(), std::size_t{8} + LoadLE32(Picture.data() + 4));
