@@ -19,6 +19,7 @@
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/Paths.h"
+#include "platform/PictureText.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
@@ -41,6 +42,7 @@
 #include <optional>
 #include <ranges>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -931,6 +933,21 @@ inline void RunBmpImage(TInput Data) {
     }
 }
 
+/// A picture file, as dropped on the window or given to pelto-cli code --from-image.
+inline void RunPictureText(TInput Data) {
+    constexpr std::string_view Keyword = "pelto-code";
+    if (const auto Text = FindPictureText(Data, Keyword); Text && Text->size() > Data.size())
+        std::abort(); // a text is never made of more than the picture holds
+    // A text put into what passes for a picture is the one found there first.
+    try {
+        const std::vector<std::uint8_t> Marked = WithPictureText(Data, Keyword, "AQAAHAf0emc8");
+        if (SniffPictureFormat(Data) != TPictureFormat::Bmp &&
+            FindPictureText(Marked, Keyword) != "AQAAHAf0emc8")
+            std::abort();
+    } catch (const std::invalid_argument&) {
+    }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 struct TTarget {
@@ -950,6 +967,7 @@ inline constexpr TTarget Targets[] = {
     {"item_query", RunItemQuery},
     {"service_request", RunServiceRequest},
     {"bmp_image", RunBmpImage},
+    {"picture_text", RunPictureText},
 };
 
 } // namespace pelto::fuzz

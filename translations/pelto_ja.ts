@@ -119,6 +119,34 @@
         <source>The Unicode normalisation data cannot be loaded.</source>
         <translation>Unicode の正規化データを読み込めません。</translation>
     </message>
+    <message>
+        <source>The code is empty.</source>
+        <translation>コードが空です。</translation>
+    </message>
+    <message>
+        <source>It holds characters no code has: a code is made of letters, digits, + and /.</source>
+        <translation>コードにない文字が含まれています。コードは英字・数字・+・/ でできています。</translation>
+    </message>
+    <message>
+        <source>It is too short: a code has at least 12 characters.</source>
+        <translation>短すぎます。コードは12文字以上です。</translation>
+    </message>
+    <message>
+        <source>It is too long: a code has at most 28 characters.</source>
+        <translation>長すぎます。コードは28文字以内です。</translation>
+    </message>
+    <message>
+        <source>Its check does not match: a character was mistyped, added or lost.</source>
+        <translation>チェックが合いません。文字の打ち間違い・余分・抜けがあります。</translation>
+    </message>
+    <message>
+        <source>It ends before the items it names.</source>
+        <translation>指定した装備の途中で終わっています。</translation>
+    </message>
+    <message>
+        <source>It names none of the characters.</source>
+        <translation>どのキャラクターも指定していません。</translation>
+    </message>
 </context>
 <context>
     <name>pelto::TFavoritesManager</name>
@@ -733,6 +761,22 @@ Backspaceで修正、Escで消去。</translation>
 The game&apos;s installation may be incomplete.</source>
         <translation>次のキャラクターはスプライトが足りないため、それなしで表示されます: %1。
 ゲームのインストールが不完全な可能性があります。</translation>
+    </message>
+    <message>
+        <source>&amp;Open Picture Code...</source>
+        <translation>画像からコードを開く(&amp;O)...</translation>
+    </message>
+    <message>
+        <source>Open Picture Code</source>
+        <translation>画像からコードを開く</translation>
+    </message>
+    <message>
+        <source>Exported pictures (*.png *.gif *.jpg *.jpeg *.webp);;All files (*)</source>
+        <translation>書き出した画像 (*.png *.gif *.jpg *.jpeg *.webp);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>%1 carries no character code.</source>
+        <translation>%1 にはキャラクターのコードがありません。</translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,8 @@
 #include "FuzzTargets.h"
 
 #include "model/Settings.h"
+#include "platform/AnimationEncoders.h"
+#include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
@@ -309,6 +311,31 @@ void WriteBmpSeeds(const TSeedFolder& Seeds) {
     }
 }
 
+// Every picture format our encoders write, with a code and without.
+void WritePictureSeeds(const TSeedFolder& Seeds) {
+    TBitmap Bitmap(6, 5, TPixelFormat::pf32bit);
+    Bitmap.Fill(RGBColor(0, 128, 255));
+    const std::vector<TBitmap> Frames{Bitmap, Bitmap};
+    const std::vector<TReducedFrame> Reduced{ReduceFrameColors(Bitmap)};
+    const auto Encoded = [](const auto& Encode) {
+        TMemoryStream Stream;
+        Encode(Stream);
+        return std::vector<std::uint8_t>(Stream.Memory().begin(), Stream.Memory().end());
+    };
+    const std::pair<const char*, std::vector<std::uint8_t>> Pictures[] = {
+        {"png", Encoded([&](TStream& S) { SavePngRgbToStream(Bitmap, S); })},
+        {"apng", Encoded([&](TStream& S) { SaveApngToStream(Frames, true, 100, S); })},
+        {"gif", Encoded([&](TStream& S) { SaveAnimatedGifToStream(Reduced, true, S); })},
+        {"jpg", Encoded([&](TStream& S) { SaveJpegToStream(Bitmap, S); })},
+        {"webp", Encoded([&](TStream& S) { SaveAnimatedWebpToStream(Frames, false, 100, S); })},
+    };
+    for (const auto& [Name, Plain] : Pictures) {
+        Seeds.Write(std::string("plain.") + Name, Plain);
+        Seeds.Write(std::string("coded.") + Name,
+                    WithPictureText(Plain, "pelto-code", "AQ4AHAf0emdD"));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -331,6 +358,7 @@ int main(int argc, char** argv) {
         WriteItemQuerySeeds(TSeedFolder(Root, "item_query"));
         WriteServiceRequestSeeds(TSeedFolder(Root, "service_request"));
         WriteBmpSeeds(TSeedFolder(Root, "bmp_image"));
+        WritePictureSeeds(TSeedFolder(Root, "picture_text"));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());
         return 1;

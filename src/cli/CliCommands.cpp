@@ -8,6 +8,7 @@
 #include "model/ImageExport.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
+#include "model/PictureCode.h"
 #include "model/PictureExport.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
@@ -158,13 +159,27 @@ void ListCommand(const TCommandCall& Call) {
         Call.Out << SjisToUtf8(Entry.Text()) << "\n";
 }
 
+/// The code the picture FileName carries; raises when it carries none.
+std::string PictureCode(const std::string& FileName) {
+    auto Code = ReadPictureCodeFile(FileName);
+    if (!Code) {
+        EWloError None("The picture carries no character code");
+        None.SetFileName(FileName);
+        throw None;
+    }
+    return std::move(*Code);
+}
+
 void CodeCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words, {"game"}, {}, 1);
-    if (Args.Positional().size() != 1)
-        throw EUsageError("code needs exactly one CODE");
-    const auto Game = LoadGame(GameFolder(Args));
+    const TCliArgs Args(Call.Words, {"game", "from-image"}, {}, 1);
+    const auto Image = Args.Value("from-image");
+    if (Args.Positional().size() != (Image ? 0u : 1u))
+        throw EUsageError("code needs exactly one CODE, or --from-image FILE");
+    const std::string Folder = GameFolder(Args);
+    const std::string Code = Image ? PictureCode(*Image) : Args.Positional()[0];
+    const auto Game = LoadGame(Folder);
     TDressingSession Session(*Game);
-    ApplyCode(Session, Args.Positional()[0]);
+    ApplyCode(Session, Code);
     Call.Out << Session.Code() << "\n";
 }
 
@@ -328,7 +343,7 @@ void RenderCommand(const TCommandCall& Call) {
                         {"shadow", "trim"});
     if (Args.Value("code").has_value() == Args.Value("chara").has_value())
         throw EUsageError("render needs either --code or --chara");
-    const TExportOptions Options = ExportOptions(Args, ParseFormat(Args.Required("format")));
+    TExportOptions Options = ExportOptions(Args, ParseFormat(Args.Required("format")));
     const std::string OutFile = Args.Required("out");
     const long Motion = NumberOption(Args, "motion", 0, 0, LastMotion);
     const long Direction = NumberOption(Args, "direction", DefaultDirection, 0, DirectionCount - 1);
@@ -349,6 +364,9 @@ void RenderCommand(const TCommandCall& Call) {
     Session.SetDirection(static_cast<std::uint8_t>(Direction));
     const auto Frame = Args.Value("frame");
     Session.SetFrame(Frame ? FrameOption(Session, *Frame, Motion, Direction) : 1);
+    // The classic formats stay what the viewer's "Save Image As..." writes.
+    if (!WritesClassicBytes(Options))
+        Options.Code = Session.Code();
     Session.Export(Options, OutFile);
 }
 
@@ -449,9 +467,12 @@ constexpr std::array Commands{
   --slot S    1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
 )",
              ListCommand},
-    TCommand{"code", "--game DIR CODE", "applies a character code, prints the normalised code",
-             R"(  CODE        a character code as the viewer's code box takes it; an empty
-              code gives an empty line
+    TCommand{"code", "--game DIR (CODE | --from-image FILE)",
+             "applies a character code, prints the normalised code",
+             R"(  CODE                a character code as the viewer's code box takes it; an
+                      empty code gives an empty line
+  --from-image FILE   the code a picture exported by the viewer or by render
+                      carries (PNG, GIF, JPEG or WebP); none: exit status 1
 )",
              CodeCommand},
     TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
@@ -476,7 +497,9 @@ constexpr std::array Commands{
                   of the motion) or all (every motion in every direction)
   --trim          crops every frame to the union of their drawn pixels
 Without --scale, --delay and --trim, bmp, jpg, png, tpng, gif and tgif are what the
-viewer's "Save Image As..." writes for the same state.
+viewer's "Save Image As..." writes for the same state. Every other picture but a bitmap
+carries the character's code, as the viewer's Export... writes it, for the code
+command to read back.
 )",
              RenderCommand},
     TCommand{"serve", R"(--game DIR [--listen HOST:PORT] [--threads N]

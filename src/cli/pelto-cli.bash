@@ -8,7 +8,7 @@ declare -gA _pelto_cli_options=(
     [items]="--game --search --group --slot --json"
     [sprites]="--game"
     [list]="--game --group --slot"
-    [code]="--game"
+    [code]="--game --from-image"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
               --delay --scope --trim --format --out"
     [serve]="--game --listen --threads --cache-mb"
@@ -23,6 +23,7 @@ declare -gA _pelto_cli_values=(
     [--game]=@dirs
     [--set]=@dirs
     [--settings]=@files
+    [--from-image]=@files
     [demo --out]=@dirs
     [--out]=@files
     [--format]="$_pelto_cli_formats"

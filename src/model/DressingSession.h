@@ -91,7 +91,7 @@ public:
 
     /// Empty without a character.
     std::string Code() const { return FChara.GetCode(); }
-    /// Raises "Invalid code error." for what is not a code.
+    /// Raises EInvalidCode ("Invalid code error.") for what is not a code.
     void ApplyCode(std::string_view Code);
     /// The character as favourite Name; Used is set.
     TFavoriteItem ToFavorite(std::string Name) const;

@@ -1,6 +1,7 @@
 #include "model/PictureExport.h"
 
 #include "model/ImageExport.h"
+#include "model/PictureCode.h"
 #include "model/UDraw.h"
 #include "platform/AnimationEncoders.h"
 #include "platform/AtomicFile.h"
@@ -8,6 +9,7 @@
 #include "platform/Format.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Paths.h"
+#include "platform/PictureText.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -308,6 +310,8 @@ TExportShape ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
 
     WriteFileAtomically(FileName, [&](TStream& Stream) {
         TPngRowWriter Writer(Stream, Width, Height, Transparent);
+        if (!Options.Code.empty())
+            Writer.WriteText(PictureCodeKeyword, Options.Code);
         TBitmap Band(Width, CellHeight, TPixelFormat::pf32bit);
         for (const TSheetRow& Row : Rows) {
             Band.Fill(Transparent ? 0 : Chara.BackColor());
@@ -377,14 +381,17 @@ void CheckOptions(const TExportOptions& Options) {
         throw std::invalid_argument("export options out of range");
 }
 
-// Every format but the sheet, whose index goes to a file of its own.
-TExportShape ExportOne(const TDrawChara& Chara, const TBitmap& Canvas,
-                       const TExportOptions& Options, TStream& Stream,
-                       const TExportProgress& Progress) {
+bool UsesClassicWriter(const TExportOptions& Options) {
+    return ClassicType(*Options.Format) && Options.Scale == 1 && !Options.Trim && !Options.Delay;
+}
+
+// Every format but the sheet, whose index goes to a file of its own; without the code.
+TExportShape ExportPlain(const TDrawChara& Chara, const TBitmap& Canvas,
+                         const TExportOptions& Options, TStream& Stream,
+                         const TExportProgress& Progress) {
     const TExportFormat& Format = *Options.Format;
-    const auto Classic = ClassicType(Format);
-    if (Classic && Options.Scale == 1 && !Options.Trim && !Options.Delay) {
-        SaveImageToStream(Chara, Canvas, *Classic, Stream);
+    if (UsesClassicWriter(Options)) {
+        SaveImageToStream(Chara, Canvas, *ClassicType(Format), Stream);
         return {Canvas.Width(), Canvas.Height(), 1};
     }
     const bool Still = IsStillFormat(Format);
@@ -402,6 +409,20 @@ TExportShape ExportOne(const TDrawChara& Chara, const TBitmap& Canvas,
         ExportGif(Chara, Options, Box, Frames, Stream);
     else
         ExportAnimation(Chara, Options, Box, Frames, Stream);
+    return Shape;
+}
+
+TExportShape ExportOne(const TDrawChara& Chara, const TBitmap& Canvas,
+                       const TExportOptions& Options, TStream& Stream,
+                       const TExportProgress& Progress) {
+    if (Options.Code.empty())
+        return ExportPlain(Chara, Canvas, Options, Stream, Progress);
+    // The encoders know nothing of texts: the code goes into the finished picture.
+    TMemoryStream Plain;
+    const TExportShape Shape = ExportPlain(Chara, Canvas, Options, Plain, Progress);
+    const std::vector<std::uint8_t> Picture =
+        WithPictureText(Plain.Memory(), PictureCodeKeyword, Options.Code);
+    Stream.WriteBuffer(Picture.data(), Picture.size());
     return Shape;
 }
 
@@ -427,6 +448,10 @@ void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
     if (Options.Format->Kind == TExportKind::Sheet)
         throw std::invalid_argument("a sheet is two files");
     ExportOne(Chara, Canvas, Options, Stream, Progress);
+}
+
+bool WritesClassicBytes(const TExportOptions& Options) {
+    return Options.Format && Options.Code.empty() && UsesClassicWriter(Options);
 }
 
 } // namespace pelto

@@ -82,7 +82,14 @@ struct TExportOptions {
     std::optional<int> Delay;
     TExportScope Scope = TExportScope::Action;
     bool Trim = false;
+    /// The character code the picture carries (PictureCode.h) where its format has room for
+    /// text; empty: none.
+    std::string Code;
 };
+
+/// The options write what "Save Image As..." writes, byte for byte: a classic format at scale
+/// 1, without trim, delay or code.
+bool WritesClassicBytes(const TExportOptions& Options);
 
 /// Told the frames drawn so far and how many there are in all; returning false cancels.
 using TExportProgress = std::function<bool(int Done, int Total)>;
@@ -109,7 +116,7 @@ struct TExportShape {
 /// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.
 /// Still formats show the current frame, animations every frame of the current action, a
 /// sheet every frame of the actions of its scope beside a JSON index of their cells. Without
-/// scale, trim or delay, the classic formats are written byte for byte as SaveImageFile
+/// scale, trim, delay or code, the classic formats are written byte for byte as SaveImageFile
 /// writes them. Every file is replaced only once complete, and a sheet's two files both or
 /// neither; failures name the file. Options out of range raise std::invalid_argument.
 TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,

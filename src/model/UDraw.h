@@ -35,8 +35,8 @@ void DrawShadow(TBitmap& Bitmap, int X, int Y);
 
 /// The character code of Design, whose character must be one of the 15.
 std::string EncodeCharaCode(const TCharaDesign& Design);
-/// What a code holds; raises "Invalid code error." when Code is not one. The character and
-/// the identifiers are as stored, not checked against the game.
+/// What a code holds; raises EInvalidCode ("Invalid code error.") when Code is not one. The
+/// character and the identifiers are as stored, not checked against the game.
 TCharaDesign DecodeCharaCode(std::string_view Code);
 
 /// The dressed character: one of the 15 characters, six worn items, four colour positions,
@@ -105,7 +105,7 @@ public:
 
     /// The Base64 code of the character, its items and colours; empty without a character.
     std::string GetCode() const;
-    /// Applies a code; raises "Invalid code error." when it is not one, changing nothing.
+    /// Applies a code; raises EInvalidCode when it is not one, changing nothing.
     void SetCode(std::string_view Code);
 
     /// The character, its items and colours as a code or a favourite keeps them.

@@ -3,9 +3,9 @@
 #include "model/UDraw.h"
 
 #include "game/wloutils.h"
+#include "model/InvalidCode.h"
 #include "platform/Base64.h"
 #include "platform/Crc8.h"
-#include "platform/Errors.h"
 
 #include <vector>
 
@@ -16,8 +16,32 @@ constexpr std::uint8_t CodeVersion = 1;
 constexpr int ColorNumberBytes = 5;
 constexpr int ColorLevelCount = 12;
 
-[[noreturn]] void InvalidCode() {
-    throw EWloError("Invalid code error.");
+// The colour number's last byte is the check byte itself (see DecodeCharaCode).
+constexpr std::size_t MinRecordBytes = 3 + ColorNumberBytes;
+constexpr std::size_t MaxRecordBytes = 3 + 2 * SlotCount + ColorNumberBytes + 1;
+
+bool IsBlank(char C) {
+    return C == ' ' || C == '\t' || C == '\r' || C == '\n';
+}
+
+bool IsCodeCharacter(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '+' ||
+           C == '/' || C == '=';
+}
+
+// Why Code, which decoded to Bytes, failed its length or its check. Skipped characters come
+// first: they are the likeliest cause of what follows from them.
+TInvalidCodeReason UnreadableReason(std::string_view Code, std::size_t Bytes) {
+    for (const char C : Code)
+        if (!IsBlank(C) && !IsCodeCharacter(C))
+            return TInvalidCodeReason::ForeignCharacters;
+    if (Bytes == 0)
+        return TInvalidCodeReason::Empty;
+    if (Bytes < MinRecordBytes)
+        return TInvalidCodeReason::TooShort;
+    if (Bytes > MaxRecordBytes)
+        return TInvalidCodeReason::TooLong;
+    return TInvalidCodeReason::Checksum;
 }
 
 } // namespace
@@ -44,14 +68,14 @@ std::string EncodeCharaCode(const TCharaDesign& Design) {
 
 TCharaDesign DecodeCharaCode(std::string_view Code) {
     const std::vector<std::uint8_t> Bytes = Base64Decode(Code);
-    if (Bytes.empty() || Bytes.back() != Crc8Maxim(std::span(Bytes).first(Bytes.size() - 1)))
-        InvalidCode();
+    // No record is shorter, so the length is told before the check, which it would fail too.
+    if (Bytes.size() < MinRecordBytes ||
+        Bytes.back() != Crc8Maxim(std::span(Bytes).first(Bytes.size() - 1)))
+        throw EInvalidCode(UnreadableReason(Code, Bytes.size()));
 
     // Version, character and mask, then a 16-bit identifier per set mask bit (bits 6 and 7
     // take room but name no slot), then the colour number; the check byte counts as room.
     const std::size_t Length = Bytes.size();
-    if (Length < 3)
-        InvalidCode();
     TCharaDesign Design;
     Design.Chara = Bytes[1];
     const std::uint8_t Mask = Bytes[2];
@@ -60,14 +84,14 @@ TCharaDesign DecodeCharaCode(std::string_view Code) {
         if (!(Mask & (1 << Bit)))
             continue;
         if (Pos + 2 > Length)
-            InvalidCode();
+            throw EInvalidCode(TInvalidCodeReason::Truncated);
         if (Bit < SlotCount)
             Design.Parts[static_cast<std::size_t>(Bit)] =
                 static_cast<std::uint16_t>(Bytes[Pos] | (Bytes[Pos + 1] << 8));
         Pos += 2;
     }
     if (Pos + ColorNumberBytes > Length)
-        InvalidCode();
+        throw EInvalidCode(TInvalidCodeReason::Truncated);
     std::uint64_t Number = 0;
     for (int I = ColorNumberBytes - 1; I >= 0; --I)
         Number = (Number << 8) | Bytes[Pos + static_cast<std::size_t>(I)];

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelto {
@@ -32,6 +33,8 @@ public:
     TPngRowWriter(const TPngRowWriter&) = delete;
     TPngRowWriter& operator=(const TPngRowWriter&) = delete;
 
+    /// Carries Text under Keyword (see PictureText.h); only before the first row.
+    void WriteText(std::string_view Keyword, std::string_view Text);
     /// Row is Width pixels of blue, green, red, alpha; rows come top first.
     void WriteRow(const std::uint8_t* Row32);
     /// Ends the picture once every row was written.

@@ -1,6 +1,7 @@
 #include "platform/AnimationEncoders.h"
 
 #include "platform/Errors.h"
+#include "platform/PictureText.h"
 
 #include <zlib.h>
 
@@ -177,6 +178,13 @@ TPngRowWriter::~TPngRowWriter() {
     auto* Zip = static_cast<z_stream*>(FZip);
     deflateEnd(Zip);
     delete Zip;
+}
+
+void TPngRowWriter::WriteText(std::string_view Keyword, std::string_view Text) {
+    if (FRows > 0)
+        throw std::logic_error("PNG text after the first row");
+    const std::vector<std::uint8_t> Chunk = PngTextChunk(Keyword, Text);
+    FStream.WriteBuffer(Chunk.data(), Chunk.size());
 }
 
 void TPngRowWriter::WriteRow(const std::uint8_t* Row32) {

@@ -2,6 +2,7 @@
 
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/InvalidCode.h"
 #include "model/ItemListing.h"
 #include "platform/BmpDecoder.h"
 #include "platform/Errors.h"
@@ -24,7 +25,6 @@ namespace {
 constexpr std::string_view ImmutableCaching = "public, max-age=31536000, immutable";
 constexpr std::string_view ListCaching = "public, max-age=86400";
 constexpr std::string_view NoCaching = "no-store";
-constexpr std::string_view InvalidCode = "Invalid code error.";
 // Pages and their files are revalidated each time: a new build changes them at the same URL.
 constexpr std::string_view RevalidatedCaching = "no-cache";
 // The page needs nothing from elsewhere, and nothing inline: a name from the game data that got
@@ -235,10 +235,8 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
         if (!Params.Code.empty()) {
             try {
                 Session.ApplyCode(Params.Code);
-            } catch (const EWloError& Error) {
-                if (Error.Message() == InvalidCode)
-                    throw EBadRequest(std::string(InvalidCode));
-                throw;
+            } catch (const EInvalidCode& Error) {
+                throw EBadRequest(Error.what());
             }
         }
         Session.SetShadow(Params.Shadow);

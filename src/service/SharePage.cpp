@@ -2,6 +2,7 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "model/InvalidCode.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Json.h"
@@ -13,7 +14,6 @@
 namespace pelto::service {
 namespace {
 
-constexpr std::string_view InvalidCode = "Invalid code error.";
 constexpr std::array<std::string_view, 7> SlotNames{"",    "Head",  "Body",   "Hand",
                                                     "Arm", "Shoes", "Special"};
 // Direction 0 faces the top of the view, counter-clockwise in 45° steps, as in the window.
@@ -224,13 +224,11 @@ TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
     TDressingSession Session(Game);
     try {
         Session.ApplyCode(Code);
-    } catch (const EWloError& Error) {
-        if (Error.Message() == InvalidCode)
-            throw EBadRequest(std::string(InvalidCode));
-        throw;
+    } catch (const EInvalidCode& Error) {
+        throw EBadRequest(Error.what());
     }
     if (Session.CharaIndex() < 0)
-        throw EBadRequest(std::string(InvalidCode));
+        throw EBadRequest(EInvalidCode(TInvalidCodeReason::NoCharacter).what());
     TCodeSummary Summary;
     Summary.Chara = Session.CharaIndex();
     Summary.Name = std::string(CharaData[static_cast<std::size_t>(Summary.Chara)].Name);

@@ -41,8 +41,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Args) {
             Version = true;
             continue;
         }
-        if (Arg.size() < 2 || Arg[0] != '-')
-            return Fail("unexpected word '" + Arg + "'");
+        if (Arg.size() < 2 || Arg[0] != '-') {
+            if (Line.PictureFile)
+                return Fail("unexpected word '" + Arg + "'");
+            Line.PictureFile = Arg;
+            continue;
+        }
         // Qt takes its options with one dash or two, ours "--name VALUE" or "--name=VALUE".
         const std::string_view Body = std::string_view(Arg).substr(Arg[1] == '-' ? 2 : 1);
         const std::size_t Equals = Body.find('=');
@@ -87,10 +91,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Args) {
 }
 
 std::string ViewerUsage() {
-    return R"(usage: pelto [--settings FILE] [--game DIR] [Qt options]
+    return R"(usage: pelto [--settings FILE] [--game DIR] [Qt options] [PICTURE]
        pelto --help | --version
 The dress-up viewer for the characters of Wonderland ONLINE.
 
+  PICTURE           a picture the viewer exported: the character whose code it
+                    carries is shown at start
   --settings FILE   the settings file to read and write instead of pelto.ini beside
                     the program (or ~/.config/pelto/pelto.ini when that folder is not
                     writable or lies under /usr); it is created when missing

@@ -13,6 +13,8 @@ struct TCommandLine {
     EAction Action = EAction::Run;
     std::optional<std::string> SettingsFile;
     std::optional<std::string> GameFolder;
+    /// A picture whose code the window opens at start (pelto FILE).
+    std::optional<std::string> PictureFile;
     /// What is wrong, for a usage error.
     std::string Error;
     /// The program's name and Qt's own options (-platform, -style, ...) for the application

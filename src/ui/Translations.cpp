@@ -29,6 +29,17 @@ constexpr const char* CoreContext = "pelto::CoreText";
     QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent animated WebP (*.webp)"),
     QT_TRANSLATE_NOOP("pelto::CoreText", "Sprite sheet with JSON (*.png)"),
     QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent sprite sheet with JSON (*.png)"),
+    // InvalidCodeReasonTexts
+    QT_TRANSLATE_NOOP("pelto::CoreText", "The code is empty."),
+    QT_TRANSLATE_NOOP(
+        "pelto::CoreText",
+        "It holds characters no code has: a code is made of letters, digits, + and /."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "It is too short: a code has at least 12 characters."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "It is too long: a code has at most 28 characters."),
+    QT_TRANSLATE_NOOP("pelto::CoreText",
+                      "Its check does not match: a character was mistyped, added or lost."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "It ends before the items it names."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "It names none of the characters."),
 };
 
 // The core's messages, each with its quoted parts as %1, %2, ... in the order the core puts them.

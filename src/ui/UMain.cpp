@@ -345,6 +345,7 @@ void TfrmPelto::CreateMenus() {
         ->addAction(tr("How to &Use"), QKeySequence(Qt::Key_F1), this,
                     Command(this, &TfrmPelto::ShowHowToUse))
         ->setObjectName("miHowToUse");
+    CreateDropTarget(*Options);
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());

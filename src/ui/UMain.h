@@ -17,6 +17,8 @@
 class QAction;
 class QColorDialog;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
 class QFrame;
 class QLabel;
@@ -114,6 +116,20 @@ public:
             return PromptSettingsFile(Error, FileName);
         };
     bool PromptSettingsFile(const QString& Error, QString& FileName);
+    /// Restores the character whose code the picture FileName carries (pelto FILE, a dropped
+    /// picture, Open Picture Code...); says so when it carries none.
+    void OpenPictureCode(const QString& FileName);
+    /// The file chooser of Open Picture Code...: true, and FileName set, when one is chosen.
+    bool PromptPictureFile(QString& FileName);
+    /// Replaced by tests, as the other prompts are.
+    std::function<bool(QString& FileName)> OnPromptPictureFile = [this](QString& FileName) {
+        return PromptPictureFile(FileName);
+    };
+
+protected:
+    // A code dropped as text, or a picture file carrying one (UMainDrop.cpp).
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     // Start-up and shutdown.
@@ -171,6 +187,10 @@ private:
     void miFindItemClick();
     void PasteCode();
     void ShowHowToUse();
+    /// Open Picture Code... at the end of Options, and drops taken.
+    void CreateDropTarget(QMenu& Options);
+    /// A code as pasted into the box and Set.
+    void ApplyCodeText(const QString& Text);
 
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);

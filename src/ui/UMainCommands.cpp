@@ -6,6 +6,7 @@
 #include "model/Favorites.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
+#include "model/InvalidCode.h"
 #include "model/UCommon.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -13,6 +14,7 @@
 #include "platform/Version.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
+#include "ui/CodeText.h"
 #include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
@@ -320,6 +322,13 @@ void TfrmPelto::btnSetCodeClick() {
     try {
         FSession->ApplyCode(Code.toStdString());
         ReportMissingSprites(Before);
+    } catch (const EInvalidCode& Error) {
+        ShowMessage(InvalidCodeMessage(Error));
+        ShowLook();
+        // What was typed stays, to be mended rather than typed again.
+        edCode->setText(Code);
+        edCode->selectAll();
+        edCode->setFocus();
     } catch (const std::exception& Error) {
         ShowMessage(ErrorMessage(Error));
         // The code box shows the code of the character kept.

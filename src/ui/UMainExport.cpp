@@ -168,6 +168,7 @@ void TfrmPelto::miExportClick() {
     // A delay left at the viewer's pace lets each format keep its own (the GIF its 160 ms).
     if (IsAnimatedFormat(*Options.Format) && Choices.Delay != DefaultExportDelay)
         Options.Delay = Choices.Delay;
+    Options.Code = FSession->Code();
 
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
     std::vector<std::string> Written{File};

@@ -253,15 +253,7 @@ void TfrmPelto::CopyCode() {
 }
 
 void TfrmPelto::PasteCode() {
-    // As pasted from a chat: blanks, line breaks and a "code:" in front are no part of it.
-    QString Text = QGuiApplication::clipboard()->text().trimmed();
-    if (Text.startsWith("code:", Qt::CaseInsensitive))
-        Text = Text.mid(5).trimmed();
-    Text.remove('\r').remove('\n');
-    if (Text.isEmpty())
-        return;
-    edCode->setText(Text);
-    btnSetCodeClick();
+    ApplyCodeText(QGuiApplication::clipboard()->text());
 }
 
 void TfrmPelto::ShowHowToUse() {

@@ -5,6 +5,8 @@
 #include "ui/Translations.h"
 #include "ui/UMain.h"
 
+#include <QFile>
+
 #include <exception>
 #include <iostream>
 #include <string>
@@ -54,6 +56,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         Window.show();
+        if (Line.PictureFile)
+            pelto::RunCommand(
+                [&] { Window.OpenPictureCode(QFile::decodeName(Line.PictureFile->c_str())); });
         return App.exec();
     } catch (const std::exception& Error) {
         // Start-up itself failed (an unreadable sprite archive, say): say why, then end.

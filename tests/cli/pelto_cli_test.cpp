@@ -183,6 +183,43 @@ TEST_F(PeltoCli, NormalisesCodesAndRefusesInvalidOnes) {
     EXPECT_EQ(R.Err, "pelto-cli: Invalid code error.\n"); // the system's words after the prefix
 }
 
+TEST_F(PeltoCli, ReadsTheCodeARenderedPictureCarriesAndNoneFromAClassicOne) {
+    const std::string Folder = WriteGame();
+    const std::string Code = "AQAB0gQcB/R6Z/8="; // Rocco wearing item 1234
+    for (const std::string Format : {"apng", "twebp", "gif", "jpg", "tpng", "sheet"}) {
+        const std::string Out = Scratch.File("coded." + Format);
+        ASSERT_EQ(Run({"render", "--game", Folder, "--code", " AQAB0gQc\nB/R6Z/8= ", "--format",
+                       Format, "--scale", "2", "--out", Out})
+                      .Status,
+                  0)
+            << Format;
+        const auto R = Run({"code", "--game", Folder, "--from-image", Out});
+        EXPECT_EQ(R.Status, 0) << Format << ": " << R.Err;
+        EXPECT_EQ(R.Out, Code + "\n") << Format; // normalised as the code command prints it
+    }
+
+    // What "Save Image As..." writes carries none, nor does a bitmap; one line says so.
+    for (const std::string Format : {"png", "bmp"}) {
+        const std::string Out = Scratch.File("plain." + Format);
+        ASSERT_EQ(
+            Run({"render", "--game", Folder, "--code", Code, "--format", Format, "--out", Out})
+                .Status,
+            0);
+        const auto R = Run({"code", "--game", Folder, "--from-image", Out});
+        EXPECT_EQ(R.Status, 1);
+        EXPECT_EQ(R.Out, "");
+        EXPECT_EQ(R.Err, "pelto-cli: The picture carries no character code: " + Out + "\n");
+    }
+    const auto Missing = Run({"code", "--game", Folder, "--from-image", Scratch.File("none")});
+    EXPECT_EQ(Missing.Status, 1);
+    EXPECT_NE(Missing.Err.find(Scratch.File("none")), std::string::npos) << Missing.Err;
+    EXPECT_EQ(Missing.Err.find('\n'), Missing.Err.size() - 1);
+
+    // A code and a picture together, or neither, is a usage error.
+    EXPECT_EQ(Run({"code", "--game", Folder, Code, "--from-image", Scratch.File("x")}).Status, 2);
+    EXPECT_EQ(Run({"code", "--game", Folder}).Status, 2);
+}
+
 TEST_F(PeltoCli, RefusesFoldersThatAreNotAGame) {
     WriteGame();
     std::filesystem::remove_all(Game.Path() + "Pic");

@@ -34,7 +34,10 @@ protected:
         Session.SetBackColor(RGBColor(0x12, 0x34, 0x56));
         Session.SetMotion(1);
         Session.SetDirection(6);
-        Session.Export(Options, Dir.File(Name));
+        // The command line's pictures carry the code, as the window's do.
+        TExportOptions Coded = Options;
+        Coded.Code = Session.Code();
+        Session.Export(Coded, Dir.File(Name));
         return ReadFileBytes(Dir.File(Name));
     }
 
@@ -48,20 +51,20 @@ TEST_F(RenderExport, WritesWhatTheModelExportsForEveryOption) {
     ASSERT_EQ(
         RunCli(Pose + "--format twebp --scale 2 --delay 100 --trim --out " + Dir.File("cli.webp")),
         0);
-    EXPECT_EQ(
-        ReadFileBytes(Dir.File("cli.webp")),
-        ModelExport({FindExportFormat("twebp"), 2, 100, TExportScope::Action, true}, "model.webp"));
+    EXPECT_EQ(ReadFileBytes(Dir.File("cli.webp")),
+              ModelExport({FindExportFormat("twebp"), 2, 100, TExportScope::Action, true, {}},
+                          "model.webp"));
 
     ASSERT_EQ(RunCli(Pose + "--format gif --scale 3 --out " + Dir.File("cli.gif")), 0);
-    EXPECT_EQ(
-        ReadFileBytes(Dir.File("cli.gif")),
-        ModelExport({FindExportFormat("gif"), 3, {}, TExportScope::Action, false}, "model.gif"));
+    EXPECT_EQ(ReadFileBytes(Dir.File("cli.gif")),
+              ModelExport({FindExportFormat("gif"), 3, {}, TExportScope::Action, false, {}},
+                          "model.gif"));
 
     ASSERT_EQ(
         RunCli(Pose + "--format sheet --scope directions --scale 2 --out " + Dir.File("cli.png")),
         0);
     EXPECT_EQ(ReadFileBytes(Dir.File("cli.png")),
-              ModelExport({FindExportFormat("sheet"), 2, {}, TExportScope::Directions, false},
+              ModelExport({FindExportFormat("sheet"), 2, {}, TExportScope::Directions, false, {}},
                           "cli-model.png"));
     // The index names its own picture, so the two differ only there.
     const auto Json = ReadFileBytes(Dir.File("cli.json"));

@@ -2,6 +2,7 @@
 
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/PictureCode.h"
 #include "model/UDraw.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
@@ -181,7 +182,7 @@ protected:
                        std::optional<int> Delay = {}, TExportScope Scope = TExportScope::Action,
                        bool Trim = false) {
         const std::string File = Dir.File(Name);
-        Session.Export({FindExportFormat(Format), Scale, Delay, Scope, Trim}, File);
+        Session.Export({FindExportFormat(Format), Scale, Delay, Scope, Trim, {}}, File);
         return File;
     }
 
@@ -497,7 +498,8 @@ TEST_F(PictureExport, TrimmedSheetCellsAreTheBoxesWidthByItsHeight) {
 TEST_F(PictureExport, FailedOrCanceledSheetsLeaveNeitherFile) {
     const std::string File = Dir.File("s.png");
     std::filesystem::create_directory(SheetJsonFileName(File)); // the index cannot be written
-    const TExportOptions Options{FindExportFormat("sheet"), 2, {}, TExportScope::Directions, true};
+    const TExportOptions Options{FindExportFormat("sheet"), 2,    {},
+                                 TExportScope::Directions,  true, {}};
     EXPECT_THROW(Session.Export(Options, File), EWloError);
     EXPECT_FALSE(std::filesystem::exists(File));
 
@@ -517,7 +519,8 @@ TEST_F(PictureExport, FailedOrCanceledSheetsLeaveNeitherFile) {
 
 TEST_F(PictureExport, RefusesOptionsOutOfRangeAndNamesFiles) {
     const auto Options = [](std::string_view Format, int Scale, std::optional<int> Delay) {
-        return TExportOptions{FindExportFormat(Format), Scale, Delay, TExportScope::Action, false};
+        return TExportOptions{FindExportFormat(Format), Scale, Delay,
+                              TExportScope::Action,     false, {}};
     };
     for (const TExportOptions& Bad :
          {Options("apng", 0, {}), Options("apng", 9, {}), Options("webp", 1, 19),
@@ -534,4 +537,59 @@ TEST_F(PictureExport, RefusesOptionsOutOfRangeAndNamesFiles) {
     EXPECT_EQ(NormalizeExportFileName("/a/b.PNG", *FindExportFormat("tsheet")), "/a/b.PNG");
     EXPECT_EQ(FindExportFormat("TAPNG"), FindExportFormat("tapng"));
     EXPECT_EQ(FindExportFormat("tiff"), nullptr);
+}
+
+TEST_F(PictureExport, EveryPictureButABitmapCarriesTheCodeItIsGivenAndStaysTheSamePicture) {
+    Session.Pick(1, 1);
+    const std::string Code = Session.Code();
+    for (const TExportFormat& Format : ExportFormats) {
+        SCOPED_TRACE(Format.Name);
+        const std::string Name = "coded" + std::string(Format.Extension);
+        for (const int Scale : {1, 2}) {
+            TExportOptions Options{&Format, Scale, {}, TExportScope::Action, false, {}};
+            Session.Export(Options, Dir.File("plain" + std::string(Format.Extension)));
+            Options.Code = Code;
+            EXPECT_FALSE(WritesClassicBytes(Options));
+            Session.Export(Options, Dir.File(Name));
+            const auto Plain = ReadFileBytes(Dir.File("plain" + std::string(Format.Extension)));
+            const auto Coded = ReadFileBytes(Dir.File(Name));
+            EXPECT_EQ(ReadPictureCode(Plain), std::nullopt);
+            if (Format.Kind == TExportKind::Bitmap) {
+                EXPECT_EQ(Coded, Plain);
+                continue;
+            }
+            EXPECT_EQ(ReadPictureCode(Coded), Code);
+            EXPECT_EQ(ReadPictureCodeFile(Dir.File(Name)), Code);
+            // The same picture, only longer by what carries the code.
+            EXPECT_GT(Coded.size(), Plain.size());
+            EXPECT_LT(Coded.size(), Plain.size() + 1024);
+            if (Format.Kind == TExportKind::Apng) {
+                EXPECT_EQ(TApng(Coded).Frames.size(), TApng(Plain).Frames.size());
+            } else if (Format.Kind == TExportKind::Webp) {
+                EXPECT_EQ(DecodeWebp(Coded, Format.Transparent),
+                          DecodeWebp(Plain, Format.Transparent));
+            } else if (Format.Kind == TExportKind::Png || Format.Kind == TExportKind::Sheet) {
+                EXPECT_EQ(test::DecodePng(Coded, PNG_FORMAT_RGBA).Pixels,
+                          test::DecodePng(Plain, PNG_FORMAT_RGBA).Pixels);
+            }
+        }
+    }
+    // Without a code, the classic formats at scale 1 are the classic bytes.
+    EXPECT_TRUE(
+        WritesClassicBytes({FindExportFormat("gif"), 1, {}, TExportScope::Action, false, {}}));
+    EXPECT_FALSE(
+        WritesClassicBytes({FindExportFormat("gif"), 2, {}, TExportScope::Action, false, {}}));
+    EXPECT_FALSE(
+        WritesClassicBytes({FindExportFormat("apng"), 1, {}, TExportScope::Action, false, {}}));
+}
+
+TEST_F(PictureExport, AFileOfNoPictureCarriesNoCodeAndAMissingOneIsNamed) {
+    WriteFileBytes(Dir.File("text.png"), std::vector<std::uint8_t>{'h', 'i'});
+    EXPECT_EQ(ReadPictureCodeFile(Dir.File("text.png")), std::nullopt);
+    try {
+        (void)ReadPictureCodeFile(Dir.File("none.png"));
+        FAIL();
+    } catch (const EWloError& Error) {
+        EXPECT_NE(ErrorText(Error, ": ").find("none.png"), std::string::npos);
+    }
 }

@@ -1,6 +1,7 @@
 #include "model/UDraw.h"
 
 #include "game/wloutils.h"
+#include "model/InvalidCode.h"
 #include "model/UCommon.h"
 #include "platform/Base64.h"
 #include "platform/Crc8.h"
@@ -34,15 +35,21 @@ protected:
         Chara.SetEquipList(EquipList.get());
     }
 
-    void ExpectInvalid(const std::string& Code) {
+    // Why Code was refused; the message is the same for every reason.
+    std::optional<TInvalidCodeReason> ExpectInvalid(const std::string& Code) {
         const std::string Before = Chara.GetCode();
+        std::optional<TInvalidCodeReason> Reason;
         try {
             Chara.SetCode(Code);
-            FAIL() << "accepted " << Code;
-        } catch (const EWloError& E) {
+            ADD_FAILURE() << "accepted " << Code;
+        } catch (const EInvalidCode& E) {
             EXPECT_STREQ(E.what(), "Invalid code error.");
+            Reason = E.Reason().Kind;
+            EXPECT_EQ(E.Reason().Text,
+                      InvalidCodeReasonTexts[static_cast<std::size_t>(E.Reason().Kind)]);
         }
         EXPECT_EQ(Chara.GetCode(), Before);
+        return Reason;
     }
 
     static std::string Encode(std::vector<std::uint8_t> Bytes) {
@@ -187,4 +194,36 @@ TEST_F(CharaCode, NeverFailsOtherwiseOnArbitraryText) {
         }
     }
     SUCCEED();
+}
+
+TEST_F(CharaCode, SaysWhyATextIsNoCode) {
+    using enum TInvalidCodeReason;
+    Chara.SetChara(4);
+    EXPECT_EQ(ExpectInvalid(""), Empty);
+    EXPECT_EQ(ExpectInvalid(" \r\n\t"), Empty);
+    EXPECT_EQ(ExpectInvalid("!!!!"), ForeignCharacters);
+    EXPECT_EQ(ExpectInvalid("\xE3\x81\x82"), ForeignCharacters); // UTF-8 of a kana
+    // A foreign character is named before the failure it likely caused.
+    EXPECT_EQ(ExpectInvalid("AQAAHAf0em-c9"), ForeignCharacters);
+    EXPECT_EQ(ExpectInvalid("AQAA"), TooShort);
+    EXPECT_EQ(ExpectInvalid("AQAAHAf0em"), TooShort); // one byte short, whatever its check
+    EXPECT_EQ(ExpectInvalid(Encode({1})), TooShort);
+    EXPECT_EQ(ExpectInvalid("AQAA=HAf0emc8"), TooShort); // "=" ends the code
+    EXPECT_EQ(ExpectInvalid("AQAAHAf0emc9"), Checksum);
+    // Codes one after the other check as the first one; a changed last one does not.
+    Chara.SetCode("AQAAHAf0emc8AQ4AHAf0emdD");
+    EXPECT_EQ(Chara.Chara(), 0);
+    EXPECT_EQ(ExpectInvalid("AQAAHAf0emc8AQAAHAf0emc9"), Checksum); // 18 bytes
+    EXPECT_EQ(ExpectInvalid("AQAAHAf0emc8AQAAHAf0emc8AQAAHAf0emc9"), TooLong);
+    EXPECT_EQ(ExpectInvalid(Encode({1, 0, 0b1, 0xF5, 0x01, 0x1C, 0x07, 0xF4})), Truncated);
+    EXPECT_EQ(ExpectInvalid(Encode({1, 0, 0xFF, 0xF5, 0x01, 0x1C, 0x07, 0xF4, 0x7A})), Truncated);
+
+    // The smallest record shares its last colour byte with the check byte, and is a code.
+    std::vector<std::uint8_t> Smallest{1, 3, 0, 0x1C, 0x07, 0xF4, 0x7A};
+    Smallest.push_back(Crc8Maxim(Smallest));
+    Chara.SetCode(Base64Encode(Smallest));
+    EXPECT_EQ(Chara.Chara(), 3);
+    // A valid code with a character that is not part of it is still one.
+    Chara.SetCode("AQ4A!HAf0emdD");
+    EXPECT_EQ(Chara.Chara(), 14);
 }

@@ -41,6 +41,15 @@ TEST(CommandLine, TakesOurOptionsWithASpaceOrAnEqualsSign) {
     EXPECT_EQ(None.Action, EAction::Run);
     EXPECT_FALSE(None.SettingsFile);
     EXPECT_FALSE(None.GameFolder);
+    EXPECT_FALSE(None.PictureFile);
+
+    // A word that is no option is a picture to open, wherever it stands.
+    const TCommandLine Picture = Parse({"--game", "g", "-", "-style", "fusion"});
+    EXPECT_EQ(Picture.Action, EAction::Run);
+    EXPECT_EQ(Picture.PictureFile, "-");
+    EXPECT_EQ(Picture.GameFolder, "g");
+    EXPECT_EQ(Picture.QtArguments,
+              (std::vector<std::string>{"/usr/bin/pelto", "-style", "fusion"}));
 }
 
 TEST(CommandLine, PassesQtsOwnOptionsWithTheirValuesToQt) {
@@ -67,7 +76,7 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
         return Line.Error;
     };
     EXPECT_EQ(Error({"--colour"}), "unknown option --colour");
-    EXPECT_EQ(Error({"folder"}), "unexpected word 'folder'");
+    EXPECT_EQ(Error({"a.png", "folder"}), "unexpected word 'folder'"); // one picture only
     EXPECT_EQ(Error({"--game"}), "option --game needs a value");
     EXPECT_EQ(Error({"--settings="}), "option --settings needs a value");
     EXPECT_EQ(Error({"--game", "a", "--game", "b"}), "option --game given twice");

@@ -3,6 +3,7 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "model/InvalidCode.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
@@ -328,6 +329,24 @@ TEST_F(JapaneseWindow, SaysTheCoresMessagesInJapaneseKeepingWhatTheyQuote) {
     ASSERT_EQ(Messages.size(), 1);
     EXPECT_TRUE(Messages.front().startsWith("無効なコードです。"))
         << Messages.front().toStdString();
+}
+
+TEST_F(JapaneseWindow, SaysWhyACodeIsRefusedAndThatAPictureCarriesNone) {
+    QStringList Messages;
+    SetMessageSink([&](const QString& Text) { Messages << Text; });
+    Window->findChild<QLineEdit*>("edCode")->setText("AQAAHAf0emc9");
+    Window->findChild<QPushButton*>("btnSetCode")->click();
+    WriteFileBytes(Dir.File("1.bmp"), std::vector<std::uint8_t>{'B', 'M'});
+    Window->OpenPictureCode(QString::fromStdString(Dir.File("1.bmp")));
+    SetMessageSink({});
+    ASSERT_EQ(Messages.size(), 2);
+    // Both lines in Japanese: the message of the core and its reason.
+    ASSERT_TRUE(Messages[0].startsWith("無効なコードです。\n")) << Messages[0].toStdString();
+    Check.Add("refused code", Messages[0].section('\n', 1));
+    Check.Add("picture without a code", Messages[1]);
+    for (const std::string_view Reason : InvalidCodeReasonTexts)
+        Check.Add("reason", CoreText(Reason));
+    ExpectJapanese();
 }
 
 // The window speaks Japanese or English; Qt's dialogs never speak a third language beside it.

@@ -75,15 +75,50 @@ TEST_F(BadInput, CodesOfEveryLengthGiveAnErrorOrACharacterAndTheWindowFollows) {
             const QString Typed = CodeBox(*Window)->text();
             test::RunCommand([&] { SetCodeButton(*Window)->click(); });
             for (const std::string& Message : Messages)
-                EXPECT_EQ(Message, "Invalid code error.");
+                EXPECT_TRUE(Message.starts_with("Invalid code error.\n")) << Message;
             if (Messages.empty() && !Typed.isEmpty())
                 ++Applied;
-            Messages.clear();
-            if (!Typed.isEmpty() && Window->Session().Chara().Chara() != -1)
+            // A refused code stays in the box as typed; an applied one is rewritten.
+            if (!Messages.empty())
+                EXPECT_EQ(CodeBox(*Window)->text(), Typed);
+            else if (!Typed.isEmpty() && Window->Session().Chara().Chara() != -1)
                 ExpectInStep(*Window);
+            else
+                EXPECT_EQ(CharaBox(*Window)->currentIndex(), Window->Session().Chara().Chara());
+            Messages.clear();
         }
     }
     EXPECT_GT(Applied, 0); // some random codes are valid, and they were applied
+}
+
+TEST_F(BadInput, ARefusedCodeSaysWhyAndStaysInTheBoxSelected) {
+    auto Window = Open();
+    ASSERT_FALSE(Window->StartupFailed());
+    test::RunCommand([&] { test::ChooseChara(*Window, 3); });
+    const std::string Before = Window->Session().Code();
+    const std::pair<const char*, const char*> Cases[] = {
+        {"AQAAHAf0emc9", "Its check does not match: a character was mistyped, added or lost."},
+        {"AQAA", "It is too short: a code has at least 12 characters."},
+        {"AQAA-HAf0emc9", "It holds characters no code has: a code is made of letters, "
+                          "digits, + and /."},
+        {"AQAB9QEcB/QF", "It ends before the items it names."},
+    };
+    for (const auto& [Typed, Why] : Cases) {
+        CodeBox(*Window)->setText(Typed);
+        test::RunCommand([&] { SetCodeButton(*Window)->click(); });
+        EXPECT_EQ(Messages, std::vector<std::string>{std::string("Invalid code error.\n") + Why});
+        Messages.clear();
+        EXPECT_EQ(CodeBox(*Window)->text(), Typed);
+        EXPECT_EQ(CodeBox(*Window)->selectedText(), Typed);
+        EXPECT_EQ(Window->Session().Code(), Before);
+        EXPECT_EQ(CharaBox(*Window)->currentIndex(), 3);
+    }
+    // Mended, it is applied, and the box shows the code as the character has it.
+    CodeBox(*Window)->setText("AQ4AHAf0emdD");
+    test::RunCommand([&] { SetCodeButton(*Window)->click(); });
+    EXPECT_TRUE(Messages.empty());
+    ExpectInStep(*Window);
+    EXPECT_EQ(Window->Session().Chara().Chara(), 14);
 }
 
 TEST_F(BadInput, FavouritesWithWildValuesLoadWithoutHarm) {

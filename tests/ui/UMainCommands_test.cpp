@@ -333,8 +333,12 @@ TEST_F(WindowCommands, AppliesCodesFromTheBoxAndResyncsAfterAnInvalidOne) {
 
     CodeBox(*Window)->setText("AQ4AHAf0emdE");
     QTest::mouseClick(SetCodeButton(*Window), Qt::LeftButton);
-    EXPECT_EQ(Messages, std::vector<std::string>{"Invalid code error."});
-    EXPECT_EQ(CodeBox(*Window)->text(), "AQ4AHAf0emdD");
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_TRUE(Messages[0].starts_with("Invalid code error.\n")) << Messages[0];
+    // The character stays; the box keeps what was typed, to be mended.
+    EXPECT_EQ(Window->Session().Chara().Chara(), 14);
+    EXPECT_EQ(CharaBox(*Window)->currentIndex(), 14);
+    EXPECT_EQ(CodeBox(*Window)->text(), "AQ4AHAf0emdE");
 }
 
 TEST_F(WindowCommands, SavesFavouritesAndRestoresThemAfterARestart) {
@@ -578,11 +582,12 @@ TEST_F(WindowCommands, ExportsAsChosenAndOffersTheSameChoicesNextTime) {
         EXPECT_EQ(OfferedNames.back(), QDir::homePath().toStdString() + "/Iris");
         EXPECT_TRUE(Offered.back() == TPeltoSettings::TExportChoices{});
 
-        // What the model writes for the same choices, byte for byte.
+        // What the model writes for the same choices, byte for byte, the code included.
         TExportOptions Options;
         Options.Format = FindExportFormat("tapng");
         Options.Scale = 2;
         Options.Delay = 200;
+        Options.Code = Window->Session().Code();
         Window->Session().Export(Options, Dir.File("model.png"));
         EXPECT_EQ(ReadFileBytes(Dir.File("iris.png")), ReadFileBytes(Dir.File("model.png")));
     }
@@ -758,6 +763,7 @@ TEST_F(WindowCommands, ExportKeepsTheClassicGifPaceUnlessTheUserSetsAnother) {
     Window->findChild<QAction*>("miExport")->trigger();
     TExportOptions Options;
     Options.Format = FindExportFormat("tgif");
+    Options.Code = Window->Session().Code();
     Window->Session().Export(Options, Dir.File("model.gif"));
     EXPECT_EQ(ReadFileBytes(Dir.File("window.gif")), ReadFileBytes(Dir.File("model.gif")));
 
