@@ -1,10 +1,13 @@
 #include "ui/PeltoApplication.h"
 
 #include "ui/Translations.h"
+#include "ui/Zoom.h"
 
+#include <QGuiApplication>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -89,6 +92,16 @@ QWidget* DialogOwner() {
         if (Window->isVisible() && qobject_cast<QMainWindow*>(Window))
             return Window;
     return nullptr;
+}
+
+void CentreOver(QWidget& Dialog, const QWidget* Owner) {
+    const QScreen* Screen = Owner ? Owner->screen() : QGuiApplication::primaryScreen();
+    if (!Screen)
+        return;
+    const QRect Available = Screen->availableGeometry();
+    QRect Frame(QPoint(), Dialog.frameGeometry().size());
+    Frame.moveCenter(Owner ? Owner->frameGeometry().center() : Available.center());
+    Dialog.move(PlaceOnScreen(Frame, Available));
 }
 
 void ShowMessage(const QString& Text) {

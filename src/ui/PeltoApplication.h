@@ -26,6 +26,9 @@ public:
 /// The window a dialog opens over: the active one, else the program's main window while it is
 /// shown, else none (at start-up).
 QWidget* DialogOwner();
+/// Moves Dialog, at its final size, to the centre of Owner, or of the screen without one, and
+/// then the least it takes to lie wholly on that screen.
+void CentreOver(QWidget& Dialog, const QWidget* Owner);
 
 void ShowMessage(const QString& Text);
 void ShowError(const QString& Text);

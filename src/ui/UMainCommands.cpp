@@ -215,8 +215,7 @@ void TfrmPelto::miManageFavoritesClick() {
     frmFavorites->Reload();
     frmFavorites->show();
     // Once shown, when its layout has given it its final size.
-    frmFavorites->move(frameGeometry().center() -
-                       QRect(QPoint(), frmFavorites->frameGeometry().size()).center());
+    CentreOver(*frmFavorites, this);
     frmFavorites->raise();
     frmFavorites->activateWindow();
 }
@@ -261,10 +260,7 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
     QObject::connect(Ok, &QPushButton::clicked, &Dialog, &QDialog::accept);
     QObject::connect(Cancel, &QPushButton::clicked, &Dialog, &QDialog::reject);
     Dialog.setFixedSize(ClientWidth, Ok->geometry().bottom() + 1 + 13);
-    if (const QScreen* Screen = QGuiApplication::primaryScreen(); !Owner && Screen)
-        Dialog.move(Screen->availableGeometry().center() - Dialog.rect().center());
-    else if (Owner)
-        Dialog.move(Owner->frameGeometry().center() - Dialog.rect().center());
+    CentreOver(Dialog, Owner);
     Edit->setFocus();
     if (Dialog.exec() != QDialog::Accepted)
         return false;

@@ -42,7 +42,7 @@ bool TfrmPelto::PromptGameFolder(std::string& Directory, const std::string& Prob
     // Qt places a file dialog by the size it had before its layout grew.
     if (const QWidget* Owner = Dialog.parentWidget()) {
         Dialog.adjustSize();
-        Dialog.move(Owner->frameGeometry().center() - Dialog.rect().center());
+        CentreOver(Dialog, Owner);
     }
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
         return false;

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -675,7 +676,8 @@ TEST_F(MainWindow, ReopensTheLastCharacterUnlessTheOptionIsOff) {
 TEST_F(MainWindow, OpensItsDialogsCentredOverItself) {
     auto Window = OpenOnDemo();
     Window->show();
-    Window->move(20, 30); // away from the screen's centre
+    // Off the screen's centre, with room for a dialog around it.
+    Window->move(Window->screen()->availableGeometry().center() + QPoint(-400, -300));
     QApplication::setActiveWindow(Window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
     const auto CentreOf = [&](const std::function<void()>& Open) {
@@ -698,4 +700,12 @@ TEST_F(MainWindow, OpensItsDialogsCentredOverItself) {
         TfrmPelto::PromptGameFolder(Directory, {});
     });
     EXPECT_LE((Folder - Expected).manhattanLength(), 4) << Folder.x() << "," << Folder.y();
+
+    // One larger than the window, over a window in the screen's corner, stays wholly on it.
+    Window->move(Window->screen()->availableGeometry().topLeft());
+    Window->findChild<QAction*>("miManageFavorites")->trigger();
+    auto* Manager = Window->findChild<QDialog*>("frmFavorites");
+    ASSERT_NE(Manager, nullptr);
+    ASSERT_GT(Manager->frameGeometry().height(), Window->frameGeometry().height() / 2);
+    EXPECT_TRUE(Window->screen()->availableGeometry().contains(Manager->frameGeometry()));
 }
