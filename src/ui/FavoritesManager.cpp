@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace pelto {
 namespace {
 
@@ -35,7 +37,6 @@ TFavoritesManager::TFavoritesManager(THooks Hooks, QWidget* Parent)
     lbPlaces->setObjectName("lbPlaces");
     lbPlaces->setIconSize(QSize(PictureSize, PictureSize));
     lbPlaces->setSelectionMode(QAbstractItemView::SingleSelection);
-    lbPlaces->setMinimumSize(320, 360);
     connect(lbPlaces, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
 
     const auto Button = [this](const QString& Text, const char* Name) {
@@ -98,6 +99,11 @@ QImage TFavoritesManager::Picture(const TFavoriteItem& Favorite) const {
 }
 
 void TFavoritesManager::Reload() {
+    // Room for a name of some 30 letters and five places, in the font of the window's zoom.
+    const QFontMetrics Metrics = lbPlaces->fontMetrics();
+    lbPlaces->setMinimumSize(std::max(320, PictureSize + 24 + 30 * Metrics.averageCharWidth()),
+                             std::max(360, 5 * std::max(PictureSize, 2 * Metrics.height()) + 8));
+    adjustSize();
     const TPeltoSettings& Settings = FHooks.Settings();
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[static_cast<std::size_t>(Place - 1)];
