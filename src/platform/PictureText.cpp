@@ -1,6 +1,7 @@
 #include "platform/PictureText.h"
 
 #include "platform/LittleEndian.h"
+#include "platform/Text.h"
 
 #include <zlib.h>
 
@@ -275,29 +276,6 @@ std::optional<std::string> JpegText(TBytes Picture, std::string_view Keyword) {
 
 // --- WebP ------------------------------------------------------------------------------------
 
-std::string XmlEscaped(std::string_view Text) {
-    std::string Out;
-    for (const char C : Text) {
-        switch (C) {
-        case '&':
-            Out += "&amp;";
-            break;
-        case '<':
-            Out += "&lt;";
-            break;
-        case '>':
-            Out += "&gt;";
-            break;
-        case '"':
-            Out += "&quot;";
-            break;
-        default:
-            Out += C;
-        }
-    }
-    return Out;
-}
-
 std::string XmlUnescaped(std::string_view Text) {
     static constexpr std::pair<std::string_view, char> Entities[] = {
         {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
@@ -324,7 +302,7 @@ std::string XmpPacket(std::string_view Description) {
            "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">"
            "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">"
            "<dc:description><rdf:Alt><rdf:li xml:lang=\"x-default\">" +
-           XmlEscaped(Description) +
+           MarkupEscape(Description) +
            "</rdf:li></rdf:Alt></dc:description></rdf:Description></rdf:RDF></x:xmpmeta>\n"
            "<?xpacket end=\"r\"?>";
 }

@@ -81,4 +81,31 @@ std::optional<std::uint32_t> ParseRgbHex(std::string_view Text) {
     return static_cast<std::uint32_t>(*ParseWholeNumber(Text, 16));
 }
 
+std::string MarkupEscape(std::string_view Text) {
+    std::string Out;
+    Out.reserve(Text.size());
+    for (const char C : Text) {
+        switch (C) {
+        case '&':
+            Out += "&amp;";
+            break;
+        case '<':
+            Out += "&lt;";
+            break;
+        case '>':
+            Out += "&gt;";
+            break;
+        case '"':
+            Out += "&quot;";
+            break;
+        case '\'':
+            Out += "&#39;";
+            break;
+        default:
+            Out += C;
+        }
+    }
+    return Out;
+}
+
 } // namespace pelto

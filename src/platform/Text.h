@@ -16,6 +16,9 @@ std::string UpperCase(std::string_view S);
 int CompareText(std::string_view A, std::string_view B);
 bool SameText(std::string_view A, std::string_view B);
 
+/// Text with & < > " ' written as the entities HTML and XML both read, for attribute values
+/// and element text alike.
+std::string MarkupEscape(std::string_view Text);
 /// The value of a hexadecimal digit, or -1.
 int HexDigit(char C);
 

@@ -7,6 +7,7 @@
 #include "platform/Format.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
+#include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
 #include <map>
@@ -194,30 +195,7 @@ std::string Fill(std::string_view Template, const std::map<std::string, std::str
 } // namespace
 
 std::string HtmlEscape(std::string_view Text) {
-    std::string Out;
-    Out.reserve(Text.size());
-    for (const char C : Text) {
-        switch (C) {
-        case '&':
-            Out += "&amp;";
-            break;
-        case '<':
-            Out += "&lt;";
-            break;
-        case '>':
-            Out += "&gt;";
-            break;
-        case '"':
-            Out += "&quot;";
-            break;
-        case '\'':
-            Out += "&#39;";
-            break;
-        default:
-            Out += C;
-        }
-    }
-    return Out;
+    return MarkupEscape(Text);
 }
 
 TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {

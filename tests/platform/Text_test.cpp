@@ -36,3 +36,8 @@ TEST(Text, ColoursAreSixHexDigitsWithAnOptionalHash) {
     for (const char* Text : {"", "#", "12345", "1234567", "-12345", "+12345", "12345G", "##123456"})
         EXPECT_FALSE(ParseRgbHex(Text)) << Text;
 }
+
+TEST(MarkupEscape, WritesTheFiveSpecialCharactersAsEntitiesAndKeepsTheRest) {
+    EXPECT_EQ(MarkupEscape("a<b>&\"c'd"), "a&lt;b&gt;&amp;&quot;c&#39;d");
+    EXPECT_EQ(MarkupEscape("ニナ +/= &amp;"), "ニナ +/= &amp;amp;");
+}
