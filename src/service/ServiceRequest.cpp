@@ -121,17 +121,6 @@ TRoute RouteOf(std::string_view Path) {
     return {};
 }
 
-std::string NormalizeCode(std::string_view Code) {
-    std::string Normal(Code);
-    for (char& C : Normal) {
-        if (C == ' ' || C == '-')
-            C = '+';
-        else if (C == '_')
-            C = '/';
-    }
-    return Normal;
-}
-
 std::string TRenderParams::Key() const {
     // An explicit frame is checked against the action, the default one is not: two keys.
     const std::string FrameText = Frame ? std::to_string(*Frame) : "default";

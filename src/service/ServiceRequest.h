@@ -1,10 +1,12 @@
 #pragma once
 
+#include "model/CodeText.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "model/PictureExport.h"
 #include "platform/Bitmap.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -53,11 +55,6 @@ struct TRoute {
 };
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);
-
-/// A character code as clients send it, made what the code box takes: a space is a "+" that
-/// came unescaped through a query string (codes hold no spaces), and the URL-safe alphabet's
-/// "-" and "_" are "+" and "/".
-std::string NormalizeCode(std::string_view Code);
 
 /// A render as `pelto-cli render` options describe it.
 struct TRenderParams {

@@ -2,6 +2,7 @@
 // and dropped, opened from the Options menu or named on the command line.
 #include "ui/UMain.h"
 
+#include "model/CodeText.h"
 #include "model/PictureCode.h"
 #include "ui/CodeText.h"
 #include "ui/PeltoApplication.h"
@@ -55,7 +56,7 @@ bool TfrmPelto::PromptPictureFile(QString& FileName) {
 }
 
 void TfrmPelto::ApplyCodeText(const QString& Text) {
-    const QString Code = CleanCodeText(Text);
+    const QString Code = QString::fromStdString(CleanPastedCode(Text.toStdString()));
     if (Code.isEmpty())
         return;
     edCode->setText(Code);

@@ -63,10 +63,6 @@ TEST(ServiceRequest, SharePagesTakeWhatTheyUnderstandAndIgnoreTheRest) {
     EXPECT_EQ(ParseShareParams({{"background", "#102030"}}).Background, RGBColor(0x10, 0x20, 0x30));
 }
 
-TEST(ServiceRequest, CodesComeBackFromQueryStringsAndTheUrlSafeAlphabet) {
-    EXPECT_EQ(NormalizeCode("ab cd-ef_gh+ij/k"), "ab+cd+ef/gh+ij/k");
-}
-
 TEST(ServiceRequest, EveryWayOfAskingForTheSamePictureHasOneKey) {
     const TExportFormat& Png = *FindExportFormat("png");
     const auto Plain = ParseRenderParams(Png, {{"code", "AB+C"}});

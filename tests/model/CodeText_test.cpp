@@ -1,0 +1,28 @@
+#include "model/CodeText.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelto;
+
+TEST(CodeText, CodesComeBackFromQueryStringsAndTheUrlSafeAlphabet) {
+    EXPECT_EQ(NormalizeCode("ab cd-ef_gh+ij/k"), "ab+cd+ef/gh+ij/k");
+    // A leading "+" arrives from a query string as a space and is kept.
+    EXPECT_EQ(NormalizeCode(" abc"), "+abc");
+}
+
+TEST(CodeText, LineBreaksAreNoPartOfACode) {
+    EXPECT_EQ(NormalizeCode("ab\r\ncd\n"), "abcd");
+}
+
+TEST(CodeText, APastedCodeLosesItsBlanksAndLabel) {
+    EXPECT_EQ(CleanPastedCode("  code: AB+c/\r\n"), "AB+c/");
+    EXPECT_EQ(CleanPastedCode("CODE:\tAB"), "AB");
+    EXPECT_EQ(CleanPastedCode(" AB\ncd "), "ABcd");
+    EXPECT_EQ(CleanPastedCode("AB-cd_e"), "AB+cd/e");
+}
+
+TEST(CodeText, NothingButBlanksOrALabelIsNoCode) {
+    EXPECT_EQ(CleanPastedCode(" \r\n\t"), "");
+    EXPECT_EQ(CleanPastedCode("code:  "), "");
+    EXPECT_EQ(CleanPastedCode("cod"), "cod");
+}
