@@ -35,7 +35,8 @@ port2=$(port_of 2)
 # A free port for nginx, which cannot pick one itself: the kernel's pick, released again.
 listen=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
-  -e "s|@LISTEN@|$listen|g" "$config" >"$work/nginx.conf"
+  -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|${PELTO_NGINX_RATE:-100000r/s}|g" \
+  -e "s|@BURST@|${PELTO_NGINX_BURST:-100000}|g" "$config" >"$work/nginx.conf"
 "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -g 'daemon on;'
 front=http://127.0.0.1:$listen
 for _ in $(seq 100); do
