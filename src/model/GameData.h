@@ -56,6 +56,10 @@ public:
     /// Shares decoded sprites between the sessions over this game, up to MaxBytes of them: for
     /// a service drawing many characters at once. Without it each session reads its own.
     void UseSpriteCache(std::size_t MaxBytes);
+    /// As UseSpriteCache, with every archive and index of the scanned catalogue read now: the
+    /// sprites drawn from then on are those of the files as they are now, whatever becomes of
+    /// them. Raises the first file that cannot be read.
+    void SnapshotSprites(std::size_t MaxBytes);
     /// nullptr until UseSpriteCache.
     const TSpriteCache* SpriteCache() const { return FSpriteCache.get(); }
 

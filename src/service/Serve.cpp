@@ -90,7 +90,7 @@ void Serve(const TServeConfig& Config, std::ostream& Out) {
     Game.LoadItemTable();
     Game.LoadItemIcons();
     Game.BuildEquipList();
-    Game.UseSpriteCache(SpriteCacheBytes);
+    Game.SnapshotSprites(SpriteCacheBytes);
 
     TRenderService Service(Game, {Config.CacheBytes, Config.Threads});
     TStopSignals Signals; // before the server's threads, which inherit the blocked signals
