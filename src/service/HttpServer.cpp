@@ -28,6 +28,8 @@ constexpr std::string_view AllowedMethods = "GET, HEAD";
 // Waiting connections cost no thread: two serve the network, the workers the service.
 constexpr int NetworkThreads = 2;
 constexpr std::size_t ReadChunkBytes = 4096;
+// A head still coming in when the server stops has this long to arrive.
+constexpr int StopGraceSeconds = 1;
 
 std::string_view ReasonPhrase(int Status) {
     switch (Status) {
@@ -157,12 +159,15 @@ public:
                        [Self = shared_from_this()] { Self->NextRequest(); });
     }
 
-    /// On a stop: a connection waiting for a request that has not begun is closed; the others
-    /// finish the request under way and close then.
+    /// On a stop: a connection waiting for a request that has not begun is closed, one whose
+    /// head is still coming gets a moment more for it, and the others finish the request under
+    /// way and close then.
     void StopWhenIdle() {
         asio::post(FSocket.get_executor(), [Self = shared_from_this()] {
             if (Self->FWaiting && Self->FReceived.empty())
                 Self->Close();
+            else if (Self->FWaiting)
+                Self->ArmTimer(std::chrono::seconds(StopGraceSeconds));
         });
     }
 

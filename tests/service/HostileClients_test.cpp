@@ -246,4 +246,27 @@ TEST_F(HostileClientsTest, SlowAndIdleClientsLeaveTheServiceAnswering) {
     }
 }
 
+TEST_F(HostileClientsTest, AStopAnswersWhatWasAskedAndLetsTheRestGo) {
+    std::vector<std::unique_ptr<TRawConnection>> Slow;
+    for (int I = 0; I < 50; ++I) {
+        Slow.push_back(std::make_unique<TRawConnection>(Port));
+        Slow.back()->Send(I % 2 ? "GET /healthz HTTP/1.1\r\n" : "");
+    }
+    TRawConnection Busy(Port);
+    Busy.Send(Get("/render.apng?code=" + DressedCode() + "&scale=8"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto Start = std::chrono::steady_clock::now();
+    Server->Stop();
+    Runner.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(HeadSeconds));
+    const auto Answer = Busy.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 200);
+    EXPECT_EQ(Answer->Header("Connection"), "close");
+    for (const auto& Connection : Slow)
+        EXPECT_TRUE(Connection->ClosedByServer(std::chrono::seconds(1)));
+    // TearDown stops again: a second stop is harmless.
+    Runner = std::thread([] {});
+}
+
 } // namespace
