@@ -4,6 +4,9 @@
 #include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
+#include <memory>
+#include <utility>
+
 namespace pelto {
 
 bool TSpriteCache::Load(TJmaJmp& Sprite, const std::string& JmaPath,
