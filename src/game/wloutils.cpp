@@ -8,7 +8,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace pelto {
 

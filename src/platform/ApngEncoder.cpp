@@ -1,16 +1,20 @@
 #include "platform/AnimationEncoders.h"
 
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/PictureText.h"
+#include "platform/Stream.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <new>
+#include <span>
 #include <stdexcept>
-#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelto {

@@ -1,6 +1,7 @@
 #include "platform/Base64.h"
 
 #include <array>
+#include <cstddef>
 
 namespace pelto {
 namespace {

@@ -1,8 +1,12 @@
 #include "platform/ImageEncoders.h"
 
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/LittleEndian.h"
+#include "platform/Stream.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 

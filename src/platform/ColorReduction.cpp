@@ -1,7 +1,9 @@
 #include "platform/ColorReduction.h"
 
+#include <cstddef>
 #include <span>
 #include <stdexcept>
+#include <utility>
 
 namespace pelto {
 namespace {

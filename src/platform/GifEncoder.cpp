@@ -1,13 +1,18 @@
 #include "platform/ImageEncoders.h"
 
+#include "platform/ColorReduction.h"
 #include "platform/Errors.h"
+#include "platform/Stream.h"
 
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>

@@ -14,6 +14,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <system_error>
+#include <utility>
 
 namespace pelto {
 namespace {

@@ -1,13 +1,17 @@
 #include "platform/ImageEncoders.h"
 
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "platform/Stream.h"
 
 #include <cstdio> // jpeglib.h needs FILE and size_t first
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <exception>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace pelto {

@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <utility>
 
 namespace pelto {
 
@@ -41,12 +43,14 @@ public:
     /// Keeps Value under Key in place of what Key had; a value bigger than the whole cache is
     /// not kept.
     void Insert(const std::string& Key, std::shared_ptr<const TValue> Value, std::size_t Bytes) {
-        Bytes += 2 * Key.size() + sizeof(TEntry); // the key is held twice
+        const std::size_t Overhead = 2 * Key.size() + sizeof(TEntry); // the key is held twice
         std::lock_guard Lock(FMutex);
         if (const auto Found = FIndex.find(Key); Found != FIndex.end())
             Drop(Found->second);
-        if (Bytes > FMaxBytes)
+        // Compared before adding, so that no size wraps round to one that fits.
+        if (Bytes > FMaxBytes || Overhead > FMaxBytes - Bytes)
             return;
+        Bytes += Overhead;
         while (FStats.Bytes + Bytes > FMaxBytes && !FOrder.empty())
             Drop(std::prev(FOrder.end()));
         FOrder.push_front({Key, std::move(Value), Bytes});

@@ -5,8 +5,10 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace pelto {
 namespace {

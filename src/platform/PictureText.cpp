@@ -6,7 +6,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+#include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace pelto {
 namespace {

@@ -1,14 +1,18 @@
 #include "platform/ImageEncoders.h"
 
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "platform/Stream.h"
 
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace pelto {

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <stdexcept>
 
 namespace pelto {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstddef>
+#include <system_error>
 
 namespace pelto {
 

@@ -1,12 +1,15 @@
 #include "platform/AnimationEncoders.h"
 
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
+#include "platform/Stream.h"
 
 #include <webp/encode.h>
 #include <webp/mux.h>
 
 #include <memory>
 #include <new>
+#include <span>
 #include <stdexcept>
 #include <string>
 

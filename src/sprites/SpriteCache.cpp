@@ -7,6 +7,9 @@
 #include "sprites/SpriteFiles.h"
 #include "sprites/wlojmajmp.h"
 
+#include <memory>
+#include <utility>
+
 namespace pelto {
 
 TSpriteCache::TSpriteCache(std::size_t MaxBytes, std::shared_ptr<const TSpriteFiles> Files)

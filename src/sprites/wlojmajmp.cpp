@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 namespace pelto {
 namespace {

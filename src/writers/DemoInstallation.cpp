@@ -3,11 +3,16 @@
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
+#include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallationParts.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <system_error>
 
 namespace pelto {
 

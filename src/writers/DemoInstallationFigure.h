@@ -3,10 +3,12 @@
 // The posed characters of the demo installation: a small skeleton in the character's own
 // space, seen from one of the eight directions, dressed in shapes for the rasteriser.
 
+#include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallationParts.h"
 #include "writers/DemoInstallationRaster.h"
 
 #include <array>
+#include <cstdint>
 #include <initializer_list>
 
 namespace pelto::demo {

@@ -4,9 +4,19 @@
 #include "platform/Format.h"
 #include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
+#include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallation.h"
+#include "writers/DemoInstallationParts.h"
+#include "writers/DemoInstallationRaster.h"
 #include "writers/GroupImageWriter.h"
+#include "writers/ItemTableWriter.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace pelto::demo {
 namespace {

@@ -1,7 +1,15 @@
 #include "writers/DemoInstallationFigure.h"
 
+#include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallationParts.h"
+#include "writers/DemoInstallationRaster.h"
+#include "writers/ItemTableWriter.h"
+
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 
 namespace pelto::demo {
 namespace {

@@ -1,9 +1,17 @@
 #include "writers/DemoInstallationParts.h"
 
 #include "platform/ShiftJis.h"
+#include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallation.h"
+#include "writers/ItemTableWriter.h"
 
-#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace pelto::demo {
 namespace {

@@ -1,7 +1,6 @@
 #include "writers/DemoInstallationRaster.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>

@@ -3,9 +3,18 @@
 #include "platform/Bitmap.h"
 #include "platform/Format.h"
 #include "platform/ImageEncoders.h"
+#include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallationParts.h"
+#include "writers/DemoInstallationRaster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace pelto::demo {
 namespace {

@@ -1,10 +1,20 @@
 #include "writers/DemoInstallationFigure.h"
 
 #include "platform/Format.h"
+#include "sprites/wlojmajmp.h"
+#include "writers/DemoInstallation.h"
+#include "writers/DemoInstallationParts.h"
+#include "writers/DemoInstallationRaster.h"
+#include "writers/ItemTableWriter.h"
+#include "writers/JmaWriter.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <future>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace pelto::demo {
 namespace {

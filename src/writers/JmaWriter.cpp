@@ -1,12 +1,12 @@
 #include "writers/JmaWriter.h"
 
-#include "platform/Format.h"
 #include "platform/LittleEndian.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <stdexcept>
 
 namespace pelto {

@@ -15,8 +15,9 @@ using namespace pelto;
 
 namespace {
 
+// Given by the build: __FILE__ may be relative to the build folder (ccache's base_dir makes it so).
 std::filesystem::path RegressionFolder() {
-    return std::filesystem::path(__FILE__).parent_path();
+    return PELTO_REGRESSION_DIR;
 }
 
 std::vector<std::filesystem::path> InputsOf(const std::string& Target) {
