@@ -1,7 +1,5 @@
 #include "ui/UMain.h"
 
-#include "controls/PopupPanel.h"
-#include "controls/SimpleBtn.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -29,11 +27,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 
 #include <algorithm>
 

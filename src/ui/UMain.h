@@ -20,12 +20,9 @@ class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QFileDialog;
-class QFrame;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 
 namespace pelto {
 
@@ -251,7 +248,6 @@ private:
     QAction* miCopyImage = nullptr;
     QAction* miExit = nullptr;
     QAction* miExport = nullptr;
-    QLabel* lblPose = nullptr;
     TWardrobe* frmWardrobe = nullptr;          // made when first asked for
     TFavoritesManager* frmFavorites = nullptr; // made when first asked for
     QAction* miShadow = nullptr;

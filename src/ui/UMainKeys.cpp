@@ -1,11 +1,7 @@
 // The status line, the tooltips and the keyboard.
 #include "ui/UMain.h"
 
-#include "controls/SimpleBtn.h"
-#include "game/wloutils.h"
 #include "model/DressingSession.h"
-#include "model/ItemListing.h"
-#include "platform/ShiftJis.h"
 #include "ui/ColorsPart.h"
 #include "ui/PeltoApplication.h"
 #include "ui/StatusLine.h"
@@ -21,7 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 
