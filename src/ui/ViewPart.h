@@ -68,11 +68,11 @@ private:
 
     std::function<TDressingSession*()> FSessionOf;
     QMainWindow& FWindow;
+    QImage FPlayBitmap;
+    QImage FStopBitmap;
     bool FPlaying = true;
     int FZoom = 1;
     int FHoverCell = -1; // the view's cell under the pointer, -1 for none
-    QImage FPlayBitmap;
-    QImage FStopBitmap;
 
     // Owned by the window's controls through Qt's parent ownership.
     QFrame* pnDraw = nullptr;
