@@ -193,6 +193,15 @@ void TDressingSession::ApplyFavorite(const TFavoriteItem& Favorite) {
     Changed(TSessionChange::Look);
 }
 
+void TDressingSession::CarryOver(const TDressingSession& From) {
+    SetBackColor(From.Chara().BackColor());
+    SetShadow(From.Chara().Shadow());
+    if (const std::string Code = From.Code(); !Code.empty())
+        ApplyCode(Code);
+    SetMotion(From.Motion());
+    SetDirection(From.Direction());
+}
+
 std::vector<std::string> TDressingSession::StatusLines() const {
     std::array<const TWLOItemData*, SlotCount> Items{};
     for (int Slot = 1; Slot <= SlotCount; ++Slot)

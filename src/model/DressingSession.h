@@ -97,6 +97,11 @@ public:
     TFavoriteItem ToFavorite(std::string Name) const;
     void ApplyFavorite(const TFavoriteItem& Favorite);
 
+    /// Takes over what From, a session over another game, shows: background, shadow, then the
+    /// character by its code, as far as this game has its items, and its motion and direction.
+    /// Raises what ApplyCode raises; the background and shadow are taken over then.
+    void CarryOver(const TDressingSession& From);
+
     /// The summed bonuses of the worn items (see BonusLines).
     std::vector<std::string> StatusLines() const;
 

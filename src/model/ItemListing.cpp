@@ -2,6 +2,7 @@
 
 #include "game/wloutils.h"
 #include "model/GameData.h"
+#include "platform/BmpDecoder.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
 
@@ -37,6 +38,29 @@ std::vector<int> MatchingItems(const TGameData& Game, const TItemQuery& Query,
             Indices.push_back(static_cast<int>(Item - First));
     }
     return Indices;
+}
+
+std::optional<TBitmap> ItemIconBitmap(const TGameData& Game, const TWLOItemData& Item) {
+    const std::vector<std::uint8_t> Bmp = Game.ItemIconBmp(Item);
+    if (Bmp.empty())
+        return std::nullopt;
+    TBitmap Icon = DecodeBmp(Bmp);
+    for (int Y = 0; Y < Icon.Height(); ++Y) {
+        std::uint8_t* Pixel = Icon.ScanLine(Y); // blue, green, red, alpha
+        for (int X = 0; X < Icon.Width(); ++X, Pixel += 4)
+            if (Pixel[0] == 0 && Pixel[1] == 255 && Pixel[2] == 0)
+                Pixel[3] = 0;
+    }
+    return Icon;
+}
+
+std::string ItemTipText(const TWLOItemData& Item) {
+    std::string Text = SjisToUtf8(Item.Name());
+    if (!Item.Text().empty())
+        Text += "\n" + SjisToUtf8(Item.Text());
+    if (const std::string Bonuses = BonusText(Item); !Bonuses.empty())
+        Text += "\n" + Bonuses;
+    return Text + "\n#" + std::to_string(Item.ItemID());
 }
 
 std::string ItemJson(int Index, const TWLOItemData& Item) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ItemSearch.h"
+#include "platform/Bitmap.h"
 
 #include <optional>
 #include <span>
@@ -22,6 +23,15 @@ struct TListChoice {
 /// (which needs the game's equipment catalogue).
 std::vector<int> MatchingItems(const TGameData& Game, const TItemQuery& Query,
                                std::optional<TListChoice> List);
+
+/// Item's icon as a 32-bit bitmap whose pure green (0, 255, 0) pixels, the game's mark for
+/// transparency, have alpha 0 and all others 255. Empty when the icon file has none for the
+/// item; raises EWloError("Invalid bitmap.") when its bitmap is damaged.
+std::optional<TBitmap> ItemIconBitmap(const TGameData& Game, const TWLOItemData& Item);
+
+/// What a tooltip says of Item, UTF-8 lines joined by '\n': the name, the description when
+/// there is one, the bonuses when there are any (see BonusText), and "#" with the identifier.
+std::string ItemTipText(const TWLOItemData& Item);
 
 /// Record Index of the item table as one JSON object: every field it holds, texts in UTF-8.
 std::string ItemJson(int Index, const TWLOItemData& Item);

@@ -6,9 +6,11 @@
 #include <unicode/bytestream.h>
 #include <unicode/normalizer2.h>
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <charconv>
+#include <numeric>
 #include <optional>
 #include <stdexcept>
 
@@ -266,6 +268,26 @@ std::vector<int> TItemSearch::Filter(const std::vector<TEquipEntry>& List,
         if (List[I].Item && Matches(Query, *List[I].Item))
             Found.push_back(static_cast<int>(I));
     return Found;
+}
+
+std::vector<int> TItemSearch::Shown(const std::vector<TEquipEntry>& List,
+                                    const TItemQuery& Query) const {
+    std::vector<int> Positions;
+    if (Query.Empty()) {
+        Positions.resize(List.size());
+        std::iota(Positions.begin(), Positions.end(), 0);
+        return Positions;
+    }
+    Positions = Filter(List, Query);
+    Positions.insert(Positions.begin(), 0);
+    return Positions;
+}
+
+int PickerCursor(std::span<const int> Shown, int Picked) {
+    const auto Found = std::find(Shown.begin(), Shown.end(), Picked);
+    if (Found != Shown.end())
+        return static_cast<int>(Found - Shown.begin());
+    return Shown.size() > 1 ? 1 : 0;
 }
 
 std::vector<const TWLOItemData*> TItemSearch::FilterTable(const TItemQuery& Query) const {

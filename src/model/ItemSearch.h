@@ -68,6 +68,9 @@ public:
     /// The positions in List of the entries that match, in the list's order. Entry 0 ("---")
     /// stands for no item: it is never among them.
     std::vector<int> Filter(const std::vector<TEquipEntry>& List, const TItemQuery& Query) const;
+    /// The positions in List a picker shows for Query: every one for an empty query, else
+    /// entry 0 ("---"), so that the slot can still be emptied, then those Filter finds.
+    std::vector<int> Shown(const std::vector<TEquipEntry>& List, const TItemQuery& Query) const;
     /// The records after the header record 0 that match, in table order.
     std::vector<const TWLOItemData*> FilterTable(const TItemQuery& Query) const;
 
@@ -81,5 +84,10 @@ private:
     mutable std::string FTexts;
     mutable std::vector<std::uint32_t> FStarts; // record i is FTexts[FStarts[i], FStarts[i + 1])
 };
+
+/// Where a picker showing the list positions Shown (see TItemSearch::Shown) puts its cursor:
+/// on Picked, the position last picked, when it is shown, else on the first item found, else
+/// on the first cell.
+int PickerCursor(std::span<const int> Shown, int Picked);
 
 } // namespace pelto

@@ -4,7 +4,6 @@
 #include "model/GameData.h"
 #include "model/InvalidCode.h"
 #include "model/ItemListing.h"
-#include "platform/BmpDecoder.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/ImageEncoders.h"
@@ -117,15 +116,7 @@ TServiceResponse Refusal(int Status, const std::string& Message) {
     return {Status, "application/json", ErrorJson(Message), "", std::string(NoCaching)};
 }
 
-std::vector<std::uint8_t> IconPng(const std::vector<std::uint8_t>& Bmp) {
-    TBitmap Icon = DecodeBmp(Bmp);
-    // Pure green marks the icon's transparent pixels, as the window shows them.
-    for (int Y = 0; Y < Icon.Height(); ++Y) {
-        std::uint8_t* Pixel = Icon.ScanLine(Y);
-        for (int X = 0; X < Icon.Width(); ++X, Pixel += 4)
-            if (Pixel[0] == 0 && Pixel[1] == 255 && Pixel[2] == 0)
-                Pixel[3] = 0;
-    }
+std::vector<std::uint8_t> IconPng(const TBitmap& Icon) {
     TMemoryStream Stream;
     SavePngRgbaToStream(Icon, Stream);
     const auto Bytes = Stream.Memory();
@@ -302,10 +293,10 @@ TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request
     if (Found == FItemsById.end())
         throw EBadRequest(pelto::Format("no item %d", ItemId), 404);
     return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(ImmutableCaching), [&] {
-        const std::vector<std::uint8_t> Bmp = FGame.ItemIconBmp(*Found->second);
-        if (Bmp.empty())
+        const std::optional<TBitmap> Icon = ItemIconBitmap(FGame, *Found->second);
+        if (!Icon)
             throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
-        return Content("image/png", ToString(IconPng(Bmp)));
+        return Content("image/png", ToString(IconPng(*Icon)));
     });
 }
 

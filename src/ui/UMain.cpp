@@ -1,7 +1,5 @@
 #include "ui/UMain.h"
 
-#include "controls/PopupPanel.h"
-#include "controls/SimpleBtn.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -11,9 +9,11 @@
 #include "platform/Paths.h"
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
-#include "ui/EquipListBox.h"
+#include "ui/ColorsPart.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
+#include "ui/SlotsPart.h"
+#include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
 #include "ui/Widgets.h"
 #include "ui/Zoom.h"
@@ -27,11 +27,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -41,7 +39,7 @@ namespace {
 constexpr int ClientWidth = 402;
 constexpr int ClientHeight = 296;
 constexpr QColor WindowColor(228, 238, 250);
-constexpr int AnimationInterval = 167; // milliseconds
+constexpr int StatusPixelSize = 15; // the status box's font while its lines fit in it
 
 QFont GothicFont(int PixelSize) {
     // The game's Windows fonts do not exist here; these Japanese-capable ones stand in.
@@ -60,23 +58,6 @@ QFont FixedFont(int PixelSize) {
     return Font;
 }
 
-template <typename T>
-T* Place(T* Control, const QString& Name, int Left, int Top, int Width, int Height) {
-    Control->setObjectName(Name);
-    Control->setGeometry(Left, Top, Width, Height);
-    return Control;
-}
-
-TLabel* Caption(QWidget* Parent, const QString& Text, int Left, int Top, QColor Color = Qt::black) {
-    auto* Label = new TLabel(Text, Parent);
-    QPalette Palette = Label->palette();
-    Palette.setColor(QPalette::WindowText, Color);
-    Label->setPalette(Palette);
-    Label->move(Left, Top);
-    Label->adjustSize();
-    return Label;
-}
-
 } // namespace
 
 TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
@@ -88,7 +69,6 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     setFont(GothicFont(12));
     setWindowIcon(QPixmap::fromImage(ToQImage(ProgramIcon(64))));
     CreateControls();
-    CreatePicker();
     CreateDialogs();
     CreateMenus();
     CreateStatusLine();
@@ -99,8 +79,8 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
 }
 
 TfrmPelto::~TfrmPelto() {
-    if (timeAnimation)
-        timeAnimation->stop();
+    if (FView)
+        FView->Stop();
     if (FSettingsRead)
         WriteSettings(true);
     ZoomApplication(1); // the dialogs of whatever comes after are not this window's
@@ -117,42 +97,13 @@ void TfrmPelto::CreateControls() {
     Client->setPalette(Palette);
     setCentralWidget(Client);
 
-    pnDraw = Place(new QFrame(Client), "pnDraw", 6, 6, 130, 130);
-    pnDraw->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    pnDraw->setLineWidth(1);
-    pnDraw->setFocusPolicy(Qt::ClickFocus);
-    pbDraw = Place(new TPaintBox(pnDraw), "pbDraw", 1, 1, 128, 128);
-    pbDraw->OnPaint = [this](QPainter& Painter) {
-        if (!FSession) {
-            Painter.fillRect(pbDraw->rect(), Qt::white);
-            return;
-        }
-        const TBitmap& Canvas = FSession->Canvas();
-        // Drawn at its size in logical pixels: on a scaled display every pixel grows sharp.
-        const QImage View(Canvas.ScanLine(0), Canvas.Width(), Canvas.Height(),
-                          static_cast<qsizetype>(Canvas.Stride()), QImage::Format_BGR888);
-        Painter.drawImage(pbDraw->rect(), View);
-        DrawCellHint(Painter);
-        DrawFirstStartHint(Painter);
+    const auto SessionOf = [this] {
+        return FSession.get();
     };
-    connect(pbDraw, &TPaintBox::MouseDown, this, Command(this, &TfrmPelto::pbDrawMouseDown));
-
+    FView = new TViewPanel(*Client, *this, SessionOf);
     cbChara = Place(new QComboBox(Client), "cbChara", 6, 138, 130, 20);
     cbChara->setMaxVisibleItems(16);
     connect(cbChara, &QComboBox::activated, this, Command(this, &TfrmPelto::cbCharaChange));
-
-    const auto AnimationButton = [&](const QString& Name, int Left) {
-        auto* Button = Place(new TSimpleButton(Client), Name, Left, 14, 25, 25);
-        Button->SetTransparent(true);
-        Button->setCursor(Qt::PointingHandCursor);
-        return Button;
-    };
-    sbPrev = AnimationButton("sbPrev", 140);
-    sbStartStop = AnimationButton("sbStartStop", 165);
-    sbNext = AnimationButton("sbNext", 190);
-    connect(sbPrev, &TSimpleButton::Click, this, Command([this] { StepFrame(false); }));
-    connect(sbNext, &TSimpleButton::Click, this, Command([this] { StepFrame(true); }));
-    connect(sbStartStop, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbStartStopClick));
 
     auto* Status = Caption(Client, tr("status"), 140, 44);
     Status->setFont(GothicFont(15));
@@ -163,78 +114,8 @@ void TfrmPelto::CreateControls() {
     txtEquip->viewport()->setAutoFillBackground(false);
     txtEquip->setStyleSheet("background: transparent;");
 
-    // Colour editing: position icons, then per channel its letter, minus, bar and plus.
-    constexpr int ColorRows[3] = {0, 28, 56};
-    for (int Position = 0; Position < 4; ++Position) {
-        auto* Image = Place(new TImage(Client), QString("imgColor%1").arg(Position), 6,
-                            160 + 26 * Position, 38, 25);
-        Image->SetTransparent(true);
-        Image->SetCenter(true);
-        Image->setCursor(Qt::PointingHandCursor);
-        connect(Image, &TImage::Clicked, this,
-                Command([this, Position] { PosButtonClick(Position); }));
-        FColorImages[static_cast<std::size_t>(Position)] = Image;
-    }
-    for (int Channel = 0; Channel < 3; ++Channel) {
-        const int Top = 160 + ColorRows[Channel];
-        auto* Letter =
-            Place(new TImage(Client), QString("imgLetter%1").arg(Channel), 48, Top + 3, 16, 16);
-        Letter->SetPicture(ToQImage(ChannelLetterPicture(Channel)));
-        Letter->SetTransparent(true);
-
-        const auto StepButton = [&](bool Right, int Left) {
-            const QString Name = QString(Right ? "sbPlus%1" : "sbMinus%1").arg(Channel);
-            auto* Button = Place(new TSimpleButton(Client), Name, Left, Top + 2, 18, 18);
-            Button->SetAutoSize(true);
-            Button->SetTransparent(true);
-            Button->SetNormalPicture(ToQImage(StepButtonPicture(Right, TButtonState::Normal)));
-            Button->SetHoverPicture(ToQImage(StepButtonPicture(Right, TButtonState::Hover)));
-            Button->SetDownPicture(ToQImage(StepButtonPicture(Right, TButtonState::Down)));
-            Button->setCursor(Qt::PointingHandCursor);
-            connect(Button, &TSimpleButton::Click, this, Command([this, Channel, Right] {
-                        FSession->StepColor(FColorPos, Channel, Right ? 1 : -1);
-                    }));
-        };
-        StepButton(false, 72);
-        StepButton(true, 206);
-
-        auto* Bar =
-            Place(new TImage(Client), QString("imgBar%1").arg(Channel), 92, Top + 4, 112, 13);
-        Bar->setCursor(Qt::PointingHandCursor);
-        connect(Bar, &TImage::MouseDown, this, Command([this, Channel](Qt::MouseButton, QPoint At) {
-                    ColorBarClick(Channel, At.x());
-                }));
-        FColorBars[static_cast<std::size_t>(Channel)] = Bar;
-    }
-    sbDefault = Place(new TSimpleButton(Client), "sbDefault", 120, 240, 56, 20);
-    sbDefault->SetTransparent(true);
-    sbDefault->setCursor(Qt::PointingHandCursor);
-    connect(sbDefault, &TSimpleButton::Click, this, Command(this, &TfrmPelto::sbDefaultClick));
-
-    // Equipment slots: picture, item name and the slot's caption.
-    constexpr const char* SlotCaptions[6] = {QT_TR_NOOP("h e a d"),   QT_TR_NOOP("b o d y"),
-                                             QT_TR_NOOP("h a n d"),   QT_TR_NOOP("a r m"),
-                                             QT_TR_NOOP("s h o e s"), QT_TR_NOOP("s p e c i a l")};
-    for (int Slot = 1; Slot <= 6; ++Slot) {
-        const int Top = 4 + 40 * (Slot - 1);
-        auto* Image = Place(new TImage(Client), QString("imgEquip%1").arg(Slot), 232, Top, 32, 32);
-        Image->setCursor(Qt::PointingHandCursor);
-        auto* Label = Caption(Client, "", 270, Top + 10);
-        Label->setObjectName(QString("lblEquip%1").arg(Slot));
-        Label->setCursor(Qt::PointingHandCursor);
-        Label->resize(ClientWidth - 270, 13);
-        Caption(Client, tr(SlotCaptions[Slot - 1]), 274, Top + 22, QColor(177, 192, 237));
-        FEquipImages[static_cast<std::size_t>(Slot)] = Image;
-        FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
-        connect(Image, &TImage::Clicked, this,
-                Command([this, Slot, Image] { EquipButtonClick(Slot, Image); }));
-        connect(Label, &TLabel::Clicked, this,
-                Command([this, Slot, Label] { EquipButtonClick(Slot, Label); }));
-        connect(Image, &TImage::ContextPopup, this,
-                Command([this, Slot] { StripButtonClick(Slot); }));
-        connect(Label, &TLabel::ContextPopup, this,
-                Command([this, Slot] { StripButtonClick(Slot); }));
-    }
+    FColors = new TColorPanel(*Client, SessionOf);
+    FSlots = new TSlotsPanel(*Client, *this, SessionOf, [this] { return FSettings.CloseOnClick; });
 
     // A translated caption ends clear of the code box; the classic one keeps its place.
     auto* CodeCaption = Caption(Client, tr("Code:"), 76, 272);
@@ -245,11 +126,6 @@ void TfrmPelto::CreateControls() {
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
     connect(edCode, &QLineEdit::returnPressed, this, Command(this, &TfrmPelto::btnSetCodeClick));
-
-    timeAnimation = new QTimer(this);
-    timeAnimation->setObjectName("timeAnimation");
-    timeAnimation->setInterval(AnimationInterval);
-    connect(timeAnimation, &QTimer::timeout, this, Command(this, &TfrmPelto::timeAnimationTimer));
 }
 
 void TfrmPelto::CreateMenus() {
@@ -271,7 +147,7 @@ void TfrmPelto::CreateMenus() {
     miShadow = View->addAction(tr("&Shadow"));
     miShadow->setObjectName("miShadow");
     miShadow->setCheckable(true);
-    miShadow->setChecked(true); // the design's state; the settings replace it at start
+    // Checked as the session draws (SessionChanged), which the settings set at start.
     connect(miShadow, &QAction::triggered, this,
             Command([this](bool Checked) { FSession->SetShadow(Checked); }));
     View->addSeparator();
@@ -362,7 +238,6 @@ void TfrmPelto::FormCreate() {
             if (Screen->availableGeometry().contains(Saved))
                 move(Saved);
     }
-    miShadow->setChecked(FSettings.Shadow);
     miReopenLast->setChecked(FSettings.ReopenLast);
     ChooseFirstZoom();
 
@@ -381,9 +256,6 @@ void TfrmPelto::FormCreate() {
             QString::fromUtf8(Chara.Name.data(), static_cast<qsizetype>(Chara.Name.size())));
     cbChara->setCurrentIndex(-1);
 
-    FItemBack = ToQImage(ItemBackBitmap());
-    FGraph = ToQImage(GraphBitmap());
-    FPlaying = true; // once start-up is through
     auto Game = LoadGame(FSettings.WloPath);
     if (!Game) {
         FSettings.WloPath = Saved; // a folder that failed is never kept
@@ -391,14 +263,13 @@ void TfrmPelto::FormCreate() {
         return;
     }
     auto Session = std::make_unique<TDressingSession>(*Game);
+    Session->SetShadow(FSettings.Shadow);
     ShowGame(std::move(Game), std::move(Session));
-    FSession->SetShadow(miShadow->isChecked());
     if (FSettings.ReopenLast)
         ReopenLastCharacter();
 
-    FColorPos = 0;
-    PosButtonClick(0);
-    timeAnimation->start();
+    FColors->SelectPosition(0);
+    FView->Start();
 }
 
 void TfrmPelto::ReopenLastCharacter() {
@@ -426,30 +297,14 @@ std::optional<QImage> TfrmPelto::LoadSkinPicture(const std::string& Name) const 
     return Image.convertToFormat(QImage::Format_RGB888);
 }
 
-void TfrmPelto::SetStripPictures(TSimpleButton& Button, const QImage& Strip) {
-    const int Width = Strip.width();
-    const int Height = Strip.height() / 3;
-    Button.SetNormalPicture(Strip.copy(0, 0, Width, Height));
-    Button.SetHoverPicture(Strip.copy(0, Height, Width, Height));
-    Button.SetDownPicture(Strip.copy(0, 2 * Height, Width, Height));
-}
-
 void TfrmPelto::LoadSkin() {
+    std::array<std::optional<QImage>, 4> Icons;
     for (int Position = 0; Position < 4; ++Position)
-        BuildColorIcon(
-            Position, LoadSkinPicture(Format("Icon_Part_%d.bmp", Position + 1)).value_or(QImage()));
-    if (const auto Strip = LoadSkinPicture("btn_default.bmp"))
-        SetStripPictures(*sbDefault, *Strip);
-    if (const auto Strip = LoadSkinPicture("btn_m_prev.bmp"))
-        SetStripPictures(*sbPrev, *Strip);
-    if (const auto Strip = LoadSkinPicture("btn_m_next.bmp"))
-        SetStripPictures(*sbNext, *Strip);
-    if (const auto Play = LoadSkinPicture("btn_m_Play.bmp"))
-        FPlayBitmap = *Play;
-    if (const auto Stop = LoadSkinPicture("btn_m_Stop.bmp")) {
-        FStopBitmap = *Stop;
-        SetStripPictures(*sbStartStop, FStopBitmap); // the animation starts running
-    }
+        Icons[static_cast<std::size_t>(Position)] =
+            LoadSkinPicture(Format("Icon_Part_%d.bmp", Position + 1));
+    FColors->SetSkin(Icons, LoadSkinPicture("btn_default.bmp"));
+    FView->SetSkin(LoadSkinPicture("btn_m_prev.bmp"), LoadSkinPicture("btn_m_next.bmp"),
+                   LoadSkinPicture("btn_m_Play.bmp"), LoadSkinPicture("btn_m_Stop.bmp"));
 }
 
 void TfrmPelto::SessionChanged(TSessionChange What) {
@@ -457,7 +312,7 @@ void TfrmPelto::SessionChanged(TSessionChange What) {
         ShowLook();
     else
         UpdateView();
-    UpdateStatusLine();
+    FView->ShowPose();
 }
 
 void TfrmPelto::ShowLook() {
@@ -466,18 +321,15 @@ void TfrmPelto::ShowLook() {
         frmWardrobe->Follow();
     MenuClick(); // the commands that need a character follow it, shortcuts included
     UpdateStatus();
-    UpdateColorBars();
+    FColors->UpdateBars();
     UpdateView();
 }
 
 void TfrmPelto::miFindItemClick() {
     if (!frmWardrobe) {
-        frmWardrobe = new TWardrobe([this] { return FSession.get(); },
-                                    [this](const TWLOItemData& Item) {
-                                        QImage Icon;
-                                        return LoadItemIcon(&Item, Icon) ? Icon : QImage();
-                                    },
-                                    this);
+        frmWardrobe = new TWardrobe(
+            [this] { return FSession.get(); },
+            [this](const TWLOItemData& Item) { return FSlots->ItemIcon(&Item); }, this);
         frmWardrobe->SetZoom(FZoom);
         frmWardrobe->Reload();
     }
@@ -487,26 +339,24 @@ void TfrmPelto::miFindItemClick() {
 }
 
 void TfrmPelto::UpdateView() {
-    pbDraw->update();
+    miShadow->setChecked(FSession->Chara().Shadow()); // the session's, shown by the menu
+    FView->Redraw();
 }
 
-void TfrmPelto::pbDrawMouseDown(Qt::MouseButton Button, QPoint Position) {
-    if (!FSession || FSession->CharaIndex() < 0)
-        return;
-    pnDraw->setFocus();
-    const int Column = static_cast<int>(Position.x() / (pbDraw->width() / 3.0));
-    const int Row = static_cast<int>(Position.y() / (pbDraw->height() / 3.0));
-    if (Column < 0 || Column > 2 || Row < 0 || Row > 2)
-        return;
-    const int Value = ViewDirectionGrid[Row][Column];
-    if (Value == ViewCentreCell) {
-        if (Button == Qt::LeftButton)
-            FSession->NextMotion();
-        else if (Button == Qt::RightButton)
-            FSession->PrevMotion();
-    } else {
-        FSession->SetDirection(static_cast<std::uint8_t>(Value));
-    }
+int TfrmPelto::ColorPos() const {
+    return FColors->Position();
+}
+
+bool TfrmPelto::Playing() const {
+    return FView->Playing();
+}
+
+void TfrmPelto::UpdateStatus() {
+    QStringList Lines;
+    for (const std::string& Line : FSession->StatusLines())
+        Lines << QString::fromStdString(Line);
+    txtEquip->SetLinesFitting(Lines, StatusPixelSize * FZoom);
+    edCode->setText(QString::fromStdString(FSession->Code()));
 }
 
 void TfrmPelto::cbCharaChange(int Index) {
@@ -530,31 +380,6 @@ void TfrmPelto::ReportMissingSprites(int CharaBefore) {
         Lines << tr("Sprite not found: %1").arg(QString::fromStdString(Name));
     if (!Lines.isEmpty())
         ShowError(Lines.join('\n'));
-}
-
-void TfrmPelto::timeAnimationTimer() {
-    FSession->NextFrame();
-}
-
-void TfrmPelto::sbStartStopClick() {
-    FPlaying = !FPlaying;
-    if (FPlaying)
-        timeAnimation->start();
-    else
-        timeAnimation->stop();
-    SetStripPictures(*sbStartStop, FPlaying ? FStopBitmap : FPlayBitmap);
-}
-
-void TfrmPelto::StepFrame(bool Next) {
-    // Stepping by hand always stops the animation first.
-    if (FPlaying)
-        SetStripPictures(*sbStartStop, FPlayBitmap);
-    FPlaying = false;
-    timeAnimation->stop();
-    if (Next)
-        FSession->NextFrame();
-    else
-        FSession->PrevFrame();
 }
 
 } // namespace pelto

@@ -20,28 +20,21 @@ class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QFileDialog;
-class QFrame;
-class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 
 namespace pelto {
 
+class TColorPanel;
 class TDressingSession;
-class TEquipListBox;
 class TFavoritesManager;
+class TSlotsPanel;
+class TViewPanel;
 class TWardrobe;
-class TPopupPanel;
-struct TWLOItemData;
 struct TZoomedSize;
 class TGameData;
-class TImage;
-class TLabel;
 class TMemo;
-class TPaintBox;
-class TSimpleButton;
 enum class TSessionChange;
 
 /// The character view's 3 x 3 cells, as the keypad lays them out: the direction each one
@@ -64,10 +57,11 @@ struct TStartupOptions {
     std::optional<std::string> GameFolder;
 };
 
-/// The main window: the character view, the character choice, the animation buttons, the
-/// colour editor, the equipment slots, the code box and the menus. It shows a dressing
-/// session and turns the user's commands into calls of it; every control carries the object
-/// name it is known by ("cbChara", "imgEquip1", "edCode", ...).
+/// The main window: the character view and its animation (TViewPanel), the colour editor
+/// (TColorPanel), the equipment slots (TSlotsPanel), the character choice, the status and code
+/// boxes and the menus. It shows a dressing session and turns the user's commands into calls
+/// of it; every control carries the object name it is known by ("cbChara", "imgEquip1",
+/// "edCode", ...).
 class TfrmPelto : public QMainWindow {
     Q_OBJECT
 public:
@@ -84,11 +78,11 @@ public:
     TDressingSession& Session() { return *FSession; }
     const TPeltoSettings& Settings() const { return FSettings; }
     /// The colour position the bars edit.
-    int ColorPos() const { return FColorPos; }
+    int ColorPos() const;
     /// How many screen pixels show one pixel of the classic window: 1..4.
     int Zoom() const { return FZoom; }
     void SetZoom(int Factor);
-    bool Playing() const { return FPlaying; }
+    bool Playing() const;
 
     /// The folder chooser of the game folder, with a line saying what the folder tried last
     /// lacks (see TFolderPrompt).
@@ -152,7 +146,6 @@ private:
     bool CommitSettings(const TPeltoSettings& New, bool Quitting = false);
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
-    void SetStripPictures(TSimpleButton& Button, const QImage& Strip);
 
     // Zoom: the classic place and font size of every control, to set them at any factor.
     struct TClassicPlace {
@@ -171,17 +164,9 @@ private:
     void UpdateZoomChoices();
     void ScreenChanged();
 
-    // The status line, the view's hints, the tooltips and the keyboard.
+    // The status line, the tooltips and the keyboard.
     void CreateStatusLine();
-    void UpdateStatusLine();
-    QString PoseText() const;
-    int ViewCell(QPoint At) const;
-    void ShowCellHint(int Cell);
-    void DrawCellHint(QPainter& Painter) const;
-    void DrawFirstStartHint(QPainter& Painter) const;
     void SetToolTips();
-    void UpdateColorBarTip(int Channel, int Level);
-    void UpdateSlotTip(int Slot);
     void CreateShortcuts();
     void CopyCode();
     void miFindItemClick();
@@ -195,39 +180,12 @@ private:
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);
     void UpdateView();
-    void UpdateColorBar(int Channel);
-    void UpdateColorBars();
-    void UpdateSlot(int Slot);
     void UpdateStatus();
     void ShowLook();
 
-    // The view, the character choice and the animation.
-    void pbDrawMouseDown(Qt::MouseButton Button, QPoint Position);
+    // The character choice.
     void cbCharaChange(int Index);
     void ReportMissingSprites(int CharaBefore);
-    void timeAnimationTimer();
-    void sbStartStopClick();
-    void StepFrame(bool Next);
-
-    // Colour editing.
-    void BuildColorIcon(int Position, const QImage& Skin);
-    void PosButtonClick(int Position);
-    void ColorBarClick(int Channel, int X);
-    void sbDefaultClick();
-
-    // Slots and the picker.
-    bool LoadItemIcon(const TWLOItemData* Item, QImage& Icon) const;
-    void CreatePicker();
-    void EquipButtonClick(int Slot, QWidget* Sender);
-    void StripButtonClick(int Slot);
-    void lbEquipListMouseMove(QPoint Point);
-    void lbEquipListClick();
-    void lbEquipListDrawItem(QPainter& Painter, int Index, QRect Rect);
-    void ShowItemName();
-    /// Narrows the picker's cells to the items its typed text finds.
-    void ApplyPickerFilter();
-    /// The position in the slot's list that a cell of the picker shows, -1 for none.
-    int PickerPosition(int Cell) const;
 
     // Image export, clipboard, background and shadow.
     void CreateDialogs();
@@ -266,43 +224,20 @@ private:
 
     std::unique_ptr<TGameData> FGame;
     std::unique_ptr<TDressingSession> FSession; // refers to FGame: declared after it
-    QImage FItemBack;
-    QImage FGraph;
-    std::array<QImage, 4> FColorIcons;
-    QImage FPlayBitmap;
-    QImage FStopBitmap;
-    bool FPlaying = false;
-    int FColorPos = 0;
-    int FCurrentSlot = 0;              // the slot whose list the picker shows
-    std::vector<int> FPickerPositions; // the list position each cell of the picker shows
     int FZoom = 1;
-    int FHoverCell = -1; // the view's cell under the pointer, -1 for none
     std::vector<TClassicPlace> FClassicPlaces;
     std::array<QAction*, 4> FZoomActions{};
     int FClassicMenuHeight = 0;
     int FClassicStatusHeight = 0;
 
-    // Controls, owned by the window through Qt's parent ownership.
-    QFrame* pnDraw = nullptr;
-    TPaintBox* pbDraw = nullptr;
+    // The parts of the window, and its controls, owned through Qt's parent ownership.
+    TViewPanel* FView = nullptr;
+    TColorPanel* FColors = nullptr;
+    TSlotsPanel* FSlots = nullptr;
     QComboBox* cbChara = nullptr;
-    TSimpleButton* sbPrev = nullptr;
-    TSimpleButton* sbStartStop = nullptr;
-    TSimpleButton* sbNext = nullptr;
     TMemo* txtEquip = nullptr;
-    std::array<TImage*, 4> FColorImages{};
-    std::array<TImage*, 3> FColorBars{};
-    TSimpleButton* sbDefault = nullptr;
-    std::array<TImage*, 7> FEquipImages{};
-    std::array<TLabel*, 7> FEquipLabels{};
     QLineEdit* edCode = nullptr;
     QPushButton* btnSetCode = nullptr;
-    QTimer* timeAnimation = nullptr;
-    TPopupPanel* ppEquipList = nullptr;
-    QLabel* lblItemName = nullptr;
-    QLabel* lblSearch = nullptr;
-    TSimpleButton* sbClosePopup = nullptr;
-    TEquipListBox* lbEquipList = nullptr;
     QFileDialog* sd = nullptr;
     QColorDialog* cd = nullptr;
     QMenu* miFile = nullptr;
@@ -313,7 +248,6 @@ private:
     QAction* miCopyImage = nullptr;
     QAction* miExit = nullptr;
     QAction* miExport = nullptr;
-    QLabel* lblPose = nullptr;
     TWardrobe* frmWardrobe = nullptr;          // made when first asked for
     TFavoritesManager* frmFavorites = nullptr; // made when first asked for
     QAction* miShadow = nullptr;

@@ -2,16 +2,16 @@
 // and the settings file that keeps it.
 #include "ui/UMain.h"
 
-#include "controls/PopupPanel.h"
-#include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "ui/ColorsPart.h"
 #include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
+#include "ui/SlotsPart.h"
 #include "ui/Translations.h"
 #include "ui/Wardrobe.h"
 
@@ -103,22 +103,18 @@ std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
 
 void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
                          std::unique_ptr<TDressingSession> Session) {
-    if (ppEquipList->isVisible())
-        ppEquipList->ClosePopup(0);
+    FSlots->ClosePicker();
     FSession = std::move(Session); // the old session goes before the game it refers to
     FGame = std::move(Game);
     FSession->OnSlotChange = [this](int Slot) {
-        UpdateSlot(Slot);
+        FSlots->UpdateSlot(Slot);
     };
     FSession->OnStateChange = [this](TSessionChange What) {
         SessionChanged(What);
     };
     LoadSkin();
-    if (!FPlaying && !FPlayBitmap.isNull())
-        SetStripPictures(*sbStartStop, FPlayBitmap); // the skin's strip shows a running one
-    PosButtonClick(FColorPos);
-    for (int Slot = 1; Slot <= 6; ++Slot)
-        UpdateSlot(Slot);
+    FColors->SelectPosition(FColors->Position());
+    FSlots->UpdateSlots();
     if (frmWardrobe)
         frmWardrobe->Reload(); // another game's items
     if (frmFavorites)
@@ -136,15 +132,9 @@ void TfrmPelto::miChangeGameFolderClick() {
     if (!Game)
         return; // the window goes on with the game it had
     auto Session = std::make_unique<TDressingSession>(*Game);
-    Session->SetBackColor(FSession->Chara().BackColor());
-    Session->SetShadow(FSession->Chara().Shadow());
-    // The character goes over with its code, as far as the other game has its items.
     QString Problem;
     try {
-        if (const std::string Code = FSession->Code(); !Code.empty())
-            Session->ApplyCode(Code);
-        Session->SetMotion(FSession->Motion());
-        Session->SetDirection(FSession->Direction());
+        Session->CarryOver(*FSession);
     } catch (const std::exception& Error) {
         Problem = ErrorMessage(Error);
     }
@@ -159,7 +149,6 @@ void TfrmPelto::miChangeGameFolderClick() {
 void TfrmPelto::WriteSettings(bool Quitting) {
     FSettings.X = x();
     FSettings.Y = y();
-    FSettings.Shadow = miShadow->isChecked();
     if (FSession) {
         FSettings.LastCode = FSession->Code();
         FSettings.LastMotion = FSession->Motion();
@@ -170,6 +159,8 @@ void TfrmPelto::WriteSettings(bool Quitting) {
 
 bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
     TPeltoSettings Written = New;
+    if (FSession)
+        Written.Shadow = FSession->Chara().Shadow();
     if (FKeptWloPath)
         Written.WloPath = *FKeptWloPath;
     std::string Target = FOptions.SettingsFile;

@@ -1,12 +1,11 @@
-// The status line, the view's hints, the tooltips and the keyboard.
+// The status line, the tooltips and the keyboard.
 #include "ui/UMain.h"
 
-#include "controls/SimpleBtn.h"
-#include "game/wloutils.h"
 #include "model/DressingSession.h"
-#include "platform/ShiftJis.h"
+#include "ui/ColorsPart.h"
 #include "ui/PeltoApplication.h"
 #include "ui/StatusLine.h"
+#include "ui/ViewPart.h"
 #include "ui/Widgets.h"
 
 #include <QAction>
@@ -18,7 +17,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -26,17 +24,6 @@
 
 namespace pelto {
 namespace {
-
-// Direction 0 faces the top of the view, counter-clockwise in 45° steps; 4 faces the viewer.
-constexpr std::array<const char*, 8> DirectionWords{
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back-left"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing left"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front-left"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing front-right"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing right"),
-    QT_TRANSLATE_NOOP("pelto::TfrmPelto", "facing back-right")};
 
 // Keypad keys by their place: 7 8 9 on the top row, 1 2 3 on the bottom one.
 constexpr std::array<std::array<Qt::Key, 3>, 3> KeypadGrid{{{Qt::Key_7, Qt::Key_8, Qt::Key_9},
@@ -60,87 +47,12 @@ constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
     "<p><b>Game folder.</b> Options &gt; Change Game Folder... points the viewer at another "
     "installation.</p>");
 
-QString DirectionText(int Direction) {
-    return TfrmPelto::tr(DirectionWords[static_cast<std::size_t>(Direction & 7)]);
-}
-
 } // namespace
-
-QString TfrmPelto::PoseText() const {
-    if (!FSession || FSession->CharaIndex() < 0)
-        return tr("No character chosen");
-    const std::string_view Name = CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
-    const int Count = FSession->FrameCount();
-    return tr("%1 · Motion %2/%3 · %4 · %5")
-        .arg(QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size())))
-        .arg(FSession->Motion() + 1)
-        .arg(MotionActions.size())
-        .arg(DirectionText(FSession->Direction()))
-        .arg(Count > 0 ? tr("Frame %1/%2").arg(FSession->Frame()).arg(Count) : tr("no frames"));
-}
 
 void TfrmPelto::CreateStatusLine() {
     setStatusBar(new TStatusLine(this)); // its messages cut after a word when too long
-    lblPose = new TElidedLabel(statusBar());
-    lblPose->setObjectName("lblPose");
-    lblPose->setContentsMargins(0, 0, 4, 0); // clear of the window's edge
-    statusBar()->addPermanentWidget(lblPose);
+    FView->PlacePose(*statusBar());
     statusBar()->setSizeGripEnabled(false);
-    pbDraw->setMouseTracking(true);
-    connect(pbDraw, &TPaintBox::MouseMoved, this,
-            [this](QPoint At) { ShowCellHint(ViewCell(At)); });
-    connect(pbDraw, &TPaintBox::MouseLeft, this, [this] { ShowCellHint(-1); });
-}
-
-void TfrmPelto::UpdateStatusLine() {
-    lblPose->setText(PoseText());
-}
-
-int TfrmPelto::ViewCell(QPoint At) const {
-    const int Column = At.x() * 3 / std::max(1, pbDraw->width());
-    const int Row = At.y() * 3 / std::max(1, pbDraw->height());
-    if (Column < 0 || Column > 2 || Row < 0 || Row > 2)
-        return -1;
-    return 3 * Row + Column;
-}
-
-void TfrmPelto::ShowCellHint(int Cell) {
-    if (Cell == FHoverCell)
-        return;
-    FHoverCell = Cell;
-    pbDraw->update();
-    if (Cell < 0 || !FSession || FSession->CharaIndex() < 0) {
-        statusBar()->clearMessage();
-        return;
-    }
-    const int Value = ViewDirectionGrid[Cell / 3][Cell % 3];
-    statusBar()->showMessage(Value == ViewCentreCell
-                                 ? tr("next motion / right-click: previous motion")
-                                 : tr("turn: %1").arg(DirectionText(Value)));
-}
-
-void TfrmPelto::DrawCellHint(QPainter& Painter) const {
-    if (FHoverCell < 0 || !FSession || FSession->CharaIndex() < 0)
-        return;
-    // Over the canvas on the screen only: saved and copied pictures never show it.
-    const int W = pbDraw->width() / 3;
-    const int H = pbDraw->height() / 3;
-    const QRect Cell(FHoverCell % 3 * W, FHoverCell / 3 * H, W, H);
-    Painter.fillRect(Cell, QColor(0, 0, 128, 18));
-    Painter.setPen(QPen(QColor(0, 0, 128, 70), FZoom));
-    Painter.drawRect(Cell.adjusted(0, 0, -FZoom, -FZoom));
-}
-
-void TfrmPelto::DrawFirstStartHint(QPainter& Painter) const {
-    if (!FSession || FSession->CharaIndex() >= 0)
-        return;
-    // On the screen only, as the cell hints: the canvas stays the empty picture it is.
-    QFont Font = Painter.font();
-    Font.setPixelSize(11 * FZoom);
-    Painter.setFont(Font);
-    Painter.setPen(QColor(96, 96, 96));
-    Painter.drawText(pbDraw->rect().adjusted(4 * FZoom, 0, -4 * FZoom, 0),
-                     Qt::AlignCenter | Qt::TextWordWrap, tr("Choose a character in the box below"));
 }
 
 void TfrmPelto::SetToolTips() {
@@ -148,59 +60,11 @@ void TfrmPelto::SetToolTips() {
         Control->setToolTip(Text);
         Control->setStatusTip(Text);
     };
-    Tip(pbDraw, tr("Click a side to turn the character; the centre: next motion, right-click: "
-                   "previous motion"));
+    FView->SetToolTips();
     Tip(cbChara, tr("The character"));
-    Tip(sbPrev, tr("Previous frame (comma)"));
-    Tip(sbStartStop, tr("Play or stop the animation (Space)"));
-    Tip(sbNext, tr("Next frame (period)"));
-    Tip(sbDefault, tr("Put every colour back to its default"));
-    const std::array<QString, 4> Positions{tr("head"), tr("body"), tr("body and body item"),
-                                           tr("body and special item")};
-    for (int Position = 0; Position < 4; ++Position)
-        Tip(FColorImages[static_cast<std::size_t>(Position)],
-            tr("Colour position %1: %2")
-                .arg(Position + 1)
-                .arg(Positions[static_cast<std::size_t>(Position)]));
-    // Whole sentences per colour: languages differ in where the colour goes and how it bends.
-    const std::array<QString, 3> Less{tr("Less red"), tr("Less green"), tr("Less blue")};
-    const std::array<QString, 3> More{tr("More red"), tr("More green"), tr("More blue")};
-    for (int Channel = 0; Channel < 3; ++Channel) {
-        Tip(findChild<TSimpleButton*>(QString("sbMinus%1").arg(Channel)),
-            Less[static_cast<std::size_t>(Channel)]);
-        Tip(findChild<TSimpleButton*>(QString("sbPlus%1").arg(Channel)),
-            More[static_cast<std::size_t>(Channel)]);
-    }
+    FColors->SetToolTips();
     Tip(edCode, tr("The character as a code: paste one and press Enter or Set"));
     Tip(btnSetCode, tr("Apply the code in the box"));
-}
-
-void TfrmPelto::UpdateColorBarTip(int Channel, int Level) {
-    const std::array<QString, 3> Channels{tr("Red"), tr("Green"), tr("Blue")};
-    const QString Text = tr("%1: level %2 of 0..9 (4 is the default); click to set")
-                             .arg(Channels[static_cast<std::size_t>(Channel)])
-                             .arg(Level);
-    FColorBars[static_cast<std::size_t>(Channel)]->setToolTip(Text);
-    FColorBars[static_cast<std::size_t>(Channel)]->setStatusTip(Text);
-}
-
-void TfrmPelto::UpdateSlotTip(int Slot) {
-    const TWLOItemData* Item = FSession ? FSession->Worn(Slot) : nullptr;
-    QString Text = tr("Click to pick an item");
-    if (Item) {
-        Text = QString::fromStdString(SjisToUtf8(Item->Name()));
-        if (const std::string About = SjisToUtf8(Item->Text()); !About.empty())
-            Text += "\n" + QString::fromStdString(About);
-        const TWLOItemData* Worn[] = {Item};
-        for (const std::string& Line : BonusLines(Worn))
-            Text += "\n" + QString::fromStdString(Line).trimmed();
-        Text += "\n" + tr("Right-click to take it off");
-    }
-    for (QWidget* Control : {static_cast<QWidget*>(FEquipImages[static_cast<std::size_t>(Slot)]),
-                             static_cast<QWidget*>(FEquipLabels[static_cast<std::size_t>(Slot)])}) {
-        Control->setToolTip(Text);
-        Control->setStatusTip(Text.section('\n', 0, 0));
-    }
 }
 
 void TfrmPelto::CreateShortcuts() {
@@ -233,18 +97,13 @@ void TfrmPelto::CreateShortcuts() {
                 {QKeySequence(
                     Qt::KeypadModifier |
                     KeypadGrid[static_cast<std::size_t>(Row)][static_cast<std::size_t>(Column)])},
-                [this, Value] {
-                    if (Value == ViewCentreCell)
-                        FSession->NextMotion();
-                    else
-                        FSession->SetDirection(static_cast<std::uint8_t>(Value));
-                });
+                [this, Value] { FView->CellCommand(Value); });
         }
     Key("keyPrevMotion", {Qt::Key_PageUp}, [this] { FSession->PrevMotion(); });
     Key("keyNextMotion", {Qt::Key_PageDown}, [this] { FSession->NextMotion(); });
-    Key("keyPlayStop", {Qt::Key_Space}, [this] { sbStartStopClick(); });
-    Key("keyPrevFrame", {Qt::Key_Comma}, [this] { StepFrame(false); });
-    Key("keyNextFrame", {Qt::Key_Period}, [this] { StepFrame(true); });
+    Key("keyPlayStop", {Qt::Key_Space}, [this] { FView->PlayOrStop(); });
+    Key("keyPrevFrame", {Qt::Key_Comma}, [this] { FView->StepFrame(false); });
+    Key("keyNextFrame", {Qt::Key_Period}, [this] { FView->StepFrame(true); });
 }
 
 void TfrmPelto::CopyCode() {

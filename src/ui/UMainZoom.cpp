@@ -3,7 +3,9 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
-#include "ui/EquipListBox.h"
+#include "ui/ColorsPart.h"
+#include "ui/SlotsPart.h"
+#include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
 #include "ui/Widgets.h"
 #include "ui/Zoom.h"
@@ -78,9 +80,9 @@ void TfrmPelto::RememberClassicPlaces() {
                  Control->testAttribute(Qt::WA_SetFont) ? Control->font().pixelSize() : 0});
     };
     Remember(centralWidget());
-    Remember(pnDraw);
-    Remember(ppEquipList);
-    FClassicPlaces.push_back({ppEquipList, ppEquipList->geometry(), 0});
+    Remember(FView->Frame());
+    Remember(FSlots->Picker());
+    FClassicPlaces.push_back({FSlots->Picker(), FSlots->Picker()->geometry(), 0});
     // The bars above and below the client area get the same factor, so that the window's size
     // at any zoom is known before it is set: the menu bar as wide as the client area.
     menuBar()->resize(ClientWidth, menuBar()->height());
@@ -130,14 +132,13 @@ void TfrmPelto::SetZoom(int Factor) {
     QFont WindowFont = font();
     WindowFont.setPixelSize(12 * Factor);
     setFont(WindowFont);
-    // The picker pops up as a window of its own, which takes no font from this one.
-    ppEquipList->setFont(font());
+    FSlots->SetZoom(Factor, font());
     for (const TClassicPlace& Classic : FClassicPlaces) {
         if (!Classic.Control)
             continue;
         const QRect& R = Classic.Place;
-        if (Classic.Control == ppEquipList)
-            ppEquipList->resize(R.size() * Factor);
+        if (Classic.Control == FSlots->Picker())
+            Classic.Control->resize(R.size() * Factor);
         else
             Classic.Control->setGeometry(R.x() * Factor, R.y() * Factor, R.width() * Factor,
                                          R.height() * Factor);
@@ -151,8 +152,8 @@ void TfrmPelto::SetZoom(int Factor) {
         else if (auto* Button = qobject_cast<TSimpleButton*>(Classic.Control))
             Button->SetZoom(Factor);
     }
-    pnDraw->setLineWidth(Factor);
-    lbEquipList->SetCellSize(TEquipListBox::CellSize * Factor);
+    FView->SetZoom(Factor);
+    FColors->SetZoom(Factor);
     if (frmWardrobe)
         frmWardrobe->SetZoom(Factor);
     centralWidget()->setFixedSize(ClientWidth * Factor, ClientHeight * Factor);

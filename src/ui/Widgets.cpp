@@ -207,4 +207,14 @@ bool TCodeEdit::event(QEvent* Event) {
     return QLineEdit::event(Event);
 }
 
+TLabel* Caption(QWidget* Parent, const QString& Text, int Left, int Top, QColor Color) {
+    auto* Label = new TLabel(Text, Parent);
+    QPalette Palette = Label->palette();
+    Palette.setColor(QPalette::WindowText, Color);
+    Label->setPalette(Palette);
+    Label->move(Left, Top);
+    Label->adjustSize();
+    return Label;
+}
+
 } // namespace pelto

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,5 +113,16 @@ public:
     /// fit in the box's height; a line too wide for that size gets the largest that fits it.
     void SetLinesFitting(const QStringList& Lines, int LargestPixelSize);
 };
+
+/// Control named Name at its classic place on its parent.
+template <typename T>
+T* Place(T* Control, const QString& Name, int Left, int Top, int Width, int Height) {
+    Control->setObjectName(Name);
+    Control->setGeometry(Left, Top, Width, Height);
+    return Control;
+}
+
+/// A caption at Left, Top, as large as its text.
+TLabel* Caption(QWidget* Parent, const QString& Text, int Left, int Top, QColor Color = Qt::black);
 
 } // namespace pelto

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <numeric>
@@ -189,6 +190,51 @@ TEST_F(DressingSession, KeepsFavouritesAsCodesKeepThem) {
     Fresh.ApplyFavorite(Odd); // no character anywhere: nothing to put on
     EXPECT_EQ(Fresh.CharaIndex(), -1);
     EXPECT_EQ(Fresh.Code(), "");
+}
+
+TEST_F(DressingSession, CarriesTheCharacterItsPoseBackgroundAndShadowOver) {
+    DressRocco();
+    Session.SetMotion(3);
+    Session.SetDirection(6);
+    Session.SetBackColor(0x123456);
+    Session.SetShadow(!Session.Chara().Shadow());
+    TDressingSession Other(Game);
+    Other.CarryOver(Session);
+    EXPECT_EQ(Other.Code(), Session.Code());
+    EXPECT_EQ(Other.Motion(), 3);
+    EXPECT_EQ(Other.Direction(), 6);
+    EXPECT_EQ(Other.Chara().BackColor(), 0x123456u);
+    EXPECT_EQ(Other.Chara().Shadow(), Session.Chara().Shadow());
+    // The picks are the other session's own: a code never moves them.
+    for (int Slot = 1; Slot <= SlotCount; ++Slot)
+        EXPECT_EQ(Other.PickedIndex(Slot), 0);
+    const TBitmap& Mine = Session.Canvas();
+    const TBitmap& Theirs = Other.Canvas();
+    EXPECT_TRUE(std::equal(Mine.ScanLine(0), Mine.ScanLine(0) + Mine.Stride() * Mine.Height(),
+                           Theirs.ScanLine(0)));
+}
+
+TEST_F(DressingSession, CarriesNoCharacterOverWhenNoneIsChosen) {
+    Session.SetBackColor(0x00FF00);
+    TDressingSession Other(Game);
+    Other.CarryOver(Session);
+    EXPECT_EQ(Other.CharaIndex(), -1);
+    EXPECT_EQ(Other.Code(), "");
+    EXPECT_EQ(Other.Chara().BackColor(), 0x00FF00u);
+}
+
+TEST_F(DressingSession, ACharacterTheOtherGameCannotShowKeepsOnlyTheBackgroundAndShadow) {
+    DressRocco();
+    Session.SetMotion(2);
+    Session.SetBackColor(0x0000FF);
+    Session.SetShadow(!Session.Chara().Shadow());
+    DamageArchiveOf(BodySpriteNo(Rocco)); // Rocco is drawn already; another session reads it
+    TDressingSession Other(Game);
+    EXPECT_ANY_THROW(Other.CarryOver(Session));
+    EXPECT_EQ(Other.CharaIndex(), -1);
+    EXPECT_EQ(Other.Motion(), 0);
+    EXPECT_EQ(Other.Chara().BackColor(), 0x0000FFu);
+    EXPECT_EQ(Other.Chara().Shadow(), Session.Chara().Shadow());
 }
 
 TEST_F(DressingSession, SumsTheBonusesOfTheWornItemsPerType) {

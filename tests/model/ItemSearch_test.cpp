@@ -199,6 +199,28 @@ TEST_F(ItemSearchTest, FilterGivesListPositionsInListOrderWithoutNothing) {
     EXPECT_EQ(Search->Filter(List, TItemQuery::Parse("nothing")), (std::vector<int>{}));
 }
 
+TEST_F(ItemSearchTest, APickerShowsTheWholeListOrNothingAndWhatIsFound) {
+    const auto Items = Table.Items();
+    const std::vector<TEquipEntry> List{
+        {nullptr}, {&Items[6]}, {&Items[1]}, {&Items[4]}, {&Items[5]}};
+    // Without a query every position, "---" first, as the list holds them.
+    EXPECT_EQ(Search->Shown(List, TItemQuery::Parse("")), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(Search->Shown(List, TItemQuery::Parse("　 ")), (std::vector<int>{0, 1, 2, 3, 4}));
+    // With one, "---" stays so that the slot can still be emptied, even when nothing matches.
+    EXPECT_EQ(Search->Shown(List, TItemQuery::Parse("red")), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(Search->Shown(List, TItemQuery::Parse("nothing")), (std::vector<int>{0}));
+    EXPECT_EQ(Search->Shown({}, TItemQuery::Parse("")), (std::vector<int>{}));
+}
+
+TEST(PickerCursor, GoesToThePickedItemWhenShownElseToTheFirstFound) {
+    const std::vector<int> Shown{0, 2, 3};
+    EXPECT_EQ(PickerCursor(Shown, 3), 2);
+    EXPECT_EQ(PickerCursor(Shown, 0), 0);               // "---" picked and shown
+    EXPECT_EQ(PickerCursor(Shown, 1), 1);               // not shown: the first item found
+    EXPECT_EQ(PickerCursor(std::vector<int>{0}, 4), 0); // nothing found: "---"
+    EXPECT_EQ(PickerCursor({}, 0), 0);
+}
+
 TEST_F(ItemSearchTest, SearchesInParallelOnOneIndex) {
     std::vector<std::vector<int>> Results(4);
     std::vector<std::thread> Threads;

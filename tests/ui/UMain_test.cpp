@@ -315,6 +315,38 @@ TEST_F(MainWindow, ChangesTheGameFolderKeepingTheCharacter) {
     EXPECT_EQ(Window->Session().Code(), Code);
 }
 
+TEST_F(MainWindow, ItsPartsShowTheSessionOfTheNewGameFolder) {
+    auto Window = OpenOnDemo();
+    Choose(*Window, 0);
+    Window->Session().SetShadow(!Window->Session().Chara().Shadow());
+    const bool Shadow = Window->Session().Chara().Shadow();
+    Window->Session().SetMotion(2);
+    QTest::mouseClick(ColorImage(*Window, 2), Qt::LeftButton);
+    const std::string Other = Dir.Path() + "other/";
+    test::LinkTree(Game(), Other);
+    Picks = {Other};
+    Window->findChild<QAction*>("miChangeGameFolder")->trigger();
+    ASSERT_EQ(Window->Session().Game().Folder(), Other);
+
+    // What was carried over, shown by the menu and the status line.
+    EXPECT_EQ(Window->Session().Chara().Shadow(), Shadow);
+    EXPECT_EQ(ShadowAction(*Window)->isChecked(), Shadow);
+    EXPECT_TRUE(Window->findChild<QLabel*>("lblPose")->text().contains("Motion 3/"));
+    EXPECT_EQ(Window->ColorPos(), 2);
+    // The parts act on the new session and follow it.
+    QTest::mouseClick(StepButton(*Window, 0, true), Qt::LeftButton);
+    EXPECT_EQ(Window->Session().Color(2, 0), NeutralLevel + 1);
+    EXPECT_TRUE(
+        ColorBar(*Window, 0)->toolTip().contains(QString("level %1").arg(NeutralLevel + 1)));
+    Window->Session().Pick(3, 1);
+    EXPECT_EQ(SlotLabel(*Window, 3)->text().toStdString(),
+              SjisToUtf8(Window->Session().List(3)[1].Item->Name()));
+    RightClick(SlotImage(*Window, 3));
+    EXPECT_EQ(Window->Session().Worn(3), nullptr);
+    QTest::mouseClick(PrevButton(*Window), Qt::LeftButton);
+    EXPECT_FALSE(Window->Playing());
+}
+
 TEST(PickerPlace, OpensBelowTheSlotWhenItFitsAndElseWhollyOnTheScreen) {
     const QRect Screen(0, 0, 800, 600);
     const QSize Picker(322, 234);
