@@ -2,6 +2,8 @@
 
 #include "platform/Errors.h"
 #include "service/RenderService.h"
+#include "service/ServiceMetrics.h"
+#include "service/ServiceRequest.h"
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -10,9 +12,11 @@
 #include <boost/asio/thread_pool.hpp>
 #include <boost/asio/write.hpp>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <mutex>
 #include <thread>
 #include <unordered_map>

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <atomic>
+#include "service/HttpHead.h"
+
 #include <memory>
 #include <string>
-
-#include "service/HttpHead.h"
 
 namespace pelto::service {
 
