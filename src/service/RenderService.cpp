@@ -220,8 +220,8 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
 
 TServiceResponse TRenderService::Render(const TExportFormat& Format,
                                         const TServiceRequest& Request) {
-    const TRenderRequest Params = ParseRenderParams(Format, Request.Params);
-    return Cached(Params.Key(), Request, std::string(ImmutableCaching), [&] {
+    const TRenderRequest Asked = ParseRenderParams(Format, Request.Params);
+    return Cached(Asked.Key(), Request, std::string(ImmutableCaching), [&] {
         FRenderSlots.acquire();
         struct TRelease {
             std::counting_semaphore<>& Slots;
@@ -230,7 +230,7 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
         const auto Start = std::chrono::steady_clock::now();
 
         TMemoryStream Stream;
-        pelto::Render(FGame, Params, Stream);
+        pelto::Render(FGame, Asked, Stream);
         FMetrics.CountRender(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
         return Content(Format.MimeType, ToString(Stream.Memory()));
