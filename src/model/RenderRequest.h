@@ -83,7 +83,8 @@ struct TRenderRequest {
 /// The request Params describe in Dialect: every range and "goes with" rule is checked, in
 /// one order for every front end, and each refusal is an ERequestError naming the parameter
 /// as Dialect spells it. Format, when given, is the format the request was addressed to (the
-/// service's path); otherwise the "format" parameter names it.
+/// service's path); otherwise the "format" parameter names it. The front end has refused
+/// names Dialect does not take, and a missing format, in its own words before.
 TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDialect& Dialect,
                                   const TExportFormat* Format = nullptr);
 
