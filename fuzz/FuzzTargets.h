@@ -24,6 +24,7 @@
 #include "platform/Stream.h"
 #include "platform/Text.h"
 #include "platform/WineRegistry.h"
+#include "service/HttpHead.h"
 #include "service/ServiceRequest.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/ItemTableWriter.h"
@@ -953,6 +954,45 @@ inline void RunPictureText(TInput Data) {
 
 // ---------------------------------------------------------------------------------------------
 
+/// A request head as a connection receives it, whole and in pieces: both give the same
+/// outcome, what is accepted keeps to the limits and the forms served, and a refusal is one of
+/// the statuses the server answers with.
+inline void RunHttpHead(TInput Data) {
+    const std::string Bytes = AsText(Data);
+    service::THttpHeadReader Whole;
+    const auto State = Whole.Read(Bytes);
+    service::THttpHeadReader Pieces;
+    auto PieceState = service::THttpHeadReader::TState::NeedMore;
+    for (std::size_t End = 0; PieceState == service::THttpHeadReader::TState::NeedMore;) {
+        End = std::min(Bytes.size(), End + 7);
+        PieceState = Pieces.Read(std::string_view(Bytes).substr(0, End));
+        if (End == Bytes.size())
+            break;
+    }
+    if (PieceState != State)
+        std::abort();
+    switch (State) {
+    case service::THttpHeadReader::TState::NeedMore:
+        if (Bytes.size() > service::MaxUrlBytes + 64 + service::MaxHeaderBytes)
+            std::abort();
+        break;
+    case service::THttpHeadReader::TState::Complete: {
+        const service::THttpRequestHead& Head = Whole.Head();
+        if (Whole.Consumed() > Bytes.size() || Whole.Consumed() != Pieces.Consumed() ||
+            Head.Target.empty() || Head.Target.front() != '/' ||
+            Head.Target.size() > service::MaxUrlBytes + 64 || Head.Method.empty() ||
+            (Head.Version != 10 && Head.Version != 11))
+            std::abort();
+        break;
+    }
+    case service::THttpHeadReader::TState::Refused:
+        if (Whole.Status() != Pieces.Status() || (Whole.Status() != 400 && Whole.Status() != 414 &&
+                                                  Whole.Status() != 431 && Whole.Status() != 505))
+            std::abort();
+        break;
+    }
+}
+
 struct TTarget {
     const char* Name;
     void (*Run)(TInput Data);
@@ -971,6 +1011,7 @@ inline constexpr TTarget Targets[] = {
     {"service_request", RunServiceRequest},
     {"bmp_image", RunBmpImage},
     {"picture_text", RunPictureText},
+    {"http_head", RunHttpHead},
 };
 
 } // namespace pelto::fuzz

@@ -300,6 +300,19 @@ void WriteServiceRequestSeeds(const TSeedFolder& Seeds) {
         Seeds.Write("request" + std::to_string(++N) + ".txt", std::string_view(Request));
 }
 
+void WriteHttpHeadSeeds(const TSeedFolder& Seeds) {
+    const char* const Heads[] = {
+        "GET /render.png?code=AQAAHAf0emc8 HTTP/1.1\r\nHost: a\r\nIf-None-Match: \"x\"\r\n\r\n",
+        "HEAD /healthz HTTP/1.0\r\n\r\nGET / HTTP/1.1\r\nHost: b\r\n\r\n",
+        "POST /items HTTP/1.1\r\nHost: a\r\nContent-Length: 5\r\n\r\nhello",
+        "GET /items HTTP/1.1\r\nHost: a\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n",
+        "GET /c/AB HTTP/1.1\r\nHost: a\r\nX-A: b\r\n folded\r\nConnection: close\r\n\r\n",
+    };
+    int N = 0;
+    for (const char* Head : Heads)
+        Seeds.Write("head" + std::to_string(++N) + ".txt", std::string_view(Head));
+}
+
 void WriteBmpSeeds(const TSeedFolder& Seeds) {
     for (const int Side : {1, 5, 32}) {
         TBitmap Bitmap(Side, Side + 1, TPixelFormat::pf24bit);
@@ -359,6 +372,7 @@ int main(int argc, char** argv) {
         WriteServiceRequestSeeds(TSeedFolder(Root, "service_request"));
         WriteBmpSeeds(TSeedFolder(Root, "bmp_image"));
         WritePictureSeeds(TSeedFolder(Root, "picture_text"));
+        WriteHttpHeadSeeds(TSeedFolder(Root, "http_head"));
     } catch (const std::exception& E) {
         std::fprintf(stderr, "pelto_fuzz_seeds: %s\n", E.what());
         return 1;

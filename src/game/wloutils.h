@@ -98,6 +98,8 @@ public:
     /// beginning, since the directory's offsets count from the start of the file.
     void LoadFromStream(TStream& Stream) override;
     void ExtractToStream(int Index, TStream& Dest) const override;
+    /// The whole file as read.
+    std::span<const std::uint8_t> Data() const { return FData; }
 
 private:
     std::vector<std::uint8_t> FData;

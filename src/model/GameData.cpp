@@ -3,6 +3,7 @@
 #include "platform/Format.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
+#include "sprites/SpriteFiles.h"
 
 #include <exception>
 
@@ -12,6 +13,11 @@ TGameData::TGameData(const std::string& Folder) : FFolder(IncludeTrailingPathDel
 
 void TGameData::UseSpriteCache(std::size_t MaxBytes) {
     FSpriteCache = std::make_unique<TSpriteCache>(MaxBytes);
+}
+
+void TGameData::SnapshotSprites(std::size_t MaxBytes) {
+    FSpriteCache =
+        std::make_unique<TSpriteCache>(MaxBytes, std::make_shared<const TSpriteFiles>(FJmaList));
 }
 
 void TGameData::LoadAll() {
@@ -109,7 +115,10 @@ std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpenin
         LoadPart(*Game, TGamePart::ItemIcons, Opening, [&] { Game->LoadItemIcons(); });
     if (Opening.ItemTable)
         Game->BuildEquipList();
-    if (Opening.SpriteCacheBytes > 0)
+    if (Opening.SpriteCacheBytes > 0 && Opening.SnapshotSprites)
+        LoadPart(*Game, TGamePart::Sprites, Opening,
+                 [&] { Game->SnapshotSprites(Opening.SpriteCacheBytes); });
+    else if (Opening.SpriteCacheBytes > 0)
         Game->UseSpriteCache(Opening.SpriteCacheBytes);
     return Game;
 }

@@ -59,6 +59,10 @@ public:
     /// Shares decoded sprites between the sessions over this game, up to MaxBytes of them: for
     /// a service drawing many characters at once. Without it each session reads its own.
     void UseSpriteCache(std::size_t MaxBytes);
+    /// As UseSpriteCache, with every archive and index of the scanned catalogue read now: the
+    /// sprites drawn from then on are those of the files as they are now, whatever becomes of
+    /// them. Raises the first file that cannot be read.
+    void SnapshotSprites(std::size_t MaxBytes);
     /// nullptr until UseSpriteCache.
     const TSpriteCache* SpriteCache() const { return FSpriteCache.get(); }
 
@@ -102,6 +106,9 @@ struct TGameOpening {
     bool ItemIcons = false;
     /// Bytes of decoded sprites shared between sessions (see UseSpriteCache); 0: none.
     std::size_t SpriteCacheBytes = 0;
+    /// With a sprite cache: every archive read now, so that the sprites drawn stay those of the
+    /// files as they are now (see SnapshotSprites).
+    bool SnapshotSprites = false;
     /// Empty: the first failure raises, naming its file. A script must not take a picture
     /// drawn without some sprites for a good one. Set: each damaged part is told once and the
     /// rest loads, as far as it can without it: an item table that cannot be read ends the

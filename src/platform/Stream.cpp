@@ -89,6 +89,25 @@ void TMemoryStream::SetPosition(std::int64_t Position) {
     FPosition = Position;
 }
 
+std::size_t TSpanStream::Read(void* Buffer, std::size_t Count) {
+    const auto Available = static_cast<std::size_t>(Remaining());
+    const std::size_t N = std::min(Count, Available);
+    if (N > 0)
+        std::memcpy(Buffer, FData.data() + FPosition, N);
+    FPosition += static_cast<std::int64_t>(N);
+    return N;
+}
+
+void TSpanStream::WriteBuffer(const void* /*Buffer*/, std::size_t /*Count*/) {
+    throw EWriteError("Stream write error");
+}
+
+void TSpanStream::SetPosition(std::int64_t Position) {
+    if (Position < 0)
+        throw EReadError();
+    FPosition = Position;
+}
+
 void TMemoryStream::Clear() {
     FData.clear();
     FPosition = 0;

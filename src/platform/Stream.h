@@ -58,6 +58,22 @@ private:
     std::int64_t FPosition = 0;
 };
 
+/// Bytes that outlive the stream, read in place; writing raises EWriteError.
+class TSpanStream final : public TStream {
+public:
+    explicit TSpanStream(std::span<const std::uint8_t> Bytes) : FData(Bytes) {}
+
+    std::size_t Read(void* Buffer, std::size_t Count) override;
+    void WriteBuffer(const void* Buffer, std::size_t Count) override;
+    std::int64_t GetPosition() const override { return FPosition; }
+    void SetPosition(std::int64_t Position) override;
+    std::int64_t GetSize() const override { return static_cast<std::int64_t>(FData.size()); }
+
+private:
+    std::span<const std::uint8_t> FData;
+    std::int64_t FPosition = 0;
+};
+
 enum class TFileMode {
     OpenRead, // an existing file, its name matched without regard to letter case
     Create,   // a new or truncated file, named exactly as given

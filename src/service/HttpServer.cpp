@@ -3,127 +3,415 @@
 #include "platform/Errors.h"
 #include "service/RenderService.h"
 
-#include <httplib.h>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
+#include <boost/asio/write.hpp>
 
+#include <array>
+#include <atomic>
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <unordered_map>
+#include <vector>
 
 namespace pelto::service {
+namespace asio = boost::asio;
+using tcp = asio::ip::tcp;
+
 namespace {
 
-constexpr const char* AllowedMethods = "GET, HEAD";
+constexpr std::string_view AllowedMethods = "GET, HEAD";
+// Waiting connections cost no thread: two serve the network, the workers the service.
+constexpr int NetworkThreads = 2;
+constexpr std::size_t ReadChunkBytes = 4096;
+// A head still coming in when the server stops has this long to arrive.
+constexpr int StopGraceSeconds = 1;
 
-std::size_t HeaderBytes(const httplib::Request& Request) {
-    std::size_t Bytes = 0;
-    for (const auto& [Name, Value] : Request.headers)
-        Bytes += Name.size() + Value.size() + 4; // ": " and CRLF
-    return Bytes;
-}
-
-std::string ReasonOf(int Status) {
+std::string_view ReasonPhrase(int Status) {
     switch (Status) {
+    case 200:
+        return "OK";
+    case 304:
+        return "Not Modified";
     case 400:
-        return "malformed request";
-    case 413:
-        return "the request body is too long";
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
     case 414:
-        return "the URL is longer than 8192 bytes";
+        return "URI Too Long";
+    case 431:
+        return "Request Header Fields Too Large";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    case 505:
+        return "HTTP Version Not Supported";
     default:
-        return "HTTP status " + std::to_string(Status);
+        return "Unknown";
     }
 }
 
-void Answer(httplib::Response& Response, const TServiceResponse& Answer) {
-    Response.status = Answer.Status;
+/// The answer as it goes on the wire; a HEAD gets the same head and no body.
+std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close) {
+    std::string Text = "HTTP/1.1 " + std::to_string(Answer.Status) + " " +
+                       std::string(ReasonPhrase(Answer.Status)) + "\r\n";
+    const bool HasBody = Answer.Status != 304;
+    if (HasBody && !Answer.ContentType.empty())
+        Text += "Content-Type: " + Answer.ContentType + "\r\n";
+    if (HasBody)
+        Text += "Content-Length: " + std::to_string(Answer.Body.size()) + "\r\n";
     if (!Answer.ETag.empty())
-        Response.set_header("ETag", Answer.ETag);
+        Text += "ETag: " + Answer.ETag + "\r\n";
     if (!Answer.CacheControl.empty())
-        Response.set_header("Cache-Control", Answer.CacheControl);
+        Text += "Cache-Control: " + Answer.CacheControl + "\r\n";
     for (const auto& [Name, Value] : Answer.Headers)
-        Response.set_header(Name, Value);
-    if (Answer.Status == 304)
-        return;
-    Response.set_content(Answer.Body, Answer.ContentType);
+        Text += Name + ": " + Value + "\r\n";
+    if (Close)
+        Text += "Connection: close\r\n";
+    Text += "\r\n";
+    if (HasBody && !Head)
+        Text += Answer.Body;
+    return Text;
 }
 
-void Refuse(httplib::Response& Response, int Status, const std::string& Message) {
-    Answer(Response, {Status, "application/json", ErrorJson(Message), "", "no-store"});
+TServiceResponse Refusal(int Status, const std::string& Message) {
+    return {Status, "application/json", ErrorJson(Message), "", "no-store"};
+}
+
+/// The service's request of a head: the target split into its decoded path and parameters.
+TServiceRequest ServiceRequestOf(const THttpRequestHead& Head) {
+    const std::size_t Mark = Head.Target.find('?');
+    TServiceRequest Request;
+    Request.Path = PercentDecode(std::string_view(Head.Target).substr(0, Mark), false);
+    if (Mark != std::string::npos)
+        Request.Params = ParseQueryString(Head.Target.substr(Mark + 1));
+    Request.IfNoneMatch = Head.IfNoneMatch;
+    Request.Host = Head.Host;
+    Request.ForwardedProto = Head.ForwardedProto;
+    return Request;
 }
 
 } // namespace
 
-THttpServer::THttpServer(TRenderService& Service, int ConnectionThreads)
-    : FServer(std::make_unique<httplib::Server>()) {
-    httplib::Server& Server = *FServer;
-    // The library takes ownership of the pool it is handed.
-    Server.new_task_queue = [ConnectionThreads] {
-        return new httplib::ThreadPool(static_cast<std::size_t>(ConnectionThreads));
-    };
-    Server.set_read_timeout(IdleSeconds, 0);
-    Server.set_write_timeout(IdleSeconds, 0);
-    Server.set_keep_alive_timeout(KeepAliveSeconds);
-    Server.set_keep_alive_max_count(1000);
-    Server.set_payload_max_length(64 * 1024);
-    Server.set_tcp_nodelay(true);
+class TConnection;
 
-    // Every request is answered here, before the library's routing: its patterns are regular
-    // expressions run over the whole path, which the service has no need of.
-    Server.set_pre_routing_handler(
-        [&Service](const httplib::Request& Request, httplib::Response& Response) {
-            if (Request.target.size() > MaxUrlBytes)
-                Refuse(Response, 414, "the URL is longer than 8192 bytes");
-            else if (HeaderBytes(Request) > MaxHeaderBytes)
-                Refuse(Response, 431, "the request headers are longer than 16384 bytes");
-            else if (Request.method != "GET" && Request.method != "HEAD") {
-                Refuse(Response, 405, "only GET and HEAD are served");
-                Response.set_header("Allow", AllowedMethods);
-            } else {
-                TServiceRequest Call{Request.path,
-                                     {Request.params.begin(), Request.params.end()},
-                                     Request.get_header_value("If-None-Match"),
-                                     Request.get_header_value("Host"),
-                                     Request.get_header_value("X-Forwarded-Proto")};
-                Answer(Response, Service.Handle(Call));
-            }
-            // Counted before the answer leaves, so that a client asking /metrics next sees it.
-            Service.Metrics().CountRequest(RouteOf(Request.path).Endpoint, Response.status);
-            return httplib::Server::HandlerResponse::Handled;
+class THttpServer::TImpl {
+public:
+    TImpl(TRenderService& Service, int Workers)
+        : FService(Service), FWorkers(static_cast<std::size_t>(std::max(1, Workers))) {}
+
+    TRenderService& Service() { return FService; }
+    asio::io_context& Io() { return FIo; }
+    bool Stopping() const { return FStopping; }
+
+    int Bind(const std::string& Host, int Port);
+    void Run();
+    void Stop();
+
+    /// Runs Work on a worker unless too many wait already; false then.
+    template <typename TWork> bool Queue(TWork&& Work) {
+        if (FQueued.fetch_add(1) >= MaxQueuedRequests) {
+            --FQueued;
+            return false;
+        }
+        asio::post(FWorkers, [this, Work = std::forward<TWork>(Work)]() mutable {
+            --FQueued;
+            Work();
         });
-    // Answers the library gives itself (a malformed request line, a URL too long) get the
-    // service's body.
-    Server.set_error_handler(
-        [&Service](const httplib::Request& Request, httplib::Response& Response) {
-            if (!Response.body.empty())
-                return; // one of ours, counted already
-            Response.set_content(ErrorJson(ReasonOf(Response.status)), "application/json");
-            Service.Metrics().CountRequest(RouteOf(Request.path).Endpoint, Response.status);
+        return true;
+    }
+
+    void Add(const std::shared_ptr<TConnection>& Connection);
+    void Remove(const TConnection* Connection);
+
+private:
+    void Accept();
+    void StartConnection(tcp::socket Socket);
+    void DrainAndClose();
+
+    TRenderService& FService;
+    asio::io_context FIo;
+    tcp::acceptor FAcceptor{FIo};
+    asio::thread_pool FWorkers;
+    std::atomic<int> FQueued{0};
+    std::atomic<bool> FStopping{false};
+    std::atomic<bool> FRunning{false};
+    std::mutex FMutex; // guards FConnections
+    std::unordered_map<const TConnection*, std::weak_ptr<TConnection>> FConnections;
+};
+
+/// One client's connection: reads a head, has it answered, writes the answer, and again.
+class TConnection : public std::enable_shared_from_this<TConnection> {
+public:
+    TConnection(THttpServer::TImpl& Server, tcp::socket Socket)
+        : FServer(Server), FSocket(std::move(Socket)), FTimer(FSocket.get_executor()) {}
+    ~TConnection() { FServer.Remove(this); }
+
+    void Start() {
+        asio::dispatch(FSocket.get_executor(),
+                       [Self = shared_from_this()] { Self->NextRequest(); });
+    }
+
+    /// On a stop: a connection waiting for a request that has not begun is closed, one whose
+    /// head is still coming gets a moment more for it, and the others finish the request under
+    /// way and close then.
+    void StopWhenIdle() {
+        asio::post(FSocket.get_executor(), [Self = shared_from_this()] {
+            if (Self->FWaiting && Self->FReceived.empty())
+                Self->Close();
+            else if (Self->FWaiting)
+                Self->ArmTimer(std::chrono::seconds(StopGraceSeconds));
         });
+    }
+
+private:
+    void NextRequest() {
+        FReader = std::make_unique<THttpHeadReader>();
+        FHeadBegun = false;
+        if (!FReceived.empty()) { // pipelined: the next head is here already, or part of it
+            BeginHead();
+            Parse();
+            return;
+        }
+        if (FServer.Stopping() && FAnswered > 0) {
+            Close();
+            return;
+        }
+        ArmTimer(std::chrono::seconds(KeepAliveSeconds));
+        ReadMore();
+    }
+
+    void BeginHead() {
+        FHeadBegun = true;
+        ArmTimer(std::chrono::seconds(HeadSeconds));
+    }
+
+    void ArmTimer(std::chrono::steady_clock::duration Duration) {
+        FTimer.expires_after(Duration);
+        FTimer.async_wait([Self = shared_from_this()](const boost::system::error_code& Error) {
+            if (!Error)
+                Self->Close();
+        });
+    }
+
+    void ReadMore() {
+        FWaiting = true;
+        FSocket.async_read_some(
+            asio::buffer(FChunk),
+            [Self = shared_from_this()](const boost::system::error_code& Error, std::size_t Bytes) {
+                Self->FWaiting = false;
+                if (Error) {
+                    Self->Close();
+                    return;
+                }
+                if (!Self->FHeadBegun)
+                    Self->BeginHead();
+                Self->FReceived.append(Self->FChunk.data(), Bytes);
+                Self->Parse();
+            });
+    }
+
+    void Parse() {
+        switch (FReader->Read(FReceived)) {
+        case THttpHeadReader::TState::NeedMore:
+            ReadMore();
+            return;
+        case THttpHeadReader::TState::Refused:
+            Answer(Refusal(FReader->Status(), FReader->Reason()), false, true, TEndpoint::Unknown);
+            return;
+        case THttpHeadReader::TState::Complete:
+            break;
+        }
+        FTimer.cancel();
+        const THttpRequestHead Head = FReader->Head();
+        FReceived.erase(0, FReader->Consumed());
+        const bool IsHead = Head.Method == "HEAD";
+        if (Head.Method != "GET" && !IsHead) {
+            TServiceResponse Refused = Refusal(405, "only GET and HEAD are served");
+            Refused.Headers.emplace_back("Allow", std::string(AllowedMethods));
+            Answer(Refused, false, true, TEndpoint::Unknown);
+            return;
+        }
+        // Its body is never read, so nothing after it on this connection can be framed.
+        if (Head.HasBody) {
+            Answer(Refusal(400, "a GET or HEAD request carries no body"), IsHead, true,
+                   TEndpoint::Unknown);
+            return;
+        }
+        TServiceRequest Request = ServiceRequestOf(Head);
+        const TEndpoint Endpoint = RouteOf(Request.Path).Endpoint;
+        const bool Close = !Head.KeepAlive;
+        if (Endpoint == TEndpoint::Health) { // never behind the work queue
+            Answer(FServer.Service().Handle(Request), IsHead, Close, Endpoint);
+            return;
+        }
+        // The guard keeps the network threads running until the answer is written.
+        const bool Queued =
+            FServer.Queue([Self = shared_from_this(), Request = std::move(Request), IsHead, Close,
+                           Endpoint, Guard = asio::make_work_guard(FSocket.get_executor())] {
+                TServiceResponse Response = Self->FServer.Service().Handle(Request);
+                asio::post(Self->FSocket.get_executor(),
+                           [Self, Response = std::move(Response), IsHead, Close, Endpoint] {
+                               Self->Answer(Response, IsHead, Close, Endpoint);
+                           });
+            });
+        if (!Queued) {
+            TServiceResponse Busy = Refusal(503, "the service is busy; try again shortly");
+            Busy.Headers.emplace_back("Retry-After", "1");
+            Answer(Busy, IsHead, Close, Endpoint);
+        }
+    }
+
+    void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint) {
+        // Counted before the answer leaves, so that a client asking /metrics next sees it.
+        FServer.Service().Metrics().CountRequest(Endpoint, Response.Status);
+        const bool Last = Close || FServer.Stopping();
+        FOut = Serialized(Response, IsHead, Last);
+        ++FAnswered;
+        ArmTimer(std::chrono::seconds(HeadSeconds)); // a client that reads nothing is let go
+        asio::async_write(
+            FSocket, asio::buffer(FOut),
+            [Self = shared_from_this(), Last](const boost::system::error_code& Error, std::size_t) {
+                if (Error || Last) {
+                    Self->Close();
+                    return;
+                }
+                Self->NextRequest();
+            });
+    }
+
+    void Close() {
+        FTimer.cancel();
+        boost::system::error_code Ignored;
+        FSocket.shutdown(tcp::socket::shutdown_send, Ignored);
+        FSocket.close(Ignored);
+    }
+
+    THttpServer::TImpl& FServer;
+    tcp::socket FSocket;
+    asio::steady_timer FTimer;
+    std::array<char, ReadChunkBytes> FChunk{};
+    std::string FReceived; // of the head being read and any pipelined after it
+    std::unique_ptr<THttpHeadReader> FReader;
+    std::string FOut;
+    bool FHeadBegun = false;
+    bool FWaiting = false;
+    int FAnswered = 0;
+};
+
+void THttpServer::TImpl::Add(const std::shared_ptr<TConnection>& Connection) {
+    const std::lock_guard Lock(FMutex);
+    FConnections.emplace(Connection.get(), Connection);
 }
+
+void THttpServer::TImpl::Remove(const TConnection* Connection) {
+    const std::lock_guard Lock(FMutex);
+    FConnections.erase(Connection);
+}
+
+int THttpServer::TImpl::Bind(const std::string& Host, int Port) {
+    boost::system::error_code Error;
+    const auto Address = asio::ip::make_address(Host == "localhost" ? "127.0.0.1" : Host, Error);
+    const tcp::endpoint Endpoint(Address, static_cast<unsigned short>(Port));
+    if (!Error)
+        FAcceptor.open(Endpoint.protocol(), Error);
+    if (!Error)
+        FAcceptor.set_option(tcp::acceptor::reuse_address(true), Error);
+    if (!Error)
+        FAcceptor.bind(Endpoint, Error);
+    if (!Error)
+        FAcceptor.listen(ListenBacklog, Error);
+    if (Error) {
+        boost::system::error_code Ignored;
+        FAcceptor.close(Ignored);
+        throw EWloError("Cannot listen on " + Host + ":" + std::to_string(Port));
+    }
+    return FAcceptor.local_endpoint().port();
+}
+
+void THttpServer::TImpl::StartConnection(tcp::socket Socket) {
+    boost::system::error_code Ignored;
+    Socket.set_option(tcp::no_delay(true), Ignored);
+    auto Connection = std::make_shared<TConnection>(*this, std::move(Socket));
+    Add(Connection);
+    Connection->Start();
+}
+
+void THttpServer::TImpl::Accept() {
+    FAcceptor.async_accept(asio::make_strand(FIo),
+                           [this](const boost::system::error_code& Error, tcp::socket Socket) {
+                               if (!Error)
+                                   StartConnection(std::move(Socket));
+                               if (FAcceptor.is_open() && !FStopping)
+                                   Accept();
+                           });
+}
+
+void THttpServer::TImpl::Run() {
+    if (FStopping || !FAcceptor.is_open())
+        return;
+    FRunning = true;
+    Accept();
+    std::vector<std::thread> Threads;
+    for (int I = 1; I < NetworkThreads; ++I)
+        Threads.emplace_back([this] { FIo.run(); });
+    FIo.run();
+    for (std::thread& Thread : Threads)
+        Thread.join();
+    FWorkers.join();
+}
+
+void THttpServer::TImpl::DrainAndClose() {
+    // Connections the system accepted already are answered, not reset.
+    boost::system::error_code Error;
+    FAcceptor.non_blocking(true, Error);
+    while (!Error) {
+        tcp::socket Socket(asio::make_strand(FIo));
+        FAcceptor.accept(Socket, Error);
+        if (!Error)
+            StartConnection(std::move(Socket));
+    }
+    boost::system::error_code Ignored;
+    FAcceptor.close(Ignored);
+    std::vector<std::shared_ptr<TConnection>> Open;
+    {
+        const std::lock_guard Lock(FMutex);
+        for (const auto& [Key, Weak] : FConnections)
+            if (auto Connection = Weak.lock())
+                Open.push_back(std::move(Connection));
+    }
+    for (const auto& Connection : Open)
+        Connection->StopWhenIdle();
+}
+
+void THttpServer::TImpl::Stop() {
+    if (FStopping.exchange(true))
+        return;
+    asio::post(FIo, [this] { DrainAndClose(); });
+}
+
+THttpServer::THttpServer(TRenderService& Service, int Workers)
+    : FImpl(std::make_unique<TImpl>(Service, Workers)) {}
 
 THttpServer::~THttpServer() = default;
 
 int THttpServer::Bind(const std::string& Host, int Port) {
-    const int Bound = Port == 0 ? FServer->bind_to_any_port(Host)
-                                : (FServer->bind_to_port(Host, Port) ? Port : -1);
-    if (Bound < 0)
-        throw EWloError("Cannot listen on " + Host + ":" + std::to_string(Port));
-    return Bound;
+    return FImpl->Bind(Host, Port);
 }
 
 void THttpServer::Run() {
-    FStarted = true;
-    if (!FStopped)
-        FServer->listen_after_bind();
-    FFinished = true;
+    FImpl->Run();
 }
 
 void THttpServer::Stop() {
-    FStopped = true;
-    // The library ignores a stop that comes before it listens, so a Run under way is waited
-    // for; a Run yet to come sees FStopped.
-    while (FStarted && !FFinished && !FServer->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    FServer->stop();
+    FImpl->Stop();
 }
 
 } // namespace pelto::service

@@ -4,30 +4,28 @@
 #include <memory>
 #include <string>
 
-namespace httplib {
-class Server;
-} // namespace httplib
+#include "service/HttpHead.h"
 
 namespace pelto::service {
 
 class TRenderService;
 
-/// The largest request line and header block the server reads (beside its own limit on one
-/// header line); more is refused with 414 and 431.
-inline constexpr std::size_t MaxUrlBytes = 8192;
-inline constexpr std::size_t MaxHeaderBytes = 16384;
-/// A client that stops sending in the middle of a request is dropped after this long.
-inline constexpr int IdleSeconds = 10;
-/// A connection without a request under way is closed after this long: less than the five
-/// seconds a stop may take, since the library waits for idle connections to time out.
+/// A client has this long to send a whole request head once it has begun one.
+inline constexpr int HeadSeconds = 10;
+/// A connection without a request under way is closed after this long.
 inline constexpr int KeepAliveSeconds = 3;
+/// Connections the system may hold for the server before it accepts them.
+inline constexpr int ListenBacklog = 4096;
+/// Requests waiting for a worker beyond these are answered 503 at once.
+inline constexpr int MaxQueuedRequests = 1024;
 
-/// HTTP/1.1 with keep-alive in front of a TRenderService: GET and HEAD go to the service,
-/// other methods get 405, oversized requests 414 or 431. Connections are served by a pool of
-/// threads of their own; how many pictures are drawn at once is the service's business.
+/// HTTP/1.1 with keep-alive and pipelining in front of a TRenderService: GET and HEAD go to the
+/// service, other methods get 405, oversized heads 414 or 431, and a request with a body is
+/// answered and its connection closed, so that the body is never read as a request. Any number
+/// of connections wait on a few network threads; the service's work runs on Workers threads.
 class THttpServer {
 public:
-    THttpServer(TRenderService& Service, int ConnectionThreads);
+    THttpServer(TRenderService& Service, int Workers);
     ~THttpServer();
     THttpServer(const THttpServer&) = delete;
     THttpServer& operator=(const THttpServer&) = delete;
@@ -35,16 +33,16 @@ public:
     /// Binds Host:Port (0 picks a free port) and returns the port; raises EWloError when the
     /// address cannot be had.
     int Bind(const std::string& Host, int Port);
-    /// Serves until Stop; returns once the requests in flight are answered.
+    /// Serves until Stop; returns once every request accepted is answered.
     void Run();
-    /// From any thread: no new connections; Run returns once the current ones are done.
+    /// From any thread: no new connections; the ones already made (queued ones included) get
+    /// their request answered, with "Connection: close", and Run returns.
     void Stop();
 
+    class TImpl;
+
 private:
-    std::unique_ptr<httplib::Server> FServer;
-    std::atomic<bool> FStarted{false};
-    std::atomic<bool> FStopped{false};
-    std::atomic<bool> FFinished{false};
+    std::unique_ptr<TImpl> FImpl;
 };
 
 } // namespace pelto::service

@@ -14,6 +14,7 @@
 #include "platform/Version.h"
 #include "service/SharePage.h"
 #include "service/WebAssets.h"
+#include "sprites/SpriteFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -34,44 +35,64 @@ constexpr std::string_view PagePolicy =
     "default-src 'self'; img-src 'self' data:; object-src 'none'; base-uri 'none'; "
     "form-action 'self'; frame-ancestors 'none'";
 
-/// 64-bit FNV-1a; two of them with other starting points give the 128 bits of an ETag.
-std::uint64_t Fnv1a(std::string_view Text, std::uint64_t Hash) {
-    for (const char C : Text) {
-        Hash ^= static_cast<unsigned char>(C);
-        Hash *= 0x100000001b3ULL;
+/// Two 64-bit FNV-1a hashes with other starting points: the 128 bits of an ETag.
+class THash128 {
+public:
+    THash128& Add(std::span<const std::uint8_t> Bytes) {
+        for (const std::uint8_t Byte : Bytes) {
+            FLow = (FLow ^ Byte) * Prime;
+            FHigh = (FHigh ^ Byte) * Prime;
+        }
+        return *this;
     }
-    return Hash;
-}
+    THash128& Add(std::string_view Text) {
+        return Add({reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size()});
+    }
+    /// A named piece: its name and length go in first, so that pieces cannot run together.
+    THash128& AddPiece(std::string_view Name, std::span<const std::uint8_t> Bytes) {
+        return Add(Format("%.*s %zu\n", static_cast<int>(Name.size()), Name.data(), Bytes.size()))
+            .Add(Bytes);
+    }
+    std::string Hex() const {
+        return Format("%016llx%016llx", static_cast<unsigned long long>(FLow),
+                      static_cast<unsigned long long>(FHigh));
+    }
+
+private:
+    static constexpr std::uint64_t Prime = 0x100000001b3ULL;
+    std::uint64_t FLow = 0xcbf29ce484222325ULL;
+    std::uint64_t FHigh = 0x84222325cbf29ce4ULL;
+};
 
 std::string Hash128Hex(std::string_view Text) {
-    return Format("%016llx%016llx",
-                  static_cast<unsigned long long>(Fnv1a(Text, 0xcbf29ce484222325ULL)),
-                  static_cast<unsigned long long>(Fnv1a(Text, 0x84222325cbf29ce4ULL)));
+    return THash128().Add(Text).Hex();
 }
 
-/// The program's version and every game file's name, size and time: renders differ only when
-/// one of them does.
+/// The program's version and the content of every game file a picture is drawn from, by name
+/// within the game folder: instances on the same data agree wherever it lies, and any change of
+/// a byte gives other ETags. The sprites are those the cache holds when it holds the files.
 std::string IdentityOf(const TGameData& Game) {
     namespace fs = std::filesystem;
-    std::string Files;
-    const auto Add = [&Files](const fs::path& Path) {
+    THash128 Hash;
+    Hash.Add(std::string(ProgramVersion) + "\n");
+    Hash.AddPiece(ItemTableFileName, ReadFileBytes(ResolvePath(Game.Path(ItemTableFileName))));
+    Hash.AddPiece(ItemIconFileName, Game.ItemIcons().Data());
+    if (const TSpriteFiles* Files = Game.SpriteCache() ? Game.SpriteCache()->Files() : nullptr) {
+        for (const auto& [Path, Sprites] : Files->Files()) {
+            Hash.AddPiece(ExtractFileName(Path), Sprites.Archive);
+            Hash.AddPiece(ExtractFileName(ChangeFileExt(Path, ".jxa")), Sprites.Index);
+        }
+    } else {
+        std::vector<fs::path> Archives;
         std::error_code Error;
-        const auto Size = fs::file_size(Path, Error);
-        const auto Time = fs::last_write_time(Path, Error).time_since_epoch().count();
-        Files +=
-            Format("%s %llu %lld\n", Path.string().c_str(),
-                   static_cast<unsigned long long>(Error ? 0 : Size), static_cast<long long>(Time));
-    };
-    Add(ResolvePath(Game.Path(ItemTableFileName)));
-    Add(ResolvePath(Game.Path(ItemIconFileName)));
-    std::vector<fs::path> Archives;
-    std::error_code Error;
-    for (const auto& Entry : fs::directory_iterator(ResolvePath(Game.Path(JmaFolderName)), Error))
-        Archives.push_back(Entry.path());
-    std::sort(Archives.begin(), Archives.end());
-    for (const auto& Path : Archives)
-        Add(Path);
-    return Hash128Hex(std::string(ProgramVersion) + "\n" + Files).substr(0, 16);
+        for (const auto& Entry :
+             fs::directory_iterator(ResolvePath(Game.Path(JmaFolderName)), Error))
+            Archives.push_back(Entry.path());
+        std::sort(Archives.begin(), Archives.end());
+        for (const auto& Path : Archives)
+            Hash.AddPiece(Path.filename().string(), ReadFileBytes(Path.string()));
+    }
+    return Hash.Hex().substr(0, 16);
 }
 
 TServiceResponse Content(std::string_view Type, std::string Body) {

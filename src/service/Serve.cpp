@@ -15,10 +15,10 @@
 namespace pelto::service {
 namespace {
 
-// Idle keep-alive connections each hold a thread of their own; pictures are drawn by at most
-// Config.Threads of them at once.
-int ConnectionThreads(int RenderThreads) {
-    return std::max(64, 8 * RenderThreads);
+// Pictures are drawn by at most Config.Threads workers at once; the others answer from the
+// cache and the lists meanwhile.
+int Workers(int RenderThreads) {
+    return std::max(8, 2 * RenderThreads + 4);
 }
 
 /// SIGTERM and SIGINT, blocked in every thread the server starts and taken by one watcher.
@@ -84,12 +84,13 @@ bool ParseListenAddress(const std::string& Text, TServeConfig& Config) {
 
 void Serve(const TServeConfig& Config, std::ostream& Out) {
     // A damaged file would serve pictures missing some of their parts: the service does not start.
-    const auto Game =
-        OpenGame(Config.GameFolder, {.ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes});
+    const auto Game = OpenGame(
+        Config.GameFolder,
+        {.ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true});
 
     TRenderService Service(*Game, {Config.CacheBytes, Config.Threads});
     TStopSignals Signals; // before the server's threads, which inherit the blocked signals
-    THttpServer Server(Service, ConnectionThreads(Config.Threads));
+    THttpServer Server(Service, Workers(Config.Threads));
     const int Port = Server.Bind(Config.Host, Config.Port);
     const bool V6 = Config.Host.find(':') != std::string::npos;
     Out << "listening on http://" << (V6 ? "[" + Config.Host + "]" : Config.Host) << ":" << Port

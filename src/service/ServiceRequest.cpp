@@ -4,7 +4,7 @@
 #include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
-#include <httplib.h>
+#include "service/HttpHead.h"
 
 #include <algorithm>
 
@@ -73,9 +73,22 @@ private:
 } // namespace
 
 TQueryParams ParseQueryString(const std::string& Query) {
-    httplib::Params Params;
-    httplib::detail::parse_query_text(Query, Params);
-    return {Params.begin(), Params.end()};
+    TQueryParams Params;
+    std::string_view Rest = Query;
+    while (!Rest.empty()) {
+        const std::size_t End = std::min(Rest.find('&'), Rest.size());
+        const std::string_view Pair = Rest.substr(0, End);
+        Rest.remove_prefix(std::min(End + 1, Rest.size()));
+        const std::size_t Equals = Pair.find('=');
+        const std::string_view Name = Pair.substr(0, Equals);
+        if (Name.empty())
+            continue;
+        Params.emplace(PercentDecode(Name, true),
+                       Equals == std::string_view::npos
+                           ? std::string()
+                           : PercentDecode(Pair.substr(Equals + 1), true));
+    }
+    return Params;
 }
 
 TRoute RouteOf(std::string_view Path) {

@@ -35,9 +35,7 @@ void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
 }
 
 [[noreturn]] void RaiseMissingFile(const std::string& Path) {
-    EWloError Error(Format("必要なファイルが存在しません (%s)", ExtractFileName(Path).c_str()));
-    Error.SetFileName(Path);
-    throw Error;
+    throw MissingSpriteFile(Path);
 }
 
 [[noreturn]] void RaiseReadFailed(int DirIndex) {
@@ -45,6 +43,12 @@ void CheckFits(const TStream& Stream, std::uint64_t Bytes) {
 }
 
 } // namespace
+
+EWloError MissingSpriteFile(const std::string& Path) {
+    EWloError Error(Format("必要なファイルが存在しません (%s)", ExtractFileName(Path).c_str()));
+    Error.SetFileName(Path);
+    return Error;
+}
 
 TJmaJmpHeader TJmaJmpHeader::Decode(std::span<const std::uint8_t> Bytes) {
     TByteReader Reader(Bytes);

@@ -176,6 +176,9 @@ private:
     std::uint8_t FActionCount = 0;
 };
 
+/// The error of an archive or animation index Path that is not there, naming it.
+EWloError MissingSpriteFile(const std::string& Path);
+
 /// The catalogue of sprites: which archive of the sprite folder holds which sprite.
 class TJmaList {
 public:

@@ -35,7 +35,8 @@ port2=$(port_of 2)
 # A free port for nginx, which cannot pick one itself: the kernel's pick, released again.
 listen=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
-  -e "s|@LISTEN@|$listen|g" "$config" >"$work/nginx.conf"
+  -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|${PELTO_NGINX_RATE:-100000r/s}|g" \
+  -e "s|@BURST@|${PELTO_NGINX_BURST:-100000}|g" "$config" >"$work/nginx.conf"
 "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -g 'daemon on;'
 front=http://127.0.0.1:$listen
 for _ in $(seq 100); do
@@ -55,6 +56,47 @@ cmp -s "$work/first.png" "$work/second.png" || fail "the cached answer differs"
 curl -sf "http://127.0.0.1:$port2$target" | cmp -s - "$work/first.png" || fail "nginx changed the picture"
 echo "repeated request: MISS then HIT, same bytes"
 
+# Load: wrk at 64 connections over the codes, first with both instances up, then with one
+# killed in the middle of the run. Every answer must be a 2xx and no request may fail.
+seconds=${PELTO_NGINX_LOAD_SECONDS:-20}
+{
+  echo "codes = {"
+  for code in "${codes[@]:20}"; do echo "  \"$code\","; done
+  echo "}"
+  cat <<'LUA'
+counter = 0
+request = function()
+  counter = counter + 1
+  return wrk.format("GET", "/render.png?code=" .. codes[(counter % #codes) + 1] .. "&scale=2")
+end
+LUA
+} >"$work/codes.lua"
+load() { wrk -t2 -c64 -d"${seconds}s" --timeout 10s -s "$work/codes.lua" "$front" >"$work/$1.txt" 2>&1; }
+check_load() {
+  local report=$work/$1.txt
+  grep -q 'requests in' "$report" || fail "$1: wrk did not run: $(cat "$report")"
+  if grep -qE 'Non-2xx or 3xx responses|Socket errors' "$report"; then
+    fail "$1: $(grep -E 'requests in|Non-2xx|Socket errors' "$report")"
+  fi
+  echo "$1: $(grep 'requests in' "$report" | sed 's/^ *//'), all 2xx, no socket errors"
+}
+load both-up
+check_load both-up
+load one-killed &
+wrk_pid=$!
+sleep $((seconds / 4))
+kill -KILL "${pids[1]}"
+wait "${pids[1]}" 2>/dev/null || true
+wait "$wrk_pid" || true
+check_load one-killed
+# The second instance is gone now: start it again for what follows, on its port.
+"$cli" serve --game "$game" --listen "127.0.0.1:$port2" --threads 1 >"$work/instance2.out" &
+pids[1]=$!
+for _ in $(seq 300); do
+  curl -sf "http://127.0.0.1:$port2/healthz" >/dev/null && break
+  sleep 0.1
+done
+
 # One instance gone: every request, none of them cached yet, still answered by the other.
 kill -KILL "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null || true
@@ -65,3 +107,16 @@ done
 status=$(curl -s -o /dev/null -w '%{http_code}' "$front/healthz")
 [[ $status == 200 ]] || fail "with one instance killed, /healthz got $status"
 echo "instance on port $port1 killed: $((${#codes[@]} - 1)) requests all answered 200"
+
+# One client past its rate is answered 429.
+sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
+  -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|5r/s|g" -e "s|@BURST@|5|g" "$config" >"$work/nginx.conf"
+"$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -s reload
+sleep 1
+limited=0
+for _ in $(seq 30); do
+  status=$(curl -s -o /dev/null -w '%{http_code}' "$front/items")
+  [[ $status == 429 ]] && limited=$((limited + 1))
+done
+((limited > 0)) || fail "30 requests at once from one client: none was answered 429"
+echo "rate limit: $limited of 30 requests at once answered 429"

@@ -64,7 +64,11 @@ TEST_F(OpeningAGame, LoadsWhatItIsAskedFor) {
 
     const auto Served = OpenGame(Folder, {.ItemIcons = true, .SpriteCacheBytes = 1 << 20});
     EXPECT_GT(Served->ItemIcons().GetCount(), 0);
-    EXPECT_NE(Served->SpriteCache(), nullptr);
+    ASSERT_NE(Served->SpriteCache(), nullptr);
+    EXPECT_EQ(Served->SpriteCache()->Files(), nullptr) << "sprites read as they are drawn";
+    const auto Snapshot = OpenGame(Folder, {.SpriteCacheBytes = 1 << 20, .SnapshotSprites = true});
+    ASSERT_NE(Snapshot->SpriteCache(), nullptr);
+    EXPECT_NE(Snapshot->SpriteCache()->Files(), nullptr) << "every archive read at the start";
 
     const auto Items = OpenGame(Folder, {.Sprites = false});
     EXPECT_EQ(Items->JmaList().Count(), 0);

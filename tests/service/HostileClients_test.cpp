@@ -1,0 +1,272 @@
+// The HTTP layer against clients that do not play by the rules: each test is one attack, sent
+// byte for byte over loopback, and asserts the sound behaviour.
+#include "model/DressingSession.h"
+#include "model/GameData.h"
+#include "service/HttpServer.h"
+#include "service/RenderService.h"
+#include "support/DemoGame.h"
+#include "support/RawHttp.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using namespace pelto;
+using namespace pelto::service;
+using pelto::test::TRawConnection;
+using pelto::test::TRawResponse;
+
+namespace {
+
+const TGameData& HostileGame() {
+    static const auto Game = [] {
+        auto Loaded = std::make_unique<TGameData>(test::DemoGame());
+        Loaded->LoadAll();
+        return Loaded;
+    }();
+    return *Game;
+}
+
+std::string DressedCode() {
+    TDressingSession Session(HostileGame());
+    Session.SetChara(3);
+    Session.Pick(1, 1);
+    return Session.Code();
+}
+
+std::string Get(const std::string& Target, const std::string& Extra = "") {
+    return "GET " + Target + " HTTP/1.1\r\nHost: localhost\r\n" + Extra + "\r\n";
+}
+
+class HostileClientsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Service = std::make_unique<TRenderService>(HostileGame(), TServiceOptions{});
+        Server = std::make_unique<THttpServer>(*Service, 4);
+        Port = Server->Bind("127.0.0.1", 0);
+        Runner = std::thread([this] { Server->Run(); });
+    }
+    void TearDown() override {
+        Server->Stop();
+        Runner.join();
+    }
+
+    /// Sends Bytes on a connection of its own and returns the first answer.
+    std::optional<TRawResponse> Ask(const std::string& Bytes) const {
+        TRawConnection Connection(Port);
+        Connection.Send(Bytes);
+        return Connection.Receive();
+    }
+
+    /// /healthz answered on a fresh connection within Limit.
+    bool HealthyWithin(std::chrono::milliseconds Limit) const {
+        TRawConnection Connection(Port);
+        if (!Connection.Send(Get("/healthz")))
+            return false;
+        const auto Answer = Connection.Receive(false, Limit);
+        return Answer && Answer->Status == 200;
+    }
+
+    std::unique_ptr<TRenderService> Service;
+    std::unique_ptr<THttpServer> Server;
+    std::thread Runner;
+    int Port = 0;
+};
+
+// --- framing: a body is never read as a request -----------------------------------------------
+
+TEST_F(HostileClientsTest, ARefusedMethodsBodyIsNeverRunAsTheNextRequest) {
+    const std::string Smuggled = Get("/render.webp?code=" + DressedCode());
+    TRawConnection Connection(Port);
+    Connection.Send("POST /render.png HTTP/1.1\r\nHost: localhost\r\nContent-Length: " +
+                    std::to_string(Smuggled.size()) + "\r\n\r\n" + Smuggled);
+    const auto Answer = Connection.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 405);
+    EXPECT_EQ(Answer->Header("Connection"), "close");
+    EXPECT_TRUE(Connection.ClosedByServer()) << "a second answer: " << Connection.Pending();
+}
+
+TEST_F(HostileClientsTest, AGetWithABodyIsRefusedAndItsConnectionClosed) {
+    const std::string Smuggled = Get("/healthz");
+    for (const std::string& Framing :
+         {"Content-Length: " + std::to_string(Smuggled.size()) + "\r\n",
+          std::string("Transfer-Encoding: chunked\r\n"),
+          "Content-Length: " + std::to_string(Smuggled.size()) +
+              "\r\nTransfer-Encoding: chunked\r\n"}) {
+        TRawConnection Connection(Port);
+        Connection.Send(Get("/items", Framing) + Smuggled);
+        const auto Answer = Connection.Receive();
+        ASSERT_TRUE(Answer) << Framing;
+        EXPECT_EQ(Answer->Status, 400) << Framing;
+        EXPECT_TRUE(Connection.ClosedByServer()) << Framing << Connection.Pending();
+    }
+}
+
+TEST_F(HostileClientsTest, AmbiguousHeadsAreRefused) {
+    const std::vector<std::string> Heads{
+        // two lengths
+        "GET /healthz HTTP/1.1\r\nHost: a\r\nContent-Length: 0\r\nContent-Length: 5\r\n\r\n",
+        "GET /healthz HTTP/1.1\r\nHost: a\r\nContent-Length: 0\r\nContent-Length: 0\r\n\r\n",
+        // a folded line hiding a header
+        "GET /healthz HTTP/1.1\r\nHost: a\r\nX-A: b\r\n Transfer-Encoding: chunked\r\n\r\n",
+        // bare line feeds
+        "GET /healthz HTTP/1.1\nHost: a\n\n",
+        // two hosts, and none
+        "GET /healthz HTTP/1.1\r\nHost: a\r\nHost: b\r\n\r\n",
+        "GET /healthz HTTP/1.1\r\n\r\n",
+        // targets that are no path
+        "GET http://evil.example/healthz HTTP/1.1\r\nHost: a\r\n\r\n",
+        "GET * HTTP/1.1\r\nHost: a\r\n\r\n",
+        // a space in a header name, a NUL in a value
+        "GET /healthz HTTP/1.1\r\nHost: a\r\nX A: b\r\n\r\n",
+        std::string("GET /healthz HTTP/1.1\r\nHost: a\r\nX-A: b\0c\r\n\r\n", 44),
+    };
+    for (const std::string& Head : Heads) {
+        TRawConnection Connection(Port);
+        Connection.Send(Head);
+        const auto Answer = Connection.Receive();
+        ASSERT_TRUE(Answer) << Head;
+        EXPECT_EQ(Answer->Status, 400) << Head;
+        EXPECT_TRUE(Connection.ClosedByServer()) << Head;
+    }
+}
+
+TEST_F(HostileClientsTest, OtherVersionsAndHugeMethodsAreRefused) {
+    EXPECT_EQ(Ask("GET /healthz HTTP/2.0\r\nHost: a\r\n\r\n")->Status, 505);
+    EXPECT_EQ(Ask(std::string(4000, 'G') + " /healthz HTTP/1.1\r\nHost: a\r\n\r\n")->Status, 405);
+    EXPECT_EQ(Ask(std::string(9000, 'G') + " /healthz HTTP/1.1\r\nHost: a\r\n\r\n")->Status, 414);
+    EXPECT_TRUE(HealthyWithin(std::chrono::seconds(5)));
+}
+
+// --- limits enforced while reading --------------------------------------------------------------
+
+TEST_F(HostileClientsTest, ALongUrlIsRefusedBeforeItEnds) {
+    TRawConnection Connection(Port);
+    Connection.Send("GET /render.png?code=" + std::string(9000, 'A'));
+    // The line has not ended: the answer comes from the bytes over the limit alone.
+    const auto Answer = Connection.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 414);
+    EXPECT_TRUE(Connection.ClosedByServer());
+}
+
+TEST_F(HostileClientsTest, AFloodOfHeaderLinesIsRefusedAfterTheLimit) {
+    TRawConnection Connection(Port);
+    Connection.Send("GET /healthz HTTP/1.1\r\nHost: a\r\n");
+    std::size_t Sent = 0;
+    const std::string Line = "X-Filler: " + std::string(20, 'x') + "\r\n";
+    // Far more than the limit, unless the server stops taking bytes first.
+    while (Sent < (std::size_t{4} << 20) && Connection.Send(Line))
+        Sent += Line.size();
+    const auto Answer = Connection.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 431);
+    EXPECT_TRUE(Connection.ClosedByServer());
+}
+
+TEST_F(HostileClientsTest, RangesAreIgnoredAndNeverMultiplyAnAnswer) {
+    std::string Ranges = "Range: bytes=0-";
+    for (int I = 0; I < 400; ++I)
+        Ranges += ",0-";
+    const auto Whole = Ask(Get("/items"));
+    const auto Ranged = Ask(Get("/items", Ranges + "\r\n"));
+    ASSERT_TRUE(Whole && Ranged);
+    EXPECT_EQ(Ranged->Status, 200);
+    EXPECT_FALSE(Ranged->Header("Content-Range"));
+    EXPECT_EQ(Ranged->Body, Whole->Body);
+    const auto Picture = Ask(Get("/render.png?code=" + DressedCode(), "Range: bytes=0-9\r\n"));
+    ASSERT_TRUE(Picture);
+    EXPECT_EQ(Picture->Status, 200);
+    EXPECT_FALSE(Picture->Header("Content-Range"));
+    EXPECT_GT(Picture->Body.size(), 10u);
+}
+
+// --- connections: in order, exact, and many ------------------------------------------------------
+
+TEST_F(HostileClientsTest, PipelinedRequestsAreAnsweredInOrder) {
+    TRawConnection Connection(Port);
+    Connection.Send(Get("/healthz") + Get("/nothing") + Get("/items?search=cap") +
+                    "HEAD /healthz HTTP/1.1\r\nHost: a\r\n\r\n" + Get("/healthz"));
+    std::vector<int> Statuses;
+    for (int I = 0; I < 5; ++I) {
+        const auto Answer = Connection.Receive(I == 3);
+        ASSERT_TRUE(Answer) << I;
+        Statuses.push_back(Answer->Status);
+        if (I == 2) {
+            EXPECT_EQ(Answer->Body.front(), '[');
+        }
+    }
+    EXPECT_EQ(Statuses, (std::vector<int>{200, 404, 200, 200, 200}));
+}
+
+TEST_F(HostileClientsTest, AHeadAnswerIsTheGetsHeadWithoutItsBody) {
+    const std::string Target = "/render.png?code=" + DressedCode();
+    const auto Full = Ask(Get(Target));
+    TRawConnection Connection(Port);
+    // The next request's answer must follow right after the head: no body bytes between.
+    Connection.Send("HEAD " + Target + " HTTP/1.1\r\nHost: a\r\n\r\n" + Get("/healthz"));
+    const auto Head = Connection.Receive(true);
+    const auto Next = Connection.Receive();
+    ASSERT_TRUE(Full && Head && Next);
+    EXPECT_EQ(Head->Status, 200);
+    EXPECT_EQ(Head->Header("Content-Length"), std::to_string(Full->Body.size()));
+    EXPECT_EQ(Head->Header("ETag"), Full->Header("ETag"));
+    EXPECT_EQ(Next->Status, 200);
+    EXPECT_EQ(Next->Body, "ok\n");
+}
+
+TEST_F(HostileClientsTest, ConnectionCloseIsHonoured) {
+    TRawConnection Connection(Port);
+    Connection.Send(Get("/healthz", "Connection: close\r\n") + Get("/healthz"));
+    const auto Answer = Connection.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Header("Connection"), "close");
+    EXPECT_TRUE(Connection.ClosedByServer()) << "the second request is not answered";
+}
+
+TEST_F(HostileClientsTest, SlowAndIdleClientsLeaveTheServiceAnswering) {
+    std::vector<std::unique_ptr<TRawConnection>> Crowd;
+    for (int I = 0; I < 300; ++I) {
+        auto Connection = std::make_unique<TRawConnection>(Port);
+        ASSERT_TRUE(Connection->Connected());
+        if (I % 2 == 0)
+            Connection->Send("GET /healthz HTTP/1.1\r\nHo"); // a head begun and never ended
+        Crowd.push_back(std::move(Connection));
+    }
+    EXPECT_TRUE(HealthyWithin(std::chrono::seconds(2)));
+    for (int Second = 0; Second < 2; ++Second) {
+        for (int I = 0; I < 300; I += 2)
+            Crowd[static_cast<std::size_t>(I)]->Send("s");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        EXPECT_TRUE(HealthyWithin(std::chrono::seconds(2)));
+    }
+}
+
+TEST_F(HostileClientsTest, AStopAnswersWhatWasAskedAndLetsTheRestGo) {
+    std::vector<std::unique_ptr<TRawConnection>> Slow;
+    for (int I = 0; I < 50; ++I) {
+        Slow.push_back(std::make_unique<TRawConnection>(Port));
+        Slow.back()->Send(I % 2 ? "GET /healthz HTTP/1.1\r\n" : "");
+    }
+    TRawConnection Busy(Port);
+    Busy.Send(Get("/render.apng?code=" + DressedCode() + "&scale=8"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const auto Start = std::chrono::steady_clock::now();
+    Server->Stop();
+    Runner.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(HeadSeconds));
+    const auto Answer = Busy.Receive();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 200);
+    EXPECT_EQ(Answer->Header("Connection"), "close");
+    for (const auto& Connection : Slow)
+        EXPECT_TRUE(Connection->ClosedByServer(std::chrono::seconds(1)));
+    // TearDown stops again: a second stop is harmless.
+    Runner = std::thread([] {});
+}
+
+} // namespace
