@@ -892,7 +892,7 @@ inline void RunServiceRequest(TInput Data) {
     try {
         switch (Route.Endpoint) {
         case service::TEndpoint::Render: {
-            const service::TRenderParams Render = service::ParseRenderParams(*Route.Format, Params);
+            const TRenderRequest Render = service::ParseRenderParams(*Route.Format, Params);
             // What is let through is within the ranges the renderer takes, and its code is in
             // the code box's alphabet.
             if (Render.Motion < 0 || Render.Motion >= static_cast<int>(MotionActions.size()) ||
@@ -919,6 +919,9 @@ inline void RunServiceRequest(TInput Data) {
         }
     } catch (const service::EBadRequest& Refusal) {
         if (Refusal.Status() != 400 || std::string_view(Refusal.what()).empty())
+            std::abort();
+    } catch (const ERequestError& Refusal) {
+        if (std::string_view(Refusal.what()).empty())
             std::abort();
     }
 }

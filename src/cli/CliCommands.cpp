@@ -10,6 +10,7 @@
 #include "model/ItemSearch.h"
 #include "model/PictureCode.h"
 #include "model/PictureExport.h"
+#include "model/RenderRequest.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -29,6 +30,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <thread>
@@ -38,14 +40,7 @@ namespace {
 
 constexpr std::string_view ProgramName = "pelto-cli";
 
-// Where the viewer keeps its game folder in its settings file (see LoadSettings).
-constexpr std::string_view SettingsSection = "pelto";
-constexpr std::string_view WloPathKey = "wlopath";
-
 constexpr int LastChara = static_cast<int>(CharaData.size()) - 1;
-constexpr int LastMotion = static_cast<int>(MotionActions.size()) - 1;
-constexpr int DirectionCount = static_cast<int>(MotionActions[0].size());
-constexpr int DefaultDirection = 4; // facing the viewer
 
 /// What one command is given: its words after its name, and where the program runs from.
 struct TCommandCall {
@@ -83,22 +78,11 @@ long NumberOption(const TCliArgs& Args, const std::string& Option, long Default,
     return Text ? ParseNumber(Option, *Text, Min, Max) : Default;
 }
 
-/// A damaged sprite archive, which the viewer reports and passes over, ends a command here:
-/// a script must not take a picture drawn without some sprites for a good one.
-void RefuseDamagedArchives(const TJmaList& List) {
-    if (!List.Failures().empty())
-        throw List.Failures().front();
-}
-
 /// What dressing and drawing a character needs of the game of Folder: no command here shows
-/// an item icon, so the icon file, the biggest of all, is not read.
+/// an item icon, so the icon file, the biggest of all, is not read. A damaged file ends the
+/// command.
 std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
-    auto Game = std::make_unique<TGameData>(Folder);
-    Game->ScanSprites();
-    RefuseDamagedArchives(Game->JmaList());
-    Game->LoadItemTable();
-    Game->BuildEquipList();
-    return Game;
+    return OpenGame(Folder, {});
 }
 
 /// Applies a code as the viewer's Set button does: an empty code is ignored.
@@ -109,7 +93,7 @@ void ApplyCode(TDressingSession& Session, const std::string& Code) {
 
 /// The table indices of the records items prints: all of them, or those --search finds, in
 /// table order or, with --group and --slot, in that equipment list's order.
-std::vector<int> ItemsToPrint(const TCliArgs& Args, TGameData& Game) {
+std::vector<int> ItemsToPrint(const TCliArgs& Args, const TGameData& Game) {
     const auto Group = Args.Value("group");
     const auto Slot = Args.Value("slot");
     if (Group.has_value() != Slot.has_value())
@@ -119,30 +103,26 @@ std::vector<int> ItemsToPrint(const TCliArgs& Args, TGameData& Game) {
     if (Group) {
         List = TListChoice{static_cast<int>(ParseNumber("group", *Group, 0, 3)),
                            static_cast<int>(ParseNumber("slot", *Slot, 1, 6))};
-        Game.BuildEquipList();
     }
     return MatchingItems(Game, Query, List);
 }
 
 void ItemsCommand(const TCommandCall& Call) {
     const TCliArgs Args(Call.Words, {"game", "search", "group", "slot"}, {"json"});
-    TGameData Game(GameFolder(Args));
-    Game.LoadItemTable();
-    const std::vector<int> Indices = ItemsToPrint(Args, Game);
+    const auto Game = OpenGame(GameFolder(Args), {.Sprites = false});
+    const std::vector<int> Indices = ItemsToPrint(Args, *Game);
     if (Args.Flag("json")) {
-        Call.Out << ItemsJson(Game, Indices);
+        Call.Out << ItemsJson(*Game, Indices);
         return;
     }
     for (const int I : Indices)
-        Call.Out << SjisToUtf8(Game.Items().GetName(I)) << "\n";
+        Call.Out << SjisToUtf8(Game->Items().GetName(I)) << "\n";
 }
 
 void SpritesCommand(const TCommandCall& Call) {
     const TCliArgs Args(Call.Words, {"game"}, {});
-    const std::string Folder = GameFolder(Args);
-    TJmaList List;
-    List.Scan(Folder + std::string(JmaFolderName), "*.jma");
-    RefuseDamagedArchives(List);
+    const auto Game = OpenGame(GameFolder(Args), {.ItemTable = false});
+    const TJmaList& List = Game->JmaList();
     for (int I = 0; I < List.Count(); ++I)
         Call.Out << List.Line(I) << "\n";
 }
@@ -152,10 +132,8 @@ void ListCommand(const TCommandCall& Call) {
     const std::string Folder = GameFolder(Args);
     const long Group = ParseNumber("group", Args.Required("group"), 0, 3);
     const long Slot = ParseNumber("slot", Args.Required("slot"), 1, 6);
-    TGameData Game(Folder);
-    Game.LoadItemTable();
-    Game.BuildEquipList();
-    for (const TEquipEntry& Entry : Game.EquipList()->GetList(Group, Slot))
+    const auto Game = OpenGame(Folder, {.Sprites = false});
+    for (const TEquipEntry& Entry : Game->EquipList()->GetList(Group, Slot))
         Call.Out << SjisToUtf8(Entry.Text()) << "\n";
 }
 
@@ -185,24 +163,6 @@ void CodeCommand(const TCommandCall& Call) {
 
 // --- info ------------------------------------------------------------------------------------
 
-struct TActionFrames {
-    int Action;
-    int Frames;
-};
-using TMotionRow = std::array<TActionFrames, DirectionCount>;
-
-/// The action and its frame count for each direction of Motion, as the session's character
-/// shows them.
-TMotionRow MotionRow(TDressingSession& Session, int Motion) {
-    Session.SetMotion(static_cast<std::uint8_t>(Motion));
-    TMotionRow Row{};
-    for (int Direction = 0; Direction < DirectionCount; ++Direction) {
-        Session.SetDirection(static_cast<std::uint8_t>(Direction));
-        Row[static_cast<std::size_t>(Direction)] = {Session.Chara().Action(), Session.FrameCount()};
-    }
-    return Row;
-}
-
 std::string CharaText(int Index) {
     const TCharaData& Chara = CharaData[static_cast<std::size_t>(Index)];
     return Format("%d: %.*s, body group %d", Index, static_cast<int>(Chara.Name.size()),
@@ -215,16 +175,16 @@ std::string CharaJsonFields(int Index) {
            ",\"body_group\":" + std::to_string(Chara.BodyGroup);
 }
 
-std::string MotionRowText(int Motion, const TMotionRow& Row) {
+std::string MotionRowText(int Motion, const TMotionFrames& Row) {
     std::string Text = Format("motion %2d:", Motion);
     for (const TActionFrames& Entry : Row)
         Text += Format(" %2d:%d", Entry.Action, Entry.Frames);
     return Text;
 }
 
-std::string MotionRowJson(int Motion, const TMotionRow& Row) {
+std::string MotionRowJson(int Motion, const TMotionFrames& Row) {
     std::string Json = "{\"motion\":" + std::to_string(Motion) + ",\"directions\":[";
-    for (int Direction = 0; Direction < DirectionCount; ++Direction) {
+    for (int Direction = 0; Direction < static_cast<int>(Row.size()); ++Direction) {
         const TActionFrames& Entry = Row[static_cast<std::size_t>(Direction)];
         Json += Format("%s{\"direction\":%d,\"action\":%d,\"frames\":%d}", Direction ? "," : "",
                        Direction, Entry.Action, Entry.Frames);
@@ -250,8 +210,10 @@ void DescribeChara(const std::string& Folder, int Index, bool Json, std::ostream
     TDressingSession Session(*Game);
     Session.SetChara(Index);
     Out << (Json ? "{" + CharaJsonFields(Index) + ",\"motions\":[" : CharaText(Index)) << "\n";
+    const std::vector<TMotionFrames> Table = Session.FrameTable();
+    const int LastMotion = static_cast<int>(Table.size()) - 1;
     for (int Motion = 0; Motion <= LastMotion; ++Motion) {
-        const TMotionRow Row = MotionRow(Session, Motion);
+        const TMotionFrames& Row = Table[static_cast<std::size_t>(Motion)];
         if (Json)
             Out << MotionRowJson(Motion, Row) << (Motion < LastMotion ? ",\n" : "\n");
         else
@@ -274,100 +236,30 @@ void InfoCommand(const TCommandCall& Call) {
 
 // --- render ----------------------------------------------------------------------------------
 
-const TExportFormat& ParseFormat(const std::string& Name) {
-    if (const TExportFormat* Format = FindExportFormat(Name))
-        return *Format;
-    std::string Names;
-    for (const TExportFormat& Format : ExportFormats)
-        Names += (Names.empty() ? "" : ", ") + std::string(Format.Name);
-    throw EUsageError("--format must be one of " + Names);
-}
-
-/// --scale, --delay, --scope and --trim, checked against the format they go with.
-TExportOptions ExportOptions(const TCliArgs& Args, const TExportFormat& Format) {
-    TExportOptions Options;
-    Options.Format = &Format;
-    Options.Scale =
-        static_cast<int>(NumberOption(Args, "scale", 1, MinExportScale, MaxExportScale));
-    Options.Trim = Args.Flag("trim");
-    const bool Still = IsStillFormat(Format);
-    if (const auto Delay = Args.Value("delay")) {
-        if (Still)
-            throw EUsageError("--delay is for gif, apng, webp and sheet formats");
-        Options.Delay =
-            static_cast<int>(ParseNumber("delay", *Delay, MinExportDelay, MaxExportDelay));
-    }
-    if (const auto Scope = Args.Value("scope")) {
-        if (Format.Kind != TExportKind::Sheet)
-            throw EUsageError("--scope is for sheet and tsheet");
-        if (*Scope == "action")
-            Options.Scope = TExportScope::Action;
-        else if (*Scope == "directions")
-            Options.Scope = TExportScope::Directions;
-        else if (*Scope == "all")
-            Options.Scope = TExportScope::All;
-        else
-            throw EUsageError("--scope must be action, directions or all");
-    }
-    return Options;
-}
-
-/// --background as RRGGBB or #RRGGBB; white when not given.
-TColor BackgroundOption(const TCliArgs& Args) {
-    const auto Rgb = ParseRgbHex(Args.Value("background").value_or("FFFFFF"));
-    if (!Rgb)
-        throw EUsageError("--background must be six hexadecimal digits, RRGGBB or #RRGGBB");
-    return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
-                    static_cast<std::uint8_t>(*Rgb));
-}
-
-/// The frame --frame names: one of the frames of the action the session shows, which depend
-/// on the character's sprites and are known only once it is posed.
-int FrameOption(const TDressingSession& Session, const std::string& Text, long Motion,
-                long Direction) {
-    // The pose asked for: without a character the session keeps its own.
-    const std::string Pose = Format("motion %ld facing direction %ld", Motion, Direction);
-    const int Count = Session.FrameCount();
-    if (Count == 0)
-        throw EUsageError("--frame cannot be given: " + Pose + " has no frames");
-    const auto Frame = ParseWholeNumber(Text);
-    if (!Frame || *Frame < 1 || *Frame > Count)
-        throw EUsageError(Format("--frame must be from 1 to %d for ", Count) + Pose);
-    return static_cast<int>(*Frame);
+/// Options Names, then More.
+std::vector<std::string> OptionNames(std::span<const std::string_view> Names,
+                                     std::initializer_list<std::string_view> More) {
+    std::vector<std::string> All(Names.begin(), Names.end());
+    All.insert(All.end(), More.begin(), More.end());
+    return All;
 }
 
 void RenderCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words,
-                        {"game", "code", "chara", "motion", "direction", "frame", "background",
-                         "format", "out", "scale", "delay", "scope"},
-                        {"shadow", "trim"});
-    if (Args.Value("code").has_value() == Args.Value("chara").has_value())
-        throw EUsageError("render needs either --code or --chara");
-    TExportOptions Options = ExportOptions(Args, ParseFormat(Args.Required("format")));
+    const TRequestDialect& Dialect = CommandLineDialect;
+    const TCliArgs Args(Call.Words, OptionNames(Dialect.Values, {"game", "out"}),
+                        OptionNames(Dialect.Flags, {}));
+    TRequestParams Params;
+    for (const std::string_view Name : Dialect.Values)
+        if (const auto Value = Args.Value(std::string(Name)))
+            Params.emplace(Name, *Value);
+    for (const std::string_view Name : Dialect.Flags)
+        if (Args.Flag(std::string(Name)))
+            Params.emplace(Name, "");
+    Args.Required("format");
+    const TRenderRequest Request = ParseRenderRequest(Params, Dialect);
     const std::string OutFile = Args.Required("out");
-    const long Motion = NumberOption(Args, "motion", 0, 0, LastMotion);
-    const long Direction = NumberOption(Args, "direction", DefaultDirection, 0, DirectionCount - 1);
-    const TColor Background = BackgroundOption(Args);
-    const auto Chara = Args.Value("chara");
-    const int CharaIndex = Chara ? static_cast<int>(ParseNumber("chara", *Chara, 0, LastChara)) : 0;
-    const std::string Folder = GameFolder(Args);
-
-    const auto Game = LoadGame(Folder);
-    TDressingSession Session(*Game);
-    if (const auto Code = Args.Value("code"))
-        ApplyCode(Session, *Code);
-    else
-        Session.SetChara(CharaIndex);
-    Session.SetShadow(Args.Flag("shadow"));
-    Session.SetBackColor(Background);
-    Session.SetMotion(static_cast<std::uint8_t>(Motion));
-    Session.SetDirection(static_cast<std::uint8_t>(Direction));
-    const auto Frame = Args.Value("frame");
-    Session.SetFrame(Frame ? FrameOption(Session, *Frame, Motion, Direction) : 1);
-    // The classic formats stay what the viewer's "Save Image As..." writes.
-    if (!WritesClassicBytes(Options))
-        Options.Code = Session.Code();
-    Session.Export(Options, OutFile);
+    const auto Game = LoadGame(GameFolder(Args));
+    Render(*Game, Request, OutFile);
 }
 
 // --- demo and game-folder --------------------------------------------------------------------
@@ -394,8 +286,7 @@ std::string SaveGameFolder(const std::string& File, const std::string& Dir) {
     const std::string Folder =
         CheckedGameFolder(std::filesystem::absolute(Dir).lexically_normal().string());
     TIniFile Ini(File);
-    Ini.WriteString(SettingsSection, WloPathKey, Folder);
-    Ini.UpdateFile();
+    pelto::SaveGameFolder(Ini, Folder);
     return Folder;
 }
 
@@ -609,6 +500,15 @@ std::string OneLine(std::string Text) {
     return Text;
 }
 
+/// A usage error's line and the pointer to the command's help; exit status 2.
+int ReportUsageError(const std::exception& Error, const TCommand* Command, std::ostream& Err) {
+    const std::string HelpCommand =
+        std::string(ProgramName) + (Command ? " " + std::string(Command->Name) : "");
+    Err << ProgramName << ": " << OneLine(Error.what()) << "\nTry '" << HelpCommand
+        << " --help'.\n";
+    return 2;
+}
+
 } // namespace
 
 int Run(const std::vector<std::string>& Args, const std::string& ExecutablePath, std::ostream& Out,
@@ -622,11 +522,9 @@ int Run(const std::vector<std::string>& Args, const std::string& ExecutablePath,
         Out << (Command ? CommandUsage(*Command) : WholeUsage()) << std::flush;
         return 0;
     } catch (const EUsageError& E) {
-        const std::string HelpCommand =
-            std::string(ProgramName) + (Command ? " " + std::string(Command->Name) : "");
-        Err << ProgramName << ": " << OneLine(E.what()) << "\nTry '" << HelpCommand
-            << " --help'.\n";
-        return 2;
+        return ReportUsageError(E, Command, Err);
+    } catch (const ERequestError& E) {
+        return ReportUsageError(E, Command, Err);
     } catch (const std::exception& E) {
         Err << ProgramName << ": " << OneLine(ErrorText(E, ": ")) << "\n";
         return 1;

@@ -150,6 +150,16 @@ void TDressingSession::SetDirection(std::uint8_t Direction) {
     Changed(TSessionChange::Pose);
 }
 
+std::vector<TMotionFrames> TDressingSession::FrameTable() const {
+    std::vector<TMotionFrames> Table(MotionActions.size());
+    for (std::size_t Motion = 0; Motion < Table.size(); ++Motion)
+        for (std::size_t Direction = 0; Direction < Table[Motion].size(); ++Direction)
+            Table[Motion][Direction] = {MotionActions[Motion][Direction],
+                                        FChara.GetFrameCount(static_cast<std::uint8_t>(Motion),
+                                                             static_cast<std::uint8_t>(Direction))};
+    return Table;
+}
+
 void TDressingSession::SetFrame(int Frame) {
     FChara.SetFrame(Frame);
     Changed(TSessionChange::Pose);

@@ -29,6 +29,14 @@ enum class TSessionChange {
     Pose, // motion, direction, frame, background or shadow: the picture only
 };
 
+/// The action a pose shows, and its frames for the character.
+struct TActionFrames {
+    int Action;
+    int Frames;
+};
+/// One motion's poses, by direction.
+using TMotionFrames = std::array<TActionFrames, MotionActions[0].size()>;
+
 /// One character being dressed over the game's data: the compositor and its canvas, the list
 /// position last picked per slot, and everything a front end asks of them. The viewer, the
 /// command line and a render service each keep their own over one shared, read-only
@@ -85,6 +93,8 @@ public:
     std::uint8_t Direction() const { return FChara.Direction(); }
     int Frame() const { return FChara.Frame(); }
     int FrameCount() const { return FChara.GetFrameCount(); }
+    /// Every motion's poses, in motion order; the frame counts are 0 without a character.
+    std::vector<TMotionFrames> FrameTable() const;
 
     void SetBackColor(TColor Color);
     void SetShadow(bool Value);

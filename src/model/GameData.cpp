@@ -73,4 +73,54 @@ std::vector<std::uint8_t> TGameData::ItemIconBmp(const TWLOItemData& Item) const
     return {Bytes.begin(), Bytes.end()};
 }
 
+namespace {
+
+/// Runs Load; a failure raises without OnDamage, else it is told and false returned.
+template <typename TLoad>
+bool LoadPart(const TGameData& Game, TGamePart Part, const TGameOpening& Opening, TLoad Load) {
+    if (!Opening.OnDamage) {
+        Load();
+        return true;
+    }
+    try {
+        Load();
+        return true;
+    } catch (const std::exception& Error) {
+        const std::exception* const One[] = {&Error};
+        Opening.OnDamage({Game, Part, One});
+        return false;
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpening& Opening) {
+    auto Game = std::make_unique<TGameData>(Folder);
+    if (Opening.Sprites) {
+        LoadPart(*Game, TGamePart::Sprites, Opening, [&] { Game->ScanSprites(); });
+        const std::vector<EWloError>& Failures = Game->JmaList().Failures();
+        if (!Failures.empty()) {
+            if (!Opening.OnDamage)
+                throw Failures.front();
+            std::vector<const std::exception*> Errors;
+            for (const EWloError& Failure : Failures)
+                Errors.push_back(&Failure);
+            Opening.OnDamage({*Game, TGamePart::Archives, Errors});
+        }
+    }
+    if (Opening.ItemTable &&
+        !LoadPart(*Game, TGamePart::ItemTable, Opening, [&] { Game->LoadItemTable(); }))
+        return nullptr;
+    if (Opening.ItemIcons)
+        LoadPart(*Game, TGamePart::ItemIcons, Opening, [&] { Game->LoadItemIcons(); });
+    if (Opening.ItemTable)
+        Game->BuildEquipList();
+    if (Opening.SpriteCacheBytes > 0 && Opening.SnapshotSprites)
+        LoadPart(*Game, TGamePart::Sprites, Opening,
+                 [&] { Game->SnapshotSprites(Opening.SpriteCacheBytes); });
+    else if (Opening.SpriteCacheBytes > 0)
+        Game->UseSpriteCache(Opening.SpriteCacheBytes);
+    return Game;
+}
+
 } // namespace pelto

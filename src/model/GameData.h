@@ -6,7 +6,10 @@
 #include "sprites/SpriteCache.h"
 #include "sprites/wlojmajmp.h"
 
+#include <exception>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,5 +80,44 @@ private:
     std::unique_ptr<TItemSearch> FItemSearch; // so does this
     std::unique_ptr<TSpriteCache> FSpriteCache;
 };
+
+/// The parts of a game that can fail to load, in the order they load.
+enum class TGamePart {
+    Sprites,   // the sprite catalogue could not be scanned
+    Archives,  // some sprite archives are damaged: the others serve
+    ItemTable, // without it nothing can be dressed
+    ItemIcons,
+};
+
+/// What failed while a game opened, told to TGameOpening::OnDamage.
+struct TGameDamage {
+    const TGameData& Game;
+    TGamePart Part;
+    /// Each archive's failure, or the one failure of another part.
+    std::span<const std::exception* const> Errors;
+};
+
+/// What OpenGame loads, and what it does when a part is damaged.
+struct TGameOpening {
+    bool Sprites = true;
+    /// The item table and the equipment catalogue built from it.
+    bool ItemTable = true;
+    /// The biggest file of all, which only what shows items needs.
+    bool ItemIcons = false;
+    /// Bytes of decoded sprites shared between sessions (see UseSpriteCache); 0: none.
+    std::size_t SpriteCacheBytes = 0;
+    /// With a sprite cache: every archive read now, so that the sprites drawn stay those of the
+    /// files as they are now (see SnapshotSprites).
+    bool SnapshotSprites = false;
+    /// Empty: the first failure raises, naming its file. A script must not take a picture
+    /// drawn without some sprites for a good one. Set: each damaged part is told once and the
+    /// rest loads, as far as it can without it: an item table that cannot be read ends the
+    /// opening, without a game.
+    std::function<void(const TGameDamage&)> OnDamage{};
+};
+
+/// The game of Folder, loaded as Opening asks; nullptr only when OnDamage was told that the
+/// item table is unreadable.
+std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpening& Opening);
 
 } // namespace pelto

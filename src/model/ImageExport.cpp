@@ -4,35 +4,10 @@
 #include "platform/AtomicFile.h"
 #include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
-#include "platform/Paths.h"
-#include "platform/Text.h"
 
 #include <vector>
 
 namespace pelto {
-
-const TImageFormat& ImageFormatOf(TImageFileType Type) {
-    for (const TImageFormat& Format : ImageFormats)
-        if (Format.Type == Type)
-            return Format;
-    return ImageFormats.front();
-}
-
-const TImageFormat* FindImageFormat(std::string_view Name) {
-    for (const TImageFormat& Format : ImageFormats)
-        if (SameText(Name, Format.Name))
-            return &Format;
-    return nullptr;
-}
-
-std::string NormalizeImageFileName(std::string_view FileName, TImageFileType Type) {
-    const TImageFormat& Format = ImageFormatOf(Type);
-    const std::string Ext = ExtractFileExt(FileName);
-    if (SameText(Ext, Format.Extension) ||
-        (!Format.OtherExtension.empty() && SameText(Ext, Format.OtherExtension)))
-        return std::string(FileName);
-    return ChangeFileExt(FileName, Format.Extension);
-}
 
 namespace {
 

@@ -339,35 +339,7 @@ TExportShape ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
     return {Width, Height, Total};
 }
 
-std::optional<TImageFileType> ClassicType(const TExportFormat& Format) {
-    switch (Format.Kind) {
-    case TExportKind::Bitmap:
-        return TImageFileType::Bitmap;
-    case TExportKind::Jpeg:
-        return TImageFileType::Jpeg;
-    case TExportKind::Png:
-        return Format.Transparent ? TImageFileType::TransparentPng : TImageFileType::Png;
-    case TExportKind::Gif:
-        return Format.Transparent ? TImageFileType::TransparentGif : TImageFileType::Gif;
-    default:
-        return std::nullopt;
-    }
-}
-
 } // namespace
-
-const TExportFormat* FindExportFormat(std::string_view Name) {
-    for (const TExportFormat& Format : ExportFormats)
-        if (SameText(Name, Format.Name))
-            return &Format;
-    return nullptr;
-}
-
-std::string NormalizeExportFileName(std::string_view FileName, const TExportFormat& Format) {
-    if (SameText(ExtractFileExt(FileName), Format.Extension))
-        return std::string(FileName);
-    return ChangeFileExt(FileName, Format.Extension);
-}
 
 std::string SheetJsonFileName(std::string_view SheetFileName) {
     return ChangeFileExt(SheetFileName, ".json");
@@ -382,7 +354,7 @@ void CheckOptions(const TExportOptions& Options) {
 }
 
 bool UsesClassicWriter(const TExportOptions& Options) {
-    return ClassicType(*Options.Format) && Options.Scale == 1 && !Options.Trim && !Options.Delay;
+    return Options.Format->ClassicType && Options.Scale == 1 && !Options.Trim && !Options.Delay;
 }
 
 // Every format but the sheet, whose index goes to a file of its own; without the code.
@@ -391,7 +363,7 @@ TExportShape ExportPlain(const TDrawChara& Chara, const TBitmap& Canvas,
                          const TExportProgress& Progress) {
     const TExportFormat& Format = *Options.Format;
     if (UsesClassicWriter(Options)) {
-        SaveImageToStream(Chara, Canvas, *ClassicType(Format), Stream);
+        SaveImageToStream(Chara, Canvas, *Format.ClassicType, Stream);
         return {Canvas.Width(), Canvas.Height(), 1};
     }
     const bool Still = IsStillFormat(Format);
@@ -432,7 +404,7 @@ TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
                            const TExportOptions& Options, const std::string& FileName,
                            const TExportProgress& Progress) {
     CheckOptions(Options);
-    if (Options.Format->Kind == TExportKind::Sheet)
+    if (IsSheetFormat(*Options.Format))
         return ExportSheet(Chara, Options, Progress, FileName);
     TExportShape Shape;
     WriteFileAtomically(FileName, [&](TStream& Stream) {
@@ -445,7 +417,7 @@ void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
                            const TExportOptions& Options, TStream& Stream,
                            const TExportProgress& Progress) {
     CheckOptions(Options);
-    if (Options.Format->Kind == TExportKind::Sheet)
+    if (IsSheetFormat(*Options.Format))
         throw std::invalid_argument("a sheet is two files");
     ExportOne(Chara, Canvas, Options, Stream, Progress);
 }

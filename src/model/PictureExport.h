@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/PictureFormats.h"
 #include "platform/Errors.h"
 
 #include <array>
@@ -14,53 +15,11 @@ class TBitmap;
 class TDrawChara;
 class TStream;
 
-/// What an export writes, beside the classic "Save Image As..." types.
-enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet };
-
 /// The actions a sheet holds: the current one, the current motion in all eight directions,
 /// or every motion in every direction.
 enum class TExportScope { Action, Directions, All };
 /// The scopes by name, in pelto-cli and the settings file, in the order of TExportScope.
 inline constexpr std::array<std::string_view, 3> ExportScopeNames{"action", "directions", "all"};
-
-struct TExportFormat {
-    TExportKind Kind;
-    bool Transparent;
-    std::string_view Name;      // in pelto-cli and the settings file
-    std::string_view Filter;    // the export dialog's entry
-    std::string_view Extension; // a sheet's JSON goes beside it with ".json"
-};
-
-/// In the order of the export dialog.
-inline constexpr std::array<TExportFormat, 12> ExportFormats{{
-    {TExportKind::Png, false, "png", "PNG (*.png)", ".png"},
-    {TExportKind::Png, true, "tpng", "Transparent PNG (*.png)", ".png"},
-    {TExportKind::Apng, false, "apng", "Animated PNG (*.png)", ".png"},
-    {TExportKind::Apng, true, "tapng", "Transparent animated PNG (*.png)", ".png"},
-    {TExportKind::Webp, false, "webp", "Animated WebP (*.webp)", ".webp"},
-    {TExportKind::Webp, true, "twebp", "Transparent animated WebP (*.webp)", ".webp"},
-    {TExportKind::Sheet, false, "sheet", "Sprite sheet with JSON (*.png)", ".png"},
-    {TExportKind::Sheet, true, "tsheet", "Transparent sprite sheet with JSON (*.png)", ".png"},
-    {TExportKind::Gif, false, "gif", "GIF (*.gif)", ".gif"},
-    {TExportKind::Gif, true, "tgif", "Transparent GIF (*.gif)", ".gif"},
-    {TExportKind::Bitmap, false, "bmp", "Bitmap (*.bmp)", ".bmp"},
-    {TExportKind::Jpeg, false, "jpg", "JPEG (*.jpg)", ".jpg"},
-}};
-
-/// A picture of the current frame, not an animation or a sheet.
-constexpr bool IsStillFormat(const TExportFormat& Format) {
-    return Format.Kind == TExportKind::Bitmap || Format.Kind == TExportKind::Jpeg ||
-           Format.Kind == TExportKind::Png;
-}
-
-/// An animation, whose frames last the export's delay.
-constexpr bool IsAnimatedFormat(const TExportFormat& Format) {
-    return Format.Kind == TExportKind::Apng || Format.Kind == TExportKind::Webp ||
-           Format.Kind == TExportKind::Gif;
-}
-
-/// The format called Name (ignoring case), or nullptr.
-const TExportFormat* FindExportFormat(std::string_view Name);
 
 inline constexpr int MinExportScale = 1;
 inline constexpr int MaxExportScale = 8;
@@ -100,8 +59,6 @@ public:
     EExportCanceled() : EWloError("Export canceled.") {}
 };
 
-/// FileName with the extension of Format unless it has it already (ignoring case).
-std::string NormalizeExportFileName(std::string_view FileName, const TExportFormat& Format);
 /// The JSON file written beside the sheet SheetFileName.
 std::string SheetJsonFileName(std::string_view SheetFileName);
 

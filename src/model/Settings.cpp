@@ -11,6 +11,7 @@ namespace pelto {
 namespace {
 
 constexpr std::string_view MainSection = "pelto";
+constexpr std::string_view GameFolderKey = "wlopath";
 
 std::string FavoriteSection(int Place) {
     return "Save" + std::to_string(Place);
@@ -59,7 +60,7 @@ std::string ConfigHome() {
 
 // Every key SaveSettings writes, into the file in memory.
 void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
-    Ini.WriteString(MainSection, "wlopath", Settings.WloPath);
+    Ini.WriteString(MainSection, GameFolderKey, Settings.WloPath);
     if (Settings.X)
         Ini.WriteInteger(MainSection, "x", *Settings.X);
     if (Settings.Y)
@@ -96,8 +97,13 @@ void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
 
 } // namespace
 
+void SaveGameFolder(TIniFile& Ini, const std::string& Folder) {
+    Ini.WriteString(MainSection, GameFolderKey, Folder);
+    Ini.UpdateFile();
+}
+
 void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
-    Settings.WloPath = Ini.ReadString(MainSection, "wlopath", "");
+    Settings.WloPath = Ini.ReadString(MainSection, GameFolderKey, "");
     if (const auto X = Ini.TryReadInteger(MainSection, "x"))
         Settings.X = X;
     if (const auto Y = Ini.TryReadInteger(MainSection, "y"))

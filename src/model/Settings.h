@@ -57,6 +57,10 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings);
 /// raises.
 void SaveSettings(TIniFile& Ini, const TPeltoSettings& Settings);
 
+/// Writes Folder as the game folder into Ini's file, leaving every other key as it is. Raises
+/// what TIniFile::UpdateFile raises.
+void SaveGameFolder(TIniFile& Ini, const std::string& Folder);
+
 /// SaveSettings into FileName, which starts as a copy of what CopyOf holds (nothing when it
 /// cannot be read): the settings moved to another file keep the comments and foreign sections
 /// of the one they came from.

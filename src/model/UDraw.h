@@ -100,8 +100,6 @@ public:
 
     /// The canvas as RGB, or the current frame on a transparent background as RGBA.
     void SaveToPNGStream(TStream& Stream, bool Transparent) const;
-    /// Replaces FileName only when the whole file was written.
-    void SaveToPNGFile(const std::string& FileName, bool Transparent) const;
 
     /// The Base64 code of the character, its items and colours; empty without a character.
     std::string GetCode() const;

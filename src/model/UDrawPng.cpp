@@ -1,7 +1,6 @@
 // PNG output of the compositor.
 #include "model/UDraw.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/ImageEncoders.h"
 
 namespace pelto {
@@ -16,10 +15,6 @@ void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent) const {
     Frame.Fill(0);
     DrawFrame(Frame, FFrame);
     SavePngRgbaToStream(Frame, Stream);
-}
-
-void TDrawChara::SaveToPNGFile(const std::string& FileName, bool Transparent) const {
-    WriteFileAtomically(FileName, [&](TStream& Stream) { SaveToPNGStream(Stream, Transparent); });
 }
 
 } // namespace pelto

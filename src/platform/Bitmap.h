@@ -13,6 +13,11 @@ using TColor = std::uint32_t;
 constexpr TColor RGBColor(std::uint8_t R, std::uint8_t G, std::uint8_t B) {
     return static_cast<TColor>(R) | (static_cast<TColor>(G) << 8) | (static_cast<TColor>(B) << 16);
 }
+/// The colour written 0xRRGGBB, as ParseRgbHex reads it.
+constexpr TColor RgbHexColor(std::uint32_t Rgb) {
+    return RGBColor(static_cast<std::uint8_t>(Rgb >> 16), static_cast<std::uint8_t>(Rgb >> 8),
+                    static_cast<std::uint8_t>(Rgb));
+}
 constexpr std::uint8_t GetRValue(TColor C) {
     return static_cast<std::uint8_t>(C);
 }

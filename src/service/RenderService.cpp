@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <iostream>
 
 namespace pelto::service {
 namespace {
@@ -32,21 +33,6 @@ constexpr std::string_view RevalidatedCaching = "no-cache";
 constexpr std::string_view PagePolicy =
     "default-src 'self'; img-src 'self' data:; object-src 'none'; base-uri 'none'; "
     "form-action 'self'; frame-ancestors 'none'";
-
-std::string_view ContentTypeOf(const TExportFormat& Format) {
-    switch (Format.Kind) {
-    case TExportKind::Bitmap:
-        return "image/bmp";
-    case TExportKind::Jpeg:
-        return "image/jpeg";
-    case TExportKind::Gif:
-        return "image/gif";
-    case TExportKind::Webp:
-        return "image/webp";
-    default: // an animated PNG is a PNG to whatever does not know it
-        return "image/png";
-    }
-}
 
 /// Two 64-bit FNV-1a hashes with other starting points: the 128 bits of an ETag.
 class THash128 {
@@ -167,9 +153,15 @@ std::string OriginOf(const TServiceRequest& Request) {
 
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
     : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
-      FCache(Options.CacheBytes), FRenderSlots(std::max(1, Options.RenderThreads)) {
+      FCache(Options.CacheBytes), FRenderSlots(std::max(1, Options.RenderThreads)),
+      FLog(Options.Log ? Options.Log : &std::cerr) {
     for (const TWLOItemData& Item : Game.Items().Items())
         FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
+}
+
+void TRenderService::Log(const std::string& Line) {
+    const std::lock_guard Lock(FLogLock);
+    *FLog << Line << std::endl;
 }
 
 std::string TRenderService::ETagOf(const std::string& Key) const {
@@ -227,15 +219,21 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
         return Refusal(404, "not found");
     } catch (const EBadRequest& Error) {
         return Refusal(Error.Status(), Error.what());
+    } catch (const ERequestError& Error) {
+        return Refusal(400, Error.what());
+    } catch (const EInvalidCode& Error) {
+        return Refusal(400, Error.what());
     } catch (const std::exception& Error) {
-        return Refusal(500, Error.what());
+        // What went wrong is the operator's business, and may name files: not the client's.
+        Log(Request.Path + ": " + ErrorText(Error, ": "));
+        return Refusal(500, "internal error");
     }
 }
 
 TServiceResponse TRenderService::Render(const TExportFormat& Format,
                                         const TServiceRequest& Request) {
-    const TRenderParams Params = ParseRenderParams(Format, Request.Params);
-    return Cached(Params.Key(), Request, std::string(ImmutableCaching), [&] {
+    const TRenderRequest Asked = ParseRenderParams(Format, Request.Params);
+    return Cached(Asked.Key(), Request, std::string(ImmutableCaching), [&] {
         FRenderSlots.acquire();
         struct TRelease {
             std::counting_semaphore<>& Slots;
@@ -243,38 +241,11 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
         } Release{FRenderSlots};
         const auto Start = std::chrono::steady_clock::now();
 
-        TDressingSession Session(FGame);
-        if (!Params.Code.empty()) {
-            try {
-                Session.ApplyCode(Params.Code);
-            } catch (const EInvalidCode& Error) {
-                throw EBadRequest(Error.what());
-            }
-        }
-        Session.SetShadow(Params.Shadow);
-        Session.SetBackColor(Params.Background);
-        Session.SetMotion(static_cast<std::uint8_t>(Params.Motion));
-        Session.SetDirection(static_cast<std::uint8_t>(Params.Direction));
-        if (Params.Frame) {
-            const std::string Pose =
-                pelto::Format("motion %d facing direction %d", Params.Motion, Params.Direction);
-            const int Count = Session.FrameCount();
-            if (Count == 0)
-                throw EBadRequest("frame cannot be given: " + Pose + " has no frames");
-            if (*Params.Frame > Count)
-                throw EBadRequest(pelto::Format("frame must be from 1 to %d for ", Count) + Pose);
-        }
-        Session.SetFrame(Params.Frame.value_or(1));
-
-        TExportOptions Options;
-        Options.Format = Params.Format;
-        Options.Scale = Params.Scale;
-        Options.Delay = Params.Delay;
         TMemoryStream Stream;
-        Session.ExportToStream(Options, Stream);
+        pelto::Render(FGame, Asked, Stream);
         FMetrics.CountRender(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
-        return Content(ContentTypeOf(Format), ToString(Stream.Memory()));
+        return Content(Format.MimeType, ToString(Stream.Memory()));
     });
 }
 
@@ -317,11 +288,11 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
             Share.Code = Summary.Code;
             return Content("text/html; charset=utf-8",
                            SharePageHtml(Template, Share, &Summary, Context));
-        } catch (const EBadRequest& Error) {
+        } catch (const EInvalidCode& Error) {
             TServiceResponse Refused =
                 Content("text/html; charset=utf-8",
                         SharePageHtml(Template, Share, nullptr, {Context.Origin, Error.what()}));
-            Refused.Status = Error.Status();
+            Refused.Status = 400;
             Refused.CacheControl = std::string(NoCaching);
             return Refused;
         }

@@ -5,6 +5,8 @@
 #include "service/ServiceRequest.h"
 
 #include <cstddef>
+#include <mutex>
+#include <ostream>
 #include <semaphore>
 #include <string>
 #include <unordered_map>
@@ -23,6 +25,8 @@ struct TServiceOptions {
     std::size_t CacheBytes = std::size_t{64} << 20;
     /// Pictures drawn at the same time; more requests than this wait for a turn.
     int RenderThreads = 1;
+    /// Where failures that are no fault of the client's are written; nullptr: std::cerr.
+    std::ostream* Log = nullptr;
 };
 
 /// A GET or HEAD request, as the HTTP layer hands it over.
@@ -74,6 +78,7 @@ private:
     TServiceResponse Cached(const std::string& Key, const TServiceRequest& Request,
                             const std::string& CacheControl, TMake Make);
     std::string ETagOf(const std::string& Key) const;
+    void Log(const std::string& Line);
 
     const TGameData& FGame;
     const std::string FIdentity;
@@ -82,6 +87,8 @@ private:
     TLruCache<TServiceResponse> FCache;
     std::counting_semaphore<> FRenderSlots;
     TServiceMetrics FMetrics;
+    std::ostream* FLog;
+    std::mutex FLogLock;
 };
 
 /// The body of a refused request.

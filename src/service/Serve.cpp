@@ -83,16 +83,12 @@ bool ParseListenAddress(const std::string& Text, TServeConfig& Config) {
 }
 
 void Serve(const TServeConfig& Config, std::ostream& Out) {
-    TGameData Game(Config.GameFolder);
-    Game.ScanSprites();
-    if (!Game.JmaList().Failures().empty())
-        throw Game.JmaList().Failures().front();
-    Game.LoadItemTable();
-    Game.LoadItemIcons();
-    Game.BuildEquipList();
-    Game.SnapshotSprites(SpriteCacheBytes);
+    // A damaged file would serve pictures missing some of their parts: the service does not start.
+    const auto Game = OpenGame(
+        Config.GameFolder,
+        {.ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true});
 
-    TRenderService Service(Game, {Config.CacheBytes, Config.Threads});
+    TRenderService Service(*Game, {Config.CacheBytes, Config.Threads});
     TStopSignals Signals; // before the server's threads, which inherit the blocked signals
     THttpServer Server(Service, Workers(Config.Threads));
     const int Port = Server.Bind(Config.Host, Config.Port);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include <set>
+#include <span>
 
 namespace pelto::service {
 namespace {
@@ -27,7 +28,7 @@ constexpr std::size_t MaxValueLength = 1024;
 /// The parameters of one request, each taken once; what is left over is refused at the end.
 class TParamReader {
 public:
-    TParamReader(const TQueryParams& Params, std::initializer_list<std::string_view> Known)
+    TParamReader(const TQueryParams& Params, std::span<const std::string_view> Known)
         : FParams(Params) {
         for (const auto& [Name, Value] : Params) {
             if (std::find(Known.begin(), Known.end(), Name) == Known.end())
@@ -68,14 +69,6 @@ private:
 
     const TQueryParams& FParams;
 };
-
-TColor ParseBackground(const std::string& Text) {
-    const auto Rgb = ParseRgbHex(Text);
-    if (!Rgb)
-        throw EBadRequest("background must be six hexadecimal digits, RRGGBB");
-    return RGBColor(static_cast<std::uint8_t>(*Rgb >> 16), static_cast<std::uint8_t>(*Rgb >> 8),
-                    static_cast<std::uint8_t>(*Rgb));
-}
 
 } // namespace
 
@@ -120,7 +113,7 @@ TRoute RouteOf(std::string_view Path) {
     if (Path.starts_with(RenderPrefix)) {
         const std::string_view Name = Path.substr(RenderPrefix.size());
         for (const TExportFormat& Format : ExportFormats)
-            if (Format.Name == Name && Format.Kind != TExportKind::Sheet)
+            if (Format.Name == Name && Format.Served)
                 return {TEndpoint::Render, &Format};
         return {};
     }
@@ -134,43 +127,9 @@ TRoute RouteOf(std::string_view Path) {
     return {};
 }
 
-std::string TRenderParams::Key() const {
-    // An explicit frame is checked against the action, the default one is not: two keys.
-    const std::string FrameText = Frame ? std::to_string(*Frame) : "default";
-    std::string Key =
-        pelto::Format("%.*s?code=%s&motion=%d&direction=%d&frame=%s&shadow=%d",
-                      static_cast<int>(Format->Name.size()), Format->Name.data(), Code.c_str(),
-                      Motion, Direction, FrameText.c_str(), Shadow ? 1 : 0);
-    Key += pelto::Format("&background=%06X&scale=%d", Background & 0xFFFFFF, Scale);
-    if (Delay)
-        Key += pelto::Format("&delay=%d", *Delay);
-    return Key;
-}
-
-TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params) {
-    const TParamReader Reader(
-        Params, {"code", "motion", "direction", "frame", "shadow", "background", "scale", "delay"});
-    TRenderParams Render;
-    Render.Format = &Format;
-    const auto Code = Reader.Value("code");
-    if (!Code)
-        throw EBadRequest("code is required");
-    Render.Code = NormalizeCode(*Code);
-    Render.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
-    Render.Direction = static_cast<int>(Reader.Number("direction", 4, 0, LastDirection));
-    if (Reader.Value("frame"))
-        Render.Frame = static_cast<int>(Reader.Number("frame", 1, 1, 255));
-    Render.Shadow = Reader.Number("shadow", 0, 0, 1) == 1;
-    if (const auto Background = Reader.Value("background"))
-        Render.Background = ParseBackground(*Background);
-    Render.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
-    if (Reader.Value("delay")) {
-        if (IsStillFormat(Format))
-            throw EBadRequest("delay is for gif, tgif, apng, tapng, webp and twebp");
-        Render.Delay = static_cast<int>(
-            Reader.Number("delay", DefaultExportDelay, MinExportDelay, MaxExportDelay));
-    }
-    return Render;
+TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params) {
+    const TParamReader Reader(Params, QueryDialect.Values);
+    return ParseRenderRequest({Params.begin(), Params.end()}, QueryDialect, &Format);
 }
 
 TShareParams ParseShareParams(const TQueryParams& Params) {
@@ -197,18 +156,15 @@ TShareParams ParseShareParams(const TQueryParams& Params) {
     if (const auto Background = Last("background")) {
         if (*Background == "transparent")
             Share.Background.reset();
-        else {
-            try {
-                Share.Background = ParseBackground(*Background);
-            } catch (const EBadRequest&) {
-            }
-        }
+        else if (const auto Rgb = ParseRgbHex(*Background))
+            Share.Background = RgbHexColor(*Rgb);
     }
     return Share;
 }
 
 TItemsParams ParseItemsParams(const TQueryParams& Params) {
-    const TParamReader Reader(Params, {"search", "group", "slot"});
+    constexpr std::array<std::string_view, 3> Known{"search", "group", "slot"};
+    const TParamReader Reader(Params, Known);
     TItemsParams Items;
     const std::string Search = Reader.Value("search").value_or("");
     Items.Query = TItemQuery::Parse(Search);

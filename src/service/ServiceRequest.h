@@ -4,6 +4,7 @@
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "model/PictureExport.h"
+#include "model/RenderRequest.h"
 #include "platform/Bitmap.h"
 
 #include <array>
@@ -56,24 +57,9 @@ struct TRoute {
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);
 
-/// A render as `pelto-cli render` options describe it.
-struct TRenderParams {
-    const TExportFormat* Format = nullptr;
-    std::string Code;
-    int Motion = 0;
-    int Direction = 4;
-    std::optional<int> Frame; // checked once the character is posed
-    bool Shadow = false;
-    TColor Background = 0xFFFFFF;
-    int Scale = 1;
-    std::optional<int> Delay;
-
-    /// The request with every default filled in, the same for every way of asking for the
-    /// same picture: the key of the response cache and of the ETag.
-    std::string Key() const;
-};
-/// Checks every parameter against its range; unknown or repeated ones are refused.
-TRenderParams ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params);
+/// The render Params ask for in Format: the parameters the service takes, each once, none
+/// too long (else EBadRequest), then as ParseRenderRequest checks them in QueryDialect.
+TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params);
 
 /// How a share page shows its character. Links travel through chat apps that add parameters of
 /// their own (fbclid, utm_*) and people edit them, so a page is never refused over them: what is

@@ -200,13 +200,9 @@ std::string HtmlEscape(std::string_view Text) {
 
 TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
     TDressingSession Session(Game);
-    try {
-        Session.ApplyCode(Code);
-    } catch (const EInvalidCode& Error) {
-        throw EBadRequest(Error.what());
-    }
+    Session.ApplyCode(Code);
     if (Session.CharaIndex() < 0)
-        throw EBadRequest(EInvalidCode(TInvalidCodeReason::NoCharacter).what());
+        throw EInvalidCode(TInvalidCodeReason::NoCharacter);
     TCodeSummary Summary;
     Summary.Chara = Session.CharaIndex();
     Summary.Name = std::string(CharaData[static_cast<std::size_t>(Summary.Chara)].Name);
@@ -222,13 +218,10 @@ TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
             Summary.Colors[static_cast<std::size_t>(Position * 3 + Channel)] =
                 Session.Color(Position, Channel);
     Summary.Code = Session.Code();
-    for (std::size_t Motion = 0; Motion < MotionActions.size(); ++Motion) {
-        Session.SetMotion(static_cast<std::uint8_t>(Motion));
+    for (const TMotionFrames& Poses : Session.FrameTable()) {
         std::array<int, 8> Counts{};
-        for (std::size_t Direction = 0; Direction < Counts.size(); ++Direction) {
-            Session.SetDirection(static_cast<std::uint8_t>(Direction));
-            Counts[Direction] = Session.FrameCount();
-        }
+        for (std::size_t Direction = 0; Direction < Counts.size(); ++Direction)
+            Counts[Direction] = Poses[Direction].Frames;
         Summary.Frames.push_back(Counts);
     }
     return Summary;

@@ -33,7 +33,7 @@ struct TCodeSummary {
     std::vector<std::array<int, 8>> Frames; // per motion, per direction
 };
 
-/// Raises EBadRequest "Invalid code error." for what is not a code of a dressed character.
+/// Raises EInvalidCode for what is not a code of a dressed character.
 TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code);
 std::string CodeJson(const TCodeSummary& Summary);
 

@@ -62,8 +62,8 @@ void TfrmPelto::CreateDialogs() {
     sd->setOption(QFileDialog::DontUseNativeDialog);
     // Each label names its pattern ("Bitmap (*.bmp)"), which is all Qt's filters need.
     QStringList Filters;
-    for (const TImageFormat& Format : ImageFormats)
-        Filters << CoreText(Format.Filter);
+    for (const TExportFormat* Format : ClassicFormats)
+        Filters << CoreText(Format->Filter);
     sd->setNameFilters(Filters);
     connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
 
@@ -81,7 +81,7 @@ void TfrmPelto::sdTypeChange() {
     if (Name.empty())
         return;
     sd->selectFile(QString::fromStdString(
-        ChangeFileExt(Name, ImageFormats[static_cast<std::size_t>(Index)].Extension)));
+        ChangeFileExt(Name, ClassicFormats[static_cast<std::size_t>(Index)]->Extension)));
 }
 
 void TfrmPelto::miSaveImageClick() {
@@ -96,7 +96,7 @@ void TfrmPelto::miSaveImageClick() {
         std::max<qsizetype>(0, sd->nameFilters().indexOf(sd->selectedNameFilter()));
     sd->selectFile(QString::fromStdString(
         std::string(CharaName) +
-        std::string(ImageFormats[static_cast<std::size_t>(Shown)].Extension)));
+        std::string(ClassicFormats[static_cast<std::size_t>(Shown)]->Extension)));
     if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty()) {
         ReportNothingSaved();
         return;
@@ -104,7 +104,7 @@ void TfrmPelto::miSaveImageClick() {
     const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
     if (Index < 0)
         return;
-    const TImageFileType Type = ImageFormats[static_cast<std::size_t>(Index)].Type;
+    const TImageFileType Type = *ClassicFormats[static_cast<std::size_t>(Index)]->ClassicType;
     const std::string Chosen = sd->selectedFiles().first().toStdString();
     const std::string FileName = NormalizeImageFileName(Chosen, Type);
     // The dialog asked about the name as typed; a corrected name gets its own question.

@@ -109,7 +109,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     // Only what the chosen format uses can be set; the name follows the format's extension.
     const auto FormatChosen = [&] {
         const TExportFormat& Chosen = Current();
-        Scope->setEnabled(Chosen.Kind == TExportKind::Sheet);
+        Scope->setEnabled(IsSheetFormat(Chosen));
         Delay->setEnabled(IsAnimatedFormat(Chosen));
         if (!DelayChosen)
             ShowDelay(DefaultDelayOf(Chosen));
@@ -172,7 +172,7 @@ void TfrmPelto::miExportClick() {
 
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
     std::vector<std::string> Written{File};
-    if (Options.Format->Kind == TExportKind::Sheet)
+    if (IsSheetFormat(*Options.Format))
         Written.push_back(SheetJsonFileName(File));
     for (const std::string& Each : Written)
         if (!ConfirmReplace(tr("Export"), Each)) {

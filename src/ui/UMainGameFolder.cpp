@@ -60,33 +60,25 @@ bool TfrmPelto::SettleGameFolder() {
 }
 
 std::unique_ptr<TGameData> TfrmPelto::LoadGame(const std::string& Folder) {
-    auto Game = std::make_unique<TGameData>(Folder);
-    try {
-        Game->ScanSprites();
-    } catch (const std::exception& Error) {
-        // The rest must load so that the window is whole.
-        ShowError(Error);
-    }
-    // A damaged archive is passed over; the others serve. Said once, each file named.
-    QStringList Damaged;
-    for (const EWloError& Failure : Game->JmaList().Failures())
-        Damaged << ErrorMessage(Failure);
-    if (!Damaged.isEmpty())
-        ShowError(Damaged.join("\n\n"));
-    try {
-        Game->LoadItemTable();
-    } catch (const std::exception&) {
-        ShowError(tr("File read error\n%1")
-                      .arg(QString::fromStdString(ResolvePath(Game->Path(ItemTableFileName)))));
+    TGameOpening Opening;
+    Opening.ItemIcons = true;
+    // The window is whole without what is damaged: each part is said once, each file named.
+    // Without icons the slots and lists show bare backgrounds.
+    Opening.OnDamage = [](const TGameDamage& Damage) {
+        if (Damage.Part == TGamePart::ItemTable) {
+            ShowError(
+                tr("File read error\n%1")
+                    .arg(QString::fromStdString(ResolvePath(Damage.Game.Path(ItemTableFileName)))));
+            return;
+        }
+        QStringList Messages;
+        for (const std::exception* Error : Damage.Errors)
+            Messages << ErrorMessage(*Error);
+        ShowError(Messages.join("\n\n"));
+    };
+    auto Game = OpenGame(Folder, Opening);
+    if (!Game)
         return nullptr;
-    }
-    try {
-        Game->LoadItemIcons();
-    } catch (const std::exception& Error) {
-        // Without icons the program still works; the slots and lists show bare backgrounds.
-        ShowError(Error);
-    }
-    Game->BuildEquipList();
     // Such characters are still offered, drawn without their sprites; said once, here, as the
     // likely cause, rather than only as a missing file each time one is chosen.
     QStringList Lacking;

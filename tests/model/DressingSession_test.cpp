@@ -152,6 +152,27 @@ TEST_F(DressingSession, TellsWhatEachCommandChanged) {
     EXPECT_EQ(Events, (std::vector<std::string>{"slot2", "group2", "look"}));
 }
 
+TEST_F(DressingSession, TellsTheActionAndFramesOfEveryPoseWithoutChangingItsOwn) {
+    EXPECT_EQ(Session.FrameTable()[3][5].Frames, 0) << "no character, no frames";
+    DressRocco();
+    Session.SetMotion(2);
+    Session.SetDirection(6);
+    const std::vector<TMotionFrames> Table = Session.FrameTable();
+    ASSERT_EQ(Table.size(), MotionActions.size());
+    EXPECT_EQ(Session.Motion(), 2);
+    EXPECT_EQ(Session.Direction(), 6);
+    // What posing the session shows, pose by pose.
+    TDressingSession Posed(Game);
+    Posed.SetChara(Rocco);
+    for (std::uint8_t Motion = 0; Motion < Table.size(); ++Motion)
+        for (std::uint8_t Direction = 0; Direction < 8; ++Direction) {
+            Posed.SetMotion(Motion);
+            Posed.SetDirection(Direction);
+            EXPECT_EQ(Table[Motion][Direction].Action, Posed.Chara().Action());
+            EXPECT_EQ(Table[Motion][Direction].Frames, Posed.FrameCount());
+        }
+}
+
 TEST_F(DressingSession, StepsColourLevelsWithinTheirRange) {
     Session.SetChara(Rocco);
     Session.StepColor(3, 2, 1);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string_view>
+#include <vector>
 
 using namespace pelto;
 using pelto::test::TDecodedGif;
@@ -36,6 +38,37 @@ protected:
 
 } // namespace
 
+TEST(PictureFormats, TheSaveDialogListsTheClassicTypesInTheirOrder) {
+    std::vector<std::string_view> Names;
+    for (const TExportFormat* Format : ClassicFormats) {
+        Names.push_back(Format->Name);
+        EXPECT_EQ(&ImageFormatOf(*Format->ClassicType), Format);
+    }
+    EXPECT_EQ(Names, (std::vector<std::string_view>{"bmp", "jpg", "png", "tpng", "gif", "tgif"}));
+    EXPECT_EQ(ClassicFormats[3]->Filter, "Transparent PNG (*.png)");
+    EXPECT_EQ(ExportFormats.front().Name, "png") << "the export dialog opens on it";
+}
+
+TEST(PictureFormats, EachFormatIsStillAnimatedOrASheetAndNamesItsContentType) {
+    for (const TExportFormat& Format : ExportFormats) {
+        SCOPED_TRACE(Format.Name);
+        EXPECT_EQ(IsStillFormat(Format) + IsAnimatedFormat(Format) + IsSheetFormat(Format), 1);
+        EXPECT_EQ(FindExportFormat(Format.Name), &Format);
+        EXPECT_TRUE(Format.Filter.ends_with("(*" + std::string(Format.Extension) + ")"));
+        EXPECT_EQ(Format.Name.front() == 't', Format.Transparent);
+    }
+    const auto Type = [](const char* Name) {
+        return FindExportFormat(Name)->MimeType;
+    };
+    EXPECT_EQ(Type("bmp"), "image/bmp");
+    EXPECT_EQ(Type("jpg"), "image/jpeg");
+    EXPECT_EQ(Type("tgif"), "image/gif");
+    EXPECT_EQ(Type("twebp"), "image/webp");
+    EXPECT_EQ(Type("tapng"), "image/png") << "an animated PNG is a PNG to what does not know it";
+    EXPECT_TRUE(IsAnimatedFormat(*FindExportFormat("gif")));
+    EXPECT_FALSE(FindExportFormat("webp")->ClassicType.has_value());
+}
+
 TEST(ImageFileName, KeepsAFittingExtensionAndReplacesAnyOther) {
     EXPECT_EQ(NormalizeImageFileName("/x/pic", TImageFileType::Bitmap), "/x/pic.bmp");
     EXPECT_EQ(NormalizeImageFileName("/x/pic.png", TImageFileType::Jpeg), "/x/pic.jpg");
@@ -46,6 +79,9 @@ TEST(ImageFileName, KeepsAFittingExtensionAndReplacesAnyOther) {
     EXPECT_EQ(NormalizeImageFileName("/my.pics/pic", TImageFileType::TransparentGif),
               "/my.pics/pic.gif");
     EXPECT_EQ(ImageFileExtension(TImageFileType::TransparentGif), ".gif");
+    // Export keeps the same names as "Save Image As..." does.
+    EXPECT_EQ(NormalizeExportFileName("/x/pic.JPEG", *FindExportFormat("jpg")), "/x/pic.JPEG");
+    EXPECT_EQ(NormalizeExportFileName("/x/pic.jpeg", *FindExportFormat("png")), "/x/pic.png");
 }
 
 TEST_F(ImageExport, StillImagesShowTheCanvasWithItsBackground) {

@@ -240,9 +240,10 @@ TEST_F(PictureExport, DemoActionHasFramesThatDiffer) {
 }
 
 TEST_F(PictureExport, ClassicFormatsWithoutScaleTrimOrDelayKeepTheirBytes) {
-    for (const TImageFormat& Classic : ImageFormats) {
+    for (const TExportFormat* Format : ClassicFormats) {
+        const TExportFormat& Classic = *Format;
         const std::string Saved = Dir.File(std::string("classic.") + std::string(Classic.Name));
-        Session.SaveImage(Classic.Type, Saved);
+        Session.SaveImage(*Classic.ClassicType, Saved);
         const std::string Exported = Export(Classic.Name, 1, std::string(Classic.Name));
         EXPECT_EQ(ReadFileBytes(Exported), ReadFileBytes(Saved)) << Classic.Name;
     }

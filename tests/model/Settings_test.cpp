@@ -184,6 +184,18 @@ TEST_F(Settings, WritesOnlyUsedPlacesAndLeavesEverythingElseAsItWas) {
                          Parts + Colors);
 }
 
+TEST_F(Settings, SavesTheGameFolderAloneWhereTheViewerReadsIt) {
+    FDir.Write("pelto.ini", "[pelto]\r\nshadow=1\r\nwlopath=/old/\r\n[Save1]\r\nchara=3\r\n");
+    TIniFile Ini(FileName());
+    SaveGameFolder(Ini, "/games/wlo/");
+    EXPECT_EQ(ReadText(FileName()),
+              "[pelto]\r\nshadow=1\r\nwlopath=/games/wlo/\r\n[Save1]\r\nchara=3\r\n");
+    TPeltoSettings S;
+    LoadSettings(TIniFile(FileName()), S);
+    EXPECT_EQ(S.WloPath, "/games/wlo/");
+    EXPECT_TRUE(S.Shadow);
+}
+
 TEST_F(Settings, RoundTripsAndKeepsShiftJisNamesReadable) {
     FDir.Write("pelto.ini", "[Save7]\nname=\x83\x65\x83\x58\x83\x67\nchara=5\n");
     TPeltoSettings S;

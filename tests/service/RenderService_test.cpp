@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 #include <netinet/in.h>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -748,4 +749,33 @@ TEST(RenderServiceProcess, StopsGracefullyOnSigterm) {
     EXPECT_LT(Took, std::chrono::seconds(5));
     EXPECT_EQ(AnswerStatus, 200);
     EXPECT_FALSE(httplib::Client("127.0.0.1", Port).Get("/healthz")) << "no new connections";
+}
+
+TEST(RenderServiceFailure, AFailureOfTheServersOwnIsLoggedAndNotToldToTheClient) {
+    // The sprite archives break under the running service, as a disk or an update may do it.
+    TTempDir Dir;
+    const std::string Folder = Dir / "game/";
+    test::LinkTree(test::DemoGame(), Folder);
+    const auto Game = OpenGame(Folder, {.ItemIcons = true});
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder + "jma")) {
+        std::filesystem::remove(Entry.path());
+        WriteFileBytes(Entry.path().string(), std::vector<std::uint8_t>{'x'});
+    }
+    std::ostringstream Log;
+    TRenderService Service(*Game, {std::size_t{1} << 20, 1, &Log});
+    const TServiceRequest Request{"/render.png", {{"code", DressedCode(2)}}, ""};
+    const TServiceResponse Answer = Service.Handle(Request);
+    EXPECT_EQ(Answer.Status, 500);
+    EXPECT_EQ(Answer.Body, ErrorJson("internal error"));
+    EXPECT_EQ(Answer.Body.find(Folder), std::string::npos) << "no path of the server's";
+    EXPECT_EQ(Answer.CacheControl, "no-store");
+    // The operator reads what went wrong, and where.
+    EXPECT_EQ(Log.str().rfind("/render.png: ", 0), 0u) << Log.str();
+    EXPECT_NE(Log.str().find(Folder), std::string::npos) << Log.str();
+    EXPECT_EQ(Service.Handle(Request).Status, 500) << "a failure is not kept as the answer";
+
+    // A client's own mistakes are still told to it.
+    const TServiceResponse Invalid = Service.Handle({"/render.png", {{"code", "AAAA"}}, ""});
+    EXPECT_EQ(Invalid.Status, 400);
+    EXPECT_EQ(Invalid.Body, ErrorJson("Invalid code error."));
 }

@@ -1,0 +1,257 @@
+#include "model/RenderRequest.h"
+
+#include "model/CodeText.h"
+#include "model/DressingSession.h"
+#include "platform/Format.h"
+#include "platform/Stream.h"
+#include "platform/Text.h"
+#include "sprites/wlojmajmp.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <stdexcept>
+
+namespace pelto {
+namespace {
+
+constexpr long LastChara = static_cast<long>(CharaData.size()) - 1;
+constexpr long LastMotion = static_cast<long>(MotionActions.size()) - 1;
+constexpr long LastDirection = static_cast<long>(MotionActions[0].size()) - 1;
+
+constexpr std::array<std::string_view, 10> CommandLineValues{
+    "code",       "chara",  "motion", "direction", "frame",
+    "background", "format", "scale",  "delay",     "scope"};
+constexpr std::array<std::string_view, 2> CommandLineFlags{"shadow", "trim"};
+constexpr std::array<std::string_view, 8> QueryValues{"code",   "motion",     "direction", "frame",
+                                                      "shadow", "background", "scale",     "delay"};
+
+/// The parameters of one request, read by their names as its dialect spells them.
+class TParamReader {
+public:
+    TParamReader(const TRequestParams& Params, const TRequestDialect& Dialect)
+        : FParams(Params), FDialect(Dialect) {
+        for (const auto& [Name, Value] : Params)
+            if (!Takes(Dialect.Values, Name) && !Takes(Dialect.Flags, Name))
+                throw std::invalid_argument("the front end let an unknown parameter through");
+    }
+
+    bool Takes(std::string_view Name) const {
+        return Takes(FDialect.Values, Name) || Takes(FDialect.Flags, Name);
+    }
+
+    std::optional<std::string> Value(std::string_view Name) const {
+        const auto Found = FParams.find(Name);
+        if (Found == FParams.end())
+            return std::nullopt;
+        return Found->second;
+    }
+
+    long Number(std::string_view Name, long Default, long Min, long Max) const {
+        const auto Text = Value(Name);
+        return Text ? Number(Name, *Text, Min, Max) : Default;
+    }
+
+    long Number(std::string_view Name, const std::string& Text, long Min, long Max) const {
+        const auto Number = ParseWholeNumber(Text);
+        if (!Number || *Number < Min || *Number > Max)
+            throw ERequestError(Spelled(Name) +
+                                Format(" must be a number from %ld to %ld", Min, Max));
+        return *Number;
+    }
+
+    /// A switch of the command line, or a 0 or 1 of a query.
+    bool Switch(std::string_view Name) const {
+        if (Takes(FDialect.Flags, Name))
+            return FParams.contains(Name);
+        return Number(Name, 0, 0, 1) == 1;
+    }
+
+    std::string Spelled(std::string_view Name) const {
+        return std::string(FDialect.Prefix) + std::string(Name);
+    }
+
+private:
+    static bool Takes(std::span<const std::string_view> Names, std::string_view Name) {
+        return std::find(Names.begin(), Names.end(), Name) != Names.end();
+    }
+
+    const TRequestParams& FParams;
+    const TRequestDialect& FDialect;
+};
+
+const TExportFormat& FormatParam(const TParamReader& Reader, const TRequestDialect& Dialect) {
+    const auto Name = Reader.Value("format");
+    if (!Name) // the front end requires it
+        throw std::invalid_argument("a render needs a format");
+    const TExportFormat* Format = FindExportFormat(*Name);
+    if (Format && (Format->Served || Dialect.Sheets))
+        return *Format;
+    std::string Names;
+    for (const TExportFormat& Each : ExportFormats)
+        if (Each.Served || Dialect.Sheets)
+            Names += (Names.empty() ? "" : ", ") + std::string(Each.Name);
+    throw ERequestError(Reader.Spelled("format") + " must be one of " + Names);
+}
+
+TColor BackgroundParam(const TParamReader& Reader, const TRequestDialect& Dialect) {
+    const auto Text = Reader.Value("background");
+    if (!Text)
+        return 0xFFFFFF;
+    const auto Rgb = ParseRgbHex(*Text);
+    if (!Rgb)
+        throw ERequestError(Reader.Spelled("background") + " must be six hexadecimal digits, " +
+                            std::string(Dialect.BackgroundForms));
+    return RgbHexColor(*Rgb);
+}
+
+/// Without a range of its own, a frame that is no number is one no action has.
+int FrameParam(const TParamReader& Reader, const TRequestDialect& Dialect,
+               const std::string& Text) {
+    if (Dialect.MaxFrame > 0)
+        return static_cast<int>(Reader.Number("frame", Text, 1, Dialect.MaxFrame));
+    const auto Frame = ParseWholeNumber(Text);
+    return Frame && *Frame >= 1 && *Frame <= std::numeric_limits<int>::max()
+               ? static_cast<int>(*Frame)
+               : 0;
+}
+
+TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
+    const auto Found = std::find(ExportScopeNames.begin(), ExportScopeNames.end(), Text);
+    if (Found == ExportScopeNames.end())
+        throw ERequestError(Reader.Spelled("scope") + " must be action, directions or all");
+    return static_cast<TExportScope>(Found - ExportScopeNames.begin());
+}
+
+TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
+    TExportOptions Options{Request.Format, Request.Scale, Request.Delay,
+                           Request.Scope,  Request.Trim,  {}};
+    // The classic formats stay what the viewer's "Save Image As..." writes.
+    if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
+        Options.Code = Session.Code();
+    return Options;
+}
+
+} // namespace
+
+const TRequestDialect CommandLineDialect{.Prefix = "--",
+                                         .Values = CommandLineValues,
+                                         .Flags = CommandLineFlags,
+                                         .Sheets = true,
+                                         .MaxFrame = 0,
+                                         .BackgroundForms = "RRGGBB or #RRGGBB",
+                                         .DelayFormats = "gif, apng, webp and sheet formats",
+                                         .CodesFromUrls = false,
+                                         .CarryCode = true};
+
+const TRequestDialect QueryDialect{.Prefix = "",
+                                   .Values = QueryValues,
+                                   .Flags = {},
+                                   .Sheets = false,
+                                   .MaxFrame = 255,
+                                   .BackgroundForms = "RRGGBB",
+                                   .DelayFormats = "gif, tgif, apng, tapng, webp and twebp",
+                                   .CodesFromUrls = true,
+                                   .CarryCode = false};
+
+std::string TRenderRequest::Key() const {
+    // An explicit frame is checked against the action, the default one is not: two keys.
+    const std::string FrameText = Frame ? std::to_string(*Frame) : "default";
+    std::string Key =
+        pelto::Format("%.*s?code=%s&motion=%d&direction=%d&frame=%s&shadow=%d",
+                      static_cast<int>(Format->Name.size()), Format->Name.data(), Code.c_str(),
+                      Motion, Direction, FrameText.c_str(), Shadow ? 1 : 0);
+    Key += pelto::Format("&background=%06X&scale=%d", Background & 0xFFFFFF, Scale);
+    if (Delay)
+        Key += pelto::Format("&delay=%d", *Delay);
+    // What only the command line asks for comes last, so that the service's keys stay.
+    if (Chara)
+        Key += pelto::Format("&chara=%d", *Chara);
+    if (Scope != TExportScope::Action)
+        Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Scope)]);
+    if (Trim)
+        Key += "&trim=1";
+    return Key;
+}
+
+TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDialect& Dialect,
+                                  const TExportFormat* Format) {
+    const TParamReader Reader(Params, Dialect);
+    TRenderRequest Request;
+    Request.Dialect = &Dialect;
+    const auto Code = Reader.Value("code");
+    const auto Chara = Reader.Value("chara");
+    if (Reader.Takes("chara")) {
+        if (Code.has_value() == Chara.has_value())
+            throw ERequestError("render needs either " + Reader.Spelled("code") + " or " +
+                                Reader.Spelled("chara"));
+    } else if (!Code) {
+        throw ERequestError(Reader.Spelled("code") + " is required");
+    }
+    Request.Format = Format ? Format : &FormatParam(Reader, Dialect);
+    if (Code)
+        Request.Code = Dialect.CodesFromUrls ? NormalizeCode(*Code) : *Code;
+    if (Chara)
+        Request.Chara = static_cast<int>(Reader.Number("chara", *Chara, 0, LastChara));
+    Request.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
+    Request.Direction = static_cast<int>(
+        Reader.Number("direction", TRenderRequest::DefaultDirection, 0, LastDirection));
+    if (const auto Frame = Reader.Value("frame"))
+        Request.Frame = FrameParam(Reader, Dialect, *Frame);
+    Request.Shadow = Reader.Switch("shadow");
+    Request.Background = BackgroundParam(Reader, Dialect);
+    Request.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
+    if (const auto Delay = Reader.Value("delay")) {
+        if (IsStillFormat(*Request.Format))
+            throw ERequestError(Reader.Spelled("delay") + " is for " +
+                                std::string(Dialect.DelayFormats));
+        Request.Delay =
+            static_cast<int>(Reader.Number("delay", *Delay, MinExportDelay, MaxExportDelay));
+    }
+    if (const auto Scope = Reader.Value("scope")) {
+        if (!IsSheetFormat(*Request.Format))
+            throw ERequestError(Reader.Spelled("scope") + " is for sheet and tsheet");
+        Request.Scope = ScopeParam(Reader, *Scope);
+    }
+    Request.Trim = Reader.Switch("trim");
+    return Request;
+}
+
+void PoseSession(TDressingSession& Session, const TRenderRequest& Request) {
+    if (Request.Chara)
+        Session.SetChara(*Request.Chara);
+    else if (!Request.Code.empty())
+        Session.ApplyCode(Request.Code);
+    Session.SetShadow(Request.Shadow);
+    Session.SetBackColor(Request.Background);
+    Session.SetMotion(static_cast<std::uint8_t>(Request.Motion));
+    Session.SetDirection(static_cast<std::uint8_t>(Request.Direction));
+    if (Request.Frame) {
+        // The frames depend on the character's sprites, known only now. The pose named is the
+        // one asked for: without a character the session keeps its own.
+        const std::string Frame = std::string(Request.Dialect->Prefix) + "frame";
+        const std::string Pose =
+            Format("motion %d facing direction %d", Request.Motion, Request.Direction);
+        const int Count = Session.FrameCount();
+        if (Count == 0)
+            throw ERequestError(Frame + " cannot be given: " + Pose + " has no frames");
+        if (*Request.Frame < 1 || *Request.Frame > Count)
+            throw ERequestError(Frame + Format(" must be from 1 to %d for ", Count) + Pose);
+    }
+    Session.SetFrame(Request.Frame.value_or(1));
+}
+
+void Render(const TGameData& Game, const TRenderRequest& Request, TStream& Stream) {
+    TDressingSession Session(Game);
+    PoseSession(Session, Request);
+    Session.ExportToStream(ExportOptionsOf(Request, Session), Stream);
+}
+
+TExportShape Render(const TGameData& Game, const TRenderRequest& Request,
+                    const std::string& FileName) {
+    TDressingSession Session(Game);
+    PoseSession(Session, Request);
+    return Session.Export(ExportOptionsOf(Request, Session), FileName);
+}
+
+} // namespace pelto
