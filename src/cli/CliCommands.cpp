@@ -24,7 +24,12 @@
 #include "sprites/wlojmajmp.h"
 #include "writers/DemoInstallation.h"
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <utility>
 
 #include <filesystem>
 #include <memory>

@@ -1,5 +1,7 @@
 #include "model/CodeText.h"
 
+#include <cstddef>
+
 namespace pelto {
 namespace {
 

@@ -4,6 +4,8 @@
 #include "model/GameData.h"
 
 #include <cassert>
+#include <cstddef>
+#include <utility>
 
 namespace pelto {
 namespace {

@@ -2,6 +2,9 @@
 
 #include "sprites/wlojmajmp.h"
 
+#include <array>
+#include <bitset>
+#include <cstddef>
 #include <utility>
 
 namespace pelto {

@@ -5,7 +5,9 @@
 #include "platform/Stream.h"
 #include "sprites/SpriteFiles.h"
 
+#include <array>
 #include <exception>
+#include <span>
 
 namespace pelto {
 

@@ -6,6 +6,8 @@
 #include "sprites/SpriteCache.h"
 #include "sprites/wlojmajmp.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/WineRegistry.h"
 
+#include <initializer_list>
 #include <vector>
 
 namespace pelto {

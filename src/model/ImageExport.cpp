@@ -5,6 +5,7 @@
 #include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace pelto {

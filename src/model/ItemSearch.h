@@ -2,6 +2,7 @@
 
 #include "model/UCommon.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <span>

@@ -13,9 +13,12 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace pelto {

@@ -3,7 +3,10 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <cstdint>
+#include <string_view>
 #include <unistd.h>
+#include <utility>
 
 #include <cstdlib>
 

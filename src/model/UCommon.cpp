@@ -3,6 +3,8 @@
 #include "game/wloutils.h"
 #include "platform/Format.h"
 
+#include <span>
+
 namespace pelto {
 namespace {
 

@@ -5,6 +5,8 @@
 #include "platform/Paths.h"
 #include "sprites/SpriteCache.h"
 
+#include <utility>
+
 namespace pelto {
 namespace {
 

@@ -7,6 +7,12 @@
 #include "platform/Base64.h"
 #include "platform/Crc8.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelto {

@@ -3,6 +3,8 @@
 
 #include "platform/ImageEncoders.h"
 
+#include <string>
+
 namespace pelto {
 
 void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent) const {

@@ -16,9 +16,15 @@
 #include "sprites/SpriteFiles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <span>
+#include <system_error>
 
 namespace pelto::service {
 namespace {

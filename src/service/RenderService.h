@@ -5,10 +5,12 @@
 #include "service/ServiceRequest.h"
 
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <semaphore>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <pthread.h>
 #include <thread>
+#include <vector>
 
 namespace pelto::service {
 namespace {

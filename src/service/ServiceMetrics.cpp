@@ -2,6 +2,8 @@
 
 #include "platform/Format.h"
 
+#include <string_view>
+
 namespace pelto::service {
 
 void TServiceMetrics::CountRequest(TEndpoint Endpoint, int Status) {

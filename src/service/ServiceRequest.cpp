@@ -7,9 +7,14 @@
 #include "service/HttpHead.h"
 
 #include <algorithm>
-
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
 #include <set>
 #include <span>
+#include <utility>
 
 namespace pelto::service {
 namespace {

@@ -10,7 +10,13 @@
 #include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
+#include <cctype>
+#include <cstddef>
+#include <cstdint>
 #include <map>
+#include <optional>
+#include <stdexcept>
+#include <utility>
 
 namespace pelto::service {
 namespace {
