@@ -13,6 +13,8 @@
 #include <numeric>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
+#include <utility>
 
 namespace pelto {
 namespace {
