@@ -64,13 +64,23 @@ void TStream::CopyFrom(TStream& Source, std::int64_t Count) {
     }
 }
 
-std::size_t TMemoryStream::Read(void* Buffer, std::size_t Count) {
-    const auto Available = static_cast<std::size_t>(Remaining());
-    const std::size_t N = std::min(Count, Available);
+namespace {
+
+/// Reads up to Count bytes of Data from Position on, and moves Position past them.
+std::size_t ReadFrom(std::span<const std::uint8_t> Data, std::int64_t& Position, void* Buffer,
+                     std::size_t Count) {
+    const auto Start = static_cast<std::size_t>(Position);
+    const std::size_t N = Start < Data.size() ? std::min(Count, Data.size() - Start) : 0;
     if (N > 0)
-        std::memcpy(Buffer, FData.data() + FPosition, N);
-    FPosition += static_cast<std::int64_t>(N);
+        std::memcpy(Buffer, Data.data() + Start, N);
+    Position += static_cast<std::int64_t>(N);
     return N;
+}
+
+} // namespace
+
+std::size_t TMemoryStream::Read(void* Buffer, std::size_t Count) {
+    return ReadFrom(FData, FPosition, Buffer, Count);
 }
 
 void TMemoryStream::WriteBuffer(const void* Buffer, std::size_t Count) {
@@ -90,12 +100,7 @@ void TMemoryStream::SetPosition(std::int64_t Position) {
 }
 
 std::size_t TSpanStream::Read(void* Buffer, std::size_t Count) {
-    const auto Available = static_cast<std::size_t>(Remaining());
-    const std::size_t N = std::min(Count, Available);
-    if (N > 0)
-        std::memcpy(Buffer, FData.data() + FPosition, N);
-    FPosition += static_cast<std::int64_t>(N);
-    return N;
+    return ReadFrom(FData, FPosition, Buffer, Count);
 }
 
 void TSpanStream::WriteBuffer(const void* /*Buffer*/, std::size_t /*Count*/) {

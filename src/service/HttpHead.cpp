@@ -1,5 +1,7 @@
 #include "service/HttpHead.h"
 
+#include "platform/Text.h"
+
 #include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/parser.hpp>
 
@@ -18,16 +20,6 @@ namespace {
 
 // The request line's method, a space, the target, " HTTP/1.1" and its CRLF.
 constexpr std::size_t MaxRequestLineBytes = MaxUrlBytes + 64;
-
-int HexDigit(char C) {
-    if (C >= '0' && C <= '9')
-        return C - '0';
-    if (C >= 'a' && C <= 'f')
-        return C - 'a' + 10;
-    if (C >= 'A' && C <= 'F')
-        return C - 'A' + 10;
-    return -1;
-}
 
 /// A folded header line (a line break followed by a blank) lets one header hide in another;
 /// proxies disagree on how to unfold it, so it is refused rather than unfolded.
