@@ -82,9 +82,18 @@ constexpr std::array<const TExportFormat*, 6> ClassicFormatsInTypeOrder() {
 /// The formats of "Save Image As...", in the order of its dialog's filter.
 inline constexpr std::array<const TExportFormat*, 6> ClassicFormats =
     detail::ClassicFormatsInTypeOrder();
-static_assert(std::none_of(ClassicFormats.begin(), ClassicFormats.end(),
-                           [](const TExportFormat* Format) { return Format == nullptr; }),
-              "every classic type has its format");
+namespace detail {
+// Counted rather than checked on the pointers, which a sanitizing build cannot compare in a
+// constant expression.
+constexpr bool EveryClassicTypeOnce() {
+    std::array<int, 6> Seen{};
+    for (const TExportFormat& Format : ExportFormats)
+        if (Format.ClassicType)
+            ++Seen[static_cast<std::size_t>(*Format.ClassicType) - 1];
+    return std::all_of(Seen.begin(), Seen.end(), [](int Count) { return Count == 1; });
+}
+} // namespace detail
+static_assert(detail::EveryClassicTypeOnce(), "every classic type has one format");
 
 /// A picture of the current frame, not an animation or a sheet.
 constexpr bool IsStillFormat(const TExportFormat& Format) {
