@@ -1,5 +1,9 @@
 #include "model/CodeText.h"
 
+#include "model/InvalidCode.h"
+#include "model/UDraw.h"
+#include "sprites/wlojmajmp.h"
+
 #include <cstddef>
 
 namespace pelto {
@@ -26,6 +30,11 @@ bool StartsWithLabel(std::string_view Text) {
     return true;
 }
 
+bool IsCodeAlphabet(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '+' ||
+           C == '/' || C == '=';
+}
+
 } // namespace
 
 std::string NormalizeCode(std::string_view Code) {
@@ -44,6 +53,16 @@ std::string CleanPastedCode(std::string_view Text) {
     if (StartsWithLabel(Text))
         Text = Trimmed(Text.substr(CodeLabel.size()));
     return NormalizeCode(Text);
+}
+
+std::string CanonicalCode(std::string_view Code) {
+    for (const char C : Code)
+        if (!IsCodeAlphabet(C))
+            throw EInvalidCode(TInvalidCodeReason::ForeignCharacters);
+    const TCharaDesign Design = DecodeCharaCode(Code);
+    if (Design.Chara < 0 || Design.Chara >= static_cast<int>(CharaData.size()))
+        throw EInvalidCode(TInvalidCodeReason::NoCharacter);
+    return EncodeCharaCode(Design);
 }
 
 } // namespace pelto

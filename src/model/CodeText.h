@@ -14,4 +14,10 @@ std::string NormalizeCode(std::string_view Code);
 /// are no part of it either; then as NormalizeCode. Empty when nothing is left.
 std::string CleanPastedCode(std::string_view Text);
 
+/// The code of the design Code holds, as the viewer writes it: every spelling of one design
+/// (padding, trailing zero bytes, characters the decoder passes over) gives one text, for a
+/// cache to key by. Raises EInvalidCode for what is not a code, holds any character beyond a
+/// code's alphabet, or names none of the characters.
+std::string CanonicalCode(std::string_view Code);
+
 } // namespace pelto

@@ -157,10 +157,10 @@ const TRequestDialect QueryDialect{.Prefix = "",
 std::string TRenderRequest::Key() const {
     // An explicit frame is checked against the action, the default one is not: two keys.
     const std::string FrameText = Frame ? std::to_string(*Frame) : "default";
-    std::string Key =
-        pelto::Format("%.*s?code=%s&motion=%d&direction=%d&frame=%s&shadow=%d",
-                      static_cast<int>(Format->Name.size()), Format->Name.data(), Code.c_str(),
-                      Motion, Direction, FrameText.c_str(), Shadow ? 1 : 0);
+    // The code goes in whole: a formatted %s would end it at a NUL.
+    std::string Key = std::string(Format->Name) + "?code=" + Code +
+                      pelto::Format("&motion=%d&direction=%d&frame=%s&shadow=%d", Motion, Direction,
+                                    FrameText.c_str(), Shadow ? 1 : 0);
     Key += pelto::Format("&background=%06X&scale=%d", Background & 0xFFFFFF, Scale);
     if (Delay)
         Key += pelto::Format("&delay=%d", *Delay);

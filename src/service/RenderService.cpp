@@ -1,5 +1,6 @@
 #include "service/RenderService.h"
 
+#include "model/CodeText.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/InvalidCode.h"
@@ -238,7 +239,11 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
 
 TServiceResponse TRenderService::Render(const TExportFormat& Format,
                                         const TServiceRequest& Request) {
-    const TRenderRequest Asked = ParseRenderParams(Format, Request.Params);
+    TRenderRequest Asked = ParseRenderParams(Format, Request.Params);
+    // One character is one picture, one key and one tag however its code is spelt, and what is
+    // no code is refused before anything is looked up.
+    if (!Asked.Code.empty())
+        Asked.Code = CanonicalCode(Asked.Code);
     return Cached(Asked.Key(), Request, std::string(ImmutableCaching), [&] {
         FRenderSlots.acquire();
         struct TRelease {

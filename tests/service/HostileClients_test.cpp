@@ -246,6 +246,39 @@ TEST_F(HostileClientsTest, SlowAndIdleClientsLeaveTheServiceAnswering) {
     }
 }
 
+// --- one picture, one key -------------------------------------------------------------------
+
+TEST_F(HostileClientsTest, ANulInACodeCannotPoisonTheKeyOfAnother) {
+    const std::string Code = DressedCode();
+    const std::string Prefix = Code.substr(0, 3);
+    const auto Poison = Ask(Get("/render.png?code=" + Prefix + "%00" + Code.substr(3)));
+    ASSERT_TRUE(Poison);
+    EXPECT_EQ(Poison->Status, 400);
+    const auto Victim = Ask(Get("/render.png?code=" + Prefix));
+    ASSERT_TRUE(Victim);
+    EXPECT_EQ(Victim->Status, 400) << "the short code is no code, whatever was asked before";
+}
+
+TEST_F(HostileClientsTest, ATagMatchesOnlyOnceTheRequestIsKnownGood) {
+    const auto Star = Ask(Get("/render.png?code=AQo", "If-None-Match: *\r\n"));
+    ASSERT_TRUE(Star);
+    EXPECT_EQ(Star->Status, 400);
+}
+
+TEST_F(HostileClientsTest, SpellingsOfOneCodeShareOneTag) {
+    std::string Code = DressedCode();
+    const auto Plain = Ask(Get("/render.png?code=" + Code));
+    for (char& C : Code)
+        C = C == '+' ? '-' : C == '/' ? '_' : C;
+    const auto UrlSafe = Ask(Get("/render.png?code=" + Code));
+    const auto Padded = Ask(Get("/render.png?code=" + Code + "%3D"));
+    ASSERT_TRUE(Plain && UrlSafe && Padded);
+    EXPECT_EQ(Plain->Status, 200);
+    EXPECT_EQ(UrlSafe->Header("ETag"), Plain->Header("ETag"));
+    EXPECT_EQ(Padded->Header("ETag"), Plain->Header("ETag"));
+    EXPECT_EQ(Padded->Body, Plain->Body);
+}
+
 TEST_F(HostileClientsTest, AStopAnswersWhatWasAskedAndLetsTheRestGo) {
     std::vector<std::unique_ptr<TRawConnection>> Slow;
     for (int I = 0; I < 50; ++I) {
