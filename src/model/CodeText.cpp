@@ -2,6 +2,7 @@
 
 #include "model/InvalidCode.h"
 #include "model/UDraw.h"
+#include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
 
 #include <cstddef>
@@ -19,22 +20,6 @@ std::string_view Trimmed(std::string_view Text) {
     return Text.substr(First, Text.find_last_not_of(Blanks) - First + 1);
 }
 
-bool StartsWithLabel(std::string_view Text) {
-    if (Text.size() < CodeLabel.size())
-        return false;
-    for (std::size_t I = 0; I < CodeLabel.size(); ++I) {
-        const char C = Text[I];
-        if ((C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C) != CodeLabel[I])
-            return false;
-    }
-    return true;
-}
-
-bool IsCodeAlphabet(char C) {
-    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '+' ||
-           C == '/' || C == '=';
-}
-
 } // namespace
 
 std::string NormalizeCode(std::string_view Code) {
@@ -50,14 +35,14 @@ std::string NormalizeCode(std::string_view Code) {
 
 std::string CleanPastedCode(std::string_view Text) {
     Text = Trimmed(Text);
-    if (StartsWithLabel(Text))
+    if (SameText(Text.substr(0, CodeLabel.size()), CodeLabel))
         Text = Trimmed(Text.substr(CodeLabel.size()));
     return NormalizeCode(Text);
 }
 
 std::string CanonicalCode(std::string_view Code) {
     for (const char C : Code)
-        if (!IsCodeAlphabet(C))
+        if (!IsCodeCharacter(C))
             throw EInvalidCode(TInvalidCodeReason::ForeignCharacters);
     const TCharaDesign Design = DecodeCharaCode(Code);
     if (Design.Chara < 0 || Design.Chara >= static_cast<int>(CharaData.size()))

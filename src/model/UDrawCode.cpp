@@ -30,11 +30,6 @@ bool IsBlank(char C) {
     return C == ' ' || C == '\t' || C == '\r' || C == '\n';
 }
 
-bool IsCodeCharacter(char C) {
-    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '+' ||
-           C == '/' || C == '=';
-}
-
 // Why Code, which decoded to Bytes, failed its length or its check. Skipped characters come
 // first: they are the likeliest cause of what follows from them.
 TInvalidCodeReason UnreadableReason(std::string_view Code, std::size_t Bytes) {
@@ -51,6 +46,11 @@ TInvalidCodeReason UnreadableReason(std::string_view Code, std::size_t Bytes) {
 }
 
 } // namespace
+
+bool IsCodeCharacter(char C) {
+    return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') || C == '+' ||
+           C == '/' || C == '=';
+}
 
 std::string EncodeCharaCode(const TCharaDesign& Design) {
     std::vector<std::uint8_t> Bytes{CodeVersion, static_cast<std::uint8_t>(Design.Chara), 0};
