@@ -223,6 +223,31 @@ TItemQuery TItemQuery::Parse(std::string_view Utf8) {
     return Query;
 }
 
+std::string TItemQuery::Key() const {
+    // Every term must hold, so their order and repetition do not matter.
+    const auto Sorted = [](auto Values) {
+        std::sort(Values.begin(), Values.end());
+        Values.erase(std::unique(Values.begin(), Values.end()), Values.end());
+        return Values;
+    };
+    std::string Key;
+    for (const std::uint16_t ID : Sorted(IDs))
+        Key += "#" + std::to_string(ID) + " ";
+    for (const std::uint8_t Number : Sorted(ListNumbers))
+        Key += "[" + std::to_string(Number) + "] ";
+    std::vector<std::string> BonusTexts;
+    for (const TBonusCondition& Bonus : Bonuses)
+        BonusTexts.push_back(std::to_string(Bonus.Type) + "/" +
+                             std::to_string(static_cast<int>(Bonus.Op)) + "/" +
+                             std::to_string(Bonus.Value));
+    for (const std::string& Bonus : Sorted(BonusTexts))
+        Key += "?" + Bonus + " ";
+    // A term is free text, so its length goes first: no term can pass for others.
+    for (const std::string& Term : Sorted(Terms))
+        Key += std::to_string(Term.size()) + ":" + Term + " ";
+    return Key;
+}
+
 TItemSearch::TItemSearch(std::span<const TWLOItemData> Items) : FItems(Items) {}
 
 void TItemSearch::BuildIndex() const {

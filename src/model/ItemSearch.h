@@ -49,6 +49,9 @@ struct TItemQuery {
     std::vector<TBonusCondition> Bonuses;
 
     static TItemQuery Parse(std::string_view Utf8);
+    /// The same text for every query that finds the same items by the same terms, whatever
+    /// their spacing, order or repetition: a cache's key.
+    std::string Key() const;
     bool Empty() const {
         return Terms.empty() && IDs.empty() && ListNumbers.empty() && Bonuses.empty();
     }

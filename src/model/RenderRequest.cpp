@@ -2,6 +2,7 @@
 
 #include "model/CodeText.h"
 #include "model/DressingSession.h"
+#include "model/UDraw.h"
 #include "platform/Format.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
@@ -156,12 +157,17 @@ const TRequestDialect QueryDialect{.Prefix = "",
 
 std::string TRenderRequest::Key() const {
     // An explicit frame is checked against the action, the default one is not: two keys.
-    const std::string FrameText = Frame ? std::to_string(*Frame) : "default";
+    // What cannot change the bytes stays out, so that one picture has one key: an animation
+    // holds every frame, and a transparent picture has no background.
+    const std::string FrameText =
+        Frame && !Format->Animated ? std::to_string(*Frame) : std::string("default");
     // The code goes in whole: a formatted %s would end it at a NUL.
     std::string Key = std::string(Format->Name) + "?code=" + Code +
                       pelto::Format("&motion=%d&direction=%d&frame=%s&shadow=%d", Motion, Direction,
                                     FrameText.c_str(), Shadow ? 1 : 0);
-    Key += pelto::Format("&background=%06X&scale=%d", Background & 0xFFFFFF, Scale);
+    if (!Format->Transparent)
+        Key += pelto::Format("&background=%06X", Background & 0xFFFFFF);
+    Key += pelto::Format("&scale=%d", Scale);
     if (Delay)
         Key += pelto::Format("&delay=%d", *Delay);
     // What only the command line asks for comes last, so that the service's keys stay.
@@ -226,25 +232,40 @@ void PoseSession(TDressingSession& Session, const TRenderRequest& Request) {
     Session.SetBackColor(Request.Background);
     Session.SetMotion(static_cast<std::uint8_t>(Request.Motion));
     Session.SetDirection(static_cast<std::uint8_t>(Request.Direction));
-    if (Request.Frame) {
-        // The frames depend on the character's sprites, known only now. The pose named is the
-        // one asked for: without a character the session keeps its own.
-        const std::string Frame = std::string(Request.Dialect->Prefix) + "frame";
-        const std::string Pose =
-            Format("motion %d facing direction %d", Request.Motion, Request.Direction);
-        const int Count = Session.FrameCount();
-        if (Count == 0)
-            throw ERequestError(Frame + " cannot be given: " + Pose + " has no frames");
-        if (*Request.Frame < 1 || *Request.Frame > Count)
-            throw ERequestError(Frame + Format(" must be from 1 to %d for ", Count) + Pose);
-    }
+    // The frames depend on the character's sprites, known only now.
+    CheckFrame(Request, Session.FrameCount());
     Session.SetFrame(Request.Frame.value_or(1));
+}
+
+void CheckFrame(const TRenderRequest& Request, int Count) {
+    if (!Request.Frame)
+        return;
+    // The pose named is the one asked for: without a character the session keeps its own.
+    const std::string Frame = std::string(Request.Dialect->Prefix) + "frame";
+    const std::string Pose =
+        Format("motion %d facing direction %d", Request.Motion, Request.Direction);
+    if (Count == 0)
+        throw ERequestError(Frame + " cannot be given: " + Pose + " has no frames");
+    if (*Request.Frame < 1 || *Request.Frame > Count)
+        throw ERequestError(Frame + Format(" must be from 1 to %d for ", Count) + Pose);
+}
+
+std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames) {
+    // Each frame drawn at its scale, and as much again for the encoder's copies; measured
+    // peaks stay below this.
+    const std::size_t Drawn = Request.Format->Animated ? std::max(Frames, 1) + 1 : 2;
+    const std::size_t Side = static_cast<std::size_t>(CanvasSize) * Request.Scale;
+    return Drawn * Side * Side * 4 * 2 + (std::size_t{1} << 20);
+}
+
+void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream) {
+    Session.ExportToStream(ExportOptionsOf(Request, Session), Stream);
 }
 
 void Render(const TGameData& Game, const TRenderRequest& Request, TStream& Stream) {
     TDressingSession Session(Game);
     PoseSession(Session, Request);
-    Session.ExportToStream(ExportOptionsOf(Request, Session), Stream);
+    RenderPosed(Session, Request, Stream);
 }
 
 TExportShape Render(const TGameData& Game, const TRenderRequest& Request,

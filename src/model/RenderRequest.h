@@ -4,6 +4,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <span>
@@ -91,6 +92,15 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
 /// Dresses and poses Session as Request asks. A code that is none raises EInvalidCode; a frame
 /// the action does not have, ERequestError.
 void PoseSession(TDressingSession& Session, const TRenderRequest& Request);
+
+/// Raises ERequestError when Request names a frame an action of Count frames does not have.
+void CheckFrame(const TRenderRequest& Request, int Count);
+
+/// About the most memory drawing Request takes while it runs, for an action of Frames frames.
+std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames);
+
+/// Draws Request over Session, posed for it by PoseSession, into Stream; not for sheets.
+void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream);
 
 /// Draws Request over Game into Stream; not for sheets.
 void Render(const TGameData& Game, const TRenderRequest& Request, TStream& Stream);

@@ -160,7 +160,11 @@ std::string OriginOf(const TServiceRequest& Request) {
 
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
     : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
-      FCache(Options.CacheBytes), FRenderSlots(std::max(1, Options.RenderThreads)),
+      FCache(Options.CacheBytes),
+      FWork({.Slots = std::max(1, Options.RenderThreads),
+             // The HTTP layer's workers bound the waiting; a turn not had in time is a 503.
+             .MaxWaiting = 1 << 10,
+             .Bytes = Options.WorkBytes}),
       FLog(Options.Log ? Options.Log : &std::cerr) {
     for (const TWLOItemData& Item : Game.Items().Items())
         FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
@@ -175,15 +179,23 @@ std::string TRenderService::ETagOf(const std::string& Key) const {
     return "\"" + Hash128Hex(FIdentity + "\n" + Key) + "\"";
 }
 
-template <typename TMake>
+template <typename TMake, typename TCheck>
 TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRequest& Request,
-                                        const std::string& CacheControl, TMake Make) {
+                                        const std::string& CacheControl, bool Valid, TMake Make,
+                                        TCheck Check) {
     const std::string ETag = ETagOf(Key);
+    const auto NotModified = [&] {
+        return !Request.IfNoneMatch.empty() && MatchesETag(Request.IfNoneMatch, ETag);
+    };
     // Answers are a function of the game and the key alone, so the tag needs no lookup.
-    if (!Request.IfNoneMatch.empty() && MatchesETag(Request.IfNoneMatch, ETag))
+    if (Valid && NotModified())
         return {304, "", "", ETag, CacheControl};
-    if (const TCached Hit = FCache.Find(Key))
+    if (const TCached Hit = FCache.Find(Key)) {
+        Check(*Hit);
+        if (NotModified())
+            return {304, "", "", ETag, CacheControl};
         return *Hit;
+    }
     TServiceResponse Response = Make();
     if (Response.Status == 200) {
         Response.ETag = ETag;
@@ -191,6 +203,8 @@ TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRe
         const std::size_t Bytes = Response.Body.size() + Response.ContentType.size() +
                                   Response.ETag.size() + Response.CacheControl.size();
         FCache.Insert(Key, std::make_shared<const TServiceResponse>(Response), Bytes);
+        if (NotModified())
+            return {304, "", "", ETag, CacheControl};
     }
     return Response;
 }
@@ -224,6 +238,10 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
             break;
         }
         return Refusal(404, "not found");
+    } catch (const EServiceBusy&) {
+        TServiceResponse Busy = Refusal(503, "busy, try again shortly");
+        Busy.Headers = {{"Retry-After", "1"}};
+        return Busy;
     } catch (const EBadRequest& Error) {
         return Refusal(Error.Status(), Error.what());
     } catch (const ERequestError& Error) {
@@ -244,25 +262,37 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
     // no code is refused before anything is looked up.
     if (!Asked.Code.empty())
         Asked.Code = CanonicalCode(Asked.Code);
-    return Cached(Asked.Key(), Request, std::string(ImmutableCaching), [&] {
-        FRenderSlots.acquire();
-        struct TRelease {
-            std::counting_semaphore<>& Slots;
-            ~TRelease() { Slots.release(); }
-        } Release{FRenderSlots};
-        const auto Start = std::chrono::steady_clock::now();
+    // An animation's key holds no frame, so a cached one is checked against its action.
+    const auto CheckFrame = [&](const TServiceResponse& Hit) {
+        if (Format.Animated)
+            pelto::CheckFrame(Asked, Hit.ActionFrames);
+    };
+    return Cached(
+        Asked.Key(), Request, std::string(ImmutableCaching), !Asked.Frame,
+        [&] {
+            auto Ticket = FWork.Enter();
+            TDressingSession Session(FGame);
+            PoseSession(Session, Asked);
+            Ticket.Reserve(RenderWorkBytes(Asked, Session.FrameCount()));
+            const auto Start = std::chrono::steady_clock::now();
 
-        TMemoryStream Stream;
-        pelto::Render(FGame, Asked, Stream);
-        FMetrics.CountRender(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
-        return Content(Format.MimeType, ToString(Stream.Memory()));
-    });
+            TMemoryStream Stream;
+            RenderPosed(Session, Asked, Stream);
+            FMetrics.CountRender(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+            TServiceResponse Made = Content(Format.MimeType, ToString(Stream.Memory()));
+            Made.ActionFrames = Session.FrameCount();
+            return Made;
+        },
+        CheckFrame);
 }
 
 TServiceResponse TRenderService::Items(const TServiceRequest& Request) {
     const TItemsParams Params = ParseItemsParams(Request.Params);
-    return Cached(Params.Key, Request, std::string(ListCaching), [&] {
+    return Cached(Params.Key, Request, std::string(ListCaching), true, [&] {
+        auto Ticket = FWork.Enter();
+        // The whole table's text, at most, and the list of it.
+        Ticket.Reserve(FGame.Items().Items().size() * 1024);
         return Content("application/json; charset=utf-8",
                        ItemsJson(FGame, MatchingItems(FGame, Params.Query, Params.List)));
     });
@@ -274,12 +304,13 @@ TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request
     const auto Found = FItemsById.find(ItemId);
     if (Found == FItemsById.end())
         throw EBadRequest(pelto::Format("no item %d", ItemId), 404);
-    return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(ImmutableCaching), [&] {
-        const std::optional<TBitmap> Icon = ItemIconBitmap(FGame, *Found->second);
-        if (!Icon)
-            throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
-        return Content("image/png", ToString(IconPng(*Icon)));
-    });
+    return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(ImmutableCaching), false,
+                  [&] {
+                      const std::optional<TBitmap> Icon = ItemIconBitmap(FGame, *Found->second);
+                      if (!Icon)
+                          throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
+                      return Content("image/png", ToString(IconPng(*Icon)));
+                  });
 }
 
 TServiceResponse TRenderService::Page(std::string_view Code, const TServiceRequest& Request) {
@@ -289,7 +320,7 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
     const TPageContext Context{OriginOf(Request), ""};
     // The page holds absolute links, so its origin goes into the key.
     const std::string Key = "page/" + FWebIdentity + "?" + ShareLink(Context.Origin, Share);
-    return Cached(Key, Request, std::string(RevalidatedCaching), [&] {
+    return Cached(Key, Request, std::string(RevalidatedCaching), false, [&] {
         const std::string_view Template = FindWebAsset("page.html")->Text;
         if (Share.Code.empty())
             return Content("text/html; charset=utf-8",
@@ -314,7 +345,7 @@ TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceR
     if (!Request.Params.empty())
         throw EBadRequest("a code takes no parameters");
     const std::string Normal = NormalizeCode(Code);
-    return Cached("code/" + Normal, Request, std::string(ListCaching), [&] {
+    return Cached("code/" + Normal, Request, std::string(ListCaching), false, [&] {
         return Content("application/json; charset=utf-8",
                        service::CodeJson(SummarizeCode(FGame, Normal)));
     });

@@ -3,12 +3,12 @@
 #include "platform/LruCache.h"
 #include "service/ServiceMetrics.h"
 #include "service/ServiceRequest.h"
+#include "service/WorkGate.h"
 
 #include <cstddef>
 #include <memory>
 #include <mutex>
 #include <ostream>
-#include <semaphore>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,10 +25,13 @@ namespace pelto::service {
 struct TServiceOptions {
     /// Bytes of answers kept for later requests.
     std::size_t CacheBytes = std::size_t{64} << 20;
-    /// Pictures drawn at the same time; more requests than this wait for a turn.
+    /// Pictures drawn (or lists made) at the same time; as many more may wait for a turn, and
+    /// beyond them a request is answered 503.
     int RenderThreads = 1;
     /// Where failures that are no fault of the client's are written; nullptr: std::cerr.
     std::ostream* Log = nullptr;
+    /// Memory the pictures and lists being made may take together.
+    std::size_t WorkBytes = std::size_t{128} << 20;
 };
 
 /// A GET or HEAD request, as the HTTP layer hands it over.
@@ -47,6 +50,8 @@ struct TServiceResponse {
     std::string ETag;         // empty: none
     std::string CacheControl; // empty: none
     std::vector<std::pair<std::string, std::string>> Headers{};
+    /// Of an animation: the frames of its action, to check a frame asked of a cached copy.
+    int ActionFrames = 0;
 };
 
 /// What the service answers, apart from HTTP itself: the pictures, the item listing, the
@@ -76,9 +81,17 @@ private:
     TServiceResponse Asset(std::string_view Name, const TServiceRequest& Request);
     // The cached answer of Key, or the one Make gives (kept for next time); 304 when the
     // client has it already.
+    // Valid: the request is known to be answered 200 once made, so that a tag the client has
+    // may be answered before; otherwise If-None-Match is looked at once the answer is known.
+    // Check runs on a cached answer before it is given.
+    template <typename TMake, typename TCheck>
+    TServiceResponse Cached(const std::string& Key, const TServiceRequest& Request,
+                            const std::string& CacheControl, bool Valid, TMake Make, TCheck Check);
     template <typename TMake>
     TServiceResponse Cached(const std::string& Key, const TServiceRequest& Request,
-                            const std::string& CacheControl, TMake Make);
+                            const std::string& CacheControl, bool Valid, TMake Make) {
+        return Cached(Key, Request, CacheControl, Valid, Make, [](const TServiceResponse&) {});
+    }
     std::string ETagOf(const std::string& Key) const;
     void Log(const std::string& Line);
 
@@ -87,7 +100,7 @@ private:
     const std::string FWebIdentity; // of the page's files, which change without the version
     std::unordered_map<int, const TWLOItemData*> FItemsById;
     TLruCache<TServiceResponse> FCache;
-    std::counting_semaphore<> FRenderSlots;
+    TWorkGate FWork;
     TServiceMetrics FMetrics;
     std::ostream* FLog;
     std::mutex FLogLock;

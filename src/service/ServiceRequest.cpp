@@ -176,7 +176,7 @@ TItemsParams ParseItemsParams(const TQueryParams& Params) {
     const bool Group = Reader.Value("group").has_value();
     if (Group != Reader.Value("slot").has_value())
         throw EBadRequest("group and slot go together");
-    Items.Key = "items?search=" + Search;
+    Items.Key = "items?search=" + Items.Query.Key();
     if (Group) {
         Items.List = TListChoice{static_cast<int>(Reader.Number("group", 0, 0, 3)),
                                  static_cast<int>(Reader.Number("slot", 1, 1, 6))};

@@ -779,3 +779,38 @@ TEST(RenderServiceFailure, AFailureOfTheServersOwnIsLoggedAndNotToldToTheClient)
     EXPECT_EQ(Invalid.Status, 400);
     EXPECT_EQ(Invalid.Body, ErrorJson("Invalid code error."));
 }
+
+TEST_F(RenderServiceTest, WhatCannotChangeThePictureGivesNoOtherTag) {
+    const std::string Code = Escaped(DressedCode(2));
+    const auto Tag = [&](const std::string& Target) {
+        const auto Answer = Get(Target);
+        EXPECT_EQ(Answer->status, 200) << Target;
+        return Answer->get_header_value("ETag");
+    };
+    // A transparent picture has no background, an animation every frame.
+    EXPECT_EQ(Tag("/render.tpng?code=" + Code),
+              Tag("/render.tpng?code=" + Code + "&background=00FF00"));
+    EXPECT_EQ(Tag("/render.gif?code=" + Code + "&motion=1"),
+              Tag("/render.gif?code=" + Code + "&motion=1&frame=2"));
+    EXPECT_NE(Tag("/render.png?code=" + Code),
+              Tag("/render.png?code=" + Code + "&background=00FF00"));
+    // Spacing, order and repetition of search terms find the same items.
+    EXPECT_EQ(Tag("/items?search=%20"), Tag("/items?search=%20%20"));
+    EXPECT_EQ(Tag("/items?search=a%20b"), Tag("/items?search=b%20%20a%20a"));
+    EXPECT_NE(Tag("/items?search=a"), Tag("/items?search=ab"));
+}
+
+TEST_F(RenderServiceTest, AFrameAnAnimationLacksIsRefusedEvenWhenItsPictureIsCached) {
+    const std::string Target = "/render.gif?code=" + Escaped(DressedCode(2)) + "&motion=1";
+    ASSERT_EQ(Get(Target)->status, 200);
+    const auto Beyond = Get(Target + "&frame=99");
+    EXPECT_EQ(Beyond->status, 400);
+    EXPECT_NE(Beyond->body.find("frame must be from 1 to"), std::string::npos) << Beyond->body;
+    // Nor does a tag the client claims to have make it valid.
+    EXPECT_EQ(Get(Target + "&frame=99", {{"If-None-Match", "*"}})->status, 400);
+    EXPECT_EQ(
+        Get("/render.png?code=" + Escaped(DressedCode(2)) + "&frame=99", {{"If-None-Match", "*"}})
+            ->status,
+        400);
+    EXPECT_EQ(Get(Target + "&frame=2")->status, 200);
+}
