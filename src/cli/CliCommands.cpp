@@ -316,7 +316,8 @@ void GameFolderCommand(const TCommandCall& Call) {
 // --- serve ---------------------------------------------------------------------------------
 
 void ServeCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words, {"game", "listen", "threads", "cache-mb"}, {});
+    const TCliArgs Args(
+        Call.Words, {"game", "listen", "threads", "cache-mb", "public-url", "metrics-listen"}, {});
     service::TServeConfig Config;
     Config.GameFolder = GameFolder(Args);
     if (const auto Listen = Args.Value("listen");
@@ -326,6 +327,18 @@ void ServeCommand(const TCommandCall& Call) {
     Config.Threads = static_cast<int>(NumberOption(Args, "threads", Cores, 1, 256));
     Config.CacheBytes = static_cast<std::size_t>(NumberOption(Args, "cache-mb", 64, 0, 1 << 20))
                         << 20;
+    if (const auto Url = Args.Value("public-url")) {
+        const auto Origin = service::ParsePublicUrl(*Url);
+        if (!Origin)
+            throw EUsageError("--public-url must be http://HOST[:PORT] or https://HOST[:PORT], "
+                              "without a path, query or fragment");
+        Config.PublicUrl = *Origin;
+    }
+    if (const auto Metrics = Args.Value("metrics-listen")) {
+        Config.MetricsListen.emplace();
+        if (!service::ParseListenAddress(*Metrics, *Config.MetricsListen))
+            throw EUsageError("--metrics-listen must be HOST:PORT, PORT 0..65535");
+    }
     service::Serve(Config, Call.Live);
 }
 
@@ -399,7 +412,7 @@ command to read back.
 )",
              RenderCommand},
     TCommand{"serve", R"(--game DIR [--listen HOST:PORT] [--threads N]
-              [--cache-mb N])",
+              [--cache-mb N] [--public-url URL] [--metrics-listen HOST:PORT])",
              "serves pictures, items and icons over HTTP until SIGTERM or SIGINT",
              R"(  --listen HOST:PORT   where to listen, default 127.0.0.1:8080; port 0 picks a
                        free one. The line "listening on http://HOST:PORT" tells
@@ -407,6 +420,15 @@ command to read back.
   --threads N          pictures drawn at once, 1..256, default one per core
   --cache-mb N         MiB of answers kept for later requests, 0..1048576,
                        default 64
+  --public-url URL     http://HOST[:PORT] or https://HOST[:PORT] the service is
+                       reached at, for the share page's links; without it they
+                       follow the request's Host only where it names the
+                       listener or localhost at its port
+  --metrics-listen HOST:PORT   where /metrics is served (with /healthz), apart
+                       from the endpoints; none by default. The line "metrics
+                       on http://HOST:PORT" follows the listening line
+SIGHUP loads the game folder again and serves it once loaded whole; when it
+cannot be loaded the game served stays, and standard error says why.
 Endpoints (GET and HEAD):
   /render.FORMAT?code=CODE   FORMAT png tpng jpg bmp gif tgif apng tapng webp
                              twebp; motion, direction, frame, shadow (0/1),
@@ -418,6 +440,7 @@ Endpoints (GET and HEAD):
                              or transparent) as render's
   /code/CODE.json            what a code holds: character, items, colours
   /healthz, /metrics         health, and Prometheus metrics
+                             (/metrics only on --metrics-listen)
 )",
              ServeCommand},
     TCommand{"demo", "--out DIR [--scale small|full]", "writes a synthetic game installation",

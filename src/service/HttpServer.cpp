@@ -2,6 +2,7 @@
 
 #include "platform/Errors.h"
 #include "service/RenderService.h"
+#include "service/ServiceHolder.h"
 #include "service/ServiceMetrics.h"
 #include "service/ServiceRequest.h"
 
@@ -102,20 +103,40 @@ TServiceRequest ServiceRequestOf(const THttpRequestHead& Head) {
     return Request;
 }
 
+/// Which of the server's addresses a connection came to.
+enum class TListener { Main, Metrics };
+
+/// The operator's counters are not for the public: they have an address of their own, which
+/// serves nothing else but health.
+bool Answers(TListener Listener, TEndpoint Endpoint) {
+    if (Listener == TListener::Metrics)
+        return Endpoint == TEndpoint::Metrics || Endpoint == TEndpoint::Health;
+    return Endpoint != TEndpoint::Metrics;
+}
+
 } // namespace
 
 class TConnection;
 
 class THttpServer::TImpl {
 public:
+    TImpl(TServiceHolder& Services, int Workers)
+        : FServices(Services), FWorkers(static_cast<std::size_t>(std::max(1, Workers))) {}
     TImpl(TRenderService& Service, int Workers)
-        : FService(Service), FWorkers(static_cast<std::size_t>(std::max(1, Workers))) {}
+        // Not the server's to free: held without an owner.
+        : FOwnServices(std::make_unique<TServiceHolder>(
+              std::shared_ptr<TRenderService>(std::shared_ptr<void>(), &Service))),
+          FServices(*FOwnServices), FWorkers(static_cast<std::size_t>(std::max(1, Workers))) {}
 
-    TRenderService& Service() { return FService; }
+    /// The service a request is answered by: held by the request until it is answered.
+    std::shared_ptr<TRenderService> Service() const { return FServices.Current(); }
     asio::io_context& Io() { return FIo; }
     bool Stopping() const { return FStopping; }
 
-    int Bind(const std::string& Host, int Port);
+    int Bind(const std::string& Host, int Port) { return BindTo(FAcceptor, Host, Port); }
+    int BindMetrics(const std::string& Host, int Port) {
+        return BindTo(FMetricsAcceptor, Host, Port);
+    }
     void Run();
     void Stop();
 
@@ -136,13 +157,17 @@ public:
     void Remove(const TConnection* Connection);
 
 private:
-    void Accept();
-    void StartConnection(tcp::socket Socket);
+    int BindTo(tcp::acceptor& Acceptor, const std::string& Host, int Port);
+    void Accept(tcp::acceptor& Acceptor, TListener Listener);
+    void StartConnection(tcp::socket Socket, TListener Listener);
+    void DrainAndClose(tcp::acceptor& Acceptor, TListener Listener);
     void DrainAndClose();
 
-    TRenderService& FService;
+    std::unique_ptr<TServiceHolder> FOwnServices; // when given a service, not a holder
+    TServiceHolder& FServices;
     asio::io_context FIo;
     tcp::acceptor FAcceptor{FIo};
+    tcp::acceptor FMetricsAcceptor{FIo};
     asio::thread_pool FWorkers;
     std::atomic<int> FQueued{0};
     std::atomic<bool> FStopping{false};
@@ -154,8 +179,9 @@ private:
 /// One client's connection: reads a head, has it answered, writes the answer, and again.
 class TConnection : public std::enable_shared_from_this<TConnection> {
 public:
-    TConnection(THttpServer::TImpl& Server, tcp::socket Socket)
-        : FServer(Server), FSocket(std::move(Socket)), FTimer(FSocket.get_executor()) {}
+    TConnection(THttpServer::TImpl& Server, tcp::socket Socket, TListener Listener)
+        : FServer(Server), FSocket(std::move(Socket)), FTimer(FSocket.get_executor()),
+          FListener(Listener) {}
     ~TConnection() { FServer.Remove(this); }
 
     void Start() {
@@ -252,15 +278,19 @@ private:
         TServiceRequest Request = ServiceRequestOf(Head);
         const TEndpoint Endpoint = RouteOf(Request.Path).Endpoint;
         const bool Close = !Head.KeepAlive;
+        if (!Answers(FListener, Endpoint)) {
+            Answer(Refusal(404, "not found"), IsHead, Close, TEndpoint::Unknown);
+            return;
+        }
         if (Endpoint == TEndpoint::Health) { // never behind the work queue
-            Answer(FServer.Service().Handle(Request), IsHead, Close, Endpoint);
+            Answer(FServer.Service()->Handle(Request), IsHead, Close, Endpoint);
             return;
         }
         // The guard keeps the network threads running until the answer is written.
         const bool Queued =
             FServer.Queue([Self = shared_from_this(), Request = std::move(Request), IsHead, Close,
                            Endpoint, Guard = asio::make_work_guard(FSocket.get_executor())] {
-                TServiceResponse Response = Self->FServer.Service().Handle(Request);
+                TServiceResponse Response = Self->FServer.Service()->Handle(Request);
                 asio::post(Self->FSocket.get_executor(),
                            [Self, Response = std::move(Response), IsHead, Close, Endpoint] {
                                Self->Answer(Response, IsHead, Close, Endpoint);
@@ -275,7 +305,7 @@ private:
 
     void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint) {
         // Counted before the answer leaves, so that a client asking /metrics next sees it.
-        FServer.Service().Metrics().CountRequest(Endpoint, Response.Status);
+        FServer.Service()->Metrics().CountRequest(Endpoint, Response.Status);
         const bool Last = Close || FServer.Stopping();
         FOut = Serialized(Response, IsHead, Last);
         ++FAnswered;
@@ -308,6 +338,7 @@ private:
     bool FHeadBegun = false;
     bool FWaiting = false;
     int FAnswered = 0;
+    const TListener FListener;
 };
 
 void THttpServer::TImpl::Add(const std::shared_ptr<TConnection>& Connection) {
@@ -320,49 +351,52 @@ void THttpServer::TImpl::Remove(const TConnection* Connection) {
     FConnections.erase(Connection);
 }
 
-int THttpServer::TImpl::Bind(const std::string& Host, int Port) {
+int THttpServer::TImpl::BindTo(tcp::acceptor& Acceptor, const std::string& Host, int Port) {
     boost::system::error_code Error;
     const auto Address = asio::ip::make_address(Host == "localhost" ? "127.0.0.1" : Host, Error);
     const tcp::endpoint Endpoint(Address, static_cast<unsigned short>(Port));
     if (!Error)
-        FAcceptor.open(Endpoint.protocol(), Error);
+        Acceptor.open(Endpoint.protocol(), Error);
     if (!Error)
-        FAcceptor.set_option(tcp::acceptor::reuse_address(true), Error);
+        Acceptor.set_option(tcp::acceptor::reuse_address(true), Error);
     if (!Error)
-        FAcceptor.bind(Endpoint, Error);
+        Acceptor.bind(Endpoint, Error);
     if (!Error)
-        FAcceptor.listen(ListenBacklog, Error);
+        Acceptor.listen(ListenBacklog, Error);
     if (Error) {
         boost::system::error_code Ignored;
-        FAcceptor.close(Ignored);
+        Acceptor.close(Ignored);
         throw EWloError("Cannot listen on " + Host + ":" + std::to_string(Port));
     }
-    return FAcceptor.local_endpoint().port();
+    return Acceptor.local_endpoint().port();
 }
 
-void THttpServer::TImpl::StartConnection(tcp::socket Socket) {
+void THttpServer::TImpl::StartConnection(tcp::socket Socket, TListener Listener) {
     boost::system::error_code Ignored;
     Socket.set_option(tcp::no_delay(true), Ignored);
-    auto Connection = std::make_shared<TConnection>(*this, std::move(Socket));
+    auto Connection = std::make_shared<TConnection>(*this, std::move(Socket), Listener);
     Add(Connection);
     Connection->Start();
 }
 
-void THttpServer::TImpl::Accept() {
-    FAcceptor.async_accept(asio::make_strand(FIo),
-                           [this](const boost::system::error_code& Error, tcp::socket Socket) {
-                               if (!Error)
-                                   StartConnection(std::move(Socket));
-                               if (FAcceptor.is_open() && !FStopping)
-                                   Accept();
-                           });
+void THttpServer::TImpl::Accept(tcp::acceptor& Acceptor, TListener Listener) {
+    Acceptor.async_accept(
+        asio::make_strand(FIo),
+        [this, &Acceptor, Listener](const boost::system::error_code& Error, tcp::socket Socket) {
+            if (!Error)
+                StartConnection(std::move(Socket), Listener);
+            if (Acceptor.is_open() && !FStopping)
+                Accept(Acceptor, Listener);
+        });
 }
 
 void THttpServer::TImpl::Run() {
     if (FStopping || !FAcceptor.is_open())
         return;
     FRunning = true;
-    Accept();
+    Accept(FAcceptor, TListener::Main);
+    if (FMetricsAcceptor.is_open())
+        Accept(FMetricsAcceptor, TListener::Metrics);
     std::vector<std::thread> Threads;
     for (int I = 1; I < NetworkThreads; ++I)
         Threads.emplace_back([this] { FIo.run(); });
@@ -372,18 +406,24 @@ void THttpServer::TImpl::Run() {
     FWorkers.join();
 }
 
-void THttpServer::TImpl::DrainAndClose() {
+void THttpServer::TImpl::DrainAndClose(tcp::acceptor& Acceptor, TListener Listener) {
     // Connections the system accepted already are answered, not reset.
     boost::system::error_code Error;
-    FAcceptor.non_blocking(true, Error);
+    Acceptor.non_blocking(true, Error);
     while (!Error) {
         tcp::socket Socket(asio::make_strand(FIo));
-        FAcceptor.accept(Socket, Error);
+        Acceptor.accept(Socket, Error);
         if (!Error)
-            StartConnection(std::move(Socket));
+            StartConnection(std::move(Socket), Listener);
     }
     boost::system::error_code Ignored;
-    FAcceptor.close(Ignored);
+    Acceptor.close(Ignored);
+}
+
+void THttpServer::TImpl::DrainAndClose() {
+    DrainAndClose(FAcceptor, TListener::Main);
+    if (FMetricsAcceptor.is_open())
+        DrainAndClose(FMetricsAcceptor, TListener::Metrics);
     std::vector<std::shared_ptr<TConnection>> Open;
     {
         const std::lock_guard Lock(FMutex);
@@ -401,6 +441,9 @@ void THttpServer::TImpl::Stop() {
     asio::post(FIo, [this] { DrainAndClose(); });
 }
 
+THttpServer::THttpServer(TServiceHolder& Services, int Workers)
+    : FImpl(std::make_unique<TImpl>(Services, Workers)) {}
+
 THttpServer::THttpServer(TRenderService& Service, int Workers)
     : FImpl(std::make_unique<TImpl>(Service, Workers)) {}
 
@@ -408,6 +451,10 @@ THttpServer::~THttpServer() = default;
 
 int THttpServer::Bind(const std::string& Host, int Port) {
     return FImpl->Bind(Host, Port);
+}
+
+int THttpServer::BindMetrics(const std::string& Host, int Port) {
+    return FImpl->BindMetrics(Host, Port);
 }
 
 void THttpServer::Run() {

@@ -8,6 +8,7 @@
 namespace pelto::service {
 
 class TRenderService;
+class TServiceHolder;
 
 /// A client has this long to send a whole request head once it has begun one.
 inline constexpr int HeadSeconds = 10;
@@ -22,8 +23,13 @@ inline constexpr int MaxQueuedRequests = 1024;
 /// service, other methods get 405, oversized heads 414 or 431, and a request with a body is
 /// answered and its connection closed, so that the body is never read as a request. Any number
 /// of connections wait on a few network threads; the service's work runs on Workers threads.
+/// /metrics is answered only on a listener of its own, which answers /healthz besides.
 class THttpServer {
 public:
+    /// Each request goes to the service Services holds when it is read, which must be there
+    /// once Run is called.
+    THttpServer(TServiceHolder& Services, int Workers);
+    /// Serves Service alone, which must outlive the server.
     THttpServer(TRenderService& Service, int Workers);
     ~THttpServer();
     THttpServer(const THttpServer&) = delete;
@@ -32,6 +38,8 @@ public:
     /// Binds Host:Port (0 picks a free port) and returns the port; raises EWloError when the
     /// address cannot be had.
     int Bind(const std::string& Host, int Port);
+    /// Binds the listener for /metrics and /healthz alone, as Bind does; none unless called.
+    int BindMetrics(const std::string& Host, int Port);
     /// Serves until Stop; returns once every request accepted is answered.
     void Run();
     /// From any thread: no new connections; the ones already made (queued ones included) get

@@ -17,7 +17,6 @@
 #include "sprites/SpriteFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <exception>
@@ -147,17 +146,6 @@ std::string ErrorJson(const std::string& Message) {
     return "{\"error\": " + JsonString(Message) + "}";
 }
 
-std::string OriginOf(const TServiceRequest& Request) {
-    const std::string& Host = Request.Host;
-    const bool Plain =
-        !Host.empty() && Host.size() <= 255 && std::all_of(Host.begin(), Host.end(), [](char C) {
-            return std::isalnum(static_cast<unsigned char>(C)) || C == '.' || C == '-' ||
-                   C == ':' || C == '[' || C == ']';
-        });
-    return (Request.ForwardedProto == "https" ? "https://" : "http://") +
-           (Plain ? Host : std::string("localhost"));
-}
-
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
     : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
       FCache(Options.CacheBytes),
@@ -165,6 +153,8 @@ TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Opt
              // The HTTP layer's workers bound the waiting; a turn not had in time is a 503.
              .MaxWaiting = 1 << 10,
              .Bytes = Options.WorkBytes}),
+      FMetricsHeld(Options.Metrics ? Options.Metrics : std::make_shared<TServiceMetrics>()),
+      FMetrics(*FMetricsHeld), FPublicUrl(Options.PublicUrl), FListen(Options.Listen),
       FLog(Options.Log ? Options.Log : &std::cerr) {
     for (const TWLOItemData& Item : Game.Items().Items())
         FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
@@ -317,7 +307,8 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
     TShareParams Share = ParseShareParams(Request.Params);
     if (!Code.empty())
         Share.Code = NormalizeCode(Code);
-    const TPageContext Context{OriginOf(Request), ""};
+    const TPageContext Context{
+        PageOrigin(FPublicUrl, FListen, Request.Host, Request.ForwardedProto), ""};
     // The page holds absolute links, so its origin goes into the key.
     const std::string Key = "page/" + FWebIdentity + "?" + ShareLink(Context.Origin, Share);
     return Cached(Key, Request, std::string(RevalidatedCaching), false, [&] {

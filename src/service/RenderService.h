@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/LruCache.h"
+#include "service/PageOrigin.h"
 #include "service/ServiceMetrics.h"
 #include "service/ServiceRequest.h"
 #include "service/WorkGate.h"
@@ -30,6 +31,14 @@ struct TServiceOptions {
     int RenderThreads = 1;
     /// Where failures that are no fault of the client's are written; nullptr: std::cerr.
     std::ostream* Log = nullptr;
+    /// "scheme://host[:port]" the service is reached at from outside (see ParsePublicUrl);
+    /// empty: told by the request's Host where that names the listener (see PageOrigin).
+    std::string PublicUrl{};
+    /// Where the HTTP server listens, with the port it got.
+    TListenAddress Listen{};
+    /// The counters, shared by the services one after another over a reloaded game so that
+    /// a reload resets none; nullptr: the service's own.
+    std::shared_ptr<TServiceMetrics> Metrics{};
     /// Memory the pictures and lists being made may take together.
     std::size_t WorkBytes = std::size_t{128} << 20;
 };
@@ -101,16 +110,15 @@ private:
     std::unordered_map<int, const TWLOItemData*> FItemsById;
     TLruCache<TServiceResponse> FCache;
     TWorkGate FWork;
-    TServiceMetrics FMetrics;
+    const std::shared_ptr<TServiceMetrics> FMetricsHeld;
+    TServiceMetrics& FMetrics;
+    const std::string FPublicUrl;
+    const TListenAddress FListen;
     std::ostream* FLog;
     std::mutex FLogLock;
 };
 
 /// The body of a refused request.
 std::string ErrorJson(const std::string& Message);
-
-/// "scheme://host" of the links a page gives to others: the request's Host when it is a plain
-/// host name or address with an optional port, else "localhost".
-std::string OriginOf(const TServiceRequest& Request);
 
 } // namespace pelto::service

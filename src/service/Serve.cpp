@@ -1,8 +1,10 @@
 #include "service/Serve.h"
 
 #include "model/GameData.h"
+#include "service/GameReloader.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
+#include "service/ServiceHolder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,28 +24,30 @@ int Workers(int RenderThreads) {
     return std::max(8, 2 * RenderThreads + 4);
 }
 
-/// SIGTERM and SIGINT, blocked in every thread the server starts and taken by one watcher.
-class TStopSignals {
+/// SIGTERM, SIGINT and SIGHUP, blocked in every thread the server starts and taken by one
+/// watcher, which also runs the reloads: they take no thread from the network or the workers.
+class TServiceSignals {
 public:
-    TStopSignals() {
+    TServiceSignals() {
         sigemptyset(&FSignals);
         sigaddset(&FSignals, SIGTERM);
         sigaddset(&FSignals, SIGINT);
+        sigaddset(&FSignals, SIGHUP);
         pthread_sigmask(SIG_BLOCK, &FSignals, &FPrevious);
         // A client gone before its answer is written must not end the service.
         std::signal(SIGPIPE, SIG_IGN);
     }
-    ~TStopSignals() {
+    ~TServiceSignals() {
         FDone = true;
         if (FWatcher.joinable())
             FWatcher.join();
         pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr);
     }
-    TStopSignals(const TStopSignals&) = delete;
-    TStopSignals& operator=(const TStopSignals&) = delete;
+    TServiceSignals(const TServiceSignals&) = delete;
+    TServiceSignals& operator=(const TServiceSignals&) = delete;
 
-    void StopOnSignal(THttpServer& Server) {
-        FWatcher = std::thread([this, &Server] {
+    void Watch(THttpServer& Server, TGameReloader& Reloader) {
+        FWatcher = std::thread([this, &Server, &Reloader] {
             const timespec Tick{0, 100'000'000};
             while (!FDone) {
                 const int Signal = sigtimedwait(&FSignals, nullptr, &Tick);
@@ -51,6 +55,8 @@ public:
                     Server.Stop();
                     return;
                 }
+                if (Signal == SIGHUP)
+                    Reloader.Reload();
             }
         });
     }
@@ -65,6 +71,15 @@ private:
 } // namespace
 
 bool ParseListenAddress(const std::string& Text, TServeConfig& Config) {
+    TListenAddress Address;
+    if (!ParseListenAddress(Text, Address))
+        return false;
+    Config.Host = Address.Host;
+    Config.Port = Address.Port;
+    return true;
+}
+
+bool ParseListenAddress(const std::string& Text, TListenAddress& Address) {
     const std::size_t Colon = Text.rfind(':');
     if (Colon == std::string::npos || Colon == 0)
         return false;
@@ -78,25 +93,36 @@ bool ParseListenAddress(const std::string& Text, TServeConfig& Config) {
     if (Port.empty() || Port.size() > 5 ||
         Port.find_first_not_of("0123456789") != std::string::npos || std::stoi(Port) > 65535)
         return false;
-    Config.Host = Host;
-    Config.Port = std::stoi(Port);
+    Address.Host = Host;
+    Address.Port = std::stoi(Port);
     return true;
 }
 
 void Serve(const TServeConfig& Config, std::ostream& Out) {
     // A damaged file would serve pictures missing some of their parts: the service does not start.
-    const auto Game = OpenGame(
-        Config.GameFolder,
-        {.ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true});
+    const TGameOpening Opening{
+        .ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true};
+    auto Game = OpenGame(Config.GameFolder, Opening);
 
-    TRenderService Service(*Game, {Config.CacheBytes, Config.Threads});
-    TStopSignals Signals; // before the server's threads, which inherit the blocked signals
-    THttpServer Server(Service, Workers(Config.Threads));
+    TServiceHolder Services;
+    TServiceSignals Signals; // before the server's threads, which inherit the blocked signals
+    THttpServer Server(Services, Workers(Config.Threads));
     const int Port = Server.Bind(Config.Host, Config.Port);
-    const bool V6 = Config.Host.find(':') != std::string::npos;
-    Out << "listening on http://" << (V6 ? "[" + Config.Host + "]" : Config.Host) << ":" << Port
-        << std::endl;
-    Signals.StopOnSignal(Server);
+    const int MetricsPort = Config.MetricsListen ? Server.BindMetrics(Config.MetricsListen->Host,
+                                                                      Config.MetricsListen->Port)
+                                                 : 0;
+    TServiceOptions Options{Config.CacheBytes, Config.Threads};
+    Options.PublicUrl = Config.PublicUrl;
+    Options.Listen = {Config.Host, Port};
+    TGameReloader Reloader(Config.GameFolder, Opening, Options, Services, std::move(Game));
+    const auto Shown = [](const std::string& Host) {
+        return Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
+    };
+    Out << "listening on http://" << Shown(Config.Host) << ":" << Port << std::endl;
+    if (Config.MetricsListen)
+        Out << "metrics on http://" << Shown(Config.MetricsListen->Host) << ":" << MetricsPort
+            << std::endl;
+    Signals.Watch(Server, Reloader);
     Server.Run();
 }
 

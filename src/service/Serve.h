@@ -1,7 +1,10 @@
 #pragma once
 
+#include "service/PageOrigin.h"
+
 #include <cstddef>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace pelto::service {
@@ -12,6 +15,8 @@ struct TServeConfig {
     int Port = 8080; // 0: a free one
     int Threads = 1;
     std::size_t CacheBytes = std::size_t{64} << 20;
+    std::string PublicUrl{};                       // as ParsePublicUrl gives it; empty: none
+    std::optional<TListenAddress> MetricsListen{}; // where /metrics is served; none: nowhere
 };
 
 /// Decoded sprites the service keeps at most: more than a whole installation's, so that a
@@ -20,10 +25,13 @@ inline constexpr std::size_t SpriteCacheBytes = std::size_t{512} << 20;
 
 /// "HOST:PORT" or "[V6ADDRESS]:PORT" into Config; false when Text is neither.
 bool ParseListenAddress(const std::string& Text, TServeConfig& Config);
+bool ParseListenAddress(const std::string& Text, TListenAddress& Address);
 
-/// Loads the game of Config, listens, tells Out "listening on http://HOST:PORT" and serves
-/// until SIGTERM or SIGINT, then stops taking connections and returns once the requests in
-/// flight are answered. Raises EWloError when the game cannot be loaded or the address had.
+/// Loads the game of Config, listens, tells Out "listening on http://HOST:PORT" (then "metrics
+/// on http://HOST:PORT" with a metrics listener) and serves until SIGTERM or SIGINT, then stops
+/// taking connections and returns once the requests in flight are answered. SIGHUP loads the
+/// game folder again, and serves it once it is loaded whole; the game served stays when it
+/// cannot be. Raises EWloError when the game cannot be loaded or an address had.
 void Serve(const TServeConfig& Config, std::ostream& Out);
 
 } // namespace pelto::service

@@ -8,6 +8,7 @@
 #include "platform/Stream.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
+#include "service/ServiceHolder.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
 #include "support/TempDir.h"
@@ -81,10 +82,13 @@ protected:
     void SetUp() override { Start({}); }
     void TearDown() override { Stop(); }
 
-    void Start(const TServiceOptions& Options) {
-        Service = std::make_unique<TRenderService>(ServedGame(), Options);
-        Server = std::make_unique<THttpServer>(*Service, 32);
+    void Start(TServiceOptions Options) {
+        Server = std::make_unique<THttpServer>(Services, 32);
         Port = Server->Bind("127.0.0.1", 0);
+        MetricsPort = Server->BindMetrics("127.0.0.1", 0);
+        Options.Listen = {"127.0.0.1", Port};
+        Service = std::make_shared<TRenderService>(ServedGame(), Options);
+        Services.Replace(Service);
         Runner = std::thread([this] { Server->Run(); });
     }
     void Stop() {
@@ -106,7 +110,7 @@ protected:
     std::string MetricsCounting(const std::vector<std::string>& Counted) const {
         std::string Text;
         for (int Try = 0; Try < 200; ++Try) {
-            const auto Answer = Get("/metrics");
+            const auto Answer = httplib::Client("127.0.0.1", MetricsPort).Get("/metrics");
             Text = Answer ? Answer->body : "";
             if (std::all_of(Counted.begin(), Counted.end(), [&Text](const std::string& Line) {
                     return Text.find("pelto_requests_total{" + Line) != std::string::npos;
@@ -117,10 +121,12 @@ protected:
         return Text;
     }
 
-    std::unique_ptr<TRenderService> Service;
+    TServiceHolder Services;
+    std::shared_ptr<TRenderService> Service;
     std::unique_ptr<THttpServer> Server;
     std::thread Runner;
     int Port = 0;
+    int MetricsPort = 0;
 };
 
 std::size_t Count(const std::string& Text, const std::string& Piece) {
@@ -518,12 +524,19 @@ TEST_F(RenderServiceTest, ASharePageUnfoldsInChatAppsIntoARenderOf512Pixels) {
         }
     }
 
-    // Behind a proxy the links take the name and scheme the client used.
+    // A Host the listener does not go by gets no link of its own into the page.
+    const auto Forged = Get("/c/" + Escaped(Code), {{"Host", "a\"><script>"}});
+    EXPECT_TRUE(MetaContent(Forged->body, "og:image").starts_with(Origin)) << Forged->body;
+
+    // Behind a proxy the links are those of the public address the service is told.
+    Stop();
+    Start({.PublicUrl = "https://pelto.example"});
     const auto Proxied =
         Get("/c/" + Escaped(Code), {{"Host", "pelto.example"}, {"X-Forwarded-Proto", "https"}});
     EXPECT_TRUE(MetaContent(Proxied->body, "og:image").starts_with("https://pelto.example/"));
-    const auto Forged = Get("/c/" + Escaped(Code), {{"Host", "a\"><script>"}});
-    EXPECT_TRUE(MetaContent(Forged->body, "og:image").starts_with("http://localhost/"));
+    const auto ForgedBehindProxy = Get("/c/" + Escaped(Code), {{"Host", "a\"><script>"}});
+    EXPECT_TRUE(
+        MetaContent(ForgedBehindProxy->body, "og:image").starts_with("https://pelto.example/"));
 }
 
 TEST_F(RenderServiceTest, ACodeWithPlusAndSlashWorksInThePathEscapedOrNot) {
