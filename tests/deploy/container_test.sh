@@ -27,6 +27,8 @@ limit() { local host=$1 wanted=$2; [[ $host == unlimited || $host -ge $wanted ]]
 nofile=$(limit "$(ulimit -n)" 4096)
 nproc=$(limit "$(ulimit -u)" 4096)
 options=(--network=host --ulimit "nofile=$nofile:$nofile" --ulimit "nproc=$nproc:$nproc")
+# The containers run as a deployer runs them: nothing but the game is theirs to read or write.
+run_options=("${options[@]}" --read-only)
 "${podman[@]}" info >/dev/null 2>&1 || skip "podman does not work here: $("${podman[@]}" info 2>&1 | tail -n 1)"
 
 work=$(mktemp -d)
@@ -60,7 +62,7 @@ missing=$("${podman[@]}" run --rm "${options[@]}" --entrypoint ldd "$tag" /usr/l
   grep 'not found' || true)
 [[ -z $missing ]] || fail "libraries missing from the image: $missing"
 
-"${podman[@]}" run -d --name "$name" "${options[@]}" -v "$game:/game:ro" "$tag" \
+"${podman[@]}" run -d --name "$name" "${run_options[@]}" -v "$game:/game:ro" "$tag" \
   --listen 127.0.0.1:0 --threads 1 >/dev/null || fail "the container did not start"
 for _ in $(seq 300); do
   "${podman[@]}" logs "$name" 2>/dev/null | grep -q '^listening on ' && break
@@ -84,6 +86,6 @@ echo "podman stop: exit status 0 after $elapsed s"
 
 # nginx in front of two containers, with a shorter load run: its checks stay, the minutes go.
 PELTO_INSTANCES=$here/container_instances.sh PELTO_IMAGE=$tag \
-  PELTO_PODMAN=$(printf '%s\n' "${podman[@]}") PELTO_RUN_OPTIONS=$(printf '%s\n' "${options[@]}") \
+  PELTO_PODMAN=$(printf '%s\n' "${podman[@]}") PELTO_RUN_OPTIONS=$(printf '%s\n' "${run_options[@]}") \
   PELTO_NGINX_LOAD_SECONDS=${PELTO_NGINX_LOAD_SECONDS:-6} \
   "$here/nginx_test.sh" "$nginx" "$cli" "$make_codes" "$game" "$config"
