@@ -2,31 +2,54 @@
 # nginx from Debian with deploy/nginx.conf in front of two render service instances on loopback
 # ports: a repeated request is a cache HIT, and with one instance killed every request still
 # succeeds. Arguments: nginx, pelto-cli, pelto_make_codes, the game folder, deploy/nginx.conf.
+#
+# The instances are processes of that pelto-cli unless PELTO_INSTANCES names a file that defines
+# them otherwise (tests/deploy/container_instances.sh runs them in containers); it is sourced
+# once the functions below are defined and may replace them:
+#   start_instance N PORT   starts instance N (1 or 2) on 127.0.0.1:PORT, 0 for any free port
+#   instance_output N       what instance N has written on standard output so far
+#   kill_instance N         kills instance N at once (SIGKILL) and waits for its end
+#   stop_instances          ends every instance still running, for the clean-up
 set -euo pipefail
 nginx=$1 cli=$2 make_codes=$3 game=$4 config=$5
 
 work=$(mktemp -d)
 chmod 755 "$work"
-pids=()
-cleanup() {
-  [[ -f $work/nginx.pid ]] && kill "$(cat "$work/nginx.pid")" 2>/dev/null
+declare -A pids=()
+start_instance() {
+  "$cli" serve --game "$game" --listen "127.0.0.1:$2" --threads 1 >"$work/instance$1.out" &
+  pids[$1]=$!
+}
+instance_output() { cat "$work/instance$1.out" 2>/dev/null; }
+kill_instance() {
+  kill -KILL "${pids[$1]}"
+  wait "${pids[$1]}" 2>/dev/null || true
+}
+stop_instances() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+}
+if [[ -n ${PELTO_INSTANCES:-} ]]; then
+  # shellcheck source=/dev/null
+  source "$PELTO_INSTANCES"
+fi
+
+cleanup() {
+  [[ -f $work/nginx.pid ]] && kill "$(cat "$work/nginx.pid")" 2>/dev/null
+  stop_instances
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for instance in 1 2; do
-  "$cli" serve --game "$game" --listen 127.0.0.1:0 --threads 1 >"$work/instance$instance.out" &
-  pids+=($!)
-done
+start_instance 1 0
+start_instance 2 0
 port_of() {
   for _ in $(seq 300); do
-    grep -q '^listening on ' "$work/instance$1.out" 2>/dev/null && break
+    instance_output "$1" | grep -q '^listening on ' && break
     sleep 0.1
   done
-  sed -n 's/^listening on http:\/\/127.0.0.1://p' "$work/instance$1.out"
+  instance_output "$1" | sed -n 's/^listening on http:\/\/127.0.0.1://p'
 }
 port1=$(port_of 1)
 port2=$(port_of 2)
@@ -85,21 +108,18 @@ check_load both-up
 load one-killed &
 wrk_pid=$!
 sleep $((seconds / 4))
-kill -KILL "${pids[1]}"
-wait "${pids[1]}" 2>/dev/null || true
+kill_instance 2
 wait "$wrk_pid" || true
 check_load one-killed
 # The second instance is gone now: start it again for what follows, on its port.
-"$cli" serve --game "$game" --listen "127.0.0.1:$port2" --threads 1 >"$work/instance2.out" &
-pids[1]=$!
+start_instance 2 "$port2"
 for _ in $(seq 300); do
   curl -sf "http://127.0.0.1:$port2/healthz" >/dev/null && break
   sleep 0.1
 done
 
 # One instance gone: every request, none of them cached yet, still answered by the other.
-kill -KILL "${pids[0]}"
-wait "${pids[0]}" 2>/dev/null || true
+kill_instance 1
 for code in "${codes[@]:1}"; do
   status=$(curl -s -o /dev/null -w '%{http_code}' "$front/render.png?code=$code")
   [[ $status == 200 ]] || fail "with one instance killed, a request got $status"
