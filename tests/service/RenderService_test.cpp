@@ -539,6 +539,105 @@ TEST_F(RenderServiceTest, ASharePageUnfoldsInChatAppsIntoARenderOf512Pixels) {
         MetaContent(ForgedBehindProxy->body, "og:image").starts_with("https://pelto.example/"));
 }
 
+TEST_F(RenderServiceTest, APageLinksOnlyToAHostTheListenerGoesByEachWithAPageOfItsOwn) {
+    const std::string Target = "/c/" + Escaped(DressedCode(4));
+    const std::string PortText = std::to_string(Port);
+    const auto ImageOf = [&](const httplib::Headers& Headers) {
+        const auto Page = Get(Target, Headers);
+        return Page ? MetaContent(Page->body, "og:image") : "";
+    };
+    // Asked in turn under one URL: a page kept for one name must not be handed to another.
+    struct TCase {
+        httplib::Headers Headers;
+        std::string Origin;
+    };
+    const std::vector<TCase> Cases{
+        {{{"Host", "localhost:" + PortText}}, "http://localhost:" + PortText + "/"},
+        {{{"Host", "pelto.example"}}, "http://127.0.0.1:" + PortText + "/"},
+        {{{"Host", "127.0.0.1:" + PortText}, {"X-Forwarded-Proto", "https"}},
+         "https://127.0.0.1:" + PortText + "/"},
+        {{{"Host", "pelto.example"}, {"X-Forwarded-Proto", "https"}},
+         "http://127.0.0.1:" + PortText + "/"},
+        {{{"Host", "[::1]:" + PortText}}, "http://[::1]:" + PortText + "/"},
+        {{{"Host", "localhost:1"}}, "http://127.0.0.1:" + PortText + "/"},
+        {{{"Host", "localhost"}}, "http://localhost/"},
+        {{}, "http://127.0.0.1:" + PortText + "/"},
+    };
+    for (int Round = 0; Round < 2; ++Round) // the second from the cache
+        for (const TCase& Case : Cases) {
+            const std::string Image = ImageOf(Case.Headers);
+            EXPECT_TRUE(Image.starts_with(Case.Origin + "render.png?"))
+                << Image << " for " << (Case.Headers.empty() ? "" : Case.Headers.begin()->second);
+        }
+}
+
+TEST_F(RenderServiceTest, MetricsAreServedOnlyOnTheirOwnListenerWhichServesNothingElse) {
+    const auto Unknown = Get("/nothing");
+    ASSERT_TRUE(Unknown);
+    for (const std::string Target : {"/metrics", "/metrics?x=1"}) {
+        const auto Public = Get(Target);
+        ASSERT_TRUE(Public);
+        EXPECT_EQ(Public->status, 404) << Target;
+        EXPECT_EQ(Public->body, Unknown->body) << "as any unknown path";
+        EXPECT_EQ(Public->get_header_value("Content-Type"),
+                  Unknown->get_header_value("Content-Type"));
+        EXPECT_EQ(Public->get_header_value("Cache-Control"),
+                  Unknown->get_header_value("Cache-Control"));
+    }
+    EXPECT_EQ(Client().Head("/metrics")->status, 404);
+
+    httplib::Client Metrics("127.0.0.1", MetricsPort);
+    const auto Text = Metrics.Get("/metrics");
+    ASSERT_TRUE(Text);
+    EXPECT_EQ(Text->status, 200);
+    EXPECT_EQ(Text->get_header_value("Content-Type"), "text/plain; version=0.0.4; charset=utf-8");
+    EXPECT_NE(Text->body.find("pelto_requests_total{endpoint=\"other\",status=\"404\"} 4"),
+              std::string::npos)
+        << "a refused /metrics counts as an unknown path\n"
+        << Text->body;
+    EXPECT_EQ(Text->body.find("endpoint=\"metrics\",status=\"404\""), std::string::npos);
+    EXPECT_EQ(Metrics.Get("/healthz")->body, "ok\n");
+    EXPECT_EQ(Metrics.Head("/metrics")->status, 200);
+    for (const std::string& Target :
+         {"/render.png?code=" + Escaped(DressedCode(1)), std::string("/"), std::string("/items"),
+          std::string("/icon/1.png"), std::string("/page.js"), std::string("/nothing")}) {
+        const auto Answer = Metrics.Get(Target);
+        ASSERT_TRUE(Answer) << Target;
+        EXPECT_EQ(Answer->status, 404) << Target;
+        EXPECT_EQ(Answer->body, Unknown->body) << Target;
+    }
+    // The same framing and limits as the public listener.
+    EXPECT_EQ(Metrics.Post("/metrics")->status, 405);
+    httplib::Headers Big;
+    for (int I = 0; I < 5; ++I)
+        Big.emplace("X-Filler-" + std::to_string(I), std::string(4000, 'x'));
+    EXPECT_EQ(Metrics.Get("/metrics", Big)->status, 431);
+    EXPECT_EQ(Metrics.Get("/metrics?" + std::string(8300, 'A'))->status, 414);
+}
+
+TEST_F(RenderServiceTest, AnIdleConnectionToTheMetricsListenerHoldsNoStopUp) {
+    httplib::Client Idle("127.0.0.1", MetricsPort);
+    Idle.set_keep_alive(true);
+    ASSERT_EQ(Idle.Get("/healthz")->status, 200);
+    const auto Began = std::chrono::steady_clock::now();
+    Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - Began, std::chrono::seconds(3));
+    EXPECT_FALSE(httplib::Client("127.0.0.1", MetricsPort).Get("/metrics")) << "no new connections";
+    Start({});
+}
+
+TEST(RenderServiceListeners, AServerWithoutAMetricsListenerServesMetricsNowhere) {
+    TRenderService Service(ServedGame(), {});
+    THttpServer Server(Service, 4);
+    const int Port = Server.Bind("127.0.0.1", 0);
+    std::thread Runner([&] { Server.Run(); });
+    const auto Answer = httplib::Client("127.0.0.1", Port).Get("/metrics");
+    Server.Stop();
+    Runner.join();
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->status, 404);
+}
+
 TEST_F(RenderServiceTest, ACodeWithPlusAndSlashWorksInThePathEscapedOrNot) {
     std::string Code;
     for (int Chara = 0; Chara < 15 && Code.empty(); ++Chara)
