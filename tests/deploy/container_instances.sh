@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # work and game are nginx_test.sh's
 # Sourced by nginx_test.sh: its two instances are containers of PELTO_IMAGE, on the host's network,
 # with the game folder mounted read-only. PELTO_PODMAN holds podman and its options, one a line;
 # PELTO_RUN_OPTIONS the options of podman run, one a line. The containers are named after the
