@@ -317,7 +317,8 @@ void GameFolderCommand(const TCommandCall& Call) {
 
 void ServeCommand(const TCommandCall& Call) {
     const TCliArgs Args(
-        Call.Words, {"game", "listen", "threads", "cache-mb", "public-url", "metrics-listen"}, {});
+        Call.Words,
+        {"game", "listen", "threads", "memory-mb", "cache-mb", "public-url", "metrics-listen"}, {});
     service::TServeConfig Config;
     Config.GameFolder = GameFolder(Args);
     if (const auto Listen = Args.Value("listen");
@@ -325,8 +326,11 @@ void ServeCommand(const TCommandCall& Call) {
         throw EUsageError("--listen must be HOST:PORT, PORT 0..65535");
     const long Cores = std::max(1u, std::thread::hardware_concurrency());
     Config.Threads = static_cast<int>(NumberOption(Args, "threads", Cores, 1, 256));
-    Config.CacheBytes = static_cast<std::size_t>(NumberOption(Args, "cache-mb", 64, 0, 1 << 20))
-                        << 20;
+    Config.MemoryBytes = static_cast<std::size_t>(NumberOption(Args, "memory-mb", 512, 64, 1 << 20))
+                         << 20;
+    if (Args.Value("cache-mb"))
+        Config.CacheBytes = static_cast<std::size_t>(NumberOption(Args, "cache-mb", 0, 0, 1 << 20))
+                            << 20;
     if (const auto Url = Args.Value("public-url")) {
         const auto Origin = service::ParsePublicUrl(*Url);
         if (!Origin)
@@ -412,14 +416,20 @@ command to read back.
 )",
              RenderCommand},
     TCommand{"serve", R"(--game DIR [--listen HOST:PORT] [--threads N]
-              [--cache-mb N] [--public-url URL] [--metrics-listen HOST:PORT])",
+              [--memory-mb N] [--cache-mb N] [--public-url URL]
+              [--metrics-listen HOST:PORT])",
              "serves pictures, items and icons over HTTP until SIGTERM or SIGINT",
              R"(  --listen HOST:PORT   where to listen, default 127.0.0.1:8080; port 0 picks a
                        free one. The line "listening on http://HOST:PORT" tells
                        where, once connections are taken.
   --threads N          pictures drawn at once, 1..256, default one per core
-  --cache-mb N         MiB of answers kept for later requests, 0..1048576,
-                       default 64
+  --memory-mb N        MiB the whole service may take, 64..1048576, default 512:
+                       the game files (twice, for a reload), 48 for the program,
+                       and of the rest a quarter for the pictures being drawn, a
+                       quarter for the answers kept and the others for decoded
+                       sprites. Too little for the game: it does not start
+  --cache-mb N         MiB of the memory for answers kept for later requests,
+                       0..1048576, instead of the quarter
   --public-url URL     http://HOST[:PORT] or https://HOST[:PORT] the service is
                        reached at, for the share page's links; without it they
                        follow the request's Host only where it names the

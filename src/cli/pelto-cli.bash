@@ -11,7 +11,7 @@ declare -gA _pelto_cli_options=(
     [code]="--game --from-image"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
               --delay --scope --trim --format --out"
-    [serve]="--game --listen --threads --cache-mb --public-url --metrics-listen"
+    [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
     [demo]="--out --scale"
     [game-folder]="--settings --set"
 )
@@ -42,6 +42,7 @@ declare -gA _pelto_cli_values=(
     [--delay]=""
     [--listen]=""
     [--threads]=""
+    [--memory-mb]=""
     [--cache-mb]=""
     [--public-url]=""
     [--metrics-listen]=""

@@ -1,6 +1,8 @@
 #include "service/GameReloader.h"
 
 #include "platform/Errors.h"
+#include "platform/Format.h"
+#include "service/MemoryPlan.h"
 #include "service/ServiceHolder.h"
 
 #include <algorithm>
@@ -23,9 +25,10 @@ struct TServedGame {
 } // namespace
 
 TGameReloader::TGameReloader(std::string Folder, TGameOpening Opening, TServiceOptions Options,
-                             TServiceHolder& Holder, std::unique_ptr<TGameData> Game)
+                             TServiceHolder& Holder, std::unique_ptr<TGameData> Game,
+                             std::size_t MaxFileBytes)
     : FFolder(std::move(Folder)), FOpening(std::move(Opening)), FOptions(std::move(Options)),
-      FHolder(Holder) {
+      FHolder(Holder), FMaxFileBytes(MaxFileBytes) {
     if (!FOptions.Metrics)
         FOptions.Metrics = std::make_shared<TServiceMetrics>();
     FHolder.Replace(Serving(std::move(Game)));
@@ -42,6 +45,12 @@ bool TGameReloader::Reload() {
     const std::lock_guard Lock(FReloading);
     std::shared_ptr<TRenderService> Fresh;
     try {
+        if (const std::size_t Bytes = GameFileBytes(FFolder);
+            FMaxFileBytes && Bytes > FMaxFileBytes)
+            throw EWloError(
+                Format("the game's files take %zu MiB, more than the %zu MiB its memory "
+                       "was planned for; restart the service with more --memory-mb",
+                       (Bytes + (1 << 20) - 1) >> 20, FMaxFileBytes >> 20));
         Fresh = Serving(OpenGame(FFolder, FOpening));
     } catch (const std::exception& Error) {
         std::string Reason = ErrorText(Error, ": ");

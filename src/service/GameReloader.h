@@ -3,6 +3,7 @@
 #include "model/GameData.h"
 #include "service/RenderService.h"
 
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,9 +17,11 @@ class TServiceHolder;
 class TGameReloader {
 public:
     /// Puts the service of Game, opened from Folder as Opening says, in Holder. Every service
-    /// made shares one set of counters (Options.Metrics, or one made here).
+    /// made shares one set of counters (Options.Metrics, or one made here). A folder whose
+    /// files (GameFileBytes) grow beyond MaxFileBytes is not reloaded; 0: no bound.
     TGameReloader(std::string Folder, TGameOpening Opening, TServiceOptions Options,
-                  TServiceHolder& Holder, std::unique_ptr<TGameData> Game);
+                  TServiceHolder& Holder, std::unique_ptr<TGameData> Game,
+                  std::size_t MaxFileBytes = 0);
     TGameReloader(const TGameReloader&) = delete;
     TGameReloader& operator=(const TGameReloader&) = delete;
 
@@ -35,6 +38,7 @@ private:
     const TGameOpening FOpening;
     TServiceOptions FOptions;
     TServiceHolder& FHolder;
+    const std::size_t FMaxFileBytes;
     std::mutex FReloading;
 };
 

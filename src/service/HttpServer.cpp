@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstddef>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -282,8 +283,9 @@ private:
             Answer(Refusal(404, "not found"), IsHead, Close, TEndpoint::Unknown);
             return;
         }
-        if (Endpoint == TEndpoint::Health) { // never behind the work queue
-            Answer(FServer.Service()->Handle(Request), IsHead, Close, Endpoint);
+        // Health, cached answers and refusals never wait behind the pictures being drawn.
+        if (std::optional<TServiceResponse> Quick = FServer.Service()->Quick(Request)) {
+            Answer(*Quick, IsHead, Close, Endpoint);
             return;
         }
         // The guard keeps the network threads running until the answer is written.

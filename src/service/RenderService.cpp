@@ -133,6 +133,9 @@ std::string WebIdentity() {
     return Hash128Hex(All).substr(0, 16);
 }
 
+/// Raised where a quick answer would need a turn of work; not an error.
+struct ENeedsWork {};
+
 TServiceResponse WithPageHeaders(TServiceResponse Response) {
     Response.Headers = {{"Content-Security-Policy", std::string(PagePolicy)},
                         {"X-Content-Type-Options", "nosniff"},
@@ -200,22 +203,33 @@ TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRe
 }
 
 TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
+    return *Respond(Request, TWork::Allowed);
+}
+
+std::optional<TServiceResponse> TRenderService::Quick(const TServiceRequest& Request) {
+    return Respond(Request, TWork::Refused);
+}
+
+std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& Request,
+                                                        TWork Work) {
     const TRoute Route = RouteOf(Request.Path);
     try {
         switch (Route.Endpoint) {
         case TEndpoint::Render:
-            return Render(*Route.Format, Request);
+            return Render(*Route.Format, Request, Work);
         case TEndpoint::Items:
-            return Items(Request);
+            return Items(Request, Work);
         case TEndpoint::Icon:
             return Icon(Route.ItemId, Request);
         case TEndpoint::Health:
-            return {200, "text/plain; charset=utf-8", "ok\n", "", std::string(NoCaching)};
+            return TServiceResponse{200, "text/plain; charset=utf-8", "ok\n", "",
+                                    std::string(NoCaching)};
         case TEndpoint::Metrics:
-            return {200, "text/plain; version=0.0.4; charset=utf-8",
-                    FMetrics.Text(FCache.Stats(),
-                                  FGame.SpriteCache() ? FGame.SpriteCache()->Stats() : TLruStats{}),
-                    "", std::string(NoCaching)};
+            return TServiceResponse{200, "text/plain; version=0.0.4; charset=utf-8",
+                                    FMetrics.Text(FCache.Stats(), FGame.SpriteCache()
+                                                                      ? FGame.SpriteCache()->Stats()
+                                                                      : TLruStats{}),
+                                    "", std::string(NoCaching)};
         case TEndpoint::Page:
             return WithPageHeaders(Page("", Request));
         case TEndpoint::Share:
@@ -228,6 +242,8 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
             break;
         }
         return Refusal(404, "not found");
+    } catch (const ENeedsWork&) {
+        return std::nullopt;
     } catch (const EServiceBusy&) {
         TServiceResponse Busy = Refusal(503, "busy, try again shortly");
         Busy.Headers = {{"Retry-After", "1"}};
@@ -245,8 +261,8 @@ TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
     }
 }
 
-TServiceResponse TRenderService::Render(const TExportFormat& Format,
-                                        const TServiceRequest& Request) {
+TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServiceRequest& Request,
+                                        TWork Work) {
     TRenderRequest Asked = ParseRenderParams(Format, Request.Params);
     // One character is one picture, one key and one tag however its code is spelt, and what is
     // no code is refused before anything is looked up.
@@ -260,6 +276,8 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
     return Cached(
         Asked.Key(), Request, std::string(ImmutableCaching), !Asked.Frame,
         [&] {
+            if (Work == TWork::Refused)
+                throw ENeedsWork{};
             auto Ticket = FWork.Enter();
             TDressingSession Session(FGame);
             PoseSession(Session, Asked);
@@ -277,9 +295,11 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format,
         CheckFrame);
 }
 
-TServiceResponse TRenderService::Items(const TServiceRequest& Request) {
+TServiceResponse TRenderService::Items(const TServiceRequest& Request, TWork Work) {
     const TItemsParams Params = ParseItemsParams(Request.Params);
     return Cached(Params.Key, Request, std::string(ListCaching), true, [&] {
+        if (Work == TWork::Refused)
+            throw ENeedsWork{};
         auto Ticket = FWork.Enter();
         // The whole table's text, at most, and the list of it.
         Ticket.Reserve(FGame.Items().Items().size() * 1024);

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -73,6 +74,10 @@ public:
     TRenderService(const TGameData& Game, const TServiceOptions& Options);
 
     TServiceResponse Handle(const TServiceRequest& Request);
+    /// Handle's answer where it takes no drawing and no listing: everything but a picture or an
+    /// item list that is not cached yet, for which nullopt. Never waits for a turn, so that
+    /// health and cached answers keep coming while the workers are busy.
+    std::optional<TServiceResponse> Quick(const TServiceRequest& Request);
 
     TServiceMetrics& Metrics() { return FMetrics; }
     TLruStats CacheStats() const { return FCache.Stats(); }
@@ -81,9 +86,12 @@ public:
 
 private:
     using TCached = std::shared_ptr<const TServiceResponse>;
+    enum class TWork { Allowed, Refused }; // Refused: a request needing work gives nullopt
 
-    TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request);
-    TServiceResponse Items(const TServiceRequest& Request);
+    std::optional<TServiceResponse> Respond(const TServiceRequest& Request, TWork Work);
+    TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request,
+                            TWork Work);
+    TServiceResponse Items(const TServiceRequest& Request, TWork Work);
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
     TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);
     TServiceResponse CodeJson(std::string_view Code, const TServiceRequest& Request);

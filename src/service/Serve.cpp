@@ -3,6 +3,7 @@
 #include "model/GameData.h"
 #include "service/GameReloader.h"
 #include "service/HttpServer.h"
+#include "service/MemoryPlan.h"
 #include "service/RenderService.h"
 #include "service/ServiceHolder.h"
 
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <csignal>
 #include <ctime>
+#include <malloc.h>
 #include <ostream>
 #include <pthread.h>
 #include <thread>
@@ -99,9 +101,13 @@ bool ParseListenAddress(const std::string& Text, TListenAddress& Address) {
 }
 
 void Serve(const TServeConfig& Config, std::ostream& Out) {
+    const std::size_t FileBytes = GameFileBytes(Config.GameFolder);
+    const TMemoryPlan Plan = PlanMemory(Config.MemoryBytes, FileBytes, Config.CacheBytes);
+    // Each thread's own arena would hold its slack apart from the others' and out of the plan.
+    mallopt(M_ARENA_MAX, 2);
     // A damaged file would serve pictures missing some of their parts: the service does not start.
     const TGameOpening Opening{
-        .ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true};
+        .ItemIcons = true, .SpriteCacheBytes = Plan.SpriteBytes, .SnapshotSprites = true};
     auto Game = OpenGame(Config.GameFolder, Opening);
 
     TServiceHolder Services;
@@ -111,10 +117,13 @@ void Serve(const TServeConfig& Config, std::ostream& Out) {
     const int MetricsPort = Config.MetricsListen ? Server.BindMetrics(Config.MetricsListen->Host,
                                                                       Config.MetricsListen->Port)
                                                  : 0;
-    TServiceOptions Options{Config.CacheBytes, Config.Threads};
+    TServiceOptions Options{Plan.CacheBytes, Config.Threads};
+    Options.WorkBytes = Plan.WorkBytes;
     Options.PublicUrl = Config.PublicUrl;
     Options.Listen = {Config.Host, Port};
-    TGameReloader Reloader(Config.GameFolder, Opening, Options, Services, std::move(Game));
+    // A game grown past the plan would take more than the memory given: it is not reloaded.
+    TGameReloader Reloader(Config.GameFolder, Opening, Options, Services, std::move(Game),
+                           Plan.GameBytes / 2);
     const auto Shown = [](const std::string& Host) {
         return Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
     };

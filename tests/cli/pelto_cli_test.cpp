@@ -568,3 +568,13 @@ TEST_F(PeltoCli, UsesTheSettingsFileOfTheViewerBesideIt) {
     ASSERT_EQ(R.Status, 0) << R.Err;
     EXPECT_EQ(ReadText(Settings), "[pelto]\nwlopath=" + Folder + "\n");
 }
+
+TEST_F(PeltoCli, AServiceGivenTooLittleMemoryForItsGameDoesNotStart) {
+    const auto R =
+        Run({"serve", "--game", WriteGame(), "--listen", "127.0.0.1:0", "--memory-mb", "64"});
+    EXPECT_NE(R.Status, 0);
+    EXPECT_EQ(R.Out, "");
+    EXPECT_NE(R.Err.find("--memory-mb 64 is too little for this game: it needs at least 81"),
+              std::string::npos)
+        << R.Err;
+}

@@ -246,6 +246,37 @@ TEST_F(HostileClientsTest, SlowAndIdleClientsLeaveTheServiceAnswering) {
     }
 }
 
+TEST_F(HostileClientsTest, AFloodOfTheDearestPicturesLeavesHealthAndCachedAnswersComing) {
+    const std::string Cached = Get("/render.png?code=" + DressedCode());
+    ASSERT_EQ(Ask(Cached)->Status, 200);
+    // Each a different picture: eight frames of animation at the largest scale.
+    std::vector<std::unique_ptr<TRawConnection>> Flood;
+    for (int I = 0; I < 24; ++I) {
+        auto Connection = std::make_unique<TRawConnection>(Port);
+        Connection->Send(Get("/render.twebp?code=" + DressedCode() +
+                             "&motion=1&scale=8&delay=" + std::to_string(100 + I)));
+        Flood.push_back(std::move(Connection));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // the workers are taken
+    for (int Round = 0; Round < 3; ++Round) {
+        EXPECT_TRUE(HealthyWithin(std::chrono::seconds(1)));
+        TRawConnection Connection(Port);
+        Connection.Send(Cached);
+        const auto Answer = Connection.Receive(false, std::chrono::seconds(1));
+        ASSERT_TRUE(Answer) << "a cached answer waited behind the flood";
+        EXPECT_EQ(Answer->Status, 200);
+    }
+    // The flood is drawn or turned away, never left hanging.
+    for (const auto& Connection : Flood) {
+        const auto Answer = Connection->Receive(false, std::chrono::seconds(60));
+        ASSERT_TRUE(Answer);
+        EXPECT_TRUE(Answer->Status == 200 || Answer->Status == 503) << Answer->Status;
+        if (Answer->Status == 503) {
+            EXPECT_EQ(Answer->Header("Retry-After"), "1");
+        }
+    }
+}
+
 // --- one picture, one key -------------------------------------------------------------------
 
 TEST_F(HostileClientsTest, ANulInACodeCannotPoisonTheKeyOfAnother) {

@@ -36,7 +36,7 @@ namespace {
 
 // What `pelto-cli serve` opens, so that a reload here reads what it reads there.
 const TGameOpening ServedOpening{
-    .ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes, .SnapshotSprites = true};
+    .ItemIcons = true, .SpriteCacheBytes = std::size_t{64} << 20, .SnapshotSprites = true};
 
 std::size_t Lines(const std::string& Text) {
     return static_cast<std::size_t>(std::count(Text.begin(), Text.end(), '\n'));

@@ -926,3 +926,34 @@ TEST_F(RenderServiceTest, AFrameAnAnimationLacksIsRefusedEvenWhenItsPictureIsCac
         400);
     EXPECT_EQ(Get(Target + "&frame=2")->status, 200);
 }
+
+TEST(RenderServiceQuick, AnswersAtOnceWhatNeedsNoDrawingAndLeavesTheRestToAWorker) {
+    TRenderService Service(ServedGame(), TServiceOptions{});
+    const auto Asked = [](const std::string& Path, TQueryParams Params = {}) {
+        return TServiceRequest{Path, std::move(Params), ""};
+    };
+    const TServiceRequest Picture = Asked("/render.png", {{"code", DressedCode(4)}});
+    const TServiceRequest List = Asked("/items", {{"search", "a"}});
+    EXPECT_FALSE(Service.Quick(Picture));
+    EXPECT_FALSE(Service.Quick(List));
+    EXPECT_EQ(Service.Quick(Asked("/healthz"))->Status, 200);
+    EXPECT_EQ(Service.Quick(Asked("/render.png", {{"code", "AQo"}}))->Status, 400);
+    EXPECT_EQ(Service.Quick(Asked("/nowhere"))->Status, 404);
+
+    const TServiceResponse Drawn = Service.Handle(Picture);
+    ASSERT_EQ(Drawn.Status, 200);
+    const auto Again = Service.Quick(Picture);
+    ASSERT_TRUE(Again);
+    EXPECT_EQ(Again->Body, Drawn.Body);
+    EXPECT_EQ(Again->ETag, Drawn.ETag);
+    ASSERT_EQ(Service.Handle(List).Status, 200);
+    EXPECT_EQ(Service.Quick(List)->Status, 200);
+
+    // A cached animation is still checked against the frame asked.
+    const TServiceRequest Animation =
+        Asked("/render.gif", {{"code", DressedCode(4)}, {"motion", "1"}});
+    ASSERT_EQ(Service.Handle(Animation).Status, 200);
+    TServiceRequest Beyond = Animation;
+    Beyond.Params.emplace("frame", "99");
+    EXPECT_EQ(Service.Quick(Beyond)->Status, 400);
+}
