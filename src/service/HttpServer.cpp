@@ -87,10 +87,6 @@ std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close) {
     return Text;
 }
 
-TServiceResponse Refusal(int Status, const std::string& Message) {
-    return {Status, "application/json", ErrorJson(Message), "", "no-store"};
-}
-
 /// The service's request of a head: the target split into its decoded path and parameters.
 TServiceRequest ServiceRequestOf(const THttpRequestHead& Head) {
     const std::size_t Mark = Head.Target.find('?');
@@ -298,11 +294,8 @@ private:
                                Self->Answer(Response, IsHead, Close, Endpoint);
                            });
             });
-        if (!Queued) {
-            TServiceResponse Busy = Refusal(503, "the service is busy; try again shortly");
-            Busy.Headers.emplace_back("Retry-After", "1");
-            Answer(Busy, IsHead, Close, Endpoint);
-        }
+        if (!Queued)
+            Answer(BusyRefusal(), IsHead, Close, Endpoint);
     }
 
     void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint) {

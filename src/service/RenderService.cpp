@@ -104,10 +104,6 @@ TServiceResponse Content(std::string_view Type, std::string Body) {
     return {200, std::string(Type), std::move(Body), "", ""};
 }
 
-TServiceResponse Refusal(int Status, const std::string& Message) {
-    return {Status, "application/json", ErrorJson(Message), "", std::string(NoCaching)};
-}
-
 std::vector<std::uint8_t> IconPng(const TBitmap& Icon) {
     TMemoryStream Stream;
     SavePngRgbaToStream(Icon, Stream);
@@ -147,6 +143,16 @@ TServiceResponse WithPageHeaders(TServiceResponse Response) {
 
 std::string ErrorJson(const std::string& Message) {
     return "{\"error\": " + JsonString(Message) + "}";
+}
+
+TServiceResponse Refusal(int Status, const std::string& Message) {
+    return {Status, "application/json", ErrorJson(Message), "", std::string(NoCaching)};
+}
+
+TServiceResponse BusyRefusal() {
+    TServiceResponse Busy = Refusal(503, "the service is busy; try again shortly");
+    Busy.Headers = {{"Retry-After", "1"}};
+    return Busy;
 }
 
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
@@ -245,9 +251,7 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
     } catch (const ENeedsWork&) {
         return std::nullopt;
     } catch (const EServiceBusy&) {
-        TServiceResponse Busy = Refusal(503, "busy, try again shortly");
-        Busy.Headers = {{"Retry-After", "1"}};
-        return Busy;
+        return BusyRefusal();
     } catch (const EBadRequest& Error) {
         return Refusal(Error.Status(), Error.what());
     } catch (const ERequestError& Error) {

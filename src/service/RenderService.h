@@ -128,5 +128,9 @@ private:
 
 /// The body of a refused request.
 std::string ErrorJson(const std::string& Message);
+/// A request refused with Status, Message saying why, never cached.
+TServiceResponse Refusal(int Status, const std::string& Message);
+/// No turn of work to be had in time: 503, to be asked again in a second.
+TServiceResponse BusyRefusal();
 
 } // namespace pelto::service
