@@ -358,7 +358,7 @@ TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceR
     const std::string Normal = NormalizeCode(Code);
     return Cached("code/" + Normal, Request, std::string(ListCaching), false, [&] {
         return Content("application/json; charset=utf-8",
-                       service::CodeJson(SummarizeCode(FGame, Normal)));
+                       pelto::CodeJson(SummarizeCode(FGame, Normal)));
     });
 }
 
