@@ -173,10 +173,10 @@ TEditParams EditParams(const TCliArgs& Args) {
 }
 
 void CodeCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words,
-                        {"game", "from-image", "chara", "random", "lock", "vary", "strip", "wear",
-                         "color"},
-                        {"reset-colors", "json"}, 1, {"strip", "wear", "color"});
+    const TCliArgs Args(
+        Call.Words,
+        {"game", "from-image", "chara", "random", "lock", "vary", "strip", "wear", "color"},
+        {"reset-colors", "json"}, 1, {"strip", "wear", "color"});
     const auto Image = Args.Value("from-image");
     const TDesignEdits Edits = ParseDesignEdits(EditParams(Args), CommandLineEdits);
     const bool Json = Args.Flag("json");

@@ -67,7 +67,8 @@ const TWLOItemData* ItemOfTable(const TGameData& Game, long Id) {
 /// "Claymore [7]": the item as the lists number it, "[-]" when they do not.
 std::string ItemTitle(const TWLOItemData& Item) {
     const std::string Name = SjisToUtf8(Item.Name());
-    return Item.ListNumber() == 0 ? Name + " [-]" : Format("%s [%d]", Name.c_str(), Item.ListNumber());
+    return Item.ListNumber() == 0 ? Name + " [-]"
+                                  : Format("%s [%d]", Name.c_str(), Item.ListNumber());
 }
 
 /// Below(N) is uniform in 0..N-1 by the engine's raw numbers alone: the standard fixes

@@ -37,9 +37,8 @@ std::vector<std::string_view> Split(std::string_view Text, char Delimiter) {
 
 std::optional<long> Number(std::string_view Text, long Min, long Max) {
     // ParseWholeNumber takes a sign and blanks; a parameter here is digits only.
-    if (Text.empty() || !std::all_of(Text.begin(), Text.end(), [](char C) {
-            return C >= '0' && C <= '9';
-        }))
+    if (Text.empty() ||
+        !std::all_of(Text.begin(), Text.end(), [](char C) { return C >= '0' && C <= '9'; }))
         return std::nullopt;
     const auto Value = ParseWholeNumber(Text);
     return Value && *Value >= Min && *Value <= Max ? Value : std::nullopt;
@@ -122,8 +121,8 @@ std::string LocksText(const TOutfitLocks& Locks) {
             Text += (Text.empty() ? "" : ",") + std::to_string(Slot);
     for (int Position = 0; Position < ColorPositionCount; ++Position)
         if (Locks.Position(Position))
-            Text += (Text.empty() ? "" : ",") + std::string(PositionPrefix) +
-                    std::to_string(Position);
+            Text +=
+                (Text.empty() ? "" : ",") + std::string(PositionPrefix) + std::to_string(Position);
     return Text;
 }
 
@@ -136,11 +135,11 @@ public:
         : FParams(Params), FDialect(Dialect) {
         for (const std::string_view Parameter : EditNames)
             if (static_cast<int>(Params.count(std::string(Parameter))) > MaxRepeats(Parameter))
-                throw ERequestError(
-                    MaxRepeats(Parameter) == 1
-                        ? Name(Dialect, Parameter) + " is given more than once"
-                        : Format("%s is given more than %d times",
-                                 Name(Dialect, Parameter).c_str(), MaxRepeats(Parameter)));
+                throw ERequestError(MaxRepeats(Parameter) == 1
+                                        ? Name(Dialect, Parameter) + " is given more than once"
+                                        : Format("%s is given more than %d times",
+                                                 Name(Dialect, Parameter).c_str(),
+                                                 MaxRepeats(Parameter)));
     }
 
     std::vector<std::string> All(std::string_view Parameter) const {
@@ -240,8 +239,8 @@ std::string TDesignEdits::Key() const {
     for (const TItem& Edit : Wear)
         Add("wear", Format("%d:%ld", Edit.Slot, Edit.Id));
     for (const TLevels& Edit : Colors)
-        Add("color", Format("%d:%d,%d,%d", Edit.Position, Edit.Levels[0], Edit.Levels[1],
-                            Edit.Levels[2]));
+        Add("color",
+            Format("%d:%d,%d,%d", Edit.Position, Edit.Levels[0], Edit.Levels[1], Edit.Levels[2]));
     return Key;
 }
 

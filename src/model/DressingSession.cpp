@@ -97,8 +97,7 @@ void TDressingSession::Changed(TSessionChange What) {
         OnStateChange(What);
 }
 
-template <typename TChange>
-void TDressingSession::Step(TStepCaption Caption, TChange Change) {
+template <typename TChange> void TDressingSession::Step(TStepCaption Caption, TChange Change) {
     const TLookState Before = State();
     Change();
     const TLookState After = State();

@@ -170,8 +170,7 @@ private:
     void Changed(TSessionChange What);
     TLookState State() const { return {FChara.Look(), FPicked}; }
     // Runs Change, and records it as one step when it changed the look of a character.
-    template <typename TChange>
-    void Step(TStepCaption Caption, TChange Change);
+    template <typename TChange> void Step(TStepCaption Caption, TChange Change);
     // Puts Design on, keeping the records of the items it keeps.
     void PutOn(const TCharaDesign& Design);
     void Restore(const TLookState& State);

@@ -28,8 +28,7 @@ std::string CaptionText(const TStepCaption& Caption) {
     return {};
 }
 
-void TLookHistory::Record(const TLookState& Before, const TLookState& After,
-                          TStepCaption Caption) {
+void TLookHistory::Record(const TLookState& Before, const TLookState& After, TStepCaption Caption) {
     FSteps.erase(FSteps.begin() + static_cast<std::ptrdiff_t>(FDone), FSteps.end());
     FSteps.push_back({Before, After, std::move(Caption)});
     if (FSteps.size() > MaxSteps)

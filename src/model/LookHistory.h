@@ -17,7 +17,17 @@ struct TLookState {
 };
 
 /// The kinds of change of look, for a caption.
-enum class TLookEdit { Chara, Wear, Strip, Color, ResetColors, Code, Favorite, RandomOutfit, RandomColors };
+enum class TLookEdit {
+    Chara,
+    Wear,
+    Strip,
+    Color,
+    ResetColors,
+    Code,
+    Favorite,
+    RandomOutfit,
+    RandomColors
+};
 
 /// What one step did, for the status line: its kind, and what it did it to.
 struct TStepCaption {

@@ -35,8 +35,7 @@ bool HasKey(const TIniFile& Ini, std::string_view Key) {
 }
 
 // Locks are kept as the numbers locked, "1,6": slots 1..6, colour positions 0..3.
-template <std::size_t N>
-std::string LockedText(const std::array<bool, N>& Locked, int First) {
+template <std::size_t N> std::string LockedText(const std::array<bool, N>& Locked, int First) {
     std::string Text;
     for (std::size_t I = 0; I < N; ++I)
         if (Locked[I])
@@ -45,8 +44,7 @@ std::string LockedText(const std::array<bool, N>& Locked, int First) {
 }
 
 // What is no number of the range is passed over, as a hand-edited file may have it.
-template <std::size_t N>
-std::array<bool, N> LockedOf(std::string_view Text, int First) {
+template <std::size_t N> std::array<bool, N> LockedOf(std::string_view Text, int First) {
     std::array<bool, N> Locked{};
     while (!Text.empty()) {
         const std::size_t End = std::min(Text.find(','), Text.size());
@@ -121,8 +119,7 @@ void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
     }
     // Left out until something is locked, as the other new keys.
-    if (Settings.Locks != TOutfitLocks() || HasKey(Ini, "lockslots") ||
-        HasKey(Ini, "lockcolors")) {
+    if (Settings.Locks != TOutfitLocks() || HasKey(Ini, "lockslots") || HasKey(Ini, "lockcolors")) {
         Ini.WriteString(MainSection, "lockslots", LockedText(Settings.Locks.Slots, 1));
         Ini.WriteString(MainSection, "lockcolors", LockedText(Settings.Locks.Positions, 0));
     }
@@ -167,8 +164,7 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
         Export.Delay = Ini.ReadInteger(MainSection, "exportdelay", Export.Delay);
         Settings.Export = Export;
     }
-    Settings.Locks.Slots =
-        LockedOf<SlotCount>(Ini.ReadString(MainSection, "lockslots", ""), 1);
+    Settings.Locks.Slots = LockedOf<SlotCount>(Ini.ReadString(MainSection, "lockslots", ""), 1);
     Settings.Locks.Positions =
         LockedOf<ColorPositionCount>(Ini.ReadString(MainSection, "lockcolors", ""), 0);
     for (int Place = 1; Place <= FavoriteCount; ++Place) {

@@ -48,8 +48,8 @@ enum class TEndpoint {
     Unknown
 };
 inline constexpr std::array<std::string_view, 11> EndpointNames{
-    "render", "items", "icon", "healthz", "metrics", "page",
-    "share",  "code",  "asset", "design", "other"};
+    "render", "items", "icon",  "healthz", "metrics", "page",
+    "share",  "code",  "asset", "design",  "other"};
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;

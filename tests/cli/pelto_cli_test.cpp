@@ -586,8 +586,8 @@ TEST_F(PeltoCli, MakesCodesFromEditsAppliedInTheirOrder) {
     const std::string Demo = test::DemoGame();
     // Daniel with a Claymore (3007, a hand item of his group) and position 0 at 9,2,2,
     // given in another order than the one applied.
-    const auto Made = Run({"code", "--game", Demo, "--color", "0:9,2,2", "--wear", "hand:3007",
-                           "--chara", "3"});
+    const auto Made =
+        Run({"code", "--game", Demo, "--color", "0:9,2,2", "--wear", "hand:3007", "--chara", "3"});
     ASSERT_EQ(Made.Status, 0) << Made.Err;
     const std::string Code = Made.Out.substr(0, Made.Out.size() - 1);
     const auto Json = Run({"code", "--game", Demo, Code, "--json"});
@@ -601,8 +601,8 @@ TEST_F(PeltoCli, MakesCodesFromEditsAppliedInTheirOrder) {
     EXPECT_NE(Json.Out.find("\"code\": \"" + Code + "\""), std::string::npos);
 
     // Edits of that code: a strip, the same group, a reset; --json of the edits as of the code.
-    const auto Edited = Run({"code", "--game", Demo, Code, "--chara", "4", "--strip", "3",
-                             "--strip", "1"});
+    const auto Edited =
+        Run({"code", "--game", Demo, Code, "--chara", "4", "--strip", "3", "--strip", "1"});
     ASSERT_EQ(Edited.Status, 0) << Edited.Err;
     EXPECT_EQ(Run({"code", "--game", Demo, "--chara", "4"}).Out, Edited.Out);
     const auto Same = Run({"code", "--game", Demo, "--chara", "3", "--wear", "3:3007", "--color",
@@ -650,10 +650,12 @@ TEST_F(PeltoCli, RefusesEditsNamingTheOptionAndWhy) {
     EXPECT_EQ(R.Err, "pelto-cli: --strip 2: no character is chosen\n");
 
     // What cannot be read is a usage error.
-    for (const std::vector<std::string>& Words :
-         {std::vector<std::string>{"--wear", "3"}, {"--color", "0:1,2"}, {"--lock", "1"},
-          {"--random", "1", "--vary", "some"}, {"--chara", "3", "--chara", "4"},
-          {"--random", "-1"}}) {
+    for (const std::vector<std::string>& Words : {std::vector<std::string>{"--wear", "3"},
+                                                  {"--color", "0:1,2"},
+                                                  {"--lock", "1"},
+                                                  {"--random", "1", "--vary", "some"},
+                                                  {"--chara", "3", "--chara", "4"},
+                                                  {"--random", "-1"}}) {
         std::vector<std::string> Args{"code", "--game", Demo};
         Args.insert(Args.end(), Words.begin(), Words.end());
         R = Run(Args);

@@ -279,10 +279,15 @@ TEST(DesignEdits, RefuseWhatTheyCannotReadNamingTheParameter) {
 }
 
 TEST(DesignEdits, KeyTheSameEditsOneWayHoweverSpelt) {
-    const TDesignEdits A = Parsed({{"random", "9"}, {"lock", "special,head,color2"},
-                                   {"strip", "arm"}, {"wear", "hand:3007"}});
-    const TDesignEdits B = Parsed({{"wear", "3:3007"}, {"strip", "4"}, {"lock", "color2,1,6"},
-                                   {"vary", "all"}, {"random", "9"}});
+    const TDesignEdits A = Parsed({{"random", "9"},
+                                   {"lock", "special,head,color2"},
+                                   {"strip", "arm"},
+                                   {"wear", "hand:3007"}});
+    const TDesignEdits B = Parsed({{"wear", "3:3007"},
+                                   {"strip", "4"},
+                                   {"lock", "color2,1,6"},
+                                   {"vary", "all"},
+                                   {"random", "9"}});
     EXPECT_EQ(A.Key(), B.Key());
     EXPECT_EQ(A.Key(), "random=9&lock=1,6,color2&vary=all&strip=4&wear=3:3007");
     EXPECT_NE(A.Key(), Parsed({{"random", "10"}}).Key());

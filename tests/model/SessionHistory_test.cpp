@@ -62,7 +62,9 @@ TEST_F(SessionHistory, UndoAndRedoWalkEveryChangeOfLookWithItsCaption) {
     Session.SetChara(Rocco);
     EXPECT_FALSE(Session.CanUndo()) << "the first character starts the history";
     std::vector<std::string> Codes{Session.Code()};
-    const auto Record = [&] { Codes.push_back(Session.Code()); };
+    const auto Record = [&] {
+        Codes.push_back(Session.Code());
+    };
     Session.Pick(1, 1);
     Record();
     const std::string Helm = SjisToUtf8Name(Session.Worn(1));
@@ -133,9 +135,9 @@ TEST_F(SessionHistory, PosesAndCommandsThatChangeNothingAreNoSteps) {
     Session.NextFrame();
     Session.SetShadow(true);
     Session.SetBackColor(0x123456);
-    Session.SetColor(0, 0, 4);  // already 4
-    Session.Strip(2);           // already empty
-    Session.Pick(3, 99999);     // outside the list
+    Session.SetColor(0, 0, 4); // already 4
+    Session.Strip(2);          // already empty
+    Session.Pick(3, 99999);    // outside the list
     Session.ApplyCode(Session.Code());
     EXPECT_FALSE(Session.CanUndo());
 

@@ -261,9 +261,9 @@ TEST_F(Settings, KeepsTheLocksOfRandomOutfitsOnceOneIsSet) {
     LoadSettings(TIniFile(FileName()), Again);
     EXPECT_EQ(Again.Locks, TOutfitLocks());
     // A hand-edited file: what is no slot or position is passed over.
-    EXPECT_EQ(Load("[pelto]\nlockslots=0,2,x,7,66,6\nlockcolors=4,-1,1\n").Locks,
-              (TOutfitLocks{{false, true, false, false, false, true},
-                            {false, true, false, false}}));
+    EXPECT_EQ(
+        Load("[pelto]\nlockslots=0,2,x,7,66,6\nlockcolors=4,-1,1\n").Locks,
+        (TOutfitLocks{{false, true, false, false, false, true}, {false, true, false, false}}));
 }
 
 // ---------------------------------------------------------------------------------------------

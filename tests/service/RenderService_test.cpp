@@ -965,8 +965,8 @@ TEST_F(RenderServiceTest, ADesignIsWhatTheCodeCommandTellsOfTheSameEdits) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> Cases{
         {"code=" + Escaped(Code) + "&wear=3:3007&color=0:9,2,2",
          {Code, "--wear", "3:3007", "--color", "0:9,2,2"}},
-        {"chara=3&wear=hand:3007&wear=1:1007&strip=1", {"--chara", "3", "--wear", "hand:3007",
-                                                         "--wear", "1:1007", "--strip", "1"}},
+        {"chara=3&wear=hand:3007&wear=1:1007&strip=1",
+         {"--chara", "3", "--wear", "hand:3007", "--wear", "1:1007", "--strip", "1"}},
         {"code=" + Escaped(Code) + "&random=11&lock=hand,color0&vary=colors&reset-colors=1",
          {Code, "--random", "11", "--lock", "hand,color0", "--vary", "colors", "--reset-colors"}},
         {"random=7", {"--random", "7"}},
@@ -997,12 +997,13 @@ TEST_F(RenderServiceTest, ADesignIsCachedAndTaggedByItsNormalisedRequest) {
     EXPECT_FALSE(ETag.empty());
     EXPECT_EQ(First->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
     // Another spelling of the same code and edits: the same answer and tag.
-    const auto Respelt = Get("/design.json?strip=body&lock=1,special&vary=all&random=3&code=" +
-                             Escaped(Code) + "%3D%3D");
+    const auto Respelt =
+        Get("/design.json?strip=body&lock=1,special&vary=all&random=3&code=" + Escaped(Code) +
+            "%3D%3D");
     EXPECT_EQ(Respelt->get_header_value("ETag"), ETag);
     EXPECT_EQ(Respelt->body, First->body);
     EXPECT_EQ(Get("/design.json?code=" + Escaped(Code) + "&random=4&lock=6,head&strip=2")
-                  ->get_header_value("ETag") == ETag,
+                      ->get_header_value("ETag") == ETag,
               false);
     EXPECT_EQ(Get("/design.json?code=" + Escaped(Code) + "&random=3&lock=6,head&strip=2",
                   {{"If-None-Match", ETag}})
