@@ -12,7 +12,8 @@ bool Contains(const std::vector<std::string>& List, const std::string& S) {
 
 TCliArgs::TCliArgs(const std::vector<std::string>& Args,
                    const std::vector<std::string>& ValueOptions,
-                   const std::vector<std::string>& Flags, std::size_t MaxPositional) {
+                   const std::vector<std::string>& Flags, std::size_t MaxPositional,
+                   const std::vector<std::string>& Repeatable) {
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& Arg = Args[I];
         if (Arg == "--help" || Arg == "-h")
@@ -20,14 +21,14 @@ TCliArgs::TCliArgs(const std::vector<std::string>& Args,
         if (Arg.size() > 2 && Arg.compare(0, 2, "--") == 0) {
             const std::string Name = Arg.substr(2);
             // Taking the first or the last of two would silently drop the other.
-            if (Contains(FFlags, Name) || FValues.count(Name))
+            if (Contains(FFlags, Name) || (FValues.count(Name) && !Contains(Repeatable, Name)))
                 throw EUsageError("option " + Arg + " given twice");
             if (Contains(Flags, Name)) {
                 FFlags.push_back(Name);
             } else if (Contains(ValueOptions, Name)) {
                 if (I + 1 >= Args.size())
                     throw EUsageError("option " + Arg + " needs a value");
-                FValues[Name] = Args[++I];
+                FValues.emplace(Name, Args[++I]);
             } else {
                 throw EUsageError("unknown option " + Arg);
             }
@@ -45,6 +46,14 @@ std::optional<std::string> TCliArgs::Value(const std::string& Name) const {
     if (It == FValues.end())
         return std::nullopt;
     return It->second;
+}
+
+std::vector<std::string> TCliArgs::Values(const std::string& Name) const {
+    std::vector<std::string> All;
+    const auto [First, End] = FValues.equal_range(Name);
+    for (auto It = First; It != End; ++It)
+        All.push_back(It->second);
+    return All;
 }
 
 std::string TCliArgs::Required(const std::string& Name) const {

@@ -22,17 +22,22 @@ class EHelpRequested {};
 class TCliArgs {
 public:
     /// ValueOptions take a value; Flags do not. Anything else starting with "--" is an error,
-    /// and so are an option given twice and more than MaxPositional words that are not options.
+    /// and so are an option given twice (unless it is one of the value options Repeatable) and
+    /// more than MaxPositional words that are not options.
     TCliArgs(const std::vector<std::string>& Args, const std::vector<std::string>& ValueOptions,
-             const std::vector<std::string>& Flags, std::size_t MaxPositional = 0);
+             const std::vector<std::string>& Flags, std::size_t MaxPositional = 0,
+             const std::vector<std::string>& Repeatable = {});
 
+    /// The value of an option, the first of a repeatable one.
     std::optional<std::string> Value(const std::string& Name) const;
+    /// Every value of an option, in the order given.
+    std::vector<std::string> Values(const std::string& Name) const;
     std::string Required(const std::string& Name) const;
     bool Flag(const std::string& Name) const;
     const std::vector<std::string>& Positional() const { return FPositional; }
 
 private:
-    std::map<std::string, std::string> FValues;
+    std::multimap<std::string, std::string> FValues;
     std::vector<std::string> FFlags;
     std::vector<std::string> FPositional;
 };

@@ -2,6 +2,9 @@
 
 #include "cli/CliArgs.h"
 #include "game/wloutils.h"
+#include "model/CharaDesign.h"
+#include "model/CodeSummary.h"
+#include "model/DesignEdits.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/GameFolder.h"
@@ -153,17 +156,50 @@ std::string PictureCode(const std::string& FileName) {
     return std::move(*Code);
 }
 
+/// The edits of the code command, as ParseDesignEdits takes them.
+TEditParams EditParams(const TCliArgs& Args) {
+    TEditParams Params;
+    for (const std::string_view View : EditNames) {
+        const std::string Name(View);
+        if (Name == "reset-colors") {
+            if (Args.Flag(Name))
+                Params.emplace(Name, "");
+            continue;
+        }
+        for (const std::string& Value : Args.Values(Name))
+            Params.emplace(Name, Value);
+    }
+    return Params;
+}
+
 void CodeCommand(const TCommandCall& Call) {
-    const TCliArgs Args(Call.Words, {"game", "from-image"}, {}, 1);
+    const TCliArgs Args(
+        Call.Words,
+        {"game", "from-image", "chara", "random", "lock", "vary", "strip", "wear", "color"},
+        {"reset-colors", "json"}, 1, {"strip", "wear", "color"});
     const auto Image = Args.Value("from-image");
-    if (Args.Positional().size() != (Image ? 0u : 1u))
-        throw EUsageError("code needs exactly one CODE, or --from-image FILE");
+    const TDesignEdits Edits = ParseDesignEdits(EditParams(Args), CommandLineEdits);
+    const bool Json = Args.Flag("json");
+    const bool Positional = !Args.Positional().empty();
+    if ((Image && Positional) || (!Image && !Positional && Edits.Empty()))
+        throw EUsageError("code needs one CODE or --from-image FILE, or edits");
     const std::string Folder = GameFolder(Args);
-    const std::string Code = Image ? PictureCode(*Image) : Args.Positional()[0];
+    const std::string Code = Image ? PictureCode(*Image) : Positional ? Args.Positional()[0] : "";
     const auto Game = LoadGame(Folder);
-    TDressingSession Session(*Game);
-    ApplyCode(Session, Code);
-    Call.Out << Session.Code() << "\n";
+    if (Edits.Empty() && !Json) {
+        TDressingSession Session(*Game);
+        ApplyCode(Session, Code);
+        Call.Out << Session.Code() << "\n";
+        return;
+    }
+    const TCharaDesign Base = Code.empty() ? TCharaDesign() : DesignOfCode(Code, *Game);
+    const TCharaDesign Design = ApplyDesignEdits(Base, *Game, Edits, CommandLineEdits);
+    if (!Json)
+        Call.Out << CodeOfDesign(Design) << "\n";
+    else if (Design.Chara < 0)
+        throw EWloError("no character is chosen: --json needs a code or an edit that chooses one");
+    else
+        Call.Out << DesignJson(*Game, Design);
 }
 
 // --- info ------------------------------------------------------------------------------------
@@ -380,12 +416,33 @@ constexpr std::array Commands{
   --slot S    1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
 )",
              ListCommand},
-    TCommand{"code", "--game DIR (CODE | --from-image FILE)",
-             "applies a character code, prints the normalised code",
+    TCommand{"code", R"(--game DIR [CODE | --from-image FILE] [--chara N]
+              [--reset-colors] [--random SEED [--lock SLOTS] [--vary items|colors|all]]
+              [--strip SLOT]... [--wear SLOT:ID]... [--color POS:R,G,B]... [--json])",
+             "applies a character code and edits, prints the normalised code",
              R"(  CODE                a character code as the viewer's code box takes it; an
                       empty code gives an empty line
   --from-image FILE   the code a picture exported by the viewer or by render
                       carries (PNG, GIF, JPEG or WebP); none: exit status 1
+Edits, applied in this order to the code's character (or to none):
+  --chara N           character 0..14; within its body group the items stay, to
+                      another group they go; the colours go back to 4
+  --reset-colors      every colour level back to 4
+  --random SEED       a random outfit, the same for the same SEED (0..2^64-1) and
+                      game: every slot an item of its list, every colour position
+                      levels 0..9; without a character, one is chosen too
+  --lock SLOTS        what --random leaves as it is: slots 1..6 or head, body,
+                      hand, arm, shoes, special, and colour positions color0..color3,
+                      separated by commas (1,6 or head,special,color0)
+  --vary WHAT         what --random changes: items, colors or all (default)
+  --strip SLOT        empties a slot, 1..6 or its name; up to six times
+  --wear SLOT:ID      puts on the item of identifier ID (the items command lists
+                      them), refused when the character cannot wear it there; up
+                      to six times, a later one in the same slot winning
+  --color POS:R,G,B   the levels 0..9 of colour position 0..3; up to four times
+  --json              the design instead of the code: character, name, group, items
+                      with their bonuses, colour levels, status lines, code, frames
+A refused edit ends with exit status 1, naming the option and why.
 )",
              CodeCommand},
     TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
@@ -449,6 +506,10 @@ Endpoints (GET and HEAD):
                              direction, scale, shadow and background (RRGGBB
                              or transparent) as render's
   /code/CODE.json            what a code holds: character, items, colours
+  /design.json?code=CODE     a code with the code command's edits: chara,
+                             reset-colors (0/1), random, lock, vary, strip,
+                             wear and color, as the code command tells
+                             them with its JSON
   /healthz, /metrics         health, and Prometheus metrics
                              (/metrics only on --metrics-listen)
 )",

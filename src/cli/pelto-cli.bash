@@ -8,13 +8,16 @@ declare -gA _pelto_cli_options=(
     [items]="--game --search --group --slot --json"
     [sprites]="--game"
     [list]="--game --group --slot"
-    [code]="--game --from-image"
+    [code]="--game --from-image --chara --reset-colors --random --lock --vary --strip --wear --color
+            --json"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
               --delay --scope --trim --format --out"
     [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
     [demo]="--out --scale"
     [game-folder]="--settings --set"
 )
+# Options that may be given more than once, offered again after they are.
+_pelto_cli_repeatable=" --strip --wear --color "
 _pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet"
 
 # The values an option takes, by "command option" or by option; "@dirs" and "@files" complete
@@ -28,6 +31,12 @@ declare -gA _pelto_cli_values=(
     [--out]=@files
     [--format]="$_pelto_cli_formats"
     [--scope]="action directions all"
+    [--vary]="items colors all"
+    [--strip]="1 2 3 4 5 6 head body hand arm shoes special"
+    [--random]=""
+    [--lock]=""
+    [--wear]=""
+    [--color]=""
     [demo --scale]="small full"
     [--scale]="1 2 3 4 5 6 7 8"
     [--chara]="0 1 2 3 4 5 6 7 8 9 10 11 12 13 14"
@@ -80,6 +89,7 @@ _pelto_cli() {
     # The options not given yet; --help only before any other.
     local option word unused=()
     for option in ${_pelto_cli_options[$command]}; do
+        [[ $_pelto_cli_repeatable == *" $option "* ]] && { unused+=("$option"); continue; }
         for word in "${COMP_WORDS[@]:2:COMP_CWORD-2}"; do
             [[ $word == "$option" ]] && continue 2
         done

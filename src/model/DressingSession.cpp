@@ -2,6 +2,7 @@
 
 #include "game/wloutils.h"
 #include "model/GameData.h"
+#include "platform/ShiftJis.h"
 
 #include <cassert>
 #include <cstddef>
@@ -21,6 +22,23 @@ std::size_t CodePoints(std::string_view Utf8) {
 
 bool ValidSlot(int Slot) {
     return Slot >= 1 && Slot <= SlotCount;
+}
+
+std::string ItemName(const TWLOItemData* Item) {
+    return Item ? SjisToUtf8(Item->Name()) : std::string();
+}
+
+std::string CharaName(int Chara) {
+    return Chara >= 0 && Chara < static_cast<int>(CharaData.size())
+               ? std::string(CharaData[static_cast<std::size_t>(Chara)].Name)
+               : std::string();
+}
+
+TStepCaption ColorCaption(int Position) {
+    if (Position < 0 || Position >= ColorPositionCount)
+        return {TLookEdit::Color};
+    return {TLookEdit::Color, std::string(ColorPositionNames[static_cast<std::size_t>(Position)]),
+            Position};
 }
 
 } // namespace
@@ -56,7 +74,10 @@ TDressingSession::TDressingSession(const TGameData& Game)
     FChara.SetEquipList(Game.EquipList());
     FChara.SetSpriteCache(Game.SpriteCache());
     FChara.OnCharaChange = [this](TDrawChara&, std::uint8_t Group) {
-        FPicked.fill(0);
+        if (FRestoringPicked)
+            FPicked = *FRestoringPicked;
+        else
+            FPicked.fill(0);
         if (OnBodyGroupChange)
             OnBodyGroupChange(Group);
     };
@@ -76,13 +97,23 @@ void TDressingSession::Changed(TSessionChange What) {
         OnStateChange(What);
 }
 
+template <typename TChange> void TDressingSession::Step(TStepCaption Caption, TChange Change) {
+    const TLookState Before = State();
+    Change();
+    const TLookState After = State();
+    if (Before.Look.Chara >= 0 && After.Look != Before.Look)
+        FHistory.Record(Before, After, std::move(Caption));
+}
+
 void TDressingSession::SetChara(int Index) {
-    FChara.SetChara(Index);
+    Step({TLookEdit::Chara, CharaName(Index)}, [&] { FChara.SetChara(Index); });
     Changed(TSessionChange::Look);
 }
 
 void TDressingSession::Wear(int Slot, const TWLOItemData* Item) {
-    FChara.SetPart(Slot, Item);
+    const TStepCaption Caption = Item ? TStepCaption{TLookEdit::Wear, ItemName(Item), Slot}
+                                      : TStepCaption{TLookEdit::Strip, ItemName(Worn(Slot)), Slot};
+    Step(Caption, [&] { FChara.SetPart(Slot, Item); });
     Changed(TSessionChange::Look);
 }
 
@@ -102,21 +133,28 @@ void TDressingSession::Pick(int Slot, int Index) {
     const auto& Entries = List(Slot);
     if (Index < 0 || static_cast<std::size_t>(Index) >= Entries.size())
         return;
-    FChara.SetPart(Slot, Entries[static_cast<std::size_t>(Index)].Item);
-    FPicked[static_cast<std::size_t>(Slot)] = Index;
+    const TWLOItemData* Item = Entries[static_cast<std::size_t>(Index)].Item;
+    const TStepCaption Caption = Item ? TStepCaption{TLookEdit::Wear, ItemName(Item), Slot}
+                                      : TStepCaption{TLookEdit::Strip, ItemName(Worn(Slot)), Slot};
+    Step(Caption, [&] {
+        FChara.SetPart(Slot, Item);
+        FPicked[static_cast<std::size_t>(Slot)] = Index;
+    });
     Changed(TSessionChange::Look);
 }
 
 void TDressingSession::Strip(int Slot) {
     if (CharaIndex() < 0 || !ValidSlot(Slot))
         return;
-    FChara.SetPart(Slot, nullptr);
-    FPicked[static_cast<std::size_t>(Slot)] = 0;
+    Step({TLookEdit::Strip, ItemName(Worn(Slot)), Slot}, [&] {
+        FChara.SetPart(Slot, nullptr);
+        FPicked[static_cast<std::size_t>(Slot)] = 0;
+    });
     Changed(TSessionChange::Look);
 }
 
 void TDressingSession::SetColor(int Position, int Channel, std::uint8_t Level) {
-    FChara.SetColor(Position, Channel, Level);
+    Step(ColorCaption(Position), [&] { FChara.SetColor(Position, Channel, Level); });
     Changed(TSessionChange::Look);
 }
 
@@ -128,7 +166,7 @@ void TDressingSession::StepColor(int Position, int Channel, int Delta) {
 }
 
 void TDressingSession::ResetColors() {
-    FChara.ResetColors();
+    Step({TLookEdit::ResetColors}, [&] { FChara.ResetColors(); });
     Changed(TSessionChange::Look);
 }
 
@@ -188,7 +226,7 @@ void TDressingSession::SetShadow(bool Value) {
 }
 
 void TDressingSession::ApplyCode(std::string_view Code) {
-    FChara.SetCode(Code);
+    Step({TLookEdit::Code}, [&] { FChara.SetCode(Code); });
     Changed(TSessionChange::Look);
 }
 
@@ -201,7 +239,7 @@ TFavoriteItem TDressingSession::ToFavorite(std::string Name) const {
 }
 
 void TDressingSession::ApplyFavorite(const TFavoriteItem& Favorite) {
-    FChara.ApplyDesign(Favorite);
+    Step({TLookEdit::Favorite, Favorite.Name}, [&] { FChara.ApplyDesign(Favorite); });
     Changed(TSessionChange::Look);
 }
 
@@ -212,6 +250,72 @@ void TDressingSession::CarryOver(const TDressingSession& From) {
         ApplyCode(Code);
     SetMotion(From.Motion());
     SetDirection(From.Direction());
+}
+
+void TDressingSession::PutOn(const TCharaDesign& Design) {
+    if (Design.Chara != CharaIndex()) {
+        FChara.ApplyDesign(Design);
+        return;
+    }
+    // An identifier may name more than one record of a list: the one worn stays worn.
+    TCharaLook Look = FChara.Look();
+    for (int Slot = 1; Slot <= SlotCount; ++Slot) {
+        const TWLOItemData*& Item = Look.Equip[static_cast<std::size_t>(Slot)];
+        const std::uint16_t Id = Design.Part(Slot);
+        if ((Item ? Item->ItemID() : 0) != Id)
+            Item = Id == 0 ? nullptr : FGame.EquipList()->FindItem(BodyGroup(), Slot, Id);
+    }
+    Look.Colors = WornDesign(Design, FGame).Color;
+    FChara.SetLook(Look);
+}
+
+void TDressingSession::Restore(const TLookState& Target) {
+    struct TRestoring {
+        const std::array<int, SlotCount + 1>*& Picked;
+        ~TRestoring() { Picked = nullptr; }
+    } Restoring{FRestoringPicked = &Target.Picked};
+    FChara.SetLook(Target.Look);
+    FPicked = Target.Picked;
+}
+
+std::optional<TStepCaption> TDressingSession::Undo() {
+    if (!FHistory.CanUndo())
+        return std::nullopt;
+    Restore(FHistory.UndoTarget());
+    FHistory.Undone();
+    Changed(TSessionChange::Look);
+    return FHistory.RedoCaption();
+}
+
+std::optional<TStepCaption> TDressingSession::Redo() {
+    if (!FHistory.CanRedo())
+        return std::nullopt;
+    Restore(FHistory.RedoTarget());
+    FHistory.Redone();
+    Changed(TSessionChange::Look);
+    return FHistory.UndoCaption();
+}
+
+void TDressingSession::SetSlotLocked(int Slot, bool Locked) {
+    if (ValidSlot(Slot))
+        FLocks.Slots[static_cast<std::size_t>(Slot - 1)] = Locked;
+}
+
+void TDressingSession::SetPositionLocked(int Position, bool Locked) {
+    if (Position >= 0 && Position < ColorPositionCount)
+        FLocks.Positions[static_cast<std::size_t>(Position)] = Locked;
+}
+
+void TDressingSession::Randomize(TRandomVary Vary) {
+    Randomize(Vary, FSeeds());
+}
+
+void TDressingSession::Randomize(TRandomVary Vary, std::uint64_t Seed) {
+    const TCharaDesign Design = RandomDesign(WornDesign(FChara.Design(), FGame), FGame,
+                                             {.Seed = Seed, .Locks = FLocks, .Vary = Vary});
+    Step({Vary == TRandomVary::Colors ? TLookEdit::RandomColors : TLookEdit::RandomOutfit},
+         [&] { PutOn(Design); });
+    Changed(TSessionChange::Look);
 }
 
 std::vector<std::string> TDressingSession::StatusLines() const {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "model/CharaDesign.h"
 #include "model/ImageExport.h"
+#include "model/LookHistory.h"
 #include "model/PictureExport.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
@@ -9,6 +11,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <random>
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,6 +45,10 @@ using TMotionFrames = std::array<TActionFrames, MotionActions[0].size()>;
 /// position last picked per slot, and everything a front end asks of them. The viewer, the
 /// command line and a render service each keep their own over one shared, read-only
 /// TGameData. Every change either succeeds whole or raises and leaves the session as it was.
+///
+/// Every change of look (character, item, colour, code, favourite, random outfit) of a chosen
+/// character is one step of its history, which Undo and Redo walk; the first choice of a
+/// character starts it, and pose, background and shadow are no part of it.
 class TDressingSession {
 public:
     /// Game must have its catalogues loaded and must outlive the session.
@@ -112,6 +120,30 @@ public:
     /// Raises what ApplyCode raises; the background and shadow are taken over then.
     void CarryOver(const TDressingSession& From);
 
+    /// Puts back the look before the last step done, or after the next one undone, with the
+    /// list positions the picker remembered then. Returns the caption of the step walked,
+    /// nothing when there is none.
+    std::optional<TStepCaption> Undo();
+    std::optional<TStepCaption> Redo();
+    bool CanUndo() const { return FHistory.CanUndo(); }
+    bool CanRedo() const { return FHistory.CanRedo(); }
+    /// The caption of the step Undo or Redo would walk; only while CanUndo or CanRedo.
+    const TStepCaption& UndoCaption() const { return FHistory.UndoCaption(); }
+    const TStepCaption& RedoCaption() const { return FHistory.RedoCaption(); }
+    const TLookHistory& History() const { return FHistory; }
+
+    /// What a random outfit leaves as it is. Changes by hand ignore the locks.
+    const TOutfitLocks& Locks() const { return FLocks; }
+    void SetLocks(const TOutfitLocks& Locks) { FLocks = Locks; }
+    /// Slot 1..6, Position 0..3; others are ignored.
+    void SetSlotLocked(int Slot, bool Locked);
+    void SetPositionLocked(int Position, bool Locked);
+
+    /// A random outfit over the locks, as RandomDesign makes it; without a character, one is
+    /// chosen too. The seed is the next of the session's own random numbers, or Seed.
+    void Randomize(TRandomVary Vary);
+    void Randomize(TRandomVary Vary, std::uint64_t Seed);
+
     /// The summed bonuses of the worn items (see BonusLines).
     std::vector<std::string> StatusLines() const;
 
@@ -136,11 +168,22 @@ public:
 
 private:
     void Changed(TSessionChange What);
+    TLookState State() const { return {FChara.Look(), FPicked}; }
+    // Runs Change, and records it as one step when it changed the look of a character.
+    template <typename TChange> void Step(TStepCaption Caption, TChange Change);
+    // Puts Design on, keeping the records of the items it keeps.
+    void PutOn(const TCharaDesign& Design);
+    void Restore(const TLookState& State);
 
     const TGameData& FGame;
     TBitmap FCanvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
     TDrawChara FChara;
     std::array<int, SlotCount + 1> FPicked{}; // slots 1..6
+    // The positions a change of body group brings back while a step is restored; else none.
+    const std::array<int, SlotCount + 1>* FRestoringPicked = nullptr;
+    TLookHistory FHistory;
+    TOutfitLocks FLocks;
+    std::mt19937_64 FSeeds{std::random_device{}()};
 };
 
 } // namespace pelto

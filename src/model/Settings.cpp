@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <unistd.h>
@@ -26,6 +27,34 @@ std::string PartsKey(int Slot) {
 
 std::string ColorKey(int Position, int Channel) {
     return "color" + std::to_string(Position) + "_" + std::to_string(Channel);
+}
+
+bool HasKey(const TIniFile& Ini, std::string_view Key) {
+    constexpr std::string_view Missing = "\n"; // no value read holds a line break
+    return Ini.ReadString(MainSection, Key, Missing) != Missing;
+}
+
+// Locks are kept as the numbers locked, "1,6": slots 1..6, colour positions 0..3.
+template <std::size_t N> std::string LockedText(const std::array<bool, N>& Locked, int First) {
+    std::string Text;
+    for (std::size_t I = 0; I < N; ++I)
+        if (Locked[I])
+            Text += (Text.empty() ? "" : ",") + std::to_string(static_cast<int>(I) + First);
+    return Text;
+}
+
+// What is no number of the range is passed over, as a hand-edited file may have it.
+template <std::size_t N> std::array<bool, N> LockedOf(std::string_view Text, int First) {
+    std::array<bool, N> Locked{};
+    while (!Text.empty()) {
+        const std::size_t End = std::min(Text.find(','), Text.size());
+        const std::string_view Part = Text.substr(0, End);
+        Text.remove_prefix(std::min(End + 1, Text.size()));
+        if (Part.size() == 1 && Part[0] >= '0' + First &&
+            Part[0] < '0' + First + static_cast<int>(N))
+            Locked[static_cast<std::size_t>(Part[0] - '0' - First)] = true;
+    }
+    return Locked;
 }
 
 void LoadFavorite(const TIniFile& Ini, const std::string& Section, TFavoriteItem& Favorite) {
@@ -89,6 +118,11 @@ void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteBool(MainSection, "exporttrim", Export->Trim);
         Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
     }
+    // Left out until something is locked, as the other new keys.
+    if (Settings.Locks != TOutfitLocks() || HasKey(Ini, "lockslots") || HasKey(Ini, "lockcolors")) {
+        Ini.WriteString(MainSection, "lockslots", LockedText(Settings.Locks.Slots, 1));
+        Ini.WriteString(MainSection, "lockcolors", LockedText(Settings.Locks.Positions, 0));
+    }
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         const TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         if (Favorite.Used)
@@ -130,6 +164,9 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
         Export.Delay = Ini.ReadInteger(MainSection, "exportdelay", Export.Delay);
         Settings.Export = Export;
     }
+    Settings.Locks.Slots = LockedOf<SlotCount>(Ini.ReadString(MainSection, "lockslots", ""), 1);
+    Settings.Locks.Positions =
+        LockedOf<ColorPositionCount>(Ini.ReadString(MainSection, "lockcolors", ""), 0);
     for (int Place = 1; Place <= FavoriteCount; ++Place) {
         TFavoriteItem& Favorite = Settings.Favorites[Place - 1];
         const std::string Section = FavoriteSection(Place);

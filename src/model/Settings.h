@@ -40,6 +40,8 @@ struct TPeltoSettings {
         friend bool operator==(const TExportChoices&, const TExportChoices&) = default;
     };
     std::optional<TExportChoices> Export;
+    /// The slots and colour positions a random outfit leaves as they are.
+    TOutfitLocks Locks;
     std::array<TFavoriteItem, FavoriteCount> Favorites; // place n at Favorites[n - 1]
     /// Places emptied in this run (deleted, or moved away from), place n at bit n - 1: a save
     /// removes their sections, which would otherwise bring them back at the next start.

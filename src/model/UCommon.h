@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/CharaDesign.h"
+
 #include <array>
 #include <cassert>
 #include <cstddef>
@@ -13,7 +15,6 @@ class TWLOItemDataFile;
 struct TWLOItemData;
 
 inline constexpr int BodyGroupCount = 4;
-inline constexpr int SlotCount = 6; // 1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
 
 /// The text of an item in the equipment lists: "[n] name", or "[-] name" cut to 24 bytes
 /// when the item has no list number.
@@ -47,22 +48,6 @@ public:
 
 private:
     std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
-};
-
-inline constexpr int ColorPositionCount = 4;
-inline constexpr int ColorChannelCount = 3; // red, green, blue
-inline constexpr std::uint8_t NeutralLevel = 4;
-inline constexpr std::uint8_t MaxLevel = 9;
-using TColorLevels = std::array<std::array<std::uint8_t, ColorChannelCount>, ColorPositionCount>;
-inline constexpr TColorLevels NeutralColors{{{4, 4, 4}, {4, 4, 4}, {4, 4, 4}, {4, 4, 4}}};
-
-/// What a character code and a favourite both hold: the character, its items by identifier
-/// and its colour levels. Values come from outside (a pasted code, the settings file) and
-/// may lie out of range; whoever applies one ignores those.
-struct TCharaDesign {
-    std::int32_t Chara = -1;
-    std::array<std::uint16_t, SlotCount> Parts{}; // slot s at Parts[s - 1]; 0 = empty
-    TColorLevels Color = NeutralColors;
 };
 
 /// One saved character.

@@ -142,11 +142,7 @@ std::vector<std::string> TDrawChara::MissingSprites() const {
     return Names;
 }
 
-TDrawChara::TLook TDrawChara::Look() const {
-    return {FChara, FEquip, FColors};
-}
-
-void TDrawChara::Commit(const TLook& Look) {
+void TDrawChara::Commit(const TCharaLook& Look) {
     const auto Index = static_cast<std::size_t>(Look.Chara);
     const int Group = CharaData[Index].BodyGroup;
     const auto BodyNo = static_cast<std::uint16_t>(BodySpriteNo(Look.Chara));
@@ -191,7 +187,7 @@ void TDrawChara::Commit(const TLook& Look) {
 void TDrawChara::SetChara(int Index) {
     if (Index < 0 || Index >= static_cast<int>(CharaData.size()) || Index == FChara)
         return;
-    TLook New;
+    TCharaLook New;
     New.Chara = Index;
     // Characters of one body group share the items' sprites, so the items stay on.
     if (FChara != -1 && BodySpriteNo(Index) == FBodyNo)
@@ -202,9 +198,15 @@ void TDrawChara::SetChara(int Index) {
 void TDrawChara::SetPart(int Slot, const TWLOItemData* Item) {
     if (FChara == -1 || Slot < 1 || Slot > 6 || Item == FEquip[static_cast<std::size_t>(Slot)])
         return;
-    TLook New = Look();
+    TCharaLook New = Look();
     New.Equip[static_cast<std::size_t>(Slot)] = Item;
     Commit(New);
+}
+
+void TDrawChara::SetLook(const TCharaLook& Look) {
+    if (Look.Chara < 0 || Look.Chara >= static_cast<int>(CharaData.size()))
+        return;
+    Commit(Look);
 }
 
 TCharaDesign TDrawChara::Design() const {
@@ -218,7 +220,7 @@ TCharaDesign TDrawChara::Design() const {
 }
 
 void TDrawChara::ApplyDesign(const TCharaDesign& Design) {
-    TLook New = Look();
+    TCharaLook New = Look();
     if (Design.Chara >= 0 && Design.Chara < static_cast<int>(CharaData.size()) &&
         Design.Chara != FChara) {
         New.Chara = Design.Chara;

@@ -42,6 +42,15 @@ std::string EncodeCharaCode(const TCharaDesign& Design);
 /// character and the identifiers are as stored, not checked against the game.
 TCharaDesign DecodeCharaCode(std::string_view Code);
 
+/// What a change of look may replace, by record: the character, the worn items and the colour
+/// levels. Taken from a compositor and put back on it, it is exactly what was shown.
+struct TCharaLook {
+    std::int32_t Chara = -1;
+    std::array<const TWLOItemData*, SlotCount + 1> Equip{}; // slots 1..6; [0] unused
+    TColorLevels Colors = NeutralColors;
+    friend bool operator==(const TCharaLook&, const TCharaLook&) = default;
+};
+
 /// The dressed character: one of the 15 characters, six worn items, four colour positions,
 /// motion, direction and frame. Setters only record the new state; Redraw brings the canvas
 /// up to date. Arguments out of range are ignored. A change that loads sprites either
@@ -117,6 +126,11 @@ public:
     /// stay neutral, or as they are when the character stays).
     void ApplyDesign(const TCharaDesign& Design);
 
+    TCharaLook Look() const { return {FChara, FEquip, FColors}; }
+    /// Puts Look on in one step, as one of this compositor's looks; a look without one of the 15
+    /// characters changes nothing.
+    void SetLook(const TCharaLook& Look);
+
     /// The names of the character's body and head sprites that the catalogue lacks: the
     /// character is then drawn without them.
     std::vector<std::string> MissingSprites() const;
@@ -133,18 +147,11 @@ public:
 
 private:
     using TSprite = std::unique_ptr<TJmaJmp>;
-    // Everything a change may replace; sprites already loaded are carried over, so that the
-    // catalogue is read only for what actually changes.
-    struct TLook {
-        std::int32_t Chara = -1;
-        std::array<const TWLOItemData*, 7> Equip{}; // slots 1..6; [0] unused
-        TColorLevels Colors = NeutralColors;
-    };
-
     int BodyGroup() const;
-    TLook Look() const;
     // Loads every sprite Look needs aside, then swaps them in; nothing changes on failure.
-    void Commit(const TLook& Look);
+    // Sprites already loaded are carried over, so that the catalogue is read only for what
+    // actually changes.
+    void Commit(const TCharaLook& Look);
     // A freshly loaded sprite, or an empty one when the catalogue has no such file.
     TSprite LoadSprite(int SpriteNo) const;
     void Recolor();

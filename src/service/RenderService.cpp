@@ -1,5 +1,7 @@
 #include "service/RenderService.h"
 
+#include "model/CharaDesign.h"
+#include "model/CodeSummary.h"
 #include "model/CodeText.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -244,6 +246,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
             return WithPageHeaders(CodeJson(Route.Name, Request));
         case TEndpoint::Asset:
             return WithPageHeaders(Asset(Route.Name, Request));
+        case TEndpoint::Design:
+            return WithPageHeaders(DesignJson(Request));
         case TEndpoint::Unknown:
             break;
         }
@@ -257,6 +261,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
     } catch (const ERequestError& Error) {
         return Refusal(400, Error.what());
     } catch (const EInvalidCode& Error) {
+        return Refusal(400, Error.what());
+    } catch (const EDesignRefused& Error) {
         return Refusal(400, Error.what());
     } catch (const std::exception& Error) {
         // What went wrong is the operator's business, and may name files: not the client's.
@@ -362,7 +368,19 @@ TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceR
     const std::string Normal = NormalizeCode(Code);
     return Cached("code/" + Normal, Request, std::string(ListCaching), false, [&] {
         return Content("application/json; charset=utf-8",
-                       service::CodeJson(SummarizeCode(FGame, Normal)));
+                       pelto::CodeJson(SummarizeCode(FGame, Normal)));
+    });
+}
+
+TServiceResponse TRenderService::DesignJson(const TServiceRequest& Request) {
+    const TDesignParams Params = ParseDesignParams(Request.Params);
+    // A refused edit is known only once tried: the tag is looked at once it is.
+    return Cached(Params.Key, Request, std::string(ImmutableCaching), false, [&] {
+        const TCharaDesign Base =
+            Params.Code.empty() ? TCharaDesign() : DesignOfCode(Params.Code, FGame);
+        return Content(
+            "application/json; charset=utf-8",
+            pelto::DesignJson(FGame, ApplyDesignEdits(Base, FGame, Params.Edits, QueryEdits)));
     });
 }
 

@@ -95,6 +95,7 @@ private:
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
     TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);
     TServiceResponse CodeJson(std::string_view Code, const TServiceRequest& Request);
+    TServiceResponse DesignJson(const TServiceRequest& Request);
     TServiceResponse Asset(std::string_view Name, const TServiceRequest& Request);
     // The cached answer of Key, or the one Make gives (kept for next time); 304 when the
     // client has it already.

@@ -63,7 +63,6 @@ public:
         return *Number;
     }
 
-private:
     // Names are printed only as far as they are plain, so a message never carries markup.
     static std::string Quoted(const std::string& Name) {
         std::string Plain;
@@ -72,6 +71,7 @@ private:
         return "\"" + Plain + "\"";
     }
 
+private:
     const TQueryParams& FParams;
 };
 
@@ -111,6 +111,8 @@ TRoute RouteOf(std::string_view Path) {
         return {TEndpoint::Asset, nullptr, 0, Path.substr(1)};
     if (Path == "/items")
         return {TEndpoint::Items};
+    if (Path == "/design.json")
+        return {TEndpoint::Design};
     if (Path == "/healthz")
         return {TEndpoint::Health};
     if (Path == "/metrics")
@@ -183,6 +185,30 @@ TItemsParams ParseItemsParams(const TQueryParams& Params) {
         Items.Key += Format("&group=%d&slot=%d", Items.List->Group, Items.List->Slot);
     }
     return Items;
+}
+
+TDesignParams ParseDesignParams(const TQueryParams& Params) {
+    for (const auto& [Name, Value] : Params) {
+        if (Name != "code" &&
+            std::find(EditNames.begin(), EditNames.end(), Name) == EditNames.end())
+            throw EBadRequest("unknown parameter " + TParamReader::Quoted(Name));
+        if (Value.size() > MaxValueLength)
+            throw EBadRequest(Name + " is too long");
+    }
+    if (Params.count("code") > 1)
+        throw EBadRequest("code is given more than once");
+    TDesignParams Design;
+    TEditParams Edits;
+    for (const auto& [Name, Value] : Params)
+        if (Name == "code")
+            Design.Code = CanonicalCode(NormalizeCode(Value));
+        else
+            Edits.emplace(Name, Value);
+    Design.Edits = ParseDesignEdits(Edits, QueryEdits);
+    if (Design.Code.empty() && !Design.Edits.Chara && !Design.Edits.Random)
+        throw EBadRequest("design.json needs a code, chara or random");
+    Design.Key = "design?code=" + Design.Code + "&" + Design.Edits.Key();
+    return Design;
 }
 
 bool MatchesETag(std::string_view IfNoneMatch, std::string_view ETag) {

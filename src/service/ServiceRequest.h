@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/CodeText.h"
+#include "model/DesignEdits.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "model/PictureExport.h"
@@ -43,10 +44,12 @@ enum class TEndpoint {
     Share,    // "/c/CODE": the share page on a code
     CodeJson, // "/code/CODE.json"
     Asset,    // the page's script and style sheet
+    Design,   // "/design.json": a code with edits
     Unknown
 };
-inline constexpr std::array<std::string_view, 10> EndpointNames{
-    "render", "items", "icon", "healthz", "metrics", "page", "share", "code", "asset", "other"};
+inline constexpr std::array<std::string_view, 11> EndpointNames{
+    "render", "items", "icon",  "healthz", "metrics", "page",
+    "share",  "code",  "asset", "design",  "other"};
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
@@ -80,6 +83,17 @@ struct TItemsParams {
     std::string Key;
 };
 TItemsParams ParseItemsParams(const TQueryParams& Params);
+
+/// What /design.json asks for: a code (canonical, or empty for none) and the edits of it.
+struct TDesignParams {
+    std::string Code;
+    TDesignEdits Edits;
+    std::string Key;
+};
+/// Refuses (EBadRequest) unknown or overlong parameters and a request that names no character
+/// (no code, chara or random); a code that is none raises EInvalidCode, an edit it cannot read
+/// ERequestError.
+TDesignParams ParseDesignParams(const TQueryParams& Params);
 
 /// Whether an If-None-Match header's list names ETag (or is "*"); weak tags compare by value.
 bool MatchesETag(std::string_view IfNoneMatch, std::string_view ETag);

@@ -204,60 +204,6 @@ std::string HtmlEscape(std::string_view Text) {
     return MarkupEscape(Text);
 }
 
-TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
-    TDressingSession Session(Game);
-    Session.ApplyCode(Code);
-    if (Session.CharaIndex() < 0)
-        throw EInvalidCode(TInvalidCodeReason::NoCharacter);
-    TCodeSummary Summary;
-    Summary.Chara = Session.CharaIndex();
-    Summary.Name = std::string(CharaData[static_cast<std::size_t>(Summary.Chara)].Name);
-    Summary.Group = Session.BodyGroup();
-    for (int Slot = 1; Slot <= SlotCount; ++Slot)
-        if (const TWLOItemData* Item = Session.Worn(Slot)) {
-            const TWLOItemData* const One[] = {Item};
-            Summary.Items.push_back(
-                {Slot, Item->ItemID(), SjisToUtf8(Item->Name()), BonusLines(One)});
-        }
-    for (int Position = 0; Position < 4; ++Position)
-        for (int Channel = 0; Channel < 3; ++Channel)
-            Summary.Colors[static_cast<std::size_t>(Position * 3 + Channel)] =
-                Session.Color(Position, Channel);
-    Summary.Code = Session.Code();
-    for (const TMotionFrames& Poses : Session.FrameTable()) {
-        std::array<int, 8> Counts{};
-        for (std::size_t Direction = 0; Direction < Counts.size(); ++Direction)
-            Counts[Direction] = Poses[Direction].Frames;
-        Summary.Frames.push_back(Counts);
-    }
-    return Summary;
-}
-
-std::string CodeJson(const TCodeSummary& Summary) {
-    std::string Json = Format("{\"chara\": %d, \"name\": %s, \"group\": %d, \"items\": [",
-                              Summary.Chara, JsonString(Summary.Name).c_str(), Summary.Group);
-    for (std::size_t I = 0; I < Summary.Items.size(); ++I) {
-        const auto& Item = Summary.Items[I];
-        Json += Format("%s\n  {\"slot\": %d, \"id\": %d, \"name\": %s, \"icon\": "
-                       "\"/icon/%d.png\", \"bonuses\": [",
-                       I ? "," : "", Item.Slot, Item.Id, JsonString(Item.Name).c_str(), Item.Id);
-        for (std::size_t B = 0; B < Item.Bonuses.size(); ++B)
-            Json += (B ? ", " : "") + JsonString(Item.Bonuses[B]);
-        Json += "]}";
-    }
-    Json += "],\n \"colors\": [";
-    for (std::size_t I = 0; I < Summary.Colors.size(); ++I)
-        Json += (I ? ", " : "") + std::to_string(Summary.Colors[I]);
-    Json += "],\n \"code\": " + JsonString(Summary.Code) + ",\n \"frames\": [";
-    for (std::size_t M = 0; M < Summary.Frames.size(); ++M) {
-        Json += M ? ", [" : "[";
-        for (std::size_t D = 0; D < Summary.Frames[M].size(); ++D)
-            Json += (D ? ", " : "") + std::to_string(Summary.Frames[M][D]);
-        Json += "]";
-    }
-    return Json + "]}\n";
-}
-
 std::string ShareLink(const std::string& Origin, const TShareParams& Share) {
     const TShareParams Defaults;
     std::string Query;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CodeSummary.h"
 #include "service/ServiceRequest.h"
 
 #include <array>
@@ -15,27 +16,6 @@ namespace pelto::service {
 
 /// Text made safe inside HTML elements and quoted attributes.
 std::string HtmlEscape(std::string_view Text);
-
-/// What a character code holds, as the share page and /code/CODE.json tell it.
-struct TCodeSummary {
-    struct TItem {
-        int Slot = 0;
-        int Id = 0;
-        std::string Name; // UTF-8
-        std::vector<std::string> Bonuses;
-    };
-    int Chara = 0;
-    std::string Name;
-    int Group = 0;
-    std::vector<TItem> Items;               // the worn slots, in slot order
-    std::array<int, 12> Colors{};           // position 0 red, green, blue, then position 1 ...
-    std::string Code;                       // normalised
-    std::vector<std::array<int, 8>> Frames; // per motion, per direction
-};
-
-/// Raises EInvalidCode for what is not a code of a dressed character.
-TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code);
-std::string CodeJson(const TCodeSummary& Summary);
 
 /// What the page needs beside its character: where it is served from, and what went wrong.
 struct TPageContext {

@@ -47,6 +47,9 @@ expect "transparent formats" "tapng tgif tpng tsheet twebp" "$(complete_words re
 expect "demo scales" "full small" "$(complete_words demo --out d --scale '' | words)"
 expect "render scales" "1 2 3 4 5 6 7 8" "$(complete_words render --scale '' | words)"
 expect "a free value" "" "$(complete_words render --code '' | words)"
+expect "repeatable options stay offered" "--wear" \
+    "$(complete_words code --wear 3:1 --w | words)"
+expect "slots to strip" "hand head" "$(complete_words code --strip h | words)"
 expect "unknown command" "" "$(complete_words serve-all '' | words)"
 expect "an empty command" "" "$(complete_words '' '' 2>&1 | words)"
 expect "after an empty word" "--chara --game --json" "$(complete_words info '' '' 2>&1 | words)"

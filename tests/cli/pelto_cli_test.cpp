@@ -5,6 +5,7 @@
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
+#include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
 #include "support/SpriteFolder.h"
 #include "support/TempDir.h"
@@ -577,4 +578,93 @@ TEST_F(PeltoCli, AServiceGivenTooLittleMemoryForItsGameDoesNotStart) {
     EXPECT_NE(R.Err.find("--memory-mb 64 is too little for this game: it needs at least 81"),
               std::string::npos)
         << R.Err;
+}
+
+// --- code with edits -----------------------------------------------------------------------
+
+TEST_F(PeltoCli, MakesCodesFromEditsAppliedInTheirOrder) {
+    const std::string Demo = test::DemoGame();
+    // Daniel with a Claymore (3007, a hand item of his group) and position 0 at 9,2,2,
+    // given in another order than the one applied.
+    const auto Made =
+        Run({"code", "--game", Demo, "--color", "0:9,2,2", "--wear", "hand:3007", "--chara", "3"});
+    ASSERT_EQ(Made.Status, 0) << Made.Err;
+    const std::string Code = Made.Out.substr(0, Made.Out.size() - 1);
+    const auto Json = Run({"code", "--game", Demo, Code, "--json"});
+    ASSERT_EQ(Json.Status, 0) << Json.Err;
+    EXPECT_TRUE(Json.Out.starts_with("{\"chara\": 3, \"name\": \"Daniel\", \"group\": 2,"))
+        << Json.Out;
+    EXPECT_NE(Json.Out.find("{\"slot\": 3, \"id\": 3007, \"name\": \"Claymore\""),
+              std::string::npos);
+    EXPECT_NE(Json.Out.find("\"colors\": [9, 2, 2, 4,"), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"status\": [\" ATK+22\", \" SPD-5\"]"), std::string::npos);
+    EXPECT_NE(Json.Out.find("\"code\": \"" + Code + "\""), std::string::npos);
+
+    // Edits of that code: a strip, the same group, a reset; --json of the edits as of the code.
+    const auto Edited =
+        Run({"code", "--game", Demo, Code, "--chara", "4", "--strip", "3", "--strip", "1"});
+    ASSERT_EQ(Edited.Status, 0) << Edited.Err;
+    EXPECT_EQ(Run({"code", "--game", Demo, "--chara", "4"}).Out, Edited.Out);
+    const auto Same = Run({"code", "--game", Demo, "--chara", "3", "--wear", "3:3007", "--color",
+                           "0:9,2,2", "--json"});
+    EXPECT_EQ(Same.Out, Json.Out);
+    EXPECT_EQ(Run({"code", "--game", Demo, Code, "--reset-colors", "--color", "0:4,4,4"}).Out,
+              Run({"code", "--game", Demo, "--chara", "3", "--wear", "3:3007"}).Out);
+}
+
+TEST_F(PeltoCli, RandomOutfitsFollowTheirSeedAndLocks) {
+    const std::string Demo = test::DemoGame();
+    const std::vector<std::string> Random{"code", "--game", Demo, "--random", "7"};
+    const auto First = Run(Random);
+    ASSERT_EQ(First.Status, 0) << First.Err;
+    EXPECT_EQ(First.Out, "AQA/6wPdB7sLog+JE34XNaC1vrzd\n") << "as the model's pinned seed";
+    EXPECT_EQ(Run(Random).Out, First.Out);
+
+    const std::string Code = First.Out.substr(0, First.Out.size() - 1);
+    const auto Locked = Run({"code", "--game", Demo, Code, "--random", "8", "--lock",
+                             "head,6,color1", "--vary", "items", "--json"});
+    ASSERT_EQ(Locked.Status, 0) << Locked.Err;
+    const auto Before = Run({"code", "--game", Demo, Code, "--json"}).Out;
+    const auto Slot = [](const std::string& Json, int N) {
+        const std::size_t At = Json.find("{\"slot\": " + std::to_string(N) + ",");
+        return At == std::string::npos ? "" : Json.substr(At, Json.find('}', At) - At);
+    };
+    EXPECT_EQ(Slot(Locked.Out, 1), Slot(Before, 1));
+    EXPECT_EQ(Slot(Locked.Out, 6), Slot(Before, 6));
+    const auto Colors = [](const std::string& Json) {
+        return Json.substr(Json.find("\"colors\""), 50);
+    };
+    EXPECT_EQ(Colors(Locked.Out), Colors(Before)) << "--vary items keeps every colour";
+}
+
+TEST_F(PeltoCli, RefusesEditsNamingTheOptionAndWhy) {
+    const std::string Demo = test::DemoGame();
+    auto R = Run({"code", "--game", Demo, "--chara", "1", "--wear", "3:3007"});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Out, "");
+    EXPECT_EQ(R.Err, "pelto-cli: --wear 3:3007: Nina cannot wear Claymore [15] in slot 3\n");
+    R = Run({"code", "--game", Demo, "--chara", "3", "--wear", "3:99999"});
+    EXPECT_EQ(R.Err, "pelto-cli: --wear 3:99999: no item 99999\n");
+    R = Run({"code", "--game", Demo, "", "--strip", "2"});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Err, "pelto-cli: --strip 2: no character is chosen\n");
+
+    // What cannot be read is a usage error.
+    for (const std::vector<std::string>& Words : {std::vector<std::string>{"--wear", "3"},
+                                                  {"--color", "0:1,2"},
+                                                  {"--lock", "1"},
+                                                  {"--random", "1", "--vary", "some"},
+                                                  {"--chara", "3", "--chara", "4"},
+                                                  {"--random", "-1"}}) {
+        std::vector<std::string> Args{"code", "--game", Demo};
+        Args.insert(Args.end(), Words.begin(), Words.end());
+        R = Run(Args);
+        EXPECT_EQ(R.Status, 2) << Words[0] << ": " << R.Err;
+        EXPECT_NE(R.Err.find("Try 'pelto-cli code --help'."), std::string::npos);
+    }
+    std::vector<std::string> Seven{"code", "--game", Demo, "--chara", "3"};
+    for (int I = 0; I < 7; ++I)
+        Seven.insert(Seven.end(), {"--strip", "1"});
+    EXPECT_EQ(Run(Seven).Err,
+              "pelto-cli: --strip is given more than 6 times\nTry 'pelto-cli code --help'.\n");
 }

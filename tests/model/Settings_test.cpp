@@ -243,6 +243,29 @@ TEST_F(Settings, KeepsTheLastCharacterAndTheReopenOptionOnlyOnceTheyDifferFromTh
     EXPECT_EQ(Again.LastCode, "ABC");
 }
 
+TEST_F(Settings, KeepsTheLocksOfRandomOutfitsOnceOneIsSet) {
+    TPeltoSettings S;
+    EXPECT_EQ(Save(S).find("lock"), std::string::npos);
+    S.Locks.Slots[0] = S.Locks.Slots[5] = true;
+    S.Locks.Positions[3] = true;
+    const std::string Text = Save(S);
+    EXPECT_NE(Text.find("lockslots=1,6"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("lockcolors=3"), std::string::npos) << Text;
+    TPeltoSettings Back;
+    LoadSettings(TIniFile(FileName()), Back);
+    EXPECT_EQ(Back.Locks, S.Locks);
+    // Unlocked again, the keys are written empty rather than left locked.
+    Back.Locks = {};
+    EXPECT_NE(Save(Back).find("lockslots=\n"), std::string::npos);
+    TPeltoSettings Again;
+    LoadSettings(TIniFile(FileName()), Again);
+    EXPECT_EQ(Again.Locks, TOutfitLocks());
+    // A hand-edited file: what is no slot or position is passed over.
+    EXPECT_EQ(
+        Load("[pelto]\nlockslots=0,2,x,7,66,6\nlockcolors=4,-1,1\n").Locks,
+        (TOutfitLocks{{false, true, false, false, false, true}, {false, true, false, false}}));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Favourites edited, saved and read back
 

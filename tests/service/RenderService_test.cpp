@@ -957,3 +957,100 @@ TEST(RenderServiceQuick, AnswersAtOnceWhatNeedsNoDrawingAndLeavesTheRestToAWorke
     Beyond.Params.emplace("frame", "99");
     EXPECT_EQ(Service.Quick(Beyond)->Status, 400);
 }
+
+// --- /design.json ----------------------------------------------------------------------------
+
+TEST_F(RenderServiceTest, ADesignIsWhatTheCodeCommandTellsOfTheSameEdits) {
+    const std::string Code = DressedCode(3);
+    const std::vector<std::pair<std::string, std::vector<std::string>>> Cases{
+        {"code=" + Escaped(Code) + "&wear=3:3007&color=0:9,2,2",
+         {Code, "--wear", "3:3007", "--color", "0:9,2,2"}},
+        {"chara=3&wear=hand:3007&wear=1:1007&strip=1",
+         {"--chara", "3", "--wear", "hand:3007", "--wear", "1:1007", "--strip", "1"}},
+        {"code=" + Escaped(Code) + "&random=11&lock=hand,color0&vary=colors&reset-colors=1",
+         {Code, "--random", "11", "--lock", "hand,color0", "--vary", "colors", "--reset-colors"}},
+        {"random=7", {"--random", "7"}},
+    };
+    for (const auto& [Query, Words] : Cases) {
+        SCOPED_TRACE(Query);
+        std::vector<std::string> Args{"code", "--game", test::DemoGame(), "--json"};
+        Args.insert(Args.end(), Words.begin(), Words.end());
+        const std::string Expected = RunCli(Args);
+        ASSERT_FALSE(Expected.empty());
+        const auto Answer = Get("/design.json?" + Query);
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200) << Answer->body;
+        EXPECT_EQ(Answer->body, Expected);
+        EXPECT_EQ(Answer->get_header_value("Content-Type"), "application/json; charset=utf-8");
+        // The JSON of the resulting code, as /code/CODE.json tells it.
+        const std::string Made = Expected.substr(Expected.find("\"code\": \"") + 9);
+        const std::string MadeCode = Made.substr(0, Made.find('"'));
+        EXPECT_EQ(Get("/code/" + Escaped(MadeCode) + ".json")->body, Expected);
+    }
+}
+
+TEST_F(RenderServiceTest, ADesignIsCachedAndTaggedByItsNormalisedRequest) {
+    const std::string Code = DressedCode(8);
+    const auto First = Get("/design.json?code=" + Escaped(Code) + "&random=3&lock=6,head&strip=2");
+    ASSERT_EQ(First->status, 200) << First->body;
+    const std::string ETag = First->get_header_value("ETag");
+    EXPECT_FALSE(ETag.empty());
+    EXPECT_EQ(First->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    // Another spelling of the same code and edits: the same answer and tag.
+    const auto Respelt =
+        Get("/design.json?strip=body&lock=1,special&vary=all&random=3&code=" + Escaped(Code) +
+            "%3D%3D");
+    EXPECT_EQ(Respelt->get_header_value("ETag"), ETag);
+    EXPECT_EQ(Respelt->body, First->body);
+    EXPECT_EQ(Get("/design.json?code=" + Escaped(Code) + "&random=4&lock=6,head&strip=2")
+                      ->get_header_value("ETag") == ETag,
+              false);
+    EXPECT_EQ(Get("/design.json?code=" + Escaped(Code) + "&random=3&lock=6,head&strip=2",
+                  {{"If-None-Match", ETag}})
+                  ->status,
+              304);
+}
+
+TEST_F(RenderServiceTest, ADesignRefusesHostileParametersSayingWhy) {
+    const std::string Nina = "chara=1";
+    std::string SevenWears = "chara=3";
+    for (int I = 0; I < 7; ++I)
+        SevenWears += "&wear=3:3007";
+    const std::vector<std::pair<std::string, std::string>> Cases{
+        {"", "design.json needs a code, chara or random"},
+        {"wear=3:3007", "design.json needs a code, chara or random"},
+        {Nina + "&hat=1", "unknown parameter \"hat\""},
+        {Nina + "&%3Cb%3E=1", "unknown parameter \"<b>\""},
+        {"chara=99", "chara must be a number from 0 to 14"},
+        {"chara=1&chara=2", "chara is given more than once"},
+        {SevenWears, "wear is given more than 6 times"},
+        {Nina + "&wear=3:3007", "wear=3:3007: Nina cannot wear Claymore [15] in slot 3"},
+        {Nina + "&wear=3:99999", "wear=3:99999: no item 99999"},
+        {Nina + "&wear=3:12345678901234567890", ""},
+        {Nina + "&color=0:1,2,99", ""},
+        {Nina + "&lock=1", "lock goes with random"},
+        {"random=1&random=2", "random is given more than once"},
+        {"random=x", "random must be a number from 0 to 18446744073709551615"},
+        {"code=AAAA", "Invalid code error."},
+        {"code=" + Escaped(DressedCode(1)) + "&code=" + Escaped(DressedCode(2)),
+         "code is given more than once"},
+        {Nina + "&strip=" + std::string(2000, '1'), "strip is too long"},
+    };
+    for (const auto& [Query, Message] : Cases) {
+        const auto Answer = Get("/design.json?" + Query);
+        ASSERT_TRUE(Answer) << Query;
+        EXPECT_EQ(Answer->status, 400) << Query;
+        if (!Message.empty()) {
+            EXPECT_EQ(Answer->body, ErrorJson(Message)) << Query;
+        }
+        EXPECT_EQ(Answer->get_header_value("Cache-Control"), "no-store") << Query;
+    }
+}
+
+TEST(RenderServiceQuick, AnswersADesignAtOnce) {
+    TRenderService Service(ServedGame(), TServiceOptions{});
+    const auto Answer = Service.Quick({"/design.json", {{"chara", "5"}, {"random", "2"}}, ""});
+    ASSERT_TRUE(Answer);
+    EXPECT_EQ(Answer->Status, 200);
+    EXPECT_TRUE(Answer->Body.starts_with("{\"chara\": 5,")) << Answer->Body;
+}

@@ -31,6 +31,18 @@ TEST(ServiceRequest, SharePathsTakeTheRestOfThePathAsTheCode) {
         EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
 }
 
+TEST(ServiceRequest, ADesignIsKeyedByItsCanonicalCodeAndItsEditsInTheirOrder) {
+    EXPECT_EQ(RouteOf("/design.json").Endpoint, TEndpoint::Design);
+    EXPECT_EQ(RouteOf("/design.json/x").Endpoint, TEndpoint::Unknown);
+    const TDesignParams Spelt = ParseDesignParams(
+        {{"wear", "hand:3007"}, {"code", "AQMAHA\nf0emd7"}, {"lock", "head"}, {"random", "1"}});
+    EXPECT_EQ(Spelt.Code, "AQMAHAf0emd7");
+    EXPECT_EQ(Spelt.Key, "design?code=AQMAHAf0emd7&random=1&lock=1&vary=all&wear=3:3007");
+    EXPECT_EQ(ParseDesignParams({{"chara", "2"}}).Key, "design?code=&chara=2");
+    EXPECT_THROW(ParseDesignParams({{"chara", "2"}, {"chara", "3"}}), ERequestError);
+    EXPECT_THROW(ParseDesignParams({{"CHARA", "2"}}), EBadRequest);
+}
+
 TEST(ServiceRequest, SharePagesTakeWhatTheyUnderstandAndIgnoreTheRest) {
     const TShareParams Plain = ParseShareParams({{"code", "AB C"}});
     EXPECT_EQ(Plain.Code, "AB+C");
