@@ -7,6 +7,7 @@
 #include "platform/WineRegistry.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <optional>
@@ -144,21 +145,35 @@ void StoreField(std::uint8_t* P, std::size_t Width, std::uint32_t V) {
         StoreLE32(P, V);
 }
 
-template <typename NumberCoding> void CodeRecord(TWLOItemData& Record, NumberCoding Code) {
-    for (const TItemField& F : WloItemFields) {
-        std::uint8_t* P = Record.Bytes.data() + F.Offset;
-        switch (F.Coding) {
-        case TItemFieldCoding::Plain:
-            break;
-        case TItemFieldCoding::Reversed:
-            std::reverse(P, P + F.Width);
-            break;
-        case TItemFieldCoding::Scrambled:
-            StoreField(P, F.Width,
-                       Code(LoadField(P, F.Width), ScrambleMask(F.Width)) & WidthMask(F.Width));
-            break;
+template <std::size_t Field, typename NumberCoding>
+void CodeField(std::uint8_t* Record, NumberCoding Code) {
+    constexpr TItemField F = WloItemFields[Field];
+    std::uint8_t* P = Record + F.Offset;
+    if constexpr (F.Coding == TItemFieldCoding::Reversed) {
+        // Eight bytes a step from the far end, each step's bytes swapped in a register.
+        std::array<std::uint8_t, F.Width> Stored;
+        std::memcpy(Stored.data(), P, F.Width);
+        std::size_t I = 0;
+        for (; I + 8 <= F.Width; I += 8) {
+            std::uint64_t Eight;
+            std::memcpy(&Eight, Stored.data() + F.Width - I - 8, 8);
+            Eight = __builtin_bswap64(Eight);
+            std::memcpy(P + I, &Eight, 8);
         }
+        for (; I < F.Width; ++I)
+            P[I] = Stored[F.Width - 1 - I];
+    } else if constexpr (F.Coding == TItemFieldCoding::Scrambled)
+        StoreField(P, F.Width,
+                   Code(LoadField(P, F.Width), ScrambleMask(F.Width)) & WidthMask(F.Width));
+}
+
+// Every table is thousands of records: each field's coding is settled at compile time, so
+// that a record is a straight run of loads and stores.
+template <typename NumberCoding> void CodeRecord(TWLOItemData& Record, NumberCoding Code) {
+    [&]<std::size_t... Field>(std::index_sequence<Field...>) {
+        (CodeField<Field>(Record.Bytes.data(), Code), ...);
     }
+    (std::make_index_sequence<std::size(WloItemFields)>{});
 }
 
 void SetSjisField(TWLOItemData& Record, std::size_t LengthOffset, std::size_t Capacity,

@@ -1,6 +1,7 @@
 #include "platform/Bitmap.h"
 
 #include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace pelto {
@@ -34,12 +35,19 @@ void TBitmap::Fill(TColor Color) {
         std::fill(FBits.begin(), FBits.end(), std::uint8_t{0});
         return;
     }
+    if (FWidth <= 0 || FHeight <= 0)
+        return;
     const std::uint8_t Pixel[4] = {GetBValue(Color), GetGValue(Color), GetRValue(Color), 0};
-    for (int Y = 0; Y < FHeight; ++Y) {
-        std::uint8_t* Row = ScanLine(Y);
-        for (int X = 0; X < FWidth; ++X)
-            std::copy_n(Pixel, Bpp, Row + static_cast<std::size_t>(X) * Bpp);
-    }
+    // Every canvas is filled before each drawing: one row pixel by pixel, the others copied.
+    std::uint8_t* const First = ScanLine(0);
+    const std::size_t RowBytes = static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(Bpp);
+    if (Pixel[0] == Pixel[1] && Pixel[1] == Pixel[2] && (Bpp == 3 || Pixel[0] == 0))
+        std::memset(First, Pixel[0], RowBytes);
+    else
+        for (std::size_t At = 0; At < RowBytes; At += static_cast<std::size_t>(Bpp))
+            std::memcpy(First + At, Pixel, static_cast<std::size_t>(Bpp));
+    for (int Y = 1; Y < FHeight; ++Y)
+        std::memcpy(ScanLine(Y), First, RowBytes);
 }
 
 } // namespace pelto
