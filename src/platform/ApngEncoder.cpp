@@ -3,6 +3,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/PictureText.h"
+#include "platform/PngChunks.h"
 #include "platform/Stream.h"
 
 #include <zlib.h>
@@ -20,9 +21,11 @@
 namespace pelto {
 namespace {
 
-constexpr std::array<std::uint8_t, 8> PngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::uint8_t ColorTypeRgb = 2;
-constexpr std::uint8_t ColorTypeRgba = 6;
+using png::HeaderData;
+using png::PutU16;
+using png::PutU32;
+using png::WriteChunk;
+
 constexpr std::uint8_t FilterNone = 0;
 constexpr std::uint8_t FilterUp = 2;
 constexpr std::uint8_t DisposeNone = 0;
@@ -31,54 +34,6 @@ constexpr std::uint32_t PlayForever = 0;
 constexpr std::uint16_t Milliseconds = 1000;
 // Enlarged pixel art repeats itself; a fast level loses little on it and keeps export quick.
 constexpr int CompressionLevel = 3;
-
-void PutU32(std::vector<std::uint8_t>& Out, std::uint32_t Value) {
-    Out.push_back(static_cast<std::uint8_t>(Value >> 24));
-    Out.push_back(static_cast<std::uint8_t>(Value >> 16));
-    Out.push_back(static_cast<std::uint8_t>(Value >> 8));
-    Out.push_back(static_cast<std::uint8_t>(Value));
-}
-
-void PutU16(std::vector<std::uint8_t>& Out, std::uint16_t Value) {
-    Out.push_back(static_cast<std::uint8_t>(Value >> 8));
-    Out.push_back(static_cast<std::uint8_t>(Value));
-}
-
-void WriteChunk(TStream& Stream, const char (&Type)[5], std::span<const std::uint8_t> Data) {
-    std::vector<std::uint8_t> Head;
-    PutU32(Head, static_cast<std::uint32_t>(Data.size()));
-    Head.insert(Head.end(), Type, Type + 4);
-    uLong Crc = crc32(0, reinterpret_cast<const Bytef*>(Type), 4);
-    // zlib takes at most uInt bytes a call; frames stay far below that. A null buffer would
-    // restart the checksum, so an empty chunk passes none.
-    if (!Data.empty())
-        Crc = crc32(Crc, Data.data(), static_cast<uInt>(Data.size()));
-    std::vector<std::uint8_t> Tail;
-    PutU32(Tail, static_cast<std::uint32_t>(Crc));
-    Stream.WriteBuffer(Head.data(), Head.size());
-    if (!Data.empty())
-        Stream.WriteBuffer(Data.data(), Data.size());
-    Stream.WriteBuffer(Tail.data(), Tail.size());
-}
-
-// Converts one row of blue, green, red, alpha to the PNG's channel order.
-void PackRow(const std::uint8_t* In, int Width, int Channels, std::uint8_t* Out) {
-    for (int X = 0; X < Width; ++X, In += 4, Out += Channels) {
-        Out[0] = In[2];
-        Out[1] = In[1];
-        Out[2] = In[0];
-        if (Channels == 4)
-            Out[3] = In[3];
-    }
-}
-
-std::vector<std::uint8_t> HeaderData(int Width, int Height, bool Alpha) {
-    std::vector<std::uint8_t> Header;
-    PutU32(Header, static_cast<std::uint32_t>(Width));
-    PutU32(Header, static_cast<std::uint32_t>(Height));
-    Header.insert(Header.end(), {8, Alpha ? ColorTypeRgba : ColorTypeRgb, 0, 0, 0});
-    return Header;
-}
 
 constexpr std::size_t IdatChunkSize = 1 << 16;
 
@@ -92,7 +47,7 @@ std::vector<std::uint8_t> CompressFrame(const TBitmap& Frame, int Channels) {
     std::vector<std::uint8_t> Current(RowBytes);
     std::uint8_t* Out = Raw.data();
     for (int Y = 0; Y < Frame.Height(); ++Y) {
-        PackRow(Frame.ScanLine(Y), Width, Channels, Current.data());
+        png::PackRow(Frame.ScanLine(Y), 4, Width, Channels, Current.data());
         const bool Repeats = Y > 0 && Current == Previous;
         *Out++ = Repeats ? FilterUp : FilterNone;
         if (Repeats)
@@ -126,7 +81,7 @@ void SaveApngToStream(std::span<const TBitmap> Frames32, bool Alpha, int DelayMs
         throw std::invalid_argument("animated PNG delay out of range");
     const int Channels = Alpha ? 4 : 3;
 
-    Stream.WriteBuffer(PngSignature.data(), PngSignature.size());
+    Stream.WriteBuffer(png::Signature.data(), png::Signature.size());
     WriteChunk(Stream, "IHDR", HeaderData(Width, Height, Alpha));
     std::vector<std::uint8_t> Control;
     PutU32(Control, static_cast<std::uint32_t>(Frames32.size()));
@@ -174,7 +129,7 @@ TPngRowWriter::TPngRowWriter(TStream& Stream, int Width, int Height, bool Alpha)
         throw std::bad_alloc();
     }
     FZip = Zip;
-    Stream.WriteBuffer(PngSignature.data(), PngSignature.size());
+    Stream.WriteBuffer(png::Signature.data(), png::Signature.size());
     WriteChunk(Stream, "IHDR", HeaderData(Width, Height, Alpha));
 }
 
@@ -194,7 +149,7 @@ void TPngRowWriter::WriteText(std::string_view Keyword, std::string_view Text) {
 void TPngRowWriter::WriteRow(const std::uint8_t* Row32) {
     if (FRows >= FHeight)
         throw std::logic_error("PNG row beyond the picture");
-    PackRow(Row32, FWidth, FChannels, FCurrent.data() + 1);
+    png::PackRow(Row32, 4, FWidth, FChannels, FCurrent.data() + 1);
     // As in CompressFrame: a repeated row is filtered Up, all zeros.
     const bool Repeats =
         FRows > 0 && std::equal(FCurrent.begin() + 1, FCurrent.end(), FPrevious.begin() + 1);

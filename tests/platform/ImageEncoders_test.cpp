@@ -11,7 +11,10 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <random>
+#include <utility>
 #include <vector>
 
 using namespace pelto;
@@ -142,7 +145,7 @@ TEST(PngEncoder, RgbaNeedsA32BitBitmap) {
                  std::invalid_argument);
 }
 
-TEST(PngEncoder, LibraryRefusalBecomesWriteError) {
+TEST(PngEncoder, AnEmptyPictureIsAWriteError) {
     TMemoryStream Stream;
     try {
         SavePngRgbToStream(TBitmap(0, 0, TPixelFormat::pf24bit), Stream);
@@ -150,6 +153,115 @@ TEST(PngEncoder, LibraryRefusalBecomesWriteError) {
     } catch (const EWriteError& E) {
         EXPECT_NE(std::string(E.what()).find("PNG"), std::string::npos) << E.what();
     }
+}
+
+namespace {
+
+/// What libpng writes of Bitmap with every setting at its default: the bytes ours must equal.
+std::vector<std::uint8_t> LibpngDefaultBytes(const TBitmap& Bitmap, bool Alpha) {
+    const int Channels = Alpha ? 4 : 3;
+    const int Bpp = Bitmap.BytesPerPixel();
+    const auto RowBytes = static_cast<std::size_t>(Bitmap.Width() * Channels);
+    std::vector<std::uint8_t> Pixels(RowBytes * static_cast<std::size_t>(Bitmap.Height()));
+    std::vector<png_bytep> Rows;
+    for (int Y = 0; Y < Bitmap.Height(); ++Y) {
+        std::uint8_t* Out = Pixels.data() + static_cast<std::size_t>(Y) * RowBytes;
+        Rows.push_back(Out);
+        const std::uint8_t* In = Bitmap.ScanLine(Y);
+        for (int X = 0; X < Bitmap.Width(); ++X, In += Bpp, Out += Channels) {
+            Out[0] = In[2];
+            Out[1] = In[1];
+            Out[2] = In[0];
+            if (Alpha)
+                Out[3] = In[3];
+        }
+    }
+    std::vector<std::uint8_t> Bytes;
+    png_structp Png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop Info = png_create_info_struct(Png);
+    png_set_write_fn(
+        Png, &Bytes,
+        [](png_structp P, png_bytep Data, png_size_t Length) {
+            auto* Out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(P));
+            Out->insert(Out->end(), Data, Data + Length);
+        },
+        nullptr);
+    png_set_IHDR(Png, Info, static_cast<png_uint_32>(Bitmap.Width()),
+                 static_cast<png_uint_32>(Bitmap.Height()), 8,
+                 Alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(Png, Info);
+    png_write_image(Png, Rows.data());
+    png_write_end(Png, Info);
+    png_destroy_write_struct(&Png, &Info);
+    return Bytes;
+}
+
+/// Pictures of every kind the filters and the window choose between: flat, smooth, noisy,
+/// drawn like a character on a plain ground, tiny and large, odd widths.
+std::vector<TBitmap> PicturesOfEveryKind(TPixelFormat Format) {
+    std::vector<TBitmap> Pictures;
+    std::mt19937 Random(7);
+    const auto Make = [&](int Width, int Height, auto Colour) {
+        TBitmap Bitmap(Width, Height, Format);
+        const int Bpp = Bitmap.BytesPerPixel();
+        for (int Y = 0; Y < Height; ++Y) {
+            std::uint8_t* P = Bitmap.ScanLine(Y);
+            for (int X = 0; X < Width; ++X, P += Bpp)
+                for (int C = 0; C < Bpp; ++C)
+                    P[C] = Colour(X, Y, C);
+        }
+        Pictures.push_back(std::move(Bitmap));
+    };
+    const auto Noise = [&](int, int, int) {
+        return static_cast<std::uint8_t>(Random());
+    };
+    const auto Smooth = [](int X, int Y, int C) {
+        return static_cast<std::uint8_t>(X * (C + 1) + Y * 3);
+    };
+    const auto Figure = [&](int X, int Y, int C) {
+        const bool Inside = (X - 64) * (X - 64) + (Y - 70) * (Y - 70) < 900;
+        return static_cast<std::uint8_t>(Inside ? (X * 7 + Y * 13 + C * 50) % 256
+                                                : (C == 3 ? 0 : 255));
+    };
+    for (const auto& [Width, Height] : std::vector<std::pair<int, int>>{
+             {1, 1}, {1, 9}, {9, 1}, {3, 3}, {5, 7}, {16, 16}, {17, 33}, {128, 128}, {301, 97}})
+        Make(Width, Height, Noise);
+    for (const auto& [Width, Height] : std::vector<std::pair<int, int>>{{40, 40}, {128, 128}})
+        Make(Width, Height, Smooth);
+    Make(128, 128, Figure);
+    Make(512, 512, Figure);
+    Make(64, 64, [](int, int, int) { return std::uint8_t{128}; });
+    Make(200, 3, [](int X, int, int C) { return static_cast<std::uint8_t>(C == 1 ? 255 - X : X); });
+    return Pictures;
+}
+
+} // namespace
+
+TEST(PngEncoder, WritesByteForByteWhatLibpngWritesByDefault) {
+    for (const bool Alpha : {false, true}) {
+        const auto Pictures =
+            PicturesOfEveryKind(Alpha ? TPixelFormat::pf32bit : TPixelFormat::pf24bit);
+        for (const TBitmap& Picture : Pictures) {
+            TMemoryStream Ours;
+            if (Alpha)
+                SavePngRgbaToStream(Picture, Ours);
+            else
+                SavePngRgbToStream(Picture, Ours);
+            const std::vector<std::uint8_t> Reference = LibpngDefaultBytes(Picture, Alpha);
+            const auto Bytes = Ours.Memory();
+            EXPECT_TRUE(std::equal(Bytes.begin(), Bytes.end(), Reference.begin(), Reference.end()))
+                << Picture.Width() << "x" << Picture.Height() << (Alpha ? " RGBA: " : " RGB: ")
+                << Bytes.size() << " bytes against libpng's " << Reference.size();
+        }
+    }
+    // A 24-bit picture of a 32-bit bitmap leaves its alpha out.
+    const TBitmap Wide = TestPicture(33, 20, TPixelFormat::pf32bit);
+    TMemoryStream Ours;
+    SavePngRgbToStream(Wide, Ours);
+    const auto Bytes = Ours.Memory();
+    const auto Reference = LibpngDefaultBytes(Wide, false);
+    EXPECT_TRUE(std::equal(Bytes.begin(), Bytes.end(), Reference.begin(), Reference.end()));
 }
 
 TEST(JpegEncoder, DecodesToTheSourceColoursAtQuality95Baseline) {
