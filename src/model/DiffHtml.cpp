@@ -270,6 +270,8 @@ std::vector<std::uint8_t> WornItemPng(const TGameData& Game, const TWLOItemData&
     TExportOptions Options;
     Options.Format = FindExportFormat("png");
     Options.Scale = PictureScale;
+    // As render writes it: the picture dropped on the viewer brings the character back.
+    Options.Code = Session.Code();
     TMemoryStream Png;
     Session.ExportToStream(Options, Png);
     const auto Bytes = Png.Memory();

@@ -12,7 +12,8 @@ struct TGameDiff;
 struct TWLOItemData;
 
 /// Item worn alone by character Chara over Game, as `render --format png --scale 2` draws it:
-/// default colour levels, motion 0, facing the viewer. Empty when Item is no equipment.
+/// default colour levels, motion 0, facing the viewer, carrying the character's code. Empty
+/// when Item is no equipment.
 std::vector<std::uint8_t> WornItemPng(const TGameData& Game, const TWLOItemData& Item, int Chara);
 
 /// The characters an item is drawn on in a report: Chara alone when given (if its group can

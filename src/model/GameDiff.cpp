@@ -154,25 +154,32 @@ std::map<TListKey, int> ListPlaces(const std::vector<TEquipEntry>& List) {
     return Places;
 }
 
-// The positions of Sequence outside one longest strictly increasing run through it.
-std::vector<bool> OutsideLongestRun(const std::vector<int>& Sequence) {
-    std::vector<int> Tails; // index into Sequence of the smallest tail of each run length
+// The positions of Sequence (distinct values from 1) outside a longest strictly increasing run
+// through it; of the longest runs, one that keeps most of the positions Steady. A Fenwick tree
+// over the values keeps it O(n log n) for lists of thousands.
+std::vector<bool> OutsideLongestRun(const std::vector<int>& Sequence,
+                                    const std::vector<bool>& Steady) {
+    using TBest = std::pair<std::int64_t, int>; // weight, end of the run
+    const auto Length = static_cast<std::int64_t>(Sequence.size()) + 1;
+    const int Top = Sequence.empty() ? 0 : *std::max_element(Sequence.begin(), Sequence.end());
+    std::vector<TBest> Tree(static_cast<std::size_t>(Top) + 1, {0, -1});
     std::vector<int> Previous(Sequence.size(), -1);
+    TBest Overall{0, -1};
     for (std::size_t I = 0; I < Sequence.size(); ++I) {
-        const auto Place =
-            std::lower_bound(Tails.begin(), Tails.end(), Sequence[I], [&](int Tail, int Value) {
-                return Sequence[static_cast<std::size_t>(Tail)] < Value;
-            });
-        if (Place != Tails.begin())
-            Previous[I] = *(Place - 1);
-        if (Place == Tails.end())
-            Tails.push_back(static_cast<int>(I));
-        else
-            *Place = static_cast<int>(I);
+        TBest Before{0, -1};
+        for (int V = Sequence[I] - 1; V > 0; V -= V & -V)
+            Before = std::max(Before, Tree[static_cast<std::size_t>(V)],
+                              [](const TBest& A, const TBest& B) { return A.first < B.first; });
+        const TBest Here{Before.first + Length + (Steady[I] ? 1 : 0), static_cast<int>(I)};
+        Previous[I] = Before.second;
+        for (int V = Sequence[I]; V <= Top; V += V & -V)
+            if (Tree[static_cast<std::size_t>(V)].first < Here.first)
+                Tree[static_cast<std::size_t>(V)] = Here;
+        if (Overall.first < Here.first)
+            Overall = Here;
     }
     std::vector<bool> Outside(Sequence.size(), true);
-    for (int I = Tails.empty() ? -1 : Tails.back(); I >= 0;
-         I = Previous[static_cast<std::size_t>(I)])
+    for (int I = Overall.second; I >= 0; I = Previous[static_cast<std::size_t>(I)])
         Outside[static_cast<std::size_t>(I)] = false;
     return Outside;
 }
@@ -190,9 +197,12 @@ void CompareLists(const TGameData& Old, const TGameData& New, TGameDiff& Diff) {
                     Common.emplace_back(From, To->second);
             std::sort(Common.begin(), Common.end());
             std::vector<int> Targets;
-            for (const auto& Places : Common)
-                Targets.push_back(Places.second);
-            const std::vector<bool> Moved = OutsideLongestRun(Targets);
+            std::vector<bool> Steady;
+            for (const auto& [From, To] : Common) {
+                Targets.push_back(To);
+                Steady.push_back(From == To);
+            }
+            const std::vector<bool> Moved = OutsideLongestRun(Targets, Steady);
             std::vector<TListMove> Moves;
             for (std::size_t I = 0; I < Common.size(); ++I)
                 if (Moved[I]) {
