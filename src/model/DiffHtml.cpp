@@ -165,7 +165,7 @@ th{background:#eee}td.num{text-align:right}code{font-size:12px;word-break:break-
 figure{display:inline-block;margin:0 8px 8px 0}figcaption{text-align:center;color:#555}
 .pair{display:flex;gap:6px}.pair div{text-align:center}.pair span{display:block;color:#555}
 .pair img{image-rendering:pixelated;border:1px solid #ddd;background:#fff}
-.none{width:256px;height:256px;border:1px dashed #bbb;color:#888;display:flex;align-items:center;justify-content:center}
+.none{width:88px;height:256px;text-align:center;border:1px dashed #bbb;color:#888;display:flex;align-items:center;justify-content:center}
 .empty{color:#888}
 )";
 
