@@ -5,8 +5,11 @@
 #include "model/CharaDesign.h"
 #include "model/CodeSummary.h"
 #include "model/DesignEdits.h"
+#include "model/DiffHtml.h"
+#include "model/DiffReport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/GameDiff.h"
 #include "model/GameFolder.h"
 #include "model/ImageExport.h"
 #include "model/ItemListing.h"
@@ -303,6 +306,47 @@ void RenderCommand(const TCommandCall& Call) {
     Render(*Game, Request, OutFile);
 }
 
+// --- diff ------------------------------------------------------------------------------------
+
+/// The codes of the file FileName, one a line.
+std::vector<TNamedDesign> CodesOfFile(const std::string& FileName) {
+    if (!FileExists(FileName))
+        throw EWloError("Code file not found: " + FileName);
+    return WithFileName(FileName, [&] {
+        const std::vector<std::uint8_t> Bytes = ReadFileBytes(FileName);
+        return CodesOfText(
+            std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
+    });
+}
+
+void DiffCommand(const TCommandCall& Call) {
+    const TCliArgs Args(Call.Words, {"old", "new", "html", "chara", "codes", "favorites"},
+                        {"json"});
+    const std::string OldFolder = CheckedGameFolder(Args.Required("old"));
+    const std::string NewFolder = CheckedGameFolder(Args.Required("new"));
+    const auto Html = Args.Value("html");
+    std::optional<int> Chara;
+    if (const auto Text = Args.Value("chara")) {
+        if (!Html)
+            throw EUsageError("--chara chooses who wears the pictures of --html");
+        Chara = static_cast<int>(ParseNumber("chara", *Text, 0, LastChara));
+    }
+    std::vector<TNamedDesign> Codes;
+    if (const auto File = Args.Value("codes"))
+        Codes = CodesOfFile(*File);
+    std::vector<TNamedDesign> Favorites;
+    if (const auto File = Args.Value("favorites"))
+        Favorites = FavoritesOfSettings(*File);
+    const auto Old = OpenGameForDiff(OldFolder, Html.has_value());
+    const auto New = OpenGameForDiff(NewFolder, Html.has_value());
+    TGameDiff Diff = CompareGames(*Old, *New);
+    Diff.Codes = TouchedDesigns(Diff, *Old, *New, Codes);
+    Diff.Favorites = TouchedDesigns(Diff, *Old, *New, Favorites);
+    if (Html)
+        WriteDiffHtml(Diff, *Old, *New, *Html, Chara);
+    Call.Out << (Args.Flag("json") ? DiffJson(Diff) : DiffText(Diff));
+}
+
 // --- demo and game-folder --------------------------------------------------------------------
 
 void DemoCommand(const TCommandCall& Call) {
@@ -514,6 +558,27 @@ Endpoints (GET and HEAD):
                              (/metrics only on --metrics-listen)
 )",
              ServeCommand},
+    TCommand{"diff", R"(--old DIR --new DIR [--json] [--html DIR] [--chara N]
+              [--codes FILE] [--favorites SETTINGS])",
+             "what changed from one game installation to another",
+             R"(  --old DIR, --new DIR   the installations before and after the update
+  --json                 the same as one JSON object, keys sorted: the same two
+                         installations always give the same bytes
+  --html DIR             also writes DIR/index.html, a page of every change without
+                         script, and its pictures in DIR/pictures: each item added,
+                         removed or drawn otherwise on a character of each body group
+                         that wears it, before and after (PNG at scale 2, default
+                         colours, facing the viewer), with the items' icons
+  --chara N              the pictures on character 0..14 only (with --html)
+  --codes FILE           character codes, one a line: those the update touches
+  --favorites SETTINGS   the favourites of a settings file: those it touches
+Items are paired by identifier and each change is named by its field as items
+--json names it. A sprite counts as changed when what it shows changed, not how
+it is stored; a list move is an item that changed places among the others, not
+one shifted by the items added or removed before it. The first line counts each
+kind of change.
+)",
+             DiffCommand},
     TCommand{"demo", "--out DIR [--scale small|full]", "writes a synthetic game installation",
              R"(  --out DIR   the folder to write, created with its parents
   --scale     small (default): enough to try the viewer; full: as large as a real

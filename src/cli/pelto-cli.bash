@@ -13,6 +13,7 @@ declare -gA _pelto_cli_options=(
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
               --delay --scope --trim --format --out"
     [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
+    [diff]="--old --new --json --html --chara --codes --favorites"
     [demo]="--out --scale"
     [game-folder]="--settings --set"
 )
@@ -27,6 +28,11 @@ declare -gA _pelto_cli_values=(
     [--set]=@dirs
     [--settings]=@files
     [--from-image]=@files
+    [--old]=@dirs
+    [--new]=@dirs
+    [--html]=@dirs
+    [--codes]=@files
+    [--favorites]=@files
     [demo --out]=@dirs
     [--out]=@files
     [--format]="$_pelto_cli_formats"

@@ -176,3 +176,54 @@ void WriteJmaFiles(const std::string& JmaPath, std::span<const TJmaWriterSprite>
 }
 
 } // namespace pelto
+
+namespace pelto {
+
+std::vector<TJmaWriterSprite> ReadJmaSprites(const std::string& JmaPath) {
+    TFileStream Archive(JmaPath, TFileMode::OpenRead);
+    const TBytes Head = [&] {
+        TBytes Bytes(JmaHeaderSize);
+        Archive.ReadBuffer(Bytes.data(), Bytes.size());
+        return Bytes;
+    }();
+    const auto Header = TJmaJmpHeader::Decode(Head);
+    std::vector<TJmaWriterSprite> Sprites;
+    for (std::uint32_t I = 0; I < Header.Count; ++I) {
+        TBytes Record(JmaEntrySize);
+        Archive.ReadBuffer(Record.data(), Record.size());
+        const TJmaEntry Entry = TJmaEntry::Decode(Record);
+        TJmaWriterSprite Sprite;
+        Sprite.Name = Entry.Name;
+        Sprite.Absent = Entry.Size == 0;
+        if (!Sprite.Absent) {
+            TJmaJmp Read;
+            Read.LoadFromFile(JmaPath, Entry.Name);
+            Sprite.Palette = Read.FilePalette();
+            Sprite.KeepFrameOrder = true;
+            for (int F = 0; F < Read.FrameCount(); ++F) {
+                const TJmaFrame& Stored = Read.Frame(F);
+                TJmaWriterFrame Frame;
+                Frame.Name = Stored.Name;
+                Frame.CanvasWidth = Stored.CanvasWidth;
+                Frame.CanvasHeight = Stored.CanvasHeight;
+                Frame.X = Stored.X;
+                Frame.Y = Stored.Y;
+                Frame.Width = Stored.Width;
+                Frame.Height = Stored.Height;
+                const auto Pixels = Read.Pixels(F);
+                for (std::uint64_t Row = 0; Row < Stored.Height; ++Row) {
+                    const auto Line = Pixels.subspan(Row * Stored.Stride(), Stored.Width);
+                    Frame.Pixels.insert(Frame.Pixels.end(), Line.begin(), Line.end());
+                }
+                Sprite.Frames.push_back(std::move(Frame));
+            }
+            const auto Counts = Read.FrameCounts();
+            Sprite.FrameCounts.assign(Counts.begin(), Counts.end());
+            Sprite.ActionCount = static_cast<std::uint8_t>(Read.ActionCount());
+        }
+        Sprites.push_back(std::move(Sprite));
+    }
+    return Sprites;
+}
+
+} // namespace pelto

@@ -58,3 +58,11 @@ std::vector<std::uint8_t> JxaBytes(std::span<const TJmaWriterSprite> Sprites);
 void WriteJmaFiles(const std::string& JmaPath, std::span<const TJmaWriterSprite> Sprites);
 
 } // namespace pelto
+
+namespace pelto {
+
+/// The sprites of the archive JmaPath and its animation index, in directory order, as WriteJma
+/// takes them: written again, they show the same pictures. Raises the readers' errors.
+std::vector<TJmaWriterSprite> ReadJmaSprites(const std::string& JmaPath);
+
+} // namespace pelto
