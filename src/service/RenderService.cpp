@@ -288,7 +288,7 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
         [&] {
             if (Work == TWork::Refused)
                 throw ENeedsWork{};
-            auto Ticket = FWork.Enter();
+            auto Ticket = FWork.Enter(Request.Arrived);
             TDressingSession Session(FGame);
             PoseSession(Session, Asked);
             Ticket.Reserve(RenderWorkBytes(Asked, Session.FrameCount()));
@@ -310,7 +310,7 @@ TServiceResponse TRenderService::Items(const TServiceRequest& Request, TWork Wor
     return Cached(Params.Key, Request, std::string(ListCaching), true, [&] {
         if (Work == TWork::Refused)
             throw ENeedsWork{};
-        auto Ticket = FWork.Enter();
+        auto Ticket = FWork.Enter(Request.Arrived);
         // The whole table's text, at most, and the list of it.
         Ticket.Reserve(FGame.Items().Items().size() * 1024);
         return Content("application/json; charset=utf-8",

@@ -6,6 +6,7 @@
 #include "service/ServiceRequest.h"
 #include "service/WorkGate.h"
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -51,6 +52,8 @@ struct TServiceRequest {
     std::string IfNoneMatch;
     std::string Host{};           // the Host header, for the share page's absolute links
     std::string ForwardedProto{}; // X-Forwarded-Proto of a proxy in front: "https" is kept
+    /// When its head was read: the wait for a turn of work counts from here.
+    std::chrono::steady_clock::time_point Arrived = std::chrono::steady_clock::now();
 };
 
 struct TServiceResponse {

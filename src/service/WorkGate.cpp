@@ -6,7 +6,7 @@ namespace pelto::service {
 
 TWorkGate::TWorkGate(const TWorkLimits& Limits) : FLimits(Limits) {}
 
-TWorkGate::TTicket TWorkGate::Enter() {
+TWorkGate::TTicket TWorkGate::Enter(std::chrono::steady_clock::time_point Since) {
     std::unique_lock Lock(FLock);
     const int Slots = std::max(1, FLimits.Slots);
     if (FRunning >= Slots) {
@@ -14,7 +14,7 @@ TWorkGate::TTicket TWorkGate::Enter() {
             throw EServiceBusy("too much work waiting");
         ++FWaiting;
         const bool Free =
-            FChanged.wait_for(Lock, FLimits.MaxWait, [&] { return FRunning < Slots; });
+            FChanged.wait_until(Lock, Since + FLimits.MaxWait, [&] { return FRunning < Slots; });
         --FWaiting;
         if (!Free)
             throw EServiceBusy("no turn within the time allowed");

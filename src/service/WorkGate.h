@@ -47,8 +47,9 @@ public:
     };
 
     /// A slot, waiting for one while few others wait; raises EServiceBusy when too many wait
-    /// already or none is free within the limits' MaxWait.
-    TTicket Enter();
+    /// already or none is free within the limits' MaxWait of Since, when the request came:
+    /// the time it waited for a thread counts too.
+    TTicket Enter(std::chrono::steady_clock::time_point Since = std::chrono::steady_clock::now());
 
     int Running() const;
 

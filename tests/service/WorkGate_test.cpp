@@ -70,3 +70,11 @@ TEST(WorkGate, AWorkLargerThanTheBudgetRunsAlone) {
     Huge.Reserve(1000); // does not wait for ever
     SUCCEED();
 }
+
+TEST(WorkGate, TheTimeARequestWaitedForAThreadCountsAgainstItsTurn) {
+    TWorkGate Gate({.Slots = 1, .MaxWaiting = 4, .Bytes = 100, .MaxWait = 5s});
+    const auto Held = Gate.Enter();
+    const auto Start = std::chrono::steady_clock::now();
+    EXPECT_THROW(Gate.Enter(Start - 5s), EServiceBusy);
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, 1s) << "its time was up already";
+}
