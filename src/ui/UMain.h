@@ -28,6 +28,7 @@ namespace pelto {
 
 class TColorPanel;
 class TDressingSession;
+class TEditMenu;
 class TFavoritesManager;
 class TSlotsPanel;
 class TViewPanel;
@@ -182,6 +183,8 @@ private:
     void UpdateView();
     void UpdateStatus();
     void ShowLook();
+    /// The lock marks of the slots and colour positions, as the session locks them.
+    void ShowLocks();
 
     // The character choice.
     void cbCharaChange(int Index);
@@ -234,6 +237,7 @@ private:
     TViewPanel* FView = nullptr;
     TColorPanel* FColors = nullptr;
     TSlotsPanel* FSlots = nullptr;
+    TEditMenu* FEdit = nullptr;
     QComboBox* cbChara = nullptr;
     TMemo* txtEquip = nullptr;
     QLineEdit* edCode = nullptr;
