@@ -846,5 +846,9 @@ The game&apos;s installation may be incomplete.</source>
         <source>Redo: %1</source>
         <translation>やり直しました: %1</translation>
     </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and colour positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;元に戻す・ランダム&lt;/b&gt; Ctrl+Z で見た目の変更を元に戻し、Ctrl+Shift+Z か Ctrl+Y でやり直します。Ctrl+R でランダムな服装に、Ctrl+Shift+R でランダムな色にします。編集 &amp;gt; 固定 でチェックした部位とカラーは鍵の印が付き、そのまま残ります。&lt;/p&gt;</translation>
+    </message>
 </context>
 </TS>
