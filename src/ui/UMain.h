@@ -3,6 +3,7 @@
 #include "model/GameFolder.h"
 #include "model/Settings.h"
 
+#include <QFont>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
@@ -161,6 +162,9 @@ private:
     QRect AvailableGeometry() const;
     bool ZoomFits(int Factor) const;
     void StepZoom(int Step);
+    /// The menu bar in the window's font, or the largest smaller one at which all its titles
+    /// show: longer ones than the classic English would hide the last menus.
+    void FitMenuTitles(QFont Font);
     void KeepOnScreen();
     void UpdateZoomChoices();
     void ScreenChanged();

@@ -104,6 +104,14 @@ TEST_F(EditMenu, ComesAfterTheClassicMenusWithKeysNoOtherCommandTakes) {
         Titles << Menus[Index]->text();
     EXPECT_EQ(Titles, QStringList({"&File", "&View", "F&avorites", "&Help", "&Edit"}));
 
+    // All titles on the bar, in the classic window's font.
+    Window->show();
+    QTest::qWait(10);
+    for (QAction* Menu : Menus)
+        EXPECT_LE(Window->menuBar()->actionGeometry(Menu).right(), Window->menuBar()->width())
+            << Menu->text().toStdString();
+    EXPECT_EQ(Window->menuBar()->font().pixelSize(), 12);
+
     QStringList Entries;
     for (const QAction* Entry : Menus[4]->menu()->actions())
         if (!Entry->isSeparator())

@@ -300,6 +300,18 @@ TEST_F(JapaneseWindow, SaysWhatAnUndoUndidAndWhatALockDoesInJapanese) {
     ExpectJapanese();
 }
 
+TEST_F(JapaneseWindow, ShowsEveryMenuTitleOnTheMenuBarAtEveryZoom) {
+    Window->show();
+    for (const int Zoom : {1, 2, 3}) {
+        Window->SetZoom(Zoom);
+        QTest::qWait(10);
+        QMenuBar* Bar = Window->menuBar();
+        for (QAction* Menu : Bar->actions())
+            EXPECT_LE(Bar->actionGeometry(Menu).right(), Bar->width())
+                << Menu->text().toStdString() << " at " << Zoom;
+    }
+}
+
 TEST_F(JapaneseWindow, SaysItsOwnMessagesInJapanese) {
     QStringList Messages;
     SetMessageSink([&](const QString& Text) { Messages << Text; });
