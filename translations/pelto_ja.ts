@@ -778,5 +778,77 @@ The game&apos;s installation may be incomplete.</source>
         <source>%1 carries no character code.</source>
         <translation>%1 にはキャラクターのコードがありません。</translation>
     </message>
+    <message>
+        <source>Locked: random outfits leave it as it is</source>
+        <translation>固定中: ランダムでも変わりません</translation>
+    </message>
+    <message>
+        <source>%1 on</source>
+        <translation>%1 を装備</translation>
+    </message>
+    <message>
+        <source>%1 off</source>
+        <translation>%1 を外す</translation>
+    </message>
+    <message>
+        <source>Colour of the %1</source>
+        <translation>%1の色</translation>
+    </message>
+    <message>
+        <source>Default colours</source>
+        <translation>色を元に戻す</translation>
+    </message>
+    <message>
+        <source>Code applied</source>
+        <translation>コードを反映</translation>
+    </message>
+    <message>
+        <source>Favourite %1</source>
+        <translation>お気に入り %1</translation>
+    </message>
+    <message>
+        <source>Random outfit</source>
+        <translation>ランダムな服装</translation>
+    </message>
+    <message>
+        <source>Random colours</source>
+        <translation>ランダムな色</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>元に戻す(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>やり直し(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Random &amp;Outfit</source>
+        <translation>ランダムな服装(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Random &amp;Colours</source>
+        <translation>ランダムな色(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Lock</source>
+        <translation>固定(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation>元に戻しました: %1</translation>
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation>やり直しました: %1</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and colour positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;&lt;b&gt;元に戻す・ランダム&lt;/b&gt; Ctrl+Z で見た目の変更を元に戻し、Ctrl+Shift+Z か Ctrl+Y でやり直します。Ctrl+R でランダムな服装に、Ctrl+Shift+R でランダムな色にします。編集 &amp;gt; 固定 でチェックした部位とカラーは鍵の印が付き、そのまま残ります。&lt;/p&gt;</translation>
+    </message>
 </context>
 </TS>

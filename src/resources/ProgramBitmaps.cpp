@@ -174,6 +174,23 @@ TBitmap ChannelLetterPicture(int Channel) {
     return Bitmap;
 }
 
+TBitmap LockGlyphPicture() {
+    // '#' outline, 'o' brass, '.' transparent; the free bottom row keeps the key colour where
+    // the picture control takes it from.
+    constexpr std::array<const char*, 10> Rows{"..###..", ".#...#.", ".#...#.", "#######",
+                                               "#ooooo#", "#oo#oo#", "#oo#oo#", "#ooooo#",
+                                               "#######", "......."};
+    constexpr TColor Outline = RGBColor(52, 48, 96);
+    constexpr TColor Brass = RGBColor(246, 204, 70);
+    TBitmap Bitmap(7, static_cast<int>(Rows.size()), TPixelFormat::pf24bit);
+    Bitmap.Fill(Magenta);
+    for (int Y = 0; Y < Bitmap.Height(); ++Y)
+        for (int X = 0; X < Bitmap.Width(); ++X)
+            if (const char Cell = Rows[static_cast<std::size_t>(Y)][X]; Cell != '.')
+                SetPixel(Bitmap, X, Y, Cell == '#' ? Outline : Brass);
+    return Bitmap;
+}
+
 TBitmap ProgramIcon(int Size) {
     TBitmap Bitmap(Size, Size, TPixelFormat::pf32bit);
     Bitmap.Fill(0);

@@ -20,6 +20,9 @@ TBitmap StepButtonPicture(bool Right, TButtonState State);
 TBitmap CloseButtonPicture(TButtonState State);
 /// The 16 x 16 channel letters R, G and B (Channel 0, 1, 2) in their colours, on magenta.
 TBitmap ChannelLetterPicture(int Channel);
+/// The 7 x 10 padlock marking a slot or colour position that random outfits leave alone, on
+/// magenta (transparent), whose bottom row it leaves free.
+TBitmap LockGlyphPicture();
 /// The program's icon, Size x Size, 32 bits with alpha.
 TBitmap ProgramIcon(int Size);
 

@@ -34,6 +34,17 @@ void FrameRect(QImage& Image, int Left, int Top, int Right, int Bottom, QColor C
 
 } // namespace
 
+QString PositionName(int Position) {
+    const std::array<QString, 4> Positions{TfrmPelto::tr("head"), TfrmPelto::tr("body"),
+                                           TfrmPelto::tr("body and body item"),
+                                           TfrmPelto::tr("body and special item")};
+    return Positions[static_cast<std::size_t>(Position)];
+}
+
+QString PositionCaption(int Position) {
+    return TfrmPelto::tr("Colour position %1: %2").arg(Position + 1).arg(PositionName(Position));
+}
+
 TColorPanel::TColorPanel(QWidget& Client, std::function<TDressingSession*()> SessionOf)
     : QObject(&Client), FSessionOf(std::move(SessionOf)), FGraph(ToQImage(GraphBitmap())) {
     for (int Position = 0; Position < 4; ++Position) {
@@ -45,6 +56,16 @@ TColorPanel::TColorPanel(QWidget& Client, std::function<TDressingSession*()> Ses
         connect(Image, &TImage::Clicked, this,
                 Command([this, Position] { SelectPosition(Position); }));
         FColorImages[static_cast<std::size_t>(Position)] = Image;
+    }
+    for (int Position = 0; Position < 4; ++Position) {
+        // Over the icon's bottom-left corner, inside the selection frame; clicks go through.
+        auto* Lock = Place(new TImage(&Client), QString("imgLockColor%1").arg(Position), 9,
+                           160 + 26 * Position + 11, 7, 10);
+        Lock->SetPicture(ToQImage(LockGlyphPicture()));
+        Lock->SetTransparent(true);
+        Lock->setAttribute(Qt::WA_TransparentForMouseEvents);
+        Lock->hide();
+        FLockMarks[static_cast<std::size_t>(Position)] = Lock;
     }
     for (int Channel = 0; Channel < 3; ++Channel) {
         const int Top = 160 + ColorRows[Channel];
@@ -153,6 +174,20 @@ void TColorPanel::UpdateBar(int Channel) {
     Control->setStatusTip(Text);
 }
 
+void TColorPanel::UpdateLocks() {
+    const TDressingSession* Session = FSessionOf();
+    for (int Position = 0; Position < 4; ++Position) {
+        const bool Locked = Session && Session->Locks().Position(Position);
+        FLockMarks[static_cast<std::size_t>(Position)]->setVisible(Locked);
+        QString Text = PositionCaption(Position);
+        if (Locked)
+            Text += "\n" + TfrmPelto::tr("Locked: random outfits leave it as it is");
+        TImage* Icon = FColorImages[static_cast<std::size_t>(Position)];
+        Icon->setToolTip(Text);
+        Icon->setStatusTip(PositionCaption(Position));
+    }
+}
+
 void TColorPanel::UpdateBars() {
     for (int Channel = 0; Channel < 3; ++Channel)
         UpdateBar(Channel);
@@ -170,14 +205,7 @@ void TColorPanel::SetToolTips() {
         Control->setStatusTip(Text);
     };
     Tip(sbDefault, TfrmPelto::tr("Put every colour back to its default"));
-    const std::array<QString, 4> Positions{TfrmPelto::tr("head"), TfrmPelto::tr("body"),
-                                           TfrmPelto::tr("body and body item"),
-                                           TfrmPelto::tr("body and special item")};
-    for (int Position = 0; Position < 4; ++Position)
-        Tip(FColorImages[static_cast<std::size_t>(Position)],
-            TfrmPelto::tr("Colour position %1: %2")
-                .arg(Position + 1)
-                .arg(Positions[static_cast<std::size_t>(Position)]));
+    UpdateLocks();
     // Whole sentences per colour: languages differ in where the colour goes and how it bends.
     const std::array<QString, 3> Less{TfrmPelto::tr("Less red"), TfrmPelto::tr("Less green"),
                                       TfrmPelto::tr("Less blue")};

@@ -13,6 +13,11 @@ class TDressingSession;
 class TImage;
 class TSimpleButton;
 
+/// What colour position 0..3 recolours, in the window's language ("head").
+QString PositionName(int Position);
+/// Colour position 0..3's caption in the window's language ("Colour position 1: head").
+QString PositionCaption(int Position);
+
 /// The colour editor: the four position icons, per channel its letter, minus, bar and plus,
 /// and the default button. It edits whatever session the window holds at the moment; the
 /// position chosen is its own, the levels are the session's.
@@ -32,6 +37,8 @@ public:
     void SetToolTips();
     /// Shows the session's levels on the bars.
     void UpdateBars();
+    /// Marks the positions random outfits leave alone, as the session locks them.
+    void UpdateLocks();
 
 private:
     void BuildIcon(int Position, const QImage& Skin);
@@ -46,6 +53,7 @@ private:
 
     // Owned by the window's controls through Qt's parent ownership.
     std::array<TImage*, 4> FColorImages{};
+    std::array<TImage*, 4> FLockMarks{};
     std::array<TImage*, 3> FColorBars{};
     std::array<TSimpleButton*, 3> FMinus{};
     std::array<TSimpleButton*, 3> FPlus{};

@@ -34,6 +34,10 @@ constexpr const char* SlotCaptions[6] = {QT_TRANSLATE_NOOP("pelto::TfrmPelto", "
 
 } // namespace
 
+QString SlotCaption(int Slot) {
+    return TfrmPelto::tr(SlotCaptions[Slot - 1]);
+}
+
 QPoint PickerPlace(QRect Slot, QSize Picker, QRect Screen) {
     QPoint At = Slot.bottomLeft() + QPoint(0, 1); // right below the slot, when it fits
     if (Screen.isNull())
@@ -64,8 +68,15 @@ TSlotsPanel::TSlotsPanel(QWidget& Client, QWidget& Window,
         Label->setObjectName(QString("lblEquip%1").arg(Slot));
         Label->setCursor(Qt::PointingHandCursor);
         Label->resize(ClientWidth - 270, 13);
-        Caption(&Client, TfrmPelto::tr(SlotCaptions[Slot - 1]), 274, Top + 22,
-                QColor(177, 192, 237));
+        Caption(&Client, SlotCaption(Slot), 274, Top + 22, QColor(177, 192, 237));
+        // In the gap between the picture and the caption, where no classic control lies.
+        auto* Lock =
+            Place(new TImage(&Client), QString("imgLock%1").arg(Slot), 265, Top + 23, 7, 10);
+        Lock->SetPicture(ToQImage(LockGlyphPicture()));
+        Lock->SetTransparent(true);
+        Lock->setAttribute(Qt::WA_TransparentForMouseEvents);
+        Lock->hide();
+        FLockMarks[static_cast<std::size_t>(Slot)] = Lock;
         FEquipImages[static_cast<std::size_t>(Slot)] = Image;
         FEquipLabels[static_cast<std::size_t>(Slot)] = Label;
         connect(Image, &TImage::Clicked, this,
@@ -186,12 +197,23 @@ void TSlotsPanel::UpdateSlot(int Slot) {
     UpdateSlotTip(Slot);
 }
 
+void TSlotsPanel::UpdateLocks() {
+    const TDressingSession* Session = FSessionOf();
+    for (int Slot = 1; Slot <= 6; ++Slot) {
+        FLockMarks[static_cast<std::size_t>(Slot)]->setVisible(Session &&
+                                                               Session->Locks().Slot(Slot));
+        UpdateSlotTip(Slot);
+    }
+}
+
 void TSlotsPanel::UpdateSlotTip(int Slot) {
     const TDressingSession* Session = FSessionOf();
     const TWLOItemData* Item = Session ? Session->Worn(Slot) : nullptr;
-    const QString Text = Item ? QString::fromStdString(ItemTipText(*Item)) + "\n" +
-                                    TfrmPelto::tr("Right-click to take it off")
-                              : TfrmPelto::tr("Click to pick an item");
+    QString Text = Item ? QString::fromStdString(ItemTipText(*Item)) + "\n" +
+                              TfrmPelto::tr("Right-click to take it off")
+                        : TfrmPelto::tr("Click to pick an item");
+    if (Session && Session->Locks().Slot(Slot))
+        Text += "\n" + TfrmPelto::tr("Locked: random outfits leave it as it is");
     for (QWidget* Control : {static_cast<QWidget*>(FEquipImages[static_cast<std::size_t>(Slot)]),
                              static_cast<QWidget*>(FEquipLabels[static_cast<std::size_t>(Slot)])}) {
         Control->setToolTip(Text);

@@ -19,6 +19,9 @@ class TPopupPanel;
 class TSimpleButton;
 struct TWLOItemData;
 
+/// Slot 1..6's caption under its name, in the window's language ("h e a d").
+QString SlotCaption(int Slot);
+
 /// The equipment slots and their pop-up picker: per slot the worn item's icon and name, and
 /// the picker's icons of the slot's list, narrowed to what is typed. It dresses whatever
 /// session the window holds at the moment; the slot being picked for is its own.
@@ -36,6 +39,8 @@ public:
     QImage ItemIcon(const TWLOItemData* Item) const;
     void UpdateSlot(int Slot);
     void UpdateSlots();
+    /// Marks the slots random outfits leave alone, as the session locks them.
+    void UpdateLocks();
     void SetZoom(int Factor, const QFont& Font);
 
 private:
@@ -63,6 +68,7 @@ private:
     // Owned by the window's controls through Qt's parent ownership.
     std::array<TImage*, 7> FEquipImages{};
     std::array<TLabel*, 7> FEquipLabels{};
+    std::array<TImage*, 7> FLockMarks{};
     TPopupPanel* ppEquipList = nullptr;
     QLabel* lblItemName = nullptr;
     QLabel* lblSearch = nullptr;

@@ -10,6 +10,7 @@
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
 #include "ui/ColorsPart.h"
+#include "ui/EditMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/QtBitmaps.h"
 #include "ui/SlotsPart.h"
@@ -186,6 +187,15 @@ void TfrmPelto::CreateMenus() {
     Help->addAction(tr("&Visit Homepage"), this, Command(this, &TfrmPelto::miVisitHomepageClick));
     Help->addAction(tr("&About..."), this, Command(this, &TfrmPelto::miAboutClick));
 
+    // Right after the classic menus, which keep their places.
+    FEdit = new TEditMenu(*menuBar(),
+                          {.SessionOf = [this] { return FSession.get(); },
+                           .Say = [this](const QString& Text) { statusBar()->showMessage(Text); },
+                           .LocksChanged =
+                               [this] {
+                                   ShowLocks();
+                               }});
+
     QMenu* Export = menuBar()->addMenu(tr("E&xport"));
     Export->setObjectName("miExportMenu");
     miExport = Export->addAction(tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
@@ -264,6 +274,7 @@ void TfrmPelto::FormCreate() {
     }
     auto Session = std::make_unique<TDressingSession>(*Game);
     Session->SetShadow(FSettings.Shadow);
+    Session->SetLocks(FSettings.Locks);
     ShowGame(std::move(Game), std::move(Session));
     if (FSettings.ReopenLast)
         ReopenLastCharacter();
@@ -320,9 +331,15 @@ void TfrmPelto::ShowLook() {
     if (frmWardrobe)
         frmWardrobe->Follow();
     MenuClick(); // the commands that need a character follow it, shortcuts included
+    FEdit->Update();
     UpdateStatus();
     FColors->UpdateBars();
     UpdateView();
+}
+
+void TfrmPelto::ShowLocks() {
+    FSlots->UpdateLocks();
+    FColors->UpdateLocks();
 }
 
 void TfrmPelto::miFindItemClick() {

@@ -3,6 +3,7 @@
 #include "model/GameFolder.h"
 #include "model/Settings.h"
 
+#include <QFont>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
@@ -28,6 +29,7 @@ namespace pelto {
 
 class TColorPanel;
 class TDressingSession;
+class TEditMenu;
 class TFavoritesManager;
 class TSlotsPanel;
 class TViewPanel;
@@ -160,6 +162,9 @@ private:
     QRect AvailableGeometry() const;
     bool ZoomFits(int Factor) const;
     void StepZoom(int Step);
+    /// The menu bar in the window's font, or the largest smaller one at which all its titles
+    /// show: longer ones than the classic English would hide the last menus.
+    void FitMenuTitles(QFont Font);
     void KeepOnScreen();
     void UpdateZoomChoices();
     void ScreenChanged();
@@ -182,6 +187,8 @@ private:
     void UpdateView();
     void UpdateStatus();
     void ShowLook();
+    /// The lock marks of the slots and colour positions, as the session locks them.
+    void ShowLocks();
 
     // The character choice.
     void cbCharaChange(int Index);
@@ -234,6 +241,7 @@ private:
     TViewPanel* FView = nullptr;
     TColorPanel* FColors = nullptr;
     TSlotsPanel* FSlots = nullptr;
+    TEditMenu* FEdit = nullptr;
     QComboBox* cbChara = nullptr;
     TMemo* txtEquip = nullptr;
     QLineEdit* edCode = nullptr;

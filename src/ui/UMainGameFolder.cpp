@@ -107,6 +107,7 @@ void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
     LoadSkin();
     FColors->SelectPosition(FColors->Position());
     FSlots->UpdateSlots();
+    ShowLocks();
     if (frmWardrobe)
         frmWardrobe->Reload(); // another game's items
     if (frmFavorites)
@@ -124,6 +125,7 @@ void TfrmPelto::miChangeGameFolderClick() {
     if (!Game)
         return; // the window goes on with the game it had
     auto Session = std::make_unique<TDressingSession>(*Game);
+    Session->SetLocks(FSession->Locks()); // the same slots and positions, whatever the game
     QString Problem;
     try {
         Session->CarryOver(*FSession);
@@ -151,8 +153,10 @@ void TfrmPelto::WriteSettings(bool Quitting) {
 
 bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
     TPeltoSettings Written = New;
-    if (FSession)
+    if (FSession) {
         Written.Shadow = FSession->Chara().Shadow();
+        Written.Locks = FSession->Locks();
+    }
     if (FKeptWloPath)
         Written.WloPath = *FKeptWloPath;
     std::string Target = FOptions.SettingsFile;

@@ -47,6 +47,13 @@ constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
     "<p><b>Game folder.</b> Options &gt; Change Game Folder... points the viewer at another "
     "installation.</p>");
 
+// Apart from the classic hints, whose translation stays as it is.
+constexpr const char* HowToUseEditText = QT_TRANSLATE_NOOP(
+    "pelto::TfrmPelto",
+    "<p><b>Undo and random outfits.</b> Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y "
+    "redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and "
+    "colour positions checked under Edit &gt; Lock, marked by a padlock, stay as they are.</p>");
+
 } // namespace
 
 void TfrmPelto::CreateStatusLine() {
@@ -120,7 +127,7 @@ void TfrmPelto::ShowHowToUse() {
     Box.setObjectName("dlgHowToUse");
     Box.setWindowTitle(tr("How to Use"));
     Box.setTextFormat(Qt::RichText);
-    Box.setText(tr(HowToUseText));
+    Box.setText(tr(HowToUseText) + tr(HowToUseEditText));
     Box.setStandardButtons(QMessageBox::Ok);
     Box.exec();
 }

@@ -132,6 +132,7 @@ void TfrmPelto::SetZoom(int Factor) {
     QFont WindowFont = font();
     WindowFont.setPixelSize(12 * Factor);
     setFont(WindowFont);
+    FitMenuTitles(WindowFont);
     FSlots->SetZoom(Factor, font());
     for (const TClassicPlace& Classic : FClassicPlaces) {
         if (!Classic.Control)
@@ -165,6 +166,16 @@ void TfrmPelto::SetZoom(int Factor) {
     setFixedSize(ZoomedSize().Classic * Factor);
     KeepOnScreen();
     UpdateZoomChoices();
+}
+
+void TfrmPelto::FitMenuTitles(QFont Font) {
+    const int Largest = Font.pixelSize();
+    for (int Size = Largest; Size > Largest / 2; --Size) {
+        Font.setPixelSize(Size);
+        menuBar()->setFont(Font);
+        if (menuBar()->sizeHint().width() <= ClientWidth * FZoom)
+            return;
+    }
 }
 
 void TfrmPelto::StepZoom(int Step) {

@@ -200,9 +200,16 @@ bool TCodeEdit::EditsText(const QKeyEvent& Key) {
 bool TCodeEdit::event(QEvent* Event) {
     // Left unaccepted, the key goes to the window's shortcuts; one that matches none still
     // comes back here as a key press.
-    if (Event->type() == QEvent::ShortcutOverride && !EditsText(*static_cast<QKeyEvent*>(Event))) {
-        Event->ignore();
-        return true;
+    if (Event->type() == QEvent::ShortcutOverride) {
+        const auto& Key = *static_cast<const QKeyEvent*>(Event);
+        // Undo and redo are the window's as well: the box keeps them while it has typing of
+        // its own to walk, which every rewrite of its code forgets.
+        const bool Walks = (Key.matches(QKeySequence::Undo) && !isUndoAvailable()) ||
+                           (Key.matches(QKeySequence::Redo) && !isRedoAvailable());
+        if (!EditsText(Key) || Walks) {
+            Event->ignore();
+            return true;
+        }
     }
     return QLineEdit::event(Event);
 }

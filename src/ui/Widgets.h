@@ -90,7 +90,8 @@ protected:
 };
 
 /// A line edit that keeps only the keys it needs for editing text: typing, moving and selecting,
-/// deleting, the clipboard and undo. Every other key reaches the window's shortcuts first.
+/// deleting, the clipboard, and undo and redo while it has typing to undo or redo. Every other
+/// key reaches the window's shortcuts first.
 class TCodeEdit : public QLineEdit {
     Q_OBJECT
 public:

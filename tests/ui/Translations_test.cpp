@@ -1,6 +1,7 @@
 // The window under a Japanese locale: every text of its own that a person reads is Japanese.
 #include "ui/Translations.h"
 
+#include "controls/SimpleBtn.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/InvalidCode.h"
@@ -284,6 +285,31 @@ TEST_F(JapaneseWindow, ShowsNoEnglishInTheFavouritesTheirManagerAndWhatSavingSay
     for (int Row = 0; Row < Places->count(); ++Row)
         Check.Add("manager place", Places->item(Row)->text());
     ExpectJapanese();
+}
+
+TEST_F(JapaneseWindow, SaysWhatAnUndoUndidAndWhatALockDoesInJapanese) {
+    QTest::mouseClick(StepButton(*Window, 0, true), Qt::LeftButton);
+    Window->findChild<QAction*>("miUndo")->trigger();
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "元に戻しました: 頭の色");
+    Window->findChild<QAction*>("miRedo")->trigger();
+    Check.Add("status after a redo", Window->statusBar()->currentMessage());
+    Window->findChild<QAction*>("miLockSlot2")->trigger();
+    Window->findChild<QAction*>("miLockColor0")->trigger();
+    Check.Add("locked slot tooltip", SlotImage(*Window, 2)->toolTip());
+    Check.Add("locked position tooltip", ColorImage(*Window, 0)->toolTip());
+    ExpectJapanese();
+}
+
+TEST_F(JapaneseWindow, ShowsEveryMenuTitleOnTheMenuBarAtEveryZoom) {
+    Window->show();
+    for (const int Zoom : {1, 2, 3}) {
+        Window->SetZoom(Zoom);
+        QTest::qWait(10);
+        QMenuBar* Bar = Window->menuBar();
+        for (QAction* Menu : Bar->actions())
+            EXPECT_LE(Bar->actionGeometry(Menu).right(), Bar->width())
+                << Menu->text().toStdString() << " at " << Zoom;
+    }
 }
 
 TEST_F(JapaneseWindow, SaysItsOwnMessagesInJapanese) {
