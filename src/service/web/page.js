@@ -2,7 +2,11 @@
 // so without this script it still shows the character and its items; the script makes every
 // control act in place, asks the service for every change of the look (its rules stay there),
 // and keeps the address, the link and the browser's history in step with what is shown.
-import * as service from "/service.js";
+"use strict";
+
+{
+// The calls to the service, a module of its own (see service.js).
+let service = null;
 
 const Defaults = { motion: 0, direction: 4, scale: 3, shadow: false, background: "FFFFFF" };
 // Marks a text translated where it is used, so that lupdate finds it where it is written.
@@ -58,6 +62,7 @@ function translateDocument(from, to) {
 }
 
 async function start() {
+  service = await import("/service.js");
   const language = pickLanguage();
   if (language === "ja") {
     try {
@@ -296,9 +301,9 @@ class Studio {
 
   setLevel(range) {
     const position = Number(range.dataset.color.split(":")[0]);
-    const levels = this.levels.slice(position * 3, position * 3 + 3).map((r) => r.value);
-    this.edit([["color", position + ":" + levels.join(",")]],
-              qsTr("Colour %1: %2", position + 1, levels.join(", ")));
+    const levels = () => this.levels.slice(position * 3, position * 3 + 3).map((r) => r.value);
+    this.edit(() => [["color", position + ":" + levels().join(",")]],
+              qsTr("Colour %1: %2", position + 1, levels().join(", ")));
   }
 
   random(vary) {
@@ -318,8 +323,18 @@ class Studio {
       this.edit([["strip", slot]], qsTr("%1 taken off.", name));
   }
 
-  // Asks the service for the design after Edits; the answer is the new look, a history step.
-  async edit(edits, said) {
+  // Asks the service for the design after Edits (or what the function Edits gives when its turn
+  // comes); the answer is the new look, a history step. Changes go one after another, each on
+  // the look the one before made, however fast they come.
+  edit(edits, said) {
+    this.pending = (this.pending || 0) + 1;
+    this.queue = (this.queue || Promise.resolve())
+      .then(() => this.editNow(typeof edits === "function" ? edits() : edits, said))
+      .finally(() => --this.pending);
+    return this.queue;
+  }
+
+  async editNow(edits, said) {
     let body;
     try {
       body = await service.design(this.state.code, edits);
@@ -328,10 +343,7 @@ class Studio {
       return;
     }
     this.showMessage("");
-    const changed = body.code !== this.state.code;
-    this.apply(body);
-    if (changed)
-      this.pushStep();
+    this.apply(body, true);
     this.say(said);
   }
 
@@ -345,10 +357,7 @@ class Studio {
       return;
     }
     this.showMessage("");
-    const changed = body.code !== this.state.code;
-    this.apply(body);
-    if (asStep && changed)
-      this.pushStep();
+    this.apply(body, asStep);
   }
 
   reason(error) {
@@ -356,8 +365,10 @@ class Studio {
                                            : error.message || "Invalid code error.";
   }
 
-  apply(body) {
+  // Shows the design of Body; as a step of the history when AsStep and it changed the look.
+  apply(body, asStep) {
     const state = this.state;
+    const changed = body.code !== state.code;
     state.code = body.code;
     state.name = body.name;
     state.chara = body.chara;
@@ -371,6 +382,8 @@ class Studio {
     document.title = body.name + " · PELTO in Wonderland";
     $("viewer").hidden = false;
     $("items").hidden = false;
+    if (asStep && changed)
+      this.pushStep();
     this.showLook();
     this.update();
   }
@@ -389,10 +402,12 @@ class Studio {
       icon.src = item ? service.iconUrl(item.id) : "data:,";
       icon.style.visibility = item ? "visible" : "hidden";
     }
-    this.levels.forEach((range, index) => {
-      range.value = state.colors[index];
-      range.nextElementSibling.textContent = String(state.colors[index]);
-    });
+    // While more changes wait, the sliders show what they will ask for.
+    if (!(this.pending > 1))
+      this.levels.forEach((range, index) => {
+        range.value = state.colors[index];
+        range.nextElementSibling.textContent = String(state.colors[index]);
+      });
     $("status").textContent = state.status.length ? state.status.join("\n") : qsTr("No bonuses.");
     this.listItems(state.items);
     const motion = $("motion");
@@ -727,6 +742,7 @@ class Picker {
     this.dialog.hidden = false;
     document.body.classList.add("sheet-open");
     this.grid.setAttribute("aria-busy", "true");
+    delete this.grid.dataset.ready;
     this.find.focus();
     let atlas;
     try {
@@ -749,6 +765,7 @@ class Picker {
     this.grid.removeAttribute("aria-busy");
     const worn = state.items.find((item) => item.slot === slot);
     this.refill(worn ? worn.id : 0);
+    this.grid.dataset.ready = "1";
   }
 
   close() {
@@ -943,3 +960,4 @@ class Picker {
 }
 
 start();
+}

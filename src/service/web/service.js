@@ -37,11 +37,15 @@ export async function findItems(search, group, slot) {
 }
 
 const atlases = new Map();
-// The items of one equipment list with their cells in one picture of icons; asked for once.
+// The items of one equipment list with their cells in one picture of icons, both asked for at
+// once and once only; ready when the picture is decoded too, so that cells come with icons.
 export function atlas(group, slot) {
   const key = group + "/" + slot;
   if (!atlases.has(key)) {
-    const made = json("/atlas/" + key + ".json");
+    const picture = new Image();
+    picture.src = "/atlas/" + key + ".png";
+    const made = Promise.all([json("/atlas/" + key + ".json"),
+                              picture.decode().catch(() => null)]).then(([cells]) => cells);
     made.catch(() => atlases.delete(key));
     atlases.set(key, made);
   }
