@@ -283,6 +283,7 @@ class StudioTest(unittest.TestCase):
         driver = self.browser()
         studio = Studio(self, driver, self.base)
         studio.dress_from_nothing(os.path.join(SHOTS, "studio-1280-en.png"))
+        driver.save_screenshot(os.path.join(SHOTS, "studio-1280-en-page.png"))
         # The grid is a listbox of options, filtered by a bonus with what it finds.
         studio.open_slot(3)
         self.assertEqual(studio.css("#grid").get_attribute("role"), "listbox")
@@ -301,6 +302,11 @@ class StudioTest(unittest.TestCase):
         studio = Studio(self, driver, self.base, touch=True)
         studio.dress_from_nothing(os.path.join(SHOTS, "studio-390-en.png"))
         self.assert_phone_layout(studio)
+        height = studio.js("return document.documentElement.scrollHeight")
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 390, "height": height, "deviceScaleFactor": 1, "mobile": True})
+        driver.save_screenshot(os.path.join(SHOTS, "studio-390-en-page.png"))
+        self.phone(driver)
         studio.open_slot(2)
         sheet = studio.css("#picker .sheet").rect
         self.assertEqual((sheet["x"], sheet["width"]), (0, 390), "a full-screen sheet")
