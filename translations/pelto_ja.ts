@@ -2,6 +2,393 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en">
 <context>
+    <name>page</name>
+    <message>
+        <source>Paste a character code to see the character.</source>
+        <translation>キャラクターコードを貼り付けるとキャラクターが表示されます。</translation>
+    </message>
+    <message>
+        <source>Character code</source>
+        <translation>キャラクターコード</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>表示</translation>
+    </message>
+    <message>
+        <source>Copy code</source>
+        <translation>コードをコピー</translation>
+    </message>
+    <message>
+        <source>Character</source>
+        <translation>キャラクター</translation>
+    </message>
+    <message>
+        <source>Previous frame</source>
+        <translation>前のコマ</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>一時停止</translation>
+    </message>
+    <message>
+        <source>Next frame</source>
+        <translation>次のコマ</translation>
+    </message>
+    <message>
+        <source>Arrow keys turn the character; comma and period step the frames.</source>
+        <translation>矢印キーで向きを変え、カンマとピリオドでコマ送りします。</translation>
+    </message>
+    <message>
+        <source>Pose and look</source>
+        <translation>ポーズと表示</translation>
+    </message>
+    <message>
+        <source>Motion</source>
+        <translation>モーション</translation>
+    </message>
+    <message>
+        <source>Scale</source>
+        <translation>倍率</translation>
+    </message>
+    <message>
+        <source>Shadow</source>
+        <translation>影</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>背景</translation>
+    </message>
+    <message>
+        <source>Transparent</source>
+        <translation>透過</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>適用</translation>
+    </message>
+    <message>
+        <source>Download:</source>
+        <translation>ダウンロード:</translation>
+    </message>
+    <message>
+        <source>Link to this character</source>
+        <translation>このキャラクターへのリンク</translation>
+    </message>
+    <message>
+        <source>Copy link</source>
+        <translation>リンクをコピー</translation>
+    </message>
+    <message>
+        <source>Dress-up</source>
+        <translation>着せ替え</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>元に戻す</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>やり直し</translation>
+    </message>
+    <message>
+        <source>Random outfit</source>
+        <translation>ランダム装備</translation>
+    </message>
+    <message>
+        <source>Random colours</source>
+        <translation>ランダムカラー</translation>
+    </message>
+    <message>
+        <source>Equipment</source>
+        <translation>装備</translation>
+    </message>
+    <message>
+        <source>Head</source>
+        <translation>頭</translation>
+    </message>
+    <message>
+        <source>Lock Head</source>
+        <translation>頭を固定</translation>
+    </message>
+    <message>
+        <source>Body</source>
+        <translation>体</translation>
+    </message>
+    <message>
+        <source>Lock Body</source>
+        <translation>体を固定</translation>
+    </message>
+    <message>
+        <source>Hand</source>
+        <translation>手</translation>
+    </message>
+    <message>
+        <source>Lock Hand</source>
+        <translation>手を固定</translation>
+    </message>
+    <message>
+        <source>Arm</source>
+        <translation>腕</translation>
+    </message>
+    <message>
+        <source>Lock Arm</source>
+        <translation>腕を固定</translation>
+    </message>
+    <message>
+        <source>Shoes</source>
+        <translation>足</translation>
+    </message>
+    <message>
+        <source>Lock Shoes</source>
+        <translation>足を固定</translation>
+    </message>
+    <message>
+        <source>Special</source>
+        <translation>特殊</translation>
+    </message>
+    <message>
+        <source>Lock Special</source>
+        <translation>特殊を固定</translation>
+    </message>
+    <message>
+        <source>Colours</source>
+        <translation>カラー</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>デフォルト</translation>
+    </message>
+    <message>
+        <source>Bonuses</source>
+        <translation>ボーナス</translation>
+    </message>
+    <message>
+        <source>Worn items</source>
+        <translation>装備中のアイテム</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Find item</source>
+        <translation>アイテム検索</translation>
+    </message>
+    <message>
+        <source>Bonus</source>
+        <translation>ボーナス</translation>
+    </message>
+    <message>
+        <source>Sort</source>
+        <translation>並び順</translation>
+    </message>
+    <message>
+        <source>Pictures drawn from the game&apos;s own files by the PELTO render service.</source>
+        <translation>画像はPELTOレンダーサービスがゲーム自身のファイルから描いたものです。</translation>
+    </message>
+    <message>
+        <source>Face back</source>
+        <translation>後ろを向く</translation>
+    </message>
+    <message>
+        <source>Face back-left</source>
+        <translation>左後ろを向く</translation>
+    </message>
+    <message>
+        <source>Face left</source>
+        <translation>左を向く</translation>
+    </message>
+    <message>
+        <source>Face front-left</source>
+        <translation>左前を向く</translation>
+    </message>
+    <message>
+        <source>Face front</source>
+        <translation>前を向く</translation>
+    </message>
+    <message>
+        <source>Face front-right</source>
+        <translation>右前を向く</translation>
+    </message>
+    <message>
+        <source>Face right</source>
+        <translation>右を向く</translation>
+    </message>
+    <message>
+        <source>Face back-right</source>
+        <translation>右後ろを向く</translation>
+    </message>
+    <message>
+        <source>facing back</source>
+        <translation>後ろ向き</translation>
+    </message>
+    <message>
+        <source>facing back-left</source>
+        <translation>左後ろ向き</translation>
+    </message>
+    <message>
+        <source>facing left</source>
+        <translation>左向き</translation>
+    </message>
+    <message>
+        <source>facing front-left</source>
+        <translation>左前向き</translation>
+    </message>
+    <message>
+        <source>facing front</source>
+        <translation>前向き</translation>
+    </message>
+    <message>
+        <source>facing front-right</source>
+        <translation>右前向き</translation>
+    </message>
+    <message>
+        <source>facing right</source>
+        <translation>右向き</translation>
+    </message>
+    <message>
+        <source>facing back-right</source>
+        <translation>右後ろ向き</translation>
+    </message>
+    <message>
+        <source>PNG (this frame)</source>
+        <translation>PNG (このコマ)</translation>
+    </message>
+    <message>
+        <source>Nothing worn.</source>
+        <translation>何も装備していません。</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>赤</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>緑</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>青</translation>
+    </message>
+    <message>
+        <source>Transparent PNG</source>
+        <translation>透過PNG</translation>
+    </message>
+    <message>
+        <source>Colour %1</source>
+        <translation>カラー%1</translation>
+    </message>
+    <message>
+        <source>Lock colour %1</source>
+        <translation>カラー%1を固定</translation>
+    </message>
+    <message>
+        <source>Colour %1 %2</source>
+        <translation>カラー%1 %2</translation>
+    </message>
+    <message>
+        <source>Link copied.</source>
+        <translation>リンクをコピーしました。</translation>
+    </message>
+    <message>
+        <source>Code copied.</source>
+        <translation>コードをコピーしました。</translation>
+    </message>
+    <message>
+        <source>Character: %1</source>
+        <translation>キャラクター: %1</translation>
+    </message>
+    <message>
+        <source>Colours back to default.</source>
+        <translation>カラーをデフォルトに戻しました。</translation>
+    </message>
+    <message>
+        <source>Colour %1: %2</source>
+        <translation>カラー%1: %2</translation>
+    </message>
+    <message>
+        <source>Random outfit.</source>
+        <translation>ランダムに装備しました。</translation>
+    </message>
+    <message>
+        <source>Random colours.</source>
+        <translation>ランダムに色を付けました。</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 taken off.</source>
+        <translation>%1を外しました。</translation>
+    </message>
+    <message>
+        <source>The service cannot be reached.</source>
+        <translation>サービスに接続できません。</translation>
+    </message>
+    <message>
+        <source>No bonuses.</source>
+        <translation>ボーナスなし</translation>
+    </message>
+    <message>
+        <source>%1 (%2 frames)</source>
+        <translation>%1 (%2コマ)</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Frame %1 of %2</source>
+        <translation>コマ %1/%2</translation>
+    </message>
+    <message>
+        <source>No frames</source>
+        <translation>コマなし</translation>
+    </message>
+    <message>
+        <source>Playing</source>
+        <translation>再生中</translation>
+    </message>
+    <message>
+        <source>Step %1.</source>
+        <translation>手順 %1。</translation>
+    </message>
+    <message>
+        <source>Select the text and copy it.</source>
+        <translation>テキストを選択してコピーしてください。</translation>
+    </message>
+    <message>
+        <source>Any bonus</source>
+        <translation>ボーナス指定なし</translation>
+    </message>
+    <message>
+        <source>With %1</source>
+        <translation>%1あり</translation>
+    </message>
+    <message>
+        <source>List order</source>
+        <translation>リスト順</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名前</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Take the item off.</source>
+        <translation>アイテムを外します。</translation>
+    </message>
+    <message>
+        <source>%1 items</source>
+        <translation>%1 件</translation>
+    </message>
+</context>
+<context>
     <name>pelto::CoreText</name>
     <message>
         <source>Specify the installed directory of WLO:</source>

@@ -114,6 +114,7 @@ THttpHeadReader::TState THttpHeadReader::Accept() {
     FHead.Host = FieldOf(Request, http::field::host);
     FHead.IfNoneMatch = FieldOf(Request, http::field::if_none_match);
     FHead.ForwardedProto = FieldOf(Request, boost::beast::string_view("X-Forwarded-Proto"));
+    FHead.AcceptLanguage = FieldOf(Request, http::field::accept_language);
     if (FHead.Target.empty() || FHead.Target.front() != '/')
         return Refuse(400, "the target must be a path");
     return TState::Complete;

@@ -20,6 +20,7 @@ struct THttpRequestHead {
     std::string Host;
     std::string IfNoneMatch;
     std::string ForwardedProto;
+    std::string AcceptLanguage;
     bool KeepAlive = true;
     /// The head announces a body (Content-Length other than 0, or Transfer-Encoding): the
     /// connection cannot be trusted to frame another request after it.

@@ -97,6 +97,7 @@ TServiceRequest ServiceRequestOf(const THttpRequestHead& Head) {
     Request.IfNoneMatch = Head.IfNoneMatch;
     Request.Host = Head.Host;
     Request.ForwardedProto = Head.ForwardedProto;
+    Request.AcceptLanguage = Head.AcceptLanguage;
     return Request;
 }
 

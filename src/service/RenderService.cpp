@@ -5,6 +5,7 @@
 #include "model/CodeText.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/IconAtlas.h"
 #include "model/InvalidCode.h"
 #include "model/ItemListing.h"
 #include "platform/Errors.h"
@@ -14,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
+#include "service/PageLanguage.h"
 #include "service/SharePage.h"
 #include "service/WebAssets.h"
 #include "sprites/SpriteFiles.h"
@@ -141,6 +143,12 @@ TServiceResponse WithPageHeaders(TServiceResponse Response) {
     return Response;
 }
 
+// A page speaks the language its asker prefers: caches in front keep one copy per language.
+TServiceResponse WithLanguageVary(TServiceResponse Response) {
+    Response.Headers.emplace_back("Vary", "Accept-Language");
+    return Response;
+}
+
 } // namespace
 
 std::string ErrorJson(const std::string& Message) {
@@ -159,7 +167,7 @@ TServiceResponse BusyRefusal() {
 
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
     : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
-      FCache(Options.CacheBytes),
+      FJapaneseCatalogue(CatalogueJson(TPageLanguage::Japanese)), FCache(Options.CacheBytes),
       FWork({.Slots = std::max(1, Options.RenderThreads),
              // The HTTP layer's workers bound the waiting; a turn not had in time is a 503.
              .MaxWaiting = 1 << 10,
@@ -239,15 +247,17 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
                                                                       : TLruStats{}),
                                     "", std::string(NoCaching)};
         case TEndpoint::Page:
-            return WithPageHeaders(Page("", Request));
+            return WithLanguageVary(WithPageHeaders(Page("", Request)));
         case TEndpoint::Share:
-            return WithPageHeaders(Page(Route.Name, Request));
+            return WithLanguageVary(WithPageHeaders(Page(Route.Name, Request)));
         case TEndpoint::CodeJson:
             return WithPageHeaders(CodeJson(Route.Name, Request));
         case TEndpoint::Asset:
             return WithPageHeaders(Asset(Route.Name, Request));
         case TEndpoint::Design:
             return WithPageHeaders(DesignJson(Request));
+        case TEndpoint::Atlas:
+            return Atlas(Route.List, Route.Picture, Request, Work);
         case TEndpoint::Unknown:
             break;
         }
@@ -337,10 +347,12 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
     TShareParams Share = ParseShareParams(Request.Params);
     if (!Code.empty())
         Share.Code = NormalizeCode(Code);
+    const TPageLanguage Language = PreferredLanguage(Request.AcceptLanguage);
     const TPageContext Context{
-        PageOrigin(FPublicUrl, FListen, Request.Host, Request.ForwardedProto), ""};
-    // The page holds absolute links, so its origin goes into the key.
-    const std::string Key = "page/" + FWebIdentity + "?" + ShareLink(Context.Origin, Share);
+        PageOrigin(FPublicUrl, FListen, Request.Host, Request.ForwardedProto), "", Language};
+    // The page holds absolute links, so its origin goes into the key, and so does its language.
+    const std::string Key = "page/" + FWebIdentity + "/" + std::string(LanguageTag(Language)) +
+                            "?" + ShareLink(Context.Origin, Share);
     return Cached(Key, Request, std::string(RevalidatedCaching), false, [&] {
         const std::string_view Template = FindWebAsset("page.html")->Text;
         if (Share.Code.empty())
@@ -354,7 +366,8 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
         } catch (const EInvalidCode& Error) {
             TServiceResponse Refused =
                 Content("text/html; charset=utf-8",
-                        SharePageHtml(Template, Share, nullptr, {Context.Origin, Error.what()}));
+                        SharePageHtml(Template, Share, nullptr,
+                                      {Context.Origin, Error.what(), Context.Language}));
             Refused.Status = 400;
             Refused.CacheControl = std::string(NoCaching);
             return Refused;
@@ -386,17 +399,46 @@ TServiceResponse TRenderService::DesignJson(const TServiceRequest& Request) {
 
 TServiceResponse TRenderService::Asset(std::string_view Name, const TServiceRequest& Request) {
     const TWebAsset* Found = FindWebAsset(Name);
-    if (!Found)
+    const bool Catalogue = Name == "page.ja.json";
+    if (!Found && !Catalogue)
         throw EBadRequest("not found", 404);
-    const std::string ETag = "\"" + Hash128Hex(Found->Text) + "\"";
+    const std::string_view Text = Catalogue ? std::string_view(FJapaneseCatalogue) : Found->Text;
+    const std::string ETag = "\"" + Hash128Hex(Text) + "\"";
     if (!Request.IfNoneMatch.empty() && MatchesETag(Request.IfNoneMatch, ETag))
         return {304, "", "", ETag, std::string(RevalidatedCaching)};
-    TServiceResponse Response = Content(Name.ends_with(".js") ? "text/javascript; charset=utf-8"
-                                                              : "text/css; charset=utf-8",
-                                        std::string(Found->Text));
+    TServiceResponse Response =
+        Content(Name.ends_with(".js")     ? "text/javascript; charset=utf-8"
+                : Name.ends_with(".json") ? "application/json; charset=utf-8"
+                                          : "text/css; charset=utf-8",
+                std::string(Text));
     Response.ETag = ETag;
     Response.CacheControl = std::string(RevalidatedCaching);
     return Response;
+}
+
+TServiceResponse TRenderService::Atlas(TListChoice List, bool Picture,
+                                       const TServiceRequest& Request, TWork Work) {
+    if (!Request.Params.empty())
+        throw EBadRequest("an atlas takes no parameters");
+    const std::string Name = pelto::Format("atlas/%d/%d", List.Group, List.Slot);
+    // Both are made from the item table and the icons alone: a list of thousands of icons is
+    // drawn, or written out, on a worker within the work budget, never on the network thread.
+    return Cached(
+        Name + (Picture ? ".png" : ".json"), Request, std::string(ImmutableCaching), true, [&] {
+            if (Work == TWork::Refused)
+                throw ENeedsWork{};
+            auto Ticket = FWork.Enter();
+            const std::size_t Entries = FGame.EquipList()->GetList(List.Group, List.Slot).size();
+            if (!Picture) {
+                Ticket.Reserve(Entries * 1024);
+                return Content("application/json; charset=utf-8",
+                               IconAtlasJson(FGame, List, "/" + Name + ".png"));
+            }
+            Ticket.Reserve(IconAtlasWorkBytes(Entries));
+            TMemoryStream Stream;
+            SavePngRgbaToStream(IconAtlasBitmap(FGame, List), Stream);
+            return Content("image/png", ToString(Stream.Memory()));
+        });
 }
 
 } // namespace pelto::service

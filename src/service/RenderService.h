@@ -52,6 +52,7 @@ struct TServiceRequest {
     std::string IfNoneMatch;
     std::string Host{};           // the Host header, for the share page's absolute links
     std::string ForwardedProto{}; // X-Forwarded-Proto of a proxy in front: "https" is kept
+    std::string AcceptLanguage{}; // which language the share page speaks
     /// When its head was read: the wait for a turn of work counts from here.
     std::chrono::steady_clock::time_point Arrived = std::chrono::steady_clock::now();
 };
@@ -100,6 +101,8 @@ private:
     TServiceResponse CodeJson(std::string_view Code, const TServiceRequest& Request);
     TServiceResponse DesignJson(const TServiceRequest& Request);
     TServiceResponse Asset(std::string_view Name, const TServiceRequest& Request);
+    TServiceResponse Atlas(TListChoice List, bool Picture, const TServiceRequest& Request,
+                           TWork Work);
     // The cached answer of Key, or the one Make gives (kept for next time); 304 when the
     // client has it already.
     // Valid: the request is known to be answered 200 once made, so that a tag the client has
@@ -118,7 +121,8 @@ private:
 
     const TGameData& FGame;
     const std::string FIdentity;
-    const std::string FWebIdentity; // of the page's files, which change without the version
+    const std::string FWebIdentity;       // of the page's files, which change without the version
+    const std::string FJapaneseCatalogue; // the page's messages, for its script
     std::unordered_map<int, const TWLOItemData*> FItemsById;
     TLruCache<TServiceResponse> FCache;
     TWorkGate FWork;

@@ -27,6 +27,9 @@ constexpr std::string_view IconSuffix = ".png";
 constexpr std::string_view SharePrefix = "/c/";
 constexpr std::string_view CodePrefix = "/code/";
 constexpr std::string_view CodeSuffix = ".json";
+constexpr std::string_view AtlasPrefix = "/atlas/";
+constexpr std::array<std::string_view, 4> PageFiles{"page.js", "page.css", "service.js",
+                                                    "page.ja.json"};
 // Longer values are no number, colour or code of ours; reading them would only cost time.
 constexpr std::size_t MaxValueLength = 1024;
 
@@ -75,6 +78,20 @@ private:
     const TQueryParams& FParams;
 };
 
+/// "G/S.png" or "G/S.json": one digit each, group 0..3 and slot 1..6; anything else is no atlas.
+TRoute AtlasRoute(std::string_view Rest) {
+    if (Rest.size() < 4 || Rest[1] != '/' || Rest[0] < '0' || Rest[0] > '3' || Rest[2] < '1' ||
+        Rest[2] > '6')
+        return {};
+    const std::string_view Kind = Rest.substr(3);
+    if (Kind != ".png" && Kind != ".json")
+        return {};
+    TRoute Route{TEndpoint::Atlas};
+    Route.List = {Rest[0] - '0', Rest[2] - '0'};
+    Route.Picture = Kind == ".png";
+    return Route;
+}
+
 } // namespace
 
 TQueryParams ParseQueryString(const std::string& Query) {
@@ -107,8 +124,11 @@ TRoute RouteOf(std::string_view Path) {
         return {
             TEndpoint::CodeJson, nullptr, 0,
             Path.substr(CodePrefix.size(), Path.size() - CodePrefix.size() - CodeSuffix.size())};
-    if (Path == "/page.js" || Path == "/page.css")
+    if (Path.size() > 1 &&
+        std::find(PageFiles.begin(), PageFiles.end(), Path.substr(1)) != PageFiles.end())
         return {TEndpoint::Asset, nullptr, 0, Path.substr(1)};
+    if (Path.starts_with(AtlasPrefix))
+        return AtlasRoute(Path.substr(AtlasPrefix.size()));
     if (Path == "/items")
         return {TEndpoint::Items};
     if (Path == "/design.json")

@@ -45,17 +45,20 @@ enum class TEndpoint {
     CodeJson, // "/code/CODE.json"
     Asset,    // the page's script and style sheet
     Design,   // "/design.json": a code with edits
+    Atlas,    // "/atlas/GROUP/SLOT.png" and ".json": the icons of an equipment list
     Unknown
 };
-inline constexpr std::array<std::string_view, 11> EndpointNames{
+inline constexpr std::array<std::string_view, 12> EndpointNames{
     "render", "items", "icon",  "healthz", "metrics", "page",
-    "share",  "code",  "asset", "design",  "other"};
+    "share",  "code",  "asset", "design",  "atlas",   "other"};
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
     const TExportFormat* Format = nullptr; // of a render
     int ItemId = 0;                        // of an icon
     std::string_view Name{}; // into the path: the code of a page or of its JSON, an asset's name
+    TListChoice List{0, 1};  // of an atlas
+    bool Picture = false;    // of an atlas: its PNG, not its JSON
 };
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);

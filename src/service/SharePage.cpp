@@ -21,11 +21,23 @@
 namespace pelto::service {
 namespace {
 
-constexpr std::array<std::string_view, 7> SlotNames{"",    "Head",  "Body",   "Hand",
-                                                    "Arm", "Shoes", "Special"};
+constexpr std::array<std::string_view, 7> SlotNames{"",
+                                                    PageMessage("Head"),
+                                                    PageMessage("Body"),
+                                                    PageMessage("Hand"),
+                                                    PageMessage("Arm"),
+                                                    PageMessage("Shoes"),
+                                                    PageMessage("Special")};
 // Direction 0 faces the top of the view, counter-clockwise in 45° steps, as in the window.
-constexpr std::array<std::string_view, 8> DirectionWords{
-    "back", "back-left", "left", "front-left", "front", "front-right", "right", "back-right"};
+constexpr std::array<std::string_view, 8> FaceLabels{
+    PageMessage("Face back"),       PageMessage("Face back-left"), PageMessage("Face left"),
+    PageMessage("Face front-left"), PageMessage("Face front"),     PageMessage("Face front-right"),
+    PageMessage("Face right"),      PageMessage("Face back-right")};
+constexpr std::array<std::string_view, 8> FacingTexts{
+    PageMessage("facing back"),  PageMessage("facing back-left"),
+    PageMessage("facing left"),  PageMessage("facing front-left"),
+    PageMessage("facing front"), PageMessage("facing front-right"),
+    PageMessage("facing right"), PageMessage("facing back-right")};
 constexpr std::array<std::string_view, 8> DirectionArrows{"↑", "↖", "←", "↙", "↓", "↘", "→", "↗"};
 constexpr int StageGrid[3][3] = {{1, 0, 7}, {2, -1, 6}, {3, 4, 5}};
 constexpr int OgImageScale = 4;
@@ -101,7 +113,7 @@ std::string MetaTags(const TShareParams& Share, const TCodeSummary& Summary,
 
 /// The eight direction buttons around the picture. Without a script they submit the form,
 /// coming after its hidden direction field so that theirs is the last value.
-std::string Stage(const TShareParams& Share, const TCodeSummary* Summary) {
+std::string Stage(const TShareParams& Share, const TCodeSummary* Summary, TPageLanguage Language) {
     std::string Html;
     for (const auto& Row : StageGrid)
         for (const int Direction : Row) {
@@ -109,8 +121,9 @@ std::string Stage(const TShareParams& Share, const TCodeSummary* Summary) {
                 const int Size = CanvasSize * Share.Scale;
                 const std::string Alt =
                     Summary
-                        ? Summary->Name + ", facing " +
-                              std::string(DirectionWords[static_cast<std::size_t>(Share.Direction)])
+                        ? Summary->Name + ", " +
+                              std::string(Translate(
+                                  Language, FacingTexts[static_cast<std::size_t>(Share.Direction)]))
                         : "";
                 Html += Format("<div class=\"picture\"><img id=\"picture\" src=\"%s\" "
                                "alt=\"%s\" width=\"%d\" height=\"%d\"></div>\n",
@@ -120,13 +133,13 @@ std::string Stage(const TShareParams& Share, const TCodeSummary* Summary) {
                 continue;
             }
             const auto D = static_cast<std::size_t>(Direction);
-            Html +=
-                Format("<button type=\"submit\" name=\"direction\" value=\"%d\" formnovalidate "
-                       "class=\"turn d%d\" aria-label=\"Face %.*s\" aria-pressed=\"%s\">"
-                       "%.*s</button>\n",
-                       Direction, Direction, static_cast<int>(DirectionWords[D].size()),
-                       DirectionWords[D].data(), Direction == Share.Direction ? "true" : "false",
-                       static_cast<int>(DirectionArrows[D].size()), DirectionArrows[D].data());
+            const std::string Label(Translate(Language, FaceLabels[D]));
+            Html += Format("<button type=\"submit\" name=\"direction\" value=\"%d\" formnovalidate "
+                           "class=\"turn d%d\" aria-label=\"%s\" aria-pressed=\"%s\">"
+                           "%.*s</button>\n",
+                           Direction, Direction, HtmlEscape(Label).c_str(),
+                           Direction == Share.Direction ? "true" : "false",
+                           static_cast<int>(DirectionArrows[D].size()), DirectionArrows[D].data());
         }
     return Html;
 }
@@ -140,10 +153,14 @@ std::string Options(int First, int Last, int Selected) {
 }
 
 /// The links to the picture's files; without a character they wait, empty, for the script.
-std::string Downloads(const TShareParams& Share, const TCodeSummary* Summary) {
+std::string Downloads(const TShareParams& Share, const TCodeSummary* Summary,
+                      TPageLanguage Language) {
     std::string Html;
     const std::array<std::pair<std::string_view, std::string_view>, 4> Kinds{
-        {{"png", "PNG (this frame)"}, {"gif", "GIF"}, {"apng", "APNG"}, {"webp", "WebP"}}};
+        {{"png", Translate(Language, PageMessage("PNG (this frame)"))},
+         {"gif", "GIF"},
+         {"apng", "APNG"},
+         {"webp", "WebP"}}};
     for (const auto& [Kind, Label] : Kinds) {
         std::string Link;
         if (Summary) {
@@ -158,29 +175,41 @@ std::string Downloads(const TShareParams& Share, const TCodeSummary* Summary) {
     return Html;
 }
 
-std::string ItemList(const TCodeSummary* Summary) {
+std::string ItemList(const TCodeSummary* Summary, TPageLanguage Language) {
     if (!Summary)
         return "";
     if (Summary->Items.empty())
-        return "<li class=\"none\">Nothing worn.</li>\n";
+        return "<li class=\"none\">" +
+               HtmlEscape(Translate(Language, PageMessage("Nothing worn."))) + "</li>\n";
     std::string Html;
     for (const auto& Item : Summary->Items) {
+        const std::string_view Slot =
+            Translate(Language, SlotNames[static_cast<std::size_t>(Item.Slot)]);
         std::string Bonuses;
         for (const std::string& Line : Item.Bonuses)
             Bonuses += "<li>" + HtmlEscape(Line) + "</li>";
         Html += Format("<li data-id=\"%d\"><img src=\"/icon/%d.png\" alt=\"\" width=\"32\" "
                        "height=\"32\"><div><span class=\"slot\">%.*s</span> "
                        "<span class=\"name\">%s</span><ul class=\"bonuses\">%s</ul></div></li>\n",
-                       Item.Id, Item.Id,
-                       static_cast<int>(SlotNames[static_cast<std::size_t>(Item.Slot)].size()),
-                       SlotNames[static_cast<std::size_t>(Item.Slot)].data(),
+                       Item.Id, Item.Id, static_cast<int>(Slot.size()), Slot.data(),
                        HtmlEscape(Item.Name).c_str(), Bonuses.c_str());
     }
     return Html;
 }
 
-/// Template with every {{name}} replaced; the values are HTML already.
-std::string Fill(std::string_view Template, const std::map<std::string, std::string>& Values) {
+std::string CharaOptions(const TCodeSummary* Summary) {
+    std::string Html;
+    for (std::size_t Chara = 0; Chara < CharaData.size(); ++Chara)
+        Html += Format("<option value=\"%zu\"%s>%s</option>", Chara,
+                       Summary && Summary->Chara == static_cast<int>(Chara) ? " selected" : "",
+                       HtmlEscape(CharaData[Chara].Name).c_str());
+    return Html;
+}
+
+/// Template with every {{name}} replaced (the values are HTML already) and every {{t:text}}
+/// by the text in Language.
+std::string Fill(std::string_view Template, const std::map<std::string, std::string>& Values,
+                 TPageLanguage Language) {
     std::string Out;
     std::size_t At = 0;
     while (true) {
@@ -189,11 +218,16 @@ std::string Fill(std::string_view Template, const std::map<std::string, std::str
         if (Close == std::string_view::npos)
             break;
         Out += Template.substr(At, Open - At);
-        const auto Found = Values.find(std::string(Template.substr(Open + 2, Close - Open - 2)));
+        const std::string_view Field = Template.substr(Open + 2, Close - Open - 2);
+        At = Close + 2;
+        if (Field.starts_with("t:")) {
+            Out += HtmlEscape(Translate(Language, Field.substr(2)));
+            continue;
+        }
+        const auto Found = Values.find(std::string(Field));
         if (Found == Values.end())
             throw std::logic_error("page.html names an unknown field");
         Out += Found->second;
-        At = Close + 2;
     }
     return Out + std::string(Template.substr(At));
 }
@@ -226,25 +260,31 @@ std::string ShareLink(const std::string& Origin, const TShareParams& Share) {
 std::string SharePageHtml(std::string_view Template, const TShareParams& Share,
                           const TCodeSummary* Summary, const TPageContext& Context) {
     const bool Shown = Summary != nullptr;
-    return Fill(Template, {{"title", HtmlEscape(Shown ? Summary->Name + " · PELTO in Wonderland"
-                                                      : "PELTO in Wonderland")},
-                           {"meta", Shown ? MetaTags(Share, *Summary, Context) : ""},
-                           {"code", HtmlEscape(Shown ? Summary->Code : Share.Code)},
-                           {"message", HtmlEscape(Context.Message)},
-                           {"message_hidden", Attribute(Context.Message.empty(), "hidden")},
-                           {"viewer_hidden", Attribute(!Shown, "hidden")},
-                           {"name", Shown ? HtmlEscape(Summary->Name) : ""},
-                           {"direction", std::to_string(Share.Direction)},
-                           {"stage", Stage(Share, Summary)},
-                           {"motion_options",
-                            Options(0, static_cast<int>(MotionActions.size()) - 1, Share.Motion)},
-                           {"scale_options", Options(MinExportScale, MaxExportScale, Share.Scale)},
-                           {"shadow_checked", Attribute(Share.Shadow, "checked")},
-                           {"background", "#" + BackgroundHex(Share.Background.value_or(0xFFFFFF))},
-                           {"transparent_checked", Attribute(!Share.Background, "checked")},
-                           {"downloads", Downloads(Share, Summary)},
-                           {"link", Shown ? HtmlEscape(ShareLink(Context.Origin, Share)) : ""},
-                           {"items", ItemList(Summary)}});
+    const TPageLanguage Language = Context.Language;
+    return Fill(
+        Template,
+        {{"lang", std::string(LanguageTag(Language))},
+         {"chara_options", CharaOptions(Summary)},
+         {"chara_none", Attribute(!Shown, " selected")},
+         {"title",
+          HtmlEscape(Shown ? Summary->Name + " · PELTO in Wonderland" : "PELTO in Wonderland")},
+         {"meta", Shown ? MetaTags(Share, *Summary, Context) : ""},
+         {"code", HtmlEscape(Shown ? Summary->Code : Share.Code)},
+         {"message", HtmlEscape(Context.Message)},
+         {"message_hidden", Attribute(Context.Message.empty(), "hidden")},
+         {"viewer_hidden", Attribute(!Shown, "hidden")},
+         {"name", Shown ? HtmlEscape(Summary->Name) : ""},
+         {"direction", std::to_string(Share.Direction)},
+         {"stage", Stage(Share, Summary, Language)},
+         {"motion_options", Options(0, static_cast<int>(MotionActions.size()) - 1, Share.Motion)},
+         {"scale_options", Options(MinExportScale, MaxExportScale, Share.Scale)},
+         {"shadow_checked", Attribute(Share.Shadow, "checked")},
+         {"background", "#" + BackgroundHex(Share.Background.value_or(0xFFFFFF))},
+         {"transparent_checked", Attribute(!Share.Background, "checked")},
+         {"downloads", Downloads(Share, Summary, Language)},
+         {"link", Shown ? HtmlEscape(ShareLink(Context.Origin, Share)) : ""},
+         {"items", ItemList(Summary, Language)}},
+        Language);
 }
 
 } // namespace pelto::service

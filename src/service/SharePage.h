@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/CodeSummary.h"
+#include "service/PageLanguage.h"
 #include "service/ServiceRequest.h"
 
 #include <array>
@@ -21,6 +22,7 @@ std::string HtmlEscape(std::string_view Text);
 struct TPageContext {
     std::string Origin;  // "http://host:port", for the links chat apps fetch
     std::string Message; // shown in place of the character; empty: none
+    TPageLanguage Language = TPageLanguage::English;
 };
 
 /// The page of Template (page.html) filled in for Share: Summary null shows no character.

@@ -1,0 +1,91 @@
+#include "service/PageLanguage.h"
+
+#include "platform/Json.h"
+#include <system_error>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstddef>
+#include <optional>
+
+namespace pelto::service {
+namespace {
+
+std::string_view Trimmed(std::string_view Text) {
+    while (!Text.empty() && (Text.front() == ' ' || Text.front() == '\t'))
+        Text.remove_prefix(1);
+    while (!Text.empty() && (Text.back() == ' ' || Text.back() == '\t'))
+        Text.remove_suffix(1);
+    return Text;
+}
+
+std::optional<TPageLanguage> LanguageOfTag(std::string_view Tag) {
+    std::string Primary(Tag.substr(0, Tag.find('-')));
+    for (char& C : Primary)
+        C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+    if (Primary == "ja")
+        return TPageLanguage::Japanese;
+    if (Primary == "en")
+        return TPageLanguage::English;
+    return std::nullopt;
+}
+
+/// The weight of "tag;q=0.5" in thousandths; 1000 without one, 0 for what is no weight.
+int WeightOf(std::string_view Parameters) {
+    const std::size_t Q = Parameters.find("q=");
+    if (Q == std::string_view::npos)
+        return 1000;
+    const std::string_view Value = Trimmed(Parameters.substr(Q + 2));
+    double Weight = 0;
+    const auto [End, Error] = std::from_chars(Value.data(), Value.data() + Value.size(), Weight);
+    if (Error != std::errc() || Weight < 0 || Weight > 1)
+        return 0;
+    return static_cast<int>(Weight * 1000 + 0.5);
+}
+
+} // namespace
+
+TPageLanguage PreferredLanguage(std::string_view AcceptLanguage) {
+    TPageLanguage Best = TPageLanguage::English;
+    int BestWeight = 0;
+    // Headers are bounded by the HTTP layer; a long list costs one pass.
+    while (!AcceptLanguage.empty()) {
+        const std::size_t Comma = std::min(AcceptLanguage.find(','), AcceptLanguage.size());
+        const std::string_view Range = AcceptLanguage.substr(0, Comma);
+        AcceptLanguage.remove_prefix(std::min(Comma + 1, AcceptLanguage.size()));
+        const std::size_t Semicolon = Range.find(';');
+        const auto Language = LanguageOfTag(Trimmed(Range.substr(0, Semicolon)));
+        const int Weight =
+            Semicolon == std::string_view::npos ? 1000 : WeightOf(Range.substr(Semicolon + 1));
+        if (Language && Weight > BestWeight) {
+            Best = *Language;
+            BestWeight = Weight;
+        }
+    }
+    return Best;
+}
+
+std::string_view LanguageTag(TPageLanguage Language) {
+    return Language == TPageLanguage::Japanese ? "ja" : "en";
+}
+
+std::string_view Translate(TPageLanguage Language, std::string_view English) {
+    if (Language == TPageLanguage::English)
+        return English;
+    for (const TPageMessage& Message : JapanesePageMessages())
+        if (Message.Source == English)
+            return Message.Translation.empty() ? English : Message.Translation;
+    return English;
+}
+
+std::string CatalogueJson(TPageLanguage Language) {
+    std::string Json = "{";
+    if (Language == TPageLanguage::Japanese)
+        for (const TPageMessage& Message : JapanesePageMessages())
+            Json += (Json.size() > 1 ? ",\n" : "\n") + JsonString(Message.Source) + ": " +
+                    JsonString(Message.Translation);
+    return Json + "\n}\n";
+}
+
+} // namespace pelto::service

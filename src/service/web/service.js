@@ -1,0 +1,73 @@
+// Every call the page makes to the render service. The studio knows only these functions, so
+// that another back end (one in the page itself, say) could stand in for HTTP.
+
+async function json(url) {
+  let answer;
+  try {
+    answer = await fetch(url);
+  } catch (error) {
+    throw new Error("unreachable");
+  }
+  const body = await answer.json().catch(() => ({}));
+  if (!answer.ok)
+    throw new Error(body.error || "HTTP " + answer.status);
+  return body;
+}
+
+function queryOf(pairs) {
+  return pairs.map(([name, value]) => encodeURIComponent(name) + "=" + encodeURIComponent(value))
+    .join("&");
+}
+
+// The design after edits, as pairs [name, value] in the order given (see /design.json).
+export function design(code, edits) {
+  const pairs = code ? [["code", code], ...edits] : edits;
+  return json("/design.json?" + queryOf(pairs));
+}
+
+export function codeInfo(code) {
+  return json("/code/" + encodeURIComponent(code) + ".json");
+}
+
+// The identifiers of the list's items that Search finds, in the list's order.
+export async function findItems(search, group, slot) {
+  const found = await json("/items?" + queryOf([["search", search], ["group", group],
+                                                 ["slot", slot]]));
+  return new Set(found.map((item) => item.id));
+}
+
+const atlases = new Map();
+// The items of one equipment list with their cells in one picture of icons, both asked for at
+// once and once only; ready when the picture is decoded too, so that cells come with icons.
+export function atlas(group, slot) {
+  const key = group + "/" + slot;
+  if (!atlases.has(key)) {
+    const picture = new Image();
+    picture.src = "/atlas/" + key + ".png";
+    const made = Promise.all([json("/atlas/" + key + ".json"),
+                              picture.decode().catch(() => null)]).then(([cells]) => cells);
+    made.catch(() => atlases.delete(key));
+    atlases.set(key, made);
+  }
+  return atlases.get(key);
+}
+
+export function catalogue(language) {
+  return json("/page." + language + ".json");
+}
+
+// The picture of a pose: {code, motion, direction, scale, shadow, background (null:
+// transparent)}; frame for a still one.
+export function renderUrl(kind, pose, frame) {
+  const pairs = [["code", pose.code], ["motion", pose.motion], ["direction", pose.direction],
+                 ["scale", pose.scale], ["shadow", pose.shadow ? 1 : 0]];
+  if (pose.background !== null)
+    pairs.push(["background", pose.background]);
+  if (frame !== undefined)
+    pairs.push(["frame", frame]);
+  return "/render." + (pose.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
+}
+
+export function iconUrl(id) {
+  return "/icon/" + id + ".png";
+}

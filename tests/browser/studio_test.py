@@ -1,0 +1,385 @@
+#!/usr/bin/env python3
+"""The dress-up studio of the share page in headless Debian chromium, driven by Selenium.
+
+Usage: studio_test.py --cli PELTO_CLI --game DEMO_GAME [unittest args]
+
+Each scenario dresses a character from nothing, and after every step checks the code box
+against `pelto-cli code` with the same edits and the picture against the service's render of
+that code: at 1280 px, at 390 px with touch emulation, and in Japanese. PELTO_STUDIO_TIMINGS=1
+adds the timings (grid open cold and warm, click to new picture) on the game given.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import urllib.parse
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from share_page_test import fetch, start_service  # noqa: E402
+
+ARGS = None
+SHOTS = "/tmp/studio-shots"
+WAIT_SECONDS = 20
+SEED = 1073741824  # what the page draws from Math.random() = 0.25
+STILL = "&motion=0&direction=4&scale=3&shadow=0&background=FFFFFF&frame=1"
+
+
+def start_browser(language="en"):
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    options = webdriver.ChromeOptions()
+    options.binary_location = (os.environ.get("PELTO_CHROMIUM") or shutil.which("chromium")
+                               or "/usr/bin/chromium")
+    profile = tempfile.mkdtemp(prefix="pelto-studio-")
+    for flag in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                 "--no-first-run", "--disable-background-networking", "--disable-sync",
+                 "--window-size=1280,900", f"--lang={language}", f"--user-data-dir={profile}"]:
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"intl.accept_languages": language})
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    driver_path = (os.environ.get("PELTO_CHROMEDRIVER") or shutil.which("chromedriver")
+                   or "/usr/bin/chromedriver")
+    driver = webdriver.Chrome(service=Service(executable_path=driver_path), options=options)
+    driver.set_script_timeout(WAIT_SECONDS)
+    return driver, profile
+
+
+class Studio:
+    """One browser on the page, with the checks every step makes."""
+
+    def __init__(self, test, driver, base, touch=False):
+        from selenium.webdriver.common.by import By
+        from selenium.webdriver.common.keys import Keys
+        from selenium.webdriver.support.ui import WebDriverWait
+        from selenium.common.exceptions import (NoSuchElementException,
+                                                StaleElementReferenceException)
+        self.test, self.driver, self.base, self.touch = test, driver, base, touch
+        self.By, self.Keys = By, Keys
+        self.wait = WebDriverWait(driver, WAIT_SECONDS, poll_frequency=0.05, ignored_exceptions=(
+            NoSuchElementException, StaleElementReferenceException))
+        self.code = ""
+
+    def until(self, condition, what):
+        return self.wait.until(lambda d: condition(), f"waiting for {what}")
+
+    def css(self, selector):
+        return self.driver.find_element(self.By.CSS_SELECTOR, selector)
+
+    def value(self, id_):
+        return self.driver.find_element(self.By.ID, id_).get_attribute("value")
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
+
+    def open(self, path="/"):
+        self.driver.get(self.base + path)
+        self.until(lambda: not self.css("#studio").get_attribute("hidden"), "the studio")
+
+    def cli_code(self, *edits):
+        command = [ARGS.cli, "code", "--game", ARGS.game] + ([self.code] if self.code else [])
+        return subprocess.check_output(command + list(edits), text=True).strip()
+
+    def expect(self, code, what):
+        """The code box holds Code, and the picture is the service's still of it."""
+        self.until(lambda: self.value("code") == code, f"the code of {what}")
+        url = self.base + "/render.png?code=" + urllib.parse.quote(code, safe="") + STILL
+        self.until(lambda: self.css("#picture").get_attribute("src") == url, f"the picture of {what}")
+        self.until(lambda: self.js("const p = document.getElementById('picture');"
+                                   "return p.complete && p.naturalWidth > 0;"), "the picture to load")
+        shown = self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "fetch(document.getElementById('picture').src).then(r => r.arrayBuffer())"
+            ".then(b => done(Array.from(new Uint8Array(b))));")
+        status, _, body = fetch(url)
+        self.test.assertEqual((status, bytes(shown)), (200, body), f"the picture of {what}")
+        self.code = code
+
+    def edit(self, what, *edits):
+        self.expect(self.cli_code(*edits), what)
+
+    def tap(self, element):
+        element.click()
+
+    def choose_character(self, chara):
+        from selenium.webdriver.support.ui import Select
+        Select(self.css("#chara")).select_by_value(str(chara))
+        code = self.cli_code("--chara", str(chara))
+        self.until(lambda: self.value("code") == code, "the character")
+        # Pictures are compared as stills: pause once the character is there.
+        self.tap(self.css("#play"))
+        self.expect(code, f"character {chara}")
+
+    def open_slot(self, slot):
+        self.tap(self.css(f"#slots .slot[data-slot='{slot}']"))
+        self.until(lambda: self.css("#grid").get_attribute("data-ready") == "1", "the grid")
+
+    def atlas(self, group, slot):
+        return json.loads(fetch(f"{self.base}/atlas/{group}/{slot}.json")[2])
+
+    def wear_by_search(self, group, slot):
+        item = self.atlas(group, slot)["items"][-1]
+        self.open_slot(slot)
+        self.css("#find").send_keys(f"#{item['id']}")
+        self.until(lambda: [c.get_attribute("data-item-id") for c in
+                            self.driver.find_elements(self.By.CSS_SELECTOR, "#grid .cell")]
+                   == [str(item["id"])], "the search")
+        self.css("#find").send_keys(self.Keys.ENTER)
+        self.edit(f"slot {slot} by search", "--wear", f"{slot}:{item['id']}")
+        self.test.assertIsNotNone(self.driver.switch_to.active_element.get_attribute("data-slot"),
+                                  "the focus goes back to the slot")
+
+    def wear_by_keys(self, group, slot):
+        item = self.atlas(group, slot)["items"][1]
+        self.open_slot(slot)
+        grid = self.css("#grid")
+        grid.send_keys(self.Keys.END, self.Keys.HOME, self.Keys.ARROW_RIGHT, self.Keys.ARROW_RIGHT)
+        active = self.js("return document.getElementById(document.getElementById('grid')"
+                         ".getAttribute('aria-activedescendant')).dataset.itemId")
+        self.test.assertEqual(active, str(item["id"]), "the keys move the cursor")
+        self.until(lambda: not self.css("#tip").get_attribute("hidden"), "the item's tip")
+        self.test.assertIn(item["name"], self.css("#tip").text)
+        grid.send_keys(self.Keys.ENTER)
+        self.edit(f"slot {slot} by keys", "--wear", f"{slot}:{item['id']}")
+
+    def levels(self):
+        return [int(r.get_attribute("value")) for r in
+                self.driver.find_elements(self.By.CSS_SELECTOR, "[data-color]")]
+
+    def set_level(self, position, channel, steps):
+        """Steps the level up by keys, each step a look of its own."""
+        level = self.css(f"[data-color='{position}:{channel}']")
+        for _ in range(steps):
+            levels = self.levels()[position * 3:position * 3 + 3]
+            levels[channel] += 1
+            level.send_keys(self.Keys.ARROW_RIGHT)
+            self.edit(f"colour {position}:{channel}", "--color",
+                      f"{position}:{','.join(map(str, levels))}")
+
+    def keys(self, *keys):
+        from selenium.webdriver.common.action_chains import ActionChains
+        chain = ActionChains(self.driver)
+        for key in keys[:-1]:
+            chain.key_down(key)
+        chain.send_keys(keys[-1])
+        for key in reversed(keys[:-1]):
+            chain.key_up(key)
+        chain.perform()
+
+    def dress_from_nothing(self, shots=None):
+        """The whole scenario; returns the codes it went through."""
+        t = self.test
+        self.open()
+        self.choose_character(1)
+        group = 1
+        for slot in range(1, 7):
+            if slot == 1 and shots:
+                self.open_slot(1)
+                self.driver.save_screenshot(shots)
+                self.css("#find").send_keys(self.Keys.ESCAPE)
+                self.until(lambda: self.css("#picker").get_attribute("hidden"), "the grid to close")
+            (self.wear_by_search if slot % 2 else self.wear_by_keys)(group, slot)
+        self.set_level(1, 2, 3)
+        self.set_level(0, 0, 2)
+        coloured = self.code
+        before_colour = self.js("return history.length")
+        one_back = subprocess.check_output(
+            [ARGS.cli, "code", "--game", ARGS.game, coloured, "--color", "0:5,4,4"],
+            text=True).strip()
+
+        # Undo and Redo, by button and by key; Back and Forward walk the same steps.
+        self.tap(self.css("#undo"))
+        self.expect(one_back, "undo")
+        self.keys(self.Keys.CONTROL, self.Keys.SHIFT, "z")
+        self.expect(coloured, "redo by key")
+        self.driver.back()
+        self.expect(one_back, "back")
+        self.driver.forward()
+        self.expect(coloured, "forward")
+        self.keys(self.Keys.CONTROL, "z")
+        self.expect(one_back, "undo by key")
+        self.keys(self.Keys.CONTROL, "y")
+        self.expect(coloured, "redo by Ctrl+Y")
+        self.tap(self.css("#undo"))
+        self.expect(one_back, "undo")
+        self.tap(self.css("#redo"))
+        self.expect(coloured, "redo")
+        t.assertEqual(self.js("return history.length"), before_colour, "undo adds no step")
+
+        # Random with Head, Special and colour 1 locked: they stay.
+        for lock in ["[data-lock='1']", "[data-lock='6']", "[data-lock='color0']"]:
+            self.tap(self.css(lock))
+            t.assertEqual(self.css(lock).get_attribute("aria-pressed"), "true")
+        kept = {slot: self.css(f"#slots .slot[data-slot='{slot}']").get_attribute("data-item-id")
+                for slot in (1, 6)}
+        kept_levels = self.levels()[0:3]
+        self.js("Math.random = () => 0.25;")
+        self.tap(self.css("#random-outfit"))
+        self.edit("a random outfit", "--random", str(SEED), "--vary", "items",
+                  "--lock", "1,6,color0")
+        self.tap(self.css("#random-colors"))
+        self.edit("random colours", "--random", str(SEED), "--vary", "colors",
+                  "--lock", "1,6,color0")
+        t.assertEqual({slot: self.css(f"#slots .slot[data-slot='{slot}']")
+                       .get_attribute("data-item-id") for slot in (1, 6)}, kept)
+        t.assertEqual(self.levels()[0:3], kept_levels)
+
+        # The shared link opens the same state.
+        self.tap(self.css(".stage .turn[value='6']"))
+        link = self.value("link")
+        status = self.css("#status").text
+        self.driver.get(link)
+        self.until(lambda: self.value("code") == self.code, "the reloaded code")
+        self.until(lambda: self.css("#status").text == status, "the reloaded bonuses")
+        t.assertEqual(self.driver.current_url, link)
+        t.assertIn("direction=6", self.css("#picture").get_attribute("src"))
+        t.assertEqual(self.css("#chara").get_attribute("value"), "1")
+
+
+class StudioTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service, cls.base = start_service(ARGS.cli, ARGS.game)
+        os.makedirs(SHOTS, exist_ok=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.terminate()
+        cls.service.wait(timeout=10)
+
+    def browser(self, language="en"):
+        driver, profile = start_browser(language)
+        self.addCleanup(shutil.rmtree, profile, ignore_errors=True)
+        self.addCleanup(driver.quit)
+        return driver
+
+    def assert_no_console_errors(self, driver):
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+        self.assertEqual(errors, [], "console errors")
+
+    def phone(self, driver):
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 390, "height": 844, "deviceScaleFactor": 1, "mobile": True})
+        driver.execute_cdp_cmd("Emulation.setTouchEmulationEnabled",
+                               {"enabled": True, "maxTouchPoints": 5})
+
+    def assert_phone_layout(self, studio):
+        self.assertLessEqual(studio.js("return document.documentElement.scrollWidth"), 390,
+                             "nothing scrolls sideways")
+        small = studio.js(
+            "return Array.from(document.querySelectorAll('button, select, input, a[href]'))"
+            ".filter(e => e.offsetParent && e.type !== 'hidden' && e.type !== 'checkbox')"
+            ".map(e => [e.id || e.className || e.textContent, e.getBoundingClientRect()])"
+            ".filter(([, r]) => r.width < 44 || r.height < 44).map(([n]) => n)")
+        self.assertEqual(small, [], "touch targets of 44 px at least")
+
+    def test_dressing_from_nothing_at_1280_px(self):
+        driver = self.browser()
+        studio = Studio(self, driver, self.base)
+        studio.dress_from_nothing(os.path.join(SHOTS, "studio-1280-en.png"))
+        driver.save_screenshot(os.path.join(SHOTS, "studio-1280-en-page.png"))
+        # The grid is a listbox of options, filtered by a bonus with what it finds.
+        studio.open_slot(3)
+        self.assertEqual(studio.css("#grid").get_attribute("role"), "listbox")
+        from selenium.webdriver.support.ui import Select
+        Select(studio.css("#bonus-filter")).select_by_value("ATK")
+        atlas = {item["id"]: item for item in studio.atlas(1, 3)["items"]}
+        shown = [int(c.get_attribute("data-item-id"))
+                 for c in driver.find_elements(studio.By.CSS_SELECTOR, "#grid [role=option]")]
+        self.assertTrue(shown)
+        self.assertTrue(all(atlas[i]["bonus"].get("ATK") for i in shown), shown)
+        self.assert_no_console_errors(driver)
+
+    def test_dressing_from_nothing_at_390_px_by_touch(self):
+        driver = self.browser()
+        self.phone(driver)
+        studio = Studio(self, driver, self.base, touch=True)
+        studio.dress_from_nothing(os.path.join(SHOTS, "studio-390-en.png"))
+        self.assert_phone_layout(studio)
+        height = studio.js("return document.documentElement.scrollHeight")
+        driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 390, "height": height, "deviceScaleFactor": 1, "mobile": True})
+        driver.save_screenshot(os.path.join(SHOTS, "studio-390-en-page.png"))
+        self.phone(driver)
+        studio.open_slot(2)
+        sheet = studio.css("#picker .sheet").rect
+        self.assertEqual((sheet["x"], sheet["width"]), (0, 390), "a full-screen sheet")
+        self.assert_no_console_errors(driver)
+
+    def test_dressing_from_nothing_in_japanese(self):
+        driver = self.browser("ja")
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        self.assertEqual(studio.js("return document.documentElement.lang"), "ja")
+        self.assertEqual(studio.css("label[for=code]").text, "キャラクターコード",
+                         "the server speaks Accept-Language")
+        studio.dress_from_nothing(os.path.join(SHOTS, "studio-1280-ja.png"))
+        self.assertEqual(studio.css("#slots .slot[data-slot='1'] .slotname").text, "頭")
+        self.assertEqual(studio.css("[data-lock='color0']").get_attribute("aria-label"),
+                         "カラー1を固定")
+        self.phone(driver)
+        studio.open_slot(1)
+        self.assertIn("アイテム検索", studio.css("#picker .tools").text)
+        driver.save_screenshot(os.path.join(SHOTS, "studio-390-ja.png"))
+        self.assert_no_console_errors(driver)
+
+    @unittest.skipUnless(os.environ.get("PELTO_STUDIO_TIMINGS"), "timings only when asked")
+    def test_timings(self):
+        driver = self.browser()
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        studio.choose_character(7)
+        studio.tap(studio.css("#play"))  # the picture as people see it: animated
+
+        def grid_open(slot):
+            return driver.execute_async_script(
+                "const done = arguments[arguments.length - 1];"
+                "const grid = document.getElementById('grid');"
+                "const start = performance.now();"
+                "document.querySelector(`#slots .slot[data-slot='${arguments[0]}']`).click();"
+                "(function wait() { if (grid.dataset.ready === '1') "
+                "requestAnimationFrame(() => done(performance.now() - start));"
+                "else setTimeout(wait, 1); })();", slot)
+        cold = grid_open(1)
+        count = len(driver.find_elements(studio.By.CSS_SELECTOR, "#grid .cell"))
+        total = studio.css("#grid-count").text
+        studio.css("#find").send_keys(studio.Keys.ESCAPE)
+        warm = grid_open(1)
+        studio.css("#find").send_keys(studio.Keys.ESCAPE)
+        changes = driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "const picture = document.getElementById('picture');"
+            "const level = document.querySelector(\"[data-color='2:1']\");"
+            "const times = [];"
+            "(async () => { for (let i = 0; i < 100; ++i) {"
+            "  const old = picture.src; const start = performance.now();"
+            "  level.value = String((Number(level.value) + 1) % 10);"
+            "  level.dispatchEvent(new Event('change'));"
+            "  await new Promise(r => { (function wait() {"
+            "    if (picture.src !== old && picture.complete) r(); else setTimeout(wait, 1); })(); });"
+            "  times.push(performance.now() - start); } done(times); })();")
+        changes.sort()
+        weight = sum(len(fetch(self.base + path)[2])
+                     for path in ["/", "/page.css", "/page.js", "/service.js"])
+        print(f"\ngrid open ({total}, {count} cells made): cold {cold:.0f} ms, warm {warm:.0f} ms;"
+              f" click to new picture over 100 changes: p50 {statistics.median(changes):.0f} ms,"
+              f" p95 {changes[94]:.0f} ms; page weight {weight} bytes", file=sys.stderr)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--game", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
