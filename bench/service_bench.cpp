@@ -2,14 +2,15 @@
 // character it has not seen, and one answered from its cache.
 #include "BenchGame.h"
 
+#include "model/CharaDesign.h"
 #include "model/GameData.h"
 #include "model/UDraw.h"
 #include "service/RenderService.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
-#include <random>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -28,23 +29,11 @@ const TGameData& ServedGame() {
 
 /// Distinct dressed characters, as the load test's codes are made.
 std::vector<std::string> DistinctCodes(const TGameData& Game, std::size_t Count) {
-    std::mt19937 Random(1);
     std::unordered_set<std::string> Made;
     std::vector<std::string> Codes;
-    while (Codes.size() < Count) {
-        TCharaDesign Design;
-        Design.Chara = static_cast<int>(Random() % CharaData.size());
-        const int Group = CharaData[static_cast<std::size_t>(Design.Chara)].BodyGroup;
-        for (int Slot = 1; Slot <= SlotCount; ++Slot) {
-            const auto& List = Game.EquipList()->GetList(Group, Slot);
-            const auto& Entry = List[Random() % List.size()];
-            Design.Parts[static_cast<std::size_t>(Slot - 1)] =
-                Entry.Item ? Entry.Item->ItemID() : 0;
-        }
-        for (auto& Position : Design.Color)
-            for (auto& Level : Position)
-                Level = static_cast<std::uint8_t>(Random() % 10);
-        std::string Code = EncodeCharaCode(Design);
+    for (std::uint64_t Seed = 1; Codes.size() < Count; ++Seed) {
+        std::string Code = EncodeCharaCode(RandomDesign(
+            {}, Game, {.Seed = Seed, .Vary = TRandomVary::All, .Chara = true, .AllowEmpty = true}));
         if (Made.insert(Code).second)
             Codes.push_back(std::move(Code));
     }
