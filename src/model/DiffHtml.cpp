@@ -1,6 +1,7 @@
 #include "model/DiffHtml.h"
 
 #include "game/wloutils.h"
+#include "model/CharaDesign.h"
 #include "model/DiffReport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -23,17 +24,6 @@ namespace {
 constexpr int PictureScale = 2;
 constexpr std::uint8_t FacingViewer = 4;
 constexpr std::string_view PictureFolder = "pictures/";
-
-constexpr std::array<std::string_view, SlotCount + 1> SlotNames{"",    "head",  "body",   "hand",
-                                                                "arm", "shoes", "special"};
-
-void CreateFolder(const std::string& Dir) {
-    std::error_code Error;
-    std::filesystem::create_directories(Dir, Error);
-    if (Error)
-        throw EWloError(
-            Format("Cannot create folder \"%s\": %s", Dir.c_str(), Error.message().c_str()));
-}
 
 std::string Escaped(std::string_view Text) {
     return MarkupEscape(Text);
@@ -61,7 +51,7 @@ public:
     TReportWriter(const TGameData& Old, const TGameData& New, const std::string& Folder,
                   std::optional<int> Chara)
         : FOld(Old), FNew(New), FFolder(IncludeTrailingPathDelimiter(Folder)), FChara(Chara) {
-        CreateFolder(FFolder + std::string(PictureFolder));
+        CreateFolders(FFolder + std::string(PictureFolder));
     }
 
     const TWLOItemData* OldItem(const TDiffItem& Item) const {
@@ -232,7 +222,7 @@ std::string MoveRows(const std::vector<TListMove>& Moves) {
     std::string Rows;
     for (const TListMove& Move : Moves)
         Rows += "<tr><td class=\"num\">" + std::to_string(Move.Group) + "</td><td>" +
-                std::string(SlotNames[static_cast<std::size_t>(Move.Slot)]) + "</td><td>#" +
+                std::string(SlotNames[static_cast<std::size_t>(Move.Slot - 1)]) + "</td><td>#" +
                 std::to_string(Move.Id) + "</td><td>" + Escaped(Move.Name) +
                 "</td><td class=\"num\">" + std::to_string(Move.From) + "</td><td class=\"num\">" +
                 std::to_string(Move.To) + "</td></tr>\n";
@@ -246,7 +236,7 @@ std::string DesignRows(const std::vector<TDesignTouch>& Touches) {
         for (const std::string& Sprite : Touch.Sprites)
             How += "character sprite " + Escaped(Sprite) + " changed<br>";
         for (const TDesignTouch::TPart& Part : Touch.Parts)
-            How += Escaped(SlotNames[static_cast<std::size_t>(Part.Slot)]) + " #" +
+            How += Escaped(SlotNames[static_cast<std::size_t>(Part.Slot - 1)]) + " #" +
                    std::to_string(Part.Id) + " " + Escaped(Part.Name) + ": " + Escaped(Part.How) +
                    "<br>";
         Rows += "<tr><td>" + Escaped(Touch.Label) + "</td><td><code>" + Escaped(Touch.Code) +

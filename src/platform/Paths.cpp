@@ -1,11 +1,14 @@
 #include "platform/Paths.h"
 
+#include "platform/Errors.h"
+#include "platform/Format.h"
 #include "platform/Text.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -114,6 +117,14 @@ std::string IncludeTrailingPathDelimiter(std::string_view Path) {
     if (Result.empty() || Result.back() != PathDelim)
         Result += PathDelim;
     return Result;
+}
+
+void CreateFolders(const std::string& Dir) {
+    std::error_code Error;
+    std::filesystem::create_directories(Dir, Error);
+    if (Error)
+        throw EWloError(
+            Format("Cannot create folder \"%s\": %s", Dir.c_str(), Error.message().c_str()));
 }
 
 } // namespace pelto

@@ -24,5 +24,7 @@ std::string ExtractFileExt(std::string_view Path);
 /// Replaces the extension (from the last '.' of the file name on) or appends Ext.
 std::string ChangeFileExt(std::string_view Path, std::string_view Ext);
 std::string IncludeTrailingPathDelimiter(std::string_view Path);
+/// Creates Dir with its parents; raises EWloError "Cannot create folder ..." naming it and why.
+void CreateFolders(const std::string& Dir);
 
 } // namespace pelto

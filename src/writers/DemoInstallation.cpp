@@ -50,18 +50,7 @@ void PutRamp(TJmaPalette& Palette, int First, TRgb Mid) {
 
 } // namespace demo
 
-namespace {
-
-/// Creates Dir with its parents, failing with a message that a user can read.
-void CreateFolder(const std::string& Dir) {
-    std::error_code Error;
-    std::filesystem::create_directories(Dir, Error);
-    if (Error)
-        throw EWloError(
-            Format("Cannot create folder \"%s\": %s", Dir.c_str(), Error.message().c_str()));
-}
-
-} // namespace
+namespace {} // namespace
 
 void WriteDemoInstallation(const std::string& Folder, TDemoScale Scale) {
     const std::string Root = IncludeTrailingPathDelimiter(Folder);
@@ -71,9 +60,9 @@ void WriteDemoInstallation(const std::string& Folder, TDemoScale Scale) {
     const std::string Pic = Root + "pic" + PathDelim;
     const std::string Skin =
         Root + "menu" + PathDelim + "Skins" + PathDelim + "default" + PathDelim;
-    CreateFolder(Folder); // first, so that a failure names the folder as it was given
+    CreateFolders(Folder); // first, so that a failure names the folder as it was given
     for (const std::string& Dir : {Jma, Data, Pic, Skin})
-        CreateFolder(Dir);
+        CreateFolders(Dir);
 
     demo::WriteItemTable(Data + "Item.Dat", Scale);
     demo::WriteItemIcons(Pic + "item.BMg", Scale);
