@@ -1,6 +1,7 @@
 // pelto-cli diff end to end: the real executable on two installations written by our writers.
 #include "model/UCommon.h"
 #include "model/UDraw.h"
+#include "support/CliRun.h"
 #include "support/DiffGames.h"
 #include "support/TempDir.h"
 
@@ -10,24 +11,13 @@
 #include <sys/wait.h>
 
 using namespace pelto;
+using pelto::test::ShellQuote;
+using pelto::test::TCliResult;
 using namespace pelto::test::diff_items;
 using pelto::test::ReadText;
 using pelto::test::TTempDir;
 
 namespace {
-
-struct TCliResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ShellQuote(const std::string& S) {
-    std::string Quoted = "'";
-    for (const char C : S)
-        Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
-    return Quoted + "'";
-}
 
 std::string RoccoWearing(int Slot, std::uint16_t Id) {
     TCharaDesign Design;
@@ -41,13 +31,8 @@ protected:
     void SetUp() override { test::WriteDiffGames(Games.Path()); }
 
     TCliResult Run(std::vector<std::string> Args) const {
-        std::string Command = ShellQuote(PELTO_CLI_PATH) + " diff";
-        for (const std::string& Arg : Args)
-            Command += " " + ShellQuote(Arg);
-        const std::string OutFile = Scratch.File("stdout"), ErrFile = Scratch.File("stderr");
-        Command += " >" + ShellQuote(OutFile) + " 2>" + ShellQuote(ErrFile) + " </dev/null";
-        const int Raw = std::system(Command.c_str());
-        return {WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1, ReadText(OutFile), ReadText(ErrFile)};
+        Args.insert(Args.begin(), "diff");
+        return test::RunProgram(PELTO_CLI_PATH, Args, Scratch);
     }
     TCliResult Diff(std::vector<std::string> More = {}) const {
         std::vector<std::string> Args{"--old", Games.Path() + "old", "--new", Games.Path() + "new"};

@@ -5,6 +5,7 @@
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
+#include "support/CliRun.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
 #include "support/SpriteFolder.h"
@@ -22,22 +23,11 @@
 
 using namespace pelto;
 using pelto::test::ReadText;
+using pelto::test::ShellQuote;
+using pelto::test::TCliResult;
 using pelto::test::TTempDir;
 
 namespace {
-
-struct TCliResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ShellQuote(const std::string& S) {
-    std::string Quoted = "'";
-    for (const char C : S)
-        Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
-    return Quoted + "'";
-}
 
 class PeltoCli : public ::testing::Test {
 protected:
@@ -46,13 +36,7 @@ protected:
     }
 
     TCliResult RunProgram(const std::string& Program, const std::vector<std::string>& Args) const {
-        std::string Command = ShellQuote(Program);
-        for (const std::string& Arg : Args)
-            Command += " " + ShellQuote(Arg);
-        const std::string OutFile = Scratch.Path() + "stdout", ErrFile = Scratch.Path() + "stderr";
-        Command += " >" + ShellQuote(OutFile) + " 2>" + ShellQuote(ErrFile) + " </dev/null";
-        const int Raw = std::system(Command.c_str());
-        return {WIFEXITED(Raw) ? WEXITSTATUS(Raw) : -1, ReadText(OutFile), ReadText(ErrFile)};
+        return test::RunProgram(Program, Args, Scratch);
     }
 
     /// A game folder whose names differ in case from the ones the program asks for.

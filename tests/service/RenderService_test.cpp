@@ -9,6 +9,7 @@
 #include "service/HttpServer.h"
 #include "service/RenderService.h"
 #include "service/ServiceHolder.h"
+#include "support/CliRun.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
 #include "support/TempDir.h"
@@ -30,18 +31,13 @@
 #include <unistd.h>
 
 using namespace pelto;
+using pelto::test::ShellQuote;
+using pelto::test::TCliResult;
 using namespace pelto::service;
 using pelto::test::ReadText;
 using pelto::test::TTempDir;
 
 namespace {
-
-std::string ShellQuote(const std::string& S) {
-    std::string Quoted = "'";
-    for (const char C : S)
-        Quoted += C == '\'' ? std::string("'\\''") : std::string(1, C);
-    return Quoted + "'";
-}
 
 /// What `pelto-cli` prints (or writes to Out) for Args; empty when it fails.
 std::string RunCli(const std::vector<std::string>& Args) {
