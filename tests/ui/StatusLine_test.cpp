@@ -97,9 +97,14 @@ protected:
         Window->show();
         Window->findChild<QAction*>(QString("miZoom%1").arg(100 * std::get<1>(GetParam())))
             ->trigger();
-        QTest::qWait(10);
         Line = qobject_cast<TStatusLine*>(Window->statusBar());
         Pose = Window->findChild<TElidedLabel*>("lblPose");
+        // The zoom's layout settles over some event loop turns, more of them on a busy machine.
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        static_cast<void>(QTest::qWaitFor([this] {
+            return Pose && Pose->contentsRect().width() >=
+                               Pose->fontMetrics().horizontalAdvance(Pose->text());
+        }));
     }
     void TearDown() override {
         Window.reset();
