@@ -132,6 +132,8 @@ bool Answers(TListener Listener, TEndpoint Endpoint) {
 /// The answer to an OPTIONS request, which only the API's routes take, as CORS preflights: the
 /// methods another site's script may use, or a refusal of any other that it asks for.
 TServiceResponse PreflightAnswer(const TRoute& Route, const THttpRequestHead& Head) {
+    if (Route.Endpoint == TEndpoint::Unknown)
+        return Refusal(404, "not found");
     if (!Route.Api) {
         TServiceResponse Refused = Refusal(405, "only GET and HEAD are served here");
         Refused.Headers.emplace_back("Allow", std::string(AllowedMethods));
