@@ -6,7 +6,7 @@ Usage: openapi_test.py --cli PELTO_CLI --game DEMO_GAME --description OPENAPI_JS
 The description's own shape is checked first (what 3.1 requires, every $ref, every parameter's
 schema and meaning, an example request for every path); then every example is asked of a running
 `pelto-cli serve` and its status, type and JSON body held to what the description says. That
-every route the service answers is described is pelto_service_tests' ApiDescription check.
+every route the service answers is described is RenderServiceApiDescription's check (pelto_service_tests).
 """
 
 import argparse

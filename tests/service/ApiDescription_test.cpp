@@ -68,12 +68,12 @@ std::set<std::string> ServedApiPaths() {
     return Paths;
 }
 
-TEST(ServiceApiDescription, IsBuiltIntoTheService) {
+TEST(RenderServiceApiDescription, IsBuiltIntoTheService) {
     EXPECT_TRUE(Description().starts_with("{")) << "openapi.json is not among the web files";
     EXPECT_NE(Description().find("\"openapi\": \"3.1.0\""), std::string_view::npos);
 }
 
-TEST(ServiceApiDescription, NamesEveryRouteTheServiceAnswersAndNoOther) {
+TEST(RenderServiceApiDescription, NamesEveryRouteTheServiceAnswersAndNoOther) {
     const std::set<std::string> Described = DescribedPaths(Description());
     const std::set<std::string> Served = ServedApiPaths();
     for (const std::string& Path : Served)
@@ -83,7 +83,7 @@ TEST(ServiceApiDescription, NamesEveryRouteTheServiceAnswersAndNoOther) {
     EXPECT_GE(Served.size(), 18u);
 }
 
-TEST(ServiceApiDescription, ItsTemplatesAreRoutedAsTheTableSays) {
+TEST(RenderServiceApiDescription, ItsTemplatesAreRoutedAsTheTableSays) {
     // A template's parameters filled in must reach the route it stands for.
     for (const TRouteEntry& Route : RouteTable()) {
         std::string Path(Route.Template);
