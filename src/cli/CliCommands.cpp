@@ -556,6 +556,9 @@ Endpoints (GET and HEAD):
                              them with its JSON
   /healthz, /metrics         health, and Prometheus metrics
                              (/metrics only on --metrics-listen)
+  /v1/...                    all of these but the pages and /metrics, the
+                             same answers, readable by other sites (CORS)
+  /v1/openapi.json           the OpenAPI description of the endpoints
 )",
              ServeCommand},
     TCommand{"diff", R"(--old DIR --new DIR [--json] [--html DIR] [--chara N]

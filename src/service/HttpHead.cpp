@@ -115,6 +115,7 @@ THttpHeadReader::TState THttpHeadReader::Accept() {
     FHead.IfNoneMatch = FieldOf(Request, http::field::if_none_match);
     FHead.ForwardedProto = FieldOf(Request, boost::beast::string_view("X-Forwarded-Proto"));
     FHead.AcceptLanguage = FieldOf(Request, http::field::accept_language);
+    FHead.PreflightMethod = FieldOf(Request, http::field::access_control_request_method);
     if (FHead.Target.empty() || FHead.Target.front() != '/')
         return Refuse(400, "the target must be a path");
     return TState::Complete;

@@ -21,6 +21,7 @@ struct THttpRequestHead {
     std::string IfNoneMatch;
     std::string ForwardedProto;
     std::string AcceptLanguage;
+    std::string PreflightMethod; // Access-Control-Request-Method of a CORS preflight
     bool KeepAlive = true;
     /// The head announces a body (Content-Length other than 0, or Transfer-Encoding): the
     /// connection cannot be trusted to frame another request after it.

@@ -31,6 +31,18 @@ using tcp = asio::ip::tcp;
 namespace {
 
 constexpr std::string_view AllowedMethods = "GET, HEAD";
+constexpr std::string_view ApiMethods = "GET, HEAD, OPTIONS";
+// Other sites' scripts may read the API's answers, never with the asker's cookies: "*" rules
+// credentials out. A revalidation needs If-None-Match, and its answer the ETag.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 2> CorsHeaders{{
+    {"Access-Control-Allow-Origin", "*"},
+    {"Access-Control-Expose-Headers", "ETag"},
+}};
+constexpr std::array<std::pair<std::string_view, std::string_view>, 3> PreflightHeaders{{
+    {"Access-Control-Allow-Methods", AllowedMethods},
+    {"Access-Control-Allow-Headers", "If-None-Match"},
+    {"Access-Control-Max-Age", "86400"},
+}};
 // Waiting connections cost no thread: two serve the network, the workers the service.
 constexpr int NetworkThreads = 2;
 constexpr std::size_t ReadChunkBytes = 4096;
@@ -41,6 +53,8 @@ std::string_view ReasonPhrase(int Status) {
     switch (Status) {
     case 200:
         return "OK";
+    case 204:
+        return "No Content";
     case 304:
         return "Not Modified";
     case 400:
@@ -65,10 +79,10 @@ std::string_view ReasonPhrase(int Status) {
 }
 
 /// The answer as it goes on the wire; a HEAD gets the same head and no body.
-std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close) {
+std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close, bool Cors) {
     std::string Text = "HTTP/1.1 " + std::to_string(Answer.Status) + " " +
                        std::string(ReasonPhrase(Answer.Status)) + "\r\n";
-    const bool HasBody = Answer.Status != 304;
+    const bool HasBody = Answer.Status != 304 && Answer.Status != 204;
     if (HasBody && !Answer.ContentType.empty())
         Text += "Content-Type: " + Answer.ContentType + "\r\n";
     if (HasBody)
@@ -79,6 +93,9 @@ std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close) {
         Text += "Cache-Control: " + Answer.CacheControl + "\r\n";
     for (const auto& [Name, Value] : Answer.Headers)
         Text += Name + ": " + Value + "\r\n";
+    if (Cors)
+        for (const auto& [Name, Value] : CorsHeaders)
+            Text += std::string(Name) + ": " + std::string(Value) + "\r\n";
     if (Close)
         Text += "Connection: close\r\n";
     Text += "\r\n";
@@ -110,6 +127,29 @@ bool Answers(TListener Listener, TEndpoint Endpoint) {
     if (Listener == TListener::Metrics)
         return Endpoint == TEndpoint::Metrics || Endpoint == TEndpoint::Health;
     return Endpoint != TEndpoint::Metrics;
+}
+
+/// The answer to an OPTIONS request, which only the API's routes take, as CORS preflights: the
+/// methods another site's script may use, or a refusal of any other that it asks for.
+TServiceResponse PreflightAnswer(const TRoute& Route, const THttpRequestHead& Head) {
+    if (Route.Endpoint == TEndpoint::Unknown)
+        return Refusal(404, "not found");
+    if (!Route.Api) {
+        TServiceResponse Refused = Refusal(405, "only GET and HEAD are served here");
+        Refused.Headers.emplace_back("Allow", std::string(AllowedMethods));
+        return Refused;
+    }
+    if (!Head.PreflightMethod.empty() && Head.PreflightMethod != "GET" &&
+        Head.PreflightMethod != "HEAD") {
+        TServiceResponse Refused = Refusal(405, "other sites may only GET and HEAD");
+        Refused.Headers.emplace_back("Allow", std::string(ApiMethods));
+        return Refused;
+    }
+    TServiceResponse Preflight{204, "", "", "", ""};
+    Preflight.Headers.emplace_back("Allow", std::string(ApiMethods));
+    for (const auto& [Name, Value] : PreflightHeaders)
+        Preflight.Headers.emplace_back(std::string(Name), std::string(Value));
+    return Preflight;
 }
 
 } // namespace
@@ -261,7 +301,8 @@ private:
         const THttpRequestHead Head = FReader->Head();
         FReceived.erase(0, FReader->Consumed());
         const bool IsHead = Head.Method == "HEAD";
-        if (Head.Method != "GET" && !IsHead) {
+        const bool IsOptions = Head.Method == "OPTIONS";
+        if (Head.Method != "GET" && !IsHead && !IsOptions) {
             TServiceResponse Refused = Refusal(405, "only GET and HEAD are served");
             Refused.Headers.emplace_back("Allow", std::string(AllowedMethods));
             Answer(Refused, false, true, TEndpoint::Unknown);
@@ -269,41 +310,49 @@ private:
         }
         // Its body is never read, so nothing after it on this connection can be framed.
         if (Head.HasBody) {
-            Answer(Refusal(400, "a GET or HEAD request carries no body"), IsHead, true,
+            Answer(Refusal(400, "a GET, HEAD or OPTIONS request carries no body"), IsHead, true,
                    TEndpoint::Unknown);
             return;
         }
         TServiceRequest Request = ServiceRequestOf(Head);
-        const TEndpoint Endpoint = RouteOf(Request.Path).Endpoint;
+        const TRoute Route = RouteOf(Request.Path);
+        const TEndpoint Endpoint = Route.Endpoint;
         const bool Close = !Head.KeepAlive;
         if (!Answers(FListener, Endpoint)) {
             Answer(Refusal(404, "not found"), IsHead, Close, TEndpoint::Unknown);
             return;
         }
+        if (IsOptions) {
+            const TServiceResponse Preflight = PreflightAnswer(Route, Head);
+            Answer(Preflight, false, Close, Endpoint, Preflight.Status == 204);
+            return;
+        }
+        const bool Cors = Route.Api;
         // Health, cached answers and refusals never wait behind the pictures being drawn.
         if (std::optional<TServiceResponse> Quick = FServer.Service()->Quick(Request)) {
-            Answer(*Quick, IsHead, Close, Endpoint);
+            Answer(*Quick, IsHead, Close, Endpoint, Cors);
             return;
         }
         // The guard keeps the network threads running until the answer is written.
         const bool Queued =
             FServer.Queue([Self = shared_from_this(), Request = std::move(Request), IsHead, Close,
-                           Endpoint, Guard = asio::make_work_guard(FSocket.get_executor())] {
+                           Endpoint, Cors, Guard = asio::make_work_guard(FSocket.get_executor())] {
                 TServiceResponse Response = Self->FServer.Service()->Handle(Request);
                 asio::post(Self->FSocket.get_executor(),
-                           [Self, Response = std::move(Response), IsHead, Close, Endpoint] {
-                               Self->Answer(Response, IsHead, Close, Endpoint);
+                           [Self, Response = std::move(Response), IsHead, Close, Endpoint, Cors] {
+                               Self->Answer(Response, IsHead, Close, Endpoint, Cors);
                            });
             });
         if (!Queued)
-            Answer(BusyRefusal(), IsHead, Close, Endpoint);
+            Answer(BusyRefusal(), IsHead, Close, Endpoint, Cors);
     }
 
-    void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint) {
+    void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint,
+                bool Cors = false) {
         // Counted before the answer leaves, so that a client asking /metrics next sees it.
         FServer.Service()->Metrics().CountRequest(Endpoint, Response.Status);
         const bool Last = Close || FServer.Stopping();
-        FOut = Serialized(Response, IsHead, Last);
+        FOut = Serialized(Response, IsHead, Last, Cors);
         ++FAnswered;
         ArmTimer(std::chrono::seconds(HeadSeconds)); // a client that reads nothing is let go
         asio::async_write(

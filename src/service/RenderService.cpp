@@ -258,6 +258,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
             return WithPageHeaders(DesignJson(Request));
         case TEndpoint::Atlas:
             return Atlas(Route.List, Route.Picture, Request, Work);
+        case TEndpoint::OpenApi:
+            return Asset("openapi.json", Request);
         case TEndpoint::Unknown:
             break;
         }

@@ -78,19 +78,115 @@ private:
     const TQueryParams& FParams;
 };
 
-/// "G/S.png" or "G/S.json": one digit each, group 0..3 and slot 1..6; anything else is no atlas.
-TRoute AtlasRoute(std::string_view Rest) {
-    if (Rest.size() < 4 || Rest[1] != '/' || Rest[0] < '0' || Rest[0] > '3' || Rest[2] < '1' ||
-        Rest[2] > '6')
+/// "G/S" then Kind: one digit each, group 0..3 and slot 1..6; anything else is no atlas.
+TRoute AtlasRoute(std::string_view Path, std::string_view Kind) {
+    if (!Path.starts_with(AtlasPrefix))
         return {};
-    const std::string_view Kind = Rest.substr(3);
-    if (Kind != ".png" && Kind != ".json")
+    const std::string_view Rest = Path.substr(AtlasPrefix.size());
+    if (Rest.size() < 4 || Rest[1] != '/' || Rest[0] < '0' || Rest[0] > '3' || Rest[2] < '1' ||
+        Rest[2] > '6' || Rest.substr(3) != Kind)
         return {};
     TRoute Route{TEndpoint::Atlas};
     Route.List = {Rest[0] - '0', Rest[2] - '0'};
     Route.Picture = Kind == ".png";
     return Route;
 }
+
+TRoute ExactRoute(std::string_view Path, std::string_view Expected, TEndpoint Endpoint) {
+    return Path == Expected ? TRoute{Endpoint} : TRoute{};
+}
+
+TRoute PageRoute(std::string_view Path) {
+    return ExactRoute(Path, "/", TEndpoint::Page);
+}
+
+// A code may hold "/" (sent as is or as %2F, which arrives decoded): the rest of the path.
+TRoute ShareRoute(std::string_view Path) {
+    if (Path.starts_with(SharePrefix) && Path.size() > SharePrefix.size())
+        return {TEndpoint::Share, nullptr, 0, Path.substr(SharePrefix.size())};
+    return {};
+}
+
+TRoute CodeJsonRoute(std::string_view Path) {
+    if (Path.starts_with(CodePrefix) && Path.ends_with(CodeSuffix) &&
+        Path.size() > CodePrefix.size() + CodeSuffix.size())
+        return {
+            TEndpoint::CodeJson, nullptr, 0,
+            Path.substr(CodePrefix.size(), Path.size() - CodePrefix.size() - CodeSuffix.size())};
+    return {};
+}
+
+TRoute AssetRoute(std::string_view Path) {
+    if (Path.size() > 1 &&
+        std::find(PageFiles.begin(), PageFiles.end(), Path.substr(1)) != PageFiles.end())
+        return {TEndpoint::Asset, nullptr, 0, Path.substr(1)};
+    return {};
+}
+
+TRoute AtlasPictureRoute(std::string_view Path) {
+    return AtlasRoute(Path, ".png");
+}
+
+TRoute AtlasJsonRoute(std::string_view Path) {
+    return AtlasRoute(Path, ".json");
+}
+
+TRoute ItemsRoute(std::string_view Path) {
+    return ExactRoute(Path, "/items", TEndpoint::Items);
+}
+
+TRoute DesignRoute(std::string_view Path) {
+    return ExactRoute(Path, "/design.json", TEndpoint::Design);
+}
+
+TRoute HealthRoute(std::string_view Path) {
+    return ExactRoute(Path, "/healthz", TEndpoint::Health);
+}
+
+TRoute MetricsRoute(std::string_view Path) {
+    return ExactRoute(Path, "/metrics", TEndpoint::Metrics);
+}
+
+TRoute OpenApiRoute(std::string_view Path) {
+    return ExactRoute(Path, "/openapi.json", TEndpoint::OpenApi);
+}
+
+TRoute RenderRoute(std::string_view Path) {
+    if (!Path.starts_with(RenderPrefix))
+        return {};
+    const std::string_view Name = Path.substr(RenderPrefix.size());
+    for (const TExportFormat& Format : ExportFormats)
+        if (Format.Name == Name && Format.Served)
+            return {TEndpoint::Render, &Format};
+    return {};
+}
+
+TRoute IconRoute(std::string_view Path) {
+    if (!Path.starts_with(IconPrefix) || !Path.ends_with(IconSuffix))
+        return {};
+    const std::string_view Id =
+        Path.substr(IconPrefix.size(), Path.size() - IconPrefix.size() - IconSuffix.size());
+    const auto Number = Id.size() <= 9 ? ParseWholeNumber(Id) : std::nullopt;
+    if (Number && *Number >= 0 && std::isdigit(static_cast<unsigned char>(Id.front())))
+        return {TEndpoint::Icon, nullptr, static_cast<int>(*Number)};
+    return {};
+}
+
+constexpr std::array<TRouteEntry, 13> Routes{{
+    {"/", TRouteScope::Page, PageRoute},
+    {"/c/{code}", TRouteScope::Page, ShareRoute},
+    {"/{file}", TRouteScope::Page, AssetRoute},
+    {"/code/{code}.json", TRouteScope::Api, CodeJsonRoute},
+    {"/atlas/{group}/{slot}.png", TRouteScope::Api, AtlasPictureRoute},
+    {"/atlas/{group}/{slot}.json", TRouteScope::Api, AtlasJsonRoute},
+    {"/items", TRouteScope::Api, ItemsRoute},
+    {"/design.json", TRouteScope::Api, DesignRoute},
+    {"/healthz", TRouteScope::Api, HealthRoute},
+    {"/metrics", TRouteScope::Operator, MetricsRoute},
+    {"/render.{format}", TRouteScope::Api, RenderRoute},
+    {"/icon/{id}.png", TRouteScope::Api, IconRoute},
+    {"/openapi.json", TRouteScope::ApiOnly, OpenApiRoute},
+}};
 
 } // namespace
 
@@ -113,43 +209,22 @@ TQueryParams ParseQueryString(const std::string& Query) {
     return Params;
 }
 
+std::span<const TRouteEntry> RouteTable() {
+    return Routes;
+}
+
 TRoute RouteOf(std::string_view Path) {
-    if (Path == "/")
-        return {TEndpoint::Page};
-    // A code may hold "/" (sent as is or as %2F, which arrives decoded): the rest of the path.
-    if (Path.starts_with(SharePrefix) && Path.size() > SharePrefix.size())
-        return {TEndpoint::Share, nullptr, 0, Path.substr(SharePrefix.size())};
-    if (Path.starts_with(CodePrefix) && Path.ends_with(CodeSuffix) &&
-        Path.size() > CodePrefix.size() + CodeSuffix.size())
-        return {
-            TEndpoint::CodeJson, nullptr, 0,
-            Path.substr(CodePrefix.size(), Path.size() - CodePrefix.size() - CodeSuffix.size())};
-    if (Path.size() > 1 &&
-        std::find(PageFiles.begin(), PageFiles.end(), Path.substr(1)) != PageFiles.end())
-        return {TEndpoint::Asset, nullptr, 0, Path.substr(1)};
-    if (Path.starts_with(AtlasPrefix))
-        return AtlasRoute(Path.substr(AtlasPrefix.size()));
-    if (Path == "/items")
-        return {TEndpoint::Items};
-    if (Path == "/design.json")
-        return {TEndpoint::Design};
-    if (Path == "/healthz")
-        return {TEndpoint::Health};
-    if (Path == "/metrics")
-        return {TEndpoint::Metrics};
-    if (Path.starts_with(RenderPrefix)) {
-        const std::string_view Name = Path.substr(RenderPrefix.size());
-        for (const TExportFormat& Format : ExportFormats)
-            if (Format.Name == Name && Format.Served)
-                return {TEndpoint::Render, &Format};
-        return {};
-    }
-    if (Path.starts_with(IconPrefix) && Path.ends_with(IconSuffix)) {
-        const std::string_view Id =
-            Path.substr(IconPrefix.size(), Path.size() - IconPrefix.size() - IconSuffix.size());
-        const auto Number = Id.size() <= 9 ? ParseWholeNumber(Id) : std::nullopt;
-        if (Number && *Number >= 0 && std::isdigit(static_cast<unsigned char>(Id.front())))
-            return {TEndpoint::Icon, nullptr, static_cast<int>(*Number)};
+    const bool Versioned =
+        Path.starts_with(ApiPrefix) && Path.substr(ApiPrefix.size()).starts_with('/');
+    const std::string_view Rest = Versioned ? Path.substr(ApiPrefix.size()) : Path;
+    for (const TRouteEntry& Entry : Routes) {
+        TRoute Route = Entry.Match(Rest);
+        if (Route.Endpoint == TEndpoint::Unknown)
+            continue;
+        Route.Api = Entry.Scope == TRouteScope::Api || Entry.Scope == TRouteScope::ApiOnly;
+        if (Versioned ? !Route.Api : Entry.Scope == TRouteScope::ApiOnly)
+            return {};
+        return Route;
     }
     return {};
 }

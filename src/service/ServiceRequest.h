@@ -11,6 +11,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -46,11 +47,22 @@ enum class TEndpoint {
     Asset,    // the page's script and style sheet
     Design,   // "/design.json": a code with edits
     Atlas,    // "/atlas/GROUP/SLOT.png" and ".json": the icons of an equipment list
+    OpenApi,  // "/v1/openapi.json": the description of the API
     Unknown
 };
-inline constexpr std::array<std::string_view, 12> EndpointNames{
-    "render", "items", "icon",  "healthz", "metrics", "page",
-    "share",  "code",  "asset", "design",  "atlas",   "other"};
+inline constexpr std::array<std::string_view, 13> EndpointNames{
+    "render", "items", "icon",   "healthz", "metrics", "page", "share",
+    "code",   "asset", "design", "atlas",   "openapi", "other"};
+
+/// Where a route is served. The API's routes are under ApiPrefix, the older ones also at their
+/// first paths, which links and bots out there still use; they answer other sites' scripts.
+enum class TRouteScope {
+    Page,     // the share page and its files, for people: same origin only
+    Api,      // under ApiPrefix and at its first path
+    ApiOnly,  // under ApiPrefix alone: came with the versioned paths
+    Operator, // never under ApiPrefix
+};
+inline constexpr std::string_view ApiPrefix = "/v1";
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
@@ -59,9 +71,20 @@ struct TRoute {
     std::string_view Name{}; // into the path: the code of a page or of its JSON, an asset's name
     TListChoice List{0, 1};  // of an atlas
     bool Picture = false;    // of an atlas: its PNG, not its JSON
+    bool Api = false;        // answers other sites' scripts (CORS)
 };
 /// The endpoint of Path; Unknown for what the service does not serve.
 TRoute RouteOf(std::string_view Path);
+
+/// One way a path is routed: its template as the API description writes it, with "{name}" for
+/// a part of the path, and the matcher of paths (without ApiPrefix) of that template.
+struct TRouteEntry {
+    std::string_view Template;
+    TRouteScope Scope;
+    TRoute (*Match)(std::string_view Path);
+};
+/// Every route, tried in this order; the first whose matcher knows a path routes it.
+std::span<const TRouteEntry> RouteTable();
 
 /// The render Params ask for in Format: the parameters the service takes, each once, none
 /// too long (else EBadRequest), then as ParseRenderRequest checks them in QueryDialect.

@@ -79,6 +79,17 @@ cmp -s "$work/first.png" "$work/second.png" || fail "the cached answer differs"
 curl -sf "http://127.0.0.1:$port2$target" | cmp -s - "$work/first.png" || fail "nginx changed the picture"
 echo "repeated request: MISS then HIT, same bytes"
 
+# Other sites' scripts through nginx: a cached answer keeps its CORS headers, a preflight gets
+# through to the service, another method does not.
+grep -qi '^Access-Control-Allow-Origin: \*' "$work/second.h" || fail "a HIT lost its CORS headers"
+preflight=$(curl -s -D - -o /dev/null -X OPTIONS -H 'Origin: https://guild.example' \
+  -H 'Access-Control-Request-Method: GET' "$front/v1$target")
+grep -q '^HTTP/1.1 204' <<<"$preflight" || fail "preflight not 204: $preflight"
+grep -qi '^Access-Control-Allow-Methods: GET, HEAD' <<<"$preflight" || fail "preflight: $preflight"
+status=$(curl -s -o /dev/null -w '%{http_code}' -X DELETE "$front/v1$target")
+[[ $status == 405 ]] || fail "DELETE answered $status"
+echo "CORS: kept on a HIT, preflight 204, other methods 405"
+
 # Load: wrk at 64 connections over the codes, first with both instances up, then with one
 # killed in the middle of the run. Every answer must be a 2xx and no request may fail.
 seconds=${PELTO_NGINX_LOAD_SECONDS:-20}

@@ -310,6 +310,112 @@ TEST_F(HostileClientsTest, SpellingsOfOneCodeShareOneTag) {
     EXPECT_EQ(Padded->Body, Plain->Body);
 }
 
+// --- other sites' scripts: CORS and its preflights --------------------------------------------
+
+std::string Options(const std::string& Target, const std::string& Extra = "") {
+    return "OPTIONS " + Target +
+           " HTTP/1.1\r\nHost: localhost\r\nOrigin: https://guild.example\r\n" + Extra + "\r\n";
+}
+
+TEST_F(HostileClientsTest, TheApiIsReadableFromOtherSitesAndPagesAreNot) {
+    const std::string Code = DressedCode();
+    for (const std::string& Path :
+         std::vector<std::string>{"/render.png?code=" + Code, std::string("/items?search=cap"),
+                                  "/code/" + Code + ".json", "/atlas/0/1.json", "/healthz"}) {
+        const auto Old = Ask(Get(Path));
+        const auto Versioned = Ask(Get("/v1" + Path));
+        ASSERT_TRUE(Old && Versioned) << Path;
+        EXPECT_EQ(Versioned->Status, 200) << Path;
+        EXPECT_EQ(Versioned->Body, Old->Body) << Path;
+        EXPECT_EQ(Versioned->Header("ETag"), Old->Header("ETag")) << Path;
+        EXPECT_EQ(Versioned->Header("Access-Control-Allow-Origin"), "*") << Path;
+        EXPECT_EQ(Versioned->Header("Access-Control-Expose-Headers"), "ETag") << Path;
+        EXPECT_FALSE(Versioned->Header("Access-Control-Allow-Credentials")) << Path;
+    }
+    // A refusal and a revalidation are read by the same scripts.
+    const auto Refused = Ask(Get("/v1/render.png?code=AAAA"));
+    ASSERT_TRUE(Refused);
+    EXPECT_EQ(Refused->Status, 400);
+    EXPECT_EQ(Refused->Header("Access-Control-Allow-Origin"), "*");
+    const auto Fresh = Ask(Get("/v1/render.png?code=" + Code));
+    ASSERT_TRUE(Fresh && Fresh->Header("ETag"));
+    const auto Same = Ask(
+        Get("/v1/render.png?code=" + Code, "If-None-Match: " + *Fresh->Header("ETag") + "\r\n"));
+    ASSERT_TRUE(Same);
+    EXPECT_EQ(Same->Status, 304);
+    EXPECT_EQ(Same->Header("Access-Control-Allow-Origin"), "*");
+    for (const std::string& Page :
+         {std::string("/"), "/c/" + Code, std::string("/page.js"), std::string("/page.ja.json")}) {
+        const auto Answer = Ask(Get(Page));
+        ASSERT_TRUE(Answer) << Page;
+        EXPECT_EQ(Answer->Status, 200) << Page;
+        EXPECT_FALSE(Answer->Header("Access-Control-Allow-Origin")) << Page;
+        const auto Versioned = Ask(Get("/v1" + Page));
+        ASSERT_TRUE(Versioned) << Page;
+        EXPECT_EQ(Versioned->Status, 404) << "pages are no API: " << Page;
+    }
+}
+
+TEST_F(HostileClientsTest, APreflightAllowsReadingAndKeepsTheConnection) {
+    TRawConnection Connection(Port);
+    Connection.Send(Options("/v1/render.gif?code=x",
+                            "Access-Control-Request-Method: GET\r\n"
+                            "Access-Control-Request-Headers: if-none-match\r\n") +
+                    Get("/v1/healthz"));
+    const auto Preflight = Connection.Receive();
+    ASSERT_TRUE(Preflight);
+    EXPECT_EQ(Preflight->Status, 204);
+    EXPECT_EQ(Preflight->Header("Access-Control-Allow-Origin"), "*");
+    EXPECT_EQ(Preflight->Header("Access-Control-Allow-Methods"), "GET, HEAD");
+    EXPECT_EQ(Preflight->Header("Access-Control-Allow-Headers"), "If-None-Match");
+    EXPECT_TRUE(Preflight->Header("Access-Control-Max-Age"));
+    EXPECT_FALSE(Preflight->Header("Content-Length")) << "a 204 has no body to measure";
+    const auto Next = Connection.Receive();
+    ASSERT_TRUE(Next) << "the connection goes on after a preflight";
+    EXPECT_EQ(Next->Status, 200);
+    EXPECT_EQ(Next->Body, "ok\n");
+}
+
+TEST_F(HostileClientsTest, APreflightForAnotherMethodOrAPageIsRefused) {
+    for (const char* Method : {"POST", "DELETE", "PUT", "get"}) {
+        const auto Answer =
+            Ask(Options("/v1/design.json?chara=1",
+                        "Access-Control-Request-Method: " + std::string(Method) + "\r\n"));
+        ASSERT_TRUE(Answer) << Method;
+        EXPECT_EQ(Answer->Status, 405) << Method;
+        EXPECT_EQ(Answer->Header("Allow"), "GET, HEAD, OPTIONS") << Method;
+        EXPECT_FALSE(Answer->Header("Access-Control-Allow-Origin")) << Method;
+        EXPECT_FALSE(Answer->Header("Access-Control-Allow-Methods")) << Method;
+    }
+    for (const char* Page : {"/", "/c/AQo", "/page.js"}) {
+        const auto Answer = Ask(Options(Page, "Access-Control-Request-Method: GET\r\n"));
+        ASSERT_TRUE(Answer) << Page;
+        EXPECT_EQ(Answer->Status, 405) << Page;
+        EXPECT_EQ(Answer->Header("Allow"), "GET, HEAD") << Page;
+        EXPECT_FALSE(Answer->Header("Access-Control-Allow-Origin")) << Page;
+    }
+    const auto Unknown = Ask(Options("/v1/nothing", "Access-Control-Request-Method: GET\r\n"));
+    ASSERT_TRUE(Unknown);
+    EXPECT_EQ(Unknown->Status, 404);
+    EXPECT_FALSE(Unknown->Header("Access-Control-Allow-Origin"));
+}
+
+TEST_F(HostileClientsTest, AnOptionsWithABodyIsRefusedAndItsConnectionClosed) {
+    const std::string Smuggled = Get("/healthz");
+    for (const std::string& Framing :
+         {"Content-Length: " + std::to_string(Smuggled.size()) + "\r\n",
+          std::string("Transfer-Encoding: chunked\r\n")}) {
+        TRawConnection Connection(Port);
+        Connection.Send(Options("/v1/items", "Access-Control-Request-Method: GET\r\n" + Framing) +
+                        Smuggled);
+        const auto Answer = Connection.Receive();
+        ASSERT_TRUE(Answer) << Framing;
+        EXPECT_EQ(Answer->Status, 400) << Framing;
+        EXPECT_FALSE(Answer->Header("Access-Control-Allow-Origin")) << Framing;
+        EXPECT_TRUE(Connection.ClosedByServer()) << Framing << Connection.Pending();
+    }
+}
+
 TEST_F(HostileClientsTest, AStopAnswersWhatWasAskedAndLetsTheRestGo) {
     std::vector<std::unique_ptr<TRawConnection>> Slow;
     for (int I = 0; I < 50; ++I) {

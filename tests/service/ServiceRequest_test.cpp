@@ -17,6 +17,33 @@ TEST(ServiceRequest, PathsNameTheirEndpoint) {
         EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
 }
 
+TEST(ServiceRequest, TheApiIsUnderItsVersionAndAtItsFirstPaths) {
+    for (const char* Path : {"/render.gif", "/items", "/icon/7.png", "/design.json",
+                             "/code/A/B.json", "/atlas/3/6.png", "/atlas/0/1.json", "/healthz"}) {
+        const TRoute Old = RouteOf(Path);
+        const std::string VersionedPath = std::string("/v1") + Path;
+        const TRoute Versioned = RouteOf(VersionedPath);
+        EXPECT_NE(Old.Endpoint, TEndpoint::Unknown) << Path;
+        EXPECT_EQ(Versioned.Endpoint, Old.Endpoint) << Path;
+        EXPECT_EQ(Versioned.Format, Old.Format) << Path;
+        EXPECT_EQ(Versioned.ItemId, Old.ItemId) << Path;
+        EXPECT_EQ(Versioned.Name, Old.Name) << Path;
+        EXPECT_EQ(Versioned.List.Group, Old.List.Group) << Path;
+        EXPECT_EQ(Versioned.Picture, Old.Picture) << Path;
+        EXPECT_TRUE(Versioned.Api && Old.Api) << Path;
+    }
+    EXPECT_EQ(RouteOf("/v1/openapi.json").Endpoint, TEndpoint::OpenApi);
+    EXPECT_EQ(RouteOf("/openapi.json").Endpoint, TEndpoint::Unknown) << "new: versioned only";
+    // Pages are for people and the operator's counters for the operator: neither is API.
+    for (const char* Path : {"/", "/c/AQo", "/page.js", "/metrics"}) {
+        EXPECT_NE(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
+        EXPECT_FALSE(RouteOf(Path).Api) << Path;
+        EXPECT_EQ(RouteOf(std::string("/v1") + Path).Endpoint, TEndpoint::Unknown) << Path;
+    }
+    for (const char* Path : {"/v1", "/v1/", "/v1items", "/v1/v1/items", "/v2/items", "/V1/items"})
+        EXPECT_EQ(RouteOf(Path).Endpoint, TEndpoint::Unknown) << Path;
+}
+
 TEST(ServiceRequest, SharePathsTakeTheRestOfThePathAsTheCode) {
     EXPECT_EQ(RouteOf("/").Endpoint, TEndpoint::Page);
     const TRoute Share = RouteOf("/c/AB+C/D/E");
