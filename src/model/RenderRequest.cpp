@@ -125,8 +125,12 @@ TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
 }
 
 TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
-    TExportOptions Options{Request.Format, Request.Scale, Request.Delay,
-                           Request.Scope,  Request.Trim,  {}};
+    TExportOptions Options;
+    Options.Format = Request.Format;
+    Options.Scale = Request.Scale;
+    Options.Delay = Request.Delay;
+    Options.Scope = Request.Scope;
+    Options.Trim = Request.Trim;
     // The classic formats stay what the viewer's "Save Image As..." writes.
     if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
         Options.Code = Session.Code();
