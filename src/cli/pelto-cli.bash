@@ -10,7 +10,8 @@ declare -gA _pelto_cli_options=(
     [list]="--game --group --slot"
     [code]="--game --from-image"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
-              --delay --scope --trim --format --out"
+              --delay --scope --trim --crop --flip --canvas --anchor --frame-names --layers
+              --format --out"
     [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
     [demo]="--out --scale"
     [game-folder]="--settings --set"
@@ -28,6 +29,10 @@ declare -gA _pelto_cli_values=(
     [--out]=@files
     [--format]="$_pelto_cli_formats"
     [--scope]="action directions all"
+    [--crop]="full body head"
+    [--anchor]="feet center"
+    [--frame-names]="pose index"
+    [--canvas]=""
     [demo --scale]="small full"
     [--scale]="1 2 3 4 5 6 7 8"
     [--chara]="0 1 2 3 4 5 6 7 8 9 10 11 12 13 14"

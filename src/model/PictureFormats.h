@@ -21,7 +21,7 @@ enum class TImageFileType {
 };
 
 /// How a picture is encoded.
-enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet };
+enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet, Bundle, Aseprite };
 
 /// One kind of picture file, with everything a front end asks of it.
 struct TExportFormat {
@@ -106,6 +106,12 @@ constexpr bool IsAnimatedFormat(const TExportFormat& Format) {
 /// Rows of cells of the actions of a scope, beside a JSON index of them.
 constexpr bool IsSheetFormat(const TExportFormat& Format) {
     return Format.Kind == TExportKind::Sheet;
+}
+
+/// A file of every frame of several actions: a sheet, a bundle or a layered Aseprite file.
+constexpr bool HasScope(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Sheet || Format.Kind == TExportKind::Bundle ||
+           Format.Kind == TExportKind::Aseprite;
 }
 
 const TExportFormat& ImageFormatOf(TImageFileType Type);
