@@ -140,3 +140,22 @@ TFrameSource FrameSourceOf(const TExportOptions& Options, const TFramePlacement&
 }
 
 } // namespace pelto
+
+#include "game/wloutils.h"
+#include "platform/Format.h"
+#include "platform/ShiftJis.h"
+
+namespace pelto {
+
+std::string LayerName(const TDrawChara& Chara, int Layer) {
+    if (Layer == ShadowLayer)
+        return "Shadow";
+    if (Layer == BodyLayer)
+        return "Body";
+    if (Layer == 0)
+        return "Head";
+    const TWLOItemData* Item = Chara.GetPart(Layer);
+    return Format("Slot %d", Layer) + (Item ? " " + SjisToUtf8(Item->Name()) : std::string());
+}
+
+} // namespace pelto

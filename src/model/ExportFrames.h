@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace pelto {
@@ -75,5 +76,13 @@ struct TFrameSource {
     double PivotY;
 };
 TFrameSource FrameSourceOf(const TExportOptions& Options, const TFramePlacement& Placement);
+
+} // namespace pelto
+
+namespace pelto {
+
+/// The name of a layer of TDrawChara::DrawnLayers: "Shadow", "Body", "Head", or the slot and
+/// its item's name, "Slot 3 Claymore".
+std::string LayerName(const TDrawChara& Chara, int Layer);
 
 } // namespace pelto

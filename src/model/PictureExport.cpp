@@ -1,5 +1,6 @@
 #include "model/PictureExport.h"
 
+#include "model/BundleExport.h"
 #include "model/ExportFrames.h"
 #include "model/ImageExport.h"
 #include "model/PictureCode.h"
@@ -237,6 +238,8 @@ TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
     CheckOptions(Options);
     if (IsSheetFormat(*Options.Format))
         return ExportSheet(Chara, Options, Progress, FileName);
+    if (Options.Format->Kind == TExportKind::Bundle)
+        return ExportBundle(Chara, Options, FileName, Progress);
     TExportShape Shape;
     WriteFileAtomically(FileName, [&](TStream& Stream) {
         Shape = ExportOne(Chara, Canvas, Options, Stream, Progress);
@@ -248,8 +251,8 @@ void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
                            const TExportOptions& Options, TStream& Stream,
                            const TExportProgress& Progress) {
     CheckOptions(Options);
-    if (IsSheetFormat(*Options.Format))
-        throw std::invalid_argument("a sheet is two files");
+    if (IsSheetFormat(*Options.Format) || Options.Format->Kind == TExportKind::Bundle)
+        throw std::invalid_argument("a sheet is two files, a bundle is written aside first");
     ExportOne(Chara, Canvas, Options, Stream, Progress);
 }
 

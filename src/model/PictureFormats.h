@@ -42,7 +42,7 @@ struct TExportFormat {
 };
 
 /// In the order of the export dialog.
-inline constexpr std::array<TExportFormat, 12> ExportFormats{{
+inline constexpr std::array<TExportFormat, 14> ExportFormats{{
     {TExportKind::Png, false, false, true, true, TImageFileType::Png, "png", "image/png", ".png",
      "", "PNG (*.png)"},
     {TExportKind::Png, true, false, true, true, TImageFileType::TransparentPng, "tpng", "image/png",
@@ -59,6 +59,10 @@ inline constexpr std::array<TExportFormat, 12> ExportFormats{{
      "Sprite sheet with JSON (*.png)"},
     {TExportKind::Sheet, true, false, false, false, std::nullopt, "tsheet", "image/png", ".png", "",
      "Transparent sprite sheet with JSON (*.png)"},
+    {TExportKind::Bundle, false, false, false, false, std::nullopt, "bundle", "application/zip",
+     ".zip", "", "Bundle (ZIP) (*.zip)"},
+    {TExportKind::Bundle, true, false, false, false, std::nullopt, "tbundle", "application/zip",
+     ".zip", "", "Transparent bundle (ZIP) (*.zip)"},
     {TExportKind::Gif, false, true, false, true, TImageFileType::Gif, "gif", "image/gif", ".gif",
      "", "GIF (*.gif)"},
     {TExportKind::Gif, true, true, false, true, TImageFileType::TransparentGif, "tgif", "image/gif",
