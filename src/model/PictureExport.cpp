@@ -1,5 +1,6 @@
 #include "model/PictureExport.h"
 
+#include "model/AsepriteExport.h"
 #include "model/BundleExport.h"
 #include "model/ExportFrames.h"
 #include "model/ImageExport.h"
@@ -242,7 +243,9 @@ TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
         return ExportBundle(Chara, Options, FileName, Progress);
     TExportShape Shape;
     WriteFileAtomically(FileName, [&](TStream& Stream) {
-        Shape = ExportOne(Chara, Canvas, Options, Stream, Progress);
+        Shape = Options.Format->Kind == TExportKind::Aseprite
+                    ? ExportAsepriteToStream(Chara, Options, Stream, Progress)
+                    : ExportOne(Chara, Canvas, Options, Stream, Progress);
     });
     return Shape;
 }
@@ -253,7 +256,10 @@ void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
     CheckOptions(Options);
     if (IsSheetFormat(*Options.Format) || Options.Format->Kind == TExportKind::Bundle)
         throw std::invalid_argument("a sheet is two files, a bundle is written aside first");
-    ExportOne(Chara, Canvas, Options, Stream, Progress);
+    if (Options.Format->Kind == TExportKind::Aseprite)
+        ExportAsepriteToStream(Chara, Options, Stream, Progress);
+    else
+        ExportOne(Chara, Canvas, Options, Stream, Progress);
 }
 
 bool WritesClassicBytes(const TExportOptions& Options) {

@@ -42,7 +42,7 @@ struct TExportFormat {
 };
 
 /// In the order of the export dialog.
-inline constexpr std::array<TExportFormat, 14> ExportFormats{{
+inline constexpr std::array<TExportFormat, 15> ExportFormats{{
     {TExportKind::Png, false, false, true, true, TImageFileType::Png, "png", "image/png", ".png",
      "", "PNG (*.png)"},
     {TExportKind::Png, true, false, true, true, TImageFileType::TransparentPng, "tpng", "image/png",
@@ -63,6 +63,8 @@ inline constexpr std::array<TExportFormat, 14> ExportFormats{{
      ".zip", "", "Bundle (ZIP) (*.zip)"},
     {TExportKind::Bundle, true, false, false, false, std::nullopt, "tbundle", "application/zip",
      ".zip", "", "Transparent bundle (ZIP) (*.zip)"},
+    {TExportKind::Aseprite, true, false, false, false, std::nullopt, "aseprite", "image/x-aseprite",
+     ".aseprite", ".ase", "Layered Aseprite (*.aseprite)"},
     {TExportKind::Gif, false, true, false, true, TImageFileType::Gif, "gif", "image/gif", ".gif",
      "", "GIF (*.gif)"},
     {TExportKind::Gif, true, true, false, true, TImageFileType::TransparentGif, "tgif", "image/gif",
