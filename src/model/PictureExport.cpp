@@ -262,6 +262,38 @@ void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
         ExportOne(Chara, Canvas, Options, Stream, Progress);
 }
 
+TExportShape PlannedShape(const TDrawChara& Chara, const TExportOptions& Options) {
+    CheckOptions(Options);
+    const TExportFormat& Format = *Options.Format;
+    if (UsesClassicWriter(Options))
+        return {CanvasSize, CanvasSize, IsAnimatedFormat(Format) ? Chara.GetFrameCount() : 1};
+    if (IsSheetFormat(Format) || Format.Kind == TExportKind::Bundle) {
+        TProgressCounter Counter({}, 0);
+        const TSheetLayout Layout =
+            LayOutSheet(Chara, Options, ScopeActions(Chara, Options.Scope), Counter);
+        return {Layout.Width, Layout.Height, Layout.Frames};
+    }
+    const std::vector<TPose> Poses =
+        IsStillFormat(Format)
+            ? std::vector<TPose>{{Chara.Motion(), Chara.Direction(), Chara.Frame()}}
+        : Format.Kind == TExportKind::Aseprite
+            ? ScopePoses(ScopeActions(Chara, Options.Scope))
+            : ActionFrames(Chara, Chara.Motion(), Chara.Direction());
+    const TFramePlacement Placement = PlacementOf(Options, CropBoxOf(Chara, Options, Poses, {}));
+    return {Placement.Width, Placement.Height, std::max(1, static_cast<int>(Poses.size()))};
+}
+
+TBitmap ExportPreview(const TDrawChara& Chara, const TExportOptions& Options) {
+    CheckOptions(Options);
+    const std::vector<TPose> Poses = ActionFrames(Chara, Chara.Motion(), Chara.Direction());
+    const TFramePlacement Placement = PlacementOf(Options, CropBoxOf(Chara, Options, Poses, {}));
+    TBitmap Frame = DrawCovered(Chara, {Chara.Motion(), Chara.Direction(), Chara.Frame()});
+    if (Options.Format->Transparent)
+        return PlacedFrame(Frame, Placement);
+    PutBehind(Frame, Chara.BackColor());
+    return PlacedFrame(Frame, Placement, OpaquePixel(Chara.BackColor()));
+}
+
 bool WritesClassicBytes(const TExportOptions& Options) {
     return Options.Format && Options.Code.empty() && UsesClassicWriter(Options);
 }

@@ -83,6 +83,16 @@ struct TExportShape {
     int Frames = 0;
 };
 
+/// The largest side common picture viewers open; a wider or taller export deserves a word.
+inline constexpr int ViewableSide = 16384;
+
+/// The size ExportPicture would give the picture Options ask for (a sheet's whole, a bundle's
+/// sheet), without writing it; a body crop draws the frames it needs.
+TExportShape PlannedShape(const TDrawChara& Chara, const TExportOptions& Options);
+/// The current frame as Options lay it out: cropped, mirrored, enlarged and placed, on the
+/// background unless the format is transparent (32-bit, alpha 0 there).
+TBitmap ExportPreview(const TDrawChara& Chara, const TExportOptions& Options);
+
 /// Writes the character as Options ask. Each canvas pixel becomes Scale x Scale pixels; with
 /// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.
 /// Still formats show the current frame, animations every frame of the current action, a
