@@ -394,6 +394,7 @@ constexpr std::array Commands{
               [--crop full|body|head] [--flip] [--canvas WxH [--anchor feet|center]]
               [--frame-names pose|index] [--layers]
               --format bmp|jpg|png|tpng|gif|tgif|apng|tapng|webp|twebp|sheet|tsheet
+                       |bundle|tbundle|aseprite
               --out FILE)",
              "draws the character and saves it as the viewer does",
              R"(  --chara N       character 0..14 (pelto-cli info lists them)
@@ -406,10 +407,13 @@ constexpr std::array Commands{
   --format        a leading t means transparent; gif, apng and webp hold every
                   frame of the action; a sheet holds the frames of --scope in rows
                   of cells, with FILE's name ending .json for their coordinates
+                  (Aseprite's JSON); a bundle is a ZIP of every frame, the sheet and
+                  character.json; aseprite a layered Aseprite file
   --scale N       each pixel becomes N x N pixels, 1..8, default 1
   --delay MS      milliseconds a frame, 20..5000: default 167, and 160 for GIF
-  --scope         the sheet's actions: action (default), directions (all eight
-                  of the motion) or all (every motion in every direction)
+  --scope         the actions of a sheet, bundle or aseprite file: action
+                  (default; all for a bundle), directions (all eight of the motion)
+                  or all (every motion in every direction)
   --trim          crops every frame to the union of their drawn pixels
   --crop          full (default), body (as --trim) or head (a square around the
                   head's drawn pixels, the same for every frame)

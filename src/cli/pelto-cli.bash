@@ -16,7 +16,7 @@ declare -gA _pelto_cli_options=(
     [demo]="--out --scale"
     [game-folder]="--settings --set"
 )
-_pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet"
+_pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet bundle tbundle aseprite"
 
 # The values an option takes, by "command option" or by option; "@dirs" and "@files" complete
 # paths, an empty value leaves the word to the user.

@@ -20,10 +20,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -60,10 +60,10 @@ TExportOptions OptionsOf(const TPeltoSettings::TExportChoices& Choices) {
     Options.Trim = Choices.Trim && Options.Crop != TExportCrop::Head;
     Options.Flip = Choices.Flip;
     if (Choices.CanvasWidth > 0 && Choices.CanvasHeight > 0)
-        Options.Canvas = TExportCanvas{
-            std::clamp(Choices.CanvasWidth, 1, MaxExportCanvasSide),
-            std::clamp(Choices.CanvasHeight, 1, MaxExportCanvasSide),
-            static_cast<TCanvasAnchor>(NameIndex(CanvasAnchorNames, Choices.Anchor))};
+        Options.Canvas =
+            TExportCanvas{std::clamp(Choices.CanvasWidth, 1, MaxExportCanvasSide),
+                          std::clamp(Choices.CanvasHeight, 1, MaxExportCanvasSide),
+                          static_cast<TCanvasAnchor>(NameIndex(CanvasAnchorNames, Choices.Anchor))};
     const TExportKind Kind = Options.Format->Kind;
     Options.Layers = Choices.Layers && Kind == TExportKind::Bundle;
     if (Choices.IndexNames && (Kind == TExportKind::Sheet || Kind == TExportKind::Bundle))
@@ -82,7 +82,8 @@ QPixmap PreviewPixmap(const TBitmap& Bitmap, int Side) {
     const QImage Fitted =
         Image.width() > Side || Image.height() > Side
             ? Image.scaled(Side, Side, Qt::KeepAspectRatio, Qt::FastTransformation)
-            : Image.scaled(Image.size() * std::max(1, Side / std::max(Image.width(), Image.height())),
+            : Image.scaled(Image.size() *
+                               std::max(1, Side / std::max(Image.width(), Image.height())),
                            Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QPixmap Pixmap(Fitted.size());
     QPainter Painter(&Pixmap);
@@ -221,8 +222,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
         TPeltoSettings::TExportChoices Now = Choices;
         Now.Format = std::string(Current().Name);
         Now.Scale = Scale->value();
-        Now.Scope =
-            std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
+        Now.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
         Now.Trim = Trim->isChecked();
         Now.Crop = std::string(ExportCropNames[static_cast<std::size_t>(Crop->currentIndex())]);
         Now.Flip = Flip->isChecked();
@@ -245,13 +245,11 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
         Preview->setPixmap(PreviewPixmap(ExportPreview(Chara, Options), PreviewSide));
         // Sizes of bodies over every motion take a moment to find; the cell is shown instead.
         const bool Quick = !CropsToBody(Options) || Options.Scope != TExportScope::All;
-        const TExportShape Shape =
-            Quick ? PlannedShape(Chara, Options) : TExportShape{0, 0, 0};
+        const TExportShape Shape = Quick ? PlannedShape(Chara, Options) : TExportShape{0, 0, 0};
         PreviewSize->setText(
             Shape.Width > 0 ? tr("%1 × %2 pixels").arg(Shape.Width).arg(Shape.Height) : QString());
-        PreviewSize->setStyleSheet(Shape.Width > ViewableSide || Shape.Height > ViewableSide
-                                       ? "color: #b00000"
-                                       : "");
+        PreviewSize->setStyleSheet(
+            Shape.Width > ViewableSide || Shape.Height > ViewableSide ? "color: #b00000" : "");
     };
     // Only what the chosen format uses can be set; the name follows the format's extension.
     const auto FormatChosen = [&] {

@@ -136,8 +136,8 @@ TEST(RenderRequest, CommandLineOptionsAreRefusedInTheirOwnSpelling) {
     EXPECT_EQ(Message({{"code", "A"}, {"scope", "all"}}),
               "--scope is for sheet, tsheet, bundle, tbundle and aseprite");
     EXPECT_EQ(Refusal({{"code", "A"}, {"format", "tiff"}}, CommandLineDialect),
-              "--format must be one of png, tpng, apng, tapng, webp, twebp, sheet, tsheet, gif, "
-              "tgif, bmp, jpg");
+              "--format must be one of png, tpng, apng, tapng, webp, twebp, sheet, tsheet, bundle, "
+              "tbundle, aseprite, gif, tgif, bmp, jpg");
     EXPECT_EQ(Refusal({{"code", "A"}, {"format", "sheet"}, {"scope", "row"}}, CommandLineDialect),
               "--scope must be action, directions or all");
     EXPECT_EQ(Refusal({{"code", "A"},
