@@ -534,6 +534,18 @@
         <source>It names none of the characters.</source>
         <translation>どのキャラクターも指定していません。</translation>
     </message>
+    <message>
+        <source>Bundle (ZIP) (*.zip)</source>
+        <translation>バンドル (ZIP) (*.zip)</translation>
+    </message>
+    <message>
+        <source>Transparent bundle (ZIP) (*.zip)</source>
+        <translation>透過バンドル (ZIP) (*.zip)</translation>
+    </message>
+    <message>
+        <source>Layered Aseprite (*.aseprite)</source>
+        <translation>レイヤー付き Aseprite (*.aseprite)</translation>
+    </message>
 </context>
 <context>
     <name>pelto::TFavoritesManager</name>
@@ -1236,6 +1248,60 @@ The game&apos;s installation may be incomplete.</source>
     <message>
         <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and colour positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;元に戻す・ランダム&lt;/b&gt; Ctrl+Z で見た目の変更を元に戻し、Ctrl+Shift+Z か Ctrl+Y でやり直します。Ctrl+R でランダムな服装に、Ctrl+Shift+R でランダムな色にします。編集 &amp;gt; 固定 でチェックした部位とカラーは鍵の印が付き、そのまま残ります。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>The whole canvas</source>
+        <translation>キャンバス全体</translation>
+    </message>
+    <message>
+        <source>The character&apos;s drawn pixels</source>
+        <translation>キャラクターの描かれた部分</translation>
+    </message>
+    <message>
+        <source>A square around the head</source>
+        <translation>頭を囲む正方形</translation>
+    </message>
+    <message>
+        <source>C&amp;rop:</source>
+        <translation>切り抜き(&amp;R):</translation>
+    </message>
+    <message>
+        <source>&amp;Mirror horizontally</source>
+        <translation>左右反転(&amp;M)</translation>
+    </message>
+    <message>
+        <source>On a ca&amp;nvas of</source>
+        <translation>キャンバスに配置(&amp;N)</translation>
+    </message>
+    <message>
+        <source>feet at the bottom</source>
+        <translation>足元を下端に</translation>
+    </message>
+    <message>
+        <source>centred</source>
+        <translation>中央に</translation>
+    </message>
+    <message>
+        <source>The bundle holds every frame&apos;s &amp;layers too</source>
+        <translation>バンドルに各フレームのレイヤーも入れる(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Frames named by their inde&amp;x, as Phaser wants</source>
+        <translation>フレーム名を番号にする（Phaser 用）(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Preview:</source>
+        <translation>プレビュー:</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels</source>
+        <translation>%1 × %2 ピクセル</translation>
+    </message>
+    <message>
+        <source>The picture will be %1 × %2 pixels, more than %3 a side, which many picture viewers refuse to open.
+Export it anyway?</source>
+        <translation>画像は %1 × %2 ピクセルになり、一辺が %3 を超えるため、多くの画像ビューアーでは開けません。
+このままエクスポートしますか?</translation>
     </message>
 </context>
 </TS>

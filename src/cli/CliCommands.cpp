@@ -492,7 +492,10 @@ A refused edit ends with exit status 1, naming the option and why.
     TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
               [--direction D] [--frame F] [--shadow] [--background [#]RRGGBB]
               [--scale N] [--delay MS] [--scope action|directions|all] [--trim]
+              [--crop full|body|head] [--flip] [--canvas WxH [--anchor feet|center]]
+              [--frame-names pose|index] [--layers]
               --format bmp|jpg|png|tpng|gif|tgif|apng|tapng|webp|twebp|sheet|tsheet
+                       |bundle|tbundle|aseprite
               --out FILE)",
              "draws the character and saves it as the viewer does",
              R"(  --chara N       character 0..14 (pelto-cli info lists them)
@@ -505,11 +508,23 @@ A refused edit ends with exit status 1, naming the option and why.
   --format        a leading t means transparent; gif, apng and webp hold every
                   frame of the action; a sheet holds the frames of --scope in rows
                   of cells, with FILE's name ending .json for their coordinates
+                  (Aseprite's JSON); a bundle is a ZIP of every frame, the sheet and
+                  character.json; aseprite a layered Aseprite file
   --scale N       each pixel becomes N x N pixels, 1..8, default 1
   --delay MS      milliseconds a frame, 20..5000: default 167, and 160 for GIF
-  --scope         the sheet's actions: action (default), directions (all eight
-                  of the motion) or all (every motion in every direction)
+  --scope         the actions of a sheet, bundle or aseprite file: action
+                  (default; all for a bundle), directions (all eight of the motion)
+                  or all (every motion in every direction)
   --trim          crops every frame to the union of their drawn pixels
+  --crop          full (default), body (as --trim) or head (a square around the
+                  head's drawn pixels, the same for every frame)
+  --flip          mirrors every frame horizontally
+  --canvas WxH    puts every frame on a picture of W x H pixels (1..2048 a side)
+  --anchor        where on the canvas: feet (default; the feet centred, the shadow
+                  on the bottom edge) or center
+  --frame-names   a sheet's JSON names its frames pose (m1-d4-f2, default) or index
+                  (0, 1, ... as Phaser's createFromAseprite looks them up)
+  --layers        a bundle also holds each frame's layers as PNGs
 Without --scale, --delay and --trim, bmp, jpg, png, tpng, gif and tgif are what the
 viewer's "Save Image As..." writes for the same state. Every other picture but a bitmap
 carries the character's code, as the viewer's Export... writes it, for the code
@@ -543,7 +558,8 @@ cannot be loaded the game served stays, and standard error says why.
 Endpoints (GET and HEAD):
   /render.FORMAT?code=CODE   FORMAT png tpng jpg bmp gif tgif apng tapng webp
                              twebp; motion, direction, frame, shadow (0/1),
-                             background (RRGGBB), scale and delay as render's
+                             background (RRGGBB), scale, delay, crop, flip
+                             (0/1), canvas and anchor as render's
   /items?search=TEXT&group=G&slot=S   the items command's JSON
   /icon/ID.png               an item's icon
   /, /c/CODE                 the share page, empty or on a character; motion,

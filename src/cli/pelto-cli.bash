@@ -11,7 +11,8 @@ declare -gA _pelto_cli_options=(
     [code]="--game --from-image --chara --reset-colors --random --lock --vary --strip --wear --color
             --json"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
-              --delay --scope --trim --format --out"
+              --delay --scope --trim --crop --flip --canvas --anchor --frame-names --layers
+              --format --out"
     [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
     [diff]="--old --new --json --html --chara --codes --favorites"
     [demo]="--out --scale"
@@ -19,7 +20,7 @@ declare -gA _pelto_cli_options=(
 )
 # Options that may be given more than once, offered again after they are.
 _pelto_cli_repeatable=" --strip --wear --color "
-_pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet"
+_pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet bundle tbundle aseprite"
 
 # The values an option takes, by "command option" or by option; "@dirs" and "@files" complete
 # paths, an empty value leaves the word to the user.
@@ -43,6 +44,10 @@ declare -gA _pelto_cli_values=(
     [--lock]=""
     [--wear]=""
     [--color]=""
+    [--crop]="full body head"
+    [--anchor]="feet center"
+    [--frame-names]="pose index"
+    [--canvas]=""
     [demo --scale]="small full"
     [--scale]="1 2 3 4 5 6 7 8"
     [--chara]="0 1 2 3 4 5 6 7 8 9 10 11 12 13 14"

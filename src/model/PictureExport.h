@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/FramePlacement.h"
 #include "model/PictureFormats.h"
 #include "platform/Errors.h"
 
@@ -34,6 +35,11 @@ constexpr int DefaultDelayOf(const TExportFormat& Format) {
 inline constexpr int MinExportDelay = 20;
 inline constexpr int MaxExportDelay = 5000;
 
+/// What a sheet's JSON names its frames: "m{motion}-d{direction}-f{frame}", or their index
+/// from 0, as Aseprite's "{frame}" names them and Phaser's createFromAseprite looks them up.
+enum class TFrameNames { Pose, Index };
+inline constexpr std::array<std::string_view, 2> FrameNamesNames{"pose", "index"};
+
 struct TExportOptions {
     const TExportFormat* Format = &ExportFormats.front();
     int Scale = 1;
@@ -44,10 +50,18 @@ struct TExportOptions {
     /// The character code the picture carries (PictureCode.h) where its format has room for
     /// text; empty: none.
     std::string Code;
+    TExportCrop Crop = TExportCrop::Full;
+    /// Mirrors every frame horizontally.
+    bool Flip = false;
+    /// Puts every frame on a picture of this size; none: the crop's own size.
+    std::optional<TExportCanvas> Canvas = std::nullopt;
+    TFrameNames FrameNames = TFrameNames::Pose;
+    /// A bundle's frames also layer by layer.
+    bool Layers = false;
 };
 
 /// The options write what "Save Image As..." writes, byte for byte: a classic format at scale
-/// 1, without trim, delay or code.
+/// 1, without trim, crop, flip, canvas, delay or code.
 bool WritesClassicBytes(const TExportOptions& Options);
 
 /// Told the frames drawn so far and how many there are in all; returning false cancels.
@@ -68,6 +82,16 @@ struct TExportShape {
     int Height = 0;
     int Frames = 0;
 };
+
+/// The largest side common picture viewers open; a wider or taller export deserves a word.
+inline constexpr int ViewableSide = 16384;
+
+/// The size ExportPicture would give the picture Options ask for (a sheet's whole, a bundle's
+/// sheet), without writing it; a body crop draws the frames it needs.
+TExportShape PlannedShape(const TDrawChara& Chara, const TExportOptions& Options);
+/// The current frame as Options lay it out: cropped, mirrored, enlarged and placed, on the
+/// background unless the format is transparent (32-bit, alpha 0 there).
+TBitmap ExportPreview(const TDrawChara& Chara, const TExportOptions& Options);
 
 /// Writes the character as Options ask. Each canvas pixel becomes Scale x Scale pixels; with
 /// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.

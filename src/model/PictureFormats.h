@@ -21,7 +21,7 @@ enum class TImageFileType {
 };
 
 /// How a picture is encoded.
-enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet };
+enum class TExportKind { Bitmap, Jpeg, Png, Gif, Apng, Webp, Sheet, Bundle, Aseprite };
 
 /// One kind of picture file, with everything a front end asks of it.
 struct TExportFormat {
@@ -42,7 +42,7 @@ struct TExportFormat {
 };
 
 /// In the order of the export dialog.
-inline constexpr std::array<TExportFormat, 12> ExportFormats{{
+inline constexpr std::array<TExportFormat, 15> ExportFormats{{
     {TExportKind::Png, false, false, true, true, TImageFileType::Png, "png", "image/png", ".png",
      "", "PNG (*.png)"},
     {TExportKind::Png, true, false, true, true, TImageFileType::TransparentPng, "tpng", "image/png",
@@ -59,6 +59,12 @@ inline constexpr std::array<TExportFormat, 12> ExportFormats{{
      "Sprite sheet with JSON (*.png)"},
     {TExportKind::Sheet, true, false, false, false, std::nullopt, "tsheet", "image/png", ".png", "",
      "Transparent sprite sheet with JSON (*.png)"},
+    {TExportKind::Bundle, false, false, false, false, std::nullopt, "bundle", "application/zip",
+     ".zip", "", "Bundle (ZIP) (*.zip)"},
+    {TExportKind::Bundle, true, false, false, false, std::nullopt, "tbundle", "application/zip",
+     ".zip", "", "Transparent bundle (ZIP) (*.zip)"},
+    {TExportKind::Aseprite, true, false, false, false, std::nullopt, "aseprite", "image/x-aseprite",
+     ".aseprite", ".ase", "Layered Aseprite (*.aseprite)"},
     {TExportKind::Gif, false, true, false, true, TImageFileType::Gif, "gif", "image/gif", ".gif",
      "", "GIF (*.gif)"},
     {TExportKind::Gif, true, true, false, true, TImageFileType::TransparentGif, "tgif", "image/gif",
@@ -106,6 +112,12 @@ constexpr bool IsAnimatedFormat(const TExportFormat& Format) {
 /// Rows of cells of the actions of a scope, beside a JSON index of them.
 constexpr bool IsSheetFormat(const TExportFormat& Format) {
     return Format.Kind == TExportKind::Sheet;
+}
+
+/// A file of every frame of several actions: a sheet, a bundle or a layered Aseprite file.
+constexpr bool HasScope(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Sheet || Format.Kind == TExportKind::Bundle ||
+           Format.Kind == TExportKind::Aseprite;
 }
 
 const TExportFormat& ImageFormatOf(TImageFileType Type);

@@ -20,12 +20,13 @@ constexpr long LastChara = static_cast<long>(CharaData.size()) - 1;
 constexpr long LastMotion = static_cast<long>(MotionActions.size()) - 1;
 constexpr long LastDirection = static_cast<long>(MotionActions[0].size()) - 1;
 
-constexpr std::array<std::string_view, 10> CommandLineValues{
-    "code",       "chara",  "motion", "direction", "frame",
-    "background", "format", "scale",  "delay",     "scope"};
-constexpr std::array<std::string_view, 2> CommandLineFlags{"shadow", "trim"};
-constexpr std::array<std::string_view, 8> QueryValues{"code",   "motion",     "direction", "frame",
-                                                      "shadow", "background", "scale",     "delay"};
+constexpr std::array<std::string_view, 14> CommandLineValues{
+    "code",  "chara", "motion", "direction", "frame",  "background", "format",
+    "scale", "delay", "scope",  "crop",      "canvas", "anchor",     "frame-names"};
+constexpr std::array<std::string_view, 4> CommandLineFlags{"shadow", "trim", "flip", "layers"};
+constexpr std::array<std::string_view, 12> QueryValues{
+    "code",  "motion", "direction", "frame", "shadow", "background",
+    "scale", "delay",  "crop",      "flip",  "canvas", "anchor"};
 
 /// The parameters of one request, read by their names as its dialect spells them.
 class TParamReader {
@@ -124,9 +125,82 @@ TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
     return static_cast<TExportScope>(Found - ExportScopeNames.begin());
 }
 
+/// One of Names, by the index of the name given.
+template <std::size_t N>
+std::size_t NamedParam(const TParamReader& Reader, std::string_view Name, const std::string& Text,
+                       const std::array<std::string_view, N>& Names) {
+    const auto Found = std::find(Names.begin(), Names.end(), Text);
+    if (Found != Names.end())
+        return static_cast<std::size_t>(Found - Names.begin());
+    std::string List;
+    for (std::size_t I = 0; I < N; ++I)
+        List += std::string(I == 0 ? "" : I + 1 == N ? " or " : ", ") + std::string(Names[I]);
+    throw ERequestError(Reader.Spelled(Name) + " must be " + List);
+}
+
+/// "WxH", each side from 1 to MaxExportCanvasSide.
+TExportCanvas CanvasParam(const TParamReader& Reader, const std::string& Text) {
+    const auto Refuse = [&]() {
+        return ERequestError(
+            Reader.Spelled("canvas") +
+            Format(" must be WIDTHxHEIGHT, each from 1 to %d", MaxExportCanvasSide));
+    };
+    const std::size_t X = Text.find('x');
+    if (X == std::string::npos)
+        throw Refuse();
+    const auto Width = ParseWholeNumber(Text.substr(0, X));
+    const auto Height = ParseWholeNumber(Text.substr(X + 1));
+    const auto Fits = [](const std::optional<long>& N) {
+        return N && *N >= 1 && *N <= MaxExportCanvasSide;
+    };
+    if (!Fits(Width) || !Fits(Height))
+        throw Refuse();
+    return {static_cast<int>(*Width), static_cast<int>(*Height), TCanvasAnchor::Feet};
+}
+
+/// Crop, flip, canvas and anchor, which every picture takes, and what only some formats take.
+void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
+    if (const auto Crop = Reader.Value("crop"))
+        Request.Crop = static_cast<TExportCrop>(NamedParam(Reader, "crop", *Crop, ExportCropNames));
+    if (Request.Trim && Request.Crop == TExportCrop::Head)
+        throw ERequestError(Reader.Spelled("trim") + " crops to the body, not with " +
+                            Reader.Spelled("crop") + " head");
+    Request.Flip = Reader.Switch("flip");
+    if (const auto Canvas = Reader.Value("canvas"))
+        Request.Canvas = CanvasParam(Reader, *Canvas);
+    if (const auto Anchor = Reader.Value("anchor")) {
+        if (!Request.Canvas)
+            throw ERequestError(Reader.Spelled("anchor") + " is for " + Reader.Spelled("canvas"));
+        Request.Canvas->Anchor =
+            static_cast<TCanvasAnchor>(NamedParam(Reader, "anchor", *Anchor, CanvasAnchorNames));
+    }
+    const TExportKind Kind = Request.Format->Kind;
+    if (const auto Names = Reader.Value("frame-names")) {
+        if (Kind != TExportKind::Sheet && Kind != TExportKind::Bundle)
+            throw ERequestError(Reader.Spelled("frame-names") +
+                                " is for sheet, tsheet, bundle and tbundle");
+        Request.FrameNames =
+            static_cast<TFrameNames>(NamedParam(Reader, "frame-names", *Names, FrameNamesNames));
+    }
+    if (Reader.Takes("layers")) {
+        Request.Layers = Reader.Switch("layers");
+        if (Request.Layers && Kind != TExportKind::Bundle)
+            throw ERequestError(Reader.Spelled("layers") + " is for bundle and tbundle");
+    }
+}
+
 TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
-    TExportOptions Options{Request.Format, Request.Scale, Request.Delay,
-                           Request.Scope,  Request.Trim,  {}};
+    TExportOptions Options;
+    Options.Format = Request.Format;
+    Options.Scale = Request.Scale;
+    Options.Delay = Request.Delay;
+    Options.Scope = Request.Scope;
+    Options.Trim = Request.Trim;
+    Options.Crop = Request.Crop;
+    Options.Flip = Request.Flip;
+    Options.Canvas = Request.Canvas;
+    Options.FrameNames = Request.FrameNames;
+    Options.Layers = Request.Layers;
     // The classic formats stay what the viewer's "Save Image As..." writes.
     if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
         Options.Code = Session.Code();
@@ -177,6 +251,18 @@ std::string TRenderRequest::Key() const {
         Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Scope)]);
     if (Trim)
         Key += "&trim=1";
+    if (Crop != TExportCrop::Full)
+        Key += "&crop=" + std::string(ExportCropNames[static_cast<std::size_t>(Crop)]);
+    if (Flip)
+        Key += "&flip=1";
+    if (Canvas)
+        Key += pelto::Format(
+            "&canvas=%dx%d&anchor=%s", Canvas->Width, Canvas->Height,
+            std::string(CanvasAnchorNames[static_cast<std::size_t>(Canvas->Anchor)]).c_str());
+    if (FrameNames != TFrameNames::Pose)
+        Key += "&frame-names=index";
+    if (Layers)
+        Key += "&layers=1";
     return Key;
 }
 
@@ -215,11 +301,15 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
             static_cast<int>(Reader.Number("delay", *Delay, MinExportDelay, MaxExportDelay));
     }
     if (const auto Scope = Reader.Value("scope")) {
-        if (!IsSheetFormat(*Request.Format))
-            throw ERequestError(Reader.Spelled("scope") + " is for sheet and tsheet");
+        if (!HasScope(*Request.Format))
+            throw ERequestError(Reader.Spelled("scope") +
+                                " is for sheet, tsheet, bundle, tbundle and aseprite");
         Request.Scope = ScopeParam(Reader, *Scope);
+    } else if (Request.Format->Kind == TExportKind::Bundle) {
+        Request.Scope = TExportScope::All;
     }
     Request.Trim = Reader.Switch("trim");
+    ReadLayout(Reader, Request);
     return Request;
 }
 
@@ -253,9 +343,15 @@ void CheckFrame(const TRenderRequest& Request, int Count) {
 std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames) {
     // Each frame drawn at its scale, and as much again for the encoder's copies; measured
     // peaks stay below this.
+    // The canvas-sized frames drawn first count too, once a canvas is smaller than them.
     const std::size_t Drawn = Request.Format->Animated ? std::max(Frames, 1) + 1 : 2;
     const std::size_t Side = static_cast<std::size_t>(CanvasSize) * Request.Scale;
-    return Drawn * Side * Side * 4 * 2 + (std::size_t{1} << 20);
+    const std::size_t Picture = Request.Canvas
+                                    ? static_cast<std::size_t>(Request.Canvas->Width) *
+                                          static_cast<std::size_t>(Request.Canvas->Height)
+                                    : Side * Side;
+    const std::size_t Canvas = static_cast<std::size_t>(CanvasSize) * CanvasSize;
+    return Drawn * (Picture + Canvas) * 4 * 2 + (std::size_t{1} << 20);
 }
 
 void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream) {

@@ -32,7 +32,7 @@ struct TRequestDialect {
     std::span<const std::string_view> Values;
     /// The parameters that are switches: on when given, whatever their value.
     std::span<const std::string_view> Flags;
-    /// Whether the "format" parameter may name a sheet.
+    /// Whether the "format" parameter may name a sheet, a bundle or a layered file.
     bool Sheets;
     /// The highest frame taken before the character is posed; 0: any text waits for the
     /// action's own range.
@@ -70,6 +70,11 @@ struct TRenderRequest {
     std::optional<int> Delay;
     TExportScope Scope = TExportScope::Action;
     bool Trim = false;
+    TExportCrop Crop = TExportCrop::Full;
+    bool Flip = false;
+    std::optional<TExportCanvas> Canvas;
+    TFrameNames FrameNames = TFrameNames::Pose;
+    bool Layers = false;
     /// Whose names the frame's message uses, and whether the picture carries the code.
     const TRequestDialect* Dialect = &QueryDialect;
 

@@ -117,6 +117,13 @@ void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteString(MainSection, "exportscope", Export->Scope);
         Ini.WriteBool(MainSection, "exporttrim", Export->Trim);
         Ini.WriteInteger(MainSection, "exportdelay", Export->Delay);
+        Ini.WriteString(MainSection, "exportcrop", Export->Crop);
+        Ini.WriteBool(MainSection, "exportflip", Export->Flip);
+        Ini.WriteInteger(MainSection, "exportcanvaswidth", Export->CanvasWidth);
+        Ini.WriteInteger(MainSection, "exportcanvasheight", Export->CanvasHeight);
+        Ini.WriteString(MainSection, "exportanchor", Export->Anchor);
+        Ini.WriteBool(MainSection, "exportlayers", Export->Layers);
+        Ini.WriteBool(MainSection, "exportindexnames", Export->IndexNames);
     }
     // Left out until something is locked, as the other new keys.
     if (Settings.Locks != TOutfitLocks() || HasKey(Ini, "lockslots") || HasKey(Ini, "lockcolors")) {
@@ -162,6 +169,13 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
         Export.Scope = Ini.ReadString(MainSection, "exportscope", Export.Scope);
         Export.Trim = Ini.ReadBool(MainSection, "exporttrim", Export.Trim);
         Export.Delay = Ini.ReadInteger(MainSection, "exportdelay", Export.Delay);
+        Export.Crop = Ini.ReadString(MainSection, "exportcrop", Export.Crop);
+        Export.Flip = Ini.ReadBool(MainSection, "exportflip", Export.Flip);
+        Export.CanvasWidth = Ini.ReadInteger(MainSection, "exportcanvaswidth", 0);
+        Export.CanvasHeight = Ini.ReadInteger(MainSection, "exportcanvasheight", 0);
+        Export.Anchor = Ini.ReadString(MainSection, "exportanchor", Export.Anchor);
+        Export.Layers = Ini.ReadBool(MainSection, "exportlayers", Export.Layers);
+        Export.IndexNames = Ini.ReadBool(MainSection, "exportindexnames", Export.IndexNames);
         Settings.Export = Export;
     }
     Settings.Locks.Slots = LockedOf<SlotCount>(Ini.ReadString(MainSection, "lockslots", ""), 1);

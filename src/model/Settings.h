@@ -37,6 +37,13 @@ struct TPeltoSettings {
         std::string Scope = "action";
         bool Trim = false;
         int Delay = 167;
+        std::string Crop = "full";
+        bool Flip = false;
+        int CanvasWidth = 0; // 0: no canvas
+        int CanvasHeight = 0;
+        std::string Anchor = "feet";
+        bool Layers = false;
+        bool IndexNames = false;
         friend bool operator==(const TExportChoices&, const TExportChoices&) = default;
     };
     std::optional<TExportChoices> Export;

@@ -408,27 +408,49 @@ void TDrawChara::DrawFrame(TBitmap& Bitmap, std::uint8_t Motion, std::uint8_t Di
                            int FrameNo) const {
     if (!IsDrawable(Bitmap))
         throw EWloError("Invalid pixel format.");
-    assert(Motion < MotionActions.size() && Direction < MotionActions[0].size());
-    const std::string Name = FrameFileName(MotionActions[Motion][Direction], FrameNo);
+    for (const int Layer : DrawnLayers())
+        DrawLayer(Bitmap, Layer, Motion, Direction, FrameNo);
+}
+
+std::vector<int> TDrawChara::DrawnLayers() const {
+    std::vector<int> Layers;
     if (FShadow)
+        Layers.push_back(ShadowLayer);
+    for (const int Layer : LayerOrder)
+        if ((Layer < 0 ? *FBody : *FParts[static_cast<std::size_t>(Layer)]).Loaded())
+            Layers.push_back(Layer < 0 ? BodyLayer : Layer);
+    if (FParts[HandSlot]->Loaded())
+        Layers.push_back(HandSlot);
+    return Layers;
+}
+
+void TDrawChara::DrawLayer(TBitmap& Bitmap, int Layer, std::uint8_t Motion, std::uint8_t Direction,
+                           int FrameNo) const {
+    if (!IsDrawable(Bitmap))
+        throw EWloError("Invalid pixel format.");
+    assert(Motion < MotionActions.size() && Direction < MotionActions[0].size());
+    assert(Layer >= ShadowLayer && Layer <= SlotCount);
+    if (Layer == ShadowLayer) {
         DrawShadow(Bitmap, ShadowLeft, ShadowTop);
-    for (const int Layer : LayerOrder) {
-        const TJmaJmp& Sprite = Layer < 0 ? *FBody : *FParts[static_cast<std::size_t>(Layer)];
-        if (Sprite.Loaded())
-            Sprite.DrawFrameByName(Name, Bitmap, 0, 0);
-    }
-    const TJmaJmp& Hand = *FParts[HandSlot];
-    if (!Hand.Loaded())
         return;
-    const int Index = Hand.IndexOfFrame(Name);
+    }
+    const TJmaJmp& Sprite = Layer == BodyLayer ? *FBody : *FParts[static_cast<std::size_t>(Layer)];
+    if (!Sprite.Loaded())
+        return;
+    const std::string Name = FrameFileName(MotionActions[Motion][Direction], FrameNo);
+    if (Layer != HandSlot) {
+        Sprite.DrawFrameByName(Name, Bitmap, 0, 0);
+        return;
+    }
+    const int Index = Sprite.IndexOfFrame(Name);
     if (Index < 0)
         return;
     // Hand items are laid out on canvases of their own size, centred on ours.
-    const int CanvasWidth = Hand.GetFrameCanvasWidth(Index);
-    const int CanvasHeight = Hand.GetFrameCanvasHeight(Index);
+    const int CanvasWidth = Sprite.GetFrameCanvasWidth(Index);
+    const int CanvasHeight = Sprite.GetFrameCanvasHeight(Index);
     const int X = (CanvasSize - CanvasWidth) / 2;
     const int Y = (CanvasSize - CanvasHeight) / 2 + (CanvasHeight == 256 ? 4 : 0);
-    Hand.DrawFrame(Index, Bitmap, X, Y);
+    Sprite.DrawFrame(Index, Bitmap, X, Y);
 }
 
 } // namespace pelto

@@ -27,6 +27,9 @@ using TCharaChangeEvent = std::function<void(TDrawChara& Sender, std::uint8_t Bo
 using TPartChangeEvent = std::function<void(TDrawChara& Sender, int Slot)>;
 
 inline constexpr int CanvasSize = 128;
+/// Layers of DrawLayer besides the sprites of Part.
+inline constexpr int ShadowLayer = -2;
+inline constexpr int BodyLayer = -1;
 inline constexpr TColor DefaultBackColor = 0xFFFFFF;
 
 /// The ground shadow drawn under the character: 27 x 13 pixels, pure green where transparent.
@@ -109,6 +112,15 @@ public:
     void DrawFrame(TBitmap& Bitmap, int FrameNo) const;
     /// The same for the action of Motion facing Direction, the pose left as it is.
     void DrawFrame(TBitmap& Bitmap, std::uint8_t Motion, std::uint8_t Direction, int FrameNo) const;
+
+    /// The layers drawn now, bottom first: the shadow when it is on, then every loaded sprite
+    /// in the draw order (body, slots 4, 5 and 2, head, slots 6 and 1, hand last).
+    std::vector<int> DrawnLayers() const;
+    /// One layer of DrawFrame alone, over what Bitmap holds: ShadowLayer, BodyLayer, or a
+    /// sprite of Part (0 the head, 1..6 the slots). Drawing every DrawnLayers() in order is
+    /// DrawFrame.
+    void DrawLayer(TBitmap& Bitmap, int Layer, std::uint8_t Motion, std::uint8_t Direction,
+                   int FrameNo) const;
 
     /// The canvas as RGB, or the current frame on a transparent background as RGBA.
     void SaveToPNGStream(TStream& Stream, bool Transparent) const;

@@ -29,6 +29,9 @@ constexpr const char* CoreContext = "pelto::CoreText";
     QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent animated WebP (*.webp)"),
     QT_TRANSLATE_NOOP("pelto::CoreText", "Sprite sheet with JSON (*.png)"),
     QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent sprite sheet with JSON (*.png)"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Bundle (ZIP) (*.zip)"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Transparent bundle (ZIP) (*.zip)"),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "Layered Aseprite (*.aseprite)"),
     // InvalidCodeReasonTexts
     QT_TRANSLATE_NOOP("pelto::CoreText", "The code is empty."),
     QT_TRANSLATE_NOOP(

@@ -97,6 +97,12 @@ public:
             return PromptExport(Choices, FileName);
         };
     bool PromptExport(TPeltoSettings::TExportChoices& Choices, QString& FileName);
+    /// Asked before an export wider or taller than common viewers open; true goes on.
+    std::function<bool(int Width, int Height)> OnConfirmLargePicture = [this](int Width,
+                                                                              int Height) {
+        return ConfirmLargePicture(Width, Height);
+    };
+    bool ConfirmLargePicture(int Width, int Height);
 
     /// The name prompt: true, and Value replaced, when the user confirms.
     static bool PromptText(const QString& Caption, const QString& Prompt, QString& Value);

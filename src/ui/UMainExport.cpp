@@ -3,9 +3,11 @@
 
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
+#include "model/ExportFrames.h"
 #include "model/PictureExport.h"
 #include "platform/Paths.h"
 #include "ui/PeltoApplication.h"
+#include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
 
 #include <QCheckBox>
@@ -18,6 +20,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
@@ -28,13 +32,66 @@
 namespace pelto {
 namespace {
 
+constexpr int PreviewSide = 160;
+
 QString FromView(std::string_view Text) {
     return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()));
 }
 
+template <std::size_t N>
+int NameIndex(const std::array<std::string_view, N>& Names, const std::string& Name) {
+    const auto Found = std::find(Names.begin(), Names.end(), Name);
+    return Found == Names.end() ? 0 : static_cast<int>(Found - Names.begin());
+}
+
 int ScopeIndex(const std::string& Name) {
-    const auto Found = std::find(ExportScopeNames.begin(), ExportScopeNames.end(), Name);
-    return Found == ExportScopeNames.end() ? 0 : static_cast<int>(Found - ExportScopeNames.begin());
+    return NameIndex(ExportScopeNames, Name);
+}
+
+/// The export options the dialog's choices stand for.
+TExportOptions OptionsOf(const TPeltoSettings::TExportChoices& Choices) {
+    TExportOptions Options;
+    Options.Format = FindExportFormat(Choices.Format);
+    if (!Options.Format)
+        Options.Format = &ExportFormats.front();
+    Options.Scale = std::clamp(Choices.Scale, MinExportScale, MaxExportScale);
+    Options.Scope = static_cast<TExportScope>(ScopeIndex(Choices.Scope));
+    Options.Crop = static_cast<TExportCrop>(NameIndex(ExportCropNames, Choices.Crop));
+    Options.Trim = Choices.Trim && Options.Crop != TExportCrop::Head;
+    Options.Flip = Choices.Flip;
+    if (Choices.CanvasWidth > 0 && Choices.CanvasHeight > 0)
+        Options.Canvas =
+            TExportCanvas{std::clamp(Choices.CanvasWidth, 1, MaxExportCanvasSide),
+                          std::clamp(Choices.CanvasHeight, 1, MaxExportCanvasSide),
+                          static_cast<TCanvasAnchor>(NameIndex(CanvasAnchorNames, Choices.Anchor))};
+    const TExportKind Kind = Options.Format->Kind;
+    Options.Layers = Choices.Layers && Kind == TExportKind::Bundle;
+    if (Choices.IndexNames && (Kind == TExportKind::Sheet || Kind == TExportKind::Bundle))
+        Options.FrameNames = TFrameNames::Index;
+    // A delay left at the viewer's pace lets each format keep its own (the GIF its 160 ms).
+    if ((IsAnimatedFormat(*Options.Format) || HasScope(*Options.Format)) &&
+        Choices.Delay != DefaultExportDelay)
+        Options.Delay = Choices.Delay;
+    return Options;
+}
+
+/// A preview of Bitmap at most Side pixels a side, its pixels kept sharp, transparency shown
+/// as a chequerboard.
+QPixmap PreviewPixmap(const TBitmap& Bitmap, int Side) {
+    const QImage Image = ToQImage(Bitmap);
+    const QImage Fitted =
+        Image.width() > Side || Image.height() > Side
+            ? Image.scaled(Side, Side, Qt::KeepAspectRatio, Qt::FastTransformation)
+            : Image.scaled(Image.size() *
+                               std::max(1, Side / std::max(Image.width(), Image.height())),
+                           Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QPixmap Pixmap(Fitted.size());
+    QPainter Painter(&Pixmap);
+    for (int Y = 0; Y < Pixmap.height(); Y += 8)
+        for (int X = 0; X < Pixmap.width(); X += 8)
+            Painter.fillRect(X, Y, 8, 8, ((X + Y) / 8) % 2 ? QColor(204, 204, 204) : Qt::white);
+    Painter.drawImage(0, 0, Fitted);
+    return Pixmap;
 }
 
 } // namespace
@@ -87,6 +144,61 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     Trim->setChecked(Choices.Trim);
     Form->addRow(Trim);
 
+    auto* Crop = new QComboBox(&Dialog);
+    Crop->setObjectName("cbExportCrop");
+    Crop->addItems({tr("The whole canvas"), tr("The character's drawn pixels"),
+                    tr("A square around the head")});
+    Crop->setCurrentIndex(NameIndex(ExportCropNames, Choices.Crop));
+    Form->addRow(tr("C&rop:"), Crop);
+
+    auto* Flip = new QCheckBox(tr("&Mirror horizontally"), &Dialog);
+    Flip->setObjectName("chExportFlip");
+    Flip->setChecked(Choices.Flip);
+    Form->addRow(Flip);
+
+    auto* OnCanvas = new QCheckBox(tr("On a ca&nvas of"), &Dialog);
+    OnCanvas->setObjectName("chExportCanvas");
+    OnCanvas->setChecked(Choices.CanvasWidth > 0 && Choices.CanvasHeight > 0);
+    const auto Side = [&](const char* Object, int Value) {
+        auto* Box = new QSpinBox(&Dialog);
+        Box->setObjectName(Object);
+        Box->setRange(1, MaxExportCanvasSide);
+        Box->setValue(Value > 0 ? std::min(Value, MaxExportCanvasSide) : 256);
+        return Box;
+    };
+    auto* CanvasWidth = Side("seExportCanvasWidth", Choices.CanvasWidth);
+    auto* CanvasHeight = Side("seExportCanvasHeight", Choices.CanvasHeight);
+    auto* Anchor = new QComboBox(&Dialog);
+    Anchor->setObjectName("cbExportAnchor");
+    Anchor->addItems({tr("feet at the bottom"), tr("centred")});
+    Anchor->setCurrentIndex(NameIndex(CanvasAnchorNames, Choices.Anchor));
+    auto* CanvasRow = new QHBoxLayout;
+    CanvasRow->addWidget(OnCanvas);
+    CanvasRow->addWidget(CanvasWidth);
+    CanvasRow->addWidget(new QLabel("×", &Dialog));
+    CanvasRow->addWidget(CanvasHeight);
+    CanvasRow->addWidget(Anchor);
+    Form->addRow(CanvasRow);
+
+    auto* Layers = new QCheckBox(tr("The bundle holds every frame's &layers too"), &Dialog);
+    Layers->setObjectName("chExportLayers");
+    Layers->setChecked(Choices.Layers);
+    Form->addRow(Layers);
+    auto* IndexNames = new QCheckBox(tr("Frames named by their inde&x, as Phaser wants"), &Dialog);
+    IndexNames->setObjectName("chExportIndexNames");
+    IndexNames->setChecked(Choices.IndexNames);
+    Form->addRow(IndexNames);
+
+    auto* Preview = new QLabel(&Dialog);
+    Preview->setObjectName("lblExportPreview");
+    Preview->setAlignment(Qt::AlignCenter);
+    Preview->setMinimumSize(PreviewSide + 8, PreviewSide + 8);
+    auto* PreviewSize = new QLabel(&Dialog);
+    PreviewSize->setObjectName("lblExportSize");
+    PreviewSize->setWordWrap(true);
+    Form->addRow(tr("Preview:"), Preview);
+    Form->addRow(PreviewSize);
+
     auto* Name = new QLineEdit(FileName, &Dialog);
     Name->setObjectName("edExportFile");
     auto* Browse = new QPushButton(tr("&Browse..."), &Dialog);
@@ -106,11 +218,47 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     const auto Current = [&]() -> const TExportFormat& {
         return ExportFormats[static_cast<std::size_t>(std::max(0, Format->currentIndex()))];
     };
+    const auto Chosen = [&] {
+        TPeltoSettings::TExportChoices Now = Choices;
+        Now.Format = std::string(Current().Name);
+        Now.Scale = Scale->value();
+        Now.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
+        Now.Trim = Trim->isChecked();
+        Now.Crop = std::string(ExportCropNames[static_cast<std::size_t>(Crop->currentIndex())]);
+        Now.Flip = Flip->isChecked();
+        Now.CanvasWidth = OnCanvas->isChecked() ? CanvasWidth->value() : 0;
+        Now.CanvasHeight = OnCanvas->isChecked() ? CanvasHeight->value() : 0;
+        Now.Anchor =
+            std::string(CanvasAnchorNames[static_cast<std::size_t>(Anchor->currentIndex())]);
+        Now.Layers = Layers->isChecked();
+        Now.IndexNames = IndexNames->isChecked();
+        if (DelayChosen)
+            Now.Delay = Delay->value();
+        return Now;
+    };
+    // The current frame as the file will show it, and the size it will have.
+    const auto ShowPreview = [&] {
+        if (!FSession || FSession->CharaIndex() < 0)
+            return;
+        const TExportOptions Options = OptionsOf(Chosen());
+        const TDrawChara& Chara = FSession->Chara();
+        Preview->setPixmap(PreviewPixmap(ExportPreview(Chara, Options), PreviewSide));
+        // Sizes of bodies over every motion take a moment to find; the cell is shown instead.
+        const bool Quick = !CropsToBody(Options) || Options.Scope != TExportScope::All;
+        const TExportShape Shape = Quick ? PlannedShape(Chara, Options) : TExportShape{0, 0, 0};
+        PreviewSize->setText(
+            Shape.Width > 0 ? tr("%1 × %2 pixels").arg(Shape.Width).arg(Shape.Height) : QString());
+        PreviewSize->setStyleSheet(
+            Shape.Width > ViewableSide || Shape.Height > ViewableSide ? "color: #b00000" : "");
+    };
     // Only what the chosen format uses can be set; the name follows the format's extension.
     const auto FormatChosen = [&] {
         const TExportFormat& Chosen = Current();
-        Scope->setEnabled(IsSheetFormat(Chosen));
-        Delay->setEnabled(IsAnimatedFormat(Chosen));
+        Scope->setEnabled(HasScope(Chosen));
+        Delay->setEnabled(IsAnimatedFormat(Chosen) || HasScope(Chosen));
+        Layers->setEnabled(Chosen.Kind == TExportKind::Bundle);
+        IndexNames->setEnabled(Chosen.Kind == TExportKind::Sheet ||
+                               Chosen.Kind == TExportKind::Bundle);
         if (!DelayChosen)
             ShowDelay(DefaultDelayOf(Chosen));
         if (!Name->text().isEmpty())
@@ -119,6 +267,25 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     };
     connect(Format, &QComboBox::currentIndexChanged, &Dialog, FormatChosen);
     FormatChosen();
+    // A head portrait is no trim; a canvas's size and anchor count only with a canvas.
+    const auto LayoutChosen = [&] {
+        const bool Head = Crop->currentIndex() == static_cast<int>(TExportCrop::Head);
+        if (Head)
+            Trim->setChecked(false);
+        Trim->setEnabled(!Head);
+        for (QWidget* Each : std::initializer_list<QWidget*>{CanvasWidth, CanvasHeight, Anchor})
+            Each->setEnabled(OnCanvas->isChecked());
+        ShowPreview();
+    };
+    LayoutChosen();
+    connect(Format, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
+    connect(Crop, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
+    connect(Scope, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
+    for (QCheckBox* Each : {Trim, Flip, OnCanvas})
+        connect(Each, &QCheckBox::toggled, &Dialog, LayoutChosen);
+    for (QSpinBox* Each : {Scale, CanvasWidth, CanvasHeight})
+        connect(Each, &QSpinBox::valueChanged, &Dialog, LayoutChosen);
+    connect(Anchor, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
     connect(Browse, &QPushButton::clicked, &Dialog, [&] {
         const QString Chosen = QFileDialog::getSaveFileName(&Dialog, tr("Export"), Name->text(),
                                                             CoreText(Current().Filter), nullptr,
@@ -129,12 +296,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
 
     if (Dialog.exec() != QDialog::Accepted || Name->text().trimmed().isEmpty())
         return false;
-    Choices.Format = std::string(Current().Name);
-    Choices.Scale = Scale->value();
-    Choices.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
-    Choices.Trim = Trim->isChecked();
-    if (DelayChosen)
-        Choices.Delay = Delay->value();
+    Choices = Chosen();
     FileName = QString::fromStdString(
         NormalizeExportFileName(Name->text().trimmed().toStdString(), Current()));
     return true;
@@ -158,17 +320,15 @@ void TfrmPelto::miExportClick() {
     }
     FSettings.Export = Choices;
 
-    TExportOptions Options;
-    Options.Format = FindExportFormat(Choices.Format);
-    if (!Options.Format)
-        Options.Format = &ExportFormats.front();
-    Options.Scale = Choices.Scale;
-    Options.Scope = static_cast<TExportScope>(ScopeIndex(Choices.Scope));
-    Options.Trim = Choices.Trim;
-    // A delay left at the viewer's pace lets each format keep its own (the GIF its 160 ms).
-    if (IsAnimatedFormat(*Options.Format) && Choices.Delay != DefaultExportDelay)
-        Options.Delay = Choices.Delay;
+    TExportOptions Options = OptionsOf(Choices);
     Options.Code = FSession->Code();
+    // Common viewers refuse pictures beyond 16,384 pixels a side: say so before the work.
+    const TExportShape Planned = PlannedShape(FSession->Chara(), Options);
+    if ((Planned.Width > ViewableSide || Planned.Height > ViewableSide) &&
+        !OnConfirmLargePicture(Planned.Width, Planned.Height)) {
+        ReportNothingSaved();
+        return;
+    }
 
     const std::string File = NormalizeExportFileName(FileName.toStdString(), *Options.Format);
     std::vector<std::string> Written{File};
@@ -197,6 +357,17 @@ void TfrmPelto::miExportClick() {
         return;
     }
     ReportSaved(Written, Shape.Width, Shape.Height, Shape.Frames);
+}
+
+bool TfrmPelto::ConfirmLargePicture(int Width, int Height) {
+    return QMessageBox::warning(
+               this, tr("Export"),
+               tr("The picture will be %1 × %2 pixels, more than %3 a side, which many "
+                  "picture viewers refuse to open.\nExport it anyway?")
+                   .arg(Width)
+                   .arg(Height)
+                   .arg(ViewableSide),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace pelto

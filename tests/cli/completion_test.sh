@@ -41,9 +41,9 @@ expect "every format" "$formats" "$(complete_words render --format '' | words)"
 
 # Prefixes, options given once, values of one command.
 expect "command prefix" "game-folder" "$(complete_words ga | words)"
-expect "option prefix" "--format --frame" "$(complete_words render --chara 1 --f | words)"
+expect "option prefix" "--flip --format --frame --frame-names" "$(complete_words render --chara 1 --f | words)"
 expect "options not given yet" "--chara --json" "$(complete_words info --game /tmp/x '' | words)"
-expect "transparent formats" "tapng tgif tpng tsheet twebp" "$(complete_words render --format t | words)"
+expect "transparent formats" "tapng tbundle tgif tpng tsheet twebp" "$(complete_words render --format t | words)"
 expect "demo scales" "full small" "$(complete_words demo --out d --scale '' | words)"
 expect "render scales" "1 2 3 4 5 6 7 8" "$(complete_words render --scale '' | words)"
 expect "a free value" "" "$(complete_words render --code '' | words)"

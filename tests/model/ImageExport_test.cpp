@@ -52,10 +52,13 @@ TEST(PictureFormats, TheSaveDialogListsTheClassicTypesInTheirOrder) {
 TEST(PictureFormats, EachFormatIsStillAnimatedOrASheetAndNamesItsContentType) {
     for (const TExportFormat& Format : ExportFormats) {
         SCOPED_TRACE(Format.Name);
-        EXPECT_EQ(IsStillFormat(Format) + IsAnimatedFormat(Format) + IsSheetFormat(Format), 1);
+        // A sheet, a bundle or a layered file holds the actions of a scope.
+        EXPECT_EQ(IsStillFormat(Format) + IsAnimatedFormat(Format) + HasScope(Format), 1);
         EXPECT_EQ(FindExportFormat(Format.Name), &Format);
         EXPECT_TRUE(Format.Filter.ends_with("(*" + std::string(Format.Extension) + ")"));
-        EXPECT_EQ(Format.Name.front() == 't', Format.Transparent);
+        // A layered file has no background to leave out: it is transparent without the "t".
+        EXPECT_EQ(Format.Name.front() == 't',
+                  Format.Transparent && Format.Kind != TExportKind::Aseprite);
     }
     const auto Type = [](const char* Name) {
         return FindExportFormat(Name)->MimeType;
@@ -67,6 +70,7 @@ TEST(PictureFormats, EachFormatIsStillAnimatedOrASheetAndNamesItsContentType) {
     EXPECT_EQ(Type("tapng"), "image/png") << "an animated PNG is a PNG to what does not know it";
     EXPECT_TRUE(IsAnimatedFormat(*FindExportFormat("gif")));
     EXPECT_FALSE(FindExportFormat("webp")->ClassicType.has_value());
+    EXPECT_EQ(Type("tbundle"), "application/zip");
 }
 
 TEST(ImageFileName, KeepsAFittingExtensionAndReplacesAnyOther) {

@@ -133,10 +133,11 @@ TEST(RenderRequest, CommandLineOptionsAreRefusedInTheirOwnSpelling) {
               "--background must be six hexadecimal digits, RRGGBB or #RRGGBB");
     EXPECT_EQ(Message({{"code", "A"}, {"delay", "100"}}),
               "--delay is for gif, apng, webp and sheet formats");
-    EXPECT_EQ(Message({{"code", "A"}, {"scope", "all"}}), "--scope is for sheet and tsheet");
+    EXPECT_EQ(Message({{"code", "A"}, {"scope", "all"}}),
+              "--scope is for sheet, tsheet, bundle, tbundle and aseprite");
     EXPECT_EQ(Refusal({{"code", "A"}, {"format", "tiff"}}, CommandLineDialect),
-              "--format must be one of png, tpng, apng, tapng, webp, twebp, sheet, tsheet, gif, "
-              "tgif, bmp, jpg");
+              "--format must be one of png, tpng, apng, tapng, webp, twebp, sheet, tsheet, bundle, "
+              "tbundle, aseprite, gif, tgif, bmp, jpg");
     EXPECT_EQ(Refusal({{"code", "A"}, {"format", "sheet"}, {"scope", "row"}}, CommandLineDialect),
               "--scope must be action, directions or all");
     EXPECT_EQ(Refusal({{"code", "A"},
@@ -163,9 +164,87 @@ TEST(RenderRequest, TheCommandLineTakesEveryFormatAndItsSheetOptions) {
     EXPECT_TRUE(Sheet.Trim);
     EXPECT_TRUE(Sheet.Shadow);
     EXPECT_EQ(Sheet.Direction, 4) << "facing the viewer";
-    // The service's paths name its formats; a sheet is two files, which no answer is.
+    // The service's paths name its formats; a sheet is two files, which no answer is, and
+    // bundles and layered files hold every motion.
     for (const TExportFormat& Format : ExportFormats)
-        EXPECT_EQ(Format.Served, !IsSheetFormat(Format)) << Format.Name;
+        EXPECT_EQ(Format.Served, !HasScope(Format)) << Format.Name;
+}
+
+TEST(RenderRequest, CropFlipAndCanvasAreTakenInBothDialectsAndRangeChecked) {
+    const auto Query = ParseRenderRequest({{"code", "A"},
+                                           {"crop", "head"},
+                                           {"flip", "1"},
+                                           {"canvas", "2048x1"},
+                                           {"anchor", "center"}},
+                                          QueryDialect, &Png);
+    EXPECT_EQ(Query.Crop, TExportCrop::Head);
+    EXPECT_TRUE(Query.Flip);
+    ASSERT_TRUE(Query.Canvas);
+    EXPECT_EQ(*Query.Canvas, (TExportCanvas{2048, 1, TCanvasAnchor::Center}));
+    const auto Line = ParseRenderRequest(
+        {{"code", "A"}, {"format", "gif"}, {"crop", "body"}, {"flip", ""}, {"canvas", "64x80"}},
+        CommandLineDialect);
+    EXPECT_EQ(Line.Crop, TExportCrop::Body);
+    EXPECT_TRUE(Line.Flip);
+    EXPECT_EQ(Line.Canvas->Anchor, TCanvasAnchor::Feet) << "the default anchor";
+
+    const auto Message = [](const TRequestParams& Params) {
+        return Refusal(Params, QueryDialect, &Png);
+    };
+    const std::string Canvas = "canvas must be WIDTHxHEIGHT, each from 1 to 2048";
+    for (const std::string Bad : {"0x10", "2049x10", "10x", "x10", "10X10", "10x10x1", "-1x5",
+                                  "99999999999999999999x1", " 10x10"})
+        EXPECT_EQ(Message({{"code", "A"}, {"canvas", Bad}}), Canvas) << Bad;
+    EXPECT_EQ(Message({{"code", "A"}, {"crop", "face"}}), "crop must be full, body or head");
+    EXPECT_EQ(Message({{"code", "A"}, {"flip", "2"}}), "flip must be a number from 0 to 1");
+    EXPECT_EQ(Message({{"code", "A"}, {"anchor", "feet"}}), "anchor is for canvas");
+    EXPECT_EQ(Message({{"code", "A"}, {"canvas", "9x9"}, {"anchor", "top"}}),
+              "anchor must be feet or center");
+    const auto Cli = [](TRequestParams Params) {
+        return Refusal(Params, CommandLineDialect);
+    };
+    EXPECT_EQ(Cli({{"code", "A"}, {"format", "png"}, {"trim", ""}, {"crop", "head"}}),
+              "--trim crops to the body, not with --crop head");
+    EXPECT_EQ(Cli({{"code", "A"}, {"format", "png"}, {"frame-names", "index"}}),
+              "--frame-names is for sheet, tsheet, bundle and tbundle");
+    EXPECT_EQ(Cli({{"code", "A"}, {"format", "sheet"}, {"frame-names", "name"}}),
+              "--frame-names must be pose or index");
+    EXPECT_EQ(Cli({{"code", "A"}, {"format", "sheet"}, {"layers", ""}}),
+              "--layers is for bundle and tbundle");
+}
+
+TEST(RenderRequest, NewOptionsKeepTheOldKeysAndTellTheirOwnPicturesApart) {
+    const std::string Old = ParseRenderRequest({{"code", "A"}}, QueryDialect, &Png).Key();
+    EXPECT_EQ(Old.find("crop"), std::string::npos);
+    EXPECT_EQ(
+        ParseRenderRequest({{"code", "A"}, {"crop", "full"}, {"flip", "0"}}, QueryDialect, &Png)
+            .Key(),
+        Old)
+        << "the defaults spelled out are the same picture";
+    std::vector<std::string> Keys{Old};
+    for (const TRequestParams& Params :
+         {TRequestParams{{"crop", "head"}}, TRequestParams{{"flip", "1"}},
+          TRequestParams{{"canvas", "10x20"}}, TRequestParams{{"canvas", "20x10"}},
+          TRequestParams{{"canvas", "10x20"}, {"anchor", "center"}}}) {
+        TRequestParams WithCode = Params;
+        WithCode.emplace("code", "A");
+        Keys.push_back(ParseRenderRequest(WithCode, QueryDialect, &Png).Key());
+    }
+    std::sort(Keys.begin(), Keys.end());
+    EXPECT_EQ(std::unique(Keys.begin(), Keys.end()), Keys.end());
+}
+
+TEST(RenderRequest, WorkBytesFollowTheCanvasAsked) {
+    const auto Bytes = [](const TRequestParams& Params) {
+        TRequestParams WithCode = Params;
+        WithCode.emplace("code", "A");
+        return RenderWorkBytes(ParseRenderRequest(WithCode, QueryDialect, FindExportFormat("apng")),
+                               8);
+    };
+    const std::size_t Huge = Bytes({{"canvas", "2048x2048"}});
+    EXPECT_GE(Huge, std::size_t{9} * 2048 * 2048 * 4) << "nine pictures of 16 MiB each";
+    EXPECT_LT(Bytes({{"canvas", "16x16"}}), Bytes({}));
+    EXPECT_GT(Huge, Bytes({{"scale", "8"}}));
 }
 
 TEST(RenderRequest, AFrameIsCheckedAgainstTheActionOncePosed) {

@@ -159,6 +159,11 @@ TEST_F(RenderServiceTest, EveryFormatIsByteForByteWhatTheCommandLineRenders) {
         {"tapng", "&delay=50", {"--delay", "50"}},
         {"webp", "&direction=6", {"--direction", "6"}},
         {"twebp", "&scale=2&shadow=1", {"--scale", "2", "--shadow"}},
+        // Portraits and anchors, for stills and animations alike.
+        {"apng", "&crop=head&flip=1", {"--crop", "head", "--flip"}},
+        {"twebp", "&canvas=200x150&anchor=center", {"--canvas", "200x150", "--anchor", "center"}},
+        {"gif", "&flip=1&canvas=64x300&scale=2", {"--flip", "--canvas", "64x300", "--scale", "2"}},
+        {"bmp", "&crop=body&canvas=300x300", {"--crop", "body", "--canvas", "300x300"}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Format);

@@ -57,9 +57,10 @@ void RemoveTranslators() {
 // What a Japanese window may still show in Latin letters: names, brands, file formats, key
 // names, the status box's labels and the search syntax, which are typed as they are.
 const std::set<QString> LatinWords{
-    "PNG",  "GIF",  "JPEG", "WebP",  "JSON", "BMP",       "ID",  "OK",  "ms",  "Ctrl", "Shift",
-    "Page", "Up",   "Down", "Enter", "Esc",  "Backspace", "HP",  "SP",  "ATK", "DEF",  "SPD",
-    "MATK", "MDEF", "atk",  "hp",    "def",  "mdef",      "png", "gif", "bmp", "jpg",  "webp"};
+    "PNG",   "GIF",  "JPEG", "WebP", "JSON",  "BMP",      "ID",        "OK",    "ms",  "Ctrl",
+    "Shift", "Page", "Up",   "Down", "Enter", "Esc",      "Backspace", "HP",    "SP",  "ATK",
+    "DEF",   "SPD",  "MATK", "MDEF", "atk",   "hp",       "def",       "mdef",  "png", "gif",
+    "bmp",   "jpg",  "webp", "ZIP",  "zip",   "Aseprite", "aseprite",  "Phaser"};
 
 // The words of Text in Latin letters that a Japanese window should not show.
 QStringList EnglishWords(QString Text) {

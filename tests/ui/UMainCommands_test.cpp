@@ -24,6 +24,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -786,4 +787,94 @@ TEST_F(WindowCommands, ExportKeepsTheClassicGifPaceUnlessTheUserSetsAnother) {
     ASSERT_TRUE(Window->PromptExport(Choices, Name));
     EXPECT_EQ(Shown.back(), 250);
     EXPECT_EQ(Choices.Delay, 250);
+}
+
+TEST_F(WindowCommands, ExportOffersBundlesLayersAndPortraitsWithAPreviewOfTheCrop) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    TPeltoSettings::TExportChoices Choices;
+    QString Name = QString::fromStdString(Dir.File("rocco"));
+    QString Size;
+    QSize Preview;
+    bool LayersForSheet = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* Dialog = QApplication::activeModalWidget();
+        ASSERT_NE(Dialog, nullptr);
+        auto* Format = Dialog->findChild<QComboBox*>("cbExportFormat");
+        ASSERT_GE(Format->findData("tbundle"), 0);
+        ASSERT_GE(Format->findData("aseprite"), 0);
+        Format->setCurrentIndex(Format->findData("tsheet"));
+        LayersForSheet = Dialog->findChild<QCheckBox*>("chExportLayers")->isEnabled();
+        Format->setCurrentIndex(Format->findData("tpng"));
+        auto* Crop = Dialog->findChild<QComboBox*>("cbExportCrop");
+        Crop->setCurrentIndex(2); // the head
+        Dialog->findChild<QCheckBox*>("chExportFlip")->setChecked(true);
+        Dialog->findChild<QCheckBox*>("chExportCanvas")->setChecked(true);
+        Dialog->findChild<QSpinBox*>("seExportCanvasWidth")->setValue(300);
+        Dialog->findChild<QSpinBox*>("seExportCanvasHeight")->setValue(200);
+        auto* Anchor = Dialog->findChild<QComboBox*>("cbExportAnchor");
+        Anchor->setCurrentIndex(1);
+        Size = Dialog->findChild<QLabel*>("lblExportSize")->text();
+        Preview = Dialog->findChild<QLabel*>("lblExportPreview")->pixmap().size();
+        Format->setCurrentIndex(Format->findData("tbundle"));
+        Dialog->findChild<QCheckBox*>("chExportLayers")->setChecked(true);
+        Dialog->grab().save("/tmp/export-dialog-grab.png");
+        Dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(Window->PromptExport(Choices, Name));
+    EXPECT_FALSE(LayersForSheet) << "layers are for bundles";
+    EXPECT_EQ(Size, "300 × 200 pixels");
+    EXPECT_EQ(Preview.width(), 160) << "fitted";
+    EXPECT_NEAR(Preview.width() / double(Preview.height()), 1.5, 0.02) << "of the canvas's shape";
+    EXPECT_EQ(Choices.Format, "tbundle");
+    EXPECT_EQ(Choices.Crop, "head");
+    EXPECT_TRUE(Choices.Flip);
+    EXPECT_EQ(Choices.CanvasWidth, 300);
+    EXPECT_EQ(Choices.CanvasHeight, 200);
+    EXPECT_EQ(Choices.Anchor, "center");
+    EXPECT_TRUE(Choices.Layers);
+    EXPECT_TRUE(Name.endsWith(".zip"));
+
+    // The choices are kept in the settings and come back in the next dialog.
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Asked, QString& FileName) {
+        EXPECT_EQ(Asked, TPeltoSettings::TExportChoices{}) << "nothing kept before an export";
+        Asked = Choices;
+        FileName = QString::fromStdString(Dir.File("r.zip"));
+        return true;
+    };
+    Window->findChild<QAction*>("miExport")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(Dir.File("r.zip")));
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Asked, QString&) {
+        EXPECT_EQ(Asked, Choices);
+        return false;
+    };
+    Window->findChild<QAction*>("miExport")->trigger();
+}
+
+TEST_F(WindowCommands, ExportWarnsBeforeAPictureViewersRefuse) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    std::vector<std::pair<int, int>> Asked;
+    Window->OnConfirmLargePicture = [&](int Width, int Height) {
+        Asked.emplace_back(Width, Height);
+        return false;
+    };
+    TPeltoSettings::TExportChoices Choices;
+    Choices.Format = "tsheet";
+    Choices.Scope = "all";
+    Choices.Scale = 4;
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Chosen, QString& FileName) {
+        Chosen = Choices;
+        FileName = QString::fromStdString(Dir.File("all.png"));
+        return true;
+    };
+    Window->findChild<QAction*>("miExport")->trigger();
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_GT(Asked[0].second, 16384);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("all.png")));
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing was saved");
+    Choices.Scope = "directions"; // 8 rows of 512: no word needed
+    Window->findChild<QAction*>("miExport")->trigger();
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(Dir.File("all.png")));
 }
