@@ -2,11 +2,14 @@
 --   cached    the same picture again and again (PELTO_CACHED_PATH), answered from the cache
 --   distinct  a different dressed character every time, each drawn afresh
 --   dear      a different eight-frame animation at the largest scale every time: the dearest
+-- PELTO_CODE_OFFSET says where in the code file a run begins.
 -- With PELTO_BAD_EVERY=N every Nth request is a bad one instead (an invalid code or a parameter
 -- out of range). Answers are counted by status; done() prints them on a line of its own.
 local pattern = os.getenv("PELTO_PATTERN") or "cached"
 local bad_every = tonumber(os.getenv("PELTO_BAD_EVERY") or "0")
 local cached_path = os.getenv("PELTO_CACHED_PATH")
+-- Where in the code file this run starts, so that no run draws what an earlier one cached.
+local code_offset = tonumber(os.getenv("PELTO_CODE_OFFSET") or "0")
 local codes = {}
 if pattern ~= "cached" then
   for line in io.lines(os.getenv("PELTO_CODES")) do
@@ -27,7 +30,7 @@ setup = function(thread)
   thread:set("first", #threads)
 end
 init = function()
-  next_index = first
+  next_index = first + code_offset
 end
 local function good_path()
   if pattern == "cached" then
