@@ -303,7 +303,14 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
             auto Ticket = FWork.Enter(Request.Arrived);
             TDressingSession Session(FGame);
             PoseSession(Session, Asked);
-            Ticket.Reserve(RenderWorkBytes(Asked, Session.FrameCount()));
+            // One picture beyond the whole budget would take the process past its memory.
+            const std::size_t Bytes = RenderWorkBytes(Asked, Session.FrameCount());
+            if (Bytes > FWork.Budget())
+                throw EBadRequest(pelto::Format("this picture would take %zu MiB to make, more "
+                                                "than the service allows; ask for a smaller scale "
+                                                "or canvas",
+                                                (Bytes + (1 << 20) - 1) >> 20));
+            Ticket.Reserve(Bytes);
             const auto Start = std::chrono::steady_clock::now();
 
             TMemoryStream Stream;

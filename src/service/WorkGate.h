@@ -52,6 +52,8 @@ public:
     TTicket Enter(std::chrono::steady_clock::time_point Since = std::chrono::steady_clock::now());
 
     int Running() const;
+    /// The bytes all running works may hold together.
+    std::size_t Budget() const { return FLimits.Bytes; }
 
 private:
     void Leave(std::size_t Bytes);

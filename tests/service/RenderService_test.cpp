@@ -1055,3 +1055,12 @@ TEST(RenderServiceQuick, AnswersADesignAtOnce) {
     EXPECT_EQ(Answer->Status, 200);
     EXPECT_TRUE(Answer->Body.starts_with("{\"chara\": 5,")) << Answer->Body;
 }
+
+TEST(RenderServiceMemory, APictureLargerThanTheWholeWorkBudgetIsRefusedNotMade) {
+    TRenderService Service(ServedGame(), TServiceOptions{.WorkBytes = std::size_t{8} << 20});
+    const TServiceResponse Large = Service.Handle(
+        {"/render.twebp", {{"code", DressedCode(2)}, {"motion", "1"}, {"scale", "8"}}, ""});
+    EXPECT_EQ(Large.Status, 400);
+    EXPECT_NE(Large.Body.find("more than the service allows"), std::string::npos) << Large.Body;
+    EXPECT_EQ(Service.Handle({"/render.png", {{"code", DressedCode(2)}}, ""}).Status, 200);
+}
