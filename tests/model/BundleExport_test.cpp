@@ -47,12 +47,6 @@ std::map<std::string, std::vector<std::uint8_t>> Unzipped(const std::string& Fil
 
 class BundleExport : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Game = new TGameData(test::DemoGame());
-        Game->LoadAll();
-    }
-    static void TearDownTestSuite() { delete Game; }
-
     void SetUp() override {
         Session.SetChara(1);
         Session.Pick(3, 1); // a hand item, drawn last and centred
@@ -91,12 +85,9 @@ protected:
         return Options;
     }
 
-    static TGameData* Game;
-    TDressingSession Session{*Game};
+    TDressingSession Session{test::LoadedDemoGame()};
     test::TTempDir Dir;
 };
-
-TGameData* BundleExport::Game = nullptr;
 
 TEST_F(BundleExport, HoldsEveryFrameOfTheScopeAsTheCompositorDrawsItAndItsLayers) {
     const std::string File = Dir.File("b.zip");

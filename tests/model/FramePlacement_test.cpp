@@ -27,12 +27,6 @@ struct TRgba {
 
 class FramePlacementTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Game = new TGameData(test::DemoGame());
-        Game->LoadAll();
-    }
-    static void TearDownTestSuite() { delete Game; }
-
     void SetUp() override {
         Session.SetChara(3);
         Session.SetShadow(true);
@@ -69,12 +63,9 @@ protected:
         return Options;
     }
 
-    static TGameData* Game;
-    TDressingSession Session{*Game};
+    TDressingSession Session{test::LoadedDemoGame()};
     test::TTempDir Dir;
 };
-
-TGameData* FramePlacementTest::Game = nullptr;
 
 TEST_F(FramePlacementTest, FlipMirrorsEveryPixelAndTheCanvasCentresTheScaledPicture) {
     TExportOptions Options = Tpng();

@@ -135,12 +135,6 @@ struct TCrop {
 
 class PictureExport : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Game = new TGameData(test::DemoGame());
-        Game->LoadAll();
-    }
-    static void TearDownTestSuite() { delete Game; }
-
     void SetUp() override {
         Session.SetChara(1);
         Session.SetBackColor(Back);
@@ -186,12 +180,9 @@ protected:
         return File;
     }
 
-    static TGameData* Game;
-    TDressingSession Session{*Game};
+    TDressingSession Session{test::LoadedDemoGame()};
     test::TTempDir Dir;
 };
-
-TGameData* PictureExport::Game = nullptr;
 
 std::vector<TPixels> DecodeWebp(const std::vector<std::uint8_t>& Bytes, bool Transparent,
                                 std::vector<int>* Timestamps = nullptr) {

@@ -18,12 +18,6 @@ namespace {
 
 class SheetJson : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        Game = new TGameData(test::DemoGame());
-        Game->LoadAll();
-    }
-    static void TearDownTestSuite() { delete Game; }
-
     void SetUp() override {
         Session.SetChara(1);
         Session.SetShadow(true);
@@ -45,12 +39,9 @@ protected:
         return Options;
     }
 
-    static TGameData* Game;
-    TDressingSession Session{*Game};
+    TDressingSession Session{test::LoadedDemoGame()};
     test::TTempDir Dir;
 };
-
-TGameData* SheetJson::Game = nullptr;
 
 std::int64_t Int(const json::value& Object, std::string_view Key) {
     return Object.as_object().at(Key).as_int64();

@@ -1,10 +1,12 @@
 #include "support/DemoGame.h"
 
+#include "model/GameData.h"
 #include "support/TempDir.h"
 #include "writers/DemoInstallation.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 namespace pelto::test {
 
@@ -30,6 +32,15 @@ void LinkTree(const std::string& From, const std::string& To) {
         else
             fs::create_symlink(Entry.path(), Target);
     }
+}
+
+const TGameData& LoadedDemoGame() {
+    static const auto Game = [] {
+        auto Loaded = std::make_unique<TGameData>(DemoGame());
+        Loaded->LoadAll();
+        return Loaded;
+    }();
+    return *Game;
 }
 
 } // namespace pelto::test
