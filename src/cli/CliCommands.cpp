@@ -17,6 +17,7 @@
 #include "model/PictureCode.h"
 #include "model/PictureExport.h"
 #include "model/RenderRequest.h"
+#include "model/SceneRequest.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -290,8 +291,8 @@ std::vector<std::string> OptionNames(std::span<const std::string_view> Names,
 
 void RenderCommand(const TCommandCall& Call) {
     const TRequestDialect& Dialect = CommandLineDialect;
-    const TCliArgs Args(Call.Words, OptionNames(Dialect.Values, {"game", "out"}),
-                        OptionNames(Dialect.Flags, {}));
+    const TCliArgs Args(Call.Words, OptionNames(Dialect.Values, {"game", "out", "gap"}),
+                        OptionNames(Dialect.Flags, {}), 0, {"code"});
     TRequestParams Params;
     for (const std::string_view Name : Dialect.Values)
         if (const auto Value = Args.Value(std::string(Name)))
@@ -300,6 +301,20 @@ void RenderCommand(const TCommandCall& Call) {
         if (Args.Flag(std::string(Name)))
             Params.emplace(Name, "");
     Args.Required("format");
+    const std::vector<std::string> Codes = Args.Values("code");
+    if (Codes.size() > 1) {
+        // Several characters: the service's scene, byte for byte.
+        Params.erase("code");
+        if (const auto Gap = Args.Value("gap"))
+            Params.emplace("gap", *Gap);
+        const TSceneRequest Scene = ParseSceneRequest(Codes, Params, Dialect);
+        const std::string OutFile = Args.Required("out");
+        const auto Game = LoadGame(GameFolder(Args));
+        RenderScene(*Game, Scene, OutFile);
+        return;
+    }
+    if (Args.Value("gap"))
+        throw EUsageError("--gap is for more than one --code");
     const TRenderRequest Request = ParseRenderRequest(Params, Dialect);
     const std::string OutFile = Args.Required("out");
     const auto Game = LoadGame(GameFolder(Args));

@@ -70,6 +70,25 @@ std::uint32_t OpaquePixel(TColor Color) {
     return Pixel;
 }
 
+TReducedFrame EnlargedIndices(const TReducedFrame& Frame, const TBox& Box, int Scale) {
+    TReducedFrame Result;
+    Result.Palette = Frame.Palette;
+    Result.Width = Box.Width * Scale;
+    Result.Height = Box.Height * Scale;
+    Result.Indices.reserve(static_cast<std::size_t>(Result.Width) * Result.Height);
+    for (int Y = 0; Y < Box.Height; ++Y) {
+        const auto Row =
+            Frame.Indices.begin() + static_cast<std::ptrdiff_t>(Box.Y + Y) * Frame.Width + Box.X;
+        const std::size_t Start = Result.Indices.size();
+        for (int X = 0; X < Box.Width; ++X)
+            Result.Indices.insert(Result.Indices.end(), static_cast<std::size_t>(Scale), Row[X]);
+        for (int I = 1; I < Scale; ++I)
+            Result.Indices.insert(Result.Indices.end(), Result.Indices.begin() + Start,
+                                  Result.Indices.begin() + Start + Result.Width);
+    }
+    return Result;
+}
+
 void TProgressCounter::Step() {
     ++FDone;
     if (FProgress && !FProgress(FDone, FTotal))

@@ -4,6 +4,7 @@
 #include "model/PictureExport.h"
 #include "model/UDraw.h"
 #include "platform/Bitmap.h"
+#include "platform/ColorReduction.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,9 @@ TBitmap DrawLayerCovered(const TDrawChara& Chara, int Layer, const TPose& Pose);
 void PutBehind(TBitmap& Frame32, TColor Color);
 /// Color as an opaque pixel of a 32-bit bitmap.
 std::uint32_t OpaquePixel(TColor Color);
+
+/// The colour indices of Box of Frame, each made Scale x Scale; the palette stays.
+TReducedFrame EnlargedIndices(const TReducedFrame& Frame, const TBox& Box, int Scale);
 
 /// Counts the frames drawn and asks the caller whether to go on.
 class TProgressCounter {

@@ -217,7 +217,8 @@ const TRequestDialect CommandLineDialect{.Prefix = "--",
                                          .BackgroundForms = "RRGGBB or #RRGGBB",
                                          .DelayFormats = "gif, apng, webp and sheet formats",
                                          .CodesFromUrls = false,
-                                         .CarryCode = true};
+                                         .CarryCode = true,
+                                         .SceneCharacter = "code"};
 
 const TRequestDialect QueryDialect{.Prefix = "",
                                    .Values = QueryValues,
@@ -227,7 +228,8 @@ const TRequestDialect QueryDialect{.Prefix = "",
                                    .BackgroundForms = "RRGGBB",
                                    .DelayFormats = "gif, tgif, apng, tapng, webp and twebp",
                                    .CodesFromUrls = true,
-                                   .CarryCode = false};
+                                   .CarryCode = false,
+                                   .SceneCharacter = "c"};
 
 std::string TRenderRequest::Key() const {
     // An explicit frame is checked against the action, the default one is not: two keys.

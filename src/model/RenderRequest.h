@@ -46,6 +46,8 @@ struct TRequestDialect {
     bool CodesFromUrls;
     /// Whether pictures beyond the classic bytes carry the character's code.
     bool CarryCode;
+    /// The parameter naming each character of a picture of several (model/SceneRequest.h).
+    std::string_view SceneCharacter;
 };
 
 /// `pelto-cli render`'s options, named by Args as "--name".

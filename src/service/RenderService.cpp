@@ -8,6 +8,7 @@
 #include "model/IconAtlas.h"
 #include "model/InvalidCode.h"
 #include "model/ItemListing.h"
+#include "model/SceneRequest.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/ImageEncoders.h"
@@ -133,6 +134,13 @@ std::string WebIdentity() {
     return Hash128Hex(All).substr(0, 16);
 }
 
+// One picture beyond the whole budget would take the process past its memory.
+std::string TooLargeMessage(std::size_t Bytes, std::string_view Smaller = "scale or canvas") {
+    return Format("this picture would take %zu MiB to make, more than the service allows; ask "
+                  "for a smaller %.*s",
+                  (Bytes + (1 << 20) - 1) >> 20, static_cast<int>(Smaller.size()), Smaller.data());
+}
+
 /// Raised where a quick answer would need a turn of work; not an error.
 struct ENeedsWork {};
 
@@ -233,6 +241,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
         switch (Route.Endpoint) {
         case TEndpoint::Render:
             return Render(*Route.Format, Request, Work);
+        case TEndpoint::Scene:
+            return Scene(*Route.Format, Request, Work);
         case TEndpoint::Items:
             return Items(Request, Work);
         case TEndpoint::Icon:
@@ -303,13 +313,9 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
             auto Ticket = FWork.Enter(Request.Arrived);
             TDressingSession Session(FGame);
             PoseSession(Session, Asked);
-            // One picture beyond the whole budget would take the process past its memory.
             const std::size_t Bytes = RenderWorkBytes(Asked, Session.FrameCount());
             if (Bytes > FWork.Budget())
-                throw EBadRequest(pelto::Format("this picture would take %zu MiB to make, more "
-                                                "than the service allows; ask for a smaller scale "
-                                                "or canvas",
-                                                (Bytes + (1 << 20) - 1) >> 20));
+                throw EBadRequest(TooLargeMessage(Bytes));
             Ticket.Reserve(Bytes);
             const auto Start = std::chrono::steady_clock::now();
 
@@ -322,6 +328,30 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
             return Made;
         },
         CheckFrame);
+}
+
+TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServiceRequest& Request,
+                                       TWork Work) {
+    TSceneRequest Asked = ParseSceneParams(Format, Request.Params);
+    for (TRenderRequest& Member : Asked.Members)
+        Member.Code = CanonicalCode(Member.Code);
+    return Cached(
+        Asked.Key(), Request, std::string(ImmutableCaching), !Asked.Members.front().Frame, [&] {
+            if (Work == TWork::Refused)
+                throw ENeedsWork{};
+            auto Ticket = FWork.Enter(Request.Arrived);
+            const TPosedScene Posed(FGame, Asked);
+            const std::size_t Bytes = Posed.WorkBytes();
+            if (Bytes > FWork.Budget())
+                throw EBadRequest(TooLargeMessage(Bytes, "scale or fewer characters"));
+            Ticket.Reserve(Bytes);
+            const auto Start = std::chrono::steady_clock::now();
+            TMemoryStream Stream;
+            Posed.Write(Stream);
+            FMetrics.CountRender(
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+            return Content(Format.MimeType, ToString(Stream.Memory()));
+        });
 }
 
 TServiceResponse TRenderService::Items(const TServiceRequest& Request, TWork Work) {

@@ -95,6 +95,7 @@ private:
     std::optional<TServiceResponse> Respond(const TServiceRequest& Request, TWork Work);
     TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request,
                             TWork Work);
+    TServiceResponse Scene(const TExportFormat& Format, const TServiceRequest& Request, TWork Work);
     TServiceResponse Items(const TServiceRequest& Request, TWork Work);
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
     TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);

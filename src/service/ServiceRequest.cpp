@@ -15,6 +15,7 @@
 #include <set>
 #include <span>
 #include <utility>
+#include <vector>
 
 namespace pelto::service {
 namespace {
@@ -22,6 +23,7 @@ namespace {
 constexpr int LastMotion = static_cast<int>(MotionActions.size()) - 1;
 constexpr int LastDirection = static_cast<int>(MotionActions[0].size()) - 1;
 constexpr std::string_view RenderPrefix = "/render.";
+constexpr std::string_view ScenePrefix = "/scene.";
 constexpr std::string_view IconPrefix = "/icon/";
 constexpr std::string_view IconSuffix = ".png";
 constexpr std::string_view SharePrefix = "/c/";
@@ -161,6 +163,16 @@ TRoute RenderRoute(std::string_view Path) {
     return {};
 }
 
+TRoute SceneRoute(std::string_view Path) {
+    if (!Path.starts_with(ScenePrefix))
+        return {};
+    const std::string_view Name = Path.substr(ScenePrefix.size());
+    for (const TExportFormat& Format : ExportFormats)
+        if (Format.Name == Name && IsSceneFormat(Format))
+            return {TEndpoint::Scene, &Format};
+    return {};
+}
+
 TRoute IconRoute(std::string_view Path) {
     if (!Path.starts_with(IconPrefix) || !Path.ends_with(IconSuffix))
         return {};
@@ -172,7 +184,7 @@ TRoute IconRoute(std::string_view Path) {
     return {};
 }
 
-constexpr std::array<TRouteEntry, 13> Routes{{
+constexpr std::array<TRouteEntry, 14> Routes{{
     {"/", TRouteScope::Page, PageRoute},
     {"/c/{code}", TRouteScope::Page, ShareRoute},
     {"/{file}", TRouteScope::Page, AssetRoute},
@@ -186,6 +198,7 @@ constexpr std::array<TRouteEntry, 13> Routes{{
     {"/render.{format}", TRouteScope::Api, RenderRoute},
     {"/icon/{id}.png", TRouteScope::Api, IconRoute},
     {"/openapi.json", TRouteScope::ApiOnly, OpenApiRoute},
+    {"/scene.{format}", TRouteScope::ApiOnly, SceneRoute},
 }};
 
 } // namespace
@@ -232,6 +245,27 @@ TRoute RouteOf(std::string_view Path) {
 TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params) {
     const TParamReader Reader(Params, QueryDialect.Values);
     return ParseRenderRequest({Params.begin(), Params.end()}, QueryDialect, &Format);
+}
+
+TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params) {
+    constexpr std::array<std::string_view, 7> Shared{"motion",     "direction", "frame", "shadow",
+                                                     "background", "scale",     "gap"};
+    std::vector<std::string> Characters;
+    TRequestParams Others;
+    for (const auto& [Name, Value] : Params) {
+        if (Name != "c" && std::find(Shared.begin(), Shared.end(), Name) == Shared.end())
+            throw EBadRequest("unknown parameter " + TParamReader::Quoted(Name));
+        if (Name != "c" && Params.count(Name) > 1)
+            throw EBadRequest(Name + " is given more than once");
+        if (Value.size() > MaxValueLength)
+            throw EBadRequest(Name + " is too long");
+        // Equal names keep the order they were given in.
+        if (Name == "c")
+            Characters.push_back(Value);
+        else
+            Others.emplace(Name, Value);
+    }
+    return ParseSceneRequest(Characters, Others, QueryDialect, &Format);
 }
 
 TShareParams ParseShareParams(const TQueryParams& Params) {

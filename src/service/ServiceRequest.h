@@ -6,6 +6,7 @@
 #include "model/ItemSearch.h"
 #include "model/PictureExport.h"
 #include "model/RenderRequest.h"
+#include "model/SceneRequest.h"
 #include "platform/Bitmap.h"
 
 #include <array>
@@ -48,11 +49,12 @@ enum class TEndpoint {
     Design,   // "/design.json": a code with edits
     Atlas,    // "/atlas/GROUP/SLOT.png" and ".json": the icons of an equipment list
     OpenApi,  // "/v1/openapi.json": the description of the API
+    Scene,    // "/v1/scene.FORMAT": several characters in one picture
     Unknown
 };
-inline constexpr std::array<std::string_view, 13> EndpointNames{
-    "render", "items", "icon",   "healthz", "metrics", "page", "share",
-    "code",   "asset", "design", "atlas",   "openapi", "other"};
+inline constexpr std::array<std::string_view, 14> EndpointNames{
+    "render", "items", "icon",   "healthz", "metrics", "page",  "share",
+    "code",   "asset", "design", "atlas",   "openapi", "scene", "other"};
 
 /// Where a route is served. The API's routes are under ApiPrefix, the older ones also at their
 /// first paths, which links and bots out there still use; they answer other sites' scripts.
@@ -66,7 +68,7 @@ inline constexpr std::string_view ApiPrefix = "/v1";
 
 struct TRoute {
     TEndpoint Endpoint = TEndpoint::Unknown;
-    const TExportFormat* Format = nullptr; // of a render
+    const TExportFormat* Format = nullptr; // of a render or a scene
     int ItemId = 0;                        // of an icon
     std::string_view Name{}; // into the path: the code of a page or of its JSON, an asset's name
     TListChoice List{0, 1};  // of an atlas
@@ -89,6 +91,11 @@ std::span<const TRouteEntry> RouteTable();
 /// The render Params ask for in Format: the parameters the service takes, each once, none
 /// too long (else EBadRequest), then as ParseRenderRequest checks them in QueryDialect.
 TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params);
+
+/// The scene Params ask for in Format: "c" once for each character, in order, every other
+/// parameter the service takes once, none too long (else EBadRequest), then as
+/// ParseSceneRequest checks them in QueryDialect.
+TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params);
 
 /// How a share page shows its character. Links travel through chat apps that add parameters of
 /// their own (fbclid, utm_*) and people edit them, so a page is never refused over them: what is
