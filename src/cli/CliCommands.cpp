@@ -504,16 +504,26 @@ Edits, applied in this order to the code's character (or to none):
 A refused edit ends with exit status 1, naming the option and why.
 )",
              CodeCommand},
-    TCommand{"render", R"(--game DIR (--code CODE | --chara N) [--motion M]
+    TCommand{"render", R"(--game DIR (--code CODE[~M[~D]]... | --chara N) [--motion M]
               [--direction D] [--frame F] [--shadow] [--background [#]RRGGBB]
               [--scale N] [--delay MS] [--scope action|directions|all] [--trim]
               [--crop full|body|head] [--flip] [--canvas WxH [--anchor feet|center]]
-              [--frame-names pose|index] [--layers]
+              [--frame-names pose|index] [--layers] [--gap N]
               --format bmp|jpg|png|tpng|gif|tgif|apng|tapng|webp|twebp|sheet|tsheet
                        |bundle|tbundle|aseprite
               --out FILE)",
              "draws the character and saves it as the viewer does",
-             R"(  --chara N       character 0..14 (pelto-cli info lists them)
+             R"(  --code CODE     the character; given 2..8 times, the characters side by
+                  side from left to right in one png, tpng, gif, apng or webp,
+                  each as its render alone draws it, on one background, the same
+                  bytes as the service's /v1/scene.FORMAT. CODE~M~D gives that
+                  character motion M and direction D of its own, CODE~M only
+                  the motion; an animation lasts the longest action, the others
+                  starting over. --motion, --direction, --frame, --shadow,
+                  --background and --scale go for every character
+  --gap N         pixels between the characters before the scale, 0..64,
+                  default 8
+  --chara N       character 0..14 (pelto-cli info lists them)
   --motion M      motion 0..18, default 0
   --direction D   direction 0..7, default 4 (facing the viewer); 0 faces the top of
                   the view, then counter-clockwise in 45 degree steps
@@ -575,6 +585,10 @@ Endpoints (GET and HEAD):
                              twebp; motion, direction, frame, shadow (0/1),
                              background (RRGGBB), scale, delay, crop, flip
                              (0/1), canvas and anchor as render's
+  /v1/scene.FORMAT?c=CODE&c=CODE...   FORMAT png tpng gif apng webp; 1..8
+                             characters side by side, each c CODE, CODE~M or
+                             CODE~M~D; motion, direction, frame, shadow, background,
+                             scale and gap as render's
   /items?search=TEXT&group=G&slot=S   the items command's JSON
   /icon/ID.png               an item's icon
   /, /c/CODE                 the share page, empty or on a character; motion,

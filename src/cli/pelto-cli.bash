@@ -12,14 +12,14 @@ declare -gA _pelto_cli_options=(
             --json"
     [render]="--game --code --chara --motion --direction --frame --shadow --background --scale
               --delay --scope --trim --crop --flip --canvas --anchor --frame-names --layers
-              --format --out"
+              --gap --format --out"
     [serve]="--game --listen --threads --memory-mb --cache-mb --public-url --metrics-listen"
     [diff]="--old --new --json --html --chara --codes --favorites"
     [demo]="--out --scale"
     [game-folder]="--settings --set"
 )
 # Options that may be given more than once, offered again after they are.
-_pelto_cli_repeatable=" --strip --wear --color "
+_pelto_cli_repeatable=" --strip --wear --color --code "
 _pelto_cli_formats="bmp jpg png tpng gif tgif apng tapng webp twebp sheet tsheet bundle tbundle aseprite"
 
 # The values an option takes, by "command option" or by option; "@dirs" and "@files" complete
@@ -56,6 +56,7 @@ declare -gA _pelto_cli_values=(
     [--motion]="0 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18"
     [--direction]="0 1 2 3 4 5 6 7"
     [--code]=""
+    [--gap]=""
     [--search]=""
     [--frame]=""
     [--background]=""
