@@ -60,10 +60,13 @@ std::set<std::string> ServedApiPaths() {
             Paths.insert(Path);
             continue;
         }
-        // Each format answers with a type of its own, so each has a path of its own.
-        for (const TExportFormat& Format : ExportFormats)
-            if (Format.Served)
-                Paths.insert(Path.substr(0, Path.find("{format}")) + std::string(Format.Name));
+        // Each format answers with a type of its own, so each it routes has a path of its own.
+        for (const TExportFormat& Format : ExportFormats) {
+            const std::string Filled =
+                Path.substr(0, Path.find("{format}")) + std::string(Format.Name);
+            if (Format.Served && RouteOf(Filled).Endpoint != TEndpoint::Unknown)
+                Paths.insert(Filled);
+        }
     }
     return Paths;
 }

@@ -1064,3 +1064,142 @@ TEST(RenderServiceMemory, APictureLargerThanTheWholeWorkBudgetIsRefusedNotMade) 
     EXPECT_NE(Large.Body.find("more than the service allows"), std::string::npos) << Large.Body;
     EXPECT_EQ(Service.Handle({"/render.png", {{"code", DressedCode(2)}}, ""}).Status, 200);
 }
+
+// --- /v1/scene.FORMAT --------------------------------------------------------------------------
+
+TEST_F(RenderServiceTest, AScenesBytesAreWhatTheCommandLineWritesForAsManyCodes) {
+    const std::vector<std::string> Codes{DressedCode(3), DressedCode(7, 2), DressedCode(11)};
+    struct TCase {
+        std::string Format;
+        std::string Query;
+        std::vector<std::string> Options;
+    };
+    const std::vector<TCase> Cases{
+        {"png", "&scale=2&gap=3", {"--scale", "2", "--gap", "3"}},
+        {"gif", "&motion=1&shadow=1", {"--motion", "1", "--shadow"}},
+        {"apng", "&background=336699", {"--background", "336699"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Format);
+        TTempDir Scratch;
+        std::vector<std::string> Args{"render",    "--game", test::DemoGame(), "--format",
+                                      Case.Format, "--out",  Scratch / "scene"};
+        std::string Query;
+        for (std::size_t I = 0; I < Codes.size(); ++I) {
+            // The middle one walks the other way.
+            const std::string Own = I == 1 ? "~1~2" : "";
+            Args.insert(Args.end(), {"--code", Codes[I] + Own});
+            Query += "&c=" + Escaped(Codes[I]) + Own;
+        }
+        Args.insert(Args.end(), Case.Options.begin(), Case.Options.end());
+        ASSERT_EQ(RunCli(Args), "");
+        const std::string Expected = ReadText(Scratch / "scene");
+        ASSERT_FALSE(Expected.empty());
+        const auto Answer = Get("/v1/scene." + Case.Format + "?" + Query.substr(1) + Case.Query);
+        ASSERT_TRUE(Answer);
+        EXPECT_EQ(Answer->status, 200) << Answer->body;
+        EXPECT_TRUE(Answer->body == Expected);
+    }
+    // One code on the command line stays the render of one character.
+    TTempDir Scratch;
+    ASSERT_EQ(RunCli({"render", "--game", test::DemoGame(), "--format", "png", "--code", Codes[0],
+                      "--out", Scratch / "one"}),
+              "");
+    EXPECT_TRUE(ReadText(Scratch / "one") == Get("/v1/render.png?code=" + Escaped(Codes[0]))->body);
+}
+
+TEST_F(RenderServiceTest, ASceneRefusesHostileParametersSayingWhy) {
+    const std::string C = "c=" + Escaped(DressedCode(2));
+    std::string Nine;
+    for (int I = 0; I < 9; ++I)
+        Nine += (I ? "&" : "") + C;
+    const std::vector<std::pair<std::string, std::string>> Cases{
+        {"", "c is required"},
+        {"motion=1", "c is required"},
+        {Nine, "at most 8 characters (c) go in one picture"},
+        {C + "&c=" + std::string(1025, 'A'), "c is too long"},
+        {C + "&" + C + "~1~2~3", "c must be CODE, CODE~MOTION or CODE~MOTION~DIRECTION"},
+        {C + "&" + C + "~", "c must be CODE, CODE~MOTION or CODE~MOTION~DIRECTION"},
+        {C + "&" + C + "~99", "c 2: motion must be a number from 0 to 18"},
+        {C + "~1~8", "c 1: direction must be a number from 0 to 7"},
+        {C + "&c=~1", "c 2 has no code"},
+        {C + "&c=AAAA", "Invalid code error."},
+        {C + "&c=%3Cb%3E", "Invalid code error."},
+        {C + "&hat=1&hat=2", "unknown parameter \"hat\""},
+        {C + "&code=AAAA", "unknown parameter \"code\""},
+        {C + "&delay=100", "unknown parameter \"delay\""},
+        {C + "&motion=1&motion=2", "motion is given more than once"},
+        {C + "&gap=65", "gap must be a number from 0 to 64"},
+        {C + "&scale=9", "scale must be a number from 1 to 8"},
+        {C + "&frame=99", ""},
+    };
+    for (const auto& [Query, Message] : Cases) {
+        const auto Answer = Get("/v1/scene.png?" + Query);
+        ASSERT_TRUE(Answer) << Query;
+        EXPECT_EQ(Answer->status, 400) << Query;
+        if (!Message.empty()) {
+            EXPECT_EQ(Answer->body, ErrorJson(Message)) << Query;
+        }
+        EXPECT_EQ(Answer->get_header_value("Content-Type"), "application/json");
+        EXPECT_EQ(Answer->get_header_value("Access-Control-Allow-Origin"), "*") << Query;
+        EXPECT_FALSE(Answer->has_header("ETag"));
+    }
+    // Only the formats of scenes, only under /v1.
+    for (const std::string Path :
+         {"/v1/scene.jpg", "/v1/scene.tgif", "/v1/scene.sheet", "/scene.png", "/v1/scene."})
+        EXPECT_EQ(Get(Path + "?" + C)->status, 404) << Path;
+    EXPECT_EQ(Get("/healthz")->status, 200) << "the service is unharmed";
+}
+
+TEST_F(RenderServiceTest, ASceneIsTaggedByItsCharactersAndAnsweredToHeadAndOtherSites) {
+    const std::string A = Escaped(DressedCode(5)), B = Escaped(DressedCode(9));
+    const std::string Target = "/v1/scene.webp?c=" + A + "&c=" + B + "~1";
+    const auto Body = Get(Target);
+    ASSERT_EQ(Body->status, 200) << Body->body;
+    EXPECT_EQ(Body->get_header_value("Content-Type"), "image/webp");
+    EXPECT_EQ(Body->get_header_value("Access-Control-Allow-Origin"), "*");
+    EXPECT_EQ(Body->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    const std::string ETag = Body->get_header_value("ETag");
+    EXPECT_EQ(ETag.size(), 34u);
+
+    const auto Head = Client().Head(Target);
+    ASSERT_TRUE(Head);
+    EXPECT_EQ(Head->status, 200);
+    EXPECT_TRUE(Head->body.empty());
+    EXPECT_EQ(Head->get_header_value("ETag"), ETag);
+    EXPECT_EQ(Head->get_header_value("Content-Length"), std::to_string(Body->body.size()));
+
+    const auto Again = Get(Target, {{"If-None-Match", ETag}});
+    EXPECT_EQ(Again->status, 304);
+    EXPECT_TRUE(Again->body.empty());
+    // The same characters spelt otherwise, the shared defaults written out: the same tag.
+    std::string UrlSafe = A;
+    for (const auto& [From, To] : {std::pair{"%2B", "-"}, {"%2F", "_"}})
+        for (std::size_t At = UrlSafe.find(From); At != std::string::npos; At = UrlSafe.find(From))
+            UrlSafe.replace(At, 3, To);
+    EXPECT_EQ(Get("/v1/scene.webp?gap=8&c=" + UrlSafe + "&c=" + B + "~1~4&scale=1")
+                  ->get_header_value("ETag"),
+              ETag);
+    // Another order, gap or pose is another picture.
+    for (const std::string& Other : {"/v1/scene.webp?c=" + B + "~1&c=" + A, Target + "&gap=9",
+                                     "/v1/scene.webp?c=" + A + "&c=" + B})
+        EXPECT_NE(Get(Other)->get_header_value("ETag"), ETag) << Other;
+    EXPECT_NE(Get("/v1/render.webp?code=" + A)->get_header_value("ETag"),
+              Get("/v1/scene.webp?c=" + A)->get_header_value("ETag"));
+    const std::string Metrics = MetricsCounting({"endpoint=\"scene\",status=\"304\""});
+    EXPECT_NE(Metrics.find("pelto_requests_total{endpoint=\"scene\",status=\"200\"}"),
+              std::string::npos);
+}
+
+TEST(RenderServiceMemory, ASceneLargerThanTheWholeWorkBudgetIsRefusedNotMade) {
+    TRenderService Service(ServedGame(), TServiceOptions{.WorkBytes = std::size_t{32} << 20});
+    const std::string Code = DressedCode(2);
+    const TQueryParams Eight{{"c", Code}, {"c", Code}, {"c", Code}, {"c", Code},   {"c", Code},
+                             {"c", Code}, {"c", Code}, {"c", Code}, {"scale", "4"}};
+    const TServiceResponse Large = Service.Handle({"/v1/scene.apng", Eight, ""});
+    EXPECT_EQ(Large.Status, 400);
+    EXPECT_NE(Large.Body.find("more than the service allows"), std::string::npos) << Large.Body;
+    EXPECT_FALSE(Service.Quick({"/v1/scene.apng", {{"c", Code}, {"c", Code}}, ""}))
+        << "a scene not drawn yet waits for a worker";
+    EXPECT_EQ(Service.Handle({"/v1/scene.apng", {{"c", Code}, {"c", Code}}, ""}).Status, 200);
+}
