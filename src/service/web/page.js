@@ -674,8 +674,8 @@ class Group {
     });
     const gap = $("gap");
     gap.value = this.gap;
-    // While the box is being typed in, only what is a gap already counts; leaving it puts
-    // back the gap in use.
+    // While the box is being typed in, only what is a gap already counts; leaving it holds
+    // a number to the range, and puts back the gap in use for what is none.
     gap.addEventListener("input", () => {
       const value = Number(gap.value);
       if (gap.value !== "" && Number.isInteger(value) && value >= GroupGap.min &&
@@ -683,6 +683,9 @@ class Group {
         this.setGap(value);
     });
     gap.addEventListener("change", () => {
+      const value = Math.round(Number(gap.value));
+      if (gap.value !== "" && Number.isFinite(value))
+        this.setGap(Math.min(GroupGap.max, Math.max(GroupGap.min, value)));
       gap.value = this.gap;
     });
     $("copy-group").addEventListener("click", () =>
