@@ -387,6 +387,86 @@
         <source>%1 items</source>
         <translation>%1 件</translation>
     </message>
+    <message>
+        <source>Add to group</source>
+        <translation>グループに追加</translation>
+    </message>
+    <message>
+        <source>Group</source>
+        <translation>グループ</translation>
+    </message>
+    <message>
+        <source>Members of the group</source>
+        <translation>グループのメンバー</translation>
+    </message>
+    <message>
+        <source>Gap</source>
+        <translation>間隔</translation>
+    </message>
+    <message>
+        <source>Scale, shadow and background are the ones set for the character.</source>
+        <translation>倍率・影・背景はキャラクターに設定したものを使います。</translation>
+    </message>
+    <message>
+        <source>The group picture cannot be drawn.</source>
+        <translation>グループの画像を描けません。</translation>
+    </message>
+    <message>
+        <source>Link to the group picture</source>
+        <translation>グループの画像へのリンク</translation>
+    </message>
+    <message>
+        <source>%1 added; the group is full.</source>
+        <translation>%1を追加しました。グループは満員です。</translation>
+    </message>
+    <message>
+        <source>%1 added to the group.</source>
+        <translation>%1をグループに追加しました。</translation>
+    </message>
+    <message>
+        <source>%1 taken out of the group.</source>
+        <translation>%1をグループから外しました。</translation>
+    </message>
+    <message>
+        <source>%1 is number %2.</source>
+        <translation>%1は%2番目です。</translation>
+    </message>
+    <message>
+        <source>%1 (number %2)</source>
+        <translation>%1(%2番目)</translation>
+    </message>
+    <message>
+        <source>A group holds at most %1 characters.</source>
+        <translation>グループに入れられるのは%1キャラクターまでです。</translation>
+    </message>
+    <message>
+        <source>Adds the character as it stands and faces now.</source>
+        <translation>今のモーションと向きのままキャラクターを追加します。</translation>
+    </message>
+    <message>
+        <source>Show a character first.</source>
+        <translation>先にキャラクターを表示してください。</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>The group: %1</source>
+        <translation>グループ: %1</translation>
+    </message>
+    <message>
+        <source>Move %1 left</source>
+        <translation>%1を左へ移動</translation>
+    </message>
+    <message>
+        <source>Move %1 right</source>
+        <translation>%1を右へ移動</translation>
+    </message>
+    <message>
+        <source>Remove %1</source>
+        <translation>%1を外す</translation>
+    </message>
 </context>
 <context>
     <name>pelto::CoreText</name>

@@ -19,7 +19,9 @@ import sys
 import tempfile
 import time
 import unittest
+import urllib.error
 import urllib.parse
+import urllib.request
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from share_page_test import fetch, start_service  # noqa: E402
@@ -29,6 +31,11 @@ SHOTS = "/tmp/studio-shots"
 WAIT_SECONDS = 20
 SEED = 1073741824  # what the page draws from Math.random() = 0.25
 STILL = "&motion=0&direction=4&scale=3&shadow=0&background=FFFFFF&frame=1"
+
+
+def query_params(query):
+    """The query's parameters other than the members."""
+    return {k: v for k, v in urllib.parse.parse_qsl(query) if k != "c"}
 
 
 def start_browser(language="en"):
@@ -172,6 +179,37 @@ class Studio:
             chain.key_up(key)
         chain.perform()
 
+    def show_character(self, chara):
+        """Picks a character without touching the playback, as a second pick must."""
+        from selenium.webdriver.support.ui import Select
+        Select(self.css("#chara")).select_by_value(str(chara))
+        code = self.cli_code("--chara", str(chara))
+        self.until(lambda: self.value("code") == code, f"character {chara}")
+        self.code = code
+        return code
+
+    def add_to_group(self):
+        """Adds the character shown; returns the member as the scene route spells it."""
+        count = self.group_size()
+        motion, direction = self.value("motion"), self.js("return document.querySelector("
+                                                          "'input[name=direction]').value")
+        self.tap(self.css("#add-to-group"))
+        self.until(lambda: self.group_size() == count + 1, "the new member")
+        return f"{self.code}~{motion}~{direction}"
+
+    def group_size(self):
+        return len(self.driver.find_elements(self.By.CSS_SELECTOR, "#members > li"))
+
+    def group_link(self):
+        """The link's path and its members in order."""
+        parts = urllib.parse.urlsplit(self.value("group-link"))
+        self.test.assertEqual(f"{parts.scheme}://{parts.netloc}", self.base, "an absolute link")
+        members = [v for k, v in urllib.parse.parse_qsl(parts.query) if k == "c"]
+        return parts.path, members
+
+    def member_button(self, index, action):
+        return self.css(f"#members button[data-index='{index}'][data-action='{action}']")
+
     def dress_from_nothing(self, shots=None):
         """The whole scenario; returns the codes it went through."""
         t = self.test
@@ -259,8 +297,10 @@ class StudioTest(unittest.TestCase):
         self.addCleanup(driver.quit)
         return driver
 
-    def assert_no_console_errors(self, driver):
-        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+    def assert_no_console_errors(self, driver, allow_scene=False):
+        """Console errors; while the service has no scene route, its 404s are expected."""
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
+                  and not (allow_scene and "/v1/scene." in e["message"])]
         self.assertEqual(errors, [], "console errors")
 
     def phone(self, driver):
@@ -328,6 +368,149 @@ class StudioTest(unittest.TestCase):
         self.assertIn("アイテム検索", studio.css("#picker .tools").text)
         driver.save_screenshot(os.path.join(SHOTS, "studio-390-ja.png"))
         self.assert_no_console_errors(driver)
+
+    # The group
+
+    def scene_route_missing(self):
+        """The group's picture is drawn by the scene route; a service without it answers 404."""
+        code = subprocess.check_output([ARGS.cli, "code", "--game", ARGS.game, "--chara", "1"],
+                                       text=True).strip()
+        request = urllib.request.Request(
+            self.base + "/v1/scene.png?c=" + urllib.parse.quote(code, safe="") + "~0~4",
+            method="HEAD")
+        try:
+            with urllib.request.urlopen(request, timeout=WAIT_SECONDS):
+                return False
+        except urllib.error.HTTPError as error:
+            return error.code == 404
+
+    def test_a_group_keeps_its_members_in_order_and_its_link_follows(self):
+        driver = self.browser()
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        self.assertTrue(studio.css("#group").get_attribute("hidden") is not None,
+                        "no group before the first member")
+        self.assertFalse(studio.css("#add-to-group").is_enabled(), "nothing to add yet")
+        studio.choose_character(1)
+        first = studio.add_to_group()
+        studio.tap(studio.css(".stage .turn[value='6']"))
+        studio.show_character(2)
+        second = studio.add_to_group()
+        self.assertTrue(first.endswith("~0~4") and second.endswith("~0~6"), (first, second))
+        self.assertEqual(studio.group_link(), ("/v1/scene.png", [first, second]))
+        self.assertEqual(studio.css("#group-count").text, "2 of 8")
+        link = urllib.parse.urlsplit(studio.value("group-link"))
+        self.assertEqual(query_params(link.query),
+                         {"gap": "8", "scale": "3", "shadow": "0", "background": "FFFFFF"},
+                         "the studio's look, shared")
+        for kind in ["png", "tpng", "gif", "apng", "webp"]:
+            href = urllib.parse.urlsplit(studio.css(f"#group-download-{kind}")
+                                         .get_attribute("href"))
+            self.assertEqual(href.path, "/v1/scene." + kind, kind)
+            self.assertEqual([v for k, v in urllib.parse.parse_qsl(href.query) if k == "c"],
+                             [first, second], kind)
+        thumbnail = studio.css("#members > li:nth-child(2) img").get_attribute("src")
+        self.assertEqual(query_params(urllib.parse.urlsplit(thumbnail).query)["direction"], "6",
+                         "each member in its own direction")
+
+        # The studio's controls and the gap change the group's look, not its members.
+        studio.tap(studio.css("#shadow"))
+        gap = studio.css("#gap")
+        gap.send_keys(studio.Keys.CONTROL, "a")
+        gap.send_keys("20")
+        studio.until(lambda: query_params(urllib.parse.urlsplit(studio.value("group-link"))
+                                          .query).get("gap") == "20", "the new gap")
+        self.assertEqual(query_params(urllib.parse.urlsplit(studio.value("group-link")).query)
+                         ["shadow"], "1")
+        gap.send_keys(studio.Keys.CONTROL, "a")
+        gap.send_keys("65", studio.Keys.TAB)
+        studio.until(lambda: gap.get_attribute("value") == "64", "a gap past 64 held at 64")
+        studio.until(lambda: query_params(urllib.parse.urlsplit(studio.value("group-link"))
+                                          .query).get("gap") == "64", "the gap held at 64")
+        gap.send_keys(studio.Keys.CONTROL, "a")
+        gap.send_keys("20", studio.Keys.TAB)
+        studio.tap(studio.css("#transparent"))
+        studio.until(lambda: studio.group_link()[0] == "/v1/scene.tpng", "a transparent group")
+        studio.tap(studio.css("#transparent"))
+
+        # Moving by keyboard keeps the focus on the member moved.
+        studio.member_button(0, "1").send_keys(studio.Keys.ENTER)
+        studio.until(lambda: studio.group_link()[1] == [second, first], "the swapped order")
+        self.assertEqual(driver.switch_to.active_element.get_attribute("data-index"), "1")
+        self.assertFalse(studio.member_button(0, "-1").is_enabled(), "the first moves no further")
+        self.assertFalse(studio.member_button(1, "1").is_enabled(), "the last moves no further")
+
+        # A reload keeps the group and its gap.
+        driver.refresh()
+        studio.until(lambda: studio.group_size() == 2, "the group after the reload")
+        self.assertEqual(studio.group_link(), ("/v1/scene.png", [second, first]))
+        self.assertEqual(studio.css("#gap").get_attribute("value"), "20")
+
+        studio.tap(studio.member_button(0, "remove"))
+        studio.until(lambda: studio.group_link()[1] == [first], "the link without the removed")
+        self.assertEqual(studio.css("#group-count").text, "1 of 8")
+        self.assertEqual(driver.switch_to.active_element.get_attribute("data-action"), "remove",
+                         "the focus stays in the list")
+        studio.tap(studio.member_button(0, "remove"))
+        studio.until(lambda: studio.css("#group").get_attribute("hidden") is not None,
+                     "an empty group hidden")
+        self.assertEqual(driver.switch_to.active_element.get_attribute("id"), "add-to-group")
+        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
+
+    def test_a_group_holds_eight_and_says_why_it_takes_no_ninth(self):
+        driver = self.browser()
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        studio.choose_character(3)
+        members = []
+        for direction in range(8):
+            studio.tap(studio.css(f".stage .turn[value='{direction}']"))
+            members.append(studio.add_to_group())
+        add = studio.css("#add-to-group")
+        self.assertFalse(add.is_enabled())
+        self.assertEqual(add.get_attribute("title"), "A group holds at most 8 characters.")
+        studio.js("document.getElementById('add-to-group').click();")
+        self.assertEqual(studio.group_size(), 8)
+        self.assertEqual(studio.group_link()[1], members)
+        self.assertEqual(studio.css("#live").text,
+                         studio.css("#name").text + " added; the group is full.")
+        studio.tap(studio.member_button(7, "remove"))
+        studio.until(lambda: add.is_enabled(), "room for one more")
+        self.assertEqual(studio.group_link()[1], members[:7])
+        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
+
+    def test_the_group_picture_loads(self):
+        if self.scene_route_missing():
+            self.skipTest("the service has no scene route yet")
+        driver = self.browser()
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        studio.choose_character(1)
+        studio.add_to_group()
+        studio.show_character(2)
+        studio.add_to_group()
+        studio.until(lambda: studio.js("const p = document.getElementById('group-picture');"
+                                       "return p.complete && p.naturalWidth > 0;"),
+                     "the group picture to load")
+        status, headers, _ = fetch(studio.css("#group-picture").get_attribute("src"))
+        self.assertEqual((status, headers["Content-Type"]), (200, "image/png"))
+        self.assertTrue(studio.css("#group-failed").get_attribute("hidden") is not None)
+        self.assert_no_console_errors(driver)
+
+    def test_the_group_speaks_japanese(self):
+        driver = self.browser("ja")
+        studio = Studio(self, driver, self.base)
+        studio.open()
+        self.assertEqual(studio.css("#add-to-group").text, "グループに追加")
+        self.assertEqual(studio.css("#add-to-group").get_attribute("title"),
+                         "先にキャラクターを表示してください。")
+        studio.choose_character(1)
+        studio.add_to_group()
+        self.assertEqual(studio.css("#group-title").text, "グループ")
+        self.assertEqual(studio.member_button(0, "remove").get_attribute("aria-label"),
+                         studio.css("#name").text + "(1番目)を外す")
+        self.assertIn("グループに追加しました", studio.css("#live").text)
+        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
 
     @unittest.skipUnless(os.environ.get("PELTO_STUDIO_TIMINGS"), "timings only when asked")
     def test_timings(self):

@@ -20,6 +20,8 @@ const SlotNames = ["", QT_TR_NOOP("Head"), QT_TR_NOOP("Body"), QT_TR_NOOP("Hand"
 const Channels = [QT_TR_NOOP("Red"), QT_TR_NOOP("Green"), QT_TR_NOOP("Blue")];
 const BonusLabels = ["HP", "SP", "ATK", "DEF", "SPD", "MATK", "MDEF", "射撃対抗力(%)"];
 const Downloads = ["png", "tpng", "gif", "apng", "webp"];
+const GroupSize = 8;
+const GroupGap = { min: 0, max: 64, initial: 8 };
 const CellWidth = 88;
 const CellHeight = 80;
 const LongPress = 500;
@@ -108,6 +110,7 @@ class Studio {
     this.step = (history.state && history.state.step) || 0;
     this.top = Math.max(this.step, Number(sessionStorage.getItem("pelto-top")) || 0);
     this.picker = new Picker(this);
+    this.group = new Group(this);
   }
 
   begin() {
@@ -125,6 +128,7 @@ class Studio {
     }
     history.replaceState({ step: this.step }, "", location.href);
     this.showSteps();
+    this.group.show();
     if (this.state.code)
       this.load(this.state.code, false);
     else
@@ -508,6 +512,7 @@ class Studio {
     $("link").value = location.origin + this.sharePath();
     $("copied").textContent = "";
     history.replaceState({ step: this.step }, "", this.sharePath());
+    this.group.show();
   }
 
   turn(direction) {
@@ -593,17 +598,248 @@ class Studio {
     $("live").textContent = text;
   }
 
-  async copy(box, done) {
+  async copy(box, done, status = $("copied")) {
     const text = box.value;
     try {
       await navigator.clipboard.writeText(text);
-      $("copied").textContent = done;
+      status.textContent = done;
     } catch (error) {
       box.focus();
       box.select();
-      $("copied").textContent = document.execCommand("copy") ? done
-                                                             : qsTr("Select the text and copy it.");
+      status.textContent = document.execCommand("copy") ? done
+                                                        : qsTr("Select the text and copy it.");
     }
+  }
+}
+
+// Characters side by side in one picture, each in the motion and direction it had when it was
+// added. The group lives in the tab's session storage rather than in the address, which the
+// studio rewrites at every change of the look: a reload and the history's steps keep it, and a
+// character's link stays a character's link.
+class Group {
+  constructor(studio) {
+    this.studio = studio;
+    this.members = [];
+    this.gap = GroupGap.initial;
+    this.shownKey = null;
+    this.restore();
+    this.bind();
+  }
+
+  // What storage holds was written by this page, but perhaps by an older one: each member is
+  // checked as the service would check it, and what is no member is dropped.
+  restore() {
+    let kept = null;
+    try {
+      kept = JSON.parse(sessionStorage.getItem("pelto-group"));
+    } catch (error) {
+      kept = null;
+    }
+    if (!kept || typeof kept !== "object")
+      return;
+    const whole = (value, max) => Number.isInteger(value) && value >= 0 && value <= max;
+    const lastMotion = $("motion").options.length - 1;
+    if (Array.isArray(kept.members))
+      this.members = kept.members
+        .filter((member) => member && typeof member.code === "string" && member.code &&
+                            whole(member.motion, lastMotion) && whole(member.direction, 7))
+        .slice(0, GroupSize)
+        .map((member) => ({ code: member.code, motion: member.motion,
+                            direction: member.direction,
+                            name: typeof member.name === "string" ? member.name : "" }));
+    if (whole(kept.gap, GroupGap.max))
+      this.gap = kept.gap;
+  }
+
+  keep() {
+    try {
+      sessionStorage.setItem("pelto-group", JSON.stringify({ members: this.members,
+                                                             gap: this.gap }));
+    } catch (error) {
+      // Storage may be full or refused; the group then lasts as long as the page.
+    }
+  }
+
+  bind() {
+    $("add-to-group").addEventListener("click", () => this.add());
+    $("members").addEventListener("click", (event) => {
+      const button = event.target.closest("button[data-index]");
+      if (!button || button.disabled)
+        return;
+      const index = Number(button.dataset.index);
+      if (button.dataset.action === "remove")
+        this.remove(index);
+      else
+        this.move(index, Number(button.dataset.action));
+    });
+    const gap = $("gap");
+    gap.value = this.gap;
+    // While the box is being typed in, only what is a gap already counts; leaving it holds
+    // a number to the range, and puts back the gap in use for what is none.
+    gap.addEventListener("input", () => {
+      const value = Number(gap.value);
+      if (gap.value !== "" && Number.isInteger(value) && value >= GroupGap.min &&
+          value <= GroupGap.max)
+        this.setGap(value);
+    });
+    gap.addEventListener("change", () => {
+      const value = Math.round(Number(gap.value));
+      if (gap.value !== "" && Number.isFinite(value))
+        this.setGap(Math.min(GroupGap.max, Math.max(GroupGap.min, value)));
+      gap.value = this.gap;
+    });
+    $("copy-group").addEventListener("click", () =>
+      this.studio.copy($("group-link"), qsTr("Link copied."), $("group-copied")));
+    const picture = $("group-picture");
+    picture.addEventListener("load", () => {
+      $("group-failed").hidden = true;
+    });
+    picture.addEventListener("error", () => {
+      $("group-failed").hidden = !picture.getAttribute("src");
+    });
+  }
+
+  full() {
+    return this.members.length >= GroupSize;
+  }
+
+  add() {
+    const state = this.studio.state;
+    if (!state.code || this.full())
+      return;
+    this.members.push({ code: state.code, motion: state.motion, direction: state.direction,
+                        name: state.name });
+    this.changed();
+    this.studio.say(this.full() ? qsTr("%1 added; the group is full.", state.name)
+                                : qsTr("%1 added to the group.", state.name));
+  }
+
+  remove(index) {
+    const [gone] = this.members.splice(index, 1);
+    this.changed();
+    this.studio.say(qsTr("%1 taken out of the group.", gone.name || gone.code));
+    // The focus stays in the list, on the member that took the place, or goes back to Add.
+    const buttons = $("members").querySelectorAll("button[data-action='remove']");
+    const next = buttons[Math.min(index, buttons.length - 1)];
+    (next || $("add-to-group")).focus();
+  }
+
+  move(index, delta) {
+    const to = index + delta;
+    if (to < 0 || to >= this.members.length)
+      return;
+    const [member] = this.members.splice(index, 1);
+    this.members.splice(to, 0, member);
+    this.changed();
+    const list = $("members");
+    const same = list.querySelector(`button[data-index='${to}'][data-action='${delta}']`);
+    const other = list.querySelector(`button[data-index='${to}'][data-action='${-delta}']`);
+    (same && !same.disabled ? same : other).focus();
+    this.studio.say(qsTr("%1 is number %2.", member.name || member.code, to + 1));
+  }
+
+  setGap(gap) {
+    if (gap === this.gap)
+      return;
+    this.gap = gap;
+    this.keep();
+    this.show();
+  }
+
+  changed() {
+    this.keep();
+    this.show();
+  }
+
+  // The look the studio's controls set, which the group's pictures share.
+  look() {
+    const state = this.studio.state;
+    return { gap: this.gap, scale: state.scale, shadow: state.shadow,
+             background: state.background };
+  }
+
+  who(member, index) {
+    return qsTr("%1 (number %2)", member.name || member.code, index + 1);
+  }
+
+  show() {
+    const add = $("add-to-group");
+    add.disabled = !this.studio.state.code || this.full();
+    add.title = this.full() ? qsTr("A group holds at most %1 characters.", GroupSize)
+                : this.studio.state.code ? qsTr("Adds the character as it stands and faces now.")
+                                         : qsTr("Show a character first.");
+    const look = this.look();
+    const key = JSON.stringify([this.members, look]);
+    if (key === this.shownKey)
+      return;
+    this.shownKey = key;
+    $("group").hidden = !this.members.length;
+    $("group-count").textContent = qsTr("%1 of %2", this.members.length, GroupSize);
+    this.listMembers(look);
+    const picture = $("group-picture");
+    if (!this.members.length) {
+      picture.removeAttribute("src");
+      $("group-link").value = "";
+      return;
+    }
+    const still = service.sceneUrl("png", this.members, look);
+    if (picture.getAttribute("src") !== still)
+      picture.src = still;
+    picture.alt = qsTr("The group: %1",
+                       this.members.map((member) => member.name || member.code).join(", "));
+    // The animated formats have no transparent kind: they take the colour last chosen.
+    const coloured = { ...look, background: look.background === null
+                                              ? $("background").value.slice(1).toUpperCase()
+                                              : look.background };
+    const urls = { png: still, tpng: service.sceneUrl("png", this.members,
+                                                      { ...look, background: null }) };
+    for (const kind of ["gif", "apng", "webp"])
+      urls[kind] = service.sceneUrl(kind, this.members, coloured);
+    for (const kind of Downloads) {
+      const anchor = $("group-download-" + kind);
+      anchor.href = urls[kind];
+      anchor.download = "pelto-group." + (kind === "tpng" ? "png" : kind);
+    }
+    $("group-link").value = location.origin + still;
+    $("group-copied").textContent = "";
+  }
+
+  listMembers(look) {
+    const list = $("members");
+    const last = this.members.length - 1;
+    const button = (index, action, text, label, disabled) => {
+      const made = document.createElement("button");
+      made.type = "button";
+      made.dataset.index = index;
+      made.dataset.action = action;
+      made.textContent = text;
+      made.setAttribute("aria-label", label);
+      made.title = label;
+      made.disabled = disabled;
+      return made;
+    };
+    list.replaceChildren(...this.members.map((member, index) => {
+      const who = this.who(member, index);
+      const row = document.createElement("li");
+      row.className = "member";
+      const thumbnail = document.createElement("img");
+      thumbnail.src = service.renderUrl("png", { ...member, scale: 1, shadow: look.shadow,
+                                                 background: look.background }, 1);
+      thumbnail.alt = who + ", " + qsTr(Facing[member.direction]);
+      thumbnail.width = 64;
+      thumbnail.height = 64;
+      const name = document.createElement("span");
+      name.className = "membername";
+      name.textContent = (index + 1) + ". " + (member.name || member.code);
+      const buttons = document.createElement("div");
+      buttons.className = "memberbuttons";
+      buttons.append(
+        button(index, "-1", "\u25C0", qsTr("Move %1 left", who), index === 0),
+        button(index, "1", "\u25B6", qsTr("Move %1 right", who), index === last),
+        button(index, "remove", "\u2715", qsTr("Remove %1", who), false));
+      row.append(thumbnail, name, buttons);
+      return row;
+    }));
   }
 }
 

@@ -68,6 +68,18 @@ export function renderUrl(kind, pose, frame) {
   return "/render." + (pose.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
 }
 
+// The picture of a group: members [{code, motion, direction}] side by side in their order,
+// each in its own motion and direction; look {gap, scale, shadow, background (null:
+// transparent)} is theirs together.
+export function sceneUrl(kind, members, look) {
+  const pairs = members.map((member) => ["c", member.code + "~" + member.motion + "~" +
+                                               member.direction]);
+  pairs.push(["gap", look.gap], ["scale", look.scale], ["shadow", look.shadow ? 1 : 0]);
+  if (look.background !== null)
+    pairs.push(["background", look.background]);
+  return "/v1/scene." + (look.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
+}
+
 export function iconUrl(id) {
   return "/icon/" + id + ".png";
 }
