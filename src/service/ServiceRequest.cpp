@@ -28,8 +28,8 @@ constexpr std::string_view SharePrefix = "/c/";
 constexpr std::string_view CodePrefix = "/code/";
 constexpr std::string_view CodeSuffix = ".json";
 constexpr std::string_view AtlasPrefix = "/atlas/";
-constexpr std::array<std::string_view, 4> PageFiles{"page.js", "page.css", "service.js",
-                                                    "page.ja.json"};
+constexpr std::array<std::string_view, 5> PageFiles{"page.js", "page.css", "service.js",
+                                                    "page.ja.json", "docs.css"};
 // Longer values are no number, colour or code of ours; reading them would only cost time.
 constexpr std::size_t MaxValueLength = 1024;
 
@@ -151,6 +151,10 @@ TRoute OpenApiRoute(std::string_view Path) {
     return ExactRoute(Path, "/openapi.json", TEndpoint::OpenApi);
 }
 
+TRoute DocsRoute(std::string_view Path) {
+    return ExactRoute(Path, "/docs", TEndpoint::Docs);
+}
+
 TRoute RenderRoute(std::string_view Path) {
     if (!Path.starts_with(RenderPrefix))
         return {};
@@ -172,7 +176,7 @@ TRoute IconRoute(std::string_view Path) {
     return {};
 }
 
-constexpr std::array<TRouteEntry, 13> Routes{{
+constexpr std::array<TRouteEntry, 14> Routes{{
     {"/", TRouteScope::Page, PageRoute},
     {"/c/{code}", TRouteScope::Page, ShareRoute},
     {"/{file}", TRouteScope::Page, AssetRoute},
@@ -186,6 +190,8 @@ constexpr std::array<TRouteEntry, 13> Routes{{
     {"/render.{format}", TRouteScope::Api, RenderRoute},
     {"/icon/{id}.png", TRouteScope::Api, IconRoute},
     {"/openapi.json", TRouteScope::ApiOnly, OpenApiRoute},
+    // Described with the API it documents, and versioned with it.
+    {"/docs", TRouteScope::ApiOnly, DocsRoute},
 }};
 
 } // namespace

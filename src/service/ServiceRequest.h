@@ -48,11 +48,12 @@ enum class TEndpoint {
     Design,   // "/design.json": a code with edits
     Atlas,    // "/atlas/GROUP/SLOT.png" and ".json": the icons of an equipment list
     OpenApi,  // "/v1/openapi.json": the description of the API
+    Docs,     // "/v1/docs": that description as a page for people
     Unknown
 };
-inline constexpr std::array<std::string_view, 13> EndpointNames{
+inline constexpr std::array<std::string_view, 14> EndpointNames{
     "render", "items", "icon",   "healthz", "metrics", "page", "share",
-    "code",   "asset", "design", "atlas",   "openapi", "other"};
+    "code",   "asset", "design", "atlas",   "openapi", "docs", "other"};
 
 /// Where a route is served. The API's routes are under ApiPrefix, the older ones also at their
 /// first paths, which links and bots out there still use; they answer other sites' scripts.
