@@ -33,14 +33,15 @@ namespace {
 constexpr std::string_view AllowedMethods = "GET, HEAD";
 constexpr std::string_view ApiMethods = "GET, HEAD, OPTIONS";
 // Other sites' scripts may read the API's answers, never with the asker's cookies: "*" rules
-// credentials out. A revalidation needs If-None-Match, and its answer the ETag.
+// credentials out. A revalidation needs If-None-Match, and its answer the ETag; X-Api-Key is
+// no concern of the service's, but the deployment's rate limits count by it.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 2> CorsHeaders{{
     {"Access-Control-Allow-Origin", "*"},
     {"Access-Control-Expose-Headers", "ETag"},
 }};
 constexpr std::array<std::pair<std::string_view, std::string_view>, 3> PreflightHeaders{{
     {"Access-Control-Allow-Methods", AllowedMethods},
-    {"Access-Control-Allow-Headers", "If-None-Match"},
+    {"Access-Control-Allow-Headers", "If-None-Match, X-Api-Key"},
     {"Access-Control-Max-Age", "86400"},
 }};
 // Waiting connections cost no thread: two serve the network, the workers the service.

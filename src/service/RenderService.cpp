@@ -270,6 +270,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
             return Atlas(Route.List, Route.Picture, Request, Work);
         case TEndpoint::OpenApi:
             return Asset("openapi.json", Request);
+        case TEndpoint::Docs:
+            return WithPageHeaders(Asset("docs.html", Request));
         case TEndpoint::Unknown:
             break;
         }
@@ -448,6 +450,7 @@ TServiceResponse TRenderService::Asset(std::string_view Name, const TServiceRequ
     TServiceResponse Response =
         Content(Name.ends_with(".js")     ? "text/javascript; charset=utf-8"
                 : Name.ends_with(".json") ? "application/json; charset=utf-8"
+                : Name.ends_with(".html") ? "text/html; charset=utf-8"
                                           : "text/css; charset=utf-8",
                 std::string(Text));
     Response.ETag = ETag;

@@ -30,8 +30,8 @@ constexpr std::string_view SharePrefix = "/c/";
 constexpr std::string_view CodePrefix = "/code/";
 constexpr std::string_view CodeSuffix = ".json";
 constexpr std::string_view AtlasPrefix = "/atlas/";
-constexpr std::array<std::string_view, 4> PageFiles{"page.js", "page.css", "service.js",
-                                                    "page.ja.json"};
+constexpr std::array<std::string_view, 5> PageFiles{"page.js", "page.css", "service.js",
+                                                    "page.ja.json", "docs.css"};
 // Longer values are no number, colour or code of ours; reading them would only cost time.
 constexpr std::size_t MaxValueLength = 1024;
 
@@ -153,6 +153,10 @@ TRoute OpenApiRoute(std::string_view Path) {
     return ExactRoute(Path, "/openapi.json", TEndpoint::OpenApi);
 }
 
+TRoute DocsRoute(std::string_view Path) {
+    return ExactRoute(Path, "/docs", TEndpoint::Docs);
+}
+
 TRoute RenderRoute(std::string_view Path) {
     if (!Path.starts_with(RenderPrefix))
         return {};
@@ -199,6 +203,8 @@ constexpr std::array<TRouteEntry, 14> Routes{{
     {"/icon/{id}.png", TRouteScope::Api, IconRoute},
     {"/openapi.json", TRouteScope::ApiOnly, OpenApiRoute},
     {"/scene.{format}", TRouteScope::ApiOnly, SceneRoute},
+    // Described with the API it documents, and versioned with it.
+    {"/docs", TRouteScope::ApiOnly, DocsRoute},
 }};
 
 } // namespace

@@ -50,11 +50,12 @@ enum class TEndpoint {
     Atlas,    // "/atlas/GROUP/SLOT.png" and ".json": the icons of an equipment list
     OpenApi,  // "/v1/openapi.json": the description of the API
     Scene,    // "/v1/scene.FORMAT": several characters in one picture
+    Docs,     // "/v1/docs": that description as a page for people
     Unknown
 };
-inline constexpr std::array<std::string_view, 14> EndpointNames{
-    "render", "items", "icon",   "healthz", "metrics", "page",  "share",
-    "code",   "asset", "design", "atlas",   "openapi", "scene", "other"};
+inline constexpr std::array<std::string_view, 15> EndpointNames{
+    "render", "items",  "icon",  "healthz", "metrics", "page", "share", "code",
+    "asset",  "design", "atlas", "openapi", "scene",   "docs", "other"};
 
 /// Where a route is served. The API's routes are under ApiPrefix, the older ones also at their
 /// first paths, which links and bots out there still use; they answer other sites' scripts.

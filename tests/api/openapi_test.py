@@ -10,6 +10,7 @@ every route the service answers is described is RenderServiceApiDescription's ch
 """
 
 import argparse
+import html
 import json
 import re
 import select
@@ -276,6 +277,19 @@ class Walk(unittest.TestCase):
                     else:
                         self.assertEqual(schema_errors(self.doc, content[media]["schema"],
                                                        body.decode("utf-8")), [])
+
+    def test_the_docs_page_is_served_under_the_page_policy_and_names_every_path(self):
+        status, headers, body = fetch(self.base + "/v1/docs")
+        self.assertEqual(status, 200)
+        self.assertEqual(media_type(headers.get("Content-Type", "")), "text/html")
+        policy = headers.get("Content-Security-Policy", "")
+        self.assertTrue(policy.startswith("default-src 'self'"), policy)
+        self.assertNotIn("unsafe-inline", policy)
+        page = body.decode("utf-8")
+        for path in self.doc["paths"]:
+            self.assertIn(html.escape(path), page, "the page is of another description")
+        status, headers, _ = fetch(self.base + "/docs.css")
+        self.assertEqual((status, media_type(headers.get("Content-Type", ""))), (200, "text/css"))
 
     def test_the_description_served_is_the_one_beside_the_code(self):
         status, headers, body = fetch(self.base + "/v1/openapi.json")

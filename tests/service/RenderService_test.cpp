@@ -734,6 +734,29 @@ TEST_F(RenderServiceTest, PagesAndTheirFilesAllowOnlyTheServiceItself) {
         EXPECT_NE(Metrics.find(Line), std::string::npos) << Line << "\n" << Metrics;
 }
 
+TEST_F(RenderServiceTest, TheApiDocumentationIsAPageUnderThePagePolicy) {
+    const auto Docs = Get("/v1/docs");
+    ASSERT_TRUE(Docs);
+    EXPECT_EQ(Docs->status, 200);
+    EXPECT_EQ(Docs->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_EQ(Docs->get_header_value("Content-Security-Policy"),
+              Get("/")->get_header_value("Content-Security-Policy"));
+    EXPECT_EQ(Docs->get_header_value("Cache-Control"), "no-cache") << "a new build changes it";
+    // The policy runs nothing inline, so the page must need nothing inline.
+    for (const char* Inline : {"<script", "<style", " style=", " onclick=", "javascript:"})
+        EXPECT_EQ(Docs->body.find(Inline), std::string::npos) << Inline;
+    EXPECT_NE(Docs->body.find("<link rel=\"stylesheet\" href=\"/docs.css\">"), std::string::npos);
+    const auto Style = Get("/docs.css");
+    EXPECT_EQ(Style->status, 200);
+    EXPECT_EQ(Style->get_header_value("Content-Type"), "text/css; charset=utf-8");
+    EXPECT_TRUE(Style->get_header_value("Content-Security-Policy").starts_with("default-src"));
+    EXPECT_EQ(Get("/v1/docs", {{"If-None-Match", Docs->get_header_value("ETag")}})->status, 304);
+
+    EXPECT_EQ(Get("/docs")->status, 404) << "the page is as versioned as what it documents";
+    EXPECT_EQ(Get("/docs.html")->status, 404);
+    EXPECT_EQ(Get("/v1/docs.html")->status, 404);
+}
+
 TEST_F(RenderServiceTest, TheFormWithoutAScriptTurnsTheCharacterByTheButtonPressed) {
     const std::string Code = Escaped(DressedCode(2));
     const auto Page =
