@@ -188,7 +188,7 @@ TRoute IconRoute(std::string_view Path) {
     return {};
 }
 
-constexpr std::array<TRouteEntry, 14> Routes{{
+constexpr std::array<TRouteEntry, 15> Routes{{
     {"/", TRouteScope::Page, PageRoute},
     {"/c/{code}", TRouteScope::Page, ShareRoute},
     {"/{file}", TRouteScope::Page, AssetRoute},

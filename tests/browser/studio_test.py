@@ -297,10 +297,8 @@ class StudioTest(unittest.TestCase):
         self.addCleanup(driver.quit)
         return driver
 
-    def assert_no_console_errors(self, driver, allow_scene=False):
-        """Console errors; while the service has no scene route, its 404s are expected."""
-        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
-                  and not (allow_scene and "/v1/scene." in e["message"])]
+    def assert_no_console_errors(self, driver):
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
         self.assertEqual(errors, [], "console errors")
 
     def phone(self, driver):
@@ -370,19 +368,6 @@ class StudioTest(unittest.TestCase):
         self.assert_no_console_errors(driver)
 
     # The group
-
-    def scene_route_missing(self):
-        """The group's picture is drawn by the scene route; a service without it answers 404."""
-        code = subprocess.check_output([ARGS.cli, "code", "--game", ARGS.game, "--chara", "1"],
-                                       text=True).strip()
-        request = urllib.request.Request(
-            self.base + "/v1/scene.png?c=" + urllib.parse.quote(code, safe="") + "~0~4",
-            method="HEAD")
-        try:
-            with urllib.request.urlopen(request, timeout=WAIT_SECONDS):
-                return False
-        except urllib.error.HTTPError as error:
-            return error.code == 404
 
     def test_a_group_keeps_its_members_in_order_and_its_link_follows(self):
         driver = self.browser()
@@ -455,7 +440,7 @@ class StudioTest(unittest.TestCase):
         studio.until(lambda: studio.css("#group").get_attribute("hidden") is not None,
                      "an empty group hidden")
         self.assertEqual(driver.switch_to.active_element.get_attribute("id"), "add-to-group")
-        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
+        self.assert_no_console_errors(driver)
 
     def test_a_group_holds_eight_and_says_why_it_takes_no_ninth(self):
         driver = self.browser()
@@ -477,11 +462,9 @@ class StudioTest(unittest.TestCase):
         studio.tap(studio.member_button(7, "remove"))
         studio.until(lambda: add.is_enabled(), "room for one more")
         self.assertEqual(studio.group_link()[1], members[:7])
-        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
+        self.assert_no_console_errors(driver)
 
     def test_the_group_picture_loads(self):
-        if self.scene_route_missing():
-            self.skipTest("the service has no scene route yet")
         driver = self.browser()
         studio = Studio(self, driver, self.base)
         studio.open()
@@ -510,7 +493,7 @@ class StudioTest(unittest.TestCase):
         self.assertEqual(studio.member_button(0, "remove").get_attribute("aria-label"),
                          studio.css("#name").text + "(1番目)を外す")
         self.assertIn("グループに追加しました", studio.css("#live").text)
-        self.assert_no_console_errors(driver, allow_scene=self.scene_route_missing())
+        self.assert_no_console_errors(driver)
 
     @unittest.skipUnless(os.environ.get("PELTO_STUDIO_TIMINGS"), "timings only when asked")
     def test_timings(self):
