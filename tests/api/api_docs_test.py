@@ -6,7 +6,8 @@ Usage: api_docs_test.py --generator API_DOCS_PY --description OPENAPI_JSON [unit
 
 import argparse
 import html.parser
-import importlib.util
+import importlib
+import os
 import json
 import sys
 import unittest
@@ -16,10 +17,8 @@ HOSTILE = "<script>alert(1)</script>"
 
 
 def load_generator(path):
-    spec = importlib.util.spec_from_file_location("api_docs", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+    sys.path.insert(0, os.path.dirname(os.path.abspath(path)))
+    return importlib.import_module(os.path.splitext(os.path.basename(path))[0])
 
 
 class Markup(html.parser.HTMLParser):
