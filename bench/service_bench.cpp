@@ -1,5 +1,5 @@
 // One request of the render service in-process, without HTTP: a picture drawn afresh for a
-// character it has not seen, and one answered from its cache.
+// character it has not seen, one answered from its cache, and group pictures drawn afresh.
 #include "BenchGame.h"
 
 #include "model/CharaDesign.h"
@@ -10,9 +10,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -68,5 +72,46 @@ void BM_ServiceCachedPng(benchmark::State& State) {
         benchmark::DoNotOptimize(Service.Handle(RenderOf(Codes.front())).Body.data());
 }
 BENCHMARK(BM_ServiceCachedPng)->Unit(benchmark::kMicrosecond);
+
+/// A scene of Members characters never drawn together: each member a distinct code.
+service::TServiceRequest SceneOf(std::span<const std::string> Codes, std::size_t& Next,
+                                 std::size_t Members, std::string_view Route,
+                                 std::initializer_list<std::pair<std::string, std::string>> More) {
+    service::TServiceRequest Request{std::string(Route), {}, ""};
+    for (std::size_t I = 0; I < Members; ++I)
+        Request.Params.emplace("c", Codes[Next++ % Codes.size()]);
+    Request.Params.insert(More.begin(), More.end());
+    return Request;
+}
+
+void RunScenes(benchmark::State& State, std::size_t Members, std::string_view Route,
+               std::initializer_list<std::pair<std::string, std::string>> More) {
+    const TGameData& Game = ServedGame();
+    const auto Codes = DistinctCodes(Game, 20'000);
+    service::TRenderService Service(Game, {.CacheBytes = 0});
+    std::size_t Next = 0;
+    std::size_t Bytes = 0;
+    for (auto _ : State) {
+        const auto Answer = Service.Handle(SceneOf(Codes, Next, Members, Route, More));
+        if (Answer.Status != 200) {
+            State.SkipWithError("not drawn");
+            break;
+        }
+        Bytes = Answer.Body.size();
+        benchmark::DoNotOptimize(Answer.Body.data());
+    }
+    State.counters["bytes"] = static_cast<double>(Bytes);
+}
+
+void BM_SceneOfFourPng(benchmark::State& State) {
+    RunScenes(State, 4, "/v1/scene.png", {});
+}
+BENCHMARK(BM_SceneOfFourPng)->Unit(benchmark::kMicrosecond);
+
+// The dearest group the service draws: eight walking characters, animated, at scale 2.
+void BM_SceneOfEightApngScale2(benchmark::State& State) {
+    RunScenes(State, 8, "/v1/scene.apng", {{"motion", "1"}, {"scale", "2"}});
+}
+BENCHMARK(BM_SceneOfEightApngScale2)->Unit(benchmark::kMillisecond);
 
 } // namespace

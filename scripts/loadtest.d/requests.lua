@@ -2,6 +2,7 @@
 --   cached    the same picture again and again (PELTO_CACHED_PATH), answered from the cache
 --   distinct  a different dressed character every time, each drawn afresh
 --   dear      a different eight-frame animation at the largest scale every time: the dearest
+--   scene     a different group of four dressed characters every time, each drawn afresh
 -- PELTO_CODE_OFFSET says where in the code file a run begins.
 -- With PELTO_BAD_EVERY=N every Nth request is a bad one instead (an invalid code or a parameter
 -- out of range). Answers are counted by status; done() prints them on a line of its own.
@@ -40,6 +41,14 @@ local function good_path()
   next_index = next_index + #threads + 2 -- the threads walk apart (wrk -t2)
   if pattern == "dear" then
     return "/render.twebp?code=" .. code .. "&motion=1&scale=8"
+  end
+  if pattern == "scene" then
+    local path = "/v1/scene.png?c=" .. code
+    for _ = 1, 3 do
+      path = path .. "&c=" .. codes[(next_index - 1) % #codes + 1]
+      next_index = next_index + #threads + 2
+    end
+    return path
   end
   return "/render.png?code=" .. code
 end
