@@ -97,6 +97,12 @@ std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
     return OpenGame(Folder, {});
 }
 
+/// What drawing the characters given needs of the game of Folder, read only as far as drawing
+/// them asks: a render's start-up is most of its time.
+std::unique_ptr<TGameData> LoadGameToDraw(const std::string& Folder) {
+    return OpenGame(Folder, {.OnDemand = true});
+}
+
 /// Applies a code as the viewer's Set button does: an empty code is ignored.
 void ApplyCode(TDressingSession& Session, const std::string& Code) {
     if (!Code.empty())
@@ -309,7 +315,7 @@ void RenderCommand(const TCommandCall& Call) {
             Params.emplace("gap", *Gap);
         const TSceneRequest Scene = ParseSceneRequest(Codes, Params, Dialect);
         const std::string OutFile = Args.Required("out");
-        const auto Game = LoadGame(GameFolder(Args));
+        const auto Game = LoadGameToDraw(GameFolder(Args));
         RenderScene(*Game, Scene, OutFile);
         return;
     }
@@ -317,7 +323,7 @@ void RenderCommand(const TCommandCall& Call) {
         throw EUsageError("--gap is for more than one --code");
     const TRenderRequest Request = ParseRenderRequest(Params, Dialect);
     const std::string OutFile = Args.Required("out");
-    const auto Game = LoadGame(GameFolder(Args));
+    const auto Game = LoadGameToDraw(GameFolder(Args));
     Render(*Game, Request, OutFile);
 }
 

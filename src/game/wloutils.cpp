@@ -307,27 +307,95 @@ std::string TWLOItemDataFile::GetName(int Index) const {
     return Format("%.2d-%.5d: ", R.Kind(), R.ItemID()) + std::string(R.Name());
 }
 
-void TWLOItemDataFile::LoadFromStream(TStream& Stream) {
+namespace {
+
+// The records of the table from the stream's position, which it keeps: every record of the
+// file counts, however many there are, from the bytes actually present, never from a field.
+std::size_t CheckedRecordCount(TStream& Stream) {
     const std::int64_t Start = Stream.GetPosition();
     Stream.Skip(120);
     const std::uint32_t FileVersion = Stream.ReadU32();
     Stream.SetPosition(Start);
-    if (FileVersion != Version)
+    if (FileVersion != TWLOItemDataFile::Version)
         throw EWloError("アイテムデータバージョンが一致しません");
-
-    FItems.clear();
-    // Every record of the file is kept, however many there are: the count comes from the
-    // bytes actually present, never from a field.
     const auto Count = static_cast<std::size_t>(Stream.Remaining()) / TWLOItemData::RecordSize;
     if (Count == 0)
         throw EWloError("無効なデータです");
+    return Count;
+}
+
+// Record 0 is the header and is kept as stored.
+void DecodeRecord(TWLOItemData& Record, std::size_t Index) {
+    if (Index == 0)
+        return;
+    DescrambleItemRecord(Record);
+    CorrectItem(Record);
+}
+
+// The identifier of the stored record at Index, without decoding the rest of it; no
+// correction changes an identifier.
+std::uint16_t StoredItemID(const std::uint8_t* Record, std::size_t Index) {
+    constexpr TItemField Field = TItemField::Word(TWLOItemData::ItemIDAt);
+    static_assert(IsItemField(Field));
+    const std::uint32_t Stored = LoadLE16(Record + Field.Offset);
+    if (Index == 0)
+        return static_cast<std::uint16_t>(Stored);
+    return static_cast<std::uint16_t>((Stored ^ ScrambleMask(Field.Width)) - ScrambleKey);
+}
+
+} // namespace
+
+void TWLOItemDataFile::LoadFromStream(TStream& Stream) {
+    const std::size_t Count = CheckedRecordCount(Stream);
+    FItems.clear();
     std::vector<TWLOItemData> Items(Count);
     Stream.ReadBuffer(Items.data(), Count * TWLOItemData::RecordSize);
-    for (std::size_t I = 1; I < Count; ++I) {
-        DescrambleItemRecord(Items[I]);
-        CorrectItem(Items[I]);
-    }
+    for (std::size_t I = 0; I < Count; ++I)
+        DecodeRecord(Items[I], I);
     FItems = std::move(Items);
+}
+
+void TWLOItemTableOnDemand::Open(const std::string& FileName) {
+    const std::lock_guard Lock(FLock);
+    FFile.reset();
+    FCount = 0;
+    FDecoded.clear();
+    WithFileName(FileName, [&] {
+        // Every page is read: each lookup runs past every record's identifier.
+        TMappedFile File(FileName, TMapAccess::Whole);
+        TSpanStream Stream(File.Bytes());
+        FCount = CheckedRecordCount(Stream);
+        FFile.emplace(std::move(File));
+    });
+}
+
+const TWLOItemData& TWLOItemTableOnDemand::Decoded(std::size_t Index) const {
+    auto& Slot = FDecoded[Index];
+    if (!Slot) {
+        auto Record = std::make_unique<TWLOItemData>();
+        std::memcpy(Record->Bytes.data(), FFile->Bytes().data() + Index * TWLOItemData::RecordSize,
+                    TWLOItemData::RecordSize);
+        DecodeRecord(*Record, Index);
+        Slot = std::move(Record);
+    }
+    return *Slot;
+}
+
+const TWLOItemData*
+TWLOItemTableOnDemand::FindFirst(std::uint16_t Id,
+                                 const std::function<bool(const TWLOItemData&)>& Accept) const {
+    const std::lock_guard Lock(FLock);
+    if (!FFile)
+        return nullptr;
+    const std::uint8_t* Records = FFile->Bytes().data();
+    for (std::size_t I = 0; I < FCount; ++I) {
+        if (StoredItemID(Records + I * TWLOItemData::RecordSize, I) != Id)
+            continue;
+        const TWLOItemData& Record = Decoded(I);
+        if (Accept(Record))
+            return &Record;
+    }
+    return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,12 +1,17 @@
 #pragma once
 
 #include "platform/LittleEndian.h"
+#include "platform/MappedFile.h"
 #include "platform/Stream.h"
 
 #include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -301,6 +306,31 @@ public:
 
 private:
     std::vector<TWLOItemData> FItems;
+};
+
+/// The item table as a command that names a few of its thousands of items reads it: the file
+/// mapped, not copied, and a record decoded and corrected only when a lookup reaches it, once.
+/// The whole file passes the checks of TWLOItemDataFile on opening; the records found are those
+/// TWLOItemDataFile holds, at the same indices. Lookups may run on several threads.
+class TWLOItemTableOnDemand {
+public:
+    /// Raises what TWLOItemDataFile::LoadFromFile raises for the file, naming it.
+    void Open(const std::string& FileName);
+    /// Records including the header record 0; 0 until opened.
+    int GetCount() const { return static_cast<int>(FCount); }
+    /// The first record in table order with identifier Id that Accept takes, or nullptr. The
+    /// header record is tested as stored, as the full table keeps it. Records found stay valid
+    /// for the object's lifetime.
+    const TWLOItemData* FindFirst(std::uint16_t Id,
+                                  const std::function<bool(const TWLOItemData&)>& Accept) const;
+
+private:
+    const TWLOItemData& Decoded(std::size_t Index) const; // FLock held
+
+    std::optional<TMappedFile> FFile;
+    std::size_t FCount = 0;
+    mutable std::mutex FLock;
+    mutable std::unordered_map<std::size_t, std::unique_ptr<const TWLOItemData>> FDecoded;
 };
 
 /// A status bonus type of item records and the label its sum is shown under, in the order

@@ -6,6 +6,7 @@
 #include "sprites/SpriteFiles.h"
 
 #include <array>
+#include <cassert>
 #include <exception>
 #include <span>
 
@@ -31,6 +32,19 @@ void TGameData::LoadAll() {
 
 void TGameData::ScanSprites() {
     FJmaList.Scan(Path(JmaFolderName), "*.jma");
+}
+
+void TGameData::ScanSpritesOnDemand() {
+    FJmaList.ScanOnDemand(Path(JmaFolderName), "*.jma");
+}
+
+void TGameData::OpenItemTableOnDemand() {
+    FEquipList.reset();
+    FItemSearch.reset();
+    auto Table = std::make_unique<TWLOItemTableOnDemand>();
+    Table->Open(Path(ItemTableFileName));
+    FEquipList = std::make_unique<TEquipList>(*Table);
+    FItemsOnDemand = std::move(Table);
 }
 
 void TGameData::LoadItemTable() {
@@ -98,6 +112,17 @@ bool LoadPart(const TGameData& Game, TGamePart Part, const TGameOpening& Opening
 
 std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpening& Opening) {
     auto Game = std::make_unique<TGameData>(Folder);
+    if (Opening.OnDemand) {
+        assert(Opening.SpriteCacheBytes == 0 && "a sprite cache reads the archives whole");
+        if (Opening.Sprites)
+            LoadPart(*Game, TGamePart::Sprites, Opening, [&] { Game->ScanSpritesOnDemand(); });
+        if (Opening.ItemTable &&
+            !LoadPart(*Game, TGamePart::ItemTable, Opening, [&] { Game->OpenItemTableOnDemand(); }))
+            return nullptr;
+        if (Opening.ItemIcons)
+            LoadPart(*Game, TGamePart::ItemIcons, Opening, [&] { Game->LoadItemIcons(); });
+        return Game;
+    }
     if (Opening.Sprites) {
         LoadPart(*Game, TGamePart::Sprites, Opening, [&] { Game->ScanSprites(); });
         const std::vector<EWloError>& Failures = Game->JmaList().Failures();

@@ -41,6 +41,10 @@ public:
     void LoadItemIcons();
     /// Needs the item table.
     void BuildEquipList();
+    /// Instead of the steps above, the sprite catalogue and the item table read only as far as
+    /// drawing asks: see TGameOpening::OnDemand.
+    void ScanSpritesOnDemand();
+    void OpenItemTableOnDemand();
 
     const std::string& Folder() const { return FFolder; }
     std::string Path(std::string_view Relative) const { return FFolder + std::string(Relative); }
@@ -76,9 +80,10 @@ private:
     std::string FFolder;
     TJmaList FJmaList;
     TWLOItemDataFile FItems;
+    std::unique_ptr<TWLOItemTableOnDemand> FItemsOnDemand;
     TWLOGroupImageFileOnMemory FItemIcons;
     TWLONameIndex FItemIconNames;
-    std::unique_ptr<TEquipList> FEquipList;   // refers to FItems' records: declared after it
+    std::unique_ptr<TEquipList> FEquipList;   // refers to the item table: declared after it
     std::unique_ptr<TItemSearch> FItemSearch; // so does this
     std::unique_ptr<TSpriteCache> FSpriteCache;
 };
@@ -108,6 +113,12 @@ struct TGameOpening {
     bool ItemIcons = false;
     /// Bytes of decoded sprites shared between sessions (see UseSpriteCache); 0: none.
     std::size_t SpriteCacheBytes = 0;
+    /// Only what is drawn read, for a command that draws the characters it is given: sprite
+    /// archives' directories in scan order until one holds the sprite asked for, the item table
+    /// mapped and a record decoded when a code names it. The equipment catalogue then finds
+    /// items but lists none, there is no item search, and a damaged archive is raised by the
+    /// lookup that reaches it. Not with a sprite cache.
+    bool OnDemand = false;
     /// With a sprite cache: every archive read now, so that the sprites drawn stay those of the
     /// files as they are now (see SnapshotSprites).
     bool SnapshotSprites = false;

@@ -19,6 +19,10 @@ std::string EquipEntryText(const TWLOItemData& Item) {
     return Format("[%d] ", Item.ListNumber()) + Name;
 }
 
+bool TEquipList::Listed(const TWLOItemData& Item, int Group, int Slot) {
+    return Item.Slot() == Slot && Item.SpriteNo(Group) > 1000;
+}
+
 TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
     for (auto& Group : FLists)
         for (auto& List : Group)
@@ -29,13 +33,24 @@ TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
         if (Slot < 1 || Slot > SlotCount)
             continue;
         for (int Group = 0; Group < BodyGroupCount; ++Group)
-            if (Item.SpriteNo(Group) > 1000)
+            if (Listed(Item, Group, Slot))
                 FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)]
                     .push_back({&Item});
     }
 }
 
+TEquipList::TEquipList(const TWLOItemTableOnDemand& ItemTable) : FOnDemand(&ItemTable) {
+    for (auto& Group : FLists)
+        for (auto& List : Group)
+            List.push_back({nullptr});
+}
+
 const TWLOItemData* TEquipList::FindItem(int Group, int Slot, std::uint16_t ID) const {
+    if (FOnDemand) {
+        assert(Group >= 0 && Group < BodyGroupCount && Slot >= 1 && Slot <= SlotCount);
+        return FOnDemand->FindFirst(
+            ID, [&](const TWLOItemData& Item) { return Listed(Item, Group, Slot); });
+    }
     const auto& List = GetList(Group, Slot);
     for (std::size_t I = 1; I < List.size(); ++I)
         if (List[I].Item->ItemID() == ID)

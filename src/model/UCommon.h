@@ -12,6 +12,7 @@
 namespace pelto {
 
 class TWLOItemDataFile;
+class TWLOItemTableOnDemand;
 struct TWLOItemData;
 
 inline constexpr int BodyGroupCount = 4;
@@ -35,6 +36,9 @@ struct TEquipEntry {
 class TEquipList {
 public:
     explicit TEquipList(const TWLOItemDataFile& ItemFile);
+    /// A catalogue that finds items in a table read on demand, for a command that draws the
+    /// items it is given: it lists none, each list holding "---" alone.
+    explicit TEquipList(const TWLOItemTableOnDemand& ItemTable);
     TEquipList(const TEquipList&) = delete;
     TEquipList& operator=(const TEquipList&) = delete;
 
@@ -47,7 +51,11 @@ public:
     const TWLOItemData* FindItem(int Group, int Slot, std::uint16_t ID) const;
 
 private:
+    /// Whether Item belongs to the list of Group and Slot.
+    static bool Listed(const TWLOItemData& Item, int Group, int Slot);
+
     std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
+    const TWLOItemTableOnDemand* FOnDemand = nullptr;
 };
 
 /// One saved character.

@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -118,8 +119,9 @@ void TMemoryStream::Clear() {
     FPosition = 0;
 }
 
-TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileName(FileName) {
-    const bool Reading = Mode == TFileMode::OpenRead;
+TFileStream::TFileStream(const std::string& FileName, TFileMode Mode)
+    : FFileName(FileName), FReading(Mode == TFileMode::OpenRead) {
+    const bool Reading = FReading;
     const std::string Path = Reading ? ResolvePath(FileName) : FileName;
     FFile.reset(std::fopen(Path.c_str(), Reading ? "rb" : "wb"));
     struct stat St {};
@@ -133,24 +135,78 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode Mode) : FFileNam
     FSize = Reading ? static_cast<std::int64_t>(St.st_size) : 0;
 }
 
+namespace {
+
+constexpr std::size_t ReadAhead = std::size_t{64} << 10;
+
+// Up to Count bytes of the file at Offset; fewer only at its end or on an error.
+std::size_t ReadAt(int Fd, std::uint8_t* Out, std::size_t Count, std::int64_t Offset) {
+    std::size_t Done = 0;
+    while (Done < Count) {
+        const ssize_t Got =
+            ::pread(Fd, Out + Done, Count - Done, static_cast<off_t>(Offset + std::int64_t(Done)));
+        if (Got < 0 && errno == EINTR)
+            continue;
+        if (Got <= 0)
+            break;
+        Done += static_cast<std::size_t>(Got);
+    }
+    return Done;
+}
+
+} // namespace
+
 std::size_t TFileStream::Read(void* Buffer, std::size_t Count) {
-    return std::fread(Buffer, 1, Count, FFile.get());
+    // Read at the position kept, so that moving about costs nothing; a file opened for
+    // writing gives nothing, as a stream opened "wb" does.
+    if (!FReading)
+        return 0;
+    auto* Out = static_cast<std::uint8_t*>(Buffer);
+    const int Fd = ::fileno(FFile.get());
+    std::size_t Done = 0;
+    while (Done < Count) {
+        const std::int64_t Ahead = FPosition - FBufferStart;
+        if (Ahead >= 0 && static_cast<std::size_t>(Ahead) < FBuffered) {
+            const std::size_t Take =
+                std::min(Count - Done, FBuffered - static_cast<std::size_t>(Ahead));
+            std::memcpy(Out + Done, FBuffer.data() + Ahead, Take);
+            Done += Take;
+            FPosition += static_cast<std::int64_t>(Take);
+            continue;
+        }
+        if (Count - Done >= ReadAhead) {
+            const std::size_t Got = ReadAt(Fd, Out + Done, Count - Done, FPosition);
+            Done += Got;
+            FPosition += static_cast<std::int64_t>(Got);
+            break;
+        }
+        FBuffer.resize(ReadAhead);
+        FBufferStart = FPosition;
+        FBuffered = ReadAt(Fd, FBuffer.data(), ReadAhead, FPosition);
+        if (FBuffered == 0)
+            break;
+    }
+    return Done;
 }
 
 void TFileStream::WriteBuffer(const void* Buffer, std::size_t Count) {
     if (Count > 0 && std::fwrite(Buffer, 1, Count, FFile.get()) != Count)
         throw EWriteError(
             Format("Cannot write file \"%s\". %s", FFileName.c_str(), std::strerror(errno)));
-    FSize = std::max(FSize, GetPosition());
+    FPosition += static_cast<std::int64_t>(Count);
+    FSize = std::max(FSize, FPosition);
 }
 
 std::int64_t TFileStream::GetPosition() const {
-    return static_cast<std::int64_t>(::ftello(FFile.get()));
+    return FPosition;
 }
 
 void TFileStream::SetPosition(std::int64_t Position) {
-    if (Position < 0 || ::fseeko(FFile.get(), static_cast<off_t>(Position), SEEK_SET) != 0)
+    if (Position < 0)
         throw EReadError();
+    if (!FReading && ::fseeko(FFile.get(), static_cast<off_t>(Position), SEEK_SET) != 0)
+        throw EReadError();
+    FPosition = Position;
 }
 
 std::int64_t TFileStream::GetSize() const {

@@ -103,6 +103,14 @@ private:
     std::unique_ptr<std::FILE, Closer> FFile;
     std::string FFileName;
     std::int64_t FSize = 0;
+    // Kept here rather than asked of the system: readers move about a file far more often
+    // than they read it, and each question would be a system call.
+    std::int64_t FPosition = 0;
+    bool FReading = false;
+    // Bytes read ahead from FBufferStart: readers take a file in many small pieces.
+    std::vector<std::uint8_t> FBuffer;
+    std::int64_t FBufferStart = 0;
+    std::size_t FBuffered = 0;
 };
 
 /// Reads a whole file into memory.

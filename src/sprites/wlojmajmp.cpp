@@ -375,6 +375,9 @@ void TJmaList::Clear() {
     FList.clear();
     FIndex.clear();
     FFailures.clear();
+    FOnDemand = false;
+    FUnread.clear();
+    FNextUnread = 0;
 }
 
 void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
@@ -382,6 +385,14 @@ void TJmaList::Scan(const std::string& Folder, const std::string& Mask) {
     FFolder = Folder;
     TFindFile::Search(FFolder, Mask,
                       [this](const TSearchRec& Rec, bool& Continue) { FoundFile(Rec, Continue); });
+}
+
+void TJmaList::ScanOnDemand(const std::string& Folder, const std::string& Mask) {
+    Clear();
+    FFolder = Folder;
+    FOnDemand = true;
+    TFindFile::Search(FFolder, Mask,
+                      [this](const TSearchRec& Rec, bool&) { FUnread.push_back(Rec.Name); });
 }
 
 void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
@@ -398,6 +409,10 @@ void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
 }
 
 void TJmaList::AddArchive(const std::string& FileName, TStream& Archive) {
+    AddLines(FileName, Archive);
+}
+
+void TJmaList::AddLines(const std::string& FileName, TStream& Archive) const {
     const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
     CheckFits(Archive, std::uint64_t{Header.Count} * JmaEntrySize);
     const auto Directory = ReadBlock(Archive, Header.Count * JmaEntrySize);
@@ -410,15 +425,34 @@ void TJmaList::AddArchive(const std::string& FileName, TStream& Archive) {
     }
 }
 
-void TJmaList::Add(std::string Line) {
+void TJmaList::Add(std::string Line) const {
     // As in a name=value list, the name ends at the first '='.
     const std::string Name = Line.substr(0, Line.find('='));
     FIndex.try_emplace(UpperCase(Name), FList.size());
     FList.push_back(std::move(Line));
 }
 
+void TJmaList::ReadArchivesFor(const std::string& Key) const {
+    while (!FIndex.contains(Key) && FNextUnread < FUnread.size()) {
+        const std::string& Name = FUnread[FNextUnread];
+        const std::string Path = FFolder + Name;
+        WithFileName(Path, [&] {
+            TFileStream Archive(Path, TFileMode::OpenRead);
+            AddLines(Name, Archive);
+        });
+        // Only past an archive read: a damaged one stays in the way of every later lookup.
+        ++FNextUnread;
+    }
+}
+
 void TJmaList::GetJmaPath(std::string_view JmpName, std::string& Path) const {
-    const auto Found = FIndex.find(UpperCase(JmpName));
+    const std::string Key = UpperCase(JmpName);
+    std::unique_lock Reading(FReading, std::defer_lock);
+    if (FOnDemand) {
+        Reading.lock();
+        ReadArchivesFor(Key);
+    }
+    const auto Found = FIndex.find(Key);
     if (Found == FIndex.end()) {
         Path.clear();
         return;

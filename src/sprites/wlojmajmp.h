@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -186,6 +187,11 @@ public:
     /// path delimiter) matching Mask. An archive that cannot be opened or read adds no lines
     /// and is recorded in Failures(); the scan goes on with the next one.
     void Scan(const std::string& Folder, const std::string& Mask);
+    /// As Scan, reading no archive yet: a lookup reads the directories of the archives not yet
+    /// read, in scan order, until one holds the name, so that the first archive still wins. An
+    /// archive that cannot be read raises its error, naming it, from every lookup that reaches
+    /// it; Failures() stays empty. Count() and Line() tell the archives read so far.
+    void ScanOnDemand(const std::string& Folder, const std::string& Mask);
     void Clear();
 
     /// The errors of the archives the last Scan could not read, in scan order, each naming
@@ -208,13 +214,21 @@ public:
     void AddArchive(const std::string& FileName, TStream& Archive);
 
 private:
-    void Add(std::string Line);
+    void AddLines(const std::string& FileName, TStream& Archive) const;
+    void Add(std::string Line) const;
+    /// On demand: reads archives not yet read until one holds the name Key (upper-cased).
+    void ReadArchivesFor(const std::string& Key) const;
 
     std::string FFolder;
-    std::vector<std::string> FList;
+    // On demand, the lines and their index grow as lookups read archives, under FReading.
+    mutable std::vector<std::string> FList;
     // Upper-cased name part of a line -> its first line, so the first archive wins.
-    std::unordered_map<std::string, std::size_t> FIndex;
+    mutable std::unordered_map<std::string, std::size_t> FIndex;
     std::vector<EWloError> FFailures;
+    bool FOnDemand = false;
+    std::vector<std::string> FUnread; // on demand: archive names in scan order
+    mutable std::size_t FNextUnread = 0;
+    mutable std::mutex FReading;
 };
 
 /// One playable character.
