@@ -169,7 +169,7 @@ std::size_t TFileStream::Read(void* Buffer, std::size_t Count) {
         if (Ahead >= 0 && static_cast<std::size_t>(Ahead) < FBuffered) {
             const std::size_t Take =
                 std::min(Count - Done, FBuffered - static_cast<std::size_t>(Ahead));
-            std::memcpy(Out + Done, FBuffer.data() + Ahead, Take);
+            std::memcpy(Out + Done, FBuffer.get() + Ahead, Take);
             Done += Take;
             FPosition += static_cast<std::int64_t>(Take);
             continue;
@@ -180,9 +180,14 @@ std::size_t TFileStream::Read(void* Buffer, std::size_t Count) {
             FPosition += static_cast<std::int64_t>(Got);
             break;
         }
-        FBuffer.resize(ReadAhead);
+        if (!FBuffer) {
+            // No bigger than the file: most of the game's files are small.
+            FBufferSize = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(FSize, 1, static_cast<std::int64_t>(ReadAhead)));
+            FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(FBufferSize);
+        }
         FBufferStart = FPosition;
-        FBuffered = ReadAt(Fd, FBuffer.data(), ReadAhead, FPosition);
+        FBuffered = ReadAt(Fd, FBuffer.get(), FBufferSize, FPosition);
         if (FBuffered == 0)
             break;
     }

@@ -108,7 +108,8 @@ private:
     std::int64_t FPosition = 0;
     bool FReading = false;
     // Bytes read ahead from FBufferStart: readers take a file in many small pieces.
-    std::vector<std::uint8_t> FBuffer;
+    std::unique_ptr<std::uint8_t[]> FBuffer;
+    std::size_t FBufferSize = 0;
     std::int64_t FBufferStart = 0;
     std::size_t FBuffered = 0;
 };

@@ -1,227 +1,202 @@
 #include "platform/ZipWriter.h"
 
 #include "platform/Errors.h"
+#include "platform/LittleEndian.h"
 
-#include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
-#include <ctime>
+#include <array>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <span>
 #include <utility>
 
 namespace pelto {
 
 namespace {
-// Every entry's time, so that the same bundle is the same bytes: 2000-01-01 00:00 UTC.
-constexpr std::time_t EntryTime = 946684800;
-} // namespace
 
-/// The archive's own bytes, going to the stream. The first exception raised below libzip is
-/// kept, to be raised again once libzip has given up.
-struct TZipWriter::TArchiveSink {
-    TStream& Out;
-    std::exception_ptr Failure;
-    zip_error_t Error;
+constexpr std::uint32_t LocalHeaderSignature = 0x04034B50;
+constexpr std::uint32_t CentralHeaderSignature = 0x02014B50;
+constexpr std::uint32_t EndOfDirectorySignature = 0x06054B50;
+constexpr std::size_t LocalHeaderSize = 30;
+constexpr std::size_t CentralHeaderSize = 46;
+constexpr std::size_t EndOfDirectorySize = 22;
 
-    explicit TArchiveSink(TStream& Stream) : Out(Stream) { zip_error_init(&Error); }
-    ~TArchiveSink() { zip_error_fini(&Error); }
+constexpr std::uint16_t VersionNeeded = 20; // deflate
+constexpr std::uint16_t MadeByUnix = (3 << 8) | VersionNeeded;
+constexpr std::uint16_t Utf8NameFlag = 1 << 11;
+constexpr std::uint16_t Stored = 0;
+constexpr std::uint16_t Deflated = 8;
+constexpr std::uint32_t RegularFileMode = 0100644; // in the high half of the external attributes
 
-    static zip_int64_t Call(void* State, void* Data, zip_uint64_t Length, zip_source_cmd_t Cmd) {
-        auto& Self = *static_cast<TArchiveSink*>(State);
-        try {
-            return Self.Do(Data, Length, Cmd);
-        } catch (...) {
-            if (!Self.Failure)
-                Self.Failure = std::current_exception();
-            zip_error_set(&Self.Error, ZIP_ER_WRITE, 0);
-            return -1;
-        }
+// 2000-01-01 00:00 in MS-DOS form: the day with the year from 1980, the time 0.
+constexpr std::uint16_t EntryDosDate = ((2000 - 1980) << 9) | (1 << 5) | 1;
+constexpr std::uint16_t EntryDosTime = 0;
+
+constexpr std::uint64_t MaxField32 = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t MaxEntries = std::numeric_limits<std::uint16_t>::max();
+
+/// A little-endian record built field by field.
+class TRecord {
+public:
+    explicit TRecord(std::size_t Size) : FBytes(Size) {}
+    TRecord& U16(std::uint16_t V) {
+        StoreLE16(FBytes.data() + FAt, V);
+        FAt += 2;
+        return *this;
     }
-
-    zip_int64_t Do(void* Data, zip_uint64_t Length, zip_source_cmd_t Cmd) {
-        switch (Cmd) {
-        case ZIP_SOURCE_SUPPORTS:
-            return ZIP_SOURCE_SUPPORTS_WRITABLE;
-        case ZIP_SOURCE_STAT: { // a new, empty archive
-            auto* Stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, Data, Length, &Error);
-            if (!Stat)
-                return -1;
-            zip_stat_init(Stat);
-            Stat->size = 0;
-            Stat->valid |= ZIP_STAT_SIZE;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_OPEN:
-        case ZIP_SOURCE_CLOSE:
-        case ZIP_SOURCE_BEGIN_WRITE:
-        case ZIP_SOURCE_COMMIT_WRITE:
-        case ZIP_SOURCE_ROLLBACK_WRITE:
-        case ZIP_SOURCE_REMOVE:
-        case ZIP_SOURCE_FREE:
-            return 0;
-        case ZIP_SOURCE_READ:
-            return 0;
-        case ZIP_SOURCE_WRITE:
-            Out.WriteBuffer(Data, Length);
-            return static_cast<zip_int64_t>(Length);
-        case ZIP_SOURCE_TELL:
-        case ZIP_SOURCE_TELL_WRITE:
-            return Out.GetPosition();
-        case ZIP_SOURCE_SEEK:
-        case ZIP_SOURCE_SEEK_WRITE: {
-            auto* Seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, Data, Length, &Error);
-            if (!Seek)
-                return -1;
-            const std::int64_t Base = Seek->whence == SEEK_SET   ? 0
-                                      : Seek->whence == SEEK_CUR ? Out.GetPosition()
-                                                                 : Out.GetSize();
-            Out.SetPosition(Base + Seek->offset);
-            return 0;
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&Error, Data, Length);
-        default:
-            zip_error_set(&Error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
-        }
+    TRecord& U32(std::uint32_t V) {
+        StoreLE32(FBytes.data() + FAt, V);
+        FAt += 4;
+        return *this;
     }
+    void WriteTo(TStream& Out) const { Out.WriteBuffer(FBytes.data(), FBytes.size()); }
+
+private:
+    std::vector<std::uint8_t> FBytes;
+    std::size_t FAt = 0;
 };
 
-/// One entry made by its producer when libzip opens it, dropped when libzip closes it.
-struct TZipWriter::TEntry {
-    TProducer Produce;
-    std::exception_ptr* Failure;
-    std::vector<std::uint8_t> Bytes;
-    std::size_t Read = 0;
-    zip_error_t Error;
-
-    TEntry(TProducer P, std::exception_ptr* F) : Produce(std::move(P)), Failure(F) {
-        zip_error_init(&Error);
-    }
-    ~TEntry() { zip_error_fini(&Error); }
-
-    static zip_int64_t Call(void* State, void* Data, zip_uint64_t Length, zip_source_cmd_t Cmd) {
-        auto& Self = *static_cast<TEntry*>(State);
-        try {
-            return Self.Do(Data, Length, Cmd);
-        } catch (...) {
-            if (!*Self.Failure)
-                *Self.Failure = std::current_exception();
-            zip_error_set(&Self.Error, ZIP_ER_CANCELLED, 0);
-            return -1;
-        }
-    }
-
-    zip_int64_t Do(void* Data, zip_uint64_t Length, zip_source_cmd_t Cmd) {
-        switch (Cmd) {
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
-                                                  ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
-        case ZIP_SOURCE_STAT: { // the size is known only once made
-            auto* Stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, Data, Length, &Error);
-            if (!Stat)
-                return -1;
-            zip_stat_init(Stat);
-            Stat->mtime = EntryTime;
-            Stat->valid |= ZIP_STAT_MTIME;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_OPEN:
-            Bytes = Produce();
-            Read = 0;
-            return 0;
-        case ZIP_SOURCE_READ: {
-            const std::size_t Count = std::min<std::size_t>(Length, Bytes.size() - Read);
-            std::memcpy(Data, Bytes.data() + Read, Count);
-            Read += Count;
-            return static_cast<zip_int64_t>(Count);
-        }
-        case ZIP_SOURCE_CLOSE:
-            Bytes = {};
-            return 0;
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&Error, Data, Length);
-        case ZIP_SOURCE_FREE:
-            return 0;
-        default:
-            zip_error_set(&Error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
-        }
-    }
-};
-
-namespace {
-
-zip_t* Zip(void* Handle) {
-    return static_cast<zip_t*>(Handle);
+std::uint32_t Field32(std::uint64_t Value, const std::string& What) {
+    if (Value > MaxField32)
+        throw EWriteError("cannot write the ZIP archive: " + What + " is beyond 4 GiB");
+    return static_cast<std::uint32_t>(Value);
 }
 
-[[noreturn]] void Fail(const char* What, zip_error_t* Error) {
-    throw EWriteError(std::string(What) + ": " + zip_error_strerror(Error));
+std::uint16_t NameLength(const std::string& Name) {
+    if (Name.size() > std::numeric_limits<std::uint16_t>::max())
+        throw EWriteError("cannot add an entry of a name that long to the ZIP archive");
+    return static_cast<std::uint16_t>(Name.size());
+}
+
+std::uint16_t NameFlags(const std::string& Name) {
+    const bool Ascii = std::all_of(Name.begin(), Name.end(),
+                                   [](char C) { return static_cast<unsigned char>(C) < 0x80; });
+    return Ascii ? 0 : Utf8NameFlag;
+}
+
+std::uint32_t Crc32(std::span<const std::uint8_t> Bytes) {
+    uLong Crc = crc32(0L, Z_NULL, 0);
+    for (std::size_t At = 0; At < Bytes.size();) {
+        const auto Step = static_cast<uInt>(std::min<std::size_t>(Bytes.size() - At, 1u << 30));
+        Crc = crc32(Crc, Bytes.data() + At, Step);
+        At += Step;
+    }
+    return static_cast<std::uint32_t>(Crc);
+}
+
+/// Bytes as a raw deflate stream, the form ZIP entries hold.
+std::vector<std::uint8_t> Deflate(std::span<const std::uint8_t> Bytes) {
+    z_stream Z{};
+    if (deflateInit2(&Z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+        Z_OK)
+        throw EWriteError("cannot write the ZIP archive: zlib cannot start");
+    const std::unique_ptr<z_stream, decltype(&deflateEnd)> End(&Z, &deflateEnd);
+    std::vector<std::uint8_t> Out(deflateBound(&Z, static_cast<uLong>(Bytes.size())));
+    Z.next_in = const_cast<Bytef*>(Bytes.data());
+    Z.avail_in = static_cast<uInt>(Bytes.size());
+    Z.next_out = Out.data();
+    Z.avail_out = static_cast<uInt>(Out.size());
+    if (deflate(&Z, Z_FINISH) != Z_STREAM_END)
+        throw EWriteError("cannot write the ZIP archive: zlib cannot compress");
+    Out.resize(Z.total_out);
+    return Out;
 }
 
 } // namespace
-
-TZipWriter::TZipWriter(TStream& Out) : FSink(std::make_unique<TArchiveSink>(Out)) {
-    zip_error_t Error;
-    zip_error_init(&Error);
-    zip_source_t* Source = zip_source_function_create(&TArchiveSink::Call, FSink.get(), &Error);
-    if (!Source)
-        Fail("cannot make a ZIP archive", &Error);
-    FZip = zip_open_from_source(Source, ZIP_CREATE | ZIP_TRUNCATE, &Error);
-    if (!FZip) {
-        zip_source_free(Source);
-        Fail("cannot make a ZIP archive", &Error);
-    }
-    zip_error_fini(&Error);
-}
-
-TZipWriter::~TZipWriter() {
-    if (FZip)
-        zip_discard(Zip(FZip));
-}
-
-void TZipWriter::Added(std::int64_t Index, const std::string& Name, bool Deflate) {
-    if (Index < 0)
-        throw EWriteError("cannot add " + Name + " to the ZIP archive: " + zip_strerror(Zip(FZip)));
-    const auto Entry = static_cast<zip_uint64_t>(Index);
-    zip_set_file_compression(Zip(FZip), Entry, Deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
-    zip_file_set_mtime(Zip(FZip), Entry, EntryTime, 0);
-}
 
 void TZipWriter::Add(const std::string& Name, TProducer Produce, bool Deflate) {
-    FEntries.push_back(std::make_unique<TEntry>(std::move(Produce), &FSink->Failure));
-    zip_error_t Error;
-    zip_error_init(&Error);
-    zip_source_t* Source = zip_source_function_create(&TEntry::Call, FEntries.back().get(), &Error);
-    if (!Source)
-        Fail("cannot add to the ZIP archive", &Error);
-    zip_error_fini(&Error);
-    const zip_int64_t Index = zip_file_add(Zip(FZip), Name.c_str(), Source, ZIP_FL_ENC_UTF_8);
-    if (Index < 0)
-        zip_source_free(Source);
-    Added(Index, Name, Deflate);
+    FPending.push_back({Name, std::move(Produce), Deflate});
 }
 
 void TZipWriter::AddFile(const std::string& Name, const std::string& Path, bool Deflate) {
-    zip_source_t* Source = zip_source_file(Zip(FZip), Path.c_str(), 0, -1);
-    if (!Source)
-        throw EWriteError("cannot add " + Name + " to the ZIP archive: " + zip_strerror(Zip(FZip)));
-    const zip_int64_t Index = zip_file_add(Zip(FZip), Name.c_str(), Source, ZIP_FL_ENC_UTF_8);
-    if (Index < 0)
-        zip_source_free(Source);
-    Added(Index, Name, Deflate);
+    FPending.push_back({Name, [Path] { return ReadFileBytes(Path); }, Deflate});
+}
+
+void TZipWriter::WriteEntry(TPending& Entry) {
+    const std::vector<std::uint8_t> Bytes = std::exchange(Entry.Produce, nullptr)();
+    if (Bytes.size() > std::numeric_limits<uInt>::max())
+        throw EWriteError("cannot write the ZIP archive: " + Entry.Name + " is beyond 4 GiB");
+    std::vector<std::uint8_t> Packed;
+    if (Entry.Deflate)
+        Packed = Deflate(Bytes);
+    const std::span<const std::uint8_t> Data = Entry.Deflate ? Packed : Bytes;
+
+    const TWritten Written{
+        .Name = Entry.Name,
+        .Method = Entry.Deflate ? Deflated : Stored,
+        .Crc = Crc32(Bytes),
+        .PackedSize = Field32(Data.size(), Entry.Name),
+        .Size = Field32(Bytes.size(), Entry.Name),
+        .Offset = Field32(static_cast<std::uint64_t>(FOut.GetPosition()), "the archive"),
+    };
+    TRecord(LocalHeaderSize)
+        .U32(LocalHeaderSignature)
+        .U16(VersionNeeded)
+        .U16(NameFlags(Written.Name))
+        .U16(Written.Method)
+        .U16(EntryDosTime)
+        .U16(EntryDosDate)
+        .U32(Written.Crc)
+        .U32(Written.PackedSize)
+        .U32(Written.Size)
+        .U16(NameLength(Written.Name))
+        .U16(0)
+        .WriteTo(FOut);
+    FOut.WriteBuffer(Written.Name.data(), Written.Name.size());
+    FOut.WriteBuffer(Data.data(), Data.size());
+    FWritten.push_back(Written);
+}
+
+void TZipWriter::WriteDirectory() {
+    const std::uint64_t Start = static_cast<std::uint64_t>(FOut.GetPosition());
+    for (const TWritten& Entry : FWritten) {
+        TRecord(CentralHeaderSize)
+            .U32(CentralHeaderSignature)
+            .U16(MadeByUnix)
+            .U16(VersionNeeded)
+            .U16(NameFlags(Entry.Name))
+            .U16(Entry.Method)
+            .U16(EntryDosTime)
+            .U16(EntryDosDate)
+            .U32(Entry.Crc)
+            .U32(Entry.PackedSize)
+            .U32(Entry.Size)
+            .U16(NameLength(Entry.Name))
+            .U16(0) // extra field
+            .U16(0) // comment
+            .U16(0) // disk
+            .U16(0) // internal attributes
+            .U32(RegularFileMode << 16)
+            .U32(Entry.Offset)
+            .WriteTo(FOut);
+        FOut.WriteBuffer(Entry.Name.data(), Entry.Name.size());
+    }
+    const std::uint64_t End = static_cast<std::uint64_t>(FOut.GetPosition());
+    const auto Count = static_cast<std::uint16_t>(FWritten.size());
+    TRecord(EndOfDirectorySize)
+        .U32(EndOfDirectorySignature)
+        .U16(0) // this disk
+        .U16(0) // the directory's disk
+        .U16(Count)
+        .U16(Count)
+        .U32(Field32(End - Start, "the directory"))
+        .U32(Field32(Start, "the archive"))
+        .U16(0) // comment
+        .WriteTo(FOut);
 }
 
 void TZipWriter::Finish() {
-    if (zip_close(Zip(FZip)) == 0) {
-        FZip = nullptr;
+    if (FFinished)
         return;
-    }
-    if (FSink->Failure)
-        std::rethrow_exception(FSink->Failure);
-    throw EWriteError(std::string("cannot write the ZIP archive: ") + zip_strerror(Zip(FZip)));
+    if (FPending.size() > MaxEntries)
+        throw EWriteError("cannot write the ZIP archive: more than 65,535 entries");
+    for (TPending& Entry : FPending)
+        WriteEntry(Entry);
+    WriteDirectory();
+    FFinished = true;
 }
 
 } // namespace pelto

@@ -3,24 +3,23 @@
 #include "platform/Stream.h"
 
 #include <cstdint>
-#include <exception>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace pelto {
 
-/// A ZIP archive written by libzip into a stream (the temporary file of WriteFileAtomically)
-/// when Finish is called. Entries are produced one at a time while it is written, so that an
-/// archive of thousands of pictures holds only one of them in memory.
+/// A ZIP archive written into a stream (the temporary file of WriteFileAtomically) when Finish
+/// is called: entries stored or deflated by zlib, names in UTF-8, every entry dated 2000-01-01
+/// 00:00 so that the same bundle is the same bytes. Entries are produced one at a time while it
+/// is written, so that an archive of thousands of pictures holds only one of them in memory.
+/// No ZIP64: an archive beyond 65,535 entries or 4 GiB is refused, not written damaged.
 class TZipWriter {
 public:
     /// Makes an entry's bytes; called once, when the entry is written.
     using TProducer = std::function<std::vector<std::uint8_t>()>;
 
-    explicit TZipWriter(TStream& Out);
-    ~TZipWriter();
+    explicit TZipWriter(TStream& Out) : FOut(Out) {}
     TZipWriter(const TZipWriter&) = delete;
     TZipWriter& operator=(const TZipWriter&) = delete;
 
@@ -29,19 +28,32 @@ public:
     void Add(const std::string& Name, TProducer Produce, bool Deflate);
     /// An entry read from the file Path while it is written.
     void AddFile(const std::string& Name, const std::string& Path, bool Deflate);
-    /// Writes the archive. An exception of a producer propagates as it was raised; libzip's
-    /// failures raise EWriteError.
+    /// Writes the archive. An exception of a producer or of the stream propagates as it was
+    /// raised; an archive too big for the format raises EWriteError.
     void Finish();
 
-    struct TEntry;
-    struct TArchiveSink;
-
 private:
-    void Added(std::int64_t Index, const std::string& Name, bool Deflate);
+    struct TPending {
+        std::string Name;
+        TProducer Produce;
+        bool Deflate;
+    };
+    struct TWritten {
+        std::string Name;
+        std::uint16_t Method;
+        std::uint32_t Crc;
+        std::uint32_t PackedSize;
+        std::uint32_t Size;
+        std::uint32_t Offset;
+    };
 
-    std::unique_ptr<TArchiveSink> FSink;
-    std::vector<std::unique_ptr<TEntry>> FEntries;
-    void* FZip = nullptr; // libzip's zip_t, kept out of this header
+    void WriteEntry(TPending& Entry);
+    void WriteDirectory();
+
+    TStream& FOut;
+    std::vector<TPending> FPending;
+    std::vector<TWritten> FWritten;
+    bool FFinished = false;
 };
 
 } // namespace pelto

@@ -340,3 +340,85 @@ TEST(ItemCorrections, RulesApplyBetweenTheFirstAndTheLastIdFixes) {
     EXPECT_EQ(Fixed.U32(124), 0u);
     EXPECT_EQ(Fixed.U8(51), 2);
 }
+
+// --- the table read on demand ---
+
+namespace {
+
+// A table with identifiers repeated across slots, and records the corrections change.
+TItemTableWriter MixedTable() {
+    TItemTableWriter W;
+    for (std::uint8_t Slot = 1; Slot <= 3; ++Slot) {
+        TItemInfo Info = Plain(700);
+        Info.Slot = Slot;
+        Info.Name = "Slot" + std::to_string(Slot);
+        W.Add(Info);
+    }
+    TItemInfo Renamed = Plain(39019); // renamed by the corrections
+    Renamed.Slot = 2;
+    W.Add(Renamed);
+    TItemInfo Moved = Plain(5);
+    Moved.IconNo = 1134; // moved to 1135 by the corrections
+    Moved.SpriteNo = {2035, 3035, 4035, 5035};
+    W.Add(Moved);
+    return W;
+}
+
+} // namespace
+
+TEST(ItemTableOnDemand, FindsTheRecordsTheFullTableHoldsFirstInTableOrder) {
+    TTempDir Dir;
+    const TItemTableWriter W = MixedTable();
+    const std::string Path = Dir.Make("data/Item.Dat");
+    W.WriteToFile(Path);
+    TWLOItemDataFile Full;
+    Full.LoadFromFile(Path);
+    TWLOItemTableOnDemand Table;
+    Table.Open(Path);
+    ASSERT_EQ(Table.GetCount(), Full.GetCount());
+
+    const auto Any = [](const TWLOItemData&) {
+        return true;
+    };
+    const auto Same = [&](const TWLOItemData* Found, int Index) {
+        ASSERT_NE(Found, nullptr) << Index;
+        EXPECT_EQ(Found->Bytes, Full.Item(Index)->Bytes) << Index;
+    };
+    Same(Table.FindFirst(0, Any), 0); // the header record, as stored
+    Same(Table.FindFirst(700, Any), 1);
+    Same(Table.FindFirst(700, [](const TWLOItemData& R) { return R.Slot() == 3; }), 3);
+    Same(Table.FindFirst(39019, Any), 4);
+    Same(Table.FindFirst(5, Any), 5);
+    EXPECT_EQ(Table.FindFirst(5, Any)->IconNo(), 1135);
+    EXPECT_EQ(Table.FindFirst(700, [](const TWLOItemData& R) { return R.Slot() == 4; }), nullptr);
+    EXPECT_EQ(Table.FindFirst(701, Any), nullptr);
+    EXPECT_EQ(Table.FindFirst(700, Any), Table.FindFirst(700, Any)) << "decoded once, kept";
+}
+
+TEST(ItemTableOnDemand, RefusesWhatTheFullTableRefusesNamingTheFile) {
+    TTempDir Dir;
+    TItemTableWriter Old;
+    Old.SetVersion(8);
+    const std::vector<std::uint8_t> Header = TItemTableWriter().Build();
+    const std::pair<std::string, const char*> Cases[] = {
+        {Dir.Write("old.dat", Old.Build()), "アイテムデータバージョンが一致しません"},
+        {Dir.Write("short.dat", std::string(10, '\0')), "Stream read error"},
+        {Dir.Write("header.dat", std::span(Header).first(300)), "無効なデータです"},
+        {Dir.Write("empty.dat", std::string()), "Stream read error"},
+    };
+    for (const auto& [Path, Message] : Cases) {
+        TWLOItemTableOnDemand Table;
+        try {
+            Table.Open(Path);
+            ADD_FAILURE() << "opened " << Path;
+        } catch (const EWloError& E) {
+            EXPECT_STREQ(E.what(), Message) << Path;
+            EXPECT_EQ(E.FileName(), Path);
+        }
+        EXPECT_EQ(Table.GetCount(), 0);
+        EXPECT_EQ(Table.FindFirst(0, [](const TWLOItemData&) { return true; }), nullptr);
+    }
+    TWLOItemTableOnDemand Table;
+    EXPECT_THROW(Table.Open(Dir / "missing.dat"), EFOpenError);
+    EXPECT_THROW(Table.Open(Dir.Path()), EFOpenError) << "a folder";
+}

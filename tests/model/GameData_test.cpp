@@ -112,3 +112,56 @@ TEST_F(OpeningAGame, AnUnreadableItemTableEndsAReportedOpeningWithoutAGame) {
     ASSERT_EQ(Told.size(), 1u);
     EXPECT_EQ(Told[0].rfind(std::to_string(static_cast<int>(TGamePart::ItemTable)) + " ", 0), 0u);
 }
+
+TEST_F(OpeningAGame, OnDemandFindsEveryItemAndSpriteTheFullOpeningDoes) {
+    const auto Full = OpenGame(Folder, {});
+    const auto Lazy = OpenGame(Folder, {.OnDemand = true});
+    ASSERT_NE(Lazy->EquipList(), nullptr);
+    EXPECT_EQ(Lazy->ItemSearch(), nullptr);
+    EXPECT_EQ(Lazy->JmaList().Count(), 0) << "no archive read before a lookup";
+    int Compared = 0;
+    for (int Group = 0; Group < BodyGroupCount; ++Group)
+        for (int Slot = 1; Slot <= SlotCount; ++Slot) {
+            EXPECT_EQ(Lazy->EquipList()->GetList(Group, Slot).size(), 1u) << "lists none";
+            for (const TEquipEntry& Entry : Full->EquipList()->GetList(Group, Slot)) {
+                if (!Entry.Item)
+                    continue;
+                const std::uint16_t Id = Entry.Item->ItemID();
+                const TWLOItemData* Found = Lazy->EquipList()->FindItem(Group, Slot, Id);
+                ASSERT_NE(Found, nullptr) << Group << " " << Slot << " " << Id;
+                EXPECT_EQ(Found->Bytes, Full->EquipList()->FindItem(Group, Slot, Id)->Bytes);
+                ++Compared;
+            }
+            EXPECT_EQ(Lazy->EquipList()->FindItem(Group, Slot, 0), nullptr);
+        }
+    EXPECT_GT(Compared, 20);
+    EXPECT_EQ(Lazy->CharasMissingSprites(), Full->CharasMissingSprites());
+    for (int Chara = 0; Chara < static_cast<int>(CharaData.size()); ++Chara)
+        EXPECT_EQ(Lazy->JmaList().GetJmaPath(JmpFileName(BodySpriteNo(Chara))),
+                  Full->JmaList().GetJmaPath(JmpFileName(BodySpriteNo(Chara))));
+}
+
+TEST_F(OpeningAGame, OnDemandRefusesADamagedFileWhenItIsReached) {
+    const std::string Archive = Damage(FirstArchive());
+    const auto Game = OpenGame(Folder, {.OnDemand = true});
+    try {
+        Game->JmaList().GetJmaPath(JmpFileName(BodySpriteNo(0)));
+        ADD_FAILURE() << "a damaged archive was passed over";
+    } catch (const EWloError& Error) {
+        EXPECT_EQ(Error.FileName(), Archive);
+    }
+    const std::string Table = Damage("data/Item.Dat");
+    try {
+        OpenGame(Folder, {.OnDemand = true});
+        ADD_FAILURE() << "a damaged item table was taken";
+    } catch (const EWloError& Error) {
+        EXPECT_EQ(Error.FileName(), Table);
+    }
+    EXPECT_EQ(OpenGame(Folder,
+                       [&] {
+                           TGameOpening Opening = Reporting();
+                           Opening.OnDemand = true;
+                           return Opening;
+                       }()),
+              nullptr);
+}

@@ -2,11 +2,15 @@
 
 #include "platform/ByteReader.h"
 #include "platform/Errors.h"
+#include "platform/MappedFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <random>
+#include <vector>
 
 using namespace pelto;
 using pelto::test::TTempDir;
@@ -119,6 +123,75 @@ TEST(FileStream, CreatesAndReadsBack) {
         F.Close();
     }
     EXPECT_EQ(ReadFileBytes(Dir.Path() + "out.bin"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+TEST(FileStream, ReadsEveryPieceWhereverItsPositionMovesAcrossWhatItReadAhead) {
+    TTempDir Dir;
+    std::vector<std::uint8_t> Bytes(300'000);
+    for (std::size_t I = 0; I < Bytes.size(); ++I)
+        Bytes[I] = static_cast<std::uint8_t>(I * 7 + I / 251);
+    const std::string Path = Dir.Write("big.bin", Bytes);
+    TFileStream F(Path, TFileMode::OpenRead);
+    std::mt19937 Random(5);
+    for (int Step = 0; Step < 400; ++Step) {
+        const std::size_t At = Random() % Bytes.size();
+        // Small pieces, mostly, and now and then one bigger than any read-ahead.
+        const std::size_t Want = Step % 50 == 0 ? 100'000 + Random() % 100'000 : Random() % 3000;
+        F.SetPosition(static_cast<std::int64_t>(At));
+        std::vector<std::uint8_t> Got(Want);
+        const std::size_t Count = F.Read(Got.data(), Got.size());
+        ASSERT_EQ(Count, std::min(Want, Bytes.size() - At)) << At << " " << Want;
+        ASSERT_TRUE(std::equal(Got.begin(), Got.begin() + static_cast<long>(Count),
+                               Bytes.begin() + static_cast<long>(At)))
+            << At << " " << Want;
+        EXPECT_EQ(F.GetPosition(), static_cast<std::int64_t>(At + Count));
+    }
+    F.SetPosition(400'000);
+    std::uint8_t Byte = 0;
+    EXPECT_EQ(F.Read(&Byte, 1), 0u) << "past the end reads nothing";
+    EXPECT_EQ(F.GetPosition(), 400'000);
+    EXPECT_THROW(F.SetPosition(-1), EReadError);
+}
+
+TEST(FileStream, WritesAtThePositionItKeeps) {
+    TTempDir Dir;
+    const std::string Path = Dir.Path() + "out.bin";
+    {
+        TFileStream F(Path, TFileMode::Create);
+        F.WriteBuffer("abcdef", 6);
+        EXPECT_EQ(F.GetPosition(), 6);
+        F.SetPosition(2);
+        F.WriteBuffer("XY", 2);
+        EXPECT_EQ(F.GetPosition(), 4);
+        EXPECT_EQ(F.GetSize(), 6);
+        std::uint8_t Byte = 0;
+        EXPECT_EQ(F.Read(&Byte, 1), 0u) << "a file made for writing gives nothing";
+        F.Close();
+    }
+    const auto Bytes = ReadFileBytes(Path);
+    EXPECT_EQ(std::string(Bytes.begin(), Bytes.end()), "abXYef");
+}
+
+TEST(MappedFile, ReadsAFileInPlaceAndRefusesWhatCannotBeMapped) {
+    TTempDir Dir;
+    Dir.Write("data/ITEM.DAT", std::string("hello"));
+    for (const TMapAccess Access : {TMapAccess::AsTouched, TMapAccess::Whole}) {
+        const TMappedFile File(Dir.Path() + "Data/Item.Dat", Access);
+        EXPECT_EQ(std::string(File.Bytes().begin(), File.Bytes().end()), "hello");
+    }
+    TMappedFile Moved(TMappedFile(Dir.Write("empty", std::string())));
+    EXPECT_TRUE(Moved.Bytes().empty());
+    Moved = TMappedFile(Dir.Path() + "data/item.dat");
+    EXPECT_EQ(Moved.Bytes().size(), 5u);
+    for (const std::string& Name :
+         {Dir.Path() + "missing.dat", Dir.Path() + "data", std::string("/dev/null")}) {
+        try {
+            TMappedFile File(Name);
+            ADD_FAILURE() << Name;
+        } catch (const EFOpenError& E) {
+            EXPECT_NE(std::string(E.what()).find(Name), std::string::npos) << E.what();
+        }
+    }
 }
 
 TEST(ByteReader, NeverReadsPastItsBlock) {

@@ -155,6 +155,48 @@ TEST_F(JmaList, ADamagedArchiveIsRecordedAndHidesNoOtherArchive) {
     EXPECT_TRUE(List.Failures().empty());
 }
 
+// --- read on demand ---
+
+TEST_F(JmaList, OnDemandAnswersAsAScanWouldWhileReadingOnlyTheArchivesItNeeds) {
+    WriteArchive(Dir / "B.jma", {"2000.jmp", "2100.jmp"});
+    WriteArchive(Dir / "a.jma", {"2100.JMP"});
+    WriteArchive(Dir / "c.jma", {"3000.jmp", "2000.jmp"});
+    List.ScanOnDemand(Dir.Path(), "*.jma");
+    EXPECT_EQ(List.Count(), 0) << "nothing read before a lookup";
+    EXPECT_EQ(List.GetJmaPath("2100.jmp"), Dir / "a.jma");
+    EXPECT_EQ(Lines(List), std::vector<std::string>{"2100.JMP=a.jma"});
+    EXPECT_EQ(List.GetJmaPath("2000.JMP"), Dir / "B.jma") << "the first archive wins";
+    EXPECT_EQ(List.Count(), 3) << "c.jma still unread";
+    EXPECT_EQ(List.GetJmaPath("3000.jmp"), Dir / "c.jma");
+    EXPECT_EQ(List.GetJmaPath("9999.jmp"), "");
+    EXPECT_EQ(List.Count(), 5);
+    // A full scan and Clear leave the on-demand reading behind.
+    TJmaList Scanned;
+    Scanned.Scan(Dir.Path(), "*.jma");
+    EXPECT_EQ(Lines(Scanned), Lines(List));
+    List.Clear();
+    EXPECT_EQ(List.GetJmaPath("2000.jmp"), "");
+}
+
+TEST_F(JmaList, OnDemandADamagedArchiveRaisesFromEveryLookupThatReachesIt) {
+    WriteArchive(Dir / "a.jma", {"2000.jmp"});
+    WriteArchive(Dir / "b.jma", {"3000.jmp"});
+    WriteArchive(Dir / "c.jma", {"4000.jmp"});
+    fs::resize_file(Dir / "b.jma", 10);
+    List.ScanOnDemand(Dir.Path(), "*.jma");
+    EXPECT_EQ(List.GetJmaPath("2000.jmp"), Dir / "a.jma") << "found before the damage";
+    for (int Try = 0; Try < 2; ++Try) {
+        try {
+            List.GetJmaPath("4000.jmp");
+            ADD_FAILURE() << "read past a damaged archive";
+        } catch (const EReadError& Error) {
+            EXPECT_EQ(Error.FileName(), Dir / "b.jma");
+        }
+    }
+    EXPECT_EQ(List.GetJmaPath("2000.jmp"), Dir / "a.jma");
+    EXPECT_TRUE(List.Failures().empty());
+}
+
 TEST(CharaTables, MapCharactersToTheirBodyAndHeadSprites) {
     ASSERT_EQ(CharaData.size(), 15u);
     EXPECT_EQ(CharaData[0].Name, "Rocco");
