@@ -126,6 +126,8 @@ TDrawChara::TSprite TDrawChara::LoadSprite(int SpriteNo) const {
         return Sprite;
     if (FSpriteCache)
         FSpriteCache->Load(*Sprite, Path, Name);
+    else if (FileExists(Path) && FJmaList.OnDemand())
+        Sprite->MapFromFile(Path, Name);
     else if (FileExists(Path))
         Sprite->LoadFromFile(Path, Name);
     return Sprite;

@@ -3,6 +3,7 @@
 #include "platform/ByteReader.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
+#include "platform/MappedFile.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
@@ -123,12 +124,20 @@ void TJmaJmp::ShareFrom(const TJmaJmp& Other) {
 std::size_t TJmaJmp::DataBytes() const {
     std::size_t Bytes = sizeof(TFrames) + FFrames->Desc.Frames.size() * sizeof(TJmaFrame) +
                         FFrames->Order.size() * sizeof(int) + FFrameCounts.size();
-    for (const TJmaJmpData& Pixels : FFrames->Pixels)
+    for (const std::span<const std::uint8_t> Pixels : FFrames->Views)
         Bytes += sizeof(TJmaJmpData) + Pixels.size();
     return Bytes;
 }
 
 void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpName) {
+    Load(JmaPath, JmpName, false);
+}
+
+void TJmaJmp::MapFromFile(const std::string& JmaPath, const std::string& JmpName) {
+    Load(JmaPath, JmpName, true);
+}
+
+void TJmaJmp::Load(const std::string& JmaPath, const std::string& JmpName, bool Mapped) {
     if (!FileExists(JmaPath))
         RaiseMissingFile(JmaPath);
     FJxaPath = ChangeFileExt(JmaPath, ".jxa");
@@ -143,8 +152,14 @@ void TJmaJmp::LoadFromFile(const std::string& JmaPath, const std::string& JmpNam
     FJmpName = JmpName;
     int DirIndex = -1;
     WithFileName(FJmaPath, [&] {
-        TFileStream Archive(FJmaPath, TFileMode::OpenRead);
-        LoadArchive(Archive, DirIndex);
+        if (Mapped) {
+            const auto Mapping = std::make_shared<const TMappedFile>(FJmaPath);
+            TSpanStream Archive(Mapping->Bytes());
+            LoadArchive(Archive, DirIndex, Mapping);
+        } else {
+            TFileStream Archive(FJmaPath, TFileMode::OpenRead);
+            LoadArchive(Archive, DirIndex);
+        }
     });
     WithFileName(FJxaPath, [&] {
         TFileStream Index(FJxaPath, TFileMode::OpenRead);
@@ -163,7 +178,8 @@ void TJmaJmp::LoadFromStreams(TStream& Archive, TStream& Index, const std::strin
     LoadFrameCounts(Index, DirIndex);
 }
 
-void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
+void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex,
+                          const std::shared_ptr<const TMappedFile>& Mapping) {
     const std::int64_t FileSize = Archive.GetSize();
 
     const auto Header = TJmaJmpHeader::Decode(ReadBlock(Archive, JmaHeaderSize));
@@ -207,7 +223,9 @@ void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
     if (DataTotal > static_cast<std::uint64_t>(FileSize))
         throw EReadError();
 
-    Frames->Pixels.reserve(FrameCount);
+    if (!Mapping)
+        Frames->Pixels.reserve(FrameCount);
+    Frames->Views.reserve(FrameCount);
     for (const TJmaFrame& Frame : Desc.Frames) {
         const std::uint64_t Start = std::uint64_t{Offset} + Frame.DataOffset;
         if (Start + Frame.DataSize > static_cast<std::uint64_t>(FileSize))
@@ -215,9 +233,15 @@ void TJmaJmp::LoadArchive(TStream& Archive, int& DirIndex) {
         // Drawing walks height x stride bytes; a frame holding fewer is refused here.
         if (Frame.DataSize < Frame.Stride() * Frame.Height)
             RaiseReadFailed(DirIndex);
+        if (Mapping) {
+            Frames->Views.push_back(Mapping->Bytes().subspan(Start, Frame.DataSize));
+            continue;
+        }
         Archive.SetPosition(static_cast<std::int64_t>(Start));
         Frames->Pixels.push_back(ReadBlock(Archive, Frame.DataSize));
+        Frames->Views.push_back(Frames->Pixels.back());
     }
+    Frames->Mapping = Mapping;
 
     FPalette = Desc.Palette;
     FFrames = std::move(Frames);
@@ -316,7 +340,7 @@ void TJmaJmp::DrawFrame(int Index, TBitmap& Bitmap, int X, int Y) const {
     if (Index < 0 || Index >= FrameCount())
         return;
     const TJmaFrame& Frame = FFrames->Desc.Frames[static_cast<std::size_t>(Index)];
-    const std::uint8_t* Source = FFrames->Pixels[static_cast<std::size_t>(Index)].data();
+    const std::uint8_t* Source = FFrames->Views[static_cast<std::size_t>(Index)].data();
     const std::int64_t Left = std::int64_t{X} + Frame.X;
     const std::int64_t Top = std::int64_t{Y} + Frame.Y;
     const std::uint64_t Stride = Frame.Stride();

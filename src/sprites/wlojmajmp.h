@@ -16,6 +16,7 @@
 
 namespace pelto {
 
+class TMappedFile;
 class TStream;
 struct TSearchRec;
 
@@ -106,6 +107,9 @@ public:
     /// working palette keeps its adjustments. Errors name the archive or the animation index
     /// they came from in EWloError::FileName().
     void LoadFromFile(const std::string& JmaPath, const std::string& JmpName);
+    /// As LoadFromFile, with the archive mapped rather than read: its frames are read in place
+    /// and only the pages of those drawn come in. For a short-lived command (see TMappedFile).
+    void MapFromFile(const std::string& JmaPath, const std::string& JmpName);
     /// As LoadFromFile, from the whole of an archive and of its animation index in memory or
     /// elsewhere; it always loads, and its errors name no file.
     void LoadFromStreams(TStream& Archive, TStream& Index, const std::string& JmpName);
@@ -139,7 +143,7 @@ public:
         return FFrames->Desc.Frames.at(static_cast<std::size_t>(Index));
     }
     std::span<const std::uint8_t> Pixels(int Index) const {
-        return FFrames->Pixels.at(static_cast<std::size_t>(Index));
+        return FFrames->Views.at(static_cast<std::size_t>(Index));
     }
     const TJmaPalette& Palette() const { return FPalette; }
     const TJmaPalette& FilePalette() const { return FFrames->Desc.Palette; }
@@ -154,7 +158,10 @@ public:
     int ActionCount() const { return FActionCount; }
 
 private:
-    void LoadArchive(TStream& Archive, int& DirIndex);
+    void Load(const std::string& JmaPath, const std::string& JmpName, bool Mapped);
+    /// Mapping, when given, holds the archive's bytes: frames then stay where they are.
+    void LoadArchive(TStream& Archive, int& DirIndex,
+                     const std::shared_ptr<const TMappedFile>& Mapping = nullptr);
     void LoadFrameCounts(TStream& Index, int DirIndex);
 
     std::string FJmaPath;
@@ -163,7 +170,9 @@ private:
     // What loading reads, never changed once loaded, so that copies can share it.
     struct TFrames {
         TJmaJmpDesc Desc;
-        std::vector<TJmaJmpData> Pixels;
+        std::vector<TJmaJmpData> Pixels; // read frames: empty for a mapped archive
+        std::shared_ptr<const TMappedFile> Mapping;
+        std::vector<std::span<const std::uint8_t>> Views; // each frame, in Pixels or Mapping
         // Frame positions in name order, only for a file whose frames are out of that order.
         std::vector<int> Order;
     };
@@ -204,6 +213,8 @@ public:
     std::string GetJmaPath(std::string_view JmpName) const;
 
     const std::string& Folder() const { return FFolder; }
+    /// Scanned by ScanOnDemand: what is drawn from it is read only as far as drawing asks.
+    bool OnDemand() const { return FOnDemand; }
     int Count() const { return static_cast<int>(FList.size()); }
     /// Line Index as "name=archive", in scan order.
     const std::string& Line(int Index) const { return FList.at(static_cast<std::size_t>(Index)); }
