@@ -1,8 +1,10 @@
 // Speed of the core on a full-size game installation.
 #include "BenchGame.h"
+#include "model/CharaDesign.h"
 #include "model/GameData.h"
 #include "model/ImageExport.h"
 #include "model/ItemSearch.h"
+#include "model/RenderRequest.h"
 #include "model/UDraw.h"
 #include "platform/ColorReduction.h"
 #include "platform/ImageEncoders.h"
@@ -119,6 +121,29 @@ void BM_StartUpRawRead(benchmark::State& State) {
     }
 }
 BENCHMARK(BM_StartUpRawRead)->Unit(benchmark::kMillisecond);
+
+// What `pelto-cli render` does after the process has started: the game opened on demand, a
+// dressed character's 6-frame walk drawn and encoded.
+void RenderCommand(benchmark::State& State, const char* Format) {
+    const std::string Code = EncodeCharaCode(RandomDesign(
+        {}, Game(), {.Seed = 1, .Vary = TRandomVary::All, .Chara = true, .AllowEmpty = false}));
+    const TRenderRequest Request = ParseRenderRequest(
+        {{"code", Code}, {"motion", "1"}, {"format", Format}}, CommandLineDialect);
+    for (auto _ : State) {
+        const auto Opened = OpenGame(bench::GameFolder(), {.OnDemand = true});
+        TMemoryStream Out;
+        Render(*Opened, Request, Out);
+        benchmark::DoNotOptimize(Out.Memory().data());
+    }
+}
+void BM_RenderCommandPng(benchmark::State& State) {
+    RenderCommand(State, "png");
+}
+BENCHMARK(BM_RenderCommandPng)->Unit(benchmark::kMillisecond);
+void BM_RenderCommandGif(benchmark::State& State) {
+    RenderCommand(State, "gif");
+}
+BENCHMARK(BM_RenderCommandGif)->Unit(benchmark::kMillisecond);
 
 void BM_RedrawFullyDressed(benchmark::State& State) {
     TDressed D;

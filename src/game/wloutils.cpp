@@ -359,12 +359,18 @@ void TWLOItemTableOnDemand::Open(const std::string& FileName) {
     const std::lock_guard Lock(FLock);
     FFile.reset();
     FCount = 0;
+    FIds.clear();
     FDecoded.clear();
     WithFileName(FileName, [&] {
-        // Every page is read: each lookup runs past every record's identifier.
+        // Every page is read: the identifiers are gathered from every record.
         TMappedFile File(FileName, TMapAccess::Whole);
         TSpanStream Stream(File.Bytes());
-        FCount = CheckedRecordCount(Stream);
+        const std::size_t Count = CheckedRecordCount(Stream);
+        std::vector<std::uint16_t> Ids(Count);
+        for (std::size_t I = 0; I < Count; ++I)
+            Ids[I] = StoredItemID(File.Bytes().data() + I * TWLOItemData::RecordSize, I);
+        FIds = std::move(Ids);
+        FCount = Count;
         FFile.emplace(std::move(File));
     });
 }
@@ -387,9 +393,8 @@ TWLOItemTableOnDemand::FindFirst(std::uint16_t Id,
     const std::lock_guard Lock(FLock);
     if (!FFile)
         return nullptr;
-    const std::uint8_t* Records = FFile->Bytes().data();
     for (std::size_t I = 0; I < FCount; ++I) {
-        if (StoredItemID(Records + I * TWLOItemData::RecordSize, I) != Id)
+        if (FIds[I] != Id)
             continue;
         const TWLOItemData& Record = Decoded(I);
         if (Accept(Record))
