@@ -8,6 +8,7 @@
 #include <zlib.h>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -185,6 +186,50 @@ private:
     z_stream FZip{};
 };
 
+/// A deflater of this thread for a window size, reset for each picture: the same bytes as a new
+/// one, without allocating and clearing its quarter megabyte every time. A picture encoded
+/// while another one is (none is, today) gets one of its own.
+class TKeptDeflater {
+public:
+    explicit TKeptDeflater(int WindowBits) {
+        TSlot& Slot = Slots().at(static_cast<std::size_t>(WindowBits));
+        if (Slot.InUse) {
+            FOwn = std::make_unique<TDeflater>(WindowBits);
+            FZip = &**FOwn;
+            return;
+        }
+        if (Slot.Deflater)
+            deflateReset(&**Slot.Deflater);
+        else
+            Slot.Deflater = std::make_unique<TDeflater>(WindowBits);
+        Slot.InUse = true;
+        FSlot = &Slot;
+        FZip = &**Slot.Deflater;
+    }
+    ~TKeptDeflater() {
+        if (FSlot)
+            FSlot->InUse = false;
+    }
+    TKeptDeflater(const TKeptDeflater&) = delete;
+    TKeptDeflater& operator=(const TKeptDeflater&) = delete;
+    z_stream* operator->() { return FZip; }
+    z_stream& operator*() { return *FZip; }
+
+private:
+    struct TSlot {
+        std::unique_ptr<TDeflater> Deflater;
+        bool InUse = false;
+    };
+    static std::array<TSlot, 16>& Slots() {
+        thread_local std::array<TSlot, 16> Kept;
+        return Kept;
+    }
+
+    TSlot* FSlot = nullptr;
+    std::unique_ptr<TDeflater> FOwn;
+    z_stream* FZip = nullptr;
+};
+
 /// libpng's window for an image of DataBytes filtered bytes: the full 32 KiB unless it is
 /// small, then the smallest that holds it with deflate's lookahead.
 int WindowBitsFor(std::size_t DataBytes) {
@@ -271,7 +316,7 @@ private:
 
     TStream& FStream;
     std::size_t FDataBytes;
-    TDeflater FZip;
+    TKeptDeflater FZip;
     std::array<std::uint8_t, IdatBytes> FOut{};
     bool FEmitted = false;
 };
