@@ -307,7 +307,9 @@ void TDressingSession::SetPositionLocked(int Position, bool Locked) {
 }
 
 void TDressingSession::Randomize(TRandomVary Vary) {
-    Randomize(Vary, FSeeds());
+    if (!FSeeds)
+        FSeeds.emplace(std::random_device{}());
+    Randomize(Vary, (*FSeeds)());
 }
 
 void TDressingSession::Randomize(TRandomVary Vary, std::uint64_t Seed) {

@@ -183,7 +183,8 @@ private:
     const std::array<int, SlotCount + 1>* FRestoringPicked = nullptr;
     TLookHistory FHistory;
     TOutfitLocks FLocks;
-    std::mt19937_64 FSeeds{std::random_device{}()};
+    // Seeded when first asked for: most sessions (every render) never draw a random look.
+    std::optional<std::mt19937_64> FSeeds;
 };
 
 } // namespace pelto

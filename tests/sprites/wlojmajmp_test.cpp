@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -354,6 +355,30 @@ std::uint32_t SpriteOffset(const std::vector<std::uint8_t>& Jma, std::size_t Ind
 }
 } // namespace
 
+TEST_F(JmaJmp, AMappedSpriteIsTheReadOneAndOutlivesItsFile) {
+    Jmp.LoadFromFile(Jma, "2100.jmp");
+    TJmaJmp Mapped;
+    Mapped.MapFromFile(Jma, "2100.jmp");
+    ASSERT_TRUE(Mapped.Loaded());
+    ASSERT_EQ(Mapped.FrameCount(), Jmp.FrameCount());
+    for (int I = 0; I < Jmp.FrameCount(); ++I) {
+        EXPECT_EQ(Mapped.Frame(I).Name, Jmp.Frame(I).Name);
+        EXPECT_TRUE(std::ranges::equal(Mapped.Pixels(I), Jmp.Pixels(I))) << I;
+    }
+    EXPECT_EQ(Mapped.FilePalette(), Jmp.FilePalette());
+    EXPECT_EQ(Mapped.FrameCounts().size(), Jmp.FrameCounts().size());
+    EXPECT_EQ(Mapped.DataBytes(), Jmp.DataBytes());
+    fs::remove(Jma);
+    TBitmap FromMapped(10, 10, TPixelFormat::pf24bit), FromRead(10, 10, TPixelFormat::pf24bit);
+    for (int I = 0; I < Jmp.FrameCount(); ++I) {
+        Mapped.DrawFrame(I, FromMapped, 0, 0);
+        Jmp.DrawFrame(I, FromRead, 0, 0);
+    }
+    for (int Y = 0; Y < 10; ++Y)
+        EXPECT_TRUE(
+            std::equal(FromMapped.ScanLine(Y), FromMapped.ScanLine(Y) + 30, FromRead.ScanLine(Y)));
+}
+
 TEST_F(JmaJmp, RefusesArchivesWhoseCountsOrOffsetsPassTheEnd) {
     const auto Good = JmaBytes(Sprites);
     const auto Patched = [&](std::size_t At, std::uint32_t Value) {
@@ -373,10 +398,13 @@ TEST_F(JmaJmp, RefusesArchivesWhoseCountsOrOffsetsPassTheEnd) {
         Patched(At, Value);
         EXPECT_THROW(Jmp.LoadFromFile(Jma, "2100.jmp"), EReadError) << "patch at " << At;
         EXPECT_FALSE(Jmp.Loaded());
+        EXPECT_THROW(Jmp.MapFromFile(Jma, "2100.jmp"), EReadError) << "mapped, patch at " << At;
+        EXPECT_FALSE(Jmp.Loaded());
     }
     for (const std::size_t Length : {std::size_t{13}, EntryOffset(2) + 27}) {
         WriteFile(Jma, std::vector<std::uint8_t>(Good.begin(), Good.begin() + Length));
         EXPECT_THROW(Jmp.LoadFromFile(Jma, "2100.jmp"), EReadError);
+        EXPECT_THROW(Jmp.MapFromFile(Jma, "2100.jmp"), EReadError);
     }
 }
 
@@ -389,6 +417,8 @@ TEST_F(JmaJmp, RefusesFramesHoldingLessThanTheirRows) {
     ExpectWloError([&] { Jmp.LoadFromFile(Jma, "2100.jmp"); },
                    "JMAファイルの読み取りに失敗した可能性があります (1)", Jma);
     EXPECT_FALSE(Jmp.Loaded());
+    ExpectWloError([&] { Jmp.MapFromFile(Jma, "2100.jmp"); },
+                   "JMAファイルの読み取りに失敗した可能性があります (1)", Jma);
 
     // Sizes whose row bytes overflow 32 bits are refused the same way.
     Sprites[1].Frames.pop_back();
