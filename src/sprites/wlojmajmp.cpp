@@ -10,6 +10,8 @@
 #include "sprites/fileutils.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <numeric>
 #include <utility>
 
@@ -496,7 +498,26 @@ std::string JmpFileName(int SpriteNo) {
 }
 
 std::string FrameFileName(int Action, int FrameNo) {
-    return Format("%.2d-%d.bmp", Action, FrameNo);
+    // As "%.2d-%d.bmp" would print it, without printf: every layer of every redraw asks.
+    const auto Decimal = [](std::string& Out, int Value, int MinDigits) {
+        const long long Wide = Value;
+        if (Wide < 0)
+            Out += '-';
+        std::array<char, 24> Digits{};
+        const auto End =
+            std::to_chars(Digits.data(), Digits.data() + Digits.size(), Wide < 0 ? -Wide : Wide)
+                .ptr;
+        const auto Count = static_cast<int>(End - Digits.data());
+        Out.append(static_cast<std::size_t>(std::max(0, MinDigits - Count)), '0');
+        Out.append(Digits.data(), End);
+    };
+    std::string Name;
+    Name.reserve(16);
+    Decimal(Name, Action, 2);
+    Name += '-';
+    Decimal(Name, FrameNo, 1);
+    Name += ".bmp";
+    return Name;
 }
 
 } // namespace pelto

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -220,6 +221,13 @@ TEST(CharaTables, MapMotionsAndDirectionsToActions) {
     EXPECT_EQ(MotionActions[2][5], 17);
     EXPECT_EQ(MotionActions[18][7], 73);
     EXPECT_EQ(FrameFileName(MotionActions[1][0], 1), "00-1.bmp");
+    // As printf's "%.2d-%d.bmp" would name them, whatever the numbers.
+    for (const auto& [Action, No] : std::vector<std::pair<int, int>>{
+             {7, 12}, {73, 0}, {100, 3}, {-3, -4}, {0, 2147483647}, {-2147483647 - 1, 5}}) {
+        char Expected[64];
+        std::snprintf(Expected, sizeof Expected, "%.2d-%d.bmp", Action, No);
+        EXPECT_EQ(FrameFileName(Action, No), Expected);
+    }
     // Each action belongs to one motion; the actions run 0..73 without gaps.
     std::vector<int> Seen(74, 0);
     for (const auto& Row : MotionActions)
