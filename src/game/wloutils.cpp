@@ -362,15 +362,11 @@ void TWLOItemTableOnDemand::Open(const std::string& FileName) {
     FIds.clear();
     FDecoded.clear();
     WithFileName(FileName, [&] {
-        // Every page is read: the identifiers are gathered from every record.
+        // Lookups read through the file from its start: every page is brought in at once.
         TMappedFile File(FileName, TMapAccess::Whole);
         TSpanStream Stream(File.Bytes());
-        const std::size_t Count = CheckedRecordCount(Stream);
-        std::vector<std::uint16_t> Ids(Count);
-        for (std::size_t I = 0; I < Count; ++I)
-            Ids[I] = StoredItemID(File.Bytes().data() + I * TWLOItemData::RecordSize, I);
-        FIds = std::move(Ids);
-        FCount = Count;
+        FCount = CheckedRecordCount(Stream);
+        FIds.reserve(FCount);
         FFile.emplace(std::move(File));
     });
 }
@@ -393,7 +389,10 @@ TWLOItemTableOnDemand::FindFirst(std::uint16_t Id,
     const std::lock_guard Lock(FLock);
     if (!FFile)
         return nullptr;
+    const std::uint8_t* Records = FFile->Bytes().data();
     for (std::size_t I = 0; I < FCount; ++I) {
+        if (I == FIds.size())
+            FIds.push_back(StoredItemID(Records + I * TWLOItemData::RecordSize, I));
         if (FIds[I] != Id)
             continue;
         const TWLOItemData& Record = Decoded(I);

@@ -329,9 +329,9 @@ private:
 
     std::optional<TMappedFile> FFile;
     std::size_t FCount = 0;
-    // Every record's identifier, read in one pass: lookups then run over these few bytes
-    // rather than over every page of the file.
-    std::vector<std::uint16_t> FIds;
+    // The identifiers of the records lookups have passed, in table order: a lookup reads the
+    // file only past where the others stopped, and a table's early items cost little.
+    mutable std::vector<std::uint16_t> FIds;
     mutable std::mutex FLock;
     mutable std::unordered_map<std::size_t, std::unique_ptr<const TWLOItemData>> FDecoded;
 };
