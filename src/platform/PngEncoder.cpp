@@ -8,9 +8,9 @@
 #include <zlib.h>
 
 #include <array>
-#include <memory>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <vector>
