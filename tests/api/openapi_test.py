@@ -12,6 +12,7 @@ every route the service answers is described is RenderServiceApiDescription's ch
 import argparse
 import html
 import json
+import os
 import re
 import select
 import subprocess
@@ -32,19 +33,9 @@ MAGIC = {"image/png": b"\x89PNG\r\n\x1a\n", "image/gif": b"GIF8", "image/jpeg": 
          "image/bmp": b"BM", "image/webp": b"RIFF"}
 
 
-def resolve(doc, node):
-    """Node with its $ref followed (within doc), as often as it takes."""
-    seen = set()
-    while isinstance(node, dict) and "$ref" in node:
-        ref = node["$ref"]
-        if ref in seen or not ref.startswith("#/"):
-            raise KeyError(f"unresolvable $ref {ref}")
-        seen.add(ref)
-        target = doc
-        for part in ref[2:].split("/"):
-            target = target[part.replace("~1", "/").replace("~0", "~")]
-        node = target
-    return node
+# The description's own $ref resolver, the one that writes /v1/docs from it.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from api_docs import resolve  # noqa: E402
 
 
 def schema_errors(doc, schema, value, where="$"):
