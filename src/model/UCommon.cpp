@@ -23,10 +23,13 @@ bool TEquipList::Listed(const TWLOItemData& Item, int Group, int Slot) {
     return Item.Slot() == Slot && Item.SpriteNo(Group) > 1000;
 }
 
-TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
+TEquipList::TEquipList(const TWLOItemTableOnDemand* OnDemand) : FOnDemand(OnDemand) {
     for (auto& Group : FLists)
         for (auto& List : Group)
             List.push_back({nullptr});
+}
+
+TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) : TEquipList(nullptr) {
     // The header record goes through the same tests as the items, as the game's lists do.
     for (const TWLOItemData& Item : ItemFile.Items()) {
         const int Slot = Item.Slot();
@@ -39,11 +42,7 @@ TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) {
     }
 }
 
-TEquipList::TEquipList(const TWLOItemTableOnDemand& ItemTable) : FOnDemand(&ItemTable) {
-    for (auto& Group : FLists)
-        for (auto& List : Group)
-            List.push_back({nullptr});
-}
+TEquipList::TEquipList(const TWLOItemTableOnDemand& ItemTable) : TEquipList(&ItemTable) {}
 
 const TWLOItemData* TEquipList::FindItem(int Group, int Slot, std::uint16_t ID) const {
     if (FOnDemand) {

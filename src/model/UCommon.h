@@ -51,6 +51,8 @@ public:
     const TWLOItemData* FindItem(int Group, int Slot, std::uint16_t ID) const;
 
 private:
+    /// Every list holding "---" alone.
+    explicit TEquipList(const TWLOItemTableOnDemand* OnDemand);
     /// Whether Item belongs to the list of Group and Slot.
     static bool Listed(const TWLOItemData& Item, int Group, int Slot);
 

@@ -422,12 +422,8 @@ void TJmaList::ScanOnDemand(const std::string& Folder, const std::string& Mask) 
 }
 
 void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
-    const std::string Path = FFolder + SearchRec.Name;
     try {
-        WithFileName(Path, [&] {
-            TFileStream Archive(Path, TFileMode::OpenRead);
-            AddArchive(SearchRec.Name, Archive);
-        });
+        ReadArchive(SearchRec.Name);
     } catch (const EWloError& Error) {
         // A damaged archive hides its own sprites only; the caller reports it once.
         FFailures.push_back(Error);
@@ -436,6 +432,14 @@ void TJmaList::FoundFile(const TSearchRec& SearchRec, bool& /*Continue*/) {
 
 void TJmaList::AddArchive(const std::string& FileName, TStream& Archive) {
     AddLines(FileName, Archive);
+}
+
+void TJmaList::ReadArchive(const std::string& FileName) const {
+    const std::string Path = FFolder + FileName;
+    WithFileName(Path, [&] {
+        TFileStream Archive(Path, TFileMode::OpenRead);
+        AddLines(FileName, Archive);
+    });
 }
 
 void TJmaList::AddLines(const std::string& FileName, TStream& Archive) const {
@@ -460,12 +464,7 @@ void TJmaList::Add(std::string Line) const {
 
 void TJmaList::ReadArchivesFor(const std::string& Key) const {
     while (!FIndex.contains(Key) && FNextUnread < FUnread.size()) {
-        const std::string& Name = FUnread[FNextUnread];
-        const std::string Path = FFolder + Name;
-        WithFileName(Path, [&] {
-            TFileStream Archive(Path, TFileMode::OpenRead);
-            AddLines(Name, Archive);
-        });
+        ReadArchive(FUnread[FNextUnread]);
         // Only past an archive read: a damaged one stays in the way of every later lookup.
         ++FNextUnread;
     }

@@ -226,6 +226,8 @@ public:
 
 private:
     void AddLines(const std::string& FileName, TStream& Archive) const;
+    /// Adds the lines of the archive FileName of Folder(); raises its error, naming it.
+    void ReadArchive(const std::string& FileName) const;
     void Add(std::string Line) const;
     /// On demand: reads archives not yet read until one holds the name Key (upper-cased).
     void ReadArchivesFor(const std::string& Key) const;
