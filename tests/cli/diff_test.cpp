@@ -52,16 +52,19 @@ TEST_F(PeltoCliDiff, ReportsExactlyTheKnownChangesAndNothingElse) {
     const TCliResult Result = Diff();
     EXPECT_EQ(Result.Status, 0) << Result.Err;
     EXPECT_EQ(Result.Out,
-              "items added 1, items removed 1, items changed 3, looks changed 1, sprites added 0, "
+              "items added 2, items removed 2, items changed 4, looks changed 1, sprites added 0, "
               "sprites removed 0, sprites changed 1, list moves 1, codes touched 0, codes "
               "redrawn 0, favourites touched 0, favourites redrawn 0\n"
               "added #108 <b>Wand&\"'\n"
+              "added #109+2 Potion\n"
               "removed #105 Ring\n"
+              "removed #110+1 Gem\n"
               "changed #101 Top Hat: name \"Hat\" -> \"Top Hat\"\n"
               "changed #102 Coat: stat_value [105,100] -> [107,100]\n"
               "changed #103 Scarf: colors [444444444," +
                   Colors + " -> [666444444," + Colors +
                   "\n"
+                  "changed #109+1 Hi-Potion: name \"Potion\" -> \"Hi-Potion\"\n"
                   "look #104 Boots: group 0 1501.jmp\n"
                   "sprite changed 1501.jmp\n"
                   "moved group 0 slot 3 #107 Mitt: 3 -> 1\n");
@@ -72,7 +75,8 @@ TEST_F(PeltoCliDiff, GivesTheSameAsSortedJsonAndTheSameBytesEveryTime) {
     EXPECT_EQ(First.Status, 0) << First.Err;
     EXPECT_EQ(First.Out,
               "{\"codes\":[],\n\"favourites\":[],\n"
-              "\"items\":{\"added\":[\n{\"id\":108,\"name\":\"<b>Wand&\\\"'\"}\n],\n"
+              "\"items\":{\"added\":[\n{\"id\":108,\"name\":\"<b>Wand&\\\"'\"},\n"
+              "{\"id\":109,\"name\":\"Potion\",\"occurrence\":2}\n],\n"
               "\"changed\":[\n"
               "{\"fields\":{\"name\":{\"new\":\"Top Hat\",\"old\":\"Hat\"}},\"id\":101,"
               "\"name\":\"Top Hat\"},\n"
@@ -80,16 +84,19 @@ TEST_F(PeltoCliDiff, GivesTheSameAsSortedJsonAndTheSameBytesEveryTime) {
               "\"name\":\"Coat\"},\n"
               "{\"fields\":{\"colors\":{\"new\":[666444444," +
                   Colors + ",\"old\":[444444444," + Colors +
-                  "}},\"id\":103,\"name\":\"Scarf\"}\n],\n"
-                  "\"removed\":[\n{\"id\":105,\"name\":\"Ring\"}\n]},\n"
+                  "}},\"id\":103,\"name\":\"Scarf\"},\n"
+                  "{\"fields\":{\"name\":{\"new\":\"Hi-Potion\",\"old\":\"Potion\"}},\"id\":109,"
+                  "\"name\":\"Hi-Potion\",\"occurrence\":1}\n],\n"
+                  "\"removed\":[\n{\"id\":105,\"name\":\"Ring\"},\n"
+                  "{\"id\":110,\"name\":\"Gem\",\"occurrence\":1}\n]},\n"
                   "\"list_moves\":[\n{\"from\":3,\"group\":0,\"id\":107,\"name\":\"Mitt\","
                   "\"slot\":3,\"to\":1}\n],\n"
                   "\"looks\":[\n{\"groups\":[0],\"id\":104,\"name\":\"Boots\","
                   "\"sprites\":[\"1501.jmp\"]}\n],\n"
                   "\"sprites\":{\"added\":[],\n\"changed\":[\"1501.jmp\"],\n\"removed\":[]},\n"
                   "\"summary\":{\"codes_redrawn\":0,\"codes_touched\":0,"
-                  "\"favourites_redrawn\":0,\"favourites_touched\":0,\"items_added\":1,"
-                  "\"items_changed\":3,\"items_removed\":1,\"list_moves\":1,"
+                  "\"favourites_redrawn\":0,\"favourites_touched\":0,\"items_added\":2,"
+                  "\"items_changed\":4,\"items_removed\":2,\"list_moves\":1,"
                   "\"looks_changed\":1,\"sprites_added\":0,\"sprites_changed\":1,"
                   "\"sprites_removed\":0}}\n");
     EXPECT_EQ(Diff({"--json"}).Out, First.Out);
@@ -115,7 +122,7 @@ TEST_F(PeltoCliDiff, WritesTheReportPageWithItsPictures) {
     EXPECT_EQ(Result.Status, 0) << Result.Err;
     EXPECT_NE(ReadText(Report + "/index.html").find("pictures/104-c0-new.png"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(Report + "/pictures/104-c0-new.png"));
-    EXPECT_EQ(Result.Out.substr(0, 14), "items added 1,");
+    EXPECT_EQ(Result.Out.substr(0, 14), "items added 2,");
 }
 
 TEST_F(PeltoCliDiff, RefusesUsageErrorsWithStatusTwoAndBadInputWithTheReadersMessage) {

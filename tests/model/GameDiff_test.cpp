@@ -6,6 +6,7 @@
 #include "model/Settings.h"
 #include "model/UDraw.h"
 #include "platform/Errors.h"
+#include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "sprites/SpriteFiles.h"
 #include "sprites/wlojmajmp.h"
@@ -59,10 +60,19 @@ protected:
 
 TEST_F(GameDiff, FindsExactlyTheItemsAddedRemovedAndChangedFieldByField) {
     const TGameDiff Diff = CompareGames(*Old, *New);
-    EXPECT_EQ(Ids(Diff.Added), std::vector<std::uint16_t>{Wand});
+    EXPECT_EQ(Ids(Diff.Added), (std::vector<std::uint16_t>{Wand, Potion}));
     EXPECT_EQ(Diff.Added[0].Name, test::HostileName);
-    EXPECT_EQ(Ids(Diff.Removed), std::vector<std::uint16_t>{Ring});
-    ASSERT_EQ(Diff.Changed.size(), 3u);
+    EXPECT_EQ(Ids(Diff.Removed), (std::vector<std::uint16_t>{Ring, Gem}));
+    // A repeated identifier's records are told apart by their order among its records.
+    ASSERT_EQ(Diff.Added.size(), 2u);
+    EXPECT_EQ(Diff.Added[1].Occurrence, 2);
+    ASSERT_EQ(Diff.Removed.size(), 2u);
+    EXPECT_EQ(Diff.Removed[1].Occurrence, 1);
+    ASSERT_EQ(Diff.Changed.size(), 4u);
+    EXPECT_EQ(Diff.Changed[3].Id, Potion);
+    EXPECT_EQ(Diff.Changed[3].Occurrence, 1);
+    ASSERT_EQ(Diff.Changed[3].Fields.size(), 1u);
+    EXPECT_EQ(Diff.Changed[3].Fields[0].New, "\"Hi-Potion\"");
     const auto Field = [&](std::size_t I) {
         return Diff.Changed[I].Fields;
     };
@@ -198,19 +208,25 @@ TEST_F(SpriteDiff, SeesNoChangeInWhatIsNeverDrawn) {
 }
 
 TEST_F(SpriteDiff, SeesPixelsColoursUsedFramePlacesAndFrameCounts) {
-    TJmaWriterSprite Colour = Block("0002.jmp");
-    Colour.Palette[60].Green ^= 0x10;
-    TJmaWriterSprite Moved = Block("0003.jmp");
+    TJmaWriterSprite Moved = Block("0002.jmp");
     Moved.Frames[1].X += 1;
-    TJmaWriterSprite Counts = Block("0004.jmp");
+    TJmaWriterSprite Counts = Block("0003.jmp");
     Counts.FrameCounts.push_back(0);
     Counts.ActionCount = 4;
-    const TSpriteDiff Diff =
-        Compare({Block("0001.jmp"), Block("0002.jmp"), Block("0003.jmp"), Block("0004.jmp")},
-                {Block("0001.jmp", 61), Colour, Moved, Counts});
-    EXPECT_EQ(Diff.Changed,
-              (std::vector<std::string>{"0001.jmp", "0002.jmp", "0003.jmp", "0004.jmp"}));
-    EXPECT_TRUE(Diff.Redrawn("0004.JMP"));
+    std::vector<TJmaWriterSprite> Before{Block("0001.jmp"), Block("0002.jmp"), Block("0003.jmp")};
+    std::vector<TJmaWriterSprite> After{Block("0001.jmp", 61), Moved, Counts};
+    // A drawn colour changed in one channel alone, each channel in turn.
+    for (std::uint8_t TPaletteEntry::*Channel :
+         {&TPaletteEntry::Red, &TPaletteEntry::Green, &TPaletteEntry::Blue}) {
+        const std::string Name = Format("%04zu.jmp", Before.size() + 1);
+        Before.push_back(Block(Name));
+        After.push_back(Block(Name));
+        After.back().Palette[60].*Channel ^= 0x10;
+    }
+    const TSpriteDiff Diff = Compare(Before, After);
+    EXPECT_EQ(Diff.Changed, (std::vector<std::string>{"0001.jmp", "0002.jmp", "0003.jmp",
+                                                      "0004.jmp", "0005.jmp", "0006.jmp"}));
+    EXPECT_TRUE(Diff.Redrawn("0003.JMP"));
 }
 
 TEST_F(SpriteDiff, ListsSpritesAddedAndRemovedFromTheCatalogue) {

@@ -85,11 +85,27 @@ void WriteGame(const std::string& Root, bool New) {
         Items.push_back(Glove);
         Items.push_back(Mitt);
     }
+    // Goods: neither worn nor listed.
+    const auto Goods = [](std::uint16_t Id, const char* Name) {
+        TItemInfo Info = Item(Id, Name, 0, 0);
+        Info.Kind = 1;
+        return Info;
+    };
+    Items.push_back(Goods(Potion, "Potion"));
+    Items.push_back(Goods(Gem, "Gem"));
+    Items.push_back(Goods(Potion, New ? "Hi-Potion" : "Potion"));
+    if (New)
+        Items.push_back(Goods(Potion, "Potion"));
+    else
+        Items.push_back(Goods(Gem, "Gem"));
     std::vector<TGroupImageItem> Icons;
     for (const TItemInfo& Info : Items) {
         Table.Add(Info);
-        Icons.push_back({std::to_string(Info.IconNo) + ".bmp", IconBmp(Info.IconNo)});
+        if (Info.ItemID != Potion && Info.ItemID != Gem)
+            Icons.push_back({std::to_string(Info.IconNo) + ".bmp", IconBmp(Info.IconNo)});
     }
+    Icons.push_back({std::to_string(Potion) + ".bmp", IconBmp(Potion)});
+    Icons.push_back({std::to_string(Gem) + ".bmp", IconBmp(Gem)});
     Table.WriteToFile(Root + "data/Item.Dat");
     WriteGroupImageFile(Root + "pic/item.BMg", Icons);
 }

@@ -16,6 +16,10 @@ inline constexpr std::uint16_t Ring = 105;  // removed; it led the hand list
 inline constexpr std::uint16_t Glove = 106; // stays second in the hand list...
 inline constexpr std::uint16_t Mitt = 107;  // ...which this one now leads
 inline constexpr std::uint16_t Wand = 108;  // added, with a name that is markup
+// Identifiers of more than one record, as goods have in a real table: Potion's second record
+// is renamed "Hi-Potion" and a third added; Gem's second is removed.
+inline constexpr std::uint16_t Potion = 109;
+inline constexpr std::uint16_t Gem = 110;
 } // namespace diff_items
 
 /// The added item's name, markup to escape.
