@@ -1,4 +1,6 @@
-// Bundles read back with libzip's reader, their frames against the compositor.
+// Bundles read back with libzip's reader and Aseprite files by a chunk walker of the test's own,
+// their frames and layers against the compositor.
+#include "model/AsepriteExport.h"
 #include "model/BundleExport.h"
 
 #include "model/DressingSession.h"
@@ -11,6 +13,7 @@
 #include <boost/json.hpp>
 #include <gtest/gtest.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <filesystem>
 #include <map>
@@ -43,6 +46,52 @@ std::map<std::string, std::vector<std::uint8_t>> Unzipped(const std::string& Fil
     }
     zip_close(Zip);
     return Entries;
+}
+
+/// A cel of an Aseprite file, its pixels inflated: RGBA rows, top first.
+struct TReadCel {
+    int Layer, X, Y, Width, Height;
+    std::vector<std::uint8_t> Rgba;
+};
+
+/// The cels of every frame of an Aseprite file, walked by the sizes its header, frames and
+/// chunks give, each of which must add up.
+std::vector<std::vector<TReadCel>> AsepriteCels(std::span<const std::uint8_t> Bytes) {
+    const auto U16 = [&](std::size_t At) {
+        return Bytes[At] | Bytes[At + 1] << 8;
+    };
+    const auto U32 = [&](std::size_t At) {
+        return static_cast<std::uint32_t>(U16(At)) | static_cast<std::uint32_t>(U16(At + 2)) << 16;
+    };
+    EXPECT_EQ(U32(0), Bytes.size());
+    EXPECT_EQ(U16(4), 0xA5E0);
+    std::vector<std::vector<TReadCel>> Frames(static_cast<std::size_t>(U16(6)));
+    std::size_t Frame = 128;
+    for (auto& Cels : Frames) {
+        EXPECT_EQ(U16(Frame + 4), 0xF1FA);
+        const std::size_t End = Frame + U32(Frame);
+        std::size_t Chunk = Frame + 16;
+        for (std::uint32_t I = 0; I < U32(Frame + 12); ++I) {
+            if (U16(Chunk + 4) == 0x2005) {
+                const std::size_t Cel = Chunk + 6;
+                EXPECT_EQ(U16(Cel + 7), 2) << "a compressed image";
+                TReadCel Read{U16(Cel),      U16(Cel + 2),  U16(Cel + 4),
+                              U16(Cel + 16), U16(Cel + 18), {}};
+                Read.Rgba.resize(static_cast<std::size_t>(Read.Width) * Read.Height * 4);
+                uLongf Size = Read.Rgba.size();
+                EXPECT_EQ(uncompress(Read.Rgba.data(), &Size, &Bytes[Cel + 20],
+                                     Chunk + U32(Chunk) - Cel - 20),
+                          Z_OK);
+                EXPECT_EQ(Size, Read.Rgba.size());
+                Cels.push_back(std::move(Read));
+            }
+            Chunk += U32(Chunk);
+        }
+        EXPECT_EQ(Chunk, End);
+        Frame = End;
+    }
+    EXPECT_EQ(Frame, Bytes.size());
+    return Frames;
 }
 
 class BundleExport : public ::testing::Test {
@@ -90,6 +139,11 @@ protected:
 };
 
 TEST_F(BundleExport, HoldsEveryFrameOfTheScopeAsTheCompositorDrawsItAndItsLayers) {
+    // Levels that differ in every position and channel, so that none can stand for another.
+    for (int Position = 0; Position < 4; ++Position)
+        for (int Channel = 0; Channel < 3; ++Channel)
+            Session.SetColor(Position, Channel,
+                             static_cast<std::uint8_t>((Position * 3 + Channel + 1) % 10));
     const std::string File = Dir.File("b.zip");
     const TExportShape Shape = Session.Export(Bundle(true), File);
     EXPECT_EQ(Shape.Width, 128);
@@ -143,6 +197,7 @@ TEST_F(BundleExport, HoldsEveryFrameOfTheScopeAsTheCompositorDrawsItAndItsLayers
     EXPECT_EQ(Chara.at("character").at("name").as_string(), "Nina");
     EXPECT_EQ(Chara.at("items").as_array().size(), 2u);
     EXPECT_EQ(Chara.at("items").at(0).at("id").as_int64(), Session.Worn(1)->ItemID());
+    EXPECT_EQ(json::serialize(Chara.at("levels")), "[[1,2,3],[4,5,6],[7,8,9],[0,1,2]]");
     EXPECT_EQ(Chara.at("motions").as_array().size(), 19u);
     EXPECT_EQ(Chara.at("motions").at(1).at("directions").at(6).at("frames").as_int64(),
               Session.Chara().GetFrameCount(1, 6));
@@ -173,6 +228,53 @@ TEST_F(BundleExport, ACanceledBundleLeavesTheOldFileAndNothingAside) {
         return All > 0;
     });
     EXPECT_EQ(Last, Total);
+}
+
+// Each cel, put on an empty canvas where it says, is its layer as the compositor draws it:
+// in the right place and channel for channel.
+TEST_F(BundleExport, AnAsepriteFileHoldsEveryLayerOfEveryFrameAsTheCompositorDrawsIt) {
+    Session.SetDirection(2);
+    TExportOptions Options;
+    Options.Format = FindExportFormat("aseprite");
+    TMemoryStream Stream;
+    const TExportShape Shape = ExportAsepriteToStream(Session.Chara(), Options, Stream, {});
+    ASSERT_EQ(Shape.Width, CanvasSize);
+    const auto Frames = AsepriteCels(Stream.Memory());
+    ASSERT_EQ(static_cast<int>(Frames.size()), Session.Chara().GetFrameCount(1, 2));
+    const std::vector<int> Layers = Session.Chara().DrawnLayers();
+    for (std::size_t F = 0; F < Frames.size(); ++F) {
+        std::size_t Drawn = 0;
+        for (const TReadCel& Cel : Frames[F]) {
+            std::vector<std::uint8_t> Canvas(std::size_t{CanvasSize} * CanvasSize * 4);
+            for (int Y = 0; Y < Cel.Height; ++Y)
+                std::copy_n(
+                    &Cel.Rgba[static_cast<std::size_t>(Y * Cel.Width) * 4], Cel.Width * 4,
+                    &Canvas[static_cast<std::size_t>((Cel.Y + Y) * CanvasSize + Cel.X) * 4]);
+            ASSERT_LT(static_cast<std::size_t>(Cel.Layer), Layers.size());
+            EXPECT_TRUE(Canvas == Expected(2, static_cast<int>(F) + 1, 1,
+                                           Layers[static_cast<std::size_t>(Cel.Layer)]))
+                << "frame " << F + 1 << ", layer " << Cel.Layer;
+            ++Drawn;
+        }
+        EXPECT_GE(Drawn, 3u) << "the body, the head and the items";
+    }
+}
+
+// Without a character no action has frames; the file still holds one, empty.
+TEST_F(BundleExport, AnAsepriteFileOfNoFramesHoldsOneEmptyFrame) {
+    const TDressingSession Nobody{test::LoadedDemoGame()};
+    ASSERT_EQ(Nobody.FrameCount(), 0);
+    for (const TExportScope Scope :
+         {TExportScope::Action, TExportScope::Directions, TExportScope::All}) {
+        TExportOptions Options;
+        Options.Format = FindExportFormat("aseprite");
+        Options.Scope = Scope;
+        TMemoryStream Stream;
+        EXPECT_EQ(ExportAsepriteToStream(Nobody.Chara(), Options, Stream, {}).Frames, 1);
+        const auto Frames = AsepriteCels(Stream.Memory());
+        ASSERT_EQ(Frames.size(), 1u);
+        EXPECT_TRUE(Frames[0].empty());
+    }
 }
 
 } // namespace
