@@ -1033,6 +1033,23 @@ TEST_F(RenderServiceTest, ADesignIsCachedAndTaggedByItsNormalisedRequest) {
                   {{"If-None-Match", ETag}})
                   ->status,
               304);
+
+    // A colour position's lock is part of the key: asked after the same request without it,
+    // it still keeps the code's colour 0.
+    const auto Position0 = [](const std::string& Json) {
+        const std::size_t From = Json.find("\"colors\": [");
+        std::size_t To = From;
+        for (int Level = 0; Level < 3 && To != std::string::npos; ++Level)
+            To = Json.find(',', To + 1);
+        return From == std::string::npos ? std::string() : Json.substr(From, To - From);
+    };
+    const std::string Kept = Position0(Get("/code/" + Escaped(Code) + ".json")->body);
+    const std::string Query = "/design.json?code=" + Escaped(Code) + "&random=5";
+    const auto Free = Get(Query);
+    ASSERT_NE(Position0(Free->body), Kept) << "the seed varies colour 0";
+    const auto Locked = Get(Query + "&lock=color0");
+    EXPECT_EQ(Position0(Locked->body), Kept) << Locked->body;
+    EXPECT_NE(Locked->get_header_value("ETag"), Free->get_header_value("ETag"));
 }
 
 TEST_F(RenderServiceTest, ADesignRefusesHostileParametersSayingWhy) {
