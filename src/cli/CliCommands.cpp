@@ -90,9 +90,8 @@ long NumberOption(const TCliArgs& Args, const std::string& Option, long Default,
     return Text ? ParseNumber(Option, *Text, Min, Max) : Default;
 }
 
-/// What dressing and drawing a character needs of the game of Folder: no command here shows
-/// an item icon, so the icon file, the biggest of all, is not read. A damaged file ends the
-/// command.
+/// What dressing and drawing a character needs of the game of Folder: the icon file, the
+/// biggest of all, is not read. A damaged file ends the command.
 std::unique_ptr<TGameData> LoadGame(const std::string& Folder) {
     return OpenGame(Folder, {});
 }
@@ -195,7 +194,8 @@ void CodeCommand(const TCommandCall& Call) {
         throw EUsageError("code needs one CODE or --from-image FILE, or edits");
     const std::string Folder = GameFolder(Args);
     const std::string Code = Image ? PictureCode(*Image) : Positional ? Args.Positional()[0] : "";
-    const auto Game = LoadGame(Folder);
+    // The JSON gives an icon's address only for an item the icon file has an icon for.
+    const auto Game = Json ? OpenGame(Folder, {.ItemIcons = true}) : LoadGame(Folder);
     if (Edits.Empty() && !Json) {
         TDressingSession Session(*Game);
         ApplyCode(Session, Code);

@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/InvalidCode.h"
+#include "model/ItemListing.h"
 #include "platform/Format.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
@@ -24,8 +25,8 @@ TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
     for (int Slot = 1; Slot <= SlotCount; ++Slot)
         if (const TWLOItemData* Item = Session.Worn(Slot)) {
             const TWLOItemData* const One[] = {Item};
-            Summary.Items.push_back(
-                {Slot, Item->ItemID(), SjisToUtf8(Item->Name()), BonusLines(One)});
+            Summary.Items.push_back({Slot, Item->ItemID(), SjisToUtf8(Item->Name()),
+                                     BonusLines(One), ReadableItemIcon(Game, *Item).has_value()});
         }
     for (int Position = 0; Position < 4; ++Position)
         for (int Channel = 0; Channel < 3; ++Channel)
@@ -47,9 +48,12 @@ std::string CodeJson(const TCodeSummary& Summary) {
                               Summary.Chara, JsonString(Summary.Name).c_str(), Summary.Group);
     for (std::size_t I = 0; I < Summary.Items.size(); ++I) {
         const auto& Item = Summary.Items[I];
-        Json += Format("%s\n  {\"slot\": %d, \"id\": %d, \"name\": %s, \"icon\": "
-                       "\"/icon/%d.png\", \"bonuses\": [",
-                       I ? "," : "", Item.Slot, Item.Id, JsonString(Item.Name).c_str(), Item.Id);
+        // No address for an icon there is none of: the page would show it broken.
+        Json += Format("%s\n  {\"slot\": %d, \"id\": %d, \"name\": %s, ", I ? "," : "", Item.Slot,
+                       Item.Id, JsonString(Item.Name).c_str());
+        if (Item.Icon)
+            Json += Format("\"icon\": \"/icon/%d.png\", ", Item.Id);
+        Json += "\"bonuses\": [";
         for (std::size_t B = 0; B < Item.Bonuses.size(); ++B)
             Json += (B ? ", " : "") + JsonString(Item.Bonuses[B]);
         Json += "]}";

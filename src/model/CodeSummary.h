@@ -19,6 +19,7 @@ struct TCodeSummary {
         int Id = 0;
         std::string Name; // UTF-8
         std::vector<std::string> Bonuses;
+        bool Icon = false; // the icon file gives a readable icon for it
     };
     int Chara = 0;
     std::string Name;

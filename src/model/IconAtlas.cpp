@@ -5,7 +5,6 @@
 #include "model/GameData.h"
 #include "model/ItemSearch.h"
 #include "model/UCommon.h"
-#include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
@@ -25,15 +24,6 @@ std::span<const TEquipEntry> Entries(const TGameData& Game, TListChoice List) {
 
 int Rows(std::size_t Cells) {
     return std::max(1, static_cast<int>((Cells + AtlasColumns - 1) / AtlasColumns));
-}
-
-// A damaged icon leaves its cell empty, as an item without one is shown bare.
-std::optional<TBitmap> IconOrNone(const TGameData& Game, const TWLOItemData& Item) {
-    try {
-        return ItemIconBitmap(Game, Item);
-    } catch (const EWloError&) {
-        return std::nullopt;
-    }
 }
 
 void DrawCentred(const TBitmap& Icon, TBitmap& Atlas, int CellX, int CellY) {
@@ -61,7 +51,7 @@ TBitmap IconAtlasBitmap(const TGameData& Game, TListChoice List) {
                   TPixelFormat::pf32bit);
     std::fill(Atlas.ScanLine(0), Atlas.ScanLine(0) + Atlas.Stride() * Atlas.Height(), 0);
     for (std::size_t Cell = 0; Cell < Items.size(); ++Cell)
-        if (const auto Icon = IconOrNone(Game, *Items[Cell].Item))
+        if (const auto Icon = ReadableItemIcon(Game, *Items[Cell].Item))
             DrawCentred(*Icon, Atlas, static_cast<int>(Cell % AtlasColumns) * AtlasCellSide,
                         static_cast<int>(Cell / AtlasColumns) * AtlasCellSide);
     return Atlas;

@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "model/GameData.h"
 #include "platform/BmpDecoder.h"
+#include "platform/Errors.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
 
@@ -53,6 +54,14 @@ std::optional<TBitmap> ItemIconBitmap(const TGameData& Game, const TWLOItemData&
                 Pixel[3] = 0;
     }
     return Icon;
+}
+
+std::optional<TBitmap> ReadableItemIcon(const TGameData& Game, const TWLOItemData& Item) {
+    try {
+        return ItemIconBitmap(Game, Item);
+    } catch (const EWloError&) {
+        return std::nullopt;
+    }
 }
 
 std::string ItemTipText(const TWLOItemData& Item) {

@@ -28,6 +28,9 @@ std::vector<int> MatchingItems(const TGameData& Game, const TItemQuery& Query,
 /// transparency, have alpha 0 and all others 255. Empty when the icon file has none for the
 /// item; raises EWloError("Invalid bitmap.") when its bitmap is damaged.
 std::optional<TBitmap> ItemIconBitmap(const TGameData& Game, const TWLOItemData& Item);
+/// ItemIconBitmap, empty for a damaged icon too: for what shows many icons at once, where one
+/// damaged icon is left bare rather than failing the rest.
+std::optional<TBitmap> ReadableItemIcon(const TGameData& Game, const TWLOItemData& Item);
 
 /// What a tooltip says of Item, UTF-8 lines joined by '\n': the name, the description when
 /// there is one, the bonuses when there are any (see BonusText), and "#" with the identifier.

@@ -188,10 +188,14 @@ std::string ItemList(const TCodeSummary* Summary, TPageLanguage Language) {
         std::string Bonuses;
         for (const std::string& Line : Item.Bonuses)
             Bonuses += "<li>" + HtmlEscape(Line) + "</li>";
-        Html += Format("<li data-id=\"%d\"><img src=\"/icon/%d.png\" alt=\"\" width=\"32\" "
-                       "height=\"32\"><div><span class=\"slot\">%.*s</span> "
+        // An item without an icon gets an empty cell, not an address that answers 404.
+        const std::string Icon =
+            Item.Icon
+                ? Format("<img src=\"/icon/%d.png\" alt=\"\" width=\"32\" height=\"32\">", Item.Id)
+                : std::string("<span class=\"noicon\"></span>");
+        Html += Format("<li data-id=\"%d\">%s<div><span class=\"slot\">%.*s</span> "
                        "<span class=\"name\">%s</span><ul class=\"bonuses\">%s</ul></div></li>\n",
-                       Item.Id, Item.Id, static_cast<int>(Slot.size()), Slot.data(),
+                       Item.Id, Icon.c_str(), static_cast<int>(Slot.size()), Slot.data(),
                        HtmlEscape(Item.Name).c_str(), Bonuses.c_str());
     }
     return Html;

@@ -311,12 +311,12 @@ class SharePageTest(unittest.TestCase):
             return [{
                 "id": int(row.get_attribute("data-id")),
                 "name": row.find_element(self.By.CLASS_NAME, "name").text,
-                "icon": urllib.parse.urlsplit(
-                    row.find_element(self.By.TAG_NAME, "img").get_attribute("src")).path,
+                "icon": next((urllib.parse.urlsplit(img.get_attribute("src")).path
+                              for img in row.find_elements(self.By.TAG_NAME, "img")), None),
                 "bonuses": [b.get_attribute("textContent")
                             for b in row.find_elements(self.By.CSS_SELECTOR, ".bonuses li")],
             } for row in self.driver.find_elements(self.By.CSS_SELECTOR, "#itemlist > li")]
-        expected = [{key: item[key] for key in ("id", "name", "icon", "bonuses")}
+        expected = [{key: item.get(key) for key in ("id", "name", "icon", "bonuses")}
                     for item in self.summary["items"]]
         self.assertTrue(expected, "the code wears something")
         self.wait_equal(shown, expected, "the item list")

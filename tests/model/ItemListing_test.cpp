@@ -1,7 +1,10 @@
 #include "model/ItemListing.h"
 
 #include "game/wloutils.h"
+#include "model/CodeSummary.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
+#include "model/IconAtlas.h"
 #include "platform/BmpDecoder.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -110,6 +113,42 @@ TEST_F(ItemIcons, AnItemTheIconFileLacksHasNoIconAndADamagedOneRaises) {
     ASSERT_NE(AnItem().IconNo(), Other.IconNo());
     EXPECT_FALSE(ItemIconBitmap(Game, Other));
     EXPECT_THROW(ItemIconBitmap(Game, AnItem()), EWloError);
+}
+
+// An icon the file lacks or cannot read leaves its atlas cell empty, the others drawn, and the
+// code's JSON gives it no address to fail at.
+TEST_F(ItemIcons, WhatShowsManyIconsLeavesBareTheOnesItLacksOrCannotRead) {
+    Game.ScanSprites();
+    Game.BuildEquipList();
+    TDressingSession Session(Game);
+    Session.SetChara(1);
+    const auto& Hand = Session.List(3);
+    ASSERT_GE(Hand.size(), 4u);
+    TBitmap Red(32, 32, TPixelFormat::pf24bit);
+    Red.Fill(RGBColor(200, 0, 0));
+    std::vector<std::uint8_t> Damaged = BmpOf(Red);
+    Damaged.resize(40);
+    std::vector<TGroupImageItem> Icons{{IconName(*Hand[1].Item), Damaged}};
+    for (std::size_t I = 3; I < Hand.size(); ++I) // entry 2 has none
+        Icons.push_back({IconName(*Hand[I].Item), BmpOf(Red)});
+    UseIcons(Icons);
+
+    const TBitmap Atlas = IconAtlasBitmap(Game, {Session.BodyGroup(), 3});
+    for (std::size_t Cell = 0; Cell + 1 < Hand.size(); ++Cell) {
+        const int X = static_cast<int>(Cell % AtlasColumns) * AtlasCellSide + AtlasCellSide / 2;
+        const int Y = static_cast<int>(Cell / AtlasColumns) * AtlasCellSide + AtlasCellSide / 2;
+        EXPECT_EQ(Atlas.ScanLine(Y)[4 * X + 3], Cell < 2 ? 0 : 255) << "cell " << Cell;
+    }
+
+    for (int Entry = 1; Entry <= 3; ++Entry) {
+        Session.Pick(3, Entry);
+        const std::string Json = CodeJson(SummarizeCode(Game, Session.Code()));
+        EXPECT_EQ(Json.find("\"icon\""),
+                  Entry < 3 ? std::string::npos
+                            : Json.find("\"icon\": \"/icon/" +
+                                        std::to_string(Hand[3].Item->ItemID()) + ".png\""))
+            << Json;
+    }
 }
 
 TEST(ItemTipText, GivesNameDescriptionBonusesAndNumberOneALine) {

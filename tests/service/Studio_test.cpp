@@ -1,5 +1,6 @@
 // What the page's studio asks of the service beyond the share page: the icon atlas of each
 // equipment list, and the page in the asker's language.
+#include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/IconAtlas.h"
 #include "model/ItemListing.h"
@@ -7,10 +8,13 @@
 #include "service/RenderService.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
+#include "support/TempDir.h"
+#include "writers/GroupImageWriter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -111,6 +115,33 @@ TEST(IconAtlas, RefusesWhatNamesNoList) {
           "/atlas/1/3.gif", "/atlas/1/3", "/atlas/1/3.png/x", "/atlas/-1/3.png", "/atlas/"})
         EXPECT_EQ(Service.Handle(Asked(Path)).Status, 404) << Path;
     EXPECT_EQ(Service.Handle(Asked("/atlas/1/3.png", {{"v", "2"}})).Status, 400);
+}
+
+// An item the icon file lacks gets no address that would answer 404, in the code's JSON and
+// in the share page's list, but an empty cell.
+TEST(IconAtlas, AWornItemWithoutAnIconHasNoIconAddress) {
+    test::TTempDir Dir;
+    const std::string Folder = Dir.Path() + "game/";
+    test::LinkTree(test::DemoGame(), Folder);
+    std::filesystem::remove(Folder + std::string(ItemIconFileName));
+    WriteGroupImageFile(Folder + std::string(ItemIconFileName), {});
+    TGameData Bare(Folder);
+    Bare.LoadAll();
+    TRenderService Service(Bare, {});
+    TDressingSession Session(Bare);
+    Session.SetChara(1);
+    Session.Pick(3, 1);
+    const std::string Id = std::to_string(Session.Worn(3)->ItemID());
+    const std::string Code = Session.Code();
+    const TServiceResponse Json = Service.Handle(Asked("/code/" + Code + ".json"));
+    ASSERT_EQ(Json.Status, 200);
+    EXPECT_NE(Json.Body.find("\"id\": " + Id + ","), std::string::npos);
+    EXPECT_EQ(Json.Body.find("\"icon\""), std::string::npos) << Json.Body;
+    const TServiceResponse Page = Service.Handle(Asked("/c/" + Code));
+    ASSERT_EQ(Page.Status, 200);
+    EXPECT_EQ(Page.Body.find("/icon/"), std::string::npos);
+    EXPECT_NE(Page.Body.find("<li data-id=\"" + Id + "\"><span class=\"noicon\">"),
+              std::string::npos);
 }
 
 TEST(PageLanguage, TheAskersHighestRankedLanguageOfTheTwoWins) {

@@ -402,9 +402,10 @@ class Studio {
       button.disabled = state.chara < 0;
       button.dataset.itemId = item ? item.id : 0;
       button.querySelector(".worn").textContent = item ? item.name : "---";
+      // An item the icon file has no icon for shows an empty cell, as nothing worn does.
       const icon = button.querySelector("img");
-      icon.src = item ? service.iconUrl(item.id) : "data:,";
-      icon.style.visibility = item ? "visible" : "hidden";
+      icon.src = item && item.icon ? service.iconUrl(item.id) : "data:,";
+      icon.style.visibility = item && item.icon ? "visible" : "hidden";
     }
     // While more changes wait, the sliders show what they will ask for.
     if (!(this.pending > 1))
@@ -434,11 +435,17 @@ class Studio {
     for (const item of list) {
       const row = document.createElement("li");
       row.dataset.id = item.id;
-      const icon = document.createElement("img");
-      icon.src = item.icon;
-      icon.alt = "";
-      icon.width = 32;
-      icon.height = 32;
+      let icon;
+      if (item.icon) {
+        icon = document.createElement("img");
+        icon.src = item.icon;
+        icon.alt = "";
+        icon.width = 32;
+        icon.height = 32;
+      } else {
+        icon = document.createElement("span");
+        icon.className = "noicon";
+      }
       const text = document.createElement("div");
       const slot = document.createElement("span");
       slot.className = "slot";
