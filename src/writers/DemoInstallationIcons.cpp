@@ -11,6 +11,7 @@
 #include "writers/GroupImageWriter.h"
 #include "writers/ItemTableWriter.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -31,6 +32,8 @@ public:
     explicit TIconArt(const TDemoItem& Item) : Main(MainRange(Item.Entry.Slot)) {}
 
     std::vector<std::uint8_t> Paint(TLook Look);
+    /// Goods of kind Good (FillerGoodsCount).
+    std::vector<std::uint8_t> PaintGoods(int Good);
 
 private:
     int Shape(TPrim P) {
@@ -392,6 +395,58 @@ std::vector<std::uint8_t> TIconArt::Paint(TLook Look) {
     return TRaster(IconSize).RenderFull(S);
 }
 
+std::vector<std::uint8_t> TIconArt::PaintGoods(int Good) {
+    const auto Shine = [this](int Host, std::initializer_list<std::pair<int, int>> At) {
+        for (const auto& [X, Y] : At)
+            Dot(X, Y, Fixed::White, Host);
+    };
+    switch (Good) {
+    case 0: // potion, ether, antidote: a stoppered flask
+    case 1:
+    case 5: {
+        Box(7, 2.6f, 12, 3.2f, 0.5f, Metal);
+        Box(3, 3.4f, 7.5f, 3.4f, 1, Second);
+        const int Flask = E(16, 21, 9.5f, 9, Main);
+        Shine(Flask, {{11, 17}, {11, 18}, {12, 16}});
+        break;
+    }
+    case 2: { // bread
+        const int Loaf = E(16, 19, 13.5f, 8, Main);
+        for (int K = 0; K < 3; ++K)
+            for (int D = 0; D < 5; ++D)
+                Dot(8 + 7 * K + D / 2, 14 + D, static_cast<std::uint8_t>(Second + 3), Loaf);
+        break;
+    }
+    case 3: { // apple
+        C(16, 12, 18, 4, 1, 0.8f, Second);
+        E(22, 6, 4, 2, Gem);
+        const int Fruit = E(16, 20, 11, 9.5f, Main);
+        Shine(Fruit, {{10, 16}, {11, 15}});
+        break;
+    }
+    case 4: // herb
+        E(10, 17, 4.2f, 8, Main, 1e9f, 1);
+        E(22, 17, 4.2f, 8, Main, 1e9f, 1);
+        E(16, 10, 4.5f, 8, Main, 1e9f, 1);
+        C(16, 30, 16, 13, 1.1f, 0.8f, Second);
+        break;
+    case 6: // rice ball
+        P({{16, 3}, {30, 28}, {2, 28}}, Main);
+        Box(20, 6.5f, 28, 6.5f, 0.5f, Second);
+        break;
+    default: { // map
+        const int Sheet = Box(6, 11, 26, 11, 0.5f, Main);
+        C(4, 6, 28, 6, 2, 2, Second);
+        C(4, 26, 28, 26, 2, 2, Second);
+        for (int X = 8; X <= 18; X += 3)
+            Dot(X, 22 - (X - 8) / 2, static_cast<std::uint8_t>(Second + 6), Sheet);
+        Plus(22, 14, static_cast<std::uint8_t>(Gem + 6), Sheet);
+        break;
+    }
+    }
+    return TRaster(IconSize).RenderFull(S);
+}
+
 std::vector<std::uint8_t> IconBmp(const std::vector<std::uint8_t>& Indices,
                                   const TJmaPalette& Palette) {
     TBitmap Bitmap(IconSize, IconSize, TPixelFormat::pf24bit);
@@ -432,8 +487,7 @@ void WriteItemIcons(const std::string& FileName, TDemoScale Scale) {
     if (Scale == TDemoScale::Full) {
         // The same pictures in other colours, as a real icon file repeats its designs.
         TDemoRandom R(77);
-        const int Fillers = FullIconCount - static_cast<int>(DemoItems().size());
-        for (int K = 0; K < Fillers; ++K) {
+        for (int K = 0; K < FillerEquipmentIcons(); ++K) {
             const auto Design = static_cast<std::size_t>(K) % DemoItems().size();
             TDemoItem Variant = DemoItems()[Design];
             Variant.Main = RandomColor(R);
@@ -441,6 +495,27 @@ void WriteItemIcons(const std::string& FileName, TDemoScale Scale) {
             Variant.Gem = RandomColor(R);
             Writer.Add(Format("%d.bmp", FillerIconBase + K),
                        IconBmp(Pictures[Design], ItemPalette(Variant)));
+        }
+        // The goods' own colours: main, second, metal (the glass) and gem.
+        static constexpr std::array<std::array<TRgb, 4>, FillerGoodsCount> GoodsColors{{
+            {{{200, 50, 60}, {160, 120, 80}, {200, 210, 225}, {240, 240, 240}}},
+            {{{70, 110, 210}, {160, 120, 80}, {200, 210, 225}, {240, 240, 240}}},
+            {{{210, 160, 90}, {120, 80, 40}, {200, 200, 200}, {240, 240, 240}}},
+            {{{210, 40, 50}, {110, 75, 45}, {200, 200, 200}, {80, 170, 70}}},
+            {{{70, 160, 70}, {60, 110, 50}, {200, 200, 200}, {240, 240, 240}}},
+            {{{130, 90, 180}, {160, 120, 80}, {200, 210, 225}, {240, 240, 240}}},
+            {{{245, 245, 240}, {40, 55, 45}, {200, 200, 200}, {240, 240, 240}}},
+            {{{225, 205, 160}, {150, 110, 70}, {200, 200, 200}, {200, 40, 40}}},
+        }};
+        for (int Good = 0; Good < FillerGoodsCount; ++Good) {
+            TDemoItem Goods;
+            const auto& Colors = GoodsColors[static_cast<std::size_t>(Good)];
+            Goods.Main = Colors[0];
+            Goods.Second = Colors[1];
+            Goods.Metal = Colors[2];
+            Goods.Gem = Colors[3];
+            Writer.Add(Format("%d.bmp", FillerGoodsIcon(Good)),
+                       IconBmp(TIconArt(Goods).PaintGoods(Good), ItemPalette(Goods)));
         }
     }
     Writer.WriteToFile(FileName);

@@ -286,6 +286,27 @@ bool IsLongWeapon(TLook Look) {
     return Look == TLook::Spear || Look == TLook::Hammer || Look == TLook::GreatSword;
 }
 
+int FillerEquipmentIcons() {
+    return FullIconCount - static_cast<int>(DemoItems().size()) - FillerGoodsCount;
+}
+
+std::uint16_t FillerEquipmentIcon(TLook Look, int Pick) {
+    // Filler icon K is drawn as hand-made item K % N: the one of Look nearest below Pick.
+    const int N = static_cast<int>(DemoItems().size());
+    int Design = 0;
+    while (DemoItems()[static_cast<std::size_t>(Design)].Look != Look)
+        ++Design;
+    const int Icons = FillerEquipmentIcons();
+    int K = (Pick % Icons) / N * N + Design;
+    if (K >= Icons)
+        K -= N;
+    return static_cast<std::uint16_t>(FillerIconBase + K);
+}
+
+std::uint16_t FillerGoodsIcon(int Good) {
+    return static_cast<std::uint16_t>(FillerIconBase + FillerEquipmentIcons() + Good);
+}
+
 bool WornBy(const TItemInfo& Entry, int Group) {
     return Entry.SpriteNo[static_cast<std::size_t>(Group)] > 1000;
 }
@@ -356,8 +377,18 @@ constexpr std::array<std::array<const char*, 4>, 6> JapaneseNouns{{
     {"ブーツ", "靴", "すね当て", "サンダル"},
     {"お守り", "マント", "翼", "スカーフ"},
 }};
-constexpr std::array<const char*, 8> Goods{"Potion", "Ether",  "Bread",    "Apple",
-                                           "薬草",   "毒消し", "おにぎり", "地図"};
+// What each noun's icon shows.
+constexpr std::array<std::array<TLook, 4>, 6> NounLooks{{
+    {TLook::Cap, TLook::Helmet, TLook::Bandana, TLook::Crown},
+    {TLook::Tunic, TLook::Armor, TLook::Robe, TLook::Coat},
+    {TLook::Sword, TLook::Staff, TLook::Axe, TLook::Wand},
+    {TLook::Gloves, TLook::Shield, TLook::Bracers, TLook::Bracers},
+    {TLook::Boots, TLook::Sneakers, TLook::Greaves, TLook::Slippers},
+    {TLook::Fairy, TLook::Cape, TLook::Wings, TLook::Scarf},
+}};
+// In the order of the goods icons (FillerGoodsCount).
+constexpr std::array<const char*, FillerGoodsCount> Goods{"Potion", "Ether",  "Bread",    "Apple",
+                                                          "薬草",   "毒消し", "おにぎり", "地図"};
 constexpr std::array<std::uint16_t, 8> StatTypes{Resist, Hp, Sp, Atk, Def, Spd, Matk, Mdef};
 
 std::uint32_t RandomWord(TDemoRandom& R) {
@@ -380,17 +411,21 @@ void AddFillerItems(TItemTableWriter& Writer, int Count) {
                     .push_back(Item.Entry.SpriteNo[static_cast<std::size_t>(G)]);
     const int Icons = FullIconCount - static_cast<int>(DemoItems().size());
     int Id = 20000;
+    // Each record's icon shows what it is; the draws stay those of the table before, which
+    // chose icons at random, so that every other field keeps its value.
     for (int K = 0; K < Count; ++K) {
         do
             ++Id;
         while (CorrectedIds().count(Id));
         TItemInfo S;
         S.ItemID = static_cast<std::uint16_t>(Id);
-        S.IconNo = static_cast<std::uint16_t>(FillerIconBase + R.Range(0, Icons - 1));
+        const int IconPick = R.Range(0, Icons - 1);
         const bool Japanese = R.Chance(40);
         if (R.Chance(35)) {
             S.Kind = static_cast<std::uint8_t>(R.Range(1, 19));
-            S.Name = Utf8ToSjis(Goods[static_cast<std::size_t>(R.Range(0, 7))]);
+            const int Good = R.Range(0, FillerGoodsCount - 1);
+            S.IconNo = FillerGoodsIcon(Good);
+            S.Name = Utf8ToSjis(Goods[static_cast<std::size_t>(Good)]);
             S.Text = Utf8ToSjis("冒険に役立つ道具です。");
             Writer.Add(S);
             continue;
@@ -409,6 +444,8 @@ void AddFillerItems(TItemTableWriter& Writer, int Count) {
         }
         const auto Adj = static_cast<std::size_t>(R.Range(0, 11));
         const auto Noun = static_cast<std::size_t>(R.Range(0, 3));
+        S.IconNo =
+            FillerEquipmentIcon(NounLooks[static_cast<std::size_t>(Slot - 1)][Noun], IconPick);
         const auto& Nouns6 = Japanese ? JapaneseNouns : Nouns;
         const std::string Name = std::string(Japanese ? JapaneseAdjectives[Adj] : Adjectives[Adj]) +
                                  (Japanese ? "" : " ") +

@@ -159,5 +159,14 @@ inline constexpr int FullIconCount = 8000;
 inline constexpr int FullItemCount = 15000;
 /// Icon numbers of the filler icons start here; the hand-made items use 1001 on.
 inline constexpr int FillerIconBase = 2001;
+/// The kinds of goods the filler records are, each with an icon of its own after the filler
+/// icons of equipment: potion, ether, bread, apple, herb, antidote, rice ball, map.
+inline constexpr int FillerGoodsCount = 8;
+/// The filler icons drawn as the hand-made items are, in other colours.
+int FillerEquipmentIcons();
+/// A filler icon drawn as Look, one of several colourings chosen by Pick (any number).
+std::uint16_t FillerEquipmentIcon(TLook Look, int Pick);
+/// The filler icon of goods of kind Good, 0..FillerGoodsCount - 1.
+std::uint16_t FillerGoodsIcon(int Good);
 
 } // namespace pelto::demo

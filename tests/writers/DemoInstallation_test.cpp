@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
+#include "platform/BmpDecoder.h"
 #include "platform/Format.h"
 #include "platform/LittleEndian.h"
 #include "platform/Paths.h"
@@ -378,6 +379,36 @@ TEST(DemoInstallationFull, HasARealInstallationsSize) {
     Names.Build(Icons);
     for (int I = 1; I < Items.GetCount(); ++I)
         ASSERT_GE(Names.IndexOf(Format("%d.bmp", Items.Item(I)->IconNo())), 0) << I;
+
+    // Each record's icon shows what it is: the outline of a hand-made item of its slot, and
+    // for goods that of none.
+    std::map<int, std::vector<bool>> Shapes;
+    const auto ShapeOf = [&](int IconNo) -> const std::vector<bool>& {
+        const auto [At, Made] = Shapes.try_emplace(IconNo);
+        if (Made) {
+            TMemoryStream Bmp;
+            Icons.ExtractToStream(Names.IndexOf(Format("%d.bmp", IconNo)), Bmp);
+            const TBitmap Icon = DecodeBmp(Bmp.Memory());
+            for (int Y = 0; Y < Icon.Height(); ++Y)
+                for (int X = 0; X < Icon.Width(); ++X) {
+                    const std::uint8_t* P = Icon.ScanLine(Y) + 4 * X;
+                    At->second.push_back(P[0] != 0 || P[1] != 255 || P[2] != 0);
+                }
+        }
+        return At->second;
+    };
+    std::map<std::vector<bool>, std::set<int>> SlotsOfShape;
+    for (const TDemoItem& Item : DemoItems())
+        SlotsOfShape[ShapeOf(Item.Entry.IconNo)].insert(Item.Entry.Slot);
+    for (int I = 1; I < Items.GetCount(); ++I) {
+        const TWLOItemData& Item = *Items.Item(I);
+        const auto Found = SlotsOfShape.find(ShapeOf(Item.IconNo()));
+        if (Item.Slot() == 0)
+            ASSERT_EQ(Found, SlotsOfShape.end()) << "goods " << SjisToUtf8(Item.Name());
+        else
+            ASSERT_TRUE(Found != SlotsOfShape.end() && Found->second.count(Item.Slot()))
+                << SjisToUtf8(Item.Name()) << " of slot " << int{Item.Slot()};
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
