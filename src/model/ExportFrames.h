@@ -49,12 +49,13 @@ TReducedFrame EnlargedIndices(const TReducedFrame& Frame, const TBox& Box, int S
 /// Counts the frames drawn and asks the caller whether to go on.
 class TProgressCounter {
 public:
-    TProgressCounter(const TExportProgress& Progress, int Total)
-        : FProgress(Progress), FTotal(Total) {}
+    TProgressCounter(TExportProgress Progress, int Total)
+        : FProgress(std::move(Progress)), FTotal(Total) {}
     void Step();
 
 private:
-    const TExportProgress& FProgress;
+    // A copy: callers may hand a temporary, as the size planning does.
+    TExportProgress FProgress;
     int FTotal;
     int FDone = 0;
 };

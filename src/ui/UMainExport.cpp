@@ -139,16 +139,14 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     ShowDelay(Choices.Delay);
     connect(Delay, &QSpinBox::valueChanged, &Dialog, [&] { DelayChosen |= !ShowingDelay; });
 
-    auto* Trim = new QCheckBox(tr("&Trim to the drawn pixels"), &Dialog);
-    Trim->setObjectName("chExportTrim");
-    Trim->setChecked(Choices.Trim);
-    Form->addRow(Trim);
-
+    // A trim and the crop to the drawn pixels are the same picture: one control shows both.
     auto* Crop = new QComboBox(&Dialog);
     Crop->setObjectName("cbExportCrop");
     Crop->addItems({tr("The whole canvas"), tr("The character's drawn pixels"),
                     tr("A square around the head")});
-    Crop->setCurrentIndex(NameIndex(ExportCropNames, Choices.Crop));
+    const TExportCrop Kept = static_cast<TExportCrop>(NameIndex(ExportCropNames, Choices.Crop));
+    Crop->setCurrentIndex(
+        static_cast<int>(Choices.Trim && Kept == TExportCrop::Full ? TExportCrop::Body : Kept));
     Form->addRow(tr("C&rop:"), Crop);
 
     auto* Flip = new QCheckBox(tr("&Mirror horizontally"), &Dialog);
@@ -170,7 +168,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     auto* CanvasHeight = Side("seExportCanvasHeight", Choices.CanvasHeight);
     auto* Anchor = new QComboBox(&Dialog);
     Anchor->setObjectName("cbExportAnchor");
-    Anchor->addItems({tr("feet at the bottom"), tr("centred")});
+    Anchor->addItems({tr("feet at the bottom"), tr("centered")});
     Anchor->setCurrentIndex(NameIndex(CanvasAnchorNames, Choices.Anchor));
     auto* CanvasRow = new QHBoxLayout;
     CanvasRow->addWidget(OnCanvas);
@@ -223,7 +221,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
         Now.Format = std::string(Current().Name);
         Now.Scale = Scale->value();
         Now.Scope = std::string(ExportScopeNames[static_cast<std::size_t>(Scope->currentIndex())]);
-        Now.Trim = Trim->isChecked();
+        Now.Trim = false; // the crop says it
         Now.Crop = std::string(ExportCropNames[static_cast<std::size_t>(Crop->currentIndex())]);
         Now.Flip = Flip->isChecked();
         Now.CanvasWidth = OnCanvas->isChecked() ? CanvasWidth->value() : 0;
@@ -254,11 +252,12 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     // Only what the chosen format uses can be set; the name follows the format's extension.
     const auto FormatChosen = [&] {
         const TExportFormat& Chosen = Current();
-        Scope->setEnabled(HasScope(Chosen));
+        Form->setRowVisible(Scope, HasScope(Chosen));
         Delay->setEnabled(IsAnimatedFormat(Chosen) || HasScope(Chosen));
-        Layers->setEnabled(Chosen.Kind == TExportKind::Bundle);
-        IndexNames->setEnabled(Chosen.Kind == TExportKind::Sheet ||
-                               Chosen.Kind == TExportKind::Bundle);
+        Form->setRowVisible(Layers, Chosen.Kind == TExportKind::Bundle);
+        Form->setRowVisible(IndexNames, Chosen.Kind == TExportKind::Sheet ||
+                                            Chosen.Kind == TExportKind::Bundle);
+        Dialog.adjustSize();
         if (!DelayChosen)
             ShowDelay(DefaultDelayOf(Chosen));
         if (!Name->text().isEmpty())
@@ -267,12 +266,8 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     };
     connect(Format, &QComboBox::currentIndexChanged, &Dialog, FormatChosen);
     FormatChosen();
-    // A head portrait is no trim; a canvas's size and anchor count only with a canvas.
+    // A canvas's size and anchor count only with a canvas.
     const auto LayoutChosen = [&] {
-        const bool Head = Crop->currentIndex() == static_cast<int>(TExportCrop::Head);
-        if (Head)
-            Trim->setChecked(false);
-        Trim->setEnabled(!Head);
         for (QWidget* Each : std::initializer_list<QWidget*>{CanvasWidth, CanvasHeight, Anchor})
             Each->setEnabled(OnCanvas->isChecked());
         ShowPreview();
@@ -281,7 +276,7 @@ bool TfrmPelto::PromptExport(TPeltoSettings::TExportChoices& Choices, QString& F
     connect(Format, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
     connect(Crop, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
     connect(Scope, &QComboBox::currentIndexChanged, &Dialog, LayoutChosen);
-    for (QCheckBox* Each : {Trim, Flip, OnCanvas})
+    for (QCheckBox* Each : {Flip, OnCanvas})
         connect(Each, &QCheckBox::toggled, &Dialog, LayoutChosen);
     for (QSpinBox* Each : {Scale, CanvasWidth, CanvasHeight})
         connect(Each, &QSpinBox::valueChanged, &Dialog, LayoutChosen);
@@ -319,6 +314,7 @@ void TfrmPelto::miExportClick() {
         return;
     }
     FSettings.Export = Choices;
+    SettingsChanged();
 
     TExportOptions Options = OptionsOf(Choices);
     Options.Code = FSession->Code();
@@ -340,6 +336,7 @@ void TfrmPelto::miExportClick() {
             return;
         }
     FSettings.ImageFolder = ExtractFilePath(File);
+    SettingsChanged();
     // Big sheets take a while: a bar shows how far it is, Cancel stops it with nothing written.
     QProgressDialog Progress(tr("Exporting..."), tr("Cancel"), 0, 100, this);
     Progress.setObjectName("dlgExportProgress");

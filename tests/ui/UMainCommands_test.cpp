@@ -386,7 +386,7 @@ TEST_F(WindowCommands, WritesAFavouriteAtOnceAndAsksBeforeReplacingOne) {
     {
         TBoxAnswerer No(QMessageBox::No);
         Third->trigger();
-        EXPECT_EQ(No.Texts(), QStringList{"Replace the favourite \"First\"?"});
+        EXPECT_EQ(No.Texts(), QStringList{"Replace the favorite \"First\"?"});
     }
     EXPECT_EQ(Offered.size(), 1u); // declined: not even asked for a name
     EXPECT_EQ(Third->text(), "First");
@@ -405,15 +405,15 @@ TEST_F(WindowCommands, SaysInTheStatusLineWhetherAFavouriteWasSaved) {
     ChooseChara(*Window, 7);
     NextName = "Nina's dress";
     SaveFavoriteMenu(*Window)->actions()[2]->trigger();
-    EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favourite 3, Nina's dress");
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favorite 3, Nina's dress");
     NextName.reset();
     SaveFavoriteMenu(*Window)->actions()[0]->trigger();
-    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 1 is as it was");
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favorite 1 is as it was");
     {
         const TBoxAnswerer No(QMessageBox::No); // not replaced
         SaveFavoriteMenu(*Window)->actions()[2]->trigger();
     }
-    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 3 is as it was");
+    EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favorite 3 is as it was");
     EXPECT_EQ(LoadFavoriteMenu(*Window)->actions()[2]->text(), "Nina's dress");
 }
 
@@ -467,7 +467,10 @@ TEST_F(WindowCommands, ManagesFavouritesAndSavesEveryChangeAtOnce) {
         EXPECT_TRUE(Blank(Manager.Picture(1)));
         EXPECT_FALSE(Blank(Manager.Picture(2)));
         EXPECT_NE(Manager.Picture(2), Manager.Picture(3)); // each its own character
-        EXPECT_EQ(Window->Session().CharaIndex(), -1);     // drawn aside, not in the window
+        // A selected row draws its picture in the selected mode: untinted, as it is.
+        EXPECT_EQ(Manager.Places->item(1)->icon().pixmap(64, 64, QIcon::Selected).toImage(),
+                  Manager.Picture(2));
+        EXPECT_EQ(Window->Session().CharaIndex(), -1); // drawn aside, not in the window
         Manager.Dialog->SelectPlace(1);
         EXPECT_FALSE(Manager.Button("btnRename")->isEnabled()); // nothing to rename
         EXPECT_FALSE(Manager.Button("btnMoveDown")->isEnabled());
@@ -493,7 +496,7 @@ TEST_F(WindowCommands, ManagesFavouritesAndSavesEveryChangeAtOnce) {
         {
             const TBoxAnswerer No(QMessageBox::No);
             Manager.Click(4, "btnDelete");
-            EXPECT_EQ(No.Texts(), QStringList{"Delete the favourite \"Three\"?"});
+            EXPECT_EQ(No.Texts(), QStringList{"Delete the favorite \"Three\"?"});
         }
         EXPECT_EQ(Manager.Text(4), "4. Three\nRocco");
         {
@@ -804,7 +807,7 @@ TEST_F(WindowCommands, ExportOffersBundlesLayersAndPortraitsWithAPreviewOfTheCro
         ASSERT_GE(Format->findData("tbundle"), 0);
         ASSERT_GE(Format->findData("aseprite"), 0);
         Format->setCurrentIndex(Format->findData("tsheet"));
-        LayersForSheet = Dialog->findChild<QCheckBox*>("chExportLayers")->isEnabled();
+        LayersForSheet = Dialog->findChild<QCheckBox*>("chExportLayers")->isVisibleTo(Dialog);
         Format->setCurrentIndex(Format->findData("tpng"));
         auto* Crop = Dialog->findChild<QComboBox*>("cbExportCrop");
         Crop->setCurrentIndex(2); // the head
@@ -849,6 +852,53 @@ TEST_F(WindowCommands, ExportOffersBundlesLayersAndPortraitsWithAPreviewOfTheCro
         return false;
     };
     Window->findChild<QAction*>("miExport")->trigger();
+}
+
+TEST_F(WindowCommands, ExportDialogTakesEveryFormatWithEveryCropInAnyOrder) {
+    auto Window = Open();
+    ChooseChara(*Window, 0);
+    // A trim kept from before is the crop to the drawn pixels, the one control for both.
+    TPeltoSettings::TExportChoices Choices;
+    Choices.Trim = true;
+    QString Name = QString::fromStdString(Dir.File("rocco"));
+    int Walked = 0;
+    QTimer::singleShot(0, [&] {
+        QWidget* Dialog = QApplication::activeModalWidget();
+        ASSERT_NE(Dialog, nullptr);
+        auto* Format = Dialog->findChild<QComboBox*>("cbExportFormat");
+        auto* Crop = Dialog->findChild<QComboBox*>("cbExportCrop");
+        auto* Scope = Dialog->findChild<QComboBox*>("cbExportScope");
+        auto* Size = Dialog->findChild<QLabel*>("lblExportSize");
+        EXPECT_EQ(Crop->currentIndex(), static_cast<int>(TExportCrop::Body));
+        // The crop chosen before the format and after it: each order once.
+        for (const bool CropFirst : {false, true})
+            for (int F = 0; F < Format->count(); ++F)
+                for (int C = 0; C < Crop->count(); ++C) {
+                    Crop->setCurrentIndex(CropFirst ? C : 0);
+                    Format->setCurrentIndex(F);
+                    Crop->setCurrentIndex(C);
+                    const TExportFormat& Chosen = ExportFormats[static_cast<std::size_t>(F)];
+                    EXPECT_EQ(Scope->isVisibleTo(Dialog), HasScope(Chosen)) << Chosen.Name;
+                    EXPECT_TRUE(Size->text().contains(" × ")) << Chosen.Name << " crop " << C;
+                    ++Walked;
+                }
+        Format->setCurrentIndex(Format->findData("tbundle"));
+        Crop->setCurrentIndex(static_cast<int>(TExportCrop::Body));
+        Dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(Window->PromptExport(Choices, Name));
+    EXPECT_EQ(Walked, 2 * static_cast<int>(ExportFormats.size()) * 3);
+    EXPECT_EQ(Choices.Crop, "body");
+    EXPECT_FALSE(Choices.Trim);
+
+    // What the dialog planned is what Export writes.
+    Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Asked, QString& FileName) {
+        Asked = Choices;
+        FileName = QString::fromStdString(Dir.File("trimmed.zip"));
+        return true;
+    };
+    Window->findChild<QAction*>("miExport")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(Dir.File("trimmed.zip")));
 }
 
 TEST_F(WindowCommands, ExportWarnsBeforeAPictureViewersRefuse) {
