@@ -4,6 +4,7 @@
 #include "model/GameData.h"
 #include "platform/ShiftJis.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <utility>
@@ -127,6 +128,20 @@ const std::vector<TEquipEntry>& TDressingSession::List(int Slot) const {
 
 int TDressingSession::PickedIndex(int Slot) const {
     return ValidSlot(Slot) ? FPicked[static_cast<std::size_t>(Slot)] : 0;
+}
+
+int TDressingSession::WornIndex(int Slot) const {
+    const auto& Entries = List(Slot);
+    const TWLOItemData* Item = Worn(Slot);
+    const auto Holds = [&](int Index) {
+        return Index >= 0 && static_cast<std::size_t>(Index) < Entries.size() &&
+               Entries[static_cast<std::size_t>(Index)].Item == Item;
+    };
+    if (!Item || Holds(PickedIndex(Slot)))
+        return Item ? PickedIndex(Slot) : 0;
+    const auto Found = std::find_if(Entries.begin(), Entries.end(),
+                                    [&](const TEquipEntry& Entry) { return Entry.Item == Item; });
+    return Found == Entries.end() ? 0 : static_cast<int>(Found - Entries.begin());
 }
 
 void TDressingSession::Pick(int Slot, int Index) {

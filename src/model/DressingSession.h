@@ -75,6 +75,9 @@ public:
     /// The position in List(Slot) last picked by hand: 0 ("---") until then, and again after a
     /// change of body group. Codes and favourites leave it as it is.
     int PickedIndex(int Slot) const;
+    /// The position in List(Slot) of the item worn there, however it came to be worn: the
+    /// picked one when it holds that item, else the first that does; 0 when nothing is.
+    int WornIndex(int Slot) const;
     /// Wears entry Index of List(Slot) (0 empties the slot) and remembers the position. An
     /// index outside the list changes nothing.
     void Pick(int Slot, int Index);

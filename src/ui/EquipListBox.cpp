@@ -51,16 +51,20 @@ void TEquipListBox::SetCount(int Count) {
 
 void TEquipListBox::SetItemIndex(int Index) {
     FItemIndex = Index >= 0 && Index < FCount ? Index : -1;
+    ScrollToCurrent();
+}
+
+void TEquipListBox::ScrollToCurrent() {
     // Like a list box, bring the current cell into view.
-    if (FItemIndex >= 0) {
-        const int Column = FItemIndex / Rows();
-        QScrollBar* Bar = horizontalScrollBar();
-        const int Visible = std::max(1, viewport()->width() / FCell);
-        if (Column < Bar->value())
-            Bar->setValue(Column);
-        else if (Column >= Bar->value() + Visible)
-            Bar->setValue(Column - Visible + 1);
-    }
+    if (FItemIndex < 0)
+        return;
+    const int Column = FItemIndex / Rows();
+    QScrollBar* Bar = horizontalScrollBar();
+    const int Visible = VisibleColumns();
+    if (Column < Bar->value())
+        Bar->setValue(Column);
+    else if (Column >= Bar->value() + Visible)
+        Bar->setValue(Column - Visible + 1);
 }
 
 QRect TEquipListBox::ItemRect(int Index) const {
@@ -99,6 +103,8 @@ void TEquipListBox::paintEvent(QPaintEvent*) {
 void TEquipListBox::resizeEvent(QResizeEvent* Event) {
     QAbstractScrollArea::resizeEvent(Event);
     UpdateScrollBar();
+    // A cell made current while the list was hidden was placed in a viewport of no real size.
+    ScrollToCurrent();
 }
 
 void TEquipListBox::mouseMoveEvent(QMouseEvent* Event) {
@@ -196,6 +202,9 @@ void TEquipListBox::wheelEvent(QWheelEvent* Event) {
     FWheelRest -= Columns * QWheelEvent::DefaultDeltasPerStep;
     horizontalScrollBar()->setValue(horizontalScrollBar()->value() - Columns);
     Event->accept();
+    // Other cells now lie under the pointer that did not move: it points at one of them.
+    if (Columns != 0)
+        emit MouseMoved(Event->position().toPoint());
 }
 
 } // namespace pelto

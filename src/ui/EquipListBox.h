@@ -64,6 +64,7 @@ private:
     void UpdateScrollBar();
     int VisibleColumns() const;
     void MoveCursor(int Index);
+    void ScrollToCurrent();
 
     int FCell = CellSize;
     int FCount = 0;

@@ -235,7 +235,8 @@ void TSlotsPanel::ApplyFilter() {
     FPickerPositions = Session->Game().ItemSearch()->Shown(Session->List(FCurrentSlot),
                                                            TItemQuery::Parse(Text.toStdString()));
     lbEquipList->SetCount(static_cast<int>(FPickerPositions.size()));
-    lbEquipList->SetItemIndex(PickerCursor(FPickerPositions, Session->PickedIndex(FCurrentSlot)));
+    // The cursor starts on what is worn, so that Enter keeps it on.
+    lbEquipList->SetItemIndex(PickerCursor(FPickerPositions, Session->WornIndex(FCurrentSlot)));
     lblSearch->setText(Text.isEmpty()
                            ? QString()
                            : TfrmPelto::tr("%1 (%2)").arg(Text).arg(FPickerPositions.size() - 1));
