@@ -53,6 +53,7 @@ struct TPeltoSettings {
     /// Places emptied in this run (deleted, or moved away from), place n at bit n - 1: a save
     /// removes their sections, which would otherwise bring them back at the next start.
     std::bitset<FavoriteCount> EmptiedPlaces;
+    friend bool operator==(const TPeltoSettings&, const TPeltoSettings&) = default;
 };
 
 /// Reads section "pelto" and the favourite sections Save1..Save10. Missing or malformed

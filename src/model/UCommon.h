@@ -64,6 +64,7 @@ private:
 struct TFavoriteItem : TCharaDesign {
     bool Used = false;
     std::string Name;
+    friend bool operator==(const TFavoriteItem&, const TFavoriteItem&) = default;
 };
 
 } // namespace pelto

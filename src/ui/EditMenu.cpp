@@ -24,18 +24,18 @@ QString StepCaptionText(const TStepCaption& Caption) {
     case TLookEdit::Strip:
         return TfrmPelto::tr("%1 off").arg(Subject);
     case TLookEdit::Color:
-        return TfrmPelto::tr("Colour of the %1")
+        return TfrmPelto::tr("Color of the %1")
             .arg(Caption.Index >= 0 && Caption.Index < 4 ? PositionName(Caption.Index) : Subject);
     case TLookEdit::ResetColors:
-        return TfrmPelto::tr("Default colours");
+        return TfrmPelto::tr("Default colors");
     case TLookEdit::Code:
         return TfrmPelto::tr("Code applied");
     case TLookEdit::Favorite:
-        return TfrmPelto::tr("Favourite %1").arg(Subject);
+        return TfrmPelto::tr("Favorite %1").arg(Subject);
     case TLookEdit::RandomOutfit:
         return TfrmPelto::tr("Random outfit");
     case TLookEdit::RandomColors:
-        return TfrmPelto::tr("Random colours");
+        return TfrmPelto::tr("Random colors");
     }
     return Subject;
 }
@@ -55,7 +55,7 @@ TEditMenu::TEditMenu(QMenuBar& Bar, THooks Hooks) : QObject(&Bar), FHooks(std::m
         miEdit->addAction(TfrmPelto::tr("Random &Outfit"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
                           Command([this] { Randomize(false); }));
     miRandomOutfit->setObjectName("miRandomOutfit");
-    miRandomColors = miEdit->addAction(TfrmPelto::tr("Random &Colours"),
+    miRandomColors = miEdit->addAction(TfrmPelto::tr("Random &Colors"),
                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
                                        Command([this] { Randomize(true); }));
     miRandomColors->setObjectName("miRandomColors");

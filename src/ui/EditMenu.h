@@ -37,6 +37,8 @@ public:
 
     /// Enables and checks the entries as the session stands.
     void Update();
+    /// The menu, for the window's own editing commands after these.
+    QMenu& Menu() { return *miEdit; }
 
 private:
     void Walk(bool Back);

@@ -119,14 +119,16 @@ void TFavoritesManager::Reload() {
         Item->setText(Text);
         Item->setToolTip(Tip);
         const QImage Image = Picture(Favorite);
-        if (Image.isNull()) {
-            // The same room as a picture, so that the names line up.
-            QPixmap Blank(PictureSize, PictureSize);
-            Blank.fill(Qt::transparent);
-            Item->setIcon(QIcon(Blank));
-        } else {
-            Item->setIcon(QIcon(QPixmap::fromImage(Image)));
-        }
+        QPixmap Shown(PictureSize, PictureSize);
+        if (Image.isNull())
+            Shown.fill(Qt::transparent); // the same room as a picture, so that the names line up
+        else
+            Shown = QPixmap::fromImage(Image);
+        // The style would tint a selected row's picture: a character keeps its colours, and the
+        // selection shows around it.
+        QIcon Icon(Shown);
+        Icon.addPixmap(Shown, QIcon::Selected);
+        Item->setIcon(Icon);
     }
     UpdateButtons();
 }
@@ -177,7 +179,7 @@ void TFavoritesManager::DeleteClick() {
     const int Place = SelectedPlace();
     if (QMessageBox::question(
             this, tr("Delete"),
-            tr("Delete the favourite \"%1\"?").arg(QString::fromStdString(Favorite->Name))) !=
+            tr("Delete the favorite \"%1\"?").arg(QString::fromStdString(Favorite->Name))) !=
         QMessageBox::Yes)
         return;
     if (FHooks.Commit(WithoutFavorite(FHooks.Settings(), Place)))

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QStyleOption>
 #include <QTextBoundaryFinder>
 #include <QToolTip>
@@ -12,6 +13,10 @@ namespace pelto {
 namespace {
 
 constexpr QChar Ellipsis(0x2026);
+// Where QStatusBar draws its message, and the room its labels take beyond their text.
+constexpr int MessageLeft = 6;
+constexpr int MessageMargins = 18;
+constexpr int LabelGap = 8;
 
 // Shows Text whole in a tooltip when it is drawn cut, else none: the event is taken either way.
 bool TipWhenCut(QHelpEvent* Event, QWidget* Widget, const QString& Text, const QString& Shown) {
@@ -69,17 +74,37 @@ bool TElidedLabel::event(QEvent* Event) {
 }
 
 TStatusLine::TStatusLine(QWidget* Parent) : QStatusBar(Parent) {
-    // A message leaves the labels beside it at most half the line, and them all without one.
-    connect(this, &QStatusBar::messageChanged, this, [this](const QString& Message) {
-        for (auto* Label : findChildren<TElidedLabel*>(Qt::FindDirectChildrenOnly))
-            Label->setMaximumWidth(Message.isEmpty() ? QWIDGETSIZE_MAX : width() / 2);
-    });
+    connect(this, &QStatusBar::messageChanged, this, [this] { FitLabels(); });
+}
+
+void TStatusLine::FitLabels() {
+    // A message takes the room it needs; a label beside it shows whole or yields until the
+    // message goes. Without a message the labels have the whole line.
+    const QString Message = currentMessage();
+    int Left = width() - MessageMargins;
+    if (!Message.isEmpty())
+        Left -= fontMetrics().horizontalAdvance(Message);
+    for (auto* Label : findChildren<TElidedLabel*>(Qt::FindDirectChildrenOnly)) {
+        const QMargins Margins = Label->contentsMargins();
+        const int Whole = Label->fontMetrics().horizontalAdvance(Label->text()) + Margins.left() +
+                          Margins.right() + 2 * Label->margin() + LabelGap;
+        const bool Shown = Message.isEmpty() || Whole <= Left;
+        if (Shown)
+            Left -= Whole;
+        if (Label->isVisibleTo(this) != Shown)
+            Label->setVisible(Shown);
+    }
+}
+
+void TStatusLine::resizeEvent(QResizeEvent* Event) {
+    QStatusBar::resizeEvent(Event);
+    FitLabels();
 }
 
 QRect TStatusLine::MessageRect() const {
     // As QStatusBar places its message: beside the widgets kept on the line while it shows.
-    int Left = 6;
-    int Right = width() - 12;
+    int Left = MessageLeft;
+    int Right = width() - (MessageMargins - MessageLeft);
     for (const QWidget* Child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!Child->isVisible() || Child->isWindow())
             continue;
@@ -116,6 +141,9 @@ void TStatusLine::paintEvent(QPaintEvent* Event) {
 }
 
 bool TStatusLine::event(QEvent* Event) {
+    // A label's new text asks for a new layout: it may no longer fit beside the message.
+    if (Event->type() == QEvent::LayoutRequest)
+        FitLabels();
     if (Event->type() == QEvent::ToolTip && !currentMessage().isEmpty()) {
         auto* Help = static_cast<QHelpEvent*>(Event);
         if (MessageRect().contains(Help->pos()))

@@ -26,8 +26,9 @@ protected:
     bool event(QEvent* Event) override;
 };
 
-/// A status line whose messages (QStatusBar::showMessage) are cut after a word when they do not
-/// fit, the whole message in its tooltip.
+/// A status line whose messages (QStatusBar::showMessage) take the room they need: its labels
+/// yield while one shows (each stays whole or hides), and a message longer than the whole line
+/// is cut after a word, the whole message in its tooltip.
 class TStatusLine : public QStatusBar {
     Q_OBJECT
 public:
@@ -38,9 +39,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* Event) override;
     bool event(QEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
 
 private:
     QRect MessageRect() const;
+    void FitLabels();
 };
 
 } // namespace pelto

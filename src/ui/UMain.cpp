@@ -31,6 +31,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -59,6 +60,9 @@ QFont FixedFont(int PixelSize) {
     return Font;
 }
 
+// Where the code box's caption ends at the latest, a few pixels before the box.
+constexpr int CodeCaptionEnd = 104;
+
 } // namespace
 
 TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
@@ -76,14 +80,20 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     SetToolTips();
     CreateShortcuts();
     RememberClassicPlaces();
+    FSettingsDue = new QTimer(this);
+    FSettingsDue->setSingleShot(true);
+    FSettingsDue->setInterval(250);
+    connect(FSettingsDue, &QTimer::timeout, this,
+            [this] { WriteSettings(TSettingsWrite::Changed); });
     FormCreate();
 }
 
 TfrmPelto::~TfrmPelto() {
+    qApp->removeEventFilter(this);
     if (FView)
         FView->Stop();
     if (FSettingsRead)
-        WriteSettings(true);
+        WriteSettings(TSettingsWrite::Quitting);
     ZoomApplication(1); // the dialogs of whatever comes after are not this window's
     // The controls go first, while everything their handlers might touch still exists.
     delete takeCentralWidget();
@@ -118,10 +128,10 @@ void TfrmPelto::CreateControls() {
     FColors = new TColorPanel(*Client, SessionOf);
     FSlots = new TSlotsPanel(*Client, *this, SessionOf, [this] { return FSettings.CloseOnClick; });
 
-    // A translated caption ends clear of the code box; the classic one keeps its place.
+    // The caption keeps its classic place where it ends clear of the code box, in this font and
+    // language; a wider one moves left.
     auto* CodeCaption = Caption(Client, tr("Code:"), 76, 272);
-    if (CodeCaption->text() != QLatin1String("Code:"))
-        CodeCaption->move(std::min(76, 106 - CodeCaption->width()), 272);
+    CodeCaption->move(std::min(76, CodeCaptionEnd - CodeCaption->width()), 272);
     edCode = Place(new TCodeEdit(Client), "edCode", 108, 268, 245, 18);
     btnSetCode = Place(new QPushButton(tr("Set"), Client), "btnSetCode", 356, 268, 35, 20);
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
@@ -130,11 +140,16 @@ void TfrmPelto::CreateControls() {
 }
 
 void TfrmPelto::CreateMenus() {
+    // The desktop's order: File, Edit, View, Favorites, Options, Help. The classic entries keep
+    // their order within their menus.
     miFile = menuBar()->addMenu(tr("&File"));
     miFile->setObjectName("miFile");
     miSaveImage = miFile->addAction(tr("&Save Image As..."), this,
                                     Command(this, &TfrmPelto::miSaveImageClick));
     miSaveImage->setObjectName("miSaveImage");
+    miExport = miFile->addAction(tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
+                                 Command(this, &TfrmPelto::miExportClick));
+    miExport->setObjectName("miExport");
     miCopyImage = miFile->addAction(tr("&Copy Image to Clipboard"), this,
                                     Command(this, &TfrmPelto::miCopyImageClick));
     miCopyImage->setObjectName("miCopyImage");
@@ -142,6 +157,25 @@ void TfrmPelto::CreateMenus() {
     miExit = miFile->addAction(tr("&Exit"), this, &QWidget::close);
     miExit->setObjectName("miExit");
     connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
+
+    FEdit = new TEditMenu(*menuBar(),
+                          {.SessionOf = [this] { return FSession.get(); },
+                           .Say = [this](const QString& Text) { statusBar()->showMessage(Text); },
+                           .LocksChanged =
+                               [this] {
+                                   ShowLocks();
+                               }});
+    QMenu& Edit = FEdit->Menu();
+    Edit.addSeparator();
+    Edit.addAction(tr("&Find Item..."), QKeySequence(Qt::CTRL | Qt::Key_F), this,
+                   Command(this, &TfrmPelto::miFindItemClick))
+        ->setObjectName("miFindItem");
+    Edit.addAction(tr("Copy &Code"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
+                   Command(this, &TfrmPelto::CopyCode))
+        ->setObjectName("miCopyCode");
+    Edit.addAction(tr("&Paste Code"), QKeySequence(Qt::CTRL | Qt::Key_V), this,
+                   Command(this, &TfrmPelto::PasteCode))
+        ->setObjectName("miPasteCode");
 
     QMenu* View = menuBar()->addMenu(tr("&View"));
     View->addAction(tr("&Background Color"), this, Command(this, &TfrmPelto::miBGColorClick));
@@ -183,25 +217,6 @@ void TfrmPelto::CreateMenus() {
         ->setObjectName("miManageFavorites");
     connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
 
-    QMenu* Help = menuBar()->addMenu(tr("&Help"));
-    Help->addAction(tr("&Visit Homepage"), this, Command(this, &TfrmPelto::miVisitHomepageClick));
-    Help->addAction(tr("&About..."), this, Command(this, &TfrmPelto::miAboutClick));
-
-    // Right after the classic menus, which keep their places.
-    FEdit = new TEditMenu(*menuBar(),
-                          {.SessionOf = [this] { return FSession.get(); },
-                           .Say = [this](const QString& Text) { statusBar()->showMessage(Text); },
-                           .LocksChanged =
-                               [this] {
-                                   ShowLocks();
-                               }});
-
-    QMenu* Export = menuBar()->addMenu(tr("E&xport"));
-    Export->setObjectName("miExportMenu");
-    miExport = Export->addAction(tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
-                                 Command(this, &TfrmPelto::miExportClick));
-    miExport->setObjectName("miExport");
-
     QMenu* Options = menuBar()->addMenu(tr("&Options"));
     Options->setObjectName("miOptions");
     Options
@@ -211,27 +226,20 @@ void TfrmPelto::CreateMenus() {
     miReopenLast = Options->addAction(tr("&Reopen Last Character"));
     miReopenLast->setObjectName("miReopenLast");
     miReopenLast->setCheckable(true);
-    connect(miReopenLast, &QAction::toggled, this,
-            [this](bool Checked) { FSettings.ReopenLast = Checked; });
-    Options->addSeparator();
-    Options
-        ->addAction(tr("Copy &Code"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
-                    Command(this, &TfrmPelto::CopyCode))
-        ->setObjectName("miCopyCode");
-    Options
-        ->addAction(tr("&Paste Code"), QKeySequence(Qt::CTRL | Qt::Key_V), this,
-                    Command(this, &TfrmPelto::PasteCode))
-        ->setObjectName("miPasteCode");
-    Options
-        ->addAction(tr("&Find Item..."), QKeySequence(Qt::CTRL | Qt::Key_F), this,
-                    Command(this, &TfrmPelto::miFindItemClick))
-        ->setObjectName("miFindItem");
-    Options->addSeparator();
-    Options
-        ->addAction(tr("How to &Use"), QKeySequence(Qt::Key_F1), this,
+    connect(miReopenLast, &QAction::toggled, this, [this](bool Checked) {
+        FSettings.ReopenLast = Checked;
+        SettingsChanged();
+    });
+    CreateDropTarget(*Options);
+
+    QMenu* Help = menuBar()->addMenu(tr("&Help"));
+    Help->setObjectName("miHelp");
+    Help->addAction(tr("How to &Use"), QKeySequence(Qt::Key_F1), this,
                     Command(this, &TfrmPelto::ShowHowToUse))
         ->setObjectName("miHowToUse");
-    CreateDropTarget(*Options);
+    Help->addSeparator();
+    Help->addAction(tr("&Visit Homepage"), this, Command(this, &TfrmPelto::miVisitHomepageClick));
+    Help->addAction(tr("&About..."), this, Command(this, &TfrmPelto::miAboutClick));
     // The client area keeps its size under the menu bar; the frame cannot be resized.
     adjustSize();
     setFixedSize(sizeHint());
@@ -281,6 +289,8 @@ void TfrmPelto::FormCreate() {
 
     FColors->SelectPosition(0);
     FView->Start();
+    // What the file holds now, but for what it lacked: nothing to write until something changes.
+    FSettingsWritten = SettingsToWrite(FSettings);
 }
 
 void TfrmPelto::ReopenLastCharacter() {
@@ -319,6 +329,7 @@ void TfrmPelto::LoadSkin() {
 }
 
 void TfrmPelto::SessionChanged(TSessionChange What) {
+    SettingsChanged(); // the last character and its pose
     if (What == TSessionChange::Look)
         ShowLook();
     else
@@ -340,6 +351,7 @@ void TfrmPelto::ShowLook() {
 void TfrmPelto::ShowLocks() {
     FSlots->UpdateLocks();
     FColors->UpdateLocks();
+    SettingsChanged();
 }
 
 void TfrmPelto::miFindItemClick() {

@@ -23,7 +23,9 @@ class QDropEvent;
 class QFileDialog;
 class QLineEdit;
 class QMenu;
+class QMoveEvent;
 class QPushButton;
+class QTimer;
 
 namespace pelto {
 
@@ -132,6 +134,9 @@ protected:
     // A code dropped as text, or a picture file carrying one (UMainDrop.cpp).
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    /// The keypad's digits, wherever the focus is but in the code box (UMainKeys.cpp).
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // Start-up and shutdown.
@@ -147,11 +152,22 @@ private:
     void miChangeGameFolderClick();
     /// Shows the character of the last end again, when the settings keep one.
     void ReopenLastCharacter();
-    /// Writes the settings file now; Quitting at shutdown.
-    void WriteSettings(bool Quitting = false);
-    /// Writes New to the settings file, or to another the user then chooses, and keeps it as
-    /// the window's settings. False when it was not written: the settings stay as they were.
-    bool CommitSettings(const TPeltoSettings& New, bool Quitting = false);
+    /// Who wants the settings written: the user, at once (a failure is always said); a change
+    /// a moment ago (only when they differ from the file's); the shutdown. Neither of the last
+    /// two says again a failure the user has heard of.
+    enum class TSettingsWrite { Asked, Changed, Quitting };
+    /// Writes the settings file now, with the window's state.
+    void WriteSettings(TSettingsWrite How = TSettingsWrite::Asked);
+    /// Writes New, with the window's state, to the settings file, or to another the user then
+    /// chooses, and keeps it as the window's settings. False when it was not written: the
+    /// settings stay as they were.
+    bool CommitSettings(const TPeltoSettings& New, TSettingsWrite How = TSettingsWrite::Asked);
+    /// What the settings file gets for Settings: the window's place, the character, its pose,
+    /// shadow and locks, and the game folder the file keeps.
+    TPeltoSettings SettingsToWrite(TPeltoSettings Settings) const;
+    /// The settings changed: they are written a moment later, once for a burst of changes, so
+    /// that a crash loses at most the last change.
+    void SettingsChanged();
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
 
@@ -233,7 +249,9 @@ private:
     bool FStartupFailed = false;
     bool FNoGameFolderChosen = false;
     bool FSettingsRead = false;
-    QString FReportedSettingsError; // the last failure to write the settings shown
+    QString FReportedSettingsError;                 // the last failure to write the settings shown
+    std::optional<TPeltoSettings> FSettingsWritten; // as the file holds them, to skip no-changes
+    QTimer* FSettingsDue = nullptr;
 
     std::unique_ptr<TGameData> FGame;
     std::unique_ptr<TDressingSession> FSession; // refers to FGame: declared after it

@@ -113,6 +113,7 @@ void TfrmPelto::miSaveImageClick() {
         return;
     }
     FSettings.ImageFolder = ExtractFilePath(FileName);
+    SettingsChanged();
     FSession->SaveImage(Type, FileName);
     const TBitmap& Canvas = FSession->Canvas();
     ReportSaved({FileName}, Canvas.Width(), Canvas.Height());
@@ -275,12 +276,11 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
     const TFavoriteItem& Old = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
     const std::string_view CharaName = CharaData[static_cast<std::size_t>(Chara)].Name;
     QString Name = QString::fromUtf8(CharaName.data(), static_cast<qsizetype>(CharaName.size()));
-    const QString NothingSaved = tr("Nothing saved: favourite %1 is as it was").arg(Place);
+    const QString NothingSaved = tr("Nothing saved: favorite %1 is as it was").arg(Place);
     if (Old.Used) {
         // A favourite is never replaced unasked; kept, its name is offered again.
         Name = QString::fromStdString(Old.Name);
-        if (QMessageBox::question(this, tr("Save"),
-                                  tr("Replace the favourite \"%1\"?").arg(Name)) !=
+        if (QMessageBox::question(this, tr("Save"), tr("Replace the favorite \"%1\"?").arg(Name)) !=
             QMessageBox::Yes) {
             statusBar()->showMessage(NothingSaved);
             return;
@@ -298,7 +298,7 @@ void TfrmPelto::SaveFavoriteClick(int Place) {
         return;
     }
     FavoritesChanged();
-    statusBar()->showMessage(tr("Saved favourite %1, %2").arg(QString::number(Place), Name));
+    statusBar()->showMessage(tr("Saved favorite %1, %2").arg(QString::number(Place), Name));
 }
 
 void TfrmPelto::LoadFavoriteClick(int Place) {

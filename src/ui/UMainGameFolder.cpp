@@ -19,6 +19,8 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMoveEvent>
+#include <QTimer>
 
 namespace pelto {
 
@@ -140,18 +142,33 @@ void TfrmPelto::miChangeGameFolderClick() {
         ShowError(Problem);
 }
 
-void TfrmPelto::WriteSettings(bool Quitting) {
-    FSettings.X = x();
-    FSettings.Y = y();
-    if (FSession) {
-        FSettings.LastCode = FSession->Code();
-        FSettings.LastMotion = FSession->Motion();
-        FSettings.LastDirection = FSession->Direction();
-    }
-    CommitSettings(FSettings, Quitting);
+void TfrmPelto::WriteSettings(TSettingsWrite How) {
+    CommitSettings(FSettings, How);
 }
 
-bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
+TPeltoSettings TfrmPelto::SettingsToWrite(TPeltoSettings Settings) const {
+    Settings.X = x();
+    Settings.Y = y();
+    if (FSession) {
+        Settings.LastCode = FSession->Code();
+        Settings.LastMotion = FSession->Motion();
+        Settings.LastDirection = FSession->Direction();
+    }
+    return Settings;
+}
+
+void TfrmPelto::SettingsChanged() {
+    if (FSettingsRead && FSettingsDue && !FSettingsDue->isActive())
+        FSettingsDue->start();
+}
+
+void TfrmPelto::moveEvent(QMoveEvent* Event) {
+    QMainWindow::moveEvent(Event);
+    SettingsChanged();
+}
+
+bool TfrmPelto::CommitSettings(const TPeltoSettings& Asked, TSettingsWrite How) {
+    const TPeltoSettings New = SettingsToWrite(Asked);
     TPeltoSettings Written = New;
     if (FSession) {
         Written.Shadow = FSession->Chara().Shadow();
@@ -160,6 +177,10 @@ bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
     if (FKeptWloPath)
         Written.WloPath = *FKeptWloPath;
     std::string Target = FOptions.SettingsFile;
+    if (How == TSettingsWrite::Changed && Written == FSettingsWritten) {
+        FSettings = New;
+        return true;
+    }
     for (;;) {
         try {
             if (Target == FOptions.SettingsFile) {
@@ -170,12 +191,13 @@ bool TfrmPelto::CommitSettings(const TPeltoSettings& New, bool Quitting) {
                 FOptions.SettingsFile = Target; // for every later save of this run
             }
             FSettings = New;
+            FSettingsWritten = Written;
             FReportedSettingsError.clear();
             return true;
         } catch (const std::exception& Error) {
             const QString Text = ErrorMessage(Error);
-            // The user heard of it when the save failed; quitting does not say it again.
-            if (Quitting && Text == FReportedSettingsError)
+            // Said when it first failed; a write the user did not ask for does not say it again.
+            if (How != TSettingsWrite::Asked && Text == FReportedSettingsError)
                 return false;
             FReportedSettingsError = Text;
             QString Other = QString::fromStdString(Target);

@@ -9,9 +9,11 @@
 #include "ui/Widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -21,6 +23,7 @@
 #include <QStatusBar>
 
 #include <array>
+#include <optional>
 
 namespace pelto {
 namespace {
@@ -30,18 +33,30 @@ constexpr std::array<std::array<Qt::Key, 3>, 3> KeypadGrid{{{Qt::Key_7, Qt::Key_
                                                             {Qt::Key_4, Qt::Key_5, Qt::Key_6},
                                                             {Qt::Key_1, Qt::Key_2, Qt::Key_3}}};
 
+// The view's cell (ViewDirectionGrid) of a keypad digit's place, with or without NumLock.
+std::optional<int> KeypadCell(const QKeyEvent& Key) {
+    if (!(Key.modifiers() & Qt::KeypadModifier) ||
+        (Key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return std::nullopt;
+    for (std::size_t Row = 0; Row < 3; ++Row)
+        for (std::size_t Column = 0; Column < 3; ++Column)
+            if (Key.key() == KeypadGrid[Row][Column])
+                return ViewDirectionGrid[Row][Column];
+    return std::nullopt;
+}
+
 constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
     "pelto::TfrmPelto",
     "<h3>How to use</h3>"
     "<p><b>Character view.</b> The view is a 3 &times; 3 grid: a click on an outer cell turns "
-    "the character to face that way; a click on the centre shows the next motion, a right-click "
+    "the character to face that way; a click on the center shows the next motion, a right-click "
     "the previous one. The arrow keys and the keypad do the same; Page Up and Page Down change "
     "the motion, Space plays or stops, comma and period step the frames.</p>"
     "<p><b>Equipment.</b> Click a slot on the right to pick an item from the icons; a right-click "
     "on a slot takes its item off. In item names, \"[13]\" is the item's number in the game's "
     "lists and \"[-]\" marks an item without one.</p>"
-    "<p><b>Colours.</b> Pick one of the four colour positions on the left, then click the bars "
-    "or the arrows beside them; Default puts every colour back.</p>"
+    "<p><b>Colors.</b> Pick one of the four color positions on the left, then click the bars "
+    "or the arrows beside them; Default puts every color back.</p>"
     "<p><b>Codes.</b> The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V "
     "applies a copied one, Set applies what the box holds.</p>"
     "<p><b>Game folder.</b> Options &gt; Change Game Folder... points the viewer at another "
@@ -51,8 +66,8 @@ constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
 constexpr const char* HowToUseEditText = QT_TRANSLATE_NOOP(
     "pelto::TfrmPelto",
     "<p><b>Undo and random outfits.</b> Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y "
-    "redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and "
-    "colour positions checked under Edit &gt; Lock, marked by a padlock, stay as they are.</p>");
+    "redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colors it; the slots and "
+    "color positions checked under Edit &gt; Lock, marked by a padlock, stay as they are.</p>");
 
 } // namespace
 
@@ -97,20 +112,30 @@ void TfrmPelto::CreateShortcuts() {
         [this] { FSession->SetDirection((FSession->Direction() + 1) % 8); });
     Key("keyFaceBack", {Qt::Key_Up}, [this] { FSession->SetDirection(0); });
     Key("keyFaceFront", {Qt::Key_Down}, [this] { FSession->SetDirection(4); });
-    for (int Row = 0; Row < 3; ++Row)
-        for (int Column = 0; Column < 3; ++Column) {
-            const int Value = ViewDirectionGrid[Row][Column];
-            Key(QString("keyPad%1").arg(3 * Row + Column),
-                {QKeySequence(
-                    Qt::KeypadModifier |
-                    KeypadGrid[static_cast<std::size_t>(Row)][static_cast<std::size_t>(Column)])},
-                [this, Value] { FView->CellCommand(Value); });
-        }
+    // The keypad's digits are taken before any control sees them (eventFilter): X11's key
+    // mapping offers shortcuts a keypad key without its keypad modifier, so none would match.
+    qApp->installEventFilter(this);
     Key("keyPrevMotion", {Qt::Key_PageUp}, [this] { FSession->PrevMotion(); });
     Key("keyNextMotion", {Qt::Key_PageDown}, [this] { FSession->NextMotion(); });
     Key("keyPlayStop", {Qt::Key_Space}, [this] { FView->PlayOrStop(); });
     Key("keyPrevFrame", {Qt::Key_Comma}, [this] { FView->StepFrame(false); });
     Key("keyNextFrame", {Qt::Key_Period}, [this] { FView->StepFrame(true); });
+}
+
+bool TfrmPelto::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::ShortcutOverride) {
+        const auto* Key = static_cast<QKeyEvent*>(Event);
+        const auto* Target = qobject_cast<QWidget*>(Watched);
+        if (const std::optional<int> Cell = KeypadCell(*Key);
+            Cell && Target && Target->window() == this && !edCode->hasFocus() &&
+            !QApplication::activePopupWidget() && FSession && FSession->CharaIndex() >= 0) {
+            if (Event->type() == QEvent::KeyPress)
+                RunCommand([&] { FView->CellCommand(*Cell); });
+            Event->accept();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TfrmPelto::CopyCode() {

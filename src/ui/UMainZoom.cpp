@@ -127,6 +127,7 @@ void TfrmPelto::SetZoom(int Factor) {
         --Factor;
     FZoom = Factor;
     FSettings.Zoom = 100 * Factor;
+    SettingsChanged();
     FZoomActions[static_cast<std::size_t>(Factor - 1)]->setChecked(true);
     ZoomApplication(Factor);
     QFont WindowFont = font();
