@@ -96,7 +96,7 @@
         <translation>ランダム装備</translation>
     </message>
     <message>
-        <source>Random colours</source>
+        <source>Random colors</source>
         <translation>ランダムカラー</translation>
     </message>
     <message>
@@ -152,7 +152,7 @@
         <translation>特殊を固定</translation>
     </message>
     <message>
-        <source>Colours</source>
+        <source>Colors</source>
         <translation>カラー</translation>
     </message>
     <message>
@@ -276,15 +276,15 @@
         <translation>透過PNG</translation>
     </message>
     <message>
-        <source>Colour %1</source>
+        <source>Color %1</source>
         <translation>カラー%1</translation>
     </message>
     <message>
-        <source>Lock colour %1</source>
+        <source>Lock color %1</source>
         <translation>カラー%1を固定</translation>
     </message>
     <message>
-        <source>Colour %1 %2</source>
+        <source>Color %1 %2</source>
         <translation>カラー%1 %2</translation>
     </message>
     <message>
@@ -300,11 +300,11 @@
         <translation>キャラクター: %1</translation>
     </message>
     <message>
-        <source>Colours back to default.</source>
+        <source>Colors back to default.</source>
         <translation>カラーをデフォルトに戻しました。</translation>
     </message>
     <message>
-        <source>Colour %1: %2</source>
+        <source>Color %1: %2</source>
         <translation>カラー%1: %2</translation>
     </message>
     <message>
@@ -312,7 +312,7 @@
         <translation>ランダムに装備しました。</translation>
     </message>
     <message>
-        <source>Random colours.</source>
+        <source>Random colors.</source>
         <translation>ランダムに色を付けました。</translation>
     </message>
     <message>
@@ -583,7 +583,7 @@
         <translation>このフォルダーには data/Item.Dat がありません。</translation>
     </message>
     <message>
-        <source>The Unicode normalisation data cannot be loaded.</source>
+        <source>The Unicode normalization data cannot be loaded.</source>
         <translation>Unicode の正規化データを読み込めません。</translation>
     </message>
     <message>
@@ -678,7 +678,7 @@
         <translation>削除</translation>
     </message>
     <message>
-        <source>Delete the favourite &quot;%1&quot;?</source>
+        <source>Delete the favorite &quot;%1&quot;?</source>
         <translation>お気に入り「%1」を削除しますか?</translation>
     </message>
 </context>
@@ -926,7 +926,7 @@ Do you want to replace it?</source>
         <translation>お気に入りに保存</translation>
     </message>
     <message>
-        <source>Replace the favourite &quot;%1&quot;?</source>
+        <source>Replace the favorite &quot;%1&quot;?</source>
         <translation>お気に入り「%1」を上書きしますか?</translation>
     </message>
     <message>
@@ -1034,7 +1034,7 @@ Do you want to replace it?</source>
         <translation>右後ろ</translation>
     </message>
     <message>
-        <source>&lt;h3&gt;How to use&lt;/h3&gt;&lt;p&gt;&lt;b&gt;Character view.&lt;/b&gt; The view is a 3 &amp;times; 3 grid: a click on an outer cell turns the character to face that way; a click on the centre shows the next motion, a right-click the previous one. The arrow keys and the keypad do the same; Page Up and Page Down change the motion, Space plays or stops, comma and period step the frames.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Equipment.&lt;/b&gt; Click a slot on the right to pick an item from the icons; a right-click on a slot takes its item off. In item names, &quot;[13]&quot; is the item&apos;s number in the game&apos;s lists and &quot;[-]&quot; marks an item without one.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Colours.&lt;/b&gt; Pick one of the four colour positions on the left, then click the bars or the arrows beside them; Default puts every colour back.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Codes.&lt;/b&gt; The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V applies a copied one, Set applies what the box holds.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Game folder.&lt;/b&gt; Options &amp;gt; Change Game Folder... points the viewer at another installation.&lt;/p&gt;</source>
+        <source>&lt;h3&gt;How to use&lt;/h3&gt;&lt;p&gt;&lt;b&gt;Character view.&lt;/b&gt; The view is a 3 &amp;times; 3 grid: a click on an outer cell turns the character to face that way; a click on the center shows the next motion, a right-click the previous one. The arrow keys and the keypad do the same; Page Up and Page Down change the motion, Space plays or stops, comma and period step the frames.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Equipment.&lt;/b&gt; Click a slot on the right to pick an item from the icons; a right-click on a slot takes its item off. In item names, &quot;[13]&quot; is the item&apos;s number in the game&apos;s lists and &quot;[-]&quot; marks an item without one.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Colors.&lt;/b&gt; Pick one of the four color positions on the left, then click the bars or the arrows beside them; Default puts every color back.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Codes.&lt;/b&gt; The code box holds the character as text: Ctrl+Shift+C copies it, Ctrl+V applies a copied one, Set applies what the box holds.&lt;/p&gt;&lt;p&gt;&lt;b&gt;Game folder.&lt;/b&gt; Options &amp;gt; Change Game Folder... points the viewer at another installation.&lt;/p&gt;</source>
         <translation>&lt;h3&gt;使い方&lt;/h3&gt;&lt;p&gt;&lt;b&gt;キャラクター表示&lt;/b&gt; 3 &amp;times; 3 のマスに分かれています。外側のマスをクリックするとその方向を向き、中央をクリックすると次のモーション、右クリックで前のモーションになります。矢印キーとテンキーでも同じ操作ができます。Page Up・Page Down でモーション切り替え、スペースで再生/停止、カンマとピリオドでコマ送りです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;装備&lt;/b&gt; 右側の部位をクリックしてアイコンからアイテムを選びます。部位を右クリックすると外します。アイテム名の「[13]」はゲーム内リストでの番号、「[-]」は番号のないアイテムです。&lt;/p&gt;&lt;p&gt;&lt;b&gt;カラー&lt;/b&gt; 左の4つのカラーから1つ選び、バーか横の矢印をクリックします。「デフォルト」ですべての色が元に戻ります。&lt;/p&gt;&lt;p&gt;&lt;b&gt;コード&lt;/b&gt; コード欄はキャラクターを文字で表したものです。Ctrl+Shift+C でコピー、Ctrl+V でコピーしたコードを反映、「適用」で欄のコードを反映します。&lt;/p&gt;&lt;p&gt;&lt;b&gt;ゲームフォルダー&lt;/b&gt; ツール &amp;gt; ゲームフォルダーの変更... で別のインストール先を開けます。&lt;/p&gt;</translation>
     </message>
     <message>
@@ -1062,7 +1062,7 @@ Do you want to replace it?</source>
         <translation>%1を向く</translation>
     </message>
     <message>
-        <source>Click a side to turn the character; the centre: next motion, right-click: previous motion</source>
+        <source>Click a side to turn the character; the center: next motion, right-click: previous motion</source>
         <translation>周りをクリックで向きを変更、中央: 次のモーション、右クリック: 前のモーション</translation>
     </message>
     <message>
@@ -1082,7 +1082,7 @@ Do you want to replace it?</source>
         <translation>次のコマ (.)</translation>
     </message>
     <message>
-        <source>Put every colour back to its default</source>
+        <source>Put every color back to its default</source>
         <translation>すべての色を元に戻す</translation>
     </message>
     <message>
@@ -1102,7 +1102,7 @@ Do you want to replace it?</source>
         <translation>体と特殊装備</translation>
     </message>
     <message>
-        <source>Colour position %1: %2</source>
+        <source>Color position %1: %2</source>
         <translation>カラー%1: %2</translation>
     </message>
     <message>
@@ -1208,11 +1208,11 @@ Backspaceで修正、Escで消去。</translation>
         <translation>管理(&amp;M)...</translation>
     </message>
     <message>
-        <source>Nothing saved: favourite %1 is as it was</source>
+        <source>Nothing saved: favorite %1 is as it was</source>
         <translation>保存しませんでした: お気に入り %1 は元のままです</translation>
     </message>
     <message>
-        <source>Saved favourite %1, %2</source>
+        <source>Saved favorite %1, %2</source>
         <translation>お気に入り %1 に保存しました: %2</translation>
     </message>
     <message>
@@ -1270,11 +1270,11 @@ The game&apos;s installation may be incomplete.</source>
         <translation>%1 を外す</translation>
     </message>
     <message>
-        <source>Colour of the %1</source>
+        <source>Color of the %1</source>
         <translation>%1の色</translation>
     </message>
     <message>
-        <source>Default colours</source>
+        <source>Default colors</source>
         <translation>色を元に戻す</translation>
     </message>
     <message>
@@ -1282,7 +1282,7 @@ The game&apos;s installation may be incomplete.</source>
         <translation>コードを反映</translation>
     </message>
     <message>
-        <source>Favourite %1</source>
+        <source>Favorite %1</source>
         <translation>お気に入り %1</translation>
     </message>
     <message>
@@ -1290,7 +1290,7 @@ The game&apos;s installation may be incomplete.</source>
         <translation>ランダムな服装</translation>
     </message>
     <message>
-        <source>Random colours</source>
+        <source>Random colors</source>
         <translation>ランダムな色</translation>
     </message>
     <message>
@@ -1310,7 +1310,7 @@ The game&apos;s installation may be incomplete.</source>
         <translation>ランダムな服装(&amp;O)</translation>
     </message>
     <message>
-        <source>Random &amp;Colours</source>
+        <source>Random &amp;Colors</source>
         <translation>ランダムな色(&amp;C)</translation>
     </message>
     <message>
@@ -1326,7 +1326,7 @@ The game&apos;s installation may be incomplete.</source>
         <translation>やり直しました: %1</translation>
     </message>
     <message>
-        <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colours it; the slots and colour positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
+        <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colors it; the slots and color positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;元に戻す・ランダム&lt;/b&gt; Ctrl+Z で見た目の変更を元に戻し、Ctrl+Shift+Z か Ctrl+Y でやり直します。Ctrl+R でランダムな服装に、Ctrl+Shift+R でランダムな色にします。編集 &amp;gt; 固定 でチェックした部位とカラーは鍵の印が付き、そのまま残ります。&lt;/p&gt;</translation>
     </message>
     <message>
@@ -1358,7 +1358,7 @@ The game&apos;s installation may be incomplete.</source>
         <translation>足元を下端に</translation>
     </message>
     <message>
-        <source>centred</source>
+        <source>centered</source>
         <translation>中央に</translation>
     </message>
     <message>

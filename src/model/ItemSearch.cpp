@@ -24,7 +24,7 @@ const icu::Normalizer2& NfkcCasefold() {
         UErrorCode Status = U_ZERO_ERROR;
         const icu::Normalizer2* Found = icu::Normalizer2::getNFKCCasefoldInstance(Status);
         if (U_FAILURE(Status) || !Found)
-            throw std::runtime_error("The Unicode normalisation data cannot be loaded.");
+            throw std::runtime_error("The Unicode normalization data cannot be loaded.");
         return *Found;
     }();
     return Instance;

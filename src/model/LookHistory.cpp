@@ -13,17 +13,17 @@ std::string CaptionText(const TStepCaption& Caption) {
     case TLookEdit::Strip:
         return Caption.Subject + " off";
     case TLookEdit::Color:
-        return "Colour of the " + Caption.Subject;
+        return "Color of the " + Caption.Subject;
     case TLookEdit::ResetColors:
-        return "Default colours";
+        return "Default colors";
     case TLookEdit::Code:
         return "Code applied";
     case TLookEdit::Favorite:
-        return "Favourite " + Caption.Subject;
+        return "Favorite " + Caption.Subject;
     case TLookEdit::RandomOutfit:
         return "Random outfit";
     case TLookEdit::RandomColors:
-        return "Random colours";
+        return "Random colors";
     }
     return {};
 }

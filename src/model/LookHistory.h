@@ -39,7 +39,7 @@ struct TStepCaption {
     int Index = -1;
 };
 
-/// The caption in English: "Knight Helm off", "Nina", "Colour of the head", "Random outfit".
+/// The caption in English: "Knight Helm off", "Nina", "Color of the head", "Random outfit".
 std::string CaptionText(const TStepCaption& Caption);
 
 /// The steps of a session's changes of look, to be undone and redone in order. A new step

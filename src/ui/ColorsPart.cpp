@@ -42,7 +42,7 @@ QString PositionName(int Position) {
 }
 
 QString PositionCaption(int Position) {
-    return TfrmPelto::tr("Colour position %1: %2").arg(Position + 1).arg(PositionName(Position));
+    return TfrmPelto::tr("Color position %1: %2").arg(Position + 1).arg(PositionName(Position));
 }
 
 TColorPanel::TColorPanel(QWidget& Client, std::function<TDressingSession*()> SessionOf)
@@ -204,7 +204,7 @@ void TColorPanel::SetToolTips() {
         Control->setToolTip(Text);
         Control->setStatusTip(Text);
     };
-    Tip(sbDefault, TfrmPelto::tr("Put every colour back to its default"));
+    Tip(sbDefault, TfrmPelto::tr("Put every color back to its default"));
     UpdateLocks();
     // Whole sentences per colour: languages differ in where the colour goes and how it bends.
     const std::array<QString, 3> Less{TfrmPelto::tr("Less red"), TfrmPelto::tr("Less green"),

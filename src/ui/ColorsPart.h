@@ -15,7 +15,7 @@ class TSimpleButton;
 
 /// What colour position 0..3 recolours, in the window's language ("head").
 QString PositionName(int Position);
-/// Colour position 0..3's caption in the window's language ("Colour position 1: head").
+/// Colour position 0..3's caption in the window's language ("Color position 1: head").
 QString PositionCaption(int Position);
 
 /// The colour editor: the four position icons, per channel its letter, minus, bar and plus,

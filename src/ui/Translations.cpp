@@ -66,7 +66,7 @@ constexpr const char* CoreMessages[] = {
     QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no jma folder."),
     QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no pic folder."),
     QT_TRANSLATE_NOOP("pelto::CoreText", "This folder has no data/Item.Dat."),
-    QT_TRANSLATE_NOOP("pelto::CoreText", "The Unicode normalisation data cannot be loaded."),
+    QT_TRANSLATE_NOOP("pelto::CoreText", "The Unicode normalization data cannot be loaded."),
 };
 
 // Message's quoted parts when it is Pattern's message, in Pattern's order; nothing when not.

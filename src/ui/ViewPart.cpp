@@ -166,7 +166,7 @@ void TViewPanel::SetToolTips() {
         Control->setToolTip(Text);
         Control->setStatusTip(Text);
     };
-    Tip(pbDraw, TfrmPelto::tr("Click a side to turn the character; the centre: next motion, "
+    Tip(pbDraw, TfrmPelto::tr("Click a side to turn the character; the center: next motion, "
                               "right-click: previous motion"));
     Tip(sbPrev, TfrmPelto::tr("Previous frame (comma)"));
     Tip(sbStartStop, TfrmPelto::tr("Play or stop the animation (Space)"));

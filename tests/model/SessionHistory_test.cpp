@@ -83,10 +83,10 @@ TEST_F(SessionHistory, UndoAndRedoWalkEveryChangeOfLookWithItsCaption) {
     EXPECT_EQ(UndoText(), "Code applied");
     EXPECT_EQ(Session.Code(), Codes[5]);
     EXPECT_EQ(UndoText(), "Nina");
-    EXPECT_EQ(UndoText(), "Default colours");
+    EXPECT_EQ(UndoText(), "Default colors");
     EXPECT_EQ(UndoText(), Helm + " off");
     EXPECT_EQ(Session.Code(), Codes[2]);
-    EXPECT_EQ(UndoText(), "Colour of the head");
+    EXPECT_EQ(UndoText(), "Color of the head");
     EXPECT_EQ(UndoText(), Helm + " on");
     EXPECT_EQ(Session.Code(), Codes[0]);
     EXPECT_FALSE(Session.CanUndo());
@@ -177,7 +177,7 @@ TEST_F(SessionHistory, FavouritesAreStepsWithTheirName) {
     TFavoriteItem Favorite = Session.ToFavorite("Blue day");
     Favorite.Color[1] = {1, 2, 3};
     Session.ApplyFavorite(Favorite);
-    EXPECT_EQ(CaptionText(Session.UndoCaption()), "Favourite Blue day");
+    EXPECT_EQ(CaptionText(Session.UndoCaption()), "Favorite Blue day");
 }
 
 TEST_F(SessionHistory, ARandomOutfitIsOneStepThatKeepsTheLocks) {
@@ -203,7 +203,7 @@ TEST_F(SessionHistory, ARandomOutfitIsOneStepThatKeepsTheLocks) {
     EXPECT_EQ(Session.History().Size(), Steps + 20);
     EXPECT_EQ(CaptionText(Session.UndoCaption()), "Random outfit");
     Session.Randomize(TRandomVary::Colors);
-    EXPECT_EQ(CaptionText(Session.UndoCaption()), "Random colours");
+    EXPECT_EQ(CaptionText(Session.UndoCaption()), "Random colors");
     for (int I = 0; I < 21; ++I)
         Session.Undo();
     EXPECT_EQ(Session.Code(), Before);
@@ -225,6 +225,6 @@ TEST(LookHistory, CaptionsSayWhatEachKindOfStepDid) {
     EXPECT_EQ(CaptionText({TLookEdit::Strip, "Knight Helm", 1}), "Knight Helm off");
     EXPECT_EQ(CaptionText({TLookEdit::Chara, "Nina"}), "Nina");
     EXPECT_EQ(CaptionText({TLookEdit::Color, "body and body item", 2}),
-              "Colour of the body and body item");
-    EXPECT_EQ(CaptionText({TLookEdit::RandomColors}), "Random colours");
+              "Color of the body and body item");
+    EXPECT_EQ(CaptionText({TLookEdit::RandomColors}), "Random colors");
 }

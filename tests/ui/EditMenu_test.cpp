@@ -96,13 +96,23 @@ protected:
     std::unique_ptr<TfrmPelto> Window;
 };
 
-TEST_F(EditMenu, ComesAfterTheClassicMenusWithKeysNoOtherCommandTakes) {
+TEST_F(EditMenu, ComesInTheDesktopsOrderWithKeysNoOtherCommandTakes) {
     const QList<QAction*> Menus = Window->menuBar()->actions();
-    ASSERT_GE(Menus.size(), 5);
+    const auto Entries = [](const QAction* Menu) {
+        QStringList Texts;
+        for (const QAction* Entry : Menu->menu()->actions())
+            if (!Entry->isSeparator())
+                Texts << Entry->text();
+        return Texts;
+    };
     QStringList Titles;
-    for (int Index = 0; Index < 5; ++Index)
-        Titles << Menus[Index]->text();
-    EXPECT_EQ(Titles, QStringList({"&File", "&View", "F&avorites", "&Help", "&Edit"}));
+    for (const QAction* Menu : Menus)
+        Titles << Menu->text();
+    EXPECT_EQ(Titles, QStringList({"&File", "&Edit", "&View", "F&avorites", "&Options", "&Help"}));
+    ASSERT_EQ(Menus.size(), 6);
+    EXPECT_EQ(Entries(Menus[0]), QStringList({"&Save Image As...", "&Export...",
+                                              "&Copy Image to Clipboard", "&Exit"}));
+    EXPECT_EQ(Entries(Menus[5]), QStringList({"How to &Use", "&Visit Homepage", "&About..."}));
 
     // All titles on the bar, in the classic window's font.
     Window->show();
@@ -112,12 +122,9 @@ TEST_F(EditMenu, ComesAfterTheClassicMenusWithKeysNoOtherCommandTakes) {
             << Menu->text().toStdString();
     EXPECT_EQ(Window->menuBar()->font().pixelSize(), 12);
 
-    QStringList Entries;
-    for (const QAction* Entry : Menus[4]->menu()->actions())
-        if (!Entry->isSeparator())
-            Entries << Entry->text();
-    EXPECT_EQ(Entries,
-              QStringList({"&Undo", "&Redo", "Random &Outfit", "Random &Colours", "&Lock"}));
+    EXPECT_EQ(Entries(Menus[1]),
+              QStringList({"&Undo", "&Redo", "Random &Outfit", "Random &Colors", "&Lock",
+                           "&Find Item...", "Copy &Code", "&Paste Code"}));
     EXPECT_EQ(Action("miUndo")->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
     EXPECT_EQ(Action("miRedo")->shortcuts(),
               QList<QKeySequence>({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
@@ -141,11 +148,10 @@ TEST_F(EditMenu, ComesAfterTheClassicMenusWithKeysNoOtherCommandTakes) {
             EXPECT_TRUE(Entry->isCheckable());
             EXPECT_FALSE(Entry->isChecked()) << Entry->text().toStdString();
         }
-    EXPECT_EQ(Locks,
-              QStringList({"&1 head", "&2 body", "&3 hand", "&4 arm", "&5 shoes", "&6 special",
-                           "Colour position 1: head", "Colour position 2: body",
-                           "Colour position 3: body and body item",
-                           "Colour position 4: body and special item"}));
+    EXPECT_EQ(Locks, QStringList({"&1 head", "&2 body", "&3 hand", "&4 arm", "&5 shoes",
+                                  "&6 special", "Color position 1: head", "Color position 2: body",
+                                  "Color position 3: body and body item",
+                                  "Color position 4: body and special item"}));
 }
 
 TEST_F(EditMenu, UndoesAndRedoesFromTheMenuSayingWhatOnTheStatusLine) {
@@ -182,7 +188,7 @@ TEST_F(EditMenu, UndoesAndRedoesFromTheMenuSayingWhatOnTheStatusLine) {
     Click(StepButton(*Window, 0, true));
     EXPECT_FALSE(Redo->isEnabled());
     Undo->trigger();
-    EXPECT_EQ(Said(), "Undo: Colour of the head");
+    EXPECT_EQ(Said(), "Undo: Color of the head");
 }
 
 TEST_F(EditMenu, WalksTheHistoryWithTheKeysAndLeavesTheCodeBoxItsOwnTyping) {
@@ -196,11 +202,11 @@ TEST_F(EditMenu, WalksTheHistoryWithTheKeysAndLeavesTheCodeBoxItsOwnTyping) {
     Press(Qt::Key_Z, Qt::ControlModifier);
     Press(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Session().Code(), Start);
-    EXPECT_EQ(Said(), "Undo: Colour of the head");
+    EXPECT_EQ(Said(), "Undo: Color of the head");
     Press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     Press(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(Session().Code(), Stepped);
-    EXPECT_EQ(Said(), "Redo: Colour of the head");
+    EXPECT_EQ(Said(), "Redo: Color of the head");
 
     // In the code box as it was written, the keys walk the character; once typed into, the
     // typing.
@@ -240,7 +246,7 @@ TEST_F(EditMenu, RandomOutfitsKeepTheLockedSlotsAndPositions) {
         Reds.insert(Session().Color(0, 0));
     }
     EXPECT_GT(Bodies.size(), 1u) << "the unlocked slots change";
-    EXPECT_GT(Reds.size(), 1u) << "and the unlocked colours";
+    EXPECT_GT(Reds.size(), 1u) << "and the unlocked colors";
     EXPECT_EQ(SlotLabel(*Window, 2)->text().toStdString(), SjisToUtf8(Session().Worn(2)->Name()));
     EXPECT_TRUE(SlotLock(1)->isChecked()) << "the locks stay";
 
@@ -254,7 +260,7 @@ TEST_F(EditMenu, RandomOutfitsKeepTheLockedSlotsAndPositions) {
         EXPECT_EQ(Session().Worn(Slot), Worn[static_cast<std::size_t>(Slot)]) << Slot;
     EXPECT_EQ(Session().Color(2, 0), Kept[0]);
     Action("miUndo")->trigger();
-    EXPECT_EQ(Said(), "Undo: Random colours");
+    EXPECT_EQ(Said(), "Undo: Random colors");
     for (int Round = 0; Round < 4; ++Round)
         Action("miUndo")->trigger();
     Action("miUndo")->trigger();

@@ -137,25 +137,38 @@ TEST_P(StatusLine, CutsItsTextsAfterAWordAndTipsThemWhole) {
         Messages << Line->currentMessage();
     }
     ASSERT_GT(Messages.size(), 10);
+    // What a save says, in the window's language.
+    Messages << TfrmPelto::tr("Saved %1, %2, %n frames", nullptr, 6).arg("nina.gif", "256 × 256")
+             << TfrmPelto::tr("Saved %1, %2").arg("nina-portrait.png", "1024 × 1024");
+    Messages << Messages.mid(0, 6).join(' '); // longer than any line
     int Cut = 0;
     for (const QString& Message : Messages) {
         Line->showMessage(Message);
         QApplication::processEvents(); // the line's layout makes room for the message
         const QString Shown = Line->ShownMessage();
+        // A message that fits the line is drawn whole: the pose yields, whole or not at all.
+        if (Line->fontMetrics().horizontalAdvance(Message) <= Line->width() - 18) {
+            EXPECT_EQ(Shown, Message);
+        }
         ExpectCutAfterAWord(Shown, Message);
         if (Shown != Message) {
             ++Cut;
             EXPECT_EQ(TipAt(Line, QPoint(10, Line->height() / 2)), Message);
         }
-        ExpectCutAfterAWord(Pose->ShownText(), Pose->text());
-        if (Pose->ShownText() != Pose->text()) {
-            EXPECT_EQ(TipAt(Pose, Pose->rect().center()), Pose->text());
+        if (Pose->isVisible()) {
+            EXPECT_EQ(Pose->ShownText(), Pose->text()) << "beside " << Message.toStdString();
+            EXPECT_GE(Pose->x(), Line->fontMetrics().horizontalAdvance(Message));
         }
     }
     EXPECT_GT(Cut, 0) << "some of the tips are longer than the line";
+    // A short message leaves the pose beside it.
+    Line->showMessage("Saved");
+    QApplication::processEvents();
+    EXPECT_TRUE(Pose->isVisible());
     Line->clearMessage();
     QApplication::processEvents();
     // Without a message the pose has the whole line.
+    EXPECT_TRUE(Pose->isVisible());
     ExpectCutAfterAWord(Pose->ShownText(), Pose->text());
     EXPECT_GT(Pose->width(), Line->width() / 2);
 }

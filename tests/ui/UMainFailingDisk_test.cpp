@@ -231,7 +231,7 @@ TEST_F(UnwritableSettings, AFavouriteThatCannotBeWrittenIsNotShownAsSavedNorTold
         EXPECT_EQ(LoadEntry(*Window, 2), "--- (off)");
         EXPECT_EQ(SaveFavoriteMenu(*Window)->actions()[1]->text(), "---");
         EXPECT_FALSE(Window->Settings().Favorites[1].Used);
-        EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favourite 2 is as it was");
+        EXPECT_EQ(Window->statusBar()->currentMessage(), "Nothing saved: favorite 2 is as it was");
         // Told once more for a second try: every save that fails says so.
         SaveFavorite(*Window, 2, "Nina's dress");
         EXPECT_EQ(OnlyMessage(), "Cannot write file \"" + Settings + "\". File too large");
@@ -276,7 +276,7 @@ TEST_F(UnwritableSettings, SettingsKeptInAnotherFileAreUsedForTheRestOfTheRun) {
         EXPECT_EQ(Errors, QStringList{QString::fromStdString("Cannot write file \"" + Settings +
                                                              "\". File too large")});
         EXPECT_EQ(LoadEntry(*Window, 3), "Nina's dress");
-        EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favourite 3, Nina's dress");
+        EXPECT_EQ(Window->statusBar()->currentMessage(), "Saved favorite 3, Nina's dress");
         const std::string Moved = ReadText(Other);
         EXPECT_TRUE(Moved.starts_with("; mine\n[pelto]\n")) << Moved; // the old file's lines
         EXPECT_NE(Moved.find("[Save3]\nname=Nina's dress\n"), std::string::npos) << Moved;
