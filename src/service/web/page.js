@@ -146,13 +146,13 @@ class Studio {
       const head = document.createElement("div");
       head.className = "positionhead";
       const title = document.createElement("span");
-      title.textContent = qsTr("Colour %1", position + 1);
+      title.textContent = qsTr("Color %1", position + 1);
       const lock = document.createElement("button");
       lock.type = "button";
       lock.className = "lock";
       lock.dataset.lock = "color" + position;
       lock.setAttribute("aria-pressed", "false");
-      lock.setAttribute("aria-label", qsTr("Lock colour %1", position + 1));
+      lock.setAttribute("aria-label", qsTr("Lock color %1", position + 1));
       lock.innerHTML = '<svg width="16" height="16"><use href="#padlock"/></svg>';
       head.append(title, lock);
       group.append(head);
@@ -168,7 +168,7 @@ class Studio {
         range.step = 1;
         range.value = 4;
         range.dataset.color = position + ":" + channel;
-        range.setAttribute("aria-label", qsTr("Colour %1 %2", position + 1,
+        range.setAttribute("aria-label", qsTr("Color %1 %2", position + 1,
                                              qsTr(Channels[channel])));
         const value = document.createElement("output");
         value.textContent = "4";
@@ -247,7 +247,7 @@ class Studio {
       range.addEventListener("change", () => this.setLevel(range));
     }
     $("default-colors").addEventListener("click", () =>
-      this.edit([["reset-colors", 1]], qsTr("Colours back to default.")));
+      this.edit([["reset-colors", 1]], qsTr("Colors back to default.")));
     $("random-outfit").addEventListener("click", () => this.random("items"));
     $("random-colors").addEventListener("click", () => this.random("colors"));
     $("undo").addEventListener("click", () => this.undo());
@@ -307,7 +307,7 @@ class Studio {
     const position = Number(range.dataset.color.split(":")[0]);
     const levels = () => this.levels.slice(position * 3, position * 3 + 3).map((r) => r.value);
     this.edit(() => [["color", position + ":" + levels().join(",")]],
-              qsTr("Colour %1: %2", position + 1, levels().join(", ")));
+              qsTr("Color %1: %2", position + 1, levels().join(", ")));
   }
 
   random(vary) {
@@ -316,7 +316,7 @@ class Studio {
     const locks = Array.from(this.locks).sort();
     if (locks.length)
       edits.push(["lock", locks.join(",")]);
-    this.edit(edits, vary === "items" ? qsTr("Random outfit.") : qsTr("Random colours."));
+    this.edit(edits, vary === "items" ? qsTr("Random outfit.") : qsTr("Random colors."));
   }
 
   wear(slot, id) {
