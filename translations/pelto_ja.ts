@@ -864,10 +864,6 @@
         <translation>バージョン情報(&amp;A)...</translation>
     </message>
     <message>
-        <source>E&amp;xport</source>
-        <translation>出力(&amp;X)</translation>
-    </message>
-    <message>
         <source>&amp;Export...</source>
         <translation>画像出力(&amp;E)...</translation>
     </message>
@@ -978,10 +974,6 @@ Do you want to replace it?</source>
     <message>
         <source>Frame &amp;delay:</source>
         <translation>コマの間隔(&amp;D):</translation>
-    </message>
-    <message>
-        <source>&amp;Trim to the drawn pixels</source>
-        <translation>余白を切り詰める(&amp;T)</translation>
     </message>
     <message>
         <source>&amp;Browse...</source>

@@ -188,7 +188,7 @@ TEST(PageLanguage, TheScriptsCatalogueIsTheOneTheServerTranslatesBy) {
         EXPECT_EQ(Translate(TPageLanguage::Japanese, Message.Source), Message.Translation);
         EXPECT_EQ(Translate(TPageLanguage::English, Message.Source), Message.Source);
     }
-    EXPECT_NE(Catalogue.Body.find("\"Lock colour %1\": \"カラー%1を固定\""), std::string::npos);
+    EXPECT_NE(Catalogue.Body.find("\"Lock color %1\": \"カラー%1を固定\""), std::string::npos);
     EXPECT_EQ(Translate(TPageLanguage::Japanese, "no such text"), "no such text");
     EXPECT_EQ(Service.Handle(Asked("/service.js")).ContentType, "text/javascript; charset=utf-8");
     EXPECT_EQ(Service.Handle(Asked("/page.en.json")).Status, 404);
