@@ -134,6 +134,15 @@ TEST_F(NewUserWalk, EnglishTextsUseTheClassicAmericanSpelling) {
     }
     for (const QString& Text : Texts)
         EXPECT_FALSE(British.match(Text).hasMatch()) << Text.toStdString();
+
+    // The code box's caption ends clear of the box, its text drawn whole.
+    const QLineEdit* Code = CodeBox(*Window);
+    for (const QLabel* Label : Window->findChildren<QLabel*>())
+        if (Label->text() == TfrmPelto::tr("Code:")) {
+            EXPECT_GE(Code->x() -
+                          (Label->x() + Label->fontMetrics().horizontalAdvance(Label->text())),
+                      3);
+        }
 }
 
 TEST_F(NewUserWalk, ThePickerOpensOnTheWornItemAndFollowsTheWheel) {
