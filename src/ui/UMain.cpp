@@ -329,7 +329,14 @@ void TfrmPelto::LoadSkin() {
 }
 
 void TfrmPelto::SessionChanged(TSessionChange What) {
-    SettingsChanged(); // the last character and its pose
+    // The character, its pose and shadow are kept; the animation's frames are not, so playing
+    // schedules no comparison of the settings.
+    const bool Kept = !FSettingsWritten || What == TSessionChange::Look ||
+                      FSession->Motion() != FSettingsWritten->LastMotion ||
+                      FSession->Direction() != FSettingsWritten->LastDirection ||
+                      FSession->Chara().Shadow() != FSettingsWritten->Shadow;
+    if (Kept)
+        SettingsChanged();
     if (What == TSessionChange::Look)
         ShowLook();
     else

@@ -33,7 +33,8 @@ constexpr std::array<std::array<Qt::Key, 3>, 3> KeypadGrid{{{Qt::Key_7, Qt::Key_
                                                             {Qt::Key_4, Qt::Key_5, Qt::Key_6},
                                                             {Qt::Key_1, Qt::Key_2, Qt::Key_3}}};
 
-// The view's cell (ViewDirectionGrid) of a keypad digit's place, with or without NumLock.
+// The view's cell (ViewDirectionGrid) of a keypad digit's place; without NumLock the keypad
+// sends arrows, which turn the character as the arrow keys do.
 std::optional<int> KeypadCell(const QKeyEvent& Key) {
     if (!(Key.modifiers() & Qt::KeypadModifier) ||
         (Key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
