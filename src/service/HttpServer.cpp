@@ -47,6 +47,9 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 3> Preflight
 // Waiting connections cost no thread: two serve the network, the workers the service.
 constexpr int NetworkThreads = 2;
 constexpr std::size_t ReadChunkBytes = 4096;
+// An answer goes out in pieces, each of which must leave within HeadSeconds: a reader slower than
+// this many bytes in that time is let go.
+constexpr std::size_t WritePieceBytes = 64 * 1024;
 // A head still coming in when the server stops has this long to arrive.
 constexpr int StopGraceSeconds = 1;
 
@@ -293,7 +296,10 @@ private:
             ReadMore();
             return;
         case THttpHeadReader::TState::Refused:
-            Answer(Refusal(FReader->Status(), FReader->Reason()), false, true, TEndpoint::Unknown);
+            // Whose path it was is not known yet: the refusal is readable by any site's script,
+            // which may then back off, and tells nothing else.
+            Answer(Refusal(FReader->Status(), FReader->Reason()), false, true, TEndpoint::Unknown,
+                   true);
             return;
         case THttpHeadReader::TState::Complete:
             break;
@@ -303,32 +309,32 @@ private:
         FReceived.erase(0, FReader->Consumed());
         const bool IsHead = Head.Method == "HEAD";
         const bool IsOptions = Head.Method == "OPTIONS";
+        TServiceRequest Request = ServiceRequestOf(Head);
+        const TRoute Route = RouteOf(Request.Path);
+        // Every answer on an API path, whoever makes it, is readable by other sites' scripts.
+        const bool Cors = Route.Api || Request.Path.starts_with(ApiPrefix);
         if (Head.Method != "GET" && !IsHead && !IsOptions) {
             TServiceResponse Refused = Refusal(405, "only GET and HEAD are served");
             Refused.Headers.emplace_back("Allow", std::string(AllowedMethods));
-            Answer(Refused, false, true, TEndpoint::Unknown);
+            Answer(Refused, false, true, TEndpoint::Unknown, Cors);
             return;
         }
         // Its body is never read, so nothing after it on this connection can be framed.
         if (Head.HasBody) {
             Answer(Refusal(400, "a GET, HEAD or OPTIONS request carries no body"), IsHead, true,
-                   TEndpoint::Unknown);
+                   TEndpoint::Unknown, Cors);
             return;
         }
-        TServiceRequest Request = ServiceRequestOf(Head);
-        const TRoute Route = RouteOf(Request.Path);
         const TEndpoint Endpoint = Route.Endpoint;
         const bool Close = !Head.KeepAlive;
         if (!Answers(FListener, Endpoint)) {
-            Answer(Refusal(404, "not found"), IsHead, Close, TEndpoint::Unknown);
+            Answer(Refusal(404, "not found"), IsHead, Close, TEndpoint::Unknown, Cors);
             return;
         }
         if (IsOptions) {
-            const TServiceResponse Preflight = PreflightAnswer(Route, Head);
-            Answer(Preflight, false, Close, Endpoint, Preflight.Status == 204);
+            Answer(PreflightAnswer(Route, Head), false, Close, Endpoint, Cors);
             return;
         }
-        const bool Cors = Route.Api;
         // Health, cached answers and refusals never wait behind the pictures being drawn.
         if (std::optional<TServiceResponse> Quick = FServer.Service()->Quick(Request)) {
             Answer(*Quick, IsHead, Close, Endpoint, Cors);
@@ -354,17 +360,31 @@ private:
         FServer.Service()->Metrics().CountRequest(Endpoint, Response.Status);
         const bool Last = Close || FServer.Stopping();
         FOut = Serialized(Response, IsHead, Last, Cors);
+        FWritten = 0;
         ++FAnswered;
-        ArmTimer(std::chrono::seconds(HeadSeconds)); // a client that reads nothing is let go
-        asio::async_write(
-            FSocket, asio::buffer(FOut),
-            [Self = shared_from_this(), Last](const boost::system::error_code& Error, std::size_t) {
-                if (Error || Last) {
-                    Self->Close();
-                    return;
-                }
-                Self->NextRequest();
-            });
+        WriteMore(Last);
+    }
+
+    /// Writes the answer a piece at a time, each piece within HeadSeconds: a slow reader keeps
+    /// its connection while it makes progress, one that reads nothing is let go.
+    void WriteMore(bool Last) {
+        const std::size_t Piece = std::min(WritePieceBytes, FOut.size() - FWritten);
+        ArmTimer(std::chrono::seconds(HeadSeconds));
+        asio::async_write(FSocket, asio::buffer(FOut.data() + FWritten, Piece),
+                          [Self = shared_from_this(), Last](const boost::system::error_code& Error,
+                                                            std::size_t Bytes) {
+                              if (Error) {
+                                  Self->Close();
+                                  return;
+                              }
+                              Self->FWritten += Bytes;
+                              if (Self->FWritten < Self->FOut.size())
+                                  Self->WriteMore(Last);
+                              else if (Last)
+                                  Self->Close();
+                              else
+                                  Self->NextRequest();
+                          });
     }
 
     void Close() {
@@ -381,6 +401,7 @@ private:
     std::string FReceived; // of the head being read and any pipelined after it
     std::unique_ptr<THttpHeadReader> FReader;
     std::string FOut;
+    std::size_t FWritten = 0; // of FOut
     bool FHeadBegun = false;
     bool FWaiting = false;
     int FAnswered = 0;

@@ -20,7 +20,8 @@ inline constexpr int ListenBacklog = 4096;
 inline constexpr int MaxQueuedRequests = 1024;
 
 /// HTTP/1.1 with keep-alive and pipelining in front of a TRenderService: GET and HEAD go to the
-/// service, with CORS headers on the API's routes, whose OPTIONS preflights are answered here;
+/// service, with CORS headers on the API's routes and on every refusal, whose OPTIONS preflights
+/// are answered here;
 /// other methods get 405, oversized heads 414 or 431, and a request with a body is
 /// answered and its connection closed, so that the body is never read as a request. Any number
 /// of connections wait on a few network threads; the service's work runs on Workers threads.

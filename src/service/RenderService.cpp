@@ -141,6 +141,17 @@ std::string TooLargeMessage(std::size_t Bytes, std::string_view Smaller = "scale
                   (Bytes + (1 << 20) - 1) >> 20, static_cast<int>(Smaller.size()), Smaller.data());
 }
 
+/// The one spelling of the character Code names, so that every spelling is one page and one
+/// cache entry; what is no code stays as given, for the page to say why.
+std::string OneSpelling(std::string_view Code) {
+    std::string Normal = NormalizeCode(Code);
+    try {
+        return CanonicalCode(Normal);
+    } catch (const EInvalidCode&) {
+        return Normal;
+    }
+}
+
 /// Raised where a quick answer would need a turn of work; not an error.
 struct ENeedsWork {};
 
@@ -387,7 +398,7 @@ TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request
 TServiceResponse TRenderService::Page(std::string_view Code, const TServiceRequest& Request) {
     TShareParams Share = ParseShareParams(Request.Params);
     if (!Code.empty())
-        Share.Code = NormalizeCode(Code);
+        Share.Code = OneSpelling(Code);
     const TPageLanguage Language = PreferredLanguage(Request.AcceptLanguage);
     const TPageContext Context{
         PageOrigin(FPublicUrl, FListen, Request.Host, Request.ForwardedProto), "", Language};
@@ -419,7 +430,8 @@ TServiceResponse TRenderService::Page(std::string_view Code, const TServiceReque
 TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceRequest& Request) {
     if (!Request.Params.empty())
         throw EBadRequest("a code takes no parameters");
-    const std::string Normal = NormalizeCode(Code);
+    // Every spelling of a character is one resource under one key, as a render is.
+    const std::string Normal = CanonicalCode(NormalizeCode(Code));
     return Cached("code/" + Normal, Request, std::string(ListCaching), false, [&] {
         return Content("application/json; charset=utf-8",
                        pelto::CodeJson(SummarizeCode(FGame, Normal)));

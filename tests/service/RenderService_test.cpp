@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <memory>
 #include <netinet/in.h>
+#include <set>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -654,18 +655,27 @@ TEST_F(RenderServiceTest, ACodeWithPlusAndSlashWorksInThePathEscapedOrNot) {
         C = C == '+' ? '-' : C == '/' ? '_' : C;
     const std::string Expected = MetaContent(Get("/c/" + Escaped(Code))->body, "og:image");
     ASSERT_FALSE(Expected.empty());
-    for (const std::string& Spelling : {Code, UrlSafe}) {
+    // Trailing characters past the code's record spell the same character: one resource,
+    // one tag, one cache entry, as for a render.
+    const std::string Trailing = UrlSafe + "AAAA";
+    std::set<std::string> PageTags, JsonTags;
+    for (const std::string& Spelling : {Code, UrlSafe, Trailing}) {
         const auto Page = Get("/c/" + Spelling);
         ASSERT_TRUE(Page);
         EXPECT_EQ(Page->status, 200) << Spelling;
         EXPECT_EQ(MetaContent(Page->body, "og:image"), Expected) << Spelling;
+        PageTags.insert(Page->get_header_value("ETag") +
+                        Page->get_header_value("Content-Language"));
     }
-    for (const std::string& Spelling : {Code, Escaped(Code), UrlSafe}) {
+    for (const std::string& Spelling : {Code, Escaped(Code), UrlSafe, Trailing}) {
         const auto Json = Get("/code/" + Spelling + ".json");
         ASSERT_TRUE(Json);
         EXPECT_EQ(Json->status, 200) << Spelling;
         EXPECT_NE(Json->body.find("\"code\": \"" + Code + "\""), std::string::npos) << Json->body;
+        JsonTags.insert(Json->get_header_value("ETag"));
     }
+    EXPECT_EQ(PageTags.size(), 1u);
+    EXPECT_EQ(JsonTags.size(), 1u);
 }
 
 TEST_F(RenderServiceTest, WhatACodeHoldsIsTheSessionsCharacterItemsAndColours) {

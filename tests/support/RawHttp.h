@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace pelto::test {
@@ -45,7 +46,12 @@ struct TRawResponse {
 /// One TCP connection to 127.0.0.1:Port.
 class TRawConnection {
 public:
-    explicit TRawConnection(int Port) : FSocket(::socket(AF_INET, SOCK_STREAM, 0)) {
+    /// ReceiveBuffer, when not 0, is set before connecting: a small one keeps the kernel from
+    /// taking a large answer off the server faster than the client reads it.
+    explicit TRawConnection(int Port, int ReceiveBuffer = 0)
+        : FSocket(::socket(AF_INET, SOCK_STREAM, 0)) {
+        if (ReceiveBuffer > 0)
+            ::setsockopt(FSocket, SOL_SOCKET, SO_RCVBUF, &ReceiveBuffer, sizeof ReceiveBuffer);
         sockaddr_in Address{};
         Address.sin_family = AF_INET;
         Address.sin_port = htons(static_cast<std::uint16_t>(Port));
@@ -103,6 +109,23 @@ public:
             if (!Fill(Deadline))
                 return FClosed;
         }
+    }
+
+    /// Reads at about BytesPerSecond until the server closes the connection or Limit passes;
+    /// the bytes read.
+    std::size_t ReadSlowly(std::size_t BytesPerSecond, std::chrono::milliseconds Limit) {
+        const auto Start = std::chrono::steady_clock::now();
+        std::size_t Total = 0;
+        char Buffer[4096];
+        while (std::chrono::steady_clock::now() - Start < Limit) {
+            const ssize_t Got = ::recv(FSocket, Buffer, sizeof Buffer, 0);
+            if (Got <= 0)
+                break;
+            Total += static_cast<std::size_t>(Got);
+            std::this_thread::sleep_until(
+                Start + std::chrono::microseconds(Total * 1000000 / BytesPerSecond));
+        }
+        return Total;
     }
 
     /// Bytes received beyond the answers taken.
