@@ -5,7 +5,8 @@
 #include "platform/Stream.h"
 #include "sprites/wlojmajmp.h"
 
-#include <set>
+#include <map>
+#include <vector>
 
 namespace pelto {
 namespace {
@@ -19,13 +20,23 @@ std::vector<std::uint8_t> ReadWhole(const std::string& Path) {
 } // namespace
 
 TSpriteFiles::TSpriteFiles(const TJmaList& List) {
-    std::set<std::string> Archives;
+    std::map<std::string, std::vector<std::string>> Archives; // each with its sprites' names
     for (int I = 0; I < List.Count(); ++I) {
         const std::string& Line = List.Line(I);
-        Archives.insert(List.Folder() + Line.substr(Line.find('=') + 1));
+        const std::size_t Equals = Line.find('=');
+        Archives[List.Folder() + Line.substr(Equals + 1)].push_back(Line.substr(0, Equals));
     }
-    for (const std::string& Archive : Archives) {
+    for (const auto& [Archive, Names] : Archives) {
         TSprites Sprites{ReadWhole(Archive), ReadWhole(ChangeFileExt(Archive, ".jxa"))};
+        // Every sprite is read once from the bytes held, so that a damaged or half-copied
+        // archive is refused now, naming it, rather than when a picture first needs it.
+        WithFileName(Archive, [&] {
+            for (const std::string& Name : Names) {
+                TSpanStream Archived(Sprites.Archive);
+                TSpanStream Index(Sprites.Index);
+                TJmaJmp().LoadFromStreams(Archived, Index, Name);
+            }
+        });
         FBytes += Sprites.Archive.size() + Sprites.Index.size();
         FFiles.emplace(Archive, std::move(Sprites));
     }

@@ -67,23 +67,35 @@ TEST(GameSnapshot, PicturesStayTheSameWhenTheArchivesGoOrAreReplaced) {
     }
 }
 
-TEST(GameSnapshot, AnArchiveWithoutItsIndexIsRefusedNamingTheIndex) {
-    TTempDir Copy;
-    std::filesystem::copy(test::DemoGame(), Copy.Path(), std::filesystem::copy_options::recursive);
-    const std::string Jma = Copy.Path() + std::string(JmaFolderName);
-    std::filesystem::path Index;
-    for (const auto& Entry : std::filesystem::directory_iterator(Jma))
-        if (Entry.path().extension() == ".jxa")
-            Index = Entry.path();
-    ASSERT_FALSE(Index.empty());
-    std::filesystem::remove(Index);
-    TJmaList List;
-    List.Scan(Jma, "*.jma");
-    try {
-        TSpriteFiles Files(List);
-        FAIL() << "an archive without its index was taken";
-    } catch (const EWloError& Error) {
-        EXPECT_EQ(Error.FileName(), Index.string());
+TEST(GameSnapshot, ADamagedArchiveOrAMissingIndexIsRefusedAtOnceNamingTheFile) {
+    // An index gone, and an archive cut short after its directory (as a copy under way leaves
+    // it): either is refused when the files are read, not at the first picture that needs them.
+    for (const bool CutShort : {false, true}) {
+        TTempDir Copy;
+        std::filesystem::copy(test::DemoGame(), Copy.Path(),
+                              std::filesystem::copy_options::recursive);
+        const std::string Jma = Copy.Path() + std::string(JmaFolderName);
+        std::filesystem::path Largest;
+        for (const auto& Entry : std::filesystem::directory_iterator(Jma))
+            if (Entry.path().extension() == ".jma" &&
+                (Largest.empty() || Entry.file_size() > std::filesystem::file_size(Largest)))
+                Largest = Entry.path();
+        ASSERT_FALSE(Largest.empty());
+        const std::filesystem::path Damaged =
+            CutShort ? Largest : Largest.replace_extension(".jxa");
+        if (CutShort)
+            std::filesystem::resize_file(Damaged, std::filesystem::file_size(Damaged) / 2);
+        else
+            std::filesystem::remove(Damaged);
+        TJmaList List;
+        List.Scan(Jma, "*.jma");
+        ASSERT_TRUE(List.Failures().empty()) << "the directory itself is whole";
+        try {
+            TSpriteFiles Files(List);
+            FAIL() << Damaged << " was taken";
+        } catch (const EWloError& Error) {
+            EXPECT_EQ(Error.FileName(), Damaged.string());
+        }
     }
 }
 
