@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # nginx from Debian with deploy/nginx.conf in front of two render service instances on loopback
-# ports: a repeated request is a cache HIT, and with one instance killed every request still
-# succeeds. Arguments: nginx, pelto-cli, pelto_make_codes, the game folder, deploy/nginx.conf.
+# ports: a repeated request is a cache HIT, with one instance killed every request still
+# succeeds, a flood of dear requests from one client leaves the others served, and the rate
+# limits count clients by address or API key. Arguments: nginx, pelto-cli, pelto_make_codes, the
+# game folder, deploy/nginx.conf (with deploy/api-keys.conf beside it).
+# Other clients are other loopback addresses (127.0.0.2, 127.0.0.3), which Linux answers.
 #
 # The instances are processes of that pelto-cli unless PELTO_INSTANCES names a file that defines
 # them otherwise (tests/deploy/container_instances.sh runs them in containers); it is sourced
@@ -57,9 +60,16 @@ port2=$(port_of 2)
 
 # A free port for nginx, which cannot pick one itself: the kernel's pick, released again.
 listen=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
-  -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|${PELTO_NGINX_RATE:-100000r/s}|g" \
-  -e "s|@BURST@|${PELTO_NGINX_BURST:-100000}|g" "$config" >"$work/nginx.conf"
+key=5e1f0c3a9b7d24e6
+# The configuration for this run, with the anonymous rate, burst and dear requests at once
+# given, and the test's key of the bot tier added to the keys.
+configure() {
+  sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
+    -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|$1|g" -e "s|@BURST@|$2|g" -e "s|@DEAR@|$3|g" \
+    "$config" >"$work/nginx.conf"
+  sed "/^}/i\\    \"$key\" bot:test;" "$(dirname "$config")/api-keys.conf" >"$work/api-keys.conf"
+}
+configure "${PELTO_NGINX_RATE:-100000r/s}" "${PELTO_NGINX_BURST:-100000}" 60000
 "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -g 'daemon on;'
 front=http://127.0.0.1:$listen
 for _ in $(seq 100); do
@@ -86,9 +96,10 @@ preflight=$(curl -s -D - -o /dev/null -X OPTIONS -H 'Origin: https://guild.examp
   -H 'Access-Control-Request-Method: GET' "$front/v1$target")
 grep -q '^HTTP/1.1 204' <<<"$preflight" || fail "preflight not 204: $preflight"
 grep -qi '^Access-Control-Allow-Methods: GET, HEAD' <<<"$preflight" || fail "preflight: $preflight"
-status=$(curl -s -o /dev/null -w '%{http_code}' -X DELETE "$front/v1$target")
-[[ $status == 405 ]] || fail "DELETE answered $status"
-echo "CORS: kept on a HIT, preflight 204, other methods 405"
+refused=$(curl -s -D - -o /dev/null -X DELETE "$front/v1$target")
+grep -q '^HTTP/1.1 405' <<<"$refused" || fail "DELETE not 405: $refused"
+grep -qi '^Access-Control-Allow-Origin: \*' <<<"$refused" || fail "nginx's 405 without CORS: $refused"
+echo "CORS: kept on a HIT, preflight 204, other methods 405 with CORS"
 
 # Load: wrk at 64 connections over the codes, first with both instances up, then with one
 # killed in the middle of the run. Every answer must be a 2xx and no request may fail.
@@ -122,12 +133,16 @@ sleep $((seconds / 4))
 kill_instance 2
 wait "$wrk_pid" || true
 check_load one-killed
-# The second instance is gone now: start it again for what follows, on its port.
-start_instance 2 "$port2"
-for _ in $(seq 300); do
-  curl -sf "http://127.0.0.1:$port2/healthz" >/dev/null && break
-  sleep 0.1
-done
+# Instance N started again on its port, once it answers.
+restart_instance() {
+  start_instance "$1" "$2"
+  for _ in $(seq 300); do
+    curl -sf "http://127.0.0.1:$2/healthz" >/dev/null && return
+    sleep 0.1
+  done
+  fail "instance $1 did not start again"
+}
+restart_instance 2 "$port2"
 
 # One instance gone: every request, none of them cached yet, still answered by the other.
 kill_instance 1
@@ -138,16 +153,122 @@ done
 status=$(curl -s -o /dev/null -w '%{http_code}' "$front/healthz")
 [[ $status == 200 ]] || fail "with one instance killed, /healthz got $status"
 echo "instance on port $port1 killed: $((${#codes[@]} - 1)) requests all answered 200"
+restart_instance 1 "$port1"
 
-# One client past its rate is answered 429.
-sed -e "s|@PREFIX@|$work|g" -e "s|@PORT1@|$port1|g" -e "s|@PORT2@|$port2|g" \
-  -e "s|@LISTEN@|$listen|g" -e "s|@RATE@|5r/s|g" -e "s|@BURST@|5|g" "$config" >"$work/nginx.conf"
+# A flood of distinct dear pictures from one client (127.0.0.1), more than the instances'
+# workers can draw, so that they refuse some with 503: a busy instance is not a dead one, and a
+# second client (127.0.0.2) asking for health, a cached picture and cheap JSON is answered 200
+# throughout. Every flood refusal tells when to come back; none is a 502.
+cat >"$work/flood.py" <<'PY'
+import collections, http.client, sys, threading, time
+
+port, seconds, connections = int(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+cached, codes = sys.argv[4], sys.argv[5:]
+deadline = time.monotonic() + seconds
+lock = threading.Lock()
+flood, second = collections.Counter(), collections.Counter()
+faults = {"flood": [], "second client": []}
+
+def ask(connection, target):
+    try:
+        connection.request("GET", target)
+        answer = connection.getresponse()
+        answer.read()
+        return answer.status, answer.getheader("Retry-After")
+    except (OSError, http.client.HTTPException) as error:
+        connection.close()
+        return type(error).__name__, None
+
+def flooder(n):
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=30)
+    while time.monotonic() < deadline:
+        delay = 20 + n // len(codes) % 4981
+        status, retry = ask(connection, f"/render.twebp?code={codes[n % len(codes)]}"
+                                        f"&scale=8&motion=17&delay={delay}")
+        n += connections
+        with lock:
+            flood[status] += 1
+            if status != 200 and (status not in (429, 503) or not retry):
+                faults["flood"].append(f"{status}, Retry-After {retry}")
+
+def second_client():
+    n = 0
+    while time.monotonic() < deadline:
+        for target in ("/healthz", cached, f"/code/{codes[n % len(codes)]}.json"):
+            connection = http.client.HTTPConnection("127.0.0.1", port, timeout=10,
+                                                    source_address=("127.0.0.2", 0))
+            status, _ = ask(connection, target)
+            connection.close()
+            with lock:
+                second[status] += 1
+                if status != 200:
+                    faults["second client"].append(f"{target}: {status}")
+            time.sleep(0.1)
+        n += 1
+
+threads = [threading.Thread(target=flooder, args=(n,)) for n in range(connections)]
+threads.append(threading.Thread(target=second_client))
+for thread in threads:
+    thread.start()
+for thread in threads:
+    thread.join()
+answers = ", ".join(f"{count} x {status}" for status, count in sorted(flood.items(), key=str))
+print(f"flood of {connections} connections for {seconds:g} s: {answers}; "
+      f"second client: {second[200]} of {sum(second.values())} answered 200")
+for who, found in faults.items():
+    if found:
+        print(f"{who}: {len(found)} wrong, the first: {'; '.join(found[:3])}")
+sys.exit(1 if any(faults.values()) else 0)
+PY
+python3 "$work/flood.py" "$listen" 12 128 "$target" "${codes[@]}" ||
+  fail "flood from one client"
+
+# Production-like limits: 5 requests a second with bursts of 5 and 2 dear requests at once.
+configure 5r/s 5 2
 "$nginx" -p "$work" -c "$work/nginx.conf" -e "$work/error.log" -s reload
 sleep 1
+
+# Five dear pictures at once from one client (127.0.0.3), within its rate: past the two at
+# once, nginx refuses them 429, telling when to come back, readable by other sites' scripts.
+dear=()
+for delay in 21 22 23 24 25; do
+  dear+=(-o /dev/null "$front/render.twebp?code=${codes[1]}&scale=8&motion=1&delay=$delay")
+done
+answers=$(curl -s --no-progress-meter --interface 127.0.0.3 --parallel --parallel-immediate --parallel-max 5 \
+  -w '%{http_code} %header{retry-after} %header{access-control-allow-origin}\n' "${dear[@]}")
+refused=$(grep -c '^429 1 \*$' <<<"$answers" || true)
+((refused > 0)) || fail "five dear requests at once, none refused: $answers"
+[[ $(grep -cvE '^(200  \*|429 1 \*)$' <<<"$answers") == 0 ]] || fail "dear requests: $answers"
+echo "dear requests: $refused of 5 at once from one client answered 429"
+
+# One client past its rate is answered 429, and the same address with a key is not; an unknown
+# key is no key.
 limited=0
 for _ in $(seq 30); do
   status=$(curl -s -o /dev/null -w '%{http_code}' "$front/items")
   [[ $status == 429 ]] && limited=$((limited + 1))
+  status=$(curl -s -o /dev/null -w '%{http_code}' -H "X-Api-Key: $key" "$front/items")
+  [[ $status == 200 ]] || fail "a request with the key got $status"
 done
 ((limited > 0)) || fail "30 requests at once from one client: none was answered 429"
-echo "rate limit: $limited of 30 requests at once answered 429"
+unknown=0
+for _ in $(seq 10); do
+  status=$(curl -s -o /dev/null -w '%{http_code}' -H 'X-Api-Key: 0000' "$front/items")
+  [[ $status == 429 ]] && unknown=$((unknown + 1))
+done
+((unknown > 0)) || fail "an unknown key was not held to the anonymous rate"
+refusal=$(curl -s -D - -o /dev/null "$front/items")
+grep -q '^HTTP/1.1 429' <<<"$refusal" || fail "not refused: $refusal"
+grep -qi '^Retry-After: 1' <<<"$refusal" || fail "a 429 without Retry-After: $refusal"
+grep -qi '^Access-Control-Allow-Origin: \*' <<<"$refusal" || fail "a 429 without CORS: $refusal"
+echo "rate limit: $limited of 30 anonymous requests answered 429, 30 with the key 200," \
+  "$unknown of 10 with an unknown key 429"
+
+# No instance left: nginx's own 502, which other sites' scripts can read too.
+kill_instance 1
+kill_instance 2
+gone=$(curl -s -D - -o /dev/null "$front/healthz")
+grep -q '^HTTP/1.1 502' <<<"$gone" || fail "no instance, yet: $gone"
+grep -qi '^Access-Control-Allow-Origin: \*' <<<"$gone" || fail "a 502 without CORS: $gone"
+grep -qi '^Retry-After:' <<<"$gone" || fail "a 502 without Retry-After: $gone"
+echo "no instance: 502 with CORS and Retry-After"
