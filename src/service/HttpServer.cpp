@@ -37,7 +37,7 @@ constexpr std::string_view ApiMethods = "GET, HEAD, OPTIONS";
 // no concern of the service's, but the deployment's rate limits count by it.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 2> CorsHeaders{{
     {"Access-Control-Allow-Origin", "*"},
-    {"Access-Control-Expose-Headers", "ETag"},
+    {"Access-Control-Expose-Headers", "ETag, Retry-After"},
 }};
 constexpr std::array<std::pair<std::string_view, std::string_view>, 3> PreflightHeaders{{
     {"Access-Control-Allow-Methods", AllowedMethods},

@@ -34,8 +34,11 @@
 namespace pelto::service {
 namespace {
 
+// Only a URL that names the game data (GameDataParam) never changes its bytes: every other
+// answer drawn from the data is kept a short while and then revalidated by its tag, so that a
+// game update reaches caches and browsers within that while.
 constexpr std::string_view ImmutableCaching = "public, max-age=31536000, immutable";
-constexpr std::string_view ListCaching = "public, max-age=86400";
+constexpr std::string_view DataCaching = "public, max-age=60";
 constexpr std::string_view NoCaching = "no-store";
 // Pages and their files are revalidated each time: a new build changes them at the same URL.
 constexpr std::string_view RevalidatedCaching = "no-cache";
@@ -152,6 +155,22 @@ std::string OneSpelling(std::string_view Code) {
     }
 }
 
+/// The routes whose bytes are drawn or listed from the game data.
+bool ChangesWithGameData(TEndpoint Endpoint) {
+    switch (Endpoint) {
+    case TEndpoint::Render:
+    case TEndpoint::Scene:
+    case TEndpoint::Items:
+    case TEndpoint::Icon:
+    case TEndpoint::CodeJson:
+    case TEndpoint::Design:
+    case TEndpoint::Atlas:
+        return true;
+    default:
+        return false;
+    }
+}
+
 /// Raised where a quick answer would need a turn of work; not an error.
 struct ENeedsWork {};
 
@@ -245,9 +264,27 @@ std::optional<TServiceResponse> TRenderService::Quick(const TServiceRequest& Req
     return Respond(Request, TWork::Refused);
 }
 
+std::optional<TServiceResponse> TRenderService::RespondVersioned(const TServiceRequest& Request,
+                                                                 TWork Work) {
+    const auto [First, End] = Request.Params.equal_range(std::string(GameDataParam));
+    if (std::next(First) != End)
+        return Refusal(400, std::string(GameDataParam) + " is given more than once");
+    if (First->second != FIdentity)
+        return Refusal(404, pelto::Format("the game data %s is no longer served here; it is %s",
+                                          First->second.c_str(), FIdentity.c_str()));
+    TServiceRequest Unversioned = Request;
+    Unversioned.Params.erase(std::string(GameDataParam));
+    std::optional<TServiceResponse> Answer = Respond(Unversioned, Work);
+    if (Answer && (Answer->Status == 200 || Answer->Status == 304))
+        Answer->CacheControl = std::string(ImmutableCaching);
+    return Answer;
+}
+
 std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& Request,
                                                         TWork Work) {
     const TRoute Route = RouteOf(Request.Path);
+    if (ChangesWithGameData(Route.Endpoint) && Request.Params.contains(std::string(GameDataParam)))
+        return RespondVersioned(Request, Work);
     try {
         switch (Route.Endpoint) {
         case TEndpoint::Render:
@@ -319,7 +356,7 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
             pelto::CheckFrame(Asked, Hit.ActionFrames);
     };
     return Cached(
-        Asked.Key(), Request, std::string(ImmutableCaching), !Asked.Frame,
+        Asked.Key(), Request, std::string(DataCaching), !Asked.Frame,
         [&] {
             if (Work == TWork::Refused)
                 throw ENeedsWork{};
@@ -349,7 +386,7 @@ TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServi
     for (TRenderRequest& Member : Asked.Members)
         Member.Code = CanonicalCode(Member.Code);
     return Cached(
-        Asked.Key(), Request, std::string(ImmutableCaching), !Asked.Members.front().Frame, [&] {
+        Asked.Key(), Request, std::string(DataCaching), !Asked.Members.front().Frame, [&] {
             if (Work == TWork::Refused)
                 throw ENeedsWork{};
             auto Ticket = FWork.Enter(Request.Arrived);
@@ -369,7 +406,7 @@ TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServi
 
 TServiceResponse TRenderService::Items(const TServiceRequest& Request, TWork Work) {
     const TItemsParams Params = ParseItemsParams(Request.Params);
-    return Cached(Params.Key, Request, std::string(ListCaching), true, [&] {
+    return Cached(Params.Key, Request, std::string(DataCaching), true, [&] {
         if (Work == TWork::Refused)
             throw ENeedsWork{};
         auto Ticket = FWork.Enter(Request.Arrived);
@@ -386,13 +423,12 @@ TServiceResponse TRenderService::Icon(int ItemId, const TServiceRequest& Request
     const auto Found = FItemsById.find(ItemId);
     if (Found == FItemsById.end())
         throw EBadRequest(pelto::Format("no item %d", ItemId), 404);
-    return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(ImmutableCaching), false,
-                  [&] {
-                      const std::optional<TBitmap> Icon = ItemIconBitmap(FGame, *Found->second);
-                      if (!Icon)
-                          throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
-                      return Content("image/png", ToString(IconPng(*Icon)));
-                  });
+    return Cached(pelto::Format("icon/%d", ItemId), Request, std::string(DataCaching), false, [&] {
+        const std::optional<TBitmap> Icon = ItemIconBitmap(FGame, *Found->second);
+        if (!Icon)
+            throw EBadRequest(pelto::Format("item %d has no icon", ItemId), 404);
+        return Content("image/png", ToString(IconPng(*Icon)));
+    });
 }
 
 TServiceResponse TRenderService::Page(std::string_view Code, const TServiceRequest& Request) {
@@ -432,7 +468,7 @@ TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceR
         throw EBadRequest("a code takes no parameters");
     // Every spelling of a character is one resource under one key, as a render is.
     const std::string Normal = CanonicalCode(NormalizeCode(Code));
-    return Cached("code/" + Normal, Request, std::string(ListCaching), false, [&] {
+    return Cached("code/" + Normal, Request, std::string(DataCaching), false, [&] {
         return Content("application/json; charset=utf-8",
                        pelto::CodeJson(SummarizeCode(FGame, Normal)));
     });
@@ -441,7 +477,7 @@ TServiceResponse TRenderService::CodeJson(std::string_view Code, const TServiceR
 TServiceResponse TRenderService::DesignJson(const TServiceRequest& Request) {
     const TDesignParams Params = ParseDesignParams(Request.Params);
     // A refused edit is known only once tried: the tag is looked at once it is.
-    return Cached(Params.Key, Request, std::string(ImmutableCaching), false, [&] {
+    return Cached(Params.Key, Request, std::string(DataCaching), false, [&] {
         const TCharaDesign Base =
             Params.Code.empty() ? TCharaDesign() : DesignOfCode(Params.Code, FGame);
         return Content(
@@ -478,7 +514,7 @@ TServiceResponse TRenderService::Atlas(TListChoice List, bool Picture,
     // Both are made from the item table and the icons alone: a list of thousands of icons is
     // drawn, or written out, on a worker within the work budget, never on the network thread.
     return Cached(
-        Name + (Picture ? ".png" : ".json"), Request, std::string(ImmutableCaching), true, [&] {
+        Name + (Picture ? ".png" : ".json"), Request, std::string(DataCaching), true, [&] {
             if (Work == TWork::Refused)
                 throw ENeedsWork{};
             auto Ticket = FWork.Enter();
@@ -486,7 +522,10 @@ TServiceResponse TRenderService::Atlas(TListChoice List, bool Picture,
             if (!Picture) {
                 Ticket.Reserve(Entries * 1024);
                 return Content("application/json; charset=utf-8",
-                               IconAtlasJson(FGame, List, "/" + Name + ".png"));
+                               // The picture is asked under the data this list was made of.
+                               IconAtlasJson(FGame, List,
+                                             "/" + Name + ".png?" + std::string(GameDataParam) +
+                                                 "=" + FIdentity));
             }
             Ticket.Reserve(IconAtlasWorkBytes(Entries));
             TMemoryStream Stream;

@@ -25,6 +25,9 @@ struct TWLOItemData;
 
 namespace pelto::service {
 
+/// The query parameter naming the game data a URL was made for (its GameIdentity).
+inline constexpr std::string_view GameDataParam = "v";
+
 struct TServiceOptions {
     /// Bytes of answers kept for later requests.
     std::size_t CacheBytes = std::size_t{64} << 20;
@@ -85,7 +88,7 @@ public:
 
     TServiceMetrics& Metrics() { return FMetrics; }
     TLruStats CacheStats() const { return FCache.Stats(); }
-    /// What identifies the game data's state, in every ETag.
+    /// What identifies the game data's state, in every ETag and in the URLs that carry it.
     const std::string& GameIdentity() const { return FIdentity; }
 
 private:
@@ -93,6 +96,9 @@ private:
     enum class TWork { Allowed, Refused }; // Refused: a request needing work gives nullopt
 
     std::optional<TServiceResponse> Respond(const TServiceRequest& Request, TWork Work);
+    /// A request naming the game data it was made for (GameDataParam): answered as without it,
+    /// and immutable, while that is the data served; refused once it is not.
+    std::optional<TServiceResponse> RespondVersioned(const TServiceRequest& Request, TWork Work);
     TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request,
                             TWork Work);
     TServiceResponse Scene(const TExportFormat& Format, const TServiceRequest& Request, TWork Work);

@@ -342,7 +342,7 @@ TEST_F(HostileClientsTest, TheApiIsReadableFromOtherSitesAndPagesAreNot) {
         EXPECT_EQ(Versioned->Body, Old->Body) << Path;
         EXPECT_EQ(Versioned->Header("ETag"), Old->Header("ETag")) << Path;
         EXPECT_EQ(Versioned->Header("Access-Control-Allow-Origin"), "*") << Path;
-        EXPECT_EQ(Versioned->Header("Access-Control-Expose-Headers"), "ETag") << Path;
+        EXPECT_EQ(Versioned->Header("Access-Control-Expose-Headers"), "ETag, Retry-After") << Path;
         EXPECT_FALSE(Versioned->Header("Access-Control-Allow-Credentials")) << Path;
     }
     // A refusal and a revalidation are read by the same scripts.

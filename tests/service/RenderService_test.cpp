@@ -191,7 +191,7 @@ TEST_F(RenderServiceTest, EveryFormatIsByteForByteWhatTheCommandLineRenders) {
                     : WithPictureText(Body, PictureCodeKeyword, Code);
         EXPECT_TRUE(std::string(WithCode.begin(), WithCode.end()) == Expected);
         EXPECT_EQ(Answer->get_header_value("Content-Length"), std::to_string(Answer->body.size()));
-        EXPECT_EQ(Answer->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+        EXPECT_EQ(Answer->get_header_value("Cache-Control"), "public, max-age=60");
     }
 }
 
@@ -349,7 +349,7 @@ TEST_F(RenderServiceTest, ItemsAreWhatTheCommandLineListsAndIconsArePictures) {
         PNG_FORMAT_RGBA);
     EXPECT_GT(Png.Width, 0u);
     EXPECT_EQ(Png.Width, Png.Height);
-    EXPECT_EQ(Icon->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(Icon->get_header_value("Cache-Control"), "public, max-age=60");
 }
 
 TEST_F(RenderServiceTest, HealthAndMetricsTellWhatHappened) {
@@ -1029,7 +1029,7 @@ TEST_F(RenderServiceTest, ADesignIsCachedAndTaggedByItsNormalisedRequest) {
     ASSERT_EQ(First->status, 200) << First->body;
     const std::string ETag = First->get_header_value("ETag");
     EXPECT_FALSE(ETag.empty());
-    EXPECT_EQ(First->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(First->get_header_value("Cache-Control"), "public, max-age=60");
     // Another spelling of the same code and edits: the same answer and tag.
     const auto Respelt =
         Get("/design.json?strip=body&lock=1,special&vary=all&random=3&code=" + Escaped(Code) +
@@ -1208,7 +1208,7 @@ TEST_F(RenderServiceTest, ASceneIsTaggedByItsCharactersAndAnsweredToHeadAndOther
     ASSERT_EQ(Body->status, 200) << Body->body;
     EXPECT_EQ(Body->get_header_value("Content-Type"), "image/webp");
     EXPECT_EQ(Body->get_header_value("Access-Control-Allow-Origin"), "*");
-    EXPECT_EQ(Body->get_header_value("Cache-Control"), "public, max-age=31536000, immutable");
+    EXPECT_EQ(Body->get_header_value("Cache-Control"), "public, max-age=60");
     const std::string ETag = Body->get_header_value("ETag");
     EXPECT_EQ(ETag.size(), 34u);
 

@@ -74,7 +74,8 @@ TEST(IconAtlas, ItsJsonListsTheItemsInTheListsOrderWithTheirCellsAndBonuses) {
     const TServiceResponse Answer = Service.Handle(Asked("/atlas/1/3.json"));
     ASSERT_EQ(Answer.Status, 200);
     EXPECT_EQ(Answer.ContentType, "application/json; charset=utf-8");
-    EXPECT_NE(Answer.Body.find("\"image\": \"/atlas/1/3.png\""), std::string::npos);
+    EXPECT_NE(Answer.Body.find("\"image\": \"/atlas/1/3.png?v=" + Service.GameIdentity() + "\""),
+              std::string::npos);
     std::size_t At = 0;
     int Cell = 0;
     for (const int Index : MatchingItems(Game(), {}, TListChoice{1, 3})) {
@@ -90,14 +91,14 @@ TEST(IconAtlas, ItsJsonListsTheItemsInTheListsOrderWithTheirCellsAndBonuses) {
     EXPECT_NE(Answer.Body.find("\"bonus\": {\"ATK\": "), std::string::npos);
 }
 
-TEST(IconAtlas, IsTaggedImmutableAndDrawnOnlyOnAWorker) {
+TEST(IconAtlas, IsRevalidatedUnlessAskedUnderItsDataAndDrawnOnlyOnAWorker) {
     TRenderService Service(Game(), {});
     const TServiceRequest Picture = Asked("/atlas/2/6.png");
     EXPECT_FALSE(Service.Quick(Picture)) << "an atlas not made yet is work";
     EXPECT_FALSE(Service.Quick(Asked("/atlas/2/6.json")));
     const TServiceResponse Made = Service.Handle(Picture);
     ASSERT_EQ(Made.Status, 200);
-    EXPECT_EQ(Made.CacheControl, "public, max-age=31536000, immutable");
+    EXPECT_EQ(Made.CacheControl, "public, max-age=60") << "its bytes change with the game";
     ASSERT_FALSE(Made.ETag.empty());
     const auto Kept = Service.Quick(Picture);
     ASSERT_TRUE(Kept);
@@ -106,6 +107,27 @@ TEST(IconAtlas, IsTaggedImmutableAndDrawnOnlyOnAWorker) {
     Tagged.IfNoneMatch = Made.ETag;
     EXPECT_EQ(Service.Handle(Tagged).Status, 304);
     EXPECT_NE(Service.Handle(Asked("/atlas/2/5.png")).ETag, Made.ETag);
+
+    // The list names its picture under the data it was made of; that URL alone is immutable,
+    // the same bytes and tag, and refused once the service draws from other data.
+    const std::string Identity = Service.GameIdentity();
+    EXPECT_NE(Service.Handle(Asked("/atlas/2/6.json"))
+                  .Body.find("\"image\": \"/atlas/2/6.png?v=" + Identity + "\""),
+              std::string::npos);
+    const TServiceResponse Versioned = Service.Handle(Asked("/atlas/2/6.png", {{"v", Identity}}));
+    EXPECT_EQ(Versioned.Status, 200);
+    EXPECT_EQ(Versioned.Body, Made.Body);
+    EXPECT_EQ(Versioned.ETag, Made.ETag);
+    EXPECT_EQ(Versioned.CacheControl, "public, max-age=31536000, immutable");
+    TServiceRequest Revalidated = Asked("/atlas/2/6.png", {{"v", Identity}});
+    Revalidated.IfNoneMatch = Made.ETag;
+    EXPECT_EQ(Service.Handle(Revalidated).CacheControl, "public, max-age=31536000, immutable");
+    const TServiceResponse Other = Service.Handle(Asked("/atlas/2/6.png", {{"v", "0123"}}));
+    EXPECT_EQ(Other.Status, 404);
+    EXPECT_EQ(Other.CacheControl, "no-store");
+    EXPECT_NE(Other.Body.find(Identity), std::string::npos) << "says what is served now";
+    EXPECT_EQ(Service.Handle(Asked("/atlas/2/6.png", {{"v", Identity}, {"v", Identity}})).Status,
+              400);
 }
 
 TEST(IconAtlas, RefusesWhatNamesNoList) {
@@ -114,7 +136,7 @@ TEST(IconAtlas, RefusesWhatNamesNoList) {
          {"/atlas/4/1.png", "/atlas/1/0.png", "/atlas/1/7.json", "/atlas/01/3.png",
           "/atlas/1/3.gif", "/atlas/1/3", "/atlas/1/3.png/x", "/atlas/-1/3.png", "/atlas/"})
         EXPECT_EQ(Service.Handle(Asked(Path)).Status, 404) << Path;
-    EXPECT_EQ(Service.Handle(Asked("/atlas/1/3.png", {{"v", "2"}})).Status, 400);
+    EXPECT_EQ(Service.Handle(Asked("/atlas/1/3.png", {{"x", "2"}})).Status, 400);
 }
 
 // An item the icon file lacks gets no address that would answer 404, in the code's JSON and
