@@ -18,11 +18,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace pelto::service {
 namespace asio = boost::asio;
@@ -50,6 +56,8 @@ constexpr std::size_t ReadChunkBytes = 4096;
 // An answer goes out in pieces, each of which must leave within HeadSeconds: a reader slower than
 // this many bytes in that time is let go.
 constexpr std::size_t WritePieceBytes = 64 * 1024;
+// Answers of this many bytes gone since the allocator last gave memory back make a burst.
+constexpr std::size_t TrimAfterBytes = std::size_t{32} << 20;
 // A head still coming in when the server stops has this long to arrive.
 constexpr int StopGraceSeconds = 1;
 
@@ -82,15 +90,22 @@ std::string_view ReasonPhrase(int Status) {
     }
 }
 
-/// The answer as it goes on the wire; a HEAD gets the same head and no body.
+/// Whether an answer of Status, to a request that is no HEAD, carries a body.
+bool HasBody(const TServiceResponse& Answer, bool Head) {
+    return !Head && Answer.Status != 304 && Answer.Status != 204;
+}
+
+/// The answer as it goes on the wire, but for a body shared with the cache, which follows it;
+/// a HEAD gets the same head and no body.
 std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close, bool Cors) {
     std::string Text = "HTTP/1.1 " + std::to_string(Answer.Status) + " " +
                        std::string(ReasonPhrase(Answer.Status)) + "\r\n";
     const bool HasBody = Answer.Status != 304 && Answer.Status != 204;
+    const std::size_t Length = Answer.SharedBody ? Answer.SharedBody->size() : Answer.Body.size();
     if (HasBody && !Answer.ContentType.empty())
         Text += "Content-Type: " + Answer.ContentType + "\r\n";
     if (HasBody)
-        Text += "Content-Length: " + std::to_string(Answer.Body.size()) + "\r\n";
+        Text += "Content-Length: " + std::to_string(Length) + "\r\n";
     if (!Answer.ETag.empty())
         Text += "ETag: " + Answer.ETag + "\r\n";
     if (!Answer.CacheControl.empty())
@@ -103,7 +118,7 @@ std::string Serialized(const TServiceResponse& Answer, bool Head, bool Close, bo
     if (Close)
         Text += "Connection: close\r\n";
     Text += "\r\n";
-    if (HasBody && !Head)
+    if (HasBody && !Head && !Answer.SharedBody)
         Text += Answer.Body;
     return Text;
 }
@@ -198,6 +213,56 @@ public:
     void Add(const std::shared_ptr<TConnection>& Connection);
     void Remove(const TConnection* Connection);
 
+    void SetAnswerBytes(std::size_t Bytes) { FAnswerBytes = Bytes; }
+    /// Whether the answers held leave room for another.
+    bool AnswersFull() const { return FHeldBytes.load() >= FAnswerBytes; }
+    /// Counts Bytes of an answer a connection holds; false, counting nothing, when they would
+    /// take the answers held past their bound (one answer alone may).
+    bool Hold(std::size_t Bytes, bool Always = false) {
+        std::size_t Held = FHeldBytes.load();
+        do {
+            if (!Always && Held > 0 && Held + Bytes > FAnswerBytes)
+                return false;
+        } while (!FHeldBytes.compare_exchange_weak(Held, Held + Bytes));
+        return true;
+    }
+    /// Counts a body shared with the cache once however many connections send it; false, as
+    /// Hold, when it would take the answers held past their bound.
+    bool HoldShared(const std::shared_ptr<const std::string>& Body, bool Always) {
+        const std::lock_guard Lock(FSharedMutex);
+        int& Holders = FSharedHolders[Body.get()];
+        if (Holders == 0 && !Hold(Body->size(), Always)) {
+            FSharedHolders.erase(Body.get());
+            return false;
+        }
+        ++Holders;
+        return true;
+    }
+    void ReleaseShared(const std::shared_ptr<const std::string>& Body) {
+        std::size_t Bytes = 0;
+        {
+            const std::lock_guard Lock(FSharedMutex);
+            const auto Found = FSharedHolders.find(Body.get());
+            if (--Found->second == 0) {
+                FSharedHolders.erase(Found);
+                Bytes = Body->size();
+            }
+        }
+        if (Bytes > 0)
+            Release(Bytes);
+    }
+    /// An answer's Bytes have gone out, or its connection has: once none are held after a burst,
+    /// the allocator hands its free memory back to the system.
+    void Release(std::size_t Bytes) {
+        const std::size_t Released = FReleasedSinceTrim.fetch_add(Bytes) + Bytes;
+        if (FHeldBytes.fetch_sub(Bytes) == Bytes && Released >= TrimAfterBytes) {
+            FReleasedSinceTrim = 0;
+#ifdef __GLIBC__
+            malloc_trim(0);
+#endif
+        }
+    }
+
 private:
     int BindTo(tcp::acceptor& Acceptor, const std::string& Host, int Port);
     void Accept(tcp::acceptor& Acceptor, TListener Listener);
@@ -212,6 +277,11 @@ private:
     tcp::acceptor FMetricsAcceptor{FIo};
     asio::thread_pool FWorkers;
     std::atomic<int> FQueued{0};
+    std::size_t FAnswerBytes = std::numeric_limits<std::size_t>::max();
+    std::atomic<std::size_t> FHeldBytes{0};
+    std::atomic<std::size_t> FReleasedSinceTrim{0};
+    std::mutex FSharedMutex;                                    // guards FSharedHolders
+    std::unordered_map<const std::string*, int> FSharedHolders; // connections sending each
     std::atomic<bool> FStopping{false};
     std::atomic<bool> FRunning{false};
     std::mutex FMutex; // guards FConnections
@@ -224,7 +294,10 @@ public:
     TConnection(THttpServer::TImpl& Server, tcp::socket Socket, TListener Listener)
         : FServer(Server), FSocket(std::move(Socket)), FTimer(FSocket.get_executor()),
           FListener(Listener) {}
-    ~TConnection() { FServer.Remove(this); }
+    ~TConnection() {
+        ReleaseAnswer();
+        FServer.Remove(this);
+    }
 
     void Start() {
         asio::dispatch(FSocket.get_executor(),
@@ -336,15 +409,21 @@ private:
             return;
         }
         // Health, cached answers and refusals never wait behind the pictures being drawn.
-        if (std::optional<TServiceResponse> Quick = FServer.Service()->Quick(Request)) {
+        if (std::optional<TServiceResponse> Quick = FServer.Service()->QuickShared(Request)) {
             Answer(*Quick, IsHead, Close, Endpoint, Cors);
+            return;
+        }
+        // Answers not yet read hold all the memory answers may have: nothing new is made until
+        // some has gone out (one already kept is sent from the one body above).
+        if (FServer.AnswersFull()) {
+            Answer(BusyRefusal(), IsHead, Close, Endpoint, Cors);
             return;
         }
         // The guard keeps the network threads running until the answer is written.
         const bool Queued =
             FServer.Queue([Self = shared_from_this(), Request = std::move(Request), IsHead, Close,
                            Endpoint, Cors, Guard = asio::make_work_guard(FSocket.get_executor())] {
-                TServiceResponse Response = Self->FServer.Service()->Handle(Request);
+                TServiceResponse Response = Self->FServer.Service()->HandleShared(Request);
                 asio::post(Self->FSocket.get_executor(),
                            [Self, Response = std::move(Response), IsHead, Close, Endpoint, Cors] {
                                Self->Answer(Response, IsHead, Close, Endpoint, Cors);
@@ -356,35 +435,72 @@ private:
 
     void Answer(const TServiceResponse& Response, bool IsHead, bool Close, TEndpoint Endpoint,
                 bool Cors = false) {
-        // Counted before the answer leaves, so that a client asking /metrics next sees it.
-        FServer.Service()->Metrics().CountRequest(Endpoint, Response.Status);
         const bool Last = Close || FServer.Stopping();
         FOut = Serialized(Response, IsHead, Last, Cors);
+        FBody = HasBody(Response, IsHead) ? Response.SharedBody : nullptr;
+        int Status = Response.Status;
+        // Counted while it goes out; past the bound a refusal, a few bytes, goes instead. Health
+        // is always told.
+        const bool Always = Endpoint == TEndpoint::Health;
+        const bool Held =
+            FBody ? FServer.HoldShared(FBody, Always) : FServer.Hold(FOut.size(), Always);
+        if (Held && FBody)
+            FServer.Hold(FOut.size(), true); // the head of a shared body: a few hundred bytes
+        if (!Held) {
+            const TServiceResponse Busy = BusyRefusal();
+            FOut = Serialized(Busy, IsHead, Last, Cors);
+            FBody = nullptr;
+            FServer.Hold(FOut.size(), true);
+            Status = Busy.Status;
+        }
+        FHeld = FOut.size();
+        // Counted before the answer leaves, so that a client asking /metrics next sees it.
+        FServer.Service()->Metrics().CountRequest(Endpoint, Status);
         FWritten = 0;
         ++FAnswered;
         WriteMore(Last);
     }
 
+    std::size_t AnswerSize() const { return FOut.size() + (FBody ? FBody->size() : 0); }
+
     /// Writes the answer a piece at a time, each piece within HeadSeconds: a slow reader keeps
     /// its connection while it makes progress, one that reads nothing is let go.
     void WriteMore(bool Last) {
-        const std::size_t Piece = std::min(WritePieceBytes, FOut.size() - FWritten);
+        const bool InHead = FWritten < FOut.size();
+        const std::string_view Source =
+            InHead ? std::string_view(FOut).substr(FWritten)
+                   : std::string_view(*FBody).substr(FWritten - FOut.size());
+        const std::size_t Piece = std::min(WritePieceBytes, Source.size());
         ArmTimer(std::chrono::seconds(HeadSeconds));
-        asio::async_write(FSocket, asio::buffer(FOut.data() + FWritten, Piece),
+        asio::async_write(FSocket, asio::buffer(Source.data(), Piece),
                           [Self = shared_from_this(), Last](const boost::system::error_code& Error,
                                                             std::size_t Bytes) {
                               if (Error) {
+                                  Self->ReleaseAnswer();
                                   Self->Close();
                                   return;
                               }
                               Self->FWritten += Bytes;
-                              if (Self->FWritten < Self->FOut.size())
+                              if (Self->FWritten < Self->AnswerSize()) {
                                   Self->WriteMore(Last);
-                              else if (Last)
+                                  return;
+                              }
+                              Self->ReleaseAnswer();
+                              if (Last)
                                   Self->Close();
                               else
                                   Self->NextRequest();
                           });
+    }
+
+    /// The answer has gone, or will not: its memory and its count go with it.
+    void ReleaseAnswer() {
+        if (FBody)
+            FServer.ReleaseShared(std::exchange(FBody, nullptr));
+        if (FHeld == 0)
+            return;
+        std::string().swap(FOut);
+        FServer.Release(std::exchange(FHeld, 0));
     }
 
     void Close() {
@@ -401,7 +517,9 @@ private:
     std::string FReceived; // of the head being read and any pipelined after it
     std::unique_ptr<THttpHeadReader> FReader;
     std::string FOut;
-    std::size_t FWritten = 0; // of FOut
+    std::size_t FWritten = 0;                 // of FOut
+    std::size_t FHeld = 0;                    // of FOut, counted by the server
+    std::shared_ptr<const std::string> FBody; // sent after FOut, shared with the answer cache
     bool FHeadBegun = false;
     bool FWaiting = false;
     int FAnswered = 0;
@@ -515,6 +633,10 @@ THttpServer::THttpServer(TRenderService& Service, int Workers)
     : FImpl(std::make_unique<TImpl>(Service, Workers)) {}
 
 THttpServer::~THttpServer() = default;
+
+void THttpServer::SetAnswerBytes(std::size_t Bytes) {
+    FImpl->SetAnswerBytes(Bytes);
+}
 
 int THttpServer::Bind(const std::string& Host, int Port) {
     return FImpl->Bind(Host, Port);

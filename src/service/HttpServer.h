@@ -2,6 +2,7 @@
 
 #include "service/HttpHead.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,11 @@ public:
     int Bind(const std::string& Host, int Port);
     /// Binds the listener for /metrics and /healthz alone, as Bind does; none unless called.
     int BindMetrics(const std::string& Host, int Port);
+    /// The bytes of answers the connections may hold while they go out, counted with the
+    /// copies they hold: past them a new request is answered 503 at once, and an answer made
+    /// meanwhile is replaced by a 503, so that clients that do not read cannot take the process
+    /// past its memory. Unbounded unless called.
+    void SetAnswerBytes(std::size_t Bytes);
     /// Serves until Stop; returns once every request accepted is answered.
     void Run();
     /// From any thread: no new connections; the ones already made (queued ones included) get

@@ -60,7 +60,10 @@ TMemoryPlan PlanMemory(std::size_t MemoryBytes, std::size_t GameFileBytes,
     // The cache given may leave the work less than its quarter, never less than the least.
     if (Plan.WorkBytes + Plan.CacheBytes + LeastWorkingBytes / 2 > Rest)
         Plan.WorkBytes = (Rest - Plan.CacheBytes) / 2;
-    Plan.SpriteBytes = Rest - Plan.CacheBytes - Plan.WorkBytes;
+    // Answers going out to slow clients, a quarter of what the sprites would have.
+    const std::size_t Left = Rest - Plan.CacheBytes - Plan.WorkBytes;
+    Plan.AnswerBytes = Left / 4;
+    Plan.SpriteBytes = Left - Plan.AnswerBytes;
     return Plan;
 }
 

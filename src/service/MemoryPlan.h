@@ -18,13 +18,14 @@ struct TMemoryPlan {
     std::size_t CacheBytes = 0;  // answers kept for later requests
     std::size_t SpriteBytes = 0; // decoded sprites shared between the pictures
     std::size_t WorkBytes = 0;   // pictures and lists being made
+    std::size_t AnswerBytes = 0; // answers held while they go out to their clients
 };
 
 /// Shares MemoryBytes out over a game whose files take GameFileBytes: the files twice (a
 /// reload reads the new ones beside those served), the base, and of the rest a quarter for
-/// work, the answer cache CacheBytes when given or another quarter, and the sprites what is
-/// left. Raises EWloError naming the least memory that would do when MemoryBytes is too small,
-/// or CacheBytes too big for it.
+/// work, the answer cache CacheBytes when given or another quarter, and of what is left a
+/// quarter for the answers going out and the rest for the sprites. Raises EWloError naming the
+/// least memory that would do when MemoryBytes is too small, or CacheBytes too big for it.
 TMemoryPlan PlanMemory(std::size_t MemoryBytes, std::size_t GameFileBytes,
                        std::optional<std::size_t> CacheBytes);
 

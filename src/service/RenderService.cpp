@@ -244,11 +244,17 @@ TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRe
         return *Hit;
     }
     TServiceResponse Response = Make();
+    // Made meanwhile by another thread too: its body is the one every connection shares.
+    if (const TCached Hit = Response.Status == 200 ? FCache.Find(Key) : nullptr)
+        return NotModified() ? TServiceResponse{304, "", "", ETag, CacheControl} : *Hit;
     if (Response.Status == 200) {
         Response.ETag = ETag;
         Response.CacheControl = CacheControl;
         const std::size_t Bytes = Response.Body.size() + Response.ContentType.size() +
                                   Response.ETag.size() + Response.CacheControl.size();
+        // One body for the cache and every connection that sends it.
+        Response.SharedBody = std::make_shared<const std::string>(std::move(Response.Body));
+        Response.Body.clear();
         FCache.Insert(Key, std::make_shared<const TServiceResponse>(Response), Bytes);
         if (NotModified())
             return {304, "", "", ETag, CacheControl};
@@ -256,11 +262,32 @@ TServiceResponse TRenderService::Cached(const std::string& Key, const TServiceRe
     return Response;
 }
 
+namespace {
+
+TServiceResponse WithOwnBody(TServiceResponse Response) {
+    if (Response.SharedBody)
+        Response.Body = *std::exchange(Response.SharedBody, nullptr);
+    return Response;
+}
+
+} // namespace
+
 TServiceResponse TRenderService::Handle(const TServiceRequest& Request) {
+    return WithOwnBody(HandleShared(Request));
+}
+
+TServiceResponse TRenderService::HandleShared(const TServiceRequest& Request) {
     return *Respond(Request, TWork::Allowed);
 }
 
 std::optional<TServiceResponse> TRenderService::Quick(const TServiceRequest& Request) {
+    std::optional<TServiceResponse> Answer = QuickShared(Request);
+    if (Answer)
+        *Answer = WithOwnBody(std::move(*Answer));
+    return Answer;
+}
+
+std::optional<TServiceResponse> TRenderService::QuickShared(const TServiceRequest& Request) {
     return Respond(Request, TWork::Refused);
 }
 

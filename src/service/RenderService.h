@@ -69,6 +69,9 @@ struct TServiceResponse {
     std::vector<std::pair<std::string, std::string>> Headers{};
     /// Of an animation: the frames of its action, to check a frame asked of a cached copy.
     int ActionFrames = 0;
+    /// The body, when it is the one the answer cache keeps (Body is then empty): the
+    /// connections that send it share it with the cache rather than copy it.
+    std::shared_ptr<const std::string> SharedBody{};
 };
 
 /// What the service answers, apart from HTTP itself: the pictures, the item listing, the
@@ -80,11 +83,16 @@ public:
     /// the service.
     TRenderService(const TGameData& Game, const TServiceOptions& Options);
 
+    /// The answer, its body in Body.
     TServiceResponse Handle(const TServiceRequest& Request);
+    /// Handle's answer, its body shared with the answer cache where it is kept there.
+    TServiceResponse HandleShared(const TServiceRequest& Request);
     /// Handle's answer where it takes no drawing and no listing: everything but a picture or an
     /// item list that is not cached yet, for which nullopt. Never waits for a turn, so that
     /// health and cached answers keep coming while the workers are busy.
     std::optional<TServiceResponse> Quick(const TServiceRequest& Request);
+    /// Quick's answer, its body shared as HandleShared's.
+    std::optional<TServiceResponse> QuickShared(const TServiceRequest& Request);
 
     TServiceMetrics& Metrics() { return FMetrics; }
     TLruStats CacheStats() const { return FCache.Stats(); }

@@ -113,6 +113,7 @@ void Serve(const TServeConfig& Config, std::ostream& Out) {
     TServiceHolder Services;
     TServiceSignals Signals; // before the server's threads, which inherit the blocked signals
     THttpServer Server(Services, Workers(Config.Threads));
+    Server.SetAnswerBytes(Plan.AnswerBytes);
     const int Port = Server.Bind(Config.Host, Config.Port);
     const int MetricsPort = Config.MetricsListen ? Server.BindMetrics(Config.MetricsListen->Host,
                                                                       Config.MetricsListen->Port)

@@ -323,6 +323,29 @@ TEST_F(HostileClientsTest, ASlowReaderGetsTheWholeAnswerWhileItMakesProgress) {
     EXPECT_GE(Read, Whole->Body.size()) << "cut off after " << Read << " bytes";
 }
 
+TEST_F(HostileClientsTest, AnswersNobodyReadsHoldNoMoreThanTheirBoundSharingOneBody) {
+    Server->SetAnswerBytes(std::size_t{1} << 20);
+    const std::string Code = DressedCode();
+    const std::string Big = Get("/render.bmp?code=" + Code + "&scale=8");
+    const std::string Other = Get("/render.bmp?code=" + Code + "&scale=7");
+    ASSERT_EQ(Ask(Big)->Status, 200); // made and kept
+    // An answer may take the bound alone; while nobody reads it, the same answer goes out from
+    // the one body the cache keeps, and nothing more is made.
+    auto Holder = std::make_unique<TRawConnection>(Port, 4096);
+    Holder->Send(Big);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(Ask(Big)->Status, 200) << "one body, shared";
+    const auto Refused = Ask(Other);
+    ASSERT_TRUE(Refused);
+    EXPECT_EQ(Refused->Status, 503);
+    EXPECT_EQ(Refused->Header("Retry-After"), "1");
+    EXPECT_TRUE(HealthyWithin(std::chrono::seconds(2))) << "health is always told";
+    // Gone, its answer's memory goes with it.
+    Holder.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(Ask(Other)->Status, 200);
+}
+
 // --- other sites' scripts: CORS and its preflights --------------------------------------------
 
 std::string Options(const std::string& Target, const std::string& Extra = "") {

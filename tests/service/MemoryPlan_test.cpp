@@ -16,7 +16,8 @@ namespace {
 constexpr std::size_t MiB = std::size_t{1} << 20;
 
 std::size_t Planned(const TMemoryPlan& Plan) {
-    return BaseMemoryBytes + Plan.GameBytes + Plan.CacheBytes + Plan.SpriteBytes + Plan.WorkBytes;
+    return BaseMemoryBytes + Plan.GameBytes + Plan.CacheBytes + Plan.SpriteBytes + Plan.WorkBytes +
+           Plan.AnswerBytes;
 }
 
 } // namespace
@@ -35,7 +36,9 @@ TEST(MemoryPlan, HoldsTheGameTwiceForAReload) {
     const std::size_t Rest = 512 * MiB - BaseMemoryBytes - 200 * MiB;
     EXPECT_EQ(Plan.WorkBytes, Rest / 4);
     EXPECT_EQ(Plan.CacheBytes, Rest / 4);
-    EXPECT_EQ(Plan.SpriteBytes, Rest - 2 * (Rest / 4));
+    const std::size_t Left = Rest - 2 * (Rest / 4);
+    EXPECT_EQ(Plan.AnswerBytes, Left / 4);
+    EXPECT_EQ(Plan.SpriteBytes, Left - Left / 4);
 }
 
 TEST(MemoryPlan, AGivenCacheIsTakenFromTheRestAndTheWorkKeepsRoom) {
@@ -48,7 +51,7 @@ TEST(MemoryPlan, AGivenCacheIsTakenFromTheRestAndTheWorkKeepsRoom) {
     const TMemoryPlan Big = PlanMemory(512 * MiB, 0, Cache);
     EXPECT_EQ(Big.CacheBytes, Cache);
     EXPECT_EQ(Big.WorkBytes, LeastWorkingBytes / 2);
-    EXPECT_EQ(Big.SpriteBytes, LeastWorkingBytes / 2);
+    EXPECT_EQ(Big.SpriteBytes + Big.AnswerBytes, LeastWorkingBytes / 2);
     EXPECT_EQ(PlanMemory(512 * MiB, 0, 0).CacheBytes, 0u);
 }
 
