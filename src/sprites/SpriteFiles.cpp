@@ -26,7 +26,9 @@ TSpriteFiles::TSpriteFiles(const TJmaList& List) {
         const std::size_t Equals = Line.find('=');
         Archives[List.Folder() + Line.substr(Equals + 1)].push_back(Line.substr(0, Equals));
     }
-    for (const auto& [Archive, Names] : Archives) {
+    for (const auto& Entry : Archives) {
+        const std::string& Archive = Entry.first;
+        const std::vector<std::string>& Names = Entry.second;
         TSprites Sprites{ReadWhole(Archive), ReadWhole(ChangeFileExt(Archive, ".jxa"))};
         // Every sprite is read once from the bytes held, so that a damaged or half-copied
         // archive is refused now, naming it, rather than when a picture first needs it.
