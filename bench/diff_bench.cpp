@@ -3,8 +3,8 @@
 // comparison reads everything, compares every sprite's stored bytes and decodes a few.
 #include "BenchGame.h"
 
+#include "diff/GameDiff.h"
 #include "model/GameData.h"
-#include "model/GameDiff.h"
 #include "platform/Paths.h"
 #include "writers/JmaWriter.h"
 

@@ -1,9 +1,9 @@
 // Export speed on the full demo: animations of one action and a sheet of every action.
 #include "BenchGame.h"
 
+#include "export/PictureExport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/PictureExport.h"
 #include "platform/Stream.h"
 #include "sprites/wlojmajmp.h"
 
@@ -54,7 +54,7 @@ void Export(benchmark::State& State, const char* Format, int Scale, TExportScope
     Options.Scope = Scope;
     const std::string File = OutFile("pelto-bench-export.out");
     for (auto _ : State)
-        Session.Export(Options, File);
+        ExportPicture(Session, Options, File);
     State.counters["frames"] = Session.FrameCount();
     State.counters["bytes"] = static_cast<double>(std::filesystem::file_size(File));
     std::filesystem::remove(File);

@@ -1,14 +1,15 @@
 // Speed of the core on a full-size game installation.
 #include "BenchGame.h"
+#include "codecs/ColorReduction.h"
+#include "codecs/ImageEncoders.h"
+#include "export/ClassicSave.h"
+#include "model/CharaCode.h"
 #include "model/CharaDesign.h"
 #include "model/GameData.h"
-#include "model/ImageExport.h"
 #include "model/ItemSearch.h"
-#include "model/RenderRequest.h"
 #include "model/UDraw.h"
-#include "platform/ColorReduction.h"
-#include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
+#include "requests/RenderRequest.h"
 #include "sprites/fileutils.h"
 
 #include <benchmark/benchmark.h>

@@ -2,6 +2,7 @@
 // character it has not seen, one answered from its cache, and group pictures drawn afresh.
 #include "BenchGame.h"
 
+#include "model/CharaCode.h"
 #include "model/CharaDesign.h"
 #include "model/GameData.h"
 #include "model/UDraw.h"

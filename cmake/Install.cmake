@@ -54,7 +54,7 @@ if(PELTO_BUILD_VIEWER)
 
   # The program's icon, drawn by our own code at build time.
   add_executable(pelto_make_icon tools/make_icon.cpp)
-  target_link_libraries(pelto_make_icon PRIVATE pelto_resources)
+  target_link_libraries(pelto_make_icon PRIVATE pelto_resources pelto_codecs)
   foreach(size 32 64 128 256)
     set(icon ${PELTO_STAGED}/icons/${size}/pelto.png)
     add_custom_command(OUTPUT ${icon}

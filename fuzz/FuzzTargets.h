@@ -6,20 +6,21 @@
 // swallowed; anything else escapes (or aborts) and counts as a finding.
 #pragma once
 
+#include "codecs/BmpDecoder.h"
+#include "codecs/PictureText.h"
 #include "game/wloutils.h"
+#include "model/CharaCode.h"
 #include "model/ItemSearch.h"
 #include "model/Settings.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
 #include "platform/Base64.h"
 #include "platform/Bitmap.h"
-#include "platform/BmpDecoder.h"
 #include "platform/Crc8.h"
 #include "platform/Errors.h"
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/Paths.h"
-#include "platform/PictureText.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"

@@ -1,5 +1,6 @@
 // Prints distinct codes of dressed characters of a game, for load tests: each a character of
 // the 15 wearing random items its body group can wear, in random colours.
+#include "model/CharaCode.h"
 #include "model/CharaDesign.h"
 #include "model/GameData.h"
 #include "model/UDraw.h"

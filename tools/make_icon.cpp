@@ -1,5 +1,5 @@
 // Writes the program's icon as a PNG for the desktop, at build time.
-#include "platform/ImageEncoders.h"
+#include "codecs/ImageEncoders.h"
 #include "resources/ProgramBitmaps.h"
 
 #include <cstdio>

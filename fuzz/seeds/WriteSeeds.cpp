@@ -2,14 +2,14 @@
 // each file made by our own writers of the game's formats.
 #include "FuzzTargets.h"
 
+#include "codecs/AnimationEncoders.h"
+#include "codecs/ColorReduction.h"
+#include "codecs/ImageEncoders.h"
+#include "demo/DemoInstallation.h"
 #include "model/Settings.h"
-#include "platform/AnimationEncoders.h"
-#include "platform/ColorReduction.h"
-#include "platform/ImageEncoders.h"
 #include "platform/IniFile.h"
 #include "platform/LittleEndian.h"
 #include "platform/Stream.h"
-#include "writers/DemoInstallation.h"
 #include "writers/GroupImageWriter.h"
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"

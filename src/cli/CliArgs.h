@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -10,9 +12,9 @@
 namespace pelto::cli {
 
 /// A malformed command line; reported with a pointer to --help and exit status 2.
-class EUsageError : public std::runtime_error {
+class EUsageError : public EWloError {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EUsageError(const std::string& Message) : EWloError(Message, TFault::Usage) {}
 };
 
 /// "--help" or "-h" among the options: the command's usage is wanted, not its work.

@@ -1,23 +1,22 @@
 #include "cli/CliCommands.h"
 
 #include "cli/CliArgs.h"
+#include "demo/DemoInstallation.h"
+#include "diff/DiffHtml.h"
+#include "diff/DiffReport.h"
+#include "diff/GameDiff.h"
+#include "export/ClassicSave.h"
+#include "export/PictureCode.h"
+#include "export/PictureExport.h"
 #include "game/wloutils.h"
+#include "model/CharaCode.h"
 #include "model/CharaDesign.h"
-#include "model/CodeSummary.h"
 #include "model/DesignEdits.h"
-#include "model/DiffHtml.h"
-#include "model/DiffReport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/GameDiff.h"
 #include "model/GameFolder.h"
-#include "model/ImageExport.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
-#include "model/PictureCode.h"
-#include "model/PictureExport.h"
-#include "model/RenderRequest.h"
-#include "model/SceneRequest.h"
 #include "model/Settings.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -27,9 +26,12 @@
 #include "platform/ShiftJis.h"
 #include "platform/Text.h"
 #include "platform/Version.h"
+#include "requests/CodeSummary.h"
+#include "requests/ItemJson.h"
+#include "requests/RenderRequest.h"
+#include "requests/SceneRequest.h"
 #include "service/Serve.h"
 #include "sprites/wlojmajmp.h"
-#include "writers/DemoInstallation.h"
 
 #include <algorithm>
 #include <array>
@@ -718,13 +720,18 @@ std::string OneLine(std::string Text) {
     return Text;
 }
 
-/// A usage error's line and the pointer to the command's help; exit status 2.
-int ReportUsageError(const std::exception& Error, const TCommand* Command, std::ostream& Err) {
-    const std::string HelpCommand =
-        std::string(ProgramName) + (Command ? " " + std::string(Command->Name) : "");
-    Err << ProgramName << ": " << OneLine(Error.what()) << "\nTry '" << HelpCommand
-        << " --help'.\n";
-    return 2;
+/// Error on the error stream, and the exit status for it: 2 and a pointer to the command's
+/// help for a usage error, 1 for anything else.
+int ReportError(const std::exception& Error, const TCommand* Command, std::ostream& Err) {
+    if (FaultOf(Error) == TFault::Usage) {
+        const std::string HelpCommand =
+            std::string(ProgramName) + (Command ? " " + std::string(Command->Name) : "");
+        Err << ProgramName << ": " << OneLine(Error.what()) << "\nTry '" << HelpCommand
+            << " --help'.\n";
+        return 2;
+    }
+    Err << ProgramName << ": " << OneLine(ErrorText(Error, ": ")) << "\n";
+    return 1;
 }
 
 } // namespace
@@ -739,13 +746,8 @@ int Run(const std::vector<std::string>& Args, const std::string& ExecutablePath,
     } catch (const EHelpRequested&) {
         Out << (Command ? CommandUsage(*Command) : WholeUsage()) << std::flush;
         return 0;
-    } catch (const EUsageError& E) {
-        return ReportUsageError(E, Command, Err);
-    } catch (const ERequestError& E) {
-        return ReportUsageError(E, Command, Err);
     } catch (const std::exception& E) {
-        Err << ProgramName << ": " << OneLine(ErrorText(E, ": ")) << "\n";
-        return 1;
+        return ReportError(E, Command, Err);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "game/wloutils.h"
 #include "model/GameData.h"
-#include "model/UDraw.h"
 #include "platform/Format.h"
 #include "platform/ShiftJis.h"
 #include "sprites/wlojmajmp.h"
@@ -108,14 +107,6 @@ std::vector<int> CharasKeeping(const TCharaDesign& Design, const TGameData& Game
 }
 
 } // namespace
-
-TCharaDesign DesignOfCode(std::string_view Code, const TGameData& Game) {
-    return WornDesign(DecodeCharaCode(Code), Game);
-}
-
-std::string CodeOfDesign(const TCharaDesign& Design) {
-    return IsChara(Design.Chara) ? EncodeCharaCode(Design) : std::string();
-}
 
 TCharaDesign WornDesign(const TCharaDesign& Design, const TGameData& Game) {
     if (!IsChara(Design.Chara))

@@ -39,13 +39,6 @@ struct TCharaDesign {
     friend bool operator==(const TCharaDesign&, const TCharaDesign&) = default;
 };
 
-/// The design Code holds as a session shows it once applied (see WornDesign): no character
-/// when it names none of the 15. Raises EInvalidCode ("Invalid code error.") for what is not
-/// a code; characters outside a code's alphabet are skipped, as the code box skips them.
-TCharaDesign DesignOfCode(std::string_view Code, const TGameData& Game);
-/// The code of Design, as the viewer writes it; empty without a character.
-std::string CodeOfDesign(const TCharaDesign& Design);
-
 /// Design as a session over Game puts it on: none of the 15 characters gives the empty design,
 /// an identifier the character's group cannot wear in its slot an empty slot, and a level above
 /// 9 the neutral level.
@@ -54,7 +47,7 @@ TCharaDesign WornDesign(const TCharaDesign& Design, const TGameData& Game);
 /// An edit that cannot be made as asked; the design stays as it was. The message says why.
 class EDesignRefused : public EWloError {
 public:
-    using EWloError::EWloError;
+    explicit EDesignRefused(const std::string& Message) : EWloError(Message, TFault::Asker) {}
 };
 
 // The edits: each takes a worn design (see WornDesign) and gives the new one, or raises

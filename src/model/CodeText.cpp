@@ -1,5 +1,6 @@
 #include "model/CodeText.h"
 
+#include "model/CharaCode.h"
 #include "model/InvalidCode.h"
 #include "model/UDraw.h"
 #include "platform/Text.h"

@@ -1,6 +1,6 @@
 #include "model/DesignEdits.h"
 
-#include "model/RenderRequest.h"
+#include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Text.h"
 #include "sprites/wlojmajmp.h"

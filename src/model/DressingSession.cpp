@@ -12,15 +12,6 @@
 namespace pelto {
 namespace {
 
-constexpr std::size_t StatusLabelWidth = 4;
-
-std::size_t CodePoints(std::string_view Utf8) {
-    std::size_t Count = 0;
-    for (const char C : Utf8)
-        Count += (static_cast<unsigned char>(C) & 0xC0) != 0x80;
-    return Count;
-}
-
 bool ValidSlot(int Slot) {
     return Slot >= 1 && Slot <= SlotCount;
 }
@@ -43,30 +34,6 @@ TStepCaption ColorCaption(int Position) {
 }
 
 } // namespace
-
-std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items) {
-    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
-    for (const TWLOItemData* Item : Items) {
-        if (!Item)
-            continue;
-        for (int J = 0; J < 2; ++J)
-            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
-                if (Item->StatType(J) == WloStatusTypes[K].Type)
-                    Totals[K] += Item->StatValue(J) - 100;
-    }
-    std::vector<std::string> Lines;
-    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
-        if (Totals[K] == 0)
-            continue;
-        const std::string_view Label = WloStatusTypes[K].Label;
-        const std::size_t Width = CodePoints(Label);
-        std::string Line(Width < StatusLabelWidth ? StatusLabelWidth - Width : 0, ' ');
-        Line += Label;
-        Line += (Totals[K] > 0 ? "+" : "") + std::to_string(Totals[K]);
-        Lines.push_back(std::move(Line));
-    }
-    return Lines;
-}
 
 TDressingSession::TDressingSession(const TGameData& Game)
     : FGame(Game), FChara(FCanvas, Game.JmaList()) {
@@ -345,19 +312,6 @@ std::vector<std::string> TDressingSession::StatusLines() const {
 const TBitmap& TDressingSession::Canvas() {
     FChara.Redraw();
     return FCanvas;
-}
-
-void TDressingSession::SaveImage(TImageFileType Type, const std::string& FileName) {
-    SaveImageFile(FChara, Canvas(), Type, FileName);
-}
-
-TExportShape TDressingSession::Export(const TExportOptions& Options, const std::string& FileName,
-                                      const TExportProgress& Progress) {
-    return ExportPicture(FChara, Canvas(), Options, FileName, Progress);
-}
-
-void TDressingSession::ExportToStream(const TExportOptions& Options, TStream& Stream) {
-    ExportPictureToStream(FChara, Canvas(), Options, Stream);
 }
 
 } // namespace pelto

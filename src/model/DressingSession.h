@@ -1,9 +1,8 @@
 #pragma once
 
 #include "model/CharaDesign.h"
-#include "model/ImageExport.h"
+#include "model/ItemListing.h"
 #include "model/LookHistory.h"
-#include "model/PictureExport.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
 #include "platform/Bitmap.h"
@@ -22,10 +21,6 @@ namespace pelto {
 
 class TGameData;
 struct TWLOItemData;
-
-/// The bonuses of Items summed per bonus type, one UTF-8 line per type whose sum is not 0, in the
-/// types' order: the label right-aligned in four characters, then the signed sum ("  HP+25").
-std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items);
 
 /// What a change touched, for whoever shows the session.
 enum class TSessionChange {
@@ -155,13 +150,6 @@ public:
 
     /// The canvas, redrawn first if anything changed.
     const TBitmap& Canvas();
-    /// Writes the character as the viewer's "Save Image As..." does.
-    void SaveImage(TImageFileType Type, const std::string& FileName);
-    /// Writes the character as Options ask (see ExportPicture).
-    TExportShape Export(const TExportOptions& Options, const std::string& FileName,
-                        const TExportProgress& Progress = {});
-    /// The bytes Export writes, into Stream; not for sheets.
-    void ExportToStream(const TExportOptions& Options, TStream& Stream);
 
     std::function<void(int Slot)> OnSlotChange;
     /// The character changed to another body group: the lists to pick from are others.

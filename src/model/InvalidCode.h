@@ -40,7 +40,7 @@ public:
     };
 
     explicit EInvalidCode(TInvalidCodeReason Reason)
-        : EWloError("Invalid code error."), FReason(Reason) {}
+        : EWloError("Invalid code error.", TFault::Asker), FReason(Reason) {}
 
     TReason Reason() const {
         return {FReason, InvalidCodeReasonTexts[static_cast<std::size_t>(FReason)]};

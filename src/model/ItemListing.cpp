@@ -1,25 +1,26 @@
 #include "model/ItemListing.h"
 
+#include "codecs/BmpDecoder.h"
 #include "game/wloutils.h"
 #include "model/GameData.h"
-#include "platform/BmpDecoder.h"
 #include "platform/Errors.h"
-#include "platform/Json.h"
 #include "platform/ShiftJis.h"
 
 #include <array>
 #include <cassert>
 #include <cstddef>
-#include <sstream>
+#include <cstdint>
 
 namespace pelto {
 namespace {
 
-template <typename T, std::size_t N> std::string JsonArray(const std::array<T, N>& Values) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < N; ++I)
-        Out += (I ? "," : "") + std::to_string(Values[I]);
-    return Out + "]";
+constexpr std::size_t StatusLabelWidth = 4;
+
+std::size_t CodePoints(std::string_view Utf8) {
+    std::size_t Count = 0;
+    for (const char C : Utf8)
+        Count += (static_cast<unsigned char>(C) & 0xC0) != 0x80;
+    return Count;
 }
 
 } // namespace
@@ -64,6 +65,30 @@ std::optional<TBitmap> ReadableItemIcon(const TGameData& Game, const TWLOItemDat
     }
 }
 
+std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items) {
+    std::array<std::int32_t, WloStatusTypes.size()> Totals{};
+    for (const TWLOItemData* Item : Items) {
+        if (!Item)
+            continue;
+        for (int J = 0; J < 2; ++J)
+            for (std::size_t K = 0; K < WloStatusTypes.size(); ++K)
+                if (Item->StatType(J) == WloStatusTypes[K].Type)
+                    Totals[K] += Item->StatValue(J) - 100;
+    }
+    std::vector<std::string> Lines;
+    for (std::size_t K = 0; K < WloStatusTypes.size(); ++K) {
+        if (Totals[K] == 0)
+            continue;
+        const std::string_view Label = WloStatusTypes[K].Label;
+        const std::size_t Width = CodePoints(Label);
+        std::string Line(Width < StatusLabelWidth ? StatusLabelWidth - Width : 0, ' ');
+        Line += Label;
+        Line += (Totals[K] > 0 ? "+" : "") + std::to_string(Totals[K]);
+        Lines.push_back(std::move(Line));
+    }
+    return Lines;
+}
+
 std::string ItemTipText(const TWLOItemData& Item) {
     std::string Text = SjisToUtf8(Item.Name());
     if (!Item.Text().empty())
@@ -71,36 +96,6 @@ std::string ItemTipText(const TWLOItemData& Item) {
     if (const std::string Bonuses = BonusText(Item); !Bonuses.empty())
         Text += "\n" + Bonuses;
     return Text + "\n#" + std::to_string(Item.ItemID());
-}
-
-std::string ItemJson(int Index, const TWLOItemData& Item) {
-    std::array<unsigned, 4> Sprites{};
-    for (int G = 0; G < 4; ++G)
-        Sprites[G] = Item.SpriteNo(G);
-    const std::array<unsigned, 2> StatTypes{Item.StatType(0), Item.StatType(1)};
-    const std::array<long, 2> StatValues{Item.StatValue(0), Item.StatValue(1)};
-    std::array<unsigned long, 16> Colors{};
-    for (int W = 0; W < 16; ++W)
-        Colors[W] = Item.ColorWord(W);
-    std::ostringstream Out;
-    Out << "{\"index\":" << Index << ",\"kind\":" << unsigned{Item.Kind()}
-        << ",\"id\":" << Item.ItemID() << ",\"icon\":" << Item.IconNo()
-        << ",\"sprite\":" << JsonArray(Sprites) << ",\"stat_type\":" << JsonArray(StatTypes)
-        << ",\"stat_value\":" << JsonArray(StatValues) << ",\"slot\":" << unsigned{Item.Slot()}
-        << ",\"colors\":" << JsonArray(Colors) << ",\"list_number\":" << unsigned{Item.ListNumber()}
-        << ",\"name\":" << JsonString(SjisToUtf8(Item.Name()))
-        << ",\"text\":" << JsonString(SjisToUtf8(Item.Text())) << "}";
-    return Out.str();
-}
-
-std::string ItemsJson(const TGameData& Game, std::span<const int> Indices) {
-    std::string Out = "[";
-    bool First = true;
-    for (const int I : Indices) {
-        Out += (First ? "\n" : ",\n") + ItemJson(I, *Game.Items().Item(I));
-        First = false;
-    }
-    return Out + "\n]\n";
 }
 
 } // namespace pelto

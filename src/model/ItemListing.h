@@ -32,13 +32,12 @@ std::optional<TBitmap> ItemIconBitmap(const TGameData& Game, const TWLOItemData&
 /// damaged icon is left bare rather than failing the rest.
 std::optional<TBitmap> ReadableItemIcon(const TGameData& Game, const TWLOItemData& Item);
 
+/// The bonuses of Items summed per bonus type, one UTF-8 line per type whose sum is not 0, in the
+/// types' order: the label right-aligned in four characters, then the signed sum ("  HP+25").
+std::vector<std::string> BonusLines(std::span<const TWLOItemData* const> Items);
+
 /// What a tooltip says of Item, UTF-8 lines joined by '\n': the name, the description when
 /// there is one, the bonuses when there are any (see BonusText), and "#" with the identifier.
 std::string ItemTipText(const TWLOItemData& Item);
-
-/// Record Index of the item table as one JSON object: every field it holds, texts in UTF-8.
-std::string ItemJson(int Index, const TWLOItemData& Item);
-/// The records Indices of the table as a JSON array, one record a line.
-std::string ItemsJson(const TGameData& Game, std::span<const int> Indices);
 
 } // namespace pelto

@@ -37,14 +37,6 @@ const TBitmap& ShadowBitmap();
 /// Draws ShadowBitmap with pure green transparent; in a 32-bit bitmap its pixels get alpha 255.
 void DrawShadow(TBitmap& Bitmap, int X, int Y);
 
-/// A character of a code's alphabet: Base64's letters, digits, "+", "/" and its padding "=".
-bool IsCodeCharacter(char C);
-/// The character code of Design, whose character must be one of the 15.
-std::string EncodeCharaCode(const TCharaDesign& Design);
-/// What a code holds; raises EInvalidCode ("Invalid code error.") when Code is not one. The
-/// character and the identifiers are as stored, not checked against the game.
-TCharaDesign DecodeCharaCode(std::string_view Code);
-
 /// What a change of look may replace, by record: the character, the worn items and the colour
 /// levels. Taken from a compositor and put back on it, it is exactly what was shown.
 struct TCharaLook {

@@ -1,7 +1,7 @@
 // PNG output of the compositor.
 #include "model/UDraw.h"
 
-#include "platform/ImageEncoders.h"
+#include "codecs/ImageEncoders.h"
 
 #include <string>
 

@@ -10,12 +10,23 @@
 
 namespace pelto {
 
+/// Whose fault an error is. Every error type says it once; the command line maps it to an exit
+/// status and the service to a status code, each in one place.
+enum class TFault {
+    Usage,    // asked in a way the program does not take: an unknown or malformed option
+    Asker,    // asked well, for what cannot be: a text that is no code, an edit refused
+    Busy,     // could be done, not now
+    Internal, // the program's or its surroundings': a damaged game file, a failing disk
+};
+
 /// An error whose message is meant for the user, worded as the program words it. The file it
 /// came from, when known, is kept apart from the message, so that each front end places it as
 /// it likes and the message stays word for word.
 class EWloError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EWloError(const std::string& Message, TFault Fault = TFault::Internal)
+        : std::runtime_error(Message), FFault(Fault) {}
+    TFault Fault() const { return FFault; }
 
     /// The message alone, the same as what().
     std::string_view Message() const { return what(); }
@@ -38,6 +49,20 @@ private:
     // Shared, so that copying the exception cannot throw.
     std::shared_ptr<const std::string> FFileName;
     std::shared_ptr<const std::string> FDetail;
+    TFault FFault;
+};
+
+/// Error's fault: its own, or Internal for an error of another kind.
+inline TFault FaultOf(const std::exception& Error) {
+    const auto* Own = dynamic_cast<const EWloError*>(&Error);
+    return Own ? Own->Fault() : TFault::Internal;
+}
+
+/// A request asked for in a way the program does not take: the asker's fault, worded in the
+/// names of the front end that was asked.
+class ERequestError : public EWloError {
+public:
+    explicit ERequestError(const std::string& Message) : EWloError(Message, TFault::Usage) {}
 };
 
 /// A stream could not deliver the bytes a reader asked for (a short or malformed file).

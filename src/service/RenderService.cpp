@@ -1,21 +1,24 @@
 #include "service/RenderService.h"
 
+#include "codecs/ImageEncoders.h"
+#include "export/PictureExport.h"
+#include "model/CharaCode.h"
 #include "model/CharaDesign.h"
-#include "model/CodeSummary.h"
 #include "model/CodeText.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/IconAtlas.h"
 #include "model/InvalidCode.h"
 #include "model/ItemListing.h"
-#include "model/SceneRequest.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
-#include "platform/ImageEncoders.h"
 #include "platform/Json.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
 #include "platform/Version.h"
+#include "requests/CodeSummary.h"
+#include "requests/IconAtlas.h"
+#include "requests/ItemJson.h"
+#include "requests/SceneRequest.h"
 #include "service/PageLanguage.h"
 #include "service/SharePage.h"
 #include "service/WebAssets.h"
@@ -353,21 +356,28 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
         return Refusal(404, "not found");
     } catch (const ENeedsWork&) {
         return std::nullopt;
-    } catch (const EServiceBusy&) {
-        return BusyRefusal();
-    } catch (const EBadRequest& Error) {
-        return Refusal(Error.Status(), Error.what());
-    } catch (const ERequestError& Error) {
-        return Refusal(400, Error.what());
-    } catch (const EInvalidCode& Error) {
-        return Refusal(400, Error.what());
-    } catch (const EDesignRefused& Error) {
-        return Refusal(400, Error.what());
     } catch (const std::exception& Error) {
-        // What went wrong is the operator's business, and may name files: not the client's.
-        Log(Request.Path + ": " + ErrorText(Error, ": "));
-        return Refusal(500, "internal error");
+        return RefusalFor(Error, Request);
     }
+}
+
+TServiceResponse TRenderService::RefusalFor(const std::exception& Error,
+                                            const TServiceRequest& Request) {
+    switch (FaultOf(Error)) {
+    case TFault::Usage: {
+        const auto* Bad = dynamic_cast<const EBadRequest*>(&Error);
+        return Refusal(Bad ? Bad->Status() : 400, Error.what());
+    }
+    case TFault::Asker:
+        return Refusal(400, Error.what());
+    case TFault::Busy:
+        return BusyRefusal();
+    case TFault::Internal:
+        break;
+    }
+    // What went wrong is the operator's business, and may name files: not the client's.
+    Log(Request.Path + ": " + ErrorText(Error, ": "));
+    return Refusal(500, "internal error");
 }
 
 TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServiceRequest& Request,

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -104,6 +105,8 @@ private:
     enum class TWork { Allowed, Refused }; // Refused: a request needing work gives nullopt
 
     std::optional<TServiceResponse> Respond(const TServiceRequest& Request, TWork Work);
+    /// The answer to a request that raised Error: the one place an error becomes a status.
+    TServiceResponse RefusalFor(const std::exception& Error, const TServiceRequest& Request);
     /// A request naming the game data it was made for (GameDataParam): answered as without it,
     /// and immutable, while that is the data served; refused once it is not.
     std::optional<TServiceResponse> RespondVersioned(const TServiceRequest& Request, TWork Work);

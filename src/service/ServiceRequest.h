@@ -1,13 +1,13 @@
 #pragma once
 
+#include "export/PictureExport.h"
 #include "model/CodeText.h"
 #include "model/DesignEdits.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
-#include "model/PictureExport.h"
-#include "model/RenderRequest.h"
-#include "model/SceneRequest.h"
 #include "platform/Bitmap.h"
+#include "requests/RenderRequest.h"
+#include "requests/SceneRequest.h"
 
 #include <array>
 #include <map>
@@ -25,10 +25,10 @@ using TQueryParams = std::multimap<std::string, std::string>;
 TQueryParams ParseQueryString(const std::string& Query);
 
 /// A request that cannot be answered as asked: Status with a JSON body {"error": what()}.
-class EBadRequest : public std::runtime_error {
+class EBadRequest : public EWloError {
 public:
     explicit EBadRequest(const std::string& Message, int Status = 400)
-        : std::runtime_error(Message), FStatus(Status) {}
+        : EWloError(Message, TFault::Usage), FStatus(Status) {}
     int Status() const { return FStatus; }
 
 private:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/CodeSummary.h"
+#include "requests/CodeSummary.h"
 #include "service/PageLanguage.h"
 #include "service/ServiceRequest.h"
 

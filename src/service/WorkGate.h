@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -9,9 +11,9 @@
 namespace pelto::service {
 
 /// Raised when work cannot be taken now: the client is told to come back (503 Retry-After).
-class EServiceBusy : public std::runtime_error {
+class EServiceBusy : public EWloError {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EServiceBusy(const std::string& Message) : EWloError(Message, TFault::Busy) {}
 };
 
 struct TWorkLimits {

@@ -1,14 +1,14 @@
 // Colour editing: the position icons, the three level bars and their buttons.
 #include "ui/ColorsPart.h"
 
+#include "controls/QtBitmaps.h"
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
 #include "model/DressingSession.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 #include "ui/UMain.h"
 #include "ui/ViewPart.h"
-#include "ui/Widgets.h"
 
 #include <QPainter>
 

@@ -1,10 +1,10 @@
 #include "ui/FavoritesManager.h"
 
+#include "controls/QtBitmaps.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "sprites/wlojmajmp.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>

@@ -1,8 +1,11 @@
 // The equipment slots and their pop-up picker.
 #include "ui/SlotsPart.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
+#include "controls/QtBitmaps.h"
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -10,11 +13,8 @@
 #include "model/ItemSearch.h"
 #include "platform/ShiftJis.h"
 #include "resources/ProgramBitmaps.h"
-#include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 
 #include <QLabel>
 #include <QPainter>

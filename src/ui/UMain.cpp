@@ -1,5 +1,7 @@
 #include "ui/UMain.h"
 
+#include "controls/QtBitmaps.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -12,11 +14,9 @@
 #include "ui/ColorsPart.h"
 #include "ui/EditMenu.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 #include "ui/SlotsPart.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
-#include "ui/Widgets.h"
 #include "ui/Zoom.h"
 
 #include <QActionGroup>

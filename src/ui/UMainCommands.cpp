@@ -1,11 +1,13 @@
 // Image export, clipboard, background colour, favourites, code entry and the Help commands.
 #include "ui/UMain.h"
 
+#include "controls/QtBitmaps.h"
+#include "export/ClassicSave.h"
+#include "export/PictureExport.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/Favorites.h"
 #include "model/GameData.h"
-#include "model/ImageExport.h"
 #include "model/InvalidCode.h"
 #include "model/UCommon.h"
 #include "platform/Bitmap.h"
@@ -17,7 +19,6 @@
 #include "ui/CodeText.h"
 #include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -114,7 +115,7 @@ void TfrmPelto::miSaveImageClick() {
     }
     FSettings.ImageFolder = ExtractFilePath(FileName);
     SettingsChanged();
-    FSession->SaveImage(Type, FileName);
+    SaveImageFile(*FSession, Type, FileName);
     const TBitmap& Canvas = FSession->Canvas();
     ReportSaved({FileName}, Canvas.Width(), Canvas.Height());
 }

@@ -2,8 +2,8 @@
 // and dropped, opened from the Options menu or named on the command line.
 #include "ui/UMain.h"
 
+#include "export/PictureCode.h"
 #include "model/CodeText.h"
-#include "model/PictureCode.h"
 #include "ui/CodeText.h"
 #include "ui/PeltoApplication.h"
 

@@ -1,13 +1,13 @@
 // Export beyond the classic "Save Image As...": enlarged, animated and sheet pictures.
 #include "ui/UMain.h"
 
+#include "controls/QtBitmaps.h"
+#include "export/ExportFrames.h"
+#include "export/PictureExport.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
-#include "model/ExportFrames.h"
-#include "model/PictureExport.h"
 #include "platform/Paths.h"
 #include "ui/PeltoApplication.h"
-#include "ui/QtBitmaps.h"
 #include "ui/Translations.h"
 
 #include <QCheckBox>
@@ -344,7 +344,7 @@ void TfrmPelto::miExportClick() {
     Progress.setMinimumDuration(400);
     TExportShape Shape;
     try {
-        Shape = FSession->Export(Options, File, [&](int Done, int Total) {
+        Shape = ExportPicture(*FSession, Options, File, [&](int Done, int Total) {
             Progress.setMaximum(std::max(1, Total));
             Progress.setValue(Done);
             return !Progress.wasCanceled();

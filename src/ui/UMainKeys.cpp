@@ -1,12 +1,12 @@
 // The status line, the tooltips and the keyboard.
 #include "ui/UMain.h"
 
+#include "controls/StatusLine.h"
+#include "controls/Widgets.h"
 #include "model/DressingSession.h"
 #include "ui/ColorsPart.h"
 #include "ui/PeltoApplication.h"
-#include "ui/StatusLine.h"
 #include "ui/ViewPart.h"
-#include "ui/Widgets.h"
 
 #include <QAction>
 #include <QApplication>

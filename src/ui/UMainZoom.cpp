@@ -3,11 +3,11 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
 #include "ui/ColorsPart.h"
 #include "ui/SlotsPart.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
-#include "ui/Widgets.h"
 #include "ui/Zoom.h"
 
 #include <QAction>

@@ -2,12 +2,12 @@
 #include "ui/ViewPart.h"
 
 #include "controls/SimpleBtn.h"
+#include "controls/StatusLine.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "ui/PeltoApplication.h"
-#include "ui/StatusLine.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,4 +1,5 @@
 // pelto-cli diff end to end: the real executable on two installations written by our writers.
+#include "model/CharaCode.h"
 #include "model/UCommon.h"
 #include "model/UDraw.h"
 #include "support/CliRun.h"

@@ -1,6 +1,6 @@
 // pelto-cli end to end: the real executable on game folders written by our writers.
+#include "export/ClassicSave.h"
 #include "model/GameData.h"
-#include "model/ImageExport.h"
 #include "model/UDraw.h"
 #include "platform/ShiftJis.h"
 #include "platform/Stream.h"

@@ -1,4 +1,5 @@
 // pelto-cli render's export options, against the model's export of the same state.
+#include "export/PictureExport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "platform/Stream.h"
@@ -37,7 +38,7 @@ protected:
         // The command line's pictures carry the code, as the window's do.
         TExportOptions Coded = Options;
         Coded.Code = Session.Code();
-        Session.Export(Coded, Dir.File(Name));
+        ExportPicture(Session, Coded, Dir.File(Name));
         return ReadFileBytes(Dir.File(Name));
     }
 

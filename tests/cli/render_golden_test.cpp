@@ -1,9 +1,9 @@
 // pelto-cli render on the demo installation, pixel for pixel against reviewed pictures.
 // After a deliberate change of the demo's art or the drawing, set PELTO_UPDATE_GOLDEN=1 once
 // to rewrite tests/golden, and look at the new pictures before committing them.
+#include "codecs/ImageEncoders.h"
 #include "model/GameData.h"
 #include "model/UDraw.h"
-#include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"

@@ -1,9 +1,10 @@
 #include "model/CharaDesign.h"
 
+#include "model/CharaCode.h"
 #include "model/DesignEdits.h"
 #include "model/GameData.h"
-#include "model/RenderRequest.h"
 #include "model/UCommon.h"
+#include "requests/RenderRequest.h"
 #include "support/DemoGame.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The API's description, built into the service, against the routes the service answers: an
 // endpoint without documentation, or documentation of none, fails here.
-#include "model/PictureFormats.h"
+#include "export/PictureFormats.h"
 #include "service/ServiceRequest.h"
 #include "service/WebAssets.h"
 

@@ -1,10 +1,10 @@
 // The render service end to end: the HTTP server on a loopback port of its own, over the demo
 // game, asked by a real HTTP client.
+#include "codecs/PictureText.h"
+#include "export/PictureCode.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/PictureCode.h"
 #include "platform/Format.h"
-#include "platform/PictureText.h"
 #include "platform/Stream.h"
 #include "service/HttpServer.h"
 #include "service/RenderService.h"

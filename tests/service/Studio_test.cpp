@@ -2,8 +2,8 @@
 // equipment list, and the page in the asker's language.
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/IconAtlas.h"
 #include "model/ItemListing.h"
+#include "requests/IconAtlas.h"
 #include "service/PageLanguage.h"
 #include "service/RenderService.h"
 #include "support/DemoGame.h"

@@ -1,8 +1,8 @@
 #include "support/DemoGame.h"
 
+#include "demo/DemoInstallation.h"
 #include "model/GameData.h"
 #include "support/TempDir.h"
-#include "writers/DemoInstallation.h"
 
 #include <cstdlib>
 #include <filesystem>

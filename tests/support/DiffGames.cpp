@@ -1,7 +1,7 @@
 #include "support/DiffGames.h"
 
+#include "codecs/ImageEncoders.h"
 #include "platform/Bitmap.h"
-#include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
 #include "support/SpriteFolder.h"
 #include "writers/GroupImageWriter.h"

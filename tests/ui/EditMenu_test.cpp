@@ -3,6 +3,7 @@
 #include "ui/EditMenu.h"
 
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -13,7 +14,6 @@
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 
 #include <QAction>

@@ -2,16 +2,17 @@
 // classic spelling, and settings that outlive a crash.
 #include "ui/UMain.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
+#include "demo/DemoInstallation.h"
+#include "export/PictureExport.h"
 #include "model/DressingSession.h"
 #include "model/Settings.h"
 #include "platform/IniFile.h"
 #include "platform/ShiftJis.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
-#include "writers/DemoInstallation.h"
 
 #include <QAbstractButton>
 #include <QAction>

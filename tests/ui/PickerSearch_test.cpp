@@ -1,5 +1,7 @@
 // Finding items in the picker: typing filters it, the keys move a cursor, the wheel scrolls.
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -7,9 +9,7 @@
 #include "platform/ShiftJis.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 #include "ui/Translations.h"
 
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/InvalidCode.h"
@@ -12,7 +13,6 @@
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 
 #include <QAbstractButton>

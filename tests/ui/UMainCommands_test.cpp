@@ -1,22 +1,22 @@
 // Dressing, export, favourites and code entry in the real window, on a small game of our own.
 #include "ui/UMain.h"
 
+#include "codecs/ImageEncoders.h"
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
+#include "export/ClassicSave.h"
+#include "export/PictureExport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
-#include "model/ImageExport.h"
-#include "model/PictureExport.h"
 #include "model/Settings.h"
-#include "platform/ImageEncoders.h"
 #include "platform/Stream.h"
 #include "support/ImageDecoders.h"
 #include "support/SpriteFolder.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
 #include "ui/FavoritesManager.h"
 #include "ui/PeltoApplication.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 #include "ui/Zoom.h"
 #include "writers/GroupImageWriter.h"
@@ -598,7 +598,7 @@ TEST_F(WindowCommands, ExportsAsChosenAndOffersTheSameChoicesNextTime) {
         Options.Scale = 2;
         Options.Delay = 200;
         Options.Code = Window->Session().Code();
-        Window->Session().Export(Options, Dir.File("model.png"));
+        ExportPicture(Window->Session(), Options, Dir.File("model.png"));
         EXPECT_EQ(ReadFileBytes(Dir.File("iris.png")), ReadFileBytes(Dir.File("model.png")));
     }
     auto Window = Open();
@@ -774,7 +774,7 @@ TEST_F(WindowCommands, ExportKeepsTheClassicGifPaceUnlessTheUserSetsAnother) {
     TExportOptions Options;
     Options.Format = FindExportFormat("tgif");
     Options.Code = Window->Session().Code();
-    Window->Session().Export(Options, Dir.File("model.gif"));
+    ExportPicture(Window->Session(), Options, Dir.File("model.gif"));
     EXPECT_EQ(ReadFileBytes(Dir.File("window.gif")), ReadFileBytes(Dir.File("model.gif")));
 
     // A delay the user sets holds for every format.

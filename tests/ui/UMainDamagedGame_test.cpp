@@ -2,13 +2,13 @@
 // the window goes on working; only a damaged item table ends the program, by design.
 #include "ui/UMain.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
 #include "model/DressingSession.h"
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
 

@@ -2,9 +2,9 @@
 // or opened from the Options menu.
 #include "ui/UMain.h"
 
+#include "export/ClassicSave.h"
+#include "export/PictureExport.h"
 #include "model/DressingSession.h"
-#include "model/ImageExport.h"
-#include "model/PictureExport.h"
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
@@ -67,7 +67,7 @@ protected:
         Options.Format = FindExportFormat(Format);
         Options.Code = Window->Session().Code();
         const std::string File = Dir.File("exported" + std::string(Options.Format->Extension));
-        Window->Session().Export(Options, File);
+        ExportPicture(Window->Session(), Options, File);
         return File;
     }
 
@@ -119,7 +119,7 @@ TEST_F(WindowDrop, RestoresTheCharacterADroppedPictureCarries) {
 }
 
 TEST_F(WindowDrop, SaysSoForAPictureWithoutACodeAndNamesAFileThatCannotBeRead) {
-    Window->Session().SaveImage(TImageFileType::Png, Dir.File("saved.png"));
+    SaveImageFile(Window->Session(), TImageFileType::Png, Dir.File("saved.png"));
     EXPECT_TRUE(DropFile(Dir.File("saved.png")));
     EXPECT_EQ(Messages, std::vector<std::string>{"saved.png carries no character code."});
     ExpectTheDressedCharacter();

@@ -2,10 +2,10 @@
 // and every part of the window, its pop-ups and dialogs zoomed alike.
 #include "ui/UMain.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
 #include "ui/PeltoApplication.h"
 #include "ui/WindowDriver.h"
 #include "ui/Zoom.h"

@@ -3,6 +3,8 @@
 
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
+#include "controls/Widgets.h"
+#include "export/PictureExport.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -11,7 +13,6 @@
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
 #include "ui/PeltoApplication.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 #include "writers/ItemTableWriter.h"
 

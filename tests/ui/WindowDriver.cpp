@@ -1,10 +1,10 @@
 #include "ui/WindowDriver.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
 #include "controls/SimpleBtn.h"
-#include "ui/EquipListBox.h"
+#include "controls/Widgets.h"
 #include "ui/UMain.h"
-#include "ui/Widgets.h"
 
 #include "support/DemoGame.h"
 

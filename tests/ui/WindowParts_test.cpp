@@ -2,7 +2,10 @@
 // damaged icon shown bare, and the shadow held by the session alone.
 #include "ui/UMain.h"
 
+#include "controls/EquipListBox.h"
 #include "controls/PopupPanel.h"
+#include "controls/QtBitmaps.h"
+#include "controls/Widgets.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -11,9 +14,6 @@
 #include "platform/Stream.h"
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
-#include "ui/EquipListBox.h"
-#include "ui/QtBitmaps.h"
-#include "ui/Widgets.h"
 #include "ui/WindowDriver.h"
 #include "writers/GroupImageWriter.h"
 

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "export/FramePlacement.h"
+#include "export/PictureFormats.h"
+#include "platform/Errors.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelto {
+
+class TBitmap;
+class TDrawChara;
+class TDressingSession;
+class TStream;
+
+/// The actions a sheet holds: the current one, the current motion in all eight directions,
+/// or every motion in every direction.
+enum class TExportScope { Action, Directions, All };
+/// The scopes by name, in pelto-cli and the settings file, in the order of TExportScope.
+inline constexpr std::array<std::string_view, 3> ExportScopeNames{"action", "directions", "all"};
+
+inline constexpr int MinExportScale = 1;
+inline constexpr int MaxExportScale = 8;
+/// The viewer's animation pace.
+inline constexpr int DefaultExportDelay = 167;
+/// The classic GIF's pace, which a GIF keeps unless another delay is asked for.
+inline constexpr int ClassicGifExportDelay = 160;
+/// The delay a format's frames get when none is asked for.
+constexpr int DefaultDelayOf(const TExportFormat& Format) {
+    return Format.Kind == TExportKind::Gif ? ClassicGifExportDelay : DefaultExportDelay;
+}
+inline constexpr int MinExportDelay = 20;
+inline constexpr int MaxExportDelay = 5000;
+
+/// What a sheet's JSON names its frames: "m{motion}-d{direction}-f{frame}", or their index
+/// from 0, as Aseprite's "{frame}" names them and Phaser's createFromAseprite looks them up.
+enum class TFrameNames { Pose, Index };
+inline constexpr std::array<std::string_view, 2> FrameNamesNames{"pose", "index"};
+
+struct TExportOptions {
+    const TExportFormat* Format = &ExportFormats.front();
+    int Scale = 1;
+    /// Milliseconds a frame; none: DefaultExportDelay, and the GIF's own 16 hundredths.
+    std::optional<int> Delay;
+    TExportScope Scope = TExportScope::Action;
+    bool Trim = false;
+    /// The character code the picture carries (PictureCode.h) where its format has room for
+    /// text; empty: none.
+    std::string Code;
+    TExportCrop Crop = TExportCrop::Full;
+    /// Mirrors every frame horizontally.
+    bool Flip = false;
+    /// Puts every frame on a picture of this size; none: the crop's own size.
+    std::optional<TExportCanvas> Canvas = std::nullopt;
+    TFrameNames FrameNames = TFrameNames::Pose;
+    /// A bundle's frames also layer by layer.
+    bool Layers = false;
+};
+
+/// The options write what "Save Image As..." writes, byte for byte: a classic format at scale
+/// 1, without trim, crop, flip, canvas, delay or code.
+bool WritesClassicBytes(const TExportOptions& Options);
+
+/// Told the frames drawn so far and how many there are in all; returning false cancels.
+using TExportProgress = std::function<bool(int Done, int Total)>;
+
+/// An export stopped by its progress function; nothing was written.
+class EExportCanceled : public EWloError {
+public:
+    EExportCanceled() : EWloError("Export canceled.") {}
+};
+
+/// The JSON file written beside the sheet SheetFileName.
+std::string SheetJsonFileName(std::string_view SheetFileName);
+
+/// What an export wrote: the picture's size (a sheet's whole) and its frames (a sheet's cells).
+struct TExportShape {
+    int Width = 0;
+    int Height = 0;
+    int Frames = 0;
+};
+
+/// The largest side common picture viewers open; a wider or taller export deserves a word.
+inline constexpr int ViewableSide = 16384;
+
+/// The size ExportPicture would give the picture Options ask for (a sheet's whole, a bundle's
+/// sheet), without writing it; a body crop draws the frames it needs.
+TExportShape PlannedShape(const TDrawChara& Chara, const TExportOptions& Options);
+/// The current frame as Options lay it out: cropped, mirrored, enlarged and placed, on the
+/// background unless the format is transparent (32-bit, alpha 0 there).
+TBitmap ExportPreview(const TDrawChara& Chara, const TExportOptions& Options);
+
+/// Writes the character as Options ask. Each canvas pixel becomes Scale x Scale pixels; with
+/// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.
+/// Still formats show the current frame, animations every frame of the current action, a
+/// sheet every frame of the actions of its scope beside a JSON index of their cells. Without
+/// scale, trim, delay or code, the classic formats are written byte for byte as SaveImageFile
+/// writes them. Every file is replaced only once complete, and a sheet's two files both or
+/// neither; failures name the file. Options out of range raise std::invalid_argument.
+TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, const std::string& FileName,
+                           const TExportProgress& Progress = {});
+/// The bytes ExportPicture writes to its file, into Stream; for every format but the sheets.
+void ExportPictureToStream(const TDrawChara& Chara, const TBitmap& Canvas,
+                           const TExportOptions& Options, TStream& Stream,
+                           const TExportProgress& Progress = {});
+
+/// ExportPicture of the character Session shows.
+TExportShape ExportPicture(TDressingSession& Session, const TExportOptions& Options,
+                           const std::string& FileName, const TExportProgress& Progress = {});
+/// ExportPictureToStream of the character Session shows.
+void ExportPictureToStream(TDressingSession& Session, const TExportOptions& Options,
+                           TStream& Stream);
+
+} // namespace pelto

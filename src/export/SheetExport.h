@@ -1,0 +1,35 @@
+#pragma once
+
+#include "export/ExportFrames.h"
+#include "platform/Stream.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelto {
+
+/// Where a sheet puts its frames: one row of cells an action, frames left to right.
+struct TSheetLayout {
+    std::vector<TScopeAction> Actions;
+    TFramePlacement Placement; // of one cell
+    int Columns = 1;
+    int Width = 0;
+    int Height = 0;
+    int Frames = 0;
+};
+
+/// The frames a sheet of Options holds, and the drawings its crop takes besides (a body
+/// crop draws every frame twice): what a progress counter counts.
+int SheetDrawings(const std::vector<TScopeAction>& Actions, const TExportOptions& Options);
+/// The layout of the sheet of Actions; a body crop draws every frame once, counted.
+TSheetLayout LayOutSheet(const TDrawChara& Chara, const TExportOptions& Options,
+                         std::vector<TScopeAction> Actions, TProgressCounter& Counter);
+/// The sheet's PNG, written a row of cells at a time, each frame counted.
+void WriteSheetPng(const TDrawChara& Chara, const TExportOptions& Options,
+                   const TSheetLayout& Layout, TStream& Stream, TProgressCounter& Counter);
+/// Aseprite's "Hash" JSON of the sheet, ImageName its picture, with a tag per action.
+std::string SheetJson(const TExportOptions& Options, const TSheetLayout& Layout,
+                      std::string_view ImageName);
+
+} // namespace pelto

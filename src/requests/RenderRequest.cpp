@@ -1,0 +1,377 @@
+#include "requests/RenderRequest.h"
+
+#include "export/PictureExport.h"
+#include "model/CodeText.h"
+#include "model/DressingSession.h"
+#include "model/UDraw.h"
+#include "platform/Format.h"
+#include "platform/Stream.h"
+#include "platform/Text.h"
+#include "sprites/wlojmajmp.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <stdexcept>
+
+namespace pelto {
+namespace {
+
+constexpr long LastChara = static_cast<long>(CharaData.size()) - 1;
+constexpr long LastMotion = static_cast<long>(MotionActions.size()) - 1;
+constexpr long LastDirection = static_cast<long>(MotionActions[0].size()) - 1;
+
+constexpr std::array<std::string_view, 14> CommandLineValues{
+    "code",  "chara", "motion", "direction", "frame",  "background", "format",
+    "scale", "delay", "scope",  "crop",      "canvas", "anchor",     "frame-names"};
+constexpr std::array<std::string_view, 4> CommandLineFlags{"shadow", "trim", "flip", "layers"};
+constexpr std::array<std::string_view, 12> QueryValues{
+    "code",  "motion", "direction", "frame", "shadow", "background",
+    "scale", "delay",  "crop",      "flip",  "canvas", "anchor"};
+
+/// The parameters of one request, read by their names as its dialect spells them.
+class TParamReader {
+public:
+    TParamReader(const TRequestParams& Params, const TRequestDialect& Dialect)
+        : FParams(Params), FDialect(Dialect) {
+        for (const auto& [Name, Value] : Params)
+            if (!Takes(Dialect.Values, Name) && !Takes(Dialect.Flags, Name))
+                throw std::invalid_argument("the front end let an unknown parameter through");
+    }
+
+    bool Takes(std::string_view Name) const {
+        return Takes(FDialect.Values, Name) || Takes(FDialect.Flags, Name);
+    }
+
+    std::optional<std::string> Value(std::string_view Name) const {
+        const auto Found = FParams.find(Name);
+        if (Found == FParams.end())
+            return std::nullopt;
+        return Found->second;
+    }
+
+    long Number(std::string_view Name, long Default, long Min, long Max) const {
+        const auto Text = Value(Name);
+        return Text ? Number(Name, *Text, Min, Max) : Default;
+    }
+
+    long Number(std::string_view Name, const std::string& Text, long Min, long Max) const {
+        const auto Number = ParseWholeNumber(Text);
+        if (!Number || *Number < Min || *Number > Max)
+            throw ERequestError(Spelled(Name) +
+                                Format(" must be a number from %ld to %ld", Min, Max));
+        return *Number;
+    }
+
+    /// A switch of the command line, or a 0 or 1 of a query.
+    bool Switch(std::string_view Name) const {
+        if (Takes(FDialect.Flags, Name))
+            return FParams.contains(Name);
+        return Number(Name, 0, 0, 1) == 1;
+    }
+
+    std::string Spelled(std::string_view Name) const {
+        return std::string(FDialect.Prefix) + std::string(Name);
+    }
+
+private:
+    static bool Takes(std::span<const std::string_view> Names, std::string_view Name) {
+        return std::find(Names.begin(), Names.end(), Name) != Names.end();
+    }
+
+    const TRequestParams& FParams;
+    const TRequestDialect& FDialect;
+};
+
+const TExportFormat& FormatParam(const TParamReader& Reader, const TRequestDialect& Dialect) {
+    const auto Name = Reader.Value("format");
+    if (!Name) // the front end requires it
+        throw std::invalid_argument("a render needs a format");
+    const TExportFormat* Format = FindExportFormat(*Name);
+    if (Format && (Format->Served || Dialect.Sheets))
+        return *Format;
+    std::string Names;
+    for (const TExportFormat& Each : ExportFormats)
+        if (Each.Served || Dialect.Sheets)
+            Names += (Names.empty() ? "" : ", ") + std::string(Each.Name);
+    throw ERequestError(Reader.Spelled("format") + " must be one of " + Names);
+}
+
+TColor BackgroundParam(const TParamReader& Reader, const TRequestDialect& Dialect) {
+    const auto Text = Reader.Value("background");
+    if (!Text)
+        return 0xFFFFFF;
+    const auto Rgb = ParseRgbHex(*Text);
+    if (!Rgb)
+        throw ERequestError(Reader.Spelled("background") + " must be six hexadecimal digits, " +
+                            std::string(Dialect.BackgroundForms));
+    return RgbHexColor(*Rgb);
+}
+
+/// Without a range of its own, a frame that is no number is one no action has.
+int FrameParam(const TParamReader& Reader, const TRequestDialect& Dialect,
+               const std::string& Text) {
+    if (Dialect.MaxFrame > 0)
+        return static_cast<int>(Reader.Number("frame", Text, 1, Dialect.MaxFrame));
+    const auto Frame = ParseWholeNumber(Text);
+    return Frame && *Frame >= 1 && *Frame <= std::numeric_limits<int>::max()
+               ? static_cast<int>(*Frame)
+               : 0;
+}
+
+TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
+    const auto Found = std::find(ExportScopeNames.begin(), ExportScopeNames.end(), Text);
+    if (Found == ExportScopeNames.end())
+        throw ERequestError(Reader.Spelled("scope") + " must be action, directions or all");
+    return static_cast<TExportScope>(Found - ExportScopeNames.begin());
+}
+
+/// One of Names, by the index of the name given.
+template <std::size_t N>
+std::size_t NamedParam(const TParamReader& Reader, std::string_view Name, const std::string& Text,
+                       const std::array<std::string_view, N>& Names) {
+    const auto Found = std::find(Names.begin(), Names.end(), Text);
+    if (Found != Names.end())
+        return static_cast<std::size_t>(Found - Names.begin());
+    std::string List;
+    for (std::size_t I = 0; I < N; ++I)
+        List += std::string(I == 0 ? "" : I + 1 == N ? " or " : ", ") + std::string(Names[I]);
+    throw ERequestError(Reader.Spelled(Name) + " must be " + List);
+}
+
+/// "WxH", each side from 1 to MaxExportCanvasSide.
+TExportCanvas CanvasParam(const TParamReader& Reader, const std::string& Text) {
+    const auto Refuse = [&]() {
+        return ERequestError(
+            Reader.Spelled("canvas") +
+            Format(" must be WIDTHxHEIGHT, each from 1 to %d", MaxExportCanvasSide));
+    };
+    const std::size_t X = Text.find('x');
+    if (X == std::string::npos)
+        throw Refuse();
+    const auto Width = ParseWholeNumber(Text.substr(0, X));
+    const auto Height = ParseWholeNumber(Text.substr(X + 1));
+    const auto Fits = [](const std::optional<long>& N) {
+        return N && *N >= 1 && *N <= MaxExportCanvasSide;
+    };
+    if (!Fits(Width) || !Fits(Height))
+        throw Refuse();
+    return {static_cast<int>(*Width), static_cast<int>(*Height), TCanvasAnchor::Feet};
+}
+
+/// Crop, flip, canvas and anchor, which every picture takes, and what only some formats take.
+void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
+    if (const auto Crop = Reader.Value("crop"))
+        Request.Crop = static_cast<TExportCrop>(NamedParam(Reader, "crop", *Crop, ExportCropNames));
+    if (Request.Trim && Request.Crop == TExportCrop::Head)
+        throw ERequestError(Reader.Spelled("trim") + " crops to the body, not with " +
+                            Reader.Spelled("crop") + " head");
+    Request.Flip = Reader.Switch("flip");
+    if (const auto Canvas = Reader.Value("canvas"))
+        Request.Canvas = CanvasParam(Reader, *Canvas);
+    if (const auto Anchor = Reader.Value("anchor")) {
+        if (!Request.Canvas)
+            throw ERequestError(Reader.Spelled("anchor") + " is for " + Reader.Spelled("canvas"));
+        Request.Canvas->Anchor =
+            static_cast<TCanvasAnchor>(NamedParam(Reader, "anchor", *Anchor, CanvasAnchorNames));
+    }
+    const TExportKind Kind = Request.Format->Kind;
+    if (const auto Names = Reader.Value("frame-names")) {
+        if (Kind != TExportKind::Sheet && Kind != TExportKind::Bundle)
+            throw ERequestError(Reader.Spelled("frame-names") +
+                                " is for sheet, tsheet, bundle and tbundle");
+        Request.FrameNames =
+            static_cast<TFrameNames>(NamedParam(Reader, "frame-names", *Names, FrameNamesNames));
+    }
+    if (Reader.Takes("layers")) {
+        Request.Layers = Reader.Switch("layers");
+        if (Request.Layers && Kind != TExportKind::Bundle)
+            throw ERequestError(Reader.Spelled("layers") + " is for bundle and tbundle");
+    }
+}
+
+TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
+    TExportOptions Options;
+    Options.Format = Request.Format;
+    Options.Scale = Request.Scale;
+    Options.Delay = Request.Delay;
+    Options.Scope = Request.Scope;
+    Options.Trim = Request.Trim;
+    Options.Crop = Request.Crop;
+    Options.Flip = Request.Flip;
+    Options.Canvas = Request.Canvas;
+    Options.FrameNames = Request.FrameNames;
+    Options.Layers = Request.Layers;
+    // The classic formats stay what the viewer's "Save Image As..." writes.
+    if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
+        Options.Code = Session.Code();
+    return Options;
+}
+
+} // namespace
+
+const TRequestDialect CommandLineDialect{.Prefix = "--",
+                                         .Values = CommandLineValues,
+                                         .Flags = CommandLineFlags,
+                                         .Sheets = true,
+                                         .MaxFrame = 0,
+                                         .BackgroundForms = "RRGGBB or #RRGGBB",
+                                         .DelayFormats = "gif, apng, webp and sheet formats",
+                                         .CodesFromUrls = false,
+                                         .CarryCode = true,
+                                         .SceneCharacter = "code"};
+
+const TRequestDialect QueryDialect{.Prefix = "",
+                                   .Values = QueryValues,
+                                   .Flags = {},
+                                   .Sheets = false,
+                                   .MaxFrame = 255,
+                                   .BackgroundForms = "RRGGBB",
+                                   .DelayFormats = "gif, tgif, apng, tapng, webp and twebp",
+                                   .CodesFromUrls = true,
+                                   .CarryCode = false,
+                                   .SceneCharacter = "c"};
+
+std::string TRenderRequest::Key() const {
+    // An explicit frame is checked against the action, the default one is not: two keys.
+    // What cannot change the bytes stays out, so that one picture has one key: an animation
+    // holds every frame, and a transparent picture has no background.
+    const std::string FrameText =
+        Frame && !Format->Animated ? std::to_string(*Frame) : std::string("default");
+    // The code goes in whole: a formatted %s would end it at a NUL.
+    std::string Key = std::string(Format->Name) + "?code=" + Code +
+                      pelto::Format("&motion=%d&direction=%d&frame=%s&shadow=%d", Motion, Direction,
+                                    FrameText.c_str(), Shadow ? 1 : 0);
+    if (!Format->Transparent)
+        Key += pelto::Format("&background=%06X", Background & 0xFFFFFF);
+    Key += pelto::Format("&scale=%d", Scale);
+    if (Delay)
+        Key += pelto::Format("&delay=%d", *Delay);
+    // What only the command line asks for comes last, so that the service's keys stay.
+    if (Chara)
+        Key += pelto::Format("&chara=%d", *Chara);
+    if (Scope != TExportScope::Action)
+        Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Scope)]);
+    if (Trim)
+        Key += "&trim=1";
+    if (Crop != TExportCrop::Full)
+        Key += "&crop=" + std::string(ExportCropNames[static_cast<std::size_t>(Crop)]);
+    if (Flip)
+        Key += "&flip=1";
+    if (Canvas)
+        Key += pelto::Format(
+            "&canvas=%dx%d&anchor=%s", Canvas->Width, Canvas->Height,
+            std::string(CanvasAnchorNames[static_cast<std::size_t>(Canvas->Anchor)]).c_str());
+    if (FrameNames != TFrameNames::Pose)
+        Key += "&frame-names=index";
+    if (Layers)
+        Key += "&layers=1";
+    return Key;
+}
+
+TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDialect& Dialect,
+                                  const TExportFormat* Format) {
+    const TParamReader Reader(Params, Dialect);
+    TRenderRequest Request;
+    Request.Dialect = &Dialect;
+    const auto Code = Reader.Value("code");
+    const auto Chara = Reader.Value("chara");
+    if (Reader.Takes("chara")) {
+        if (Code.has_value() == Chara.has_value())
+            throw ERequestError("render needs either " + Reader.Spelled("code") + " or " +
+                                Reader.Spelled("chara"));
+    } else if (!Code) {
+        throw ERequestError(Reader.Spelled("code") + " is required");
+    }
+    Request.Format = Format ? Format : &FormatParam(Reader, Dialect);
+    if (Code)
+        Request.Code = Dialect.CodesFromUrls ? NormalizeCode(*Code) : *Code;
+    if (Chara)
+        Request.Chara = static_cast<int>(Reader.Number("chara", *Chara, 0, LastChara));
+    Request.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
+    Request.Direction = static_cast<int>(
+        Reader.Number("direction", TRenderRequest::DefaultDirection, 0, LastDirection));
+    if (const auto Frame = Reader.Value("frame"))
+        Request.Frame = FrameParam(Reader, Dialect, *Frame);
+    Request.Shadow = Reader.Switch("shadow");
+    Request.Background = BackgroundParam(Reader, Dialect);
+    Request.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
+    if (const auto Delay = Reader.Value("delay")) {
+        if (IsStillFormat(*Request.Format))
+            throw ERequestError(Reader.Spelled("delay") + " is for " +
+                                std::string(Dialect.DelayFormats));
+        Request.Delay =
+            static_cast<int>(Reader.Number("delay", *Delay, MinExportDelay, MaxExportDelay));
+    }
+    if (const auto Scope = Reader.Value("scope")) {
+        if (!HasScope(*Request.Format))
+            throw ERequestError(Reader.Spelled("scope") +
+                                " is for sheet, tsheet, bundle, tbundle and aseprite");
+        Request.Scope = ScopeParam(Reader, *Scope);
+    } else if (Request.Format->Kind == TExportKind::Bundle) {
+        Request.Scope = TExportScope::All;
+    }
+    Request.Trim = Reader.Switch("trim");
+    ReadLayout(Reader, Request);
+    return Request;
+}
+
+void PoseSession(TDressingSession& Session, const TRenderRequest& Request) {
+    if (Request.Chara)
+        Session.SetChara(*Request.Chara);
+    else if (!Request.Code.empty())
+        Session.ApplyCode(Request.Code);
+    Session.SetShadow(Request.Shadow);
+    Session.SetBackColor(Request.Background);
+    Session.SetMotion(static_cast<std::uint8_t>(Request.Motion));
+    Session.SetDirection(static_cast<std::uint8_t>(Request.Direction));
+    // The frames depend on the character's sprites, known only now.
+    CheckFrame(Request, Session.FrameCount());
+    Session.SetFrame(Request.Frame.value_or(1));
+}
+
+void CheckFrame(const TRenderRequest& Request, int Count) {
+    if (!Request.Frame)
+        return;
+    // The pose named is the one asked for: without a character the session keeps its own.
+    const std::string Frame = std::string(Request.Dialect->Prefix) + "frame";
+    const std::string Pose =
+        Format("motion %d facing direction %d", Request.Motion, Request.Direction);
+    if (Count == 0)
+        throw ERequestError(Frame + " cannot be given: " + Pose + " has no frames");
+    if (*Request.Frame < 1 || *Request.Frame > Count)
+        throw ERequestError(Frame + Format(" must be from 1 to %d for ", Count) + Pose);
+}
+
+std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames) {
+    // Each frame drawn at its scale, and as much again for the encoder's copies; measured
+    // peaks stay below this.
+    // The canvas-sized frames drawn first count too, once a canvas is smaller than them.
+    const std::size_t Drawn = Request.Format->Animated ? std::max(Frames, 1) + 1 : 2;
+    const std::size_t Side = static_cast<std::size_t>(CanvasSize) * Request.Scale;
+    const std::size_t Picture = Request.Canvas
+                                    ? static_cast<std::size_t>(Request.Canvas->Width) *
+                                          static_cast<std::size_t>(Request.Canvas->Height)
+                                    : Side * Side;
+    const std::size_t Canvas = static_cast<std::size_t>(CanvasSize) * CanvasSize;
+    return Drawn * (Picture + Canvas) * 4 * 2 + (std::size_t{1} << 20);
+}
+
+void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream) {
+    ExportPictureToStream(Session, ExportOptionsOf(Request, Session), Stream);
+}
+
+void Render(const TGameData& Game, const TRenderRequest& Request, TStream& Stream) {
+    TDressingSession Session(Game);
+    PoseSession(Session, Request);
+    RenderPosed(Session, Request, Stream);
+}
+
+TExportShape Render(const TGameData& Game, const TRenderRequest& Request,
+                    const std::string& FileName) {
+    TDressingSession Session(Game);
+    PoseSession(Session, Request);
+    return ExportPicture(Session, ExportOptionsOf(Request, Session), FileName);
+}
+
+} // namespace pelto

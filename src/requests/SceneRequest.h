@@ -1,0 +1,81 @@
+#pragma once
+
+#include "requests/RenderRequest.h"
+
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelto {
+
+class TDressingSession;
+class TGameData;
+class TStream;
+
+inline constexpr std::size_t MaxSceneCharacters = 8;
+inline constexpr int MinSceneGap = 0;
+inline constexpr int MaxSceneGap = 64;
+inline constexpr int DefaultSceneGap = 8;
+/// The formats a picture of several characters is written in.
+inline constexpr std::array<std::string_view, 5> SceneFormatNames{"png", "tpng", "gif", "apng",
+                                                                  "webp"};
+bool IsSceneFormat(const TExportFormat& Format);
+
+/// Several characters side by side in one picture, each drawn as its own render would draw it
+/// (Members, all of the scene's format, scale, frame, shadow and background), Gap pixels of
+/// the canvas between them, before the scale.
+struct TSceneRequest {
+    const TExportFormat* Format = nullptr;
+    std::vector<TRenderRequest> Members;
+    int Gap = DefaultSceneGap;
+
+    /// The cache and ETag key, one for every way of asking for the same picture; never one of
+    /// a render's.
+    std::string Key() const;
+};
+
+/// The scene of Characters ("CODE", "CODE~MOTION" or "CODE~MOTION~DIRECTION", left to right)
+/// with Shared, the parameters they all take, in Dialect; "gap" among them. Refuses, as
+/// ERequestError in Dialect's words, no character or more than MaxSceneCharacters, a
+/// malformed "~" part, a format no scene is written in and a parameter only a picture of one
+/// character takes. Format, when given, is the format the request was addressed to.
+TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
+                                const TRequestParams& Shared, const TRequestDialect& Dialect,
+                                const TExportFormat* Format = nullptr);
+
+/// The characters of a scene dressed and posed, each in a session of its own.
+class TPosedScene {
+public:
+    /// Raises EInvalidCode for a code that is none and ERequestError for a frame a
+    /// character's action lacks.
+    TPosedScene(const TGameData& Game, const TSceneRequest& Request);
+    ~TPosedScene();
+    TPosedScene(const TPosedScene&) = delete;
+    TPosedScene& operator=(const TPosedScene&) = delete;
+
+    /// The frames of each character's action, left to right.
+    std::vector<int> ActionFrames() const;
+    /// About the most memory Write takes while it runs.
+    std::size_t WorkBytes() const;
+    /// The picture: a still of each character's named frame, or an animation as long as the
+    /// longest action, the shorter ones starting over, every frame lasting the format's
+    /// default delay.
+    void Write(TStream& Stream) const;
+
+private:
+    const TSceneRequest& FRequest;
+    std::vector<std::unique_ptr<TDressingSession>> FSessions;
+};
+
+/// About the most memory drawing Request takes, its characters' actions having Frames frames.
+std::size_t RenderWorkBytes(const TSceneRequest& Request, std::span<const int> Frames);
+
+void RenderScene(const TGameData& Game, const TSceneRequest& Request, TStream& Stream);
+/// Into FileName, replaced only once complete.
+void RenderScene(const TGameData& Game, const TSceneRequest& Request, const std::string& FileName);
+
+} // namespace pelto
