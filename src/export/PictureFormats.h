@@ -120,6 +120,42 @@ constexpr bool HasScope(const TExportFormat& Format) {
            Format.Kind == TExportKind::Aseprite;
 }
 
+/// The export options that only some formats take.
+enum class TFormatOption {
+    Delay,      // how long a frame lasts
+    Scope,      // which actions the file holds
+    FrameNames, // what the index calls its frames
+    Layers,     // every frame also layer by layer
+};
+
+/// Whether Format takes Option: the one rule the command line, the service and the export
+/// dialog follow.
+constexpr bool FormatTakes(const TExportFormat& Format, TFormatOption Option) {
+    switch (Option) {
+    case TFormatOption::Delay:
+        return !IsStillFormat(Format);
+    case TFormatOption::Scope:
+        return HasScope(Format);
+    case TFormatOption::FrameNames:
+        return Format.Kind == TExportKind::Sheet || Format.Kind == TExportKind::Bundle;
+    case TFormatOption::Layers:
+        return Format.Kind == TExportKind::Bundle;
+    }
+    return false;
+}
+
+namespace detail {
+// What is not a still picture has frames that last: an animation or a file of several actions.
+constexpr bool DelayGoesWithFrames() {
+    for (const TExportFormat& Format : ExportFormats)
+        if (FormatTakes(Format, TFormatOption::Delay) !=
+            (IsAnimatedFormat(Format) || HasScope(Format)))
+            return false;
+    return true;
+}
+} // namespace detail
+static_assert(detail::DelayGoesWithFrames(), "every format but a still takes a delay");
+
 const TExportFormat& ImageFormatOf(TImageFileType Type);
 /// The format called Name (ignoring case), or nullptr.
 const TExportFormat* FindExportFormat(std::string_view Name);

@@ -175,9 +175,8 @@ void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
         Request.Canvas->Anchor =
             static_cast<TCanvasAnchor>(NamedParam(Reader, "anchor", *Anchor, CanvasAnchorNames));
     }
-    const TExportKind Kind = Request.Format->Kind;
     if (const auto Names = Reader.Value("frame-names")) {
-        if (Kind != TExportKind::Sheet && Kind != TExportKind::Bundle)
+        if (!FormatTakes(*Request.Format, TFormatOption::FrameNames))
             throw ERequestError(Reader.Spelled("frame-names") +
                                 " is for sheet, tsheet, bundle and tbundle");
         Request.FrameNames =
@@ -185,7 +184,7 @@ void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
     }
     if (Reader.Takes("layers")) {
         Request.Layers = Reader.Switch("layers");
-        if (Request.Layers && Kind != TExportKind::Bundle)
+        if (Request.Layers && !FormatTakes(*Request.Format, TFormatOption::Layers))
             throw ERequestError(Reader.Spelled("layers") + " is for bundle and tbundle");
     }
 }
@@ -297,14 +296,14 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
     Request.Background = BackgroundParam(Reader, Dialect);
     Request.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
     if (const auto Delay = Reader.Value("delay")) {
-        if (IsStillFormat(*Request.Format))
+        if (!FormatTakes(*Request.Format, TFormatOption::Delay))
             throw ERequestError(Reader.Spelled("delay") + " is for " +
                                 std::string(Dialect.DelayFormats));
         Request.Delay =
             static_cast<int>(Reader.Number("delay", *Delay, MinExportDelay, MaxExportDelay));
     }
     if (const auto Scope = Reader.Value("scope")) {
-        if (!HasScope(*Request.Format))
+        if (!FormatTakes(*Request.Format, TFormatOption::Scope))
             throw ERequestError(Reader.Spelled("scope") +
                                 " is for sheet, tsheet, bundle, tbundle and aseprite");
         Request.Scope = ScopeParam(Reader, *Scope);
