@@ -2,6 +2,9 @@
 
 #include "platform/Format.h"
 
+// Boost.JSON's implementation, once for the whole program.
+#include <boost/json/src.hpp>
+
 namespace pelto {
 
 std::string JsonString(std::string_view Utf8) {
