@@ -6,7 +6,7 @@
 #include "support/DemoGame.h"
 #include "support/TempDir.h"
 
-#include <boost/json/src.hpp>
+#include <boost/json.hpp>
 #include <gtest/gtest.h>
 
 #include <string>
