@@ -1,5 +1,7 @@
 #include "game/wloutils.h"
 
+#include "game/GameFacts.h"
+
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
@@ -408,8 +410,14 @@ bool IsWloFolder(const std::string& Folder) {
     if (Folder.empty())
         return false;
     const std::string Root = IncludeTrailingPathDelimiter(Folder);
-    return DirectoryExists(Root) && DirectoryExists(Root + "jma") &&
-           DirectoryExists(Root + "pic") && FileExists(Root + "data" + PathDelim + "Item.Dat");
+    if (!DirectoryExists(Root))
+        return false;
+    for (const TGameFolderNeed& Need : GameFolderNeeds) {
+        const std::string Path = Root + std::string(Need.Path);
+        if (Need.Folder ? !DirectoryExists(Path) : !FileExists(Path))
+            return false;
+    }
+    return true;
 }
 
 void GetWloInstallPath(std::string& Path) {

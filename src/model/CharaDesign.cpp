@@ -13,8 +13,6 @@
 namespace pelto {
 namespace {
 
-constexpr int CharaCount = static_cast<int>(CharaData.size());
-
 bool IsChara(int Chara) {
     return Chara >= 0 && Chara < CharaCount;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/GameFacts.h"
 #include "platform/Errors.h"
 
 #include <array>
@@ -10,11 +11,6 @@
 namespace pelto {
 
 class TGameData;
-
-inline constexpr int SlotCount = 6; // 1 head, 2 body, 3 hand, 4 arm, 5 shoes, 6 special
-/// The slots' names, slot s at SlotNames[s - 1], as the command line and the service take them.
-inline constexpr std::array<std::string_view, SlotCount> SlotNames{"head", "body",  "hand",
-                                                                   "arm",  "shoes", "special"};
 
 inline constexpr int ColorPositionCount = 4;
 inline constexpr int ColorChannelCount = 3; // red, green, blue

@@ -15,7 +15,6 @@
 namespace pelto {
 namespace {
 
-constexpr int LastChara = static_cast<int>(CharaData.size()) - 1;
 constexpr std::string_view PositionPrefix = "color";
 // Item identifiers are 16-bit; a longer number is read only to be refused as no item.
 constexpr long MaxItemNumber = 999999999;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GameFacts.h"
+
 #include "game/wloutils.h"
 #include "model/ItemSearch.h"
 #include "model/UCommon.h"
@@ -17,12 +19,6 @@
 #include <vector>
 
 namespace pelto {
-
-// Where the game keeps its files, below the game folder.
-inline constexpr std::string_view JmaFolderName = "jma/";
-inline constexpr std::string_view ItemTableFileName = "data/Item.Dat";
-inline constexpr std::string_view ItemIconFileName = "pic/item.BMg";
-inline constexpr std::string_view SkinFolderName = "menu/Skins/default/";
 
 /// The game's data as the program holds it while it runs: the sprite catalogue, the item
 /// table, the item icons with their name index, and the equipment catalogue. Loaded in that

@@ -1,5 +1,7 @@
 #include "model/GameFolder.h"
 
+#include "game/GameFacts.h"
+
 #include "game/wloutils.h"
 #include "platform/Paths.h"
 #include "platform/WineRegistry.h"
@@ -13,12 +15,12 @@ std::string WloPathProblem(const std::string& Folder) {
     if (Folder.empty() || !DirectoryExists(Folder))
         return "This folder does not exist.";
     const std::string Base = IncludeTrailingPathDelimiter(Folder);
-    if (!DirectoryExists(Base + "jma" + PathDelim))
-        return "This folder has no jma folder.";
-    if (!DirectoryExists(Base + "pic" + PathDelim))
-        return "This folder has no pic folder.";
-    if (!FileExists(Base + "data" + PathDelim + "Item.Dat"))
-        return "This folder has no data/Item.Dat.";
+    for (const TGameFolderNeed& Need : GameFolderNeeds) {
+        const std::string Path = Base + std::string(Need.Path);
+        if (Need.Folder ? !DirectoryExists(Path) : !FileExists(Path))
+            return "This folder has no " + std::string(Need.Path) +
+                   (Need.Folder ? " folder." : ".");
+    }
     return {};
 }
 

@@ -161,7 +161,7 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
     Settings.ReopenLast = Ini.ReadBool(MainSection, "reopenlast", true);
     Settings.LastCode = Ini.ReadString(MainSection, "lastcode", "");
     Settings.LastMotion = Ini.ReadInteger(MainSection, "lastmotion", 0);
-    Settings.LastDirection = Ini.ReadInteger(MainSection, "lastdirection", 4);
+    Settings.LastDirection = Ini.ReadInteger(MainSection, "lastdirection", DefaultDirection);
     if (std::string Format = Ini.ReadString(MainSection, "exportformat", ""); !Format.empty()) {
         TPeltoSettings::TExportChoices Export;
         Export.Format = std::move(Format);

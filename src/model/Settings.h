@@ -29,7 +29,7 @@ struct TPeltoSettings {
     /// The character shown at the last end as its code, empty for none, and its pose.
     std::string LastCode;
     int LastMotion = 0;
-    int LastDirection = 4;
+    int LastDirection = DefaultDirection;
     /// The choices of the last export, as pelto-cli names them; written once there was one.
     struct TExportChoices {
         std::string Format = "png";

@@ -15,8 +15,6 @@ class TWLOItemDataFile;
 class TWLOItemTableOnDemand;
 struct TWLOItemData;
 
-inline constexpr int BodyGroupCount = 4;
-
 /// The text of an item in the equipment lists: "[n] name", or "[-] name" cut to 24 bytes
 /// when the item has no list number.
 std::string EquipEntryText(const TWLOItemData& Item);

@@ -165,7 +165,7 @@ private:
     TColor FBackColor = DefaultBackColor;
     bool FChanged = false;
     std::uint8_t FMotion = 0;
-    std::uint8_t FDirection = 4;
+    std::uint8_t FDirection = DefaultDirection;
     std::uint16_t FBodyNo = 0;
     std::uint16_t FHeadNo = 0;
     std::array<const TWLOItemData*, 7> FEquip{}; // slots 1..6; [0] unused

@@ -17,10 +17,6 @@
 namespace pelto {
 namespace {
 
-constexpr long LastChara = static_cast<long>(CharaData.size()) - 1;
-constexpr long LastMotion = static_cast<long>(MotionActions.size()) - 1;
-constexpr long LastDirection = static_cast<long>(MotionActions[0].size()) - 1;
-
 constexpr std::array<std::string_view, 14> CommandLineValues{
     "code",  "chara", "motion", "direction", "frame",  "background", "format",
     "scale", "delay", "scope",  "crop",      "canvas", "anchor",     "frame-names"};
@@ -288,8 +284,8 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
     if (Chara)
         Request.Chara = static_cast<int>(Reader.Number("chara", *Chara, 0, LastChara));
     Request.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
-    Request.Direction = static_cast<int>(
-        Reader.Number("direction", TRenderRequest::DefaultDirection, 0, LastDirection));
+    Request.Direction =
+        static_cast<int>(Reader.Number("direction", DefaultDirection, 0, LastDirection));
     if (const auto Frame = Reader.Value("frame"))
         Request.Frame = FrameParam(Reader, Dialect, *Frame);
     Request.Shadow = Reader.Switch("shadow");

@@ -73,9 +73,6 @@ struct TRenderRequest {
     /// Whose names the frame's message uses, and whether the picture carries the code.
     const TRequestDialect* Dialect = &QueryDialect;
 
-    /// Faces the viewer.
-    static constexpr int DefaultDirection = 4;
-
     /// The request with every default filled in, the same for every way of asking for the
     /// same picture: the key of the service's response cache and of its ETag.
     std::string Key() const;

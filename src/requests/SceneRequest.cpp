@@ -21,9 +21,6 @@
 namespace pelto {
 namespace {
 
-constexpr long LastMotion = static_cast<long>(MotionActions.size()) - 1;
-constexpr long LastDirection = static_cast<long>(MotionActions[0].size()) - 1;
-
 /// What every character of a scene shares; the rest is for a picture of one character.
 constexpr std::array<std::string_view, 8> SharedNames{"motion",     "direction", "frame",  "shadow",
                                                       "background", "scale",     "format", "gap"};

@@ -20,8 +20,6 @@
 namespace pelto::service {
 namespace {
 
-constexpr int LastMotion = static_cast<int>(MotionActions.size()) - 1;
-constexpr int LastDirection = static_cast<int>(MotionActions[0].size()) - 1;
 constexpr std::string_view RenderPrefix = "/render.";
 constexpr std::string_view ScenePrefix = "/scene.";
 constexpr std::string_view IconPrefix = "/icon/";
@@ -292,7 +290,7 @@ TShareParams ParseShareParams(const TQueryParams& Params) {
     if (const auto Code = Last("code"))
         Share.Code = NormalizeCode(*Code);
     Share.Motion = Number("motion", 0, 0, LastMotion);
-    Share.Direction = Number("direction", 4, 0, LastDirection);
+    Share.Direction = Number("direction", DefaultDirection, 0, LastDirection);
     Share.Scale = Number("scale", 3, MinExportScale, MaxExportScale);
     Share.Shadow = Number("shadow", 0, 0, 1) == 1;
     if (const auto Background = Last("background")) {

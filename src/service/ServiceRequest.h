@@ -104,7 +104,7 @@ TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& 
 struct TShareParams {
     std::string Code; // normalised; empty: none
     int Motion = 0;
-    int Direction = 4;
+    int Direction = DefaultDirection;
     int Scale = 3;
     bool Shadow = false;
     std::optional<TColor> Background = 0xFFFFFF; // none: transparent

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GameFacts.h"
+
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 
@@ -243,48 +245,6 @@ private:
     mutable std::size_t FNextUnread = 0;
     mutable std::mutex FReading;
 };
-
-/// One playable character.
-struct TCharaData {
-    std::uint8_t BodyGroup; // 0..3
-    std::uint8_t HeadIndex; // its own head sprite within the group
-    std::string_view Name;
-};
-
-inline constexpr std::array<TCharaData, 15> CharaData{{
-    {0, 0, "Rocco"},
-    {1, 0, "Nina"},
-    {1, 1, "Betty"},
-    {2, 0, "Daniel"},
-    {2, 1, "Sid"},
-    {2, 2, "More"},
-    {2, 3, "Kurogane Juzo"},
-    {3, 0, "Iris"},
-    {3, 1, "Lique"},
-    {3, 2, "Vanessa"},
-    {3, 3, "Breillat"},
-    {3, 4, "Jessica"},
-    {3, 5, "Konnotsuruko"},
-    {3, 6, "Maria"},
-    {3, 7, "Karin Liebtrud"},
-}};
-
-/// Body sprite number of each body group; its heads follow at +100.
-inline constexpr std::array<std::uint16_t, 4> BodySpriteBase{2000, 3000, 4000, 5000};
-
-/// Action number of each (motion, direction).
-inline constexpr std::array<std::array<std::uint8_t, 8>, 19> MotionActions{{
-    {8, 9, 10, 11, 12, 13, 14, 15},   {0, 1, 2, 3, 4, 5, 6, 7},
-    {16, 16, 16, 16, 17, 17, 17, 17}, {18, 19, 20, 21, 22, 23, 24, 25},
-    {26, 26, 26, 26, 27, 27, 27, 27}, {28, 28, 28, 28, 29, 29, 29, 29},
-    {30, 30, 30, 30, 31, 31, 31, 31}, {32, 32, 32, 32, 33, 33, 33, 33},
-    {34, 34, 34, 34, 35, 35, 35, 35}, {36, 36, 36, 36, 37, 37, 37, 37},
-    {38, 38, 38, 38, 39, 39, 39, 39}, {40, 40, 40, 40, 41, 41, 41, 41},
-    {42, 42, 42, 42, 43, 43, 43, 43}, {44, 44, 44, 44, 45, 45, 45, 45},
-    {46, 47, 48, 49, 50, 51, 52, 53}, {54, 55, 56, 57, 58, 59, 60, 61},
-    {62, 62, 62, 62, 63, 63, 63, 63}, {64, 64, 64, 64, 65, 65, 65, 65},
-    {66, 67, 68, 69, 70, 71, 72, 73},
-}};
 
 constexpr int BodySpriteNo(int Chara) {
     return BodySpriteBase[CharaData[Chara].BodyGroup];
