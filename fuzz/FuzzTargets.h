@@ -897,9 +897,10 @@ inline void RunServiceRequest(TInput Data) {
             // What is let through is within the ranges the renderer takes, and its code is in
             // the code box's alphabet.
             if (Render.Motion < 0 || Render.Motion >= static_cast<int>(MotionActions.size()) ||
-                Render.Direction < 0 || Render.Direction > 7 || Render.Scale < 1 ||
-                Render.Scale > 8 || (Render.Frame && *Render.Frame < 1) ||
-                (Render.Delay && (*Render.Delay < 20 || *Render.Delay > 5000)) ||
+                Render.Direction < 0 || Render.Direction > 7 || Render.Options.Scale < 1 ||
+                Render.Options.Scale > 8 || (Render.Frame && *Render.Frame < 1) ||
+                (Render.Options.Delay &&
+                 (*Render.Options.Delay < 20 || *Render.Options.Delay > 5000)) ||
                 Render.Code.find_first_of(" -_") != std::string::npos)
                 std::abort();
             // One key for one picture: the same parameters give the same key.

@@ -11,7 +11,7 @@
 #include "game/wloutils.h"
 #include "model/CharaCode.h"
 #include "model/CharaDesign.h"
-#include "model/DesignEdits.h"
+#include "requests/DesignEdits.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/GameFolder.h"

@@ -7,6 +7,7 @@
 #include "platform/Format.h"
 #include "platform/Stream.h"
 #include "platform/Text.h"
+#include "requests/Parameters.h"
 #include "sprites/wlojmajmp.h"
 
 #include <algorithm>
@@ -17,13 +18,9 @@
 namespace pelto {
 namespace {
 
-constexpr std::array<std::string_view, 14> CommandLineValues{
-    "code",  "chara", "motion", "direction", "frame",  "background", "format",
-    "scale", "delay", "scope",  "crop",      "canvas", "anchor",     "frame-names"};
-constexpr std::array<std::string_view, 4> CommandLineFlags{"shadow", "trim", "flip", "layers"};
-constexpr std::array<std::string_view, 12> QueryValues{
-    "code",  "motion", "direction", "frame", "shadow", "background",
-    "scale", "delay",  "crop",      "flip",  "canvas", "anchor"};
+constexpr auto CommandLineValues = ParameterNames<RenderOption, false>();
+constexpr auto CommandLineFlags = ParameterNames<RenderOption, true>();
+constexpr auto QueryValues = ParameterNames<RenderQuery>();
 
 /// The parameters of one request, read by their names as its dialect spells them.
 class TParamReader {
@@ -46,24 +43,21 @@ public:
         return Found->second;
     }
 
-    long Number(std::string_view Name, long Default, long Min, long Max) const {
+    /// The number parameter Name, its default when it is not given.
+    int Number(std::string_view Name) const {
         const auto Text = Value(Name);
-        return Text ? Number(Name, *Text, Min, Max) : Default;
+        return Text ? Number(Name, *Text) : static_cast<int>(ParameterNamed(Name).Default);
     }
 
-    long Number(std::string_view Name, const std::string& Text, long Min, long Max) const {
-        const auto Number = ParseWholeNumber(Text);
-        if (!Number || *Number < Min || *Number > Max)
-            throw ERequestError(Spelled(Name) +
-                                Format(" must be a number from %ld to %ld", Min, Max));
-        return *Number;
+    int Number(std::string_view Name, const std::string& Text) const {
+        return static_cast<int>(ReadNumber(Spelled(Name), Text, ParameterNamed(Name).Range));
     }
 
     /// A switch of the command line, or a 0 or 1 of a query.
     bool Switch(std::string_view Name) const {
         if (Takes(FDialect.Flags, Name))
             return FParams.contains(Name);
-        return Number(Name, 0, 0, 1) == 1;
+        return Number(Name) == 1;
     }
 
     std::string Spelled(std::string_view Name) const {
@@ -107,8 +101,8 @@ TColor BackgroundParam(const TParamReader& Reader, const TRequestDialect& Dialec
 /// Without a range of its own, a frame that is no number is one no action has.
 int FrameParam(const TParamReader& Reader, const TRequestDialect& Dialect,
                const std::string& Text) {
-    if (Dialect.MaxFrame > 0)
-        return static_cast<int>(Reader.Number("frame", Text, 1, Dialect.MaxFrame));
+    if (Dialect.FrameFirst)
+        return Reader.Number("frame", Text);
     const auto Frame = ParseWholeNumber(Text);
     return Frame && *Frame >= 1 && *Frame <= std::numeric_limits<int>::max()
                ? static_cast<int>(*Frame)
@@ -158,45 +152,36 @@ TExportCanvas CanvasParam(const TParamReader& Reader, const std::string& Text) {
 /// Crop, flip, canvas and anchor, which every picture takes, and what only some formats take.
 void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
     if (const auto Crop = Reader.Value("crop"))
-        Request.Crop = static_cast<TExportCrop>(NamedParam(Reader, "crop", *Crop, ExportCropNames));
-    if (Request.Trim && Request.Crop == TExportCrop::Head)
+        Request.Options.Crop =
+            static_cast<TExportCrop>(NamedParam(Reader, "crop", *Crop, ExportCropNames));
+    if (Request.Options.Trim && Request.Options.Crop == TExportCrop::Head)
         throw ERequestError(Reader.Spelled("trim") + " crops to the body, not with " +
                             Reader.Spelled("crop") + " head");
-    Request.Flip = Reader.Switch("flip");
+    Request.Options.Flip = Reader.Switch("flip");
     if (const auto Canvas = Reader.Value("canvas"))
-        Request.Canvas = CanvasParam(Reader, *Canvas);
+        Request.Options.Canvas = CanvasParam(Reader, *Canvas);
     if (const auto Anchor = Reader.Value("anchor")) {
-        if (!Request.Canvas)
+        if (!Request.Options.Canvas)
             throw ERequestError(Reader.Spelled("anchor") + " is for " + Reader.Spelled("canvas"));
-        Request.Canvas->Anchor =
+        Request.Options.Canvas->Anchor =
             static_cast<TCanvasAnchor>(NamedParam(Reader, "anchor", *Anchor, CanvasAnchorNames));
     }
     if (const auto Names = Reader.Value("frame-names")) {
-        if (!FormatTakes(*Request.Format, TFormatOption::FrameNames))
+        if (!FormatTakes(*Request.Options.Format, TFormatOption::FrameNames))
             throw ERequestError(Reader.Spelled("frame-names") +
                                 " is for sheet, tsheet, bundle and tbundle");
-        Request.FrameNames =
+        Request.Options.FrameNames =
             static_cast<TFrameNames>(NamedParam(Reader, "frame-names", *Names, FrameNamesNames));
     }
     if (Reader.Takes("layers")) {
-        Request.Layers = Reader.Switch("layers");
-        if (Request.Layers && !FormatTakes(*Request.Format, TFormatOption::Layers))
+        Request.Options.Layers = Reader.Switch("layers");
+        if (Request.Options.Layers && !FormatTakes(*Request.Options.Format, TFormatOption::Layers))
             throw ERequestError(Reader.Spelled("layers") + " is for bundle and tbundle");
     }
 }
 
 TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
-    TExportOptions Options;
-    Options.Format = Request.Format;
-    Options.Scale = Request.Scale;
-    Options.Delay = Request.Delay;
-    Options.Scope = Request.Scope;
-    Options.Trim = Request.Trim;
-    Options.Crop = Request.Crop;
-    Options.Flip = Request.Flip;
-    Options.Canvas = Request.Canvas;
-    Options.FrameNames = Request.FrameNames;
-    Options.Layers = Request.Layers;
+    TExportOptions Options = Request.Options;
     // The classic formats stay what the viewer's "Save Image As..." writes.
     if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
         Options.Code = Session.Code();
@@ -209,7 +194,7 @@ const TRequestDialect CommandLineDialect{.Prefix = "--",
                                          .Values = CommandLineValues,
                                          .Flags = CommandLineFlags,
                                          .Sheets = true,
-                                         .MaxFrame = 0,
+                                         .FrameFirst = false,
                                          .BackgroundForms = "RRGGBB or #RRGGBB",
                                          .DelayFormats = "gif, apng, webp and sheet formats",
                                          .CodesFromUrls = false,
@@ -220,7 +205,7 @@ const TRequestDialect QueryDialect{.Prefix = "",
                                    .Values = QueryValues,
                                    .Flags = {},
                                    .Sheets = false,
-                                   .MaxFrame = 255,
+                                   .FrameFirst = true,
                                    .BackgroundForms = "RRGGBB",
                                    .DelayFormats = "gif, tgif, apng, tapng, webp and twebp",
                                    .CodesFromUrls = true,
@@ -232,34 +217,35 @@ std::string TRenderRequest::Key() const {
     // What cannot change the bytes stays out, so that one picture has one key: an animation
     // holds every frame, and a transparent picture has no background.
     const std::string FrameText =
-        Frame && !Format->Animated ? std::to_string(*Frame) : std::string("default");
+        Frame && !Options.Format->Animated ? std::to_string(*Frame) : std::string("default");
     // The code goes in whole: a formatted %s would end it at a NUL.
-    std::string Key = std::string(Format->Name) + "?code=" + Code +
+    std::string Key = std::string(Options.Format->Name) + "?code=" + Code +
                       pelto::Format("&motion=%d&direction=%d&frame=%s&shadow=%d", Motion, Direction,
                                     FrameText.c_str(), Shadow ? 1 : 0);
-    if (!Format->Transparent)
+    if (!Options.Format->Transparent)
         Key += pelto::Format("&background=%06X", Background & 0xFFFFFF);
-    Key += pelto::Format("&scale=%d", Scale);
-    if (Delay)
-        Key += pelto::Format("&delay=%d", *Delay);
+    Key += pelto::Format("&scale=%d", Options.Scale);
+    if (Options.Delay)
+        Key += pelto::Format("&delay=%d", *Options.Delay);
     // What only the command line asks for comes last, so that the service's keys stay.
     if (Chara)
         Key += pelto::Format("&chara=%d", *Chara);
-    if (Scope != TExportScope::Action)
-        Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Scope)]);
-    if (Trim)
+    if (Options.Scope != TExportScope::Action)
+        Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Options.Scope)]);
+    if (Options.Trim)
         Key += "&trim=1";
-    if (Crop != TExportCrop::Full)
-        Key += "&crop=" + std::string(ExportCropNames[static_cast<std::size_t>(Crop)]);
-    if (Flip)
+    if (Options.Crop != TExportCrop::Full)
+        Key += "&crop=" + std::string(ExportCropNames[static_cast<std::size_t>(Options.Crop)]);
+    if (Options.Flip)
         Key += "&flip=1";
-    if (Canvas)
+    if (Options.Canvas)
         Key += pelto::Format(
-            "&canvas=%dx%d&anchor=%s", Canvas->Width, Canvas->Height,
-            std::string(CanvasAnchorNames[static_cast<std::size_t>(Canvas->Anchor)]).c_str());
-    if (FrameNames != TFrameNames::Pose)
+            "&canvas=%dx%d&anchor=%s", Options.Canvas->Width, Options.Canvas->Height,
+            std::string(CanvasAnchorNames[static_cast<std::size_t>(Options.Canvas->Anchor)])
+                .c_str());
+    if (Options.FrameNames != TFrameNames::Pose)
         Key += "&frame-names=index";
-    if (Layers)
+    if (Options.Layers)
         Key += "&layers=1";
     return Key;
 }
@@ -278,35 +264,33 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
     } else if (!Code) {
         throw ERequestError(Reader.Spelled("code") + " is required");
     }
-    Request.Format = Format ? Format : &FormatParam(Reader, Dialect);
+    Request.Options.Format = Format ? Format : &FormatParam(Reader, Dialect);
     if (Code)
         Request.Code = Dialect.CodesFromUrls ? NormalizeCode(*Code) : *Code;
     if (Chara)
-        Request.Chara = static_cast<int>(Reader.Number("chara", *Chara, 0, LastChara));
-    Request.Motion = static_cast<int>(Reader.Number("motion", 0, 0, LastMotion));
-    Request.Direction =
-        static_cast<int>(Reader.Number("direction", DefaultDirection, 0, LastDirection));
+        Request.Chara = Reader.Number("chara", *Chara);
+    Request.Motion = Reader.Number("motion");
+    Request.Direction = Reader.Number("direction");
     if (const auto Frame = Reader.Value("frame"))
         Request.Frame = FrameParam(Reader, Dialect, *Frame);
     Request.Shadow = Reader.Switch("shadow");
     Request.Background = BackgroundParam(Reader, Dialect);
-    Request.Scale = static_cast<int>(Reader.Number("scale", 1, MinExportScale, MaxExportScale));
+    Request.Options.Scale = Reader.Number("scale");
     if (const auto Delay = Reader.Value("delay")) {
-        if (!FormatTakes(*Request.Format, TFormatOption::Delay))
+        if (!FormatTakes(*Request.Options.Format, TFormatOption::Delay))
             throw ERequestError(Reader.Spelled("delay") + " is for " +
                                 std::string(Dialect.DelayFormats));
-        Request.Delay =
-            static_cast<int>(Reader.Number("delay", *Delay, MinExportDelay, MaxExportDelay));
+        Request.Options.Delay = Reader.Number("delay", *Delay);
     }
     if (const auto Scope = Reader.Value("scope")) {
-        if (!FormatTakes(*Request.Format, TFormatOption::Scope))
+        if (!FormatTakes(*Request.Options.Format, TFormatOption::Scope))
             throw ERequestError(Reader.Spelled("scope") +
                                 " is for sheet, tsheet, bundle, tbundle and aseprite");
-        Request.Scope = ScopeParam(Reader, *Scope);
-    } else if (Request.Format->Kind == TExportKind::Bundle) {
-        Request.Scope = TExportScope::All;
+        Request.Options.Scope = ScopeParam(Reader, *Scope);
+    } else if (Request.Options.Format->Kind == TExportKind::Bundle) {
+        Request.Options.Scope = TExportScope::All;
     }
-    Request.Trim = Reader.Switch("trim");
+    Request.Options.Trim = Reader.Switch("trim");
     ReadLayout(Reader, Request);
     return Request;
 }
@@ -339,17 +323,21 @@ void CheckFrame(const TRenderRequest& Request, int Count) {
 }
 
 std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames) {
-    // Each frame drawn at its scale, and as much again for the encoder's copies; measured
-    // peaks stay below this.
     // The canvas-sized frames drawn first count too, once a canvas is smaller than them.
-    const std::size_t Drawn = Request.Format->Animated ? std::max(Frames, 1) + 1 : 2;
-    const std::size_t Side = static_cast<std::size_t>(CanvasSize) * Request.Scale;
-    const std::size_t Picture = Request.Canvas
-                                    ? static_cast<std::size_t>(Request.Canvas->Width) *
-                                          static_cast<std::size_t>(Request.Canvas->Height)
+    const std::size_t Side = static_cast<std::size_t>(CanvasSize) * Request.Options.Scale;
+    const std::size_t Picture = Request.Options.Canvas
+                                    ? static_cast<std::size_t>(Request.Options.Canvas->Width) *
+                                          static_cast<std::size_t>(Request.Options.Canvas->Height)
                                     : Side * Side;
     const std::size_t Canvas = static_cast<std::size_t>(CanvasSize) * CanvasSize;
-    return Drawn * (Picture + Canvas) * 4 * 2 + (std::size_t{1} << 20);
+    return DrawingWorkBytes(Request.Options.Format->Animated, Frames, Picture, Canvas);
+}
+
+std::size_t DrawingWorkBytes(bool Animated, int Frames, std::size_t Picture, std::size_t Drawn) {
+    // Each frame at its scale and as drawn before it, and as much again for the encoder's
+    // copies; measured peaks stay below this.
+    const std::size_t Pictures = Animated ? std::max(Frames, 1) + 1 : 2;
+    return Pictures * (Picture + Drawn) * 4 * 2 + (std::size_t{1} << 20);
 }
 
 void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream) {

@@ -27,9 +27,9 @@ struct TRequestDialect {
     std::span<const std::string_view> Flags;
     /// Whether the "format" parameter may name a sheet, a bundle or a layered file.
     bool Sheets;
-    /// The highest frame taken before the character is posed; 0: any text waits for the
-    /// action's own range.
-    int MaxFrame;
+    /// Whether a frame is checked against the highest any action has before the character is
+    /// posed; else any text waits for the action's own range.
+    bool FrameFirst;
     /// How the background's message spells the colours it takes.
     std::string_view BackgroundForms;
     /// The formats the delay's message names.
@@ -53,7 +53,6 @@ using TRequestParams = std::map<std::string, std::string, std::less<>>;
 
 /// One picture of one character: everything that decides its bytes.
 struct TRenderRequest {
-    const TExportFormat* Format = nullptr;
     std::string Code;         // empty: none
     std::optional<int> Chara; // instead of a code
     int Motion = 0;
@@ -61,15 +60,9 @@ struct TRenderRequest {
     std::optional<int> Frame; // checked once the character is posed
     bool Shadow = false;
     TColor Background = 0xFFFFFF;
-    int Scale = 1;
-    std::optional<int> Delay;
-    TExportScope Scope = TExportScope::Action;
-    bool Trim = false;
-    TExportCrop Crop = TExportCrop::Full;
-    bool Flip = false;
-    std::optional<TExportCanvas> Canvas;
-    TFrameNames FrameNames = TFrameNames::Pose;
-    bool Layers = false;
+    /// The format and how the picture is exported; the code it carries is the posed
+    /// character's, set when it is drawn.
+    TExportOptions Options;
     /// Whose names the frame's message uses, and whether the picture carries the code.
     const TRequestDialect* Dialect = &QueryDialect;
 
@@ -95,6 +88,10 @@ void CheckFrame(const TRenderRequest& Request, int Count);
 
 /// About the most memory drawing Request takes while it runs, for an action of Frames frames.
 std::size_t RenderWorkBytes(const TRenderRequest& Request, int Frames);
+
+/// About the most memory drawing takes: every frame of an animation of Frames frames (else one
+/// picture), each of Picture pixels and of Drawn pixels before its scale and canvas.
+std::size_t DrawingWorkBytes(bool Animated, int Frames, std::size_t Picture, std::size_t Drawn);
 
 /// Draws Request over Session, posed for it by PoseSession, into Stream; not for sheets.
 void RenderPosed(TDressingSession& Session, const TRenderRequest& Request, TStream& Stream);

@@ -22,8 +22,7 @@ namespace pelto {
 namespace {
 
 /// What every character of a scene shares; the rest is for a picture of one character.
-constexpr std::array<std::string_view, 8> SharedNames{"motion",     "direction", "frame",  "shadow",
-                                                      "background", "scale",     "format", "gap"};
+constexpr auto SharedNames = ParameterNames<SceneOption>();
 
 /// One character of a scene as it is written: its code, and its own motion and direction.
 struct TSceneCharacter {
@@ -52,19 +51,15 @@ TSceneCharacter ParseCharacter(const std::string& Text, std::size_t Index,
     if (Parts.size() > 3 || std::any_of(Parts.begin() + 1, Parts.end(),
                                         [](std::string_view Part) { return Part.empty(); }))
         throw ERequestError(Name + " must be CODE, CODE~MOTION or CODE~MOTION~DIRECTION");
-    const auto Number = [&](std::string_view Part, std::string_view What, long Last) {
-        const auto Value = ParseWholeNumber(Part);
-        if (!Value || *Value < 0 || *Value > Last)
-            throw ERequestError(Format("%s %zu: %.*s must be a number from 0 to %ld", Name.c_str(),
-                                       Index + 1, static_cast<int>(What.size()), What.data(),
-                                       Last));
-        return static_cast<int>(*Value);
+    const auto Number = [&](std::string_view Part, std::string_view What) {
+        const std::string Spelled = Format("%s %zu: ", Name.c_str(), Index + 1) + std::string(What);
+        return static_cast<int>(ReadNumber(Spelled, Part, RangeOf(What)));
     };
     TSceneCharacter Character{std::string(Parts[0]), std::nullopt, std::nullopt};
     if (Parts.size() > 1)
-        Character.Motion = Number(Parts[1], "motion", LastMotion);
+        Character.Motion = Number(Parts[1], "motion");
     if (Parts.size() > 2)
-        Character.Direction = Number(Parts[2], "direction", LastDirection);
+        Character.Direction = Number(Parts[2], "direction");
     return Character;
 }
 
@@ -72,11 +67,8 @@ int GapParam(const TRequestParams& Shared, const TRequestDialect& Dialect) {
     const auto Found = Shared.find("gap");
     if (Found == Shared.end())
         return DefaultSceneGap;
-    const auto Gap = ParseWholeNumber(Found->second);
-    if (!Gap || *Gap < MinSceneGap || *Gap > MaxSceneGap)
-        throw ERequestError(std::string(Dialect.Prefix) +
-                            Format("gap must be a number from %d to %d", MinSceneGap, MaxSceneGap));
-    return static_cast<int>(*Gap);
+    return static_cast<int>(
+        ReadNumber(std::string(Dialect.Prefix) + "gap", Found->second, RangeOf("gap")));
 }
 
 const TExportFormat& SceneFormatParam(const TRequestParams& Shared, const TRequestDialect& Dialect,
@@ -119,7 +111,7 @@ std::string TSceneRequest::Key() const {
            pelto::Format("&shadow=%d", First.Shadow ? 1 : 0);
     if (!Format->Transparent)
         Key += pelto::Format("&background=%06X", First.Background & 0xFFFFFF);
-    return Key + pelto::Format("&scale=%d&gap=%d", First.Scale, Gap);
+    return Key + pelto::Format("&scale=%d&gap=%d", First.Options.Scale, Gap);
 }
 
 TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
@@ -184,7 +176,7 @@ void TPosedScene::Write(TStream& Stream) const {
     const int Width = SceneWidth(FRequest);
     const TBox Whole{0, 0, Width, CanvasSize};
     const TFramePlacement Alone = PlaceFrames(TBox{}, 1, false, std::nullopt);
-    const TFramePlacement Enlarged = PlaceFrames(Whole, First.Scale, false, std::nullopt);
+    const TFramePlacement Enlarged = PlaceFrames(Whole, First.Options.Scale, false, std::nullopt);
 
     // Drawn at the canvas's size and enlarged once whole, as a render's frames are.
     const auto DrawStep = [&](int Step) {
@@ -204,7 +196,7 @@ void TPosedScene::Write(TStream& Stream) const {
         return Scene;
     };
     const auto Picture = [&](TBitmap Scene) {
-        if (First.Scale == 1)
+        if (First.Options.Scale == 1)
             return Scene;
         return PlacedFrame(Scene, Enlarged);
     };
@@ -223,7 +215,7 @@ void TPosedScene::Write(TStream& Stream) const {
         std::vector<TReducedFrame> Reduced;
         for (int Step = 0; Step < Steps; ++Step)
             Reduced.push_back(
-                EnlargedIndices(ReduceFrameColors(DrawStep(Step)), Whole, First.Scale));
+                EnlargedIndices(ReduceFrameColors(DrawStep(Step)), Whole, First.Options.Scale));
         SaveAnimatedGifToStream(Reduced, Transparent, Stream);
         return;
     }
@@ -240,12 +232,11 @@ std::size_t RenderWorkBytes(const TSceneRequest& Request, std::span<const int> F
     // As a render's: every picture at its scale and at the canvas's, twice for the encoder's
     // copies, and each character's own canvas.
     const int Longest = Frames.empty() ? 0 : *std::max_element(Frames.begin(), Frames.end());
-    const std::size_t Drawn = Request.Format->Animated ? std::max(Longest, 1) + 1 : 2;
     const std::size_t Scene = static_cast<std::size_t>(SceneWidth(Request)) * CanvasSize;
-    const std::size_t Scale = static_cast<std::size_t>(Request.Members.front().Scale);
+    const std::size_t Scale = static_cast<std::size_t>(Request.Members.front().Options.Scale);
     const std::size_t Canvas = static_cast<std::size_t>(CanvasSize) * CanvasSize;
-    return Drawn * (Scene * Scale * Scale + Scene) * 4 * 2 + Request.Members.size() * Canvas * 4 +
-           (std::size_t{1} << 20);
+    return DrawingWorkBytes(Request.Format->Animated, Longest, Scene * Scale * Scale, Scene) +
+           Request.Members.size() * Canvas * 4;
 }
 
 void RenderScene(const TGameData& Game, const TSceneRequest& Request, TStream& Stream) {

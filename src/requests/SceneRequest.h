@@ -1,5 +1,6 @@
 #pragma once
 
+#include "requests/Parameters.h"
 #include "requests/RenderRequest.h"
 
 #include <array>
@@ -17,9 +18,7 @@ class TGameData;
 class TStream;
 
 inline constexpr std::size_t MaxSceneCharacters = 8;
-inline constexpr int MinSceneGap = 0;
-inline constexpr int MaxSceneGap = 64;
-inline constexpr int DefaultSceneGap = 8;
+inline constexpr int DefaultSceneGap = static_cast<int>(ParameterNamed("gap").Default);
 /// The formats a picture of several characters is written in.
 inline constexpr std::array<std::string_view, 5> SceneFormatNames{"png", "tpng", "gif", "apng",
                                                                   "webp"};

@@ -2,7 +2,7 @@
 
 #include "platform/Format.h"
 #include "platform/Text.h"
-#include "sprites/wlojmajmp.h"
+#include "requests/Parameters.h"
 
 #include "service/HttpHead.h"
 
@@ -30,64 +30,20 @@ constexpr std::string_view CodeSuffix = ".json";
 constexpr std::string_view AtlasPrefix = "/atlas/";
 constexpr std::array<std::string_view, 5> PageFiles{"page.js", "page.css", "service.js",
                                                     "page.ja.json", "docs.css"};
-// Longer values are no number, colour or code of ours; reading them would only cost time.
-constexpr std::size_t MaxValueLength = 1024;
-
-/// The parameters of one request, each taken once; what is left over is refused at the end.
-class TParamReader {
-public:
-    TParamReader(const TQueryParams& Params, std::span<const std::string_view> Known)
-        : FParams(Params) {
-        for (const auto& [Name, Value] : Params) {
-            if (std::find(Known.begin(), Known.end(), Name) == Known.end())
-                throw EBadRequest("unknown parameter " + Quoted(Name));
-            if (Params.count(Name) > 1)
-                throw EBadRequest(Name + " is given more than once");
-            if (Value.size() > MaxValueLength)
-                throw EBadRequest(Name + " is too long");
-        }
-    }
-
-    std::optional<std::string> Value(const std::string& Name) const {
-        const auto Found = FParams.find(Name);
-        if (Found == FParams.end())
-            return std::nullopt;
-        return Found->second;
-    }
-
-    long Number(const std::string& Name, long Default, long Min, long Max) const {
-        const auto Text = Value(Name);
-        if (!Text)
-            return Default;
-        const auto Number = ParseWholeNumber(*Text);
-        if (!Number || *Number < Min || *Number > Max)
-            throw EBadRequest(
-                Format("%s must be a number from %ld to %ld", Name.c_str(), Min, Max));
-        return *Number;
-    }
-
-    // Names are printed only as far as they are plain, so a message never carries markup.
-    static std::string Quoted(const std::string& Name) {
-        std::string Plain;
-        for (const char C : Name.substr(0, 64))
-            Plain += (C >= 0x20 && C < 0x7F && C != '"' && C != '\\') ? C : '?';
-        return "\"" + Plain + "\"";
-    }
-
-private:
-    const TQueryParams& FParams;
-};
-
-/// "G/S" then Kind: one digit each, group 0..3 and slot 1..6; anything else is no atlas.
+/// "G/S" then Kind: one digit each, a group and a slot in their ranges; anything else is no
+/// atlas.
 TRoute AtlasRoute(std::string_view Path, std::string_view Kind) {
     if (!Path.starts_with(AtlasPrefix))
         return {};
     const std::string_view Rest = Path.substr(AtlasPrefix.size());
-    if (Rest.size() < 4 || Rest[1] != '/' || Rest[0] < '0' || Rest[0] > '3' || Rest[2] < '1' ||
-        Rest[2] > '6' || Rest.substr(3) != Kind)
+    if (Rest.size() < 4 || Rest[1] != '/' || Rest.substr(3) != Kind)
+        return {};
+    const auto Group = NumberIn(Rest.substr(0, 1), RangeOf("group"), true);
+    const auto Slot = NumberIn(Rest.substr(2, 1), RangeOf("slot"), true);
+    if (!Group || !Slot)
         return {};
     TRoute Route{TEndpoint::Atlas};
-    Route.List = {Rest[0] - '0', Rest[2] - '0'};
+    Route.List = {static_cast<int>(*Group), static_cast<int>(*Slot)};
     Route.Picture = Kind == ".png";
     return Route;
 }
@@ -247,24 +203,19 @@ TRoute RouteOf(std::string_view Path) {
 }
 
 TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams& Params) {
-    const TParamReader Reader(Params, QueryDialect.Values);
+    RefuseStrayParams(Params, QueryDialect.Values);
     return ParseRenderRequest({Params.begin(), Params.end()}, QueryDialect, &Format);
 }
 
 TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params) {
-    constexpr std::array<std::string_view, 7> Shared{"motion",     "direction", "frame", "shadow",
-                                                     "background", "scale",     "gap"};
+    static constexpr auto Known = ParameterNames<SceneQuery>();
+    const std::array<std::string_view, 1> Repeatable{QueryDialect.SceneCharacter};
+    RefuseStrayParams(Params, Known, Repeatable);
     std::vector<std::string> Characters;
     TRequestParams Others;
     for (const auto& [Name, Value] : Params) {
-        if (Name != "c" && std::find(Shared.begin(), Shared.end(), Name) == Shared.end())
-            throw EBadRequest("unknown parameter " + TParamReader::Quoted(Name));
-        if (Name != "c" && Params.count(Name) > 1)
-            throw EBadRequest(Name + " is given more than once");
-        if (Value.size() > MaxValueLength)
-            throw EBadRequest(Name + " is too long");
         // Equal names keep the order they were given in.
-        if (Name == "c")
+        if (Name == QueryDialect.SceneCharacter)
             Characters.push_back(Value);
         else
             Others.emplace(Name, Value);
@@ -277,22 +228,22 @@ TShareParams ParseShareParams(const TQueryParams& Params) {
     // submit button comes after the field it overrides.
     const auto Last = [&Params](const std::string& Name) -> std::optional<std::string> {
         const auto [First, End] = Params.equal_range(Name);
-        if (First == End || std::prev(End)->second.size() > MaxValueLength)
+        if (First == End || std::prev(End)->second.size() > MaxParamValueLength)
             return std::nullopt;
         return std::prev(End)->second;
     };
-    const auto Number = [&Last](const std::string& Name, int Default, int Min, int Max) {
+    const auto Number = [&Last](const std::string& Name, long Default) {
         const auto Text = Last(Name);
-        const auto Value = Text ? ParseWholeNumber(*Text) : std::nullopt;
-        return Value && *Value >= Min && *Value <= Max ? static_cast<int>(*Value) : Default;
+        const auto Value = Text ? NumberIn(*Text, RangeOf(Name)) : std::nullopt;
+        return static_cast<int>(Value.value_or(Default));
     };
     TShareParams Share;
     if (const auto Code = Last("code"))
         Share.Code = NormalizeCode(*Code);
-    Share.Motion = Number("motion", 0, 0, LastMotion);
-    Share.Direction = Number("direction", DefaultDirection, 0, LastDirection);
-    Share.Scale = Number("scale", 3, MinExportScale, MaxExportScale);
-    Share.Shadow = Number("shadow", 0, 0, 1) == 1;
+    Share.Motion = Number("motion", ParameterNamed("motion").Default);
+    Share.Direction = Number("direction", ParameterNamed("direction").Default);
+    Share.Scale = Number("scale", DefaultShareScale);
+    Share.Shadow = Number("shadow", ParameterNamed("shadow").Default) == 1;
     if (const auto Background = Last("background")) {
         if (*Background == "transparent")
             Share.Background.reset();
@@ -303,33 +254,31 @@ TShareParams ParseShareParams(const TQueryParams& Params) {
 }
 
 TItemsParams ParseItemsParams(const TQueryParams& Params) {
-    constexpr std::array<std::string_view, 3> Known{"search", "group", "slot"};
-    const TParamReader Reader(Params, Known);
+    static constexpr auto Known = ParameterNames<ItemsQuery>();
+    RefuseStrayParams(Params, Known);
+    const auto Value = [&Params](const std::string& Name) -> std::optional<std::string> {
+        const auto Found = Params.find(Name);
+        return Found == Params.end() ? std::nullopt : std::optional(Found->second);
+    };
     TItemsParams Items;
-    const std::string Search = Reader.Value("search").value_or("");
-    Items.Query = TItemQuery::Parse(Search);
-    const bool Group = Reader.Value("group").has_value();
-    if (Group != Reader.Value("slot").has_value())
+    Items.Query = TItemQuery::Parse(Value("search").value_or(""));
+    const auto Group = Value("group");
+    const auto Slot = Value("slot");
+    if (Group.has_value() != Slot.has_value())
         throw EBadRequest("group and slot go together");
     Items.Key = "items?search=" + Items.Query.Key();
     if (Group) {
-        Items.List = TListChoice{static_cast<int>(Reader.Number("group", 0, 0, 3)),
-                                 static_cast<int>(Reader.Number("slot", 1, 1, 6))};
+        Items.List = TListChoice{static_cast<int>(ReadNumber("group", *Group, RangeOf("group"))),
+                                 static_cast<int>(ReadNumber("slot", *Slot, RangeOf("slot")))};
         Items.Key += Format("&group=%d&slot=%d", Items.List->Group, Items.List->Slot);
     }
     return Items;
 }
 
 TDesignParams ParseDesignParams(const TQueryParams& Params) {
-    for (const auto& [Name, Value] : Params) {
-        if (Name != "code" &&
-            std::find(EditNames.begin(), EditNames.end(), Name) == EditNames.end())
-            throw EBadRequest("unknown parameter " + TParamReader::Quoted(Name));
-        if (Value.size() > MaxValueLength)
-            throw EBadRequest(Name + " is too long");
-    }
-    if (Params.count("code") > 1)
-        throw EBadRequest("code is given more than once");
+    // How often each edit may be given is the edits' own rule.
+    static constexpr auto Known = ParameterNames<DesignQuery>();
+    RefuseStrayParams(Params, Known, EditNames);
     TDesignParams Design;
     TEditParams Edits;
     for (const auto& [Name, Value] : Params)

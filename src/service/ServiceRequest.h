@@ -2,10 +2,10 @@
 
 #include "export/PictureExport.h"
 #include "model/CodeText.h"
-#include "model/DesignEdits.h"
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "platform/Bitmap.h"
+#include "requests/DesignEdits.h"
 #include "requests/RenderRequest.h"
 #include "requests/SceneRequest.h"
 
@@ -98,6 +98,9 @@ TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams
 /// ParseSceneRequest checks them in QueryDialect.
 TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params);
 
+/// A share page shows its character larger than a render does.
+inline constexpr int DefaultShareScale = 3;
+
 /// How a share page shows its character. Links travel through chat apps that add parameters of
 /// their own (fbclid, utm_*) and people edit them, so a page is never refused over them: what is
 /// unknown, out of range or repeated falls back to the default (or the last one given).
@@ -105,7 +108,7 @@ struct TShareParams {
     std::string Code; // normalised; empty: none
     int Motion = 0;
     int Direction = DefaultDirection;
-    int Scale = 3;
+    int Scale = DefaultShareScale;
     bool Shadow = false;
     std::optional<TColor> Background = 0xFFFFFF; // none: transparent
 };

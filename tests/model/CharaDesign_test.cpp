@@ -1,9 +1,9 @@
 #include "model/CharaDesign.h"
 
 #include "model/CharaCode.h"
-#include "model/DesignEdits.h"
 #include "model/GameData.h"
 #include "model/UCommon.h"
+#include "requests/DesignEdits.h"
 #include "requests/RenderRequest.h"
 #include "support/DemoGame.h"
 

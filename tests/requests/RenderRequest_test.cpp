@@ -159,10 +159,10 @@ TEST(RenderRequest, TheCommandLineTakesEveryFormatAndItsSheetOptions) {
                                            {"trim", ""},
                                            {"shadow", ""}},
                                           CommandLineDialect);
-    EXPECT_EQ(Sheet.Format, FindExportFormat("tsheet"));
+    EXPECT_EQ(Sheet.Options.Format, FindExportFormat("tsheet"));
     EXPECT_EQ(Sheet.Chara, 2);
-    EXPECT_EQ(Sheet.Scope, TExportScope::Directions);
-    EXPECT_TRUE(Sheet.Trim);
+    EXPECT_EQ(Sheet.Options.Scope, TExportScope::Directions);
+    EXPECT_TRUE(Sheet.Options.Trim);
     EXPECT_TRUE(Sheet.Shadow);
     EXPECT_EQ(Sheet.Direction, 4) << "facing the viewer";
     // The service's paths name its formats; a sheet is two files, which no answer is, and
@@ -178,16 +178,16 @@ TEST(RenderRequest, CropFlipAndCanvasAreTakenInBothDialectsAndRangeChecked) {
                                            {"canvas", "2048x1"},
                                            {"anchor", "center"}},
                                           QueryDialect, &Png);
-    EXPECT_EQ(Query.Crop, TExportCrop::Head);
-    EXPECT_TRUE(Query.Flip);
-    ASSERT_TRUE(Query.Canvas);
-    EXPECT_EQ(*Query.Canvas, (TExportCanvas{2048, 1, TCanvasAnchor::Center}));
+    EXPECT_EQ(Query.Options.Crop, TExportCrop::Head);
+    EXPECT_TRUE(Query.Options.Flip);
+    ASSERT_TRUE(Query.Options.Canvas);
+    EXPECT_EQ(*Query.Options.Canvas, (TExportCanvas{2048, 1, TCanvasAnchor::Center}));
     const auto Line = ParseRenderRequest(
         {{"code", "A"}, {"format", "gif"}, {"crop", "body"}, {"flip", ""}, {"canvas", "64x80"}},
         CommandLineDialect);
-    EXPECT_EQ(Line.Crop, TExportCrop::Body);
-    EXPECT_TRUE(Line.Flip);
-    EXPECT_EQ(Line.Canvas->Anchor, TCanvasAnchor::Feet) << "the default anchor";
+    EXPECT_EQ(Line.Options.Crop, TExportCrop::Body);
+    EXPECT_TRUE(Line.Options.Flip);
+    EXPECT_EQ(Line.Options.Canvas->Anchor, TCanvasAnchor::Feet) << "the default anchor";
 
     const auto Message = [](const TRequestParams& Params) {
         return Refusal(Params, QueryDialect, &Png);

@@ -148,7 +148,7 @@ TEST(SceneRequest, CharactersKeepTheirOrderAndOwnPosesAndShareTheRest) {
     EXPECT_EQ(Scene.Members[2].Direction, 6);
     EXPECT_EQ(Scene.Gap, DefaultSceneGap);
     for (const TRenderRequest& Member : Scene.Members)
-        EXPECT_EQ(Member.Scale, 2);
+        EXPECT_EQ(Member.Options.Scale, 2);
 
     // One key for every spelling, none shared with a render or another order.
     EXPECT_EQ(Scene.Key(),

@@ -67,7 +67,7 @@ TEST(ServiceRequest, ADesignIsKeyedByItsCanonicalCodeAndItsEditsInTheirOrder) {
     EXPECT_EQ(Spelt.Key, "design?code=AQMAHAf0emd7&random=1&lock=1&vary=all&wear=3:3007");
     EXPECT_EQ(ParseDesignParams({{"chara", "2"}}).Key, "design?code=&chara=2");
     EXPECT_THROW(ParseDesignParams({{"chara", "2"}, {"chara", "3"}}), ERequestError);
-    EXPECT_THROW(ParseDesignParams({{"CHARA", "2"}}), EBadRequest);
+    EXPECT_THROW(ParseDesignParams({{"CHARA", "2"}}), ERequestError);
 }
 
 TEST(ServiceRequest, SharePagesTakeWhatTheyUnderstandAndIgnoreTheRest) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/CharaDesign.h"
+#include "requests/Parameters.h"
 
 #include <array>
 #include <map>
@@ -23,8 +24,7 @@ inline constexpr TEditDialect CommandLineEdits{"--", " "};
 inline constexpr TEditDialect QueryEdits{"", "="};
 
 /// The edits' parameters, in the order they are applied; both front ends name them so.
-inline constexpr std::array<std::string_view, 8> EditNames{
-    "chara", "reset-colors", "random", "lock", "vary", "strip", "wear", "color"};
+inline constexpr auto EditNames = ParameterNames<DesignEdit>();
 /// How often parameter Name may be given: wear and strip once a slot, color once a position.
 int MaxRepeats(std::string_view Name);
 

@@ -1,4 +1,4 @@
-#include "model/DesignEdits.h"
+#include "requests/DesignEdits.h"
 
 #include "platform/Errors.h"
 #include "platform/Format.h"
@@ -34,13 +34,9 @@ std::vector<std::string_view> Split(std::string_view Text, char Delimiter) {
     }
 }
 
+// A number here is digits only: no sign, no blanks.
 std::optional<long> Number(std::string_view Text, long Min, long Max) {
-    // ParseWholeNumber takes a sign and blanks; a parameter here is digits only.
-    if (Text.empty() ||
-        !std::all_of(Text.begin(), Text.end(), [](char C) { return C >= '0' && C <= '9'; }))
-        return std::nullopt;
-    const auto Value = ParseWholeNumber(Text);
-    return Value && *Value >= Min && *Value <= Max ? Value : std::nullopt;
+    return NumberIn(Text, {Min, Max}, true);
 }
 
 std::optional<int> SlotOf(std::string_view Text) {
@@ -247,13 +243,13 @@ TDesignEdits ParseDesignEdits(const TEditParams& Params, const TEditDialect& Dia
     const TEditReader Reader(Params, Dialect);
     TDesignEdits Edits;
     for (const auto& [Chara, Given] :
-         Reader.Each("chara", Format("a number from 0 to %d", LastChara),
-                     [](std::string_view Text) { return Number(Text, 0, LastChara); }))
+         Reader.Each("chara", Format("a number from 0 to %ld", RangeOf("chara").Max),
+                     [](std::string_view Text) { return NumberIn(Text, RangeOf("chara"), true); }))
         Edits.Chara = static_cast<int>(Chara);
     for (const auto& [Reset, Given] :
          Reader.Each("reset-colors", "0 or 1", [](std::string_view Text) {
              // On the command line it is a switch, which comes as an empty value.
-             return Text.empty() ? std::optional<long>(1) : Number(Text, 0, 1);
+             return Text.empty() ? std::optional<long>(1) : NumberIn(Text, SwitchRange, true);
          }))
         Edits.ResetColors = Reset == 1;
     for (const auto& [Seed, Given] :

@@ -1,0 +1,187 @@
+#pragma once
+
+// Every parameter a request takes, once: how its value is written, its range and default, and
+// the requests and front ends that take it. The render and scene requests, the design edits,
+// the service's routes and the command line read their names and ranges from here.
+
+#include "export/FramePlacement.h"
+#include "export/PictureExport.h"
+#include "game/GameFacts.h"
+#include "platform/Errors.h"
+
+#include <array>
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace pelto {
+
+/// How a parameter's value is written.
+enum class TParamKind {
+    Number, // a whole number within its range
+    Switch, // on or off: given or not on the command line, 0 or 1 in a query
+    Word,   // one of a list of names
+    Text,   // anything else: a code, a colour, a size, a list of edits
+};
+
+/// The requests that take a parameter, as bits; a parameter's name is the same in all of them,
+/// with "--" before it on the command line.
+enum TParamTaker : unsigned {
+    RenderOption = 1u << 0, // pelto-cli render
+    RenderQuery = 1u << 1,  // the service's /render.FORMAT
+    SceneOption = 1u << 2,  // pelto-cli render of several characters, shared by all of them
+    SceneQuery = 1u << 3,   // the service's /scene.FORMAT, shared by all of its characters
+    ItemsQuery = 1u << 4,   // the service's /items
+    SharePage = 1u << 5,    // the share page, where a value out of range falls back on the default
+    DesignEdit = 1u << 6,   // an edit of a design: pelto-cli code and the service's /design.json
+    DesignQuery = 1u << 7,  // the service's /design.json: a code and its edits
+};
+
+/// The whole numbers a parameter takes, both ends included.
+struct TParamRange {
+    long Min = 0;
+    long Max = 0;
+};
+
+struct TParameter {
+    std::string_view Name;
+    TParamKind Kind;
+    unsigned Takers;
+    TParamRange Range{}; // numbers and switches
+    long Default = 0;    // numbers and switches
+};
+
+inline constexpr TParamRange SwitchRange{0, 1};
+/// Longer values are no number, colour or code of ours; reading them would only cost time.
+inline constexpr std::size_t MaxParamValueLength = 1024;
+/// The highest frame any action has; a frame is checked against its action once posed.
+inline constexpr long MaxFrameNumber = 255;
+
+inline constexpr std::array<TParameter, 30> Parameters{{
+    {"code", TParamKind::Text, RenderOption | RenderQuery | SharePage | DesignQuery},
+    {"chara", TParamKind::Number, RenderOption | DesignEdit | DesignQuery, {0, LastChara}},
+    {"motion",
+     TParamKind::Number,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage,
+     {0, LastMotion},
+     0},
+    {"direction",
+     TParamKind::Number,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage,
+     {0, LastDirection},
+     DefaultDirection},
+    {"frame",
+     TParamKind::Number,
+     RenderOption | RenderQuery | SceneOption | SceneQuery,
+     {1, MaxFrameNumber},
+     1},
+    {"shadow", TParamKind::Switch,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage, SwitchRange, 0},
+    {"background", TParamKind::Text,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage},
+    {"format", TParamKind::Word, RenderOption | SceneOption},
+    {"scale",
+     TParamKind::Number,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage,
+     {MinExportScale, MaxExportScale},
+     1},
+    {"delay",
+     TParamKind::Number,
+     RenderOption | RenderQuery,
+     {MinExportDelay, MaxExportDelay},
+     DefaultExportDelay},
+    {"scope", TParamKind::Word, RenderOption},
+    {"trim", TParamKind::Switch, RenderOption, SwitchRange, 0},
+    {"crop", TParamKind::Word, RenderOption | RenderQuery},
+    {"flip", TParamKind::Switch, RenderOption | RenderQuery, SwitchRange, 0},
+    {"canvas", TParamKind::Text, RenderOption | RenderQuery},
+    {"anchor", TParamKind::Word, RenderOption | RenderQuery},
+    {"frame-names", TParamKind::Word, RenderOption},
+    {"layers", TParamKind::Switch, RenderOption, SwitchRange, 0},
+    {"gap", TParamKind::Number, SceneOption | SceneQuery, {0, 64}, 8},
+    {"search", TParamKind::Text, ItemsQuery},
+    {"group", TParamKind::Number, ItemsQuery, {0, LastBodyGroup}},
+    {"slot", TParamKind::Number, ItemsQuery, {1, SlotCount}, 1},
+    // The edits, in the order they are applied.
+    {"reset-colors", TParamKind::Switch, DesignEdit | DesignQuery, SwitchRange, 0},
+    {"random", TParamKind::Text, DesignEdit | DesignQuery},
+    {"lock", TParamKind::Text, DesignEdit | DesignQuery},
+    {"vary", TParamKind::Word, DesignEdit | DesignQuery},
+    {"strip", TParamKind::Text, DesignEdit | DesignQuery},
+    {"wear", TParamKind::Text, DesignEdit | DesignQuery},
+    {"color", TParamKind::Text, DesignEdit | DesignQuery},
+    // Each character of a scene in a query, "CODE~MOTION~DIRECTION"; repeated.
+    {"c", TParamKind::Text, SceneQuery},
+}};
+
+/// The parameter called Name; a name the table lacks does not compile where it is constant.
+constexpr const TParameter& ParameterNamed(std::string_view Name) {
+    for (const TParameter& Parameter : Parameters)
+        if (Parameter.Name == Name)
+            return Parameter;
+    throw std::out_of_range("no such parameter");
+}
+
+/// The range of the number parameter Name.
+constexpr TParamRange RangeOf(std::string_view Name) {
+    return ParameterNamed(Name).Range;
+}
+
+namespace detail {
+template <typename TKeep> constexpr std::size_t CountParameters(TKeep Keep) {
+    std::size_t Count = 0;
+    for (const TParameter& Parameter : Parameters)
+        Count += Keep(Parameter) ? 1 : 0;
+    return Count;
+}
+template <std::size_t N, typename TKeep> constexpr auto NamesOf(TKeep Keep) {
+    std::array<std::string_view, N> Names{};
+    std::size_t I = 0;
+    for (const TParameter& Parameter : Parameters)
+        if (Keep(Parameter))
+            Names[I++] = Parameter.Name;
+    return Names;
+}
+} // namespace detail
+
+/// The names of the parameters Keep keeps, in the table's order, as a constant array.
+#define PELTO_PARAMETER_NAMES(Keep)                                                                \
+    ::pelto::detail::NamesOf<::pelto::detail::CountParameters(Keep)>(Keep)
+
+/// The names Takers take, switches among them or not.
+template <unsigned Takers, bool Switches> constexpr auto ParameterNames() {
+    constexpr auto Keep = [](const TParameter& Parameter) {
+        return (Parameter.Takers & Takers) != 0 &&
+               (Parameter.Kind == TParamKind::Switch) == Switches;
+    };
+    return PELTO_PARAMETER_NAMES(Keep);
+}
+/// The names Takers take, whatever their kind.
+template <unsigned Takers> constexpr auto ParameterNames() {
+    constexpr auto Keep = [](const TParameter& Parameter) {
+        return (Parameter.Takers & Takers) != 0;
+    };
+    return PELTO_PARAMETER_NAMES(Keep);
+}
+
+/// Refuses, in the order of Params, a name Known lacks, a name given twice that is not one
+/// of Repeatable, and a value longer than MaxParamValueLength: a query's first checks.
+void RefuseStrayParams(const std::multimap<std::string, std::string>& Params,
+                       std::span<const std::string_view> Known,
+                       std::span<const std::string_view> Repeatable = {});
+
+/// Text as a whole number within Range, or nothing. DigitsOnly refuses what a number may
+/// otherwise carry: a sign and blanks around it.
+std::optional<long> NumberIn(std::string_view Text, TParamRange Range, bool DigitsOnly = false);
+
+/// "SPELLED must be a number from MIN to MAX": the one refusal of a number out of its range.
+ERequestError NumberRefusal(std::string_view Spelled, TParamRange Range);
+
+/// NumberIn(Text, Range), or NumberRefusal(Spelled, Range).
+long ReadNumber(std::string_view Spelled, std::string_view Text, TParamRange Range);
+
+} // namespace pelto
