@@ -628,6 +628,97 @@
     </message>
 </context>
 <context>
+    <name>pelto::TExportDialog</name>
+    <message>
+        <source>Export</source>
+        <translation>画像出力</translation>
+    </message>
+    <message>
+        <source>&amp;Format:</source>
+        <translation>形式(&amp;F):</translation>
+    </message>
+    <message>
+        <source>&amp;Scale:</source>
+        <translation>倍率(&amp;S):</translation>
+    </message>
+    <message>
+        <source>The current action</source>
+        <translation>このモーションの今の向きのみ</translation>
+    </message>
+    <message>
+        <source>All eight directions of the motion</source>
+        <translation>このモーションの全8方向</translation>
+    </message>
+    <message>
+        <source>Every motion in every direction</source>
+        <translation>全モーションの全方向</translation>
+    </message>
+    <message>
+        <source>S&amp;heet holds:</source>
+        <translation>シートの範囲(&amp;H):</translation>
+    </message>
+    <message>
+        <source>Frame &amp;delay:</source>
+        <translation>コマの間隔(&amp;D):</translation>
+    </message>
+    <message>
+        <source>The whole canvas</source>
+        <translation>キャンバス全体</translation>
+    </message>
+    <message>
+        <source>The character&apos;s drawn pixels</source>
+        <translation>キャラクターの描かれた部分</translation>
+    </message>
+    <message>
+        <source>A square around the head</source>
+        <translation>頭を囲む正方形</translation>
+    </message>
+    <message>
+        <source>C&amp;rop:</source>
+        <translation>切り抜き(&amp;R):</translation>
+    </message>
+    <message>
+        <source>&amp;Mirror horizontally</source>
+        <translation>左右反転(&amp;M)</translation>
+    </message>
+    <message>
+        <source>On a ca&amp;nvas of</source>
+        <translation>キャンバスに配置(&amp;N)</translation>
+    </message>
+    <message>
+        <source>feet at the bottom</source>
+        <translation>足元を下端に</translation>
+    </message>
+    <message>
+        <source>centered</source>
+        <translation>中央に</translation>
+    </message>
+    <message>
+        <source>The bundle holds every frame&apos;s &amp;layers too</source>
+        <translation>バンドルに各フレームのレイヤーも入れる(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Frames named by their inde&amp;x, as Phaser wants</source>
+        <translation>フレーム名を番号にする（Phaser 用）(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Preview:</source>
+        <translation>プレビュー:</translation>
+    </message>
+    <message>
+        <source>&amp;Browse...</source>
+        <translation>参照(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>F&amp;ile:</source>
+        <translation>ファイル(&amp;I):</translation>
+    </message>
+    <message>
+        <source>%1 × %2 pixels</source>
+        <translation>%1 × %2 ピクセル</translation>
+    </message>
+</context>
+<context>
     <name>pelto::TFavoritesManager</name>
     <message>
         <source>Manage Favorites</source>
@@ -946,42 +1037,6 @@ Do you want to replace it?</source>
     <message>
         <source>Export</source>
         <translation>画像出力</translation>
-    </message>
-    <message>
-        <source>&amp;Format:</source>
-        <translation>形式(&amp;F):</translation>
-    </message>
-    <message>
-        <source>&amp;Scale:</source>
-        <translation>倍率(&amp;S):</translation>
-    </message>
-    <message>
-        <source>The current action</source>
-        <translation>このモーションの今の向きのみ</translation>
-    </message>
-    <message>
-        <source>All eight directions of the motion</source>
-        <translation>このモーションの全8方向</translation>
-    </message>
-    <message>
-        <source>Every motion in every direction</source>
-        <translation>全モーションの全方向</translation>
-    </message>
-    <message>
-        <source>S&amp;heet holds:</source>
-        <translation>シートの範囲(&amp;H):</translation>
-    </message>
-    <message>
-        <source>Frame &amp;delay:</source>
-        <translation>コマの間隔(&amp;D):</translation>
-    </message>
-    <message>
-        <source>&amp;Browse...</source>
-        <translation>参照(&amp;B)...</translation>
-    </message>
-    <message>
-        <source>F&amp;ile:</source>
-        <translation>ファイル(&amp;I):</translation>
     </message>
     <message>
         <source>Exporting...</source>
@@ -1320,54 +1375,6 @@ The game&apos;s installation may be incomplete.</source>
     <message>
         <source>&lt;p&gt;&lt;b&gt;Undo and random outfits.&lt;/b&gt; Ctrl+Z undoes a change of look, Ctrl+Shift+Z or Ctrl+Y redoes it. Ctrl+R dresses the character at random, Ctrl+Shift+R colors it; the slots and color positions checked under Edit &amp;gt; Lock, marked by a padlock, stay as they are.&lt;/p&gt;</source>
         <translation>&lt;p&gt;&lt;b&gt;元に戻す・ランダム&lt;/b&gt; Ctrl+Z で見た目の変更を元に戻し、Ctrl+Shift+Z か Ctrl+Y でやり直します。Ctrl+R でランダムな服装に、Ctrl+Shift+R でランダムな色にします。編集 &amp;gt; 固定 でチェックした部位とカラーは鍵の印が付き、そのまま残ります。&lt;/p&gt;</translation>
-    </message>
-    <message>
-        <source>The whole canvas</source>
-        <translation>キャンバス全体</translation>
-    </message>
-    <message>
-        <source>The character&apos;s drawn pixels</source>
-        <translation>キャラクターの描かれた部分</translation>
-    </message>
-    <message>
-        <source>A square around the head</source>
-        <translation>頭を囲む正方形</translation>
-    </message>
-    <message>
-        <source>C&amp;rop:</source>
-        <translation>切り抜き(&amp;R):</translation>
-    </message>
-    <message>
-        <source>&amp;Mirror horizontally</source>
-        <translation>左右反転(&amp;M)</translation>
-    </message>
-    <message>
-        <source>On a ca&amp;nvas of</source>
-        <translation>キャンバスに配置(&amp;N)</translation>
-    </message>
-    <message>
-        <source>feet at the bottom</source>
-        <translation>足元を下端に</translation>
-    </message>
-    <message>
-        <source>centered</source>
-        <translation>中央に</translation>
-    </message>
-    <message>
-        <source>The bundle holds every frame&apos;s &amp;layers too</source>
-        <translation>バンドルに各フレームのレイヤーも入れる(&amp;L)</translation>
-    </message>
-    <message>
-        <source>Frames named by their inde&amp;x, as Phaser wants</source>
-        <translation>フレーム名を番号にする（Phaser 用）(&amp;X)</translation>
-    </message>
-    <message>
-        <source>Preview:</source>
-        <translation>プレビュー:</translation>
-    </message>
-    <message>
-        <source>%1 × %2 pixels</source>
-        <translation>%1 × %2 ピクセル</translation>
     </message>
     <message>
         <source>The picture will be %1 × %2 pixels, more than %3 a side, which many picture viewers refuse to open.
