@@ -1,7 +1,7 @@
 #include "export/ClassicSave.h"
 
 #include "codecs/ColorReduction.h"
-#include "codecs/ImageEncoders.h"
+#include "export/FrameEncoding.h"
 #include "model/DressingSession.h"
 #include "model/UDraw.h"
 #include "platform/AtomicFile.h"
@@ -36,13 +36,13 @@ void SaveImageFile(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileTyp
 
 void SaveImageToStream(const TDrawChara& Chara, const TBitmap& Canvas, TImageFileType Type,
                        TStream& Stream) {
+    const TExportFormat& Format = ImageFormatOf(Type);
     switch (Type) {
     case TImageFileType::Bitmap:
-        SaveBmpToStream(Canvas, Stream);
-        break;
     case TImageFileType::Jpeg:
-        SaveJpegToStream(Canvas, Stream, 95);
+        EncodePictures(Format, {&Canvas, 1}, std::nullopt, Stream);
         break;
+    // The compositor's own PNG, whose bytes the classic save has always had.
     case TImageFileType::Png:
     case TImageFileType::TransparentPng:
         Chara.SaveToPNGStream(Stream, Type == TImageFileType::TransparentPng);
@@ -50,7 +50,7 @@ void SaveImageToStream(const TDrawChara& Chara, const TBitmap& Canvas, TImageFil
     case TImageFileType::Gif:
     case TImageFileType::TransparentGif: {
         const bool Transparent = Type == TImageFileType::TransparentGif;
-        SaveAnimatedGifToStream(AnimatedGifFrames(Chara, Transparent), Transparent, Stream);
+        EncodeGif(Format, AnimatedGifFrames(Chara, Transparent), std::nullopt, Stream);
         break;
     }
     }

@@ -16,6 +16,11 @@ namespace pelto {
 enum class TExportCrop { Full, Body, Head };
 /// The crops by name, in pelto-cli, the service and the settings file, in TExportCrop's order.
 inline constexpr std::array<std::string_view, 3> ExportCropNames{"full", "body", "head"};
+/// Trimming crops to the drawn pixels of the whole character, which a crop to the head
+/// contradicts: the one rule of which crops a trim goes with.
+constexpr bool CropTakesTrim(TExportCrop Crop) {
+    return Crop != TExportCrop::Head;
+}
 
 /// Where a picture put on a canvas of its own goes: its feet on the middle of the bottom edge,
 /// or its middle on the canvas's middle.

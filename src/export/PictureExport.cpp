@@ -1,13 +1,12 @@
 #include "export/PictureExport.h"
 
-#include "codecs/AnimationEncoders.h"
 #include "codecs/ColorReduction.h"
-#include "codecs/ImageEncoders.h"
 #include "codecs/PictureText.h"
 #include "export/AsepriteExport.h"
 #include "export/BundleExport.h"
 #include "export/ClassicSave.h"
 #include "export/ExportFrames.h"
+#include "export/FrameEncoding.h"
 #include "export/PictureCode.h"
 #include "export/SheetExport.h"
 #include "model/DressingSession.h"
@@ -62,23 +61,8 @@ void ExportStill(const TDrawChara& Chara, const TExportOptions& Options,
         Fill = OpaquePixel(Chara.BackColor());
     }
     const TBitmap Picture = PlacedFrame(Frame, Placement, Fill);
-    switch (Format.Kind) {
-    case TExportKind::Bitmap:
-        SaveBmpToStream(Picture, Stream);
-        break;
-    case TExportKind::Jpeg:
-        SaveJpegToStream(Picture, Stream, 95);
-        break;
-    default:
-        if (Format.Transparent)
-            SavePngRgbaToStream(Picture, Stream);
-        else
-            SavePngRgbToStream(Picture, Stream);
-        break;
-    }
+    EncodePictures(Format, {&Picture, 1}, std::nullopt, Stream);
 }
-
-static_assert(ClassicGifExportDelay == 10 * DefaultGifDelay);
 
 void ExportGif(const TDrawChara& Chara, const TExportOptions& Options,
                const TFramePlacement& Placement, std::vector<TBitmap>& Frames, TStream& Stream) {
@@ -96,8 +80,7 @@ void ExportGif(const TDrawChara& Chara, const TExportOptions& Options,
             Reduced.push_back(
                 ReduceFrameColors(PlacedFrame(Frame, Placement, OpaquePixel(Behind))));
     }
-    const int DelayCs = Options.Delay ? (*Options.Delay + 5) / 10 : DefaultGifDelay;
-    SaveAnimatedGifToStream(Reduced, Transparent, Stream, DelayCs);
+    EncodeGif(*Options.Format, Reduced, Options.Delay, Stream);
 }
 
 void ExportAnimation(const TDrawChara& Chara, const TExportOptions& Options,
@@ -115,11 +98,7 @@ void ExportAnimation(const TDrawChara& Chara, const TExportOptions& Options,
             PutBehind(Frame, Chara.BackColor());
         Pictures.push_back(PlacedFrame(Frame, Placement, Fill));
     }
-    const int Delay = Options.Delay.value_or(DefaultExportDelay);
-    if (Options.Format->Kind == TExportKind::Apng)
-        SaveApngToStream(Pictures, Transparent, Delay, Stream);
-    else
-        SaveAnimatedWebpToStream(Pictures, Transparent, Delay, Stream);
+    EncodePictures(*Options.Format, Pictures, Options.Delay, Stream);
 }
 
 // --- sheets ---------------------------------------------------------------------------------
@@ -161,7 +140,7 @@ void CheckOptions(const TExportOptions& Options) {
     if (!Options.Format || Options.Scale < MinExportScale || Options.Scale > MaxExportScale ||
         (Options.Delay && (*Options.Delay < MinExportDelay || *Options.Delay > MaxExportDelay)) ||
         (Options.Canvas && (!Side(Options.Canvas->Width) || !Side(Options.Canvas->Height))) ||
-        (Options.Trim && Options.Crop == TExportCrop::Head))
+        (Options.Trim && !CropTakesTrim(Options.Crop)))
         throw std::invalid_argument("export options out of range");
 }
 

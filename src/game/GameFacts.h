@@ -4,6 +4,7 @@
 // its slots and body groups, and what a game folder holds.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -60,6 +61,17 @@ inline constexpr int DirectionCount = static_cast<int>(MotionActions[0].size());
 inline constexpr int LastDirection = DirectionCount - 1;
 /// Faces the viewer: where a character first stands, and every front end's default.
 inline constexpr int DefaultDirection = 4;
+
+/// Whether the items character From wears stay on when the look changes to character To:
+/// the characters of one body group share the items' sprites.
+constexpr bool ItemsCarryOver(int From, int To) {
+    const auto Known = [](int Chara) {
+        return Chara >= 0 && Chara < CharaCount;
+    };
+    return Known(From) && Known(To) &&
+           CharaData[static_cast<std::size_t>(From)].BodyGroup ==
+               CharaData[static_cast<std::size_t>(To)].BodyGroup;
+}
 
 inline constexpr int BodyGroupCount = static_cast<int>(BodySpriteBase.size());
 inline constexpr int LastBodyGroup = BodyGroupCount - 1;

@@ -127,7 +127,7 @@ TCharaDesign WithChara(const TCharaDesign& Design, int Chara) {
         return Design;
     TCharaDesign New;
     New.Chara = Chara;
-    if (IsChara(Design.Chara) && GroupOf(Design.Chara) == GroupOf(Chara))
+    if (ItemsCarryOver(Design.Chara, Chara))
         New.Parts = Design.Parts;
     return New;
 }

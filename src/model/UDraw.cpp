@@ -191,14 +191,14 @@ void TDrawChara::SetChara(int Index) {
         return;
     TCharaLook New;
     New.Chara = Index;
-    // Characters of one body group share the items' sprites, so the items stay on.
-    if (FChara != -1 && BodySpriteNo(Index) == FBodyNo)
+    if (ItemsCarryOver(FChara, Index))
         New.Equip = FEquip;
     Commit(New);
 }
 
 void TDrawChara::SetPart(int Slot, const TWLOItemData* Item) {
-    if (FChara == -1 || Slot < 1 || Slot > 6 || Item == FEquip[static_cast<std::size_t>(Slot)])
+    if (FChara == -1 || Slot < 1 || Slot > SlotCount ||
+        Item == FEquip[static_cast<std::size_t>(Slot)])
         return;
     TCharaLook New = Look();
     New.Equip[static_cast<std::size_t>(Slot)] = Item;

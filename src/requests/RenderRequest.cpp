@@ -154,7 +154,7 @@ void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
     if (const auto Crop = Reader.Value("crop"))
         Request.Options.Crop =
             static_cast<TExportCrop>(NamedParam(Reader, "crop", *Crop, ExportCropNames));
-    if (Request.Options.Trim && Request.Options.Crop == TExportCrop::Head)
+    if (Request.Options.Trim && !CropTakesTrim(Request.Options.Crop))
         throw ERequestError(Reader.Spelled("trim") + " crops to the body, not with " +
                             Reader.Spelled("crop") + " head");
     Request.Options.Flip = Reader.Switch("flip");

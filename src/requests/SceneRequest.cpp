@@ -1,10 +1,9 @@
 #include "requests/SceneRequest.h"
 
-#include "codecs/AnimationEncoders.h"
 #include "codecs/ColorReduction.h"
-#include "codecs/ImageEncoders.h"
 #include "export/ClassicSave.h"
 #include "export/ExportFrames.h"
+#include "export/FrameEncoding.h"
 #include "export/FramePlacement.h"
 #include "export/PictureExport.h"
 #include "model/DressingSession.h"
@@ -203,10 +202,7 @@ void TPosedScene::Write(TStream& Stream) const {
 
     if (Still) {
         const TBitmap Scene = Picture(DrawStep(0));
-        if (Transparent)
-            SavePngRgbaToStream(Scene, Stream);
-        else
-            SavePngRgbToStream(Scene, Stream);
+        EncodePictures(Format, {&Scene, 1}, std::nullopt, Stream);
         return;
     }
     const std::vector<int> Frames = ActionFrames();
@@ -216,16 +212,13 @@ void TPosedScene::Write(TStream& Stream) const {
         for (int Step = 0; Step < Steps; ++Step)
             Reduced.push_back(
                 EnlargedIndices(ReduceFrameColors(DrawStep(Step)), Whole, First.Options.Scale));
-        SaveAnimatedGifToStream(Reduced, Transparent, Stream);
+        EncodeGif(Format, Reduced, std::nullopt, Stream);
         return;
     }
     std::vector<TBitmap> Pictures;
     for (int Step = 0; Step < Steps; ++Step)
         Pictures.push_back(Picture(DrawStep(Step)));
-    if (Format.Kind == TExportKind::Apng)
-        SaveApngToStream(Pictures, Transparent, DefaultExportDelay, Stream);
-    else
-        SaveAnimatedWebpToStream(Pictures, Transparent, DefaultExportDelay, Stream);
+    EncodePictures(Format, Pictures, std::nullopt, Stream);
 }
 
 std::size_t RenderWorkBytes(const TSceneRequest& Request, std::span<const int> Frames) {
