@@ -66,9 +66,21 @@ TEST(WorkGate, BytesBeyondTheBudgetWaitForOthersToEnd) {
 
 TEST(WorkGate, AWorkLargerThanTheBudgetRunsAlone) {
     TWorkGate Gate({.Slots = 2, .MaxWaiting = 0, .Bytes = 100, .MaxWait = 5s});
-    auto Huge = Gate.Enter();
-    Huge.Reserve(1000); // does not wait for ever
-    SUCCEED();
+    std::atomic<bool> Reserved{false};
+    std::thread Small;
+    {
+        auto Huge = Gate.Enter();
+        Huge.Reserve(1000); // does not wait for ever
+        Small = std::thread([&] {
+            auto Mine = Gate.Enter();
+            Mine.Reserve(1);
+            Reserved = true;
+        });
+        std::this_thread::sleep_for(50ms);
+        EXPECT_FALSE(Reserved) << "nothing else runs beside it";
+    }
+    Small.join();
+    EXPECT_TRUE(Reserved);
 }
 
 TEST(WorkGate, TheTimeARequestWaitedForAThreadCountsAgainstItsTurn) {
