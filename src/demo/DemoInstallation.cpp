@@ -1,6 +1,7 @@
 #include "demo/DemoInstallation.h"
 
 #include "demo/DemoInstallationParts.h"
+#include "game/GameFacts.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
@@ -50,22 +51,20 @@ void PutRamp(TJmaPalette& Palette, int First, TRgb Mid) {
 
 } // namespace demo
 
-namespace {} // namespace
-
 void WriteDemoInstallation(const std::string& Folder, TDemoScale Scale) {
     const std::string Root = IncludeTrailingPathDelimiter(Folder);
     // Names in the letter case a Windows installation shows them; the readers ignore case.
-    const std::string Jma = Root + "jma" + PathDelim;
-    const std::string Data = Root + "data" + PathDelim;
-    const std::string Pic = Root + "pic" + PathDelim;
-    const std::string Skin =
-        Root + "menu" + PathDelim + "Skins" + PathDelim + "default" + PathDelim;
+    const std::string Jma = Root + std::string(JmaFolderName);
+    const std::string Skin = Root + std::string(SkinFolderName);
+    const std::string ItemTable = Root + std::string(ItemTableFileName);
+    const std::string ItemIcons = Root + std::string(ItemIconFileName);
     CreateFolders(Folder); // first, so that a failure names the folder as it was given
-    for (const std::string& Dir : {Jma, Data, Pic, Skin})
+    for (const std::string& Dir :
+         {Jma, ExtractFilePath(ItemTable), ExtractFilePath(ItemIcons), Skin})
         CreateFolders(Dir);
 
-    demo::WriteItemTable(Data + "Item.Dat", Scale);
-    demo::WriteItemIcons(Pic + "item.BMg", Scale);
+    demo::WriteItemTable(ItemTable, Scale);
+    demo::WriteItemIcons(ItemIcons, Scale);
     demo::WriteSkinPictures(Skin);
     demo::WriteSpriteArchives(Jma, Scale);
 }
