@@ -28,20 +28,36 @@ add_custom_target(pelto_installed)
 add_dependencies(pelto_installed pelto-cli)
 install(TARGETS pelto-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
-set(PELTO_MAN_PAGES ${CMAKE_CURRENT_SOURCE_DIR}/src/cli/pelto-cli.1)
+# pelto-cli's manual page and bash completion, written from their templates in src/cli/ and the
+# table of the command line by a tool of our own.
+add_executable(pelto_make_cli_docs tools/make_cli_docs.cpp)
+target_link_libraries(pelto_make_cli_docs PRIVATE pelto_cli)
+function(pelto_cli_doc kind template output)
+  get_filename_component(folder ${output} DIRECTORY)
+  add_custom_command(OUTPUT ${output}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+                     COMMAND pelto_make_cli_docs ${kind} ${CMAKE_SOURCE_DIR}/${template} ${output}
+                     DEPENDS pelto_make_cli_docs ${CMAKE_SOURCE_DIR}/${template}
+                     VERBATIM)
+endfunction()
+set(PELTO_CLI_MAN_PAGE ${PELTO_STAGED}/man/pelto-cli.1)
+set(PELTO_CLI_COMPLETION ${PELTO_STAGED}/completion/pelto-cli)
+pelto_cli_doc(man src/cli/pelto-cli.1.in ${PELTO_CLI_MAN_PAGE})
+pelto_cli_doc(completion src/cli/pelto-cli.bash.in ${PELTO_CLI_COMPLETION})
+
+set(PELTO_MAN_PAGES ${PELTO_CLI_MAN_PAGE})
 if(PELTO_BUILD_VIEWER)
-  list(APPEND PELTO_MAN_PAGES ${CMAKE_CURRENT_SOURCE_DIR}/src/ui/pelto.1)
+  configure_file(src/ui/pelto.1 ${PELTO_STAGED}/man/pelto.1 @ONLY)
+  list(APPEND PELTO_MAN_PAGES ${PELTO_STAGED}/man/pelto.1)
 endif()
 foreach(page ${PELTO_MAN_PAGES})
-  get_filename_component(name ${page} NAME)
-  configure_file(${page} ${PELTO_STAGED}/man/${name} @ONLY)
-  pelto_gzip(${PELTO_STAGED}/man/${name} packed)
+  pelto_gzip(${page} packed)
   list(APPEND PELTO_PACKED_MAN_PAGES ${packed})
   install(FILES ${packed} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
-install(FILES src/cli/pelto-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
-        RENAME pelto-cli)
+install(FILES ${PELTO_CLI_COMPLETION}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 configure_file(packaging/changelog.Debian ${PELTO_STAGED}/doc/changelog.Debian @ONLY)
@@ -75,7 +91,8 @@ if(PELTO_BUILD_VIEWER)
   add_dependencies(pelto_installed pelto_icons)
 endif()
 
-add_custom_target(pelto_packed_files ALL DEPENDS ${PELTO_PACKED_MAN_PAGES} ${packed_changelog})
+add_custom_target(pelto_packed_files ALL DEPENDS ${PELTO_PACKED_MAN_PAGES} ${packed_changelog}
+                                                  ${PELTO_CLI_COMPLETION})
 add_dependencies(pelto_installed pelto_packed_files)
 
 # The Debian package.

@@ -1,12 +1,26 @@
 #include "cli/CliArgs.h"
 
+#include "cli/CliTable.h"
+#include "platform/Text.h"
+
 #include <algorithm>
+#include <stdexcept>
 
 namespace pelto::cli {
 
 namespace {
 bool Contains(const std::vector<std::string>& List, const std::string& S) {
     return std::find(List.begin(), List.end(), S) != List.end();
+}
+
+/// The names of Command's options of Kind, or of those repeatable.
+std::vector<std::string> NamesOf(const TCliCommand& Command, TArgKind Kind,
+                                 bool Repeatable = false) {
+    std::vector<std::string> Names;
+    for (const TCliOption& Option : Command.Options)
+        if (Option.Kind == Kind && (!Repeatable || Option.Repeatable))
+            Names.emplace_back(Option.Name);
+    return Names;
 }
 } // namespace
 
@@ -41,6 +55,13 @@ TCliArgs::TCliArgs(const std::vector<std::string>& Args,
         throw EUsageError("unexpected word '" + FPositional[MaxPositional] + "'");
 }
 
+TCliArgs::TCliArgs(const std::vector<std::string>& Args, const TCliCommand& Command)
+    : TCliArgs(Args, NamesOf(Command, TArgKind::Value), NamesOf(Command, TArgKind::Switch),
+               NamesOf(Command, TArgKind::Word).size(),
+               NamesOf(Command, TArgKind::Value, /*Repeatable=*/true)) {
+    FCommand = &Command;
+}
+
 std::optional<std::string> TCliArgs::Value(const std::string& Name) const {
     const auto It = FValues.find(Name);
     if (It == FValues.end())
@@ -65,6 +86,29 @@ std::string TCliArgs::Required(const std::string& Name) const {
 
 bool TCliArgs::Flag(const std::string& Name) const {
     return Contains(FFlags, Name);
+}
+
+std::optional<long> TCliArgs::Number(const std::string& Name) const {
+    const auto Text = Value(Name);
+    if (!Text)
+        return std::nullopt;
+    return InRange(Name, *Text);
+}
+
+long TCliArgs::RequiredNumber(const std::string& Name) const {
+    return InRange(Name, Required(Name));
+}
+
+long TCliArgs::InRange(const std::string& Name, const std::string& Text) const {
+    const TCliOption* Option = FCommand ? FindCliOption(*FCommand, Name) : nullptr;
+    if (!Option || Option->Numbers.Empty())
+        throw std::logic_error("--" + Name + " declares no range of numbers");
+    const auto [Min, Max] = Option->Numbers;
+    const auto Number = ParseWholeNumber(Text);
+    if (!Number || *Number < Min || *Number > Max)
+        throw EUsageError("--" + Name + " must be a number from " + std::to_string(Min) + " to " +
+                          std::to_string(Max));
+    return *Number;
 }
 
 } // namespace pelto::cli

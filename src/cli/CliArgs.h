@@ -11,6 +11,8 @@
 
 namespace pelto::cli {
 
+struct TCliCommand;
+
 /// A malformed command line; reported with a pointer to --help and exit status 2.
 class EUsageError : public EWloError {
 public:
@@ -29,6 +31,8 @@ public:
     TCliArgs(const std::vector<std::string>& Args, const std::vector<std::string>& ValueOptions,
              const std::vector<std::string>& Flags, std::size_t MaxPositional = 0,
              const std::vector<std::string>& Repeatable = {});
+    /// The options, words and ranges Command declares.
+    TCliArgs(const std::vector<std::string>& Args, const TCliCommand& Command);
 
     /// The value of an option, the first of a repeatable one.
     std::optional<std::string> Value(const std::string& Name) const;
@@ -36,9 +40,15 @@ public:
     std::vector<std::string> Values(const std::string& Name) const;
     std::string Required(const std::string& Name) const;
     bool Flag(const std::string& Name) const;
+    /// The value of an option as a whole number within its declared range; none when not given.
+    std::optional<long> Number(const std::string& Name) const;
+    long RequiredNumber(const std::string& Name) const;
     const std::vector<std::string>& Positional() const { return FPositional; }
 
 private:
+    long InRange(const std::string& Name, const std::string& Text) const;
+
+    const TCliCommand* FCommand = nullptr;
     std::multimap<std::string, std::string> FValues;
     std::vector<std::string> FFlags;
     std::vector<std::string> FPositional;
