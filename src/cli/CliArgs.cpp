@@ -1,7 +1,6 @@
 #include "cli/CliArgs.h"
 
 #include "cli/CliTable.h"
-#include "platform/Text.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -101,14 +100,9 @@ long TCliArgs::RequiredNumber(const std::string& Name) const {
 
 long TCliArgs::InRange(const std::string& Name, const std::string& Text) const {
     const TCliOption* Option = FCommand ? FindCliOption(*FCommand, Name) : nullptr;
-    if (!Option || Option->Numbers.Empty())
+    if (!Option || !Option->Numbers)
         throw std::logic_error("--" + Name + " declares no range of numbers");
-    const auto [Min, Max] = Option->Numbers;
-    const auto Number = ParseWholeNumber(Text);
-    if (!Number || *Number < Min || *Number > Max)
-        throw EUsageError("--" + Name + " must be a number from " + std::to_string(Min) + " to " +
-                          std::to_string(Max));
-    return *Number;
+    return ReadNumber("--" + Name, Text, *Option->Numbers);
 }
 
 } // namespace pelto::cli

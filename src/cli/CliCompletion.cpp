@@ -18,9 +18,9 @@ std::string Offered(const TCliOption& Option) {
     if (Option.Paths != TPathKind::None)
         return Option.Paths == TPathKind::Folder ? "@dirs" : "@files";
     std::string Words;
-    const TNumberRange Numbers = Option.Numbers;
-    if (!Numbers.Empty() && Numbers.Max - Numbers.Min < MaxOfferedNumbers)
-        for (long Number = Numbers.Min; Number <= Numbers.Max; ++Number)
+    if (const auto Numbers = Option.Numbers;
+        Numbers && Numbers->Max - Numbers->Min < MaxOfferedNumbers)
+        for (long Number = Numbers->Min; Number <= Numbers->Max; ++Number)
             Words += (Words.empty() ? "" : " ") + std::to_string(Number);
     for (const std::string_view Word : Option.Words)
         Words += (Words.empty() ? "" : " ") + std::string(Word);

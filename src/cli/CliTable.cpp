@@ -39,21 +39,16 @@ constexpr auto FormatNames = [] {
 /// What --random varies, as the edits read it (requests/DesignEdits.cpp has no table of them).
 constexpr std::array<std::string_view, 3> VaryNames{"items", "colors", "all"};
 
-/// The numbers the request parameter Name takes, as the requests check them.
-constexpr TNumberRange ParameterRange(std::string_view Name) {
-    const TParamRange Range = RangeOf(Name);
-    return {Range.Min, Range.Max};
-}
-
-constexpr TNumberRange Charas = ParameterRange("chara");
-constexpr TNumberRange BodyGroups = ParameterRange("group");
-constexpr TNumberRange Slots = ParameterRange("slot");
-constexpr TNumberRange Motions = ParameterRange("motion");
-constexpr TNumberRange Directions = ParameterRange("direction");
+// The numbers of the request parameters, as the requests check them.
+constexpr TParamRange Charas = RangeOf("chara");
+constexpr TParamRange BodyGroups = RangeOf("group");
+constexpr TParamRange Slots = RangeOf("slot");
+constexpr TParamRange Motions = RangeOf("motion");
+constexpr TParamRange Directions = RangeOf("direction");
 
 // --- the facts help texts name ----------------------------------------------------------------
 
-std::string RangeText(TNumberRange Range) {
+std::string RangeText(TParamRange Range) {
     return std::to_string(Range.Min) + ".." + std::to_string(Range.Max);
 }
 
@@ -274,11 +269,11 @@ constexpr std::array RenderOptions{
                .Help = "background colour, default FFFFFF"},
     TCliOption{.Name = "scale",
                .Placeholder = "N",
-               .Numbers = ParameterRange("scale"),
+               .Numbers = RangeOf("scale"),
                .Help = "each pixel becomes N x N pixels, ${range}, default 1"},
     TCliOption{.Name = "delay",
                .Placeholder = "MS",
-               .Numbers = ParameterRange("delay"),
+               .Numbers = RangeOf("delay"),
                .Help = "milliseconds a frame, ${range}: default ${default-delay}, and ${gif-delay} "
                        "for GIF"},
     TCliOption{.Name = "scope",
@@ -313,7 +308,7 @@ constexpr std::array RenderOptions{
                .Help = "a bundle also holds each frame's layers as PNGs"},
     TCliOption{.Name = "gap",
                .Placeholder = "N",
-               .Numbers = ParameterRange("gap"),
+               .Numbers = RangeOf("gap"),
                .Help = "pixels between the characters before the scale, ${range}, default "
                        "${default-gap}"},
     TCliOption{.Name = "format",
@@ -344,11 +339,11 @@ constexpr std::array ServeOptions{
                        "taken."},
     TCliOption{.Name = "threads",
                .Placeholder = "N",
-               .Numbers = {1, 256},
+               .Numbers = TParamRange{1, 256},
                .Help = "pictures drawn at once, ${range}, default one per core"},
     TCliOption{.Name = "memory-mb",
                .Placeholder = "N",
-               .Numbers = {64, 1 << 20},
+               .Numbers = TParamRange{64, 1 << 20},
                .Help =
                    "MiB the whole service may take, ${range}, default ${default-memory}: the "
                    "game files (twice, for a reload), 48 for the program, and of the rest a "
@@ -356,7 +351,7 @@ constexpr std::array ServeOptions{
                    "the others for decoded sprites. Too little for the game: it does not start"},
     TCliOption{.Name = "cache-mb",
                .Placeholder = "N",
-               .Numbers = {0, 1 << 20},
+               .Numbers = TParamRange{0, 1 << 20},
                .Help = "MiB of the memory for answers kept for later requests, ${range}, instead "
                        "of the quarter"},
     TCliOption{.Name = "public-url",
@@ -587,8 +582,8 @@ std::string ExpandFacts(std::string_view Text, const TCliOption* Option,
             Ranged = Command ? FindCliOption(*Command, Name.substr(Dashes + 3)) : nullptr;
         }
         std::string Value;
-        if (Ranged && !Ranged->Numbers.Empty()) {
-            Value = RangeText(Ranged->Numbers);
+        if (Ranged && Ranged->Numbers) {
+            Value = RangeText(*Ranged->Numbers);
         } else {
             const auto Fact = HelpFacts().find(Name);
             if (Fact == HelpFacts().end())

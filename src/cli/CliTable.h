@@ -3,10 +3,13 @@
 // The command line, declared once: every command and each of its options. The parser, the
 // usage, the bash completion and the manual page all read it.
 
+#include "requests/Parameters.h"
+
 #include <array>
 #include <functional>
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,13 +19,6 @@ namespace pelto::cli {
 class TCliArgs;
 
 inline constexpr std::string_view ProgramName = "pelto-cli";
-
-/// Whole numbers from Min to Max; none when Min > Max.
-struct TNumberRange {
-    long Min = 0;
-    long Max = -1;
-    constexpr bool Empty() const { return Min > Max; }
-};
 
 enum class TArgKind {
     Switch, // --name
@@ -41,7 +37,7 @@ struct TCliOption {
     /// The fixed words the value takes, from the program's own tables.
     std::span<const std::string_view> Words = {};
     /// The whole numbers the value takes; TCliArgs::Number checks them.
-    TNumberRange Numbers = {};
+    std::optional<TParamRange> Numbers = std::nullopt;
     TPathKind Paths = TPathKind::None;
     bool Required = false;
     bool Repeatable = false;

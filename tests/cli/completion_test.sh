@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The bash completion of pelto-cli: driven as bash drives it, and checked against what
-# pelto-cli itself accepts. Usage: completion_test.sh COMPLETION PELTO_CLI
+# The bash completion of pelto-cli, as the build writes it: driven as bash drives it, and checked
+# against what pelto-cli itself accepts. Usage: completion_test.sh COMPLETION PELTO_CLI
 set -uo pipefail
 completion=$1 cli=$2
 source "$completion" || exit 1
@@ -33,6 +33,15 @@ for command in $commands; do
     options=$("$cli" "$command" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u | words)
     expect "options of $command" "$(printf '%s\n' $options --help | sort | words)" \
         "$(complete_words "$command" '' | words)"
+done
+# Each option whose words a synopsis lists ("--scope action|directions|all", perhaps broken over
+# lines at a bar): the completion offers those words and no others.
+for command in $commands; do
+    while read -r option list; do
+        expect "words of $command $option" "$(tr '|' '\n' <<<"$list" | sort | words)" \
+            "$(complete_words "$command" "$option" '' | words)"
+    done < <("$cli" "$command" --help | tr '\n' ' ' | sed 's/ *|/|/g' |
+        grep -oE -- '--[a-z][a-z-]* [a-z0-9]+(\|[a-z0-9]+)+' | sort -u)
 done
 formats=$("$cli" render --chara 0 --format '?' 2>&1 | sed -n 's/.*--format must be one of //p' |
     tr -d ',' | tr ' ' '\n' | sort | words)
