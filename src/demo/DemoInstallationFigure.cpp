@@ -84,7 +84,7 @@ int MotionFrameCount(int Motion) {
     return MotionFrames[static_cast<std::size_t>(Motion)];
 }
 
-TPose PoseOf(int Group, int Action, int FrameNo) {
+TFigurePose PoseOf(int Group, int Action, int FrameNo) {
     const TBuild& B = BuildOf(Group);
     const TActionInfo Info = ActionTable()[static_cast<std::size_t>(Action)];
     const int Count = MotionFrameCount(Info.Motion);
@@ -95,7 +95,7 @@ TPose PoseOf(int Group, int Action, int FrameNo) {
     const float C = std::cos(Phi);
     const bool Odd = N % 2 == 1;
 
-    TPose P;
+    TFigurePose P;
     P.Dir = Info.Dir;
     P.Phase = static_cast<float>(N) / static_cast<float>(Count);
     switch (Info.Motion) {
@@ -259,7 +259,7 @@ TPose PoseOf(int Group, int Action, int FrameNo) {
     return P;
 }
 
-TFigure::TFigure(int GroupNo, const TPose& P, TPt Org)
+TFigure::TFigure(int GroupNo, const TFigurePose& P, TPt Org)
     : Group(GroupNo), B(BuildOf(GroupNo)), Pose(P), Origin(Org) {
     const float Angle = static_cast<float>(P.Dir) * Pi / 4;
     Fx = -std::sin(Angle);

@@ -35,7 +35,7 @@ TVec Normalized(TVec V);
 
 enum class TFace : std::uint8_t { Normal, Blink, Happy, Hurt, Angry, Sad, Shout };
 
-struct TPose {
+struct TFigurePose {
     int Dir = 4; // 0 away from the viewer, counter-clockwise, 4 towards the viewer
     TFace Face = TFace::Normal;
     float Lift = 0;                // whole body up (jumps)
@@ -49,7 +49,7 @@ struct TPose {
     std::array<float, 2> Elbow{10, 10};
     float Phase = 0; // 0..1 through the action, for things moving by themselves
 
-    friend bool operator==(const TPose&, const TPose&) = default;
+    friend bool operator==(const TFigurePose&, const TFigurePose&) = default;
 };
 
 /// Proportions of a body group, in pixels.
@@ -66,12 +66,12 @@ const TBuild& BuildOf(int Group);
 
 /// The frame count of each motion 0..18.
 int MotionFrameCount(int Motion);
-TPose PoseOf(int Group, int Action, int FrameNo);
+TFigurePose PoseOf(int Group, int Action, int FrameNo);
 
 /// A character of one body group in one pose, placed with its ground point at Origin.
 class TFigure {
 public:
-    TFigure(int Group, const TPose& Pose, TPt Origin);
+    TFigure(int Group, const TFigurePose& Pose, TPt Origin);
 
     TPt Screen(TVec V) const;
     float Depth(TVec V) const;
@@ -84,7 +84,7 @@ public:
 
     int Group;
     const TBuild& B;
-    TPose Pose;
+    TFigurePose Pose;
     TPt Origin;
     float Fx, Fz, Rx, Rz; // forward and right of the character in view space (x, z)
     TVec Pelvis, Chest, NeckTop, Head, Up, Fwd;

@@ -112,12 +112,12 @@ TBitmap PartIcon(int Part) {
 // ---------------------------------------------------------------------------------------------
 // Buttons, as three-state strips: normal, pointer over, pressed.
 
-struct TButtonLook {
+struct TSkinButtonLook {
     TRgb Top, Bottom, Border, Ink;
     int Shift; // the pressed picture moves its glyph
 };
 
-constexpr std::array<TButtonLook, 3> ButtonLooks{{
+constexpr std::array<TSkinButtonLook, 3> ButtonLooks{{
     {{252, 252, 254}, {205, 214, 232}, {118, 134, 168}, {48, 60, 92}, 0},
     {{255, 251, 228}, {246, 222, 150}, {226, 160, 50}, {120, 62, 12}, 0},
     {{186, 197, 218}, {228, 233, 243}, {88, 102, 140}, {30, 40, 72}, 1},
@@ -187,7 +187,7 @@ const char* Glyph(char C) {
 
 // A face with a vertical gradient and a one-pixel border; Inside tells which pixels belong.
 template <typename TInside>
-void Face(TBitmap& B, int Top, int W, int H, const TButtonLook& L, TInside Inside) {
+void Face(TBitmap& B, int Top, int W, int H, const TSkinButtonLook& L, TInside Inside) {
     auto In = [&](int X, int Y) {
         return X >= 0 && Y >= 0 && X < W && Y < H && Inside(X, Y);
     };
@@ -208,7 +208,7 @@ TBitmap DefaultButton() {
     constexpr int H = 20;
     TBitmap B = Filled(W, 3 * H);
     for (int State = 0; State < 3; ++State) {
-        const TButtonLook& L = ButtonLooks[static_cast<std::size_t>(State)];
+        const TSkinButtonLook& L = ButtonLooks[static_cast<std::size_t>(State)];
         const int Top = State * H;
         Face(B, Top, W, H, L, [](int X, int Y) {
             constexpr float R = 4;
@@ -248,7 +248,7 @@ TBitmap AnimationButton(TSymbol Symbol) {
     constexpr int Size = 25;
     TBitmap B = Filled(Size, 3 * Size);
     for (int State = 0; State < 3; ++State) {
-        const TButtonLook& L = ButtonLooks[static_cast<std::size_t>(State)];
+        const TSkinButtonLook& L = ButtonLooks[static_cast<std::size_t>(State)];
         const int Top = State * Size;
         Face(B, Top, Size, Size, L, [](int X, int Y) {
             const float Dx = static_cast<float>(X) + 0.5f - Size / 2.0f;

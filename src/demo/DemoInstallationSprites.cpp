@@ -26,7 +26,7 @@ constexpr int ActionCount = 74;
 struct TBodyFrame {
     int Action;
     int No;
-    TPose Pose;
+    TFigurePose Pose;
     TFigure Figure;
     TScene Body;
 };
@@ -38,7 +38,7 @@ std::vector<TBodyFrame> BodyFrames(int Group, int Canvas) {
     std::vector<TBodyFrame> Frames;
     for (int Action = 0; Action < ActionCount; ++Action)
         for (int No = 1; No <= Counts[static_cast<std::size_t>(Action)]; ++No) {
-            const TPose Pose = PoseOf(Group, Action, No);
+            const TFigurePose Pose = PoseOf(Group, Action, No);
             TBodyFrame& F =
                 Frames.emplace_back(TBodyFrame{Action, No, Pose, TFigure(Group, Pose, Origin), {}});
             F.Body.Prims.reserve(64);
@@ -70,7 +70,7 @@ TJmaWriterSprite MakeSprite(int SpriteNo, const TJmaPalette& Palette, int Group,
     Sprite.Palette = Palette;
     Sprite.FrameCounts = ActionFrameCounts();
     TRaster Raster(Canvas);
-    std::vector<std::pair<const TPose*, TIndexedPicture>> Done;
+    std::vector<std::pair<const TFigurePose*, TIndexedPicture>> Done;
     for (const TBodyFrame& Frame : CachedBodyFrames(Group, Canvas)) {
         if (Frame.No == 1)
             Done.clear();

@@ -21,14 +21,10 @@ bool Exists(const std::string& Path) {
     return ::stat(Path.c_str(), &St) == 0;
 }
 
-struct DirCloser {
-    void operator()(DIR* D) const { ::closedir(D); }
-};
-
 // The entry of Folder equal to Name ignoring case; the smallest such name when there are
 // several, so the choice does not depend on the file system's enumeration order.
 std::optional<std::string> FindIgnoringCase(const std::string& Folder, std::string_view Name) {
-    std::unique_ptr<DIR, DirCloser> Dir(::opendir(Folder.empty() ? "." : Folder.c_str()));
+    TOpenFolder Dir(::opendir(Folder.empty() ? "." : Folder.c_str()));
     if (!Dir)
         return std::nullopt;
     std::optional<std::string> Found;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <dirent.h>
+
+#include <memory>
+
 #include <string>
 #include <string_view>
 
@@ -26,5 +30,11 @@ std::string ChangeFileExt(std::string_view Path, std::string_view Ext);
 std::string IncludeTrailingPathDelimiter(std::string_view Path);
 /// Creates Dir with its parents; raises EWloError "Cannot create folder ..." naming it and why.
 void CreateFolders(const std::string& Dir);
+
+/// A folder open for reading its entries, closed when it goes.
+struct TFolderCloser {
+    void operator()(DIR* Folder) const { ::closedir(Folder); }
+};
+using TOpenFolder = std::unique_ptr<DIR, TFolderCloser>;
 
 } // namespace pelto

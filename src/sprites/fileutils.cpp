@@ -14,10 +14,6 @@
 namespace pelto {
 namespace {
 
-struct DirCloser {
-    void operator()(DIR* D) const { ::closedir(D); }
-};
-
 bool NameLess(const TSearchRec& A, const TSearchRec& B) {
     const int Order = CompareText(A.Name, B.Name);
     // Names equal but for case cannot share a folder on Windows; raw bytes keep the order
@@ -29,7 +25,7 @@ bool NameLess(const TSearchRec& A, const TSearchRec& B) {
 // caller code runs.
 std::vector<TSearchRec> ListFiles(const std::string& Folder, const std::string& Mask) {
     std::vector<TSearchRec> Found;
-    const std::unique_ptr<DIR, DirCloser> Dir(::opendir(Folder.c_str()));
+    const TOpenFolder Dir(::opendir(Folder.c_str()));
     if (!Dir)
         return Found;
     while (const dirent* Entry = ::readdir(Dir.get())) {
