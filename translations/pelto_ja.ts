@@ -774,6 +774,33 @@
     </message>
 </context>
 <context>
+    <name>pelto::TFavoritesMenu</name>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2件)</translation>
+    </message>
+    <message>
+        <source>Nothing saved: favorite %1 is as it was</source>
+        <translation>保存しませんでした: お気に入り %1 は元のままです</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>お気に入りに保存</translation>
+    </message>
+    <message>
+        <source>Replace the favorite &quot;%1&quot;?</source>
+        <translation>お気に入り「%1」を上書きしますか?</translation>
+    </message>
+    <message>
+        <source>Input name: </source>
+        <translation>名前を入力してください:</translation>
+    </message>
+    <message>
+        <source>Saved favorite %1, %2</source>
+        <translation>お気に入り %1 に保存しました: %2</translation>
+    </message>
+</context>
+<context>
     <name>pelto::TPeltoApplication</name>
     <message>
         <source>Unknown error</source>
@@ -1009,18 +1036,6 @@ Do you want to replace it?</source>
         <translation>キャンセル</translation>
     </message>
     <message>
-        <source>Save</source>
-        <translation>お気に入りに保存</translation>
-    </message>
-    <message>
-        <source>Replace the favorite &quot;%1&quot;?</source>
-        <translation>お気に入り「%1」を上書きしますか?</translation>
-    </message>
-    <message>
-        <source>Input name: </source>
-        <translation>名前を入力してください:</translation>
-    </message>
-    <message>
         <source>About PELTO in Wonderland</source>
         <translation>PELTO in Wonderland について</translation>
     </message>
@@ -1253,14 +1268,6 @@ Backspaceで修正、Escで消去。</translation>
     <message>
         <source>&amp;Manage...</source>
         <translation>管理(&amp;M)...</translation>
-    </message>
-    <message>
-        <source>Nothing saved: favorite %1 is as it was</source>
-        <translation>保存しませんでした: お気に入り %1 は元のままです</translation>
-    </message>
-    <message>
-        <source>Saved favorite %1, %2</source>
-        <translation>お気に入り %1 に保存しました: %2</translation>
     </message>
     <message>
         <source>Keep Settings in Another File...</source>

@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMenuBar>
 
 namespace pelto {
 
@@ -40,27 +39,25 @@ QString StepCaptionText(const TStepCaption& Caption) {
     return Subject;
 }
 
-TEditMenu::TEditMenu(QMenuBar& Bar, THooks Hooks) : QObject(&Bar), FHooks(std::move(Hooks)) {
-    miEdit = Bar.addMenu(TfrmPelto::tr("&Edit"));
-    miEdit->setObjectName("miEdit");
-    miUndo = miEdit->addAction(TfrmPelto::tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
-                               Command([this] { Walk(true); }));
+TEditMenu::TEditMenu(QMenu& Edit, THooks Hooks) : QObject(&Edit), FHooks(std::move(Hooks)) {
+    miUndo = Edit.addAction(TfrmPelto::tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
+                            Command([this] { Walk(true); }));
     miUndo->setObjectName("miUndo");
-    miRedo = miEdit->addAction(TfrmPelto::tr("&Redo"), this, Command([this] { Walk(false); }));
+    miRedo = Edit.addAction(TfrmPelto::tr("&Redo"), this, Command([this] { Walk(false); }));
     miRedo->setObjectName("miRedo");
     miRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    miEdit->addSeparator();
+    Edit.addSeparator();
     miRandomOutfit =
-        miEdit->addAction(TfrmPelto::tr("Random &Outfit"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
-                          Command([this] { Randomize(false); }));
+        Edit.addAction(TfrmPelto::tr("Random &Outfit"), QKeySequence(Qt::CTRL | Qt::Key_R), this,
+                       Command([this] { Randomize(false); }));
     miRandomOutfit->setObjectName("miRandomOutfit");
-    miRandomColors = miEdit->addAction(TfrmPelto::tr("Random &Colors"),
-                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
-                                       Command([this] { Randomize(true); }));
+    miRandomColors = Edit.addAction(TfrmPelto::tr("Random &Colors"),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R), this,
+                                    Command([this] { Randomize(true); }));
     miRandomColors->setObjectName("miRandomColors");
-    miEdit->addSeparator();
-    miLock = miEdit->addMenu(TfrmPelto::tr("&Lock"));
+    Edit.addSeparator();
+    miLock = Edit.addMenu(TfrmPelto::tr("&Lock"));
     miLock->setObjectName("miLock");
     const auto Lock = [this](const QString& Name, const QString& Text, auto Set) {
         QAction* Action = miLock->addAction(Text);
@@ -88,7 +85,7 @@ TEditMenu::TEditMenu(QMenuBar& Bar, THooks Hooks) : QObject(&Bar), FHooks(std::m
                  [Position](TDressingSession& Session, bool On) {
                      Session.SetPositionLocked(Position, On);
                  });
-    connect(miEdit, &QMenu::aboutToShow, this, Command([this] { Update(); }));
+    connect(&Edit, &QMenu::aboutToShow, this, Command([this] { Update(); }));
     Update();
 }
 

@@ -8,7 +8,6 @@
 
 class QAction;
 class QMenu;
-class QMenuBar;
 
 namespace pelto {
 
@@ -32,13 +31,11 @@ public:
         std::function<void()> LocksChanged;
     };
 
-    /// Adds the menu at the end of Bar.
-    TEditMenu(QMenuBar& Bar, THooks Hooks);
+    /// Fills Edit, which the window's own editing commands then follow.
+    TEditMenu(QMenu& Edit, THooks Hooks);
 
     /// Enables and checks the entries as the session stands.
     void Update();
-    /// The menu, for the window's own editing commands after these.
-    QMenu& Menu() { return *miEdit; }
 
 private:
     void Walk(bool Back);
@@ -46,7 +43,6 @@ private:
 
     THooks FHooks;
     // Owned by the menu bar through Qt's parent ownership.
-    QMenu* miEdit = nullptr;
     QAction* miUndo = nullptr;
     QAction* miRedo = nullptr;
     QAction* miRandomOutfit = nullptr;

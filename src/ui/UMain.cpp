@@ -13,13 +13,14 @@
 #include "sprites/wlojmajmp.h"
 #include "ui/ColorsPart.h"
 #include "ui/EditMenu.h"
+#include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/SlotsPart.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
 #include "ui/Zoom.h"
 
-#include <QActionGroup>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -27,7 +28,6 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -137,118 +137,15 @@ void TfrmPelto::CreateControls() {
     connect(btnSetCode, &QPushButton::clicked, this, Command(this, &TfrmPelto::btnSetCodeClick));
     // Enter in the code box applies the code like the button, and goes no further.
     connect(edCode, &QLineEdit::returnPressed, this, Command(this, &TfrmPelto::btnSetCodeClick));
-}
-
-void TfrmPelto::CreateMenus() {
-    // The desktop's order: File, Edit, View, Favorites, Options, Help. The classic entries keep
-    // their order within their menus.
-    miFile = menuBar()->addMenu(tr("&File"));
-    miFile->setObjectName("miFile");
-    miSaveImage = miFile->addAction(tr("&Save Image As..."), this,
-                                    Command(this, &TfrmPelto::miSaveImageClick));
-    miSaveImage->setObjectName("miSaveImage");
-    miExport = miFile->addAction(tr("&Export..."), QKeySequence(Qt::CTRL | Qt::Key_E), this,
-                                 Command(this, &TfrmPelto::miExportClick));
-    miExport->setObjectName("miExport");
-    miCopyImage = miFile->addAction(tr("&Copy Image to Clipboard"), this,
-                                    Command(this, &TfrmPelto::miCopyImageClick));
-    miCopyImage->setObjectName("miCopyImage");
-    miFile->addSeparator();
-    miExit = miFile->addAction(tr("&Exit"), this, &QWidget::close);
-    miExit->setObjectName("miExit");
-    connect(miFile, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
-
-    FEdit = new TEditMenu(*menuBar(),
-                          {.SessionOf = [this] { return FSession.get(); },
-                           .Say = [this](const QString& Text) { statusBar()->showMessage(Text); },
-                           .LocksChanged =
-                               [this] {
-                                   ShowLocks();
-                               }});
-    QMenu& Edit = FEdit->Menu();
-    Edit.addSeparator();
-    Edit.addAction(tr("&Find Item..."), QKeySequence(Qt::CTRL | Qt::Key_F), this,
-                   Command(this, &TfrmPelto::miFindItemClick))
-        ->setObjectName("miFindItem");
-    Edit.addAction(tr("Copy &Code"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), this,
-                   Command(this, &TfrmPelto::CopyCode))
-        ->setObjectName("miCopyCode");
-    Edit.addAction(tr("&Paste Code"), QKeySequence(Qt::CTRL | Qt::Key_V), this,
-                   Command(this, &TfrmPelto::PasteCode))
-        ->setObjectName("miPasteCode");
-
-    QMenu* View = menuBar()->addMenu(tr("&View"));
-    View->addAction(tr("&Background Color"), this, Command(this, &TfrmPelto::miBGColorClick));
-    miShadow = View->addAction(tr("&Shadow"));
-    miShadow->setObjectName("miShadow");
-    miShadow->setCheckable(true);
-    // Checked as the session draws (SessionChanged), which the settings set at start.
-    connect(miShadow, &QAction::triggered, this,
-            Command([this](bool Checked) { FSession->SetShadow(Checked); }));
-    View->addSeparator();
-    QMenu* Zoom = View->addMenu(tr("&Zoom"));
-    Zoom->setToolTipsVisible(true); // why a zoom is not offered
-    auto* Factors = new QActionGroup(this);
-    for (int Factor = 1; Factor <= 4; ++Factor) {
-        QAction* Action = Zoom->addAction(QString("&%1 %").arg(100 * Factor), this,
-                                          Command([this, Factor] { SetZoom(Factor); }));
-        Action->setObjectName(QString("miZoom%1").arg(100 * Factor));
-        Action->setCheckable(true);
-        Action->setActionGroup(Factors);
-        FZoomActions[static_cast<std::size_t>(Factor - 1)] = Action;
-    }
-    Zoom->addSeparator();
-    Zoom->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, this, Command([this] { StepZoom(1); }));
-    Zoom->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, this,
-                    Command([this] { StepZoom(-1); }));
-    Zoom->addAction(tr("&Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0), this,
-                    Command([this] { SetZoom(1); }));
-
-    miFavorites = menuBar()->addMenu(tr("F&avorites"));
-    miFavorites->setObjectName("miFavorites");
-    miSaveFavorite = miFavorites->addMenu(tr("&Save"));
-    miSaveFavorite->setObjectName("miSaveFavorite");
-    miLoadFavorite = miFavorites->addMenu(tr("&Load"));
-    miLoadFavorite->setObjectName("miLoadFavorite");
-    miLoadFavorite->setToolTipsVisible(true); // a damaged favourite's says why
-    miFavorites->addSeparator();
-    miFavorites
-        ->addAction(tr("&Manage..."), this, Command(this, &TfrmPelto::miManageFavoritesClick))
-        ->setObjectName("miManageFavorites");
-    connect(miFavorites, &QMenu::aboutToShow, this, Command(this, &TfrmPelto::MenuClick));
-
-    QMenu* Options = menuBar()->addMenu(tr("&Options"));
-    Options->setObjectName("miOptions");
-    Options
-        ->addAction(tr("Change &Game Folder..."), this,
-                    Command(this, &TfrmPelto::miChangeGameFolderClick))
-        ->setObjectName("miChangeGameFolder");
-    miReopenLast = Options->addAction(tr("&Reopen Last Character"));
-    miReopenLast->setObjectName("miReopenLast");
-    miReopenLast->setCheckable(true);
-    connect(miReopenLast, &QAction::toggled, this, [this](bool Checked) {
-        FSettings.ReopenLast = Checked;
-        SettingsChanged();
-    });
-    CreateDropTarget(*Options);
-
-    QMenu* Help = menuBar()->addMenu(tr("&Help"));
-    Help->setObjectName("miHelp");
-    Help->addAction(tr("How to &Use"), QKeySequence(Qt::Key_F1), this,
-                    Command(this, &TfrmPelto::ShowHowToUse))
-        ->setObjectName("miHowToUse");
-    Help->addSeparator();
-    Help->addAction(tr("&Visit Homepage"), this, Command(this, &TfrmPelto::miVisitHomepageClick));
-    Help->addAction(tr("&About..."), this, Command(this, &TfrmPelto::miAboutClick));
-    // The client area keeps its size under the menu bar; the frame cannot be resized.
-    adjustSize();
-    setFixedSize(sizeHint());
+    // The code box would insert a dropped file's URL as text: the window takes its drops too.
+    setAcceptDrops(true);
+    edCode->setAcceptDrops(false);
 }
 
 void TfrmPelto::FormCreate() {
     TIniFile Ini(FOptions.SettingsFile);
     LoadSettings(Ini, FSettings);
-    BuildFavoriteMenus();
+    FFavorites->Update();
     if (FSettings.X && FSettings.Y) {
         // The saved place, when some screen still shows it.
         const QPoint Saved(*FSettings.X, *FSettings.Y);
@@ -256,7 +153,7 @@ void TfrmPelto::FormCreate() {
             if (Screen->availableGeometry().contains(Saved))
                 move(Saved);
     }
-    miReopenLast->setChecked(FSettings.ReopenLast);
+    MenuAction("miReopenLast").setChecked(FSettings.ReopenLast);
     ChooseFirstZoom();
 
     const std::string Saved = FSettings.WloPath;
@@ -307,6 +204,11 @@ void TfrmPelto::ReopenLastCharacter() {
     }
 }
 
+void TfrmPelto::miReopenLastClick(bool Checked) {
+    FSettings.ReopenLast = Checked;
+    SettingsChanged();
+}
+
 std::optional<QImage> TfrmPelto::LoadSkinPicture(const std::string& Name) const {
     const std::string Path = ResolvePath(FGame->Path(SkinFolderName) + Name);
     if (!FileExists(Path))
@@ -348,7 +250,7 @@ void TfrmPelto::ShowLook() {
     cbChara->setCurrentIndex(FSession->CharaIndex());
     if (frmWardrobe)
         frmWardrobe->Follow();
-    MenuClick(); // the commands that need a character follow it, shortcuts included
+    EnableCommands(); // shortcuts included
     FEdit->Update();
     UpdateStatus();
     FColors->UpdateBars();
@@ -375,8 +277,12 @@ void TfrmPelto::miFindItemClick() {
 }
 
 void TfrmPelto::UpdateView() {
-    miShadow->setChecked(FSession->Chara().Shadow()); // the session's, shown by the menu
+    MenuAction("miShadow").setChecked(FSession->Chara().Shadow()); // the session's, shown
     FView->Redraw();
+}
+
+void TfrmPelto::miShadowClick(bool Checked) {
+    FSession->SetShadow(Checked);
 }
 
 int TfrmPelto::ColorPos() const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -32,7 +33,7 @@ namespace pelto {
 class TColorPanel;
 class TDressingSession;
 class TEditMenu;
-class TFavoritesManager;
+class TFavoritesMenu;
 class TSlotsPanel;
 class TViewPanel;
 class TWardrobe;
@@ -142,7 +143,6 @@ private:
     // Start-up and shutdown.
     void FormCreate();
     void CreateControls();
-    void CreateMenus();
     bool SettleGameFolder();
     /// The game of Folder, loaded in the start-up's order: damaged archives and icons are
     /// reported and passed over; nullptr, said as "File read error", without an item table.
@@ -152,6 +152,7 @@ private:
     void miChangeGameFolderClick();
     /// Shows the character of the last end again, when the settings keep one.
     void ReopenLastCharacter();
+    void miReopenLastClick(bool Checked);
     /// Who wants the settings written: the user, at once (a failure is always said); a change
     /// a moment ago (only when they differ from the file's); the shutdown. Neither of the last
     /// two says again a failure the user has heard of.
@@ -184,12 +185,30 @@ private:
     QRect AvailableGeometry() const;
     bool ZoomFits(int Factor) const;
     void StepZoom(int Step);
+    void miZoomInClick();
+    void miZoomOutClick();
+    void miActualSizeClick();
     /// The menu bar in the window's font, or the largest smaller one at which all its titles
     /// show: longer ones than the classic English would hide the last menus.
     void FitMenuTitles(QFont Font);
     void KeepOnScreen();
     void UpdateZoomChoices();
     void ScreenChanged();
+
+    // The menu bar (UMainMenus.cpp): one table of its entries, whose actions FMenuActions holds
+    // row by row.
+    enum class TMenu;
+    struct TMenuCommand;
+    static const TMenuCommand MenuCommands[];
+    void CreateMenus();
+    /// What Which holds beside the table's entries, added when the table opens it.
+    void FillMenu(TMenu Which, QMenu& Menu);
+    void CreateFavoritesMenu(QMenu& Save, QMenu& Load);
+    /// The action of the table's entry called Name.
+    QAction& MenuAction(std::string_view Name) const;
+    /// The entries that need a character are enabled while one is chosen.
+    void EnableCommands();
+    void miExitClick();
 
     // The status line, the tooltips and the keyboard.
     void CreateStatusLine();
@@ -199,14 +218,14 @@ private:
     void miFindItemClick();
     void PasteCode();
     void ShowHowToUse();
-    /// Open Picture Code... at the end of Options, and drops taken.
-    void CreateDropTarget(QMenu& Options);
+    void miOpenPictureCodeClick();
     /// A code as pasted into the box and Set.
     void ApplyCodeText(const QString& Text);
 
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);
     void UpdateView();
+    void miShadowClick(bool Checked);
     void UpdateStatus();
     void ShowLook();
     /// The lock marks of the slots and colour positions, as the session locks them.
@@ -229,15 +248,8 @@ private:
     void ReportSaved(const std::vector<std::string>& Files, int Width, int Height, int Frames = 1);
     void ReportNothingSaved();
 
-    // Favourites, code entry and the other commands.
-    void BuildFavoriteMenus();
-    void UpdateFavoriteEntries(int Place);
-    void MenuClick();
-    void SaveFavoriteClick(int Place);
-    void LoadFavoriteClick(int Place);
+    // Code entry and the other commands.
     void miManageFavoritesClick();
-    /// The menus and the manager show the favourites as they are now.
-    void FavoritesChanged();
     void btnSetCodeClick();
     void miVisitHomepageClick();
     void miAboutClick();
@@ -272,18 +284,9 @@ private:
     QPushButton* btnSetCode = nullptr;
     QFileDialog* sd = nullptr;
     QColorDialog* cd = nullptr;
-    QMenu* miFile = nullptr;
-    QMenu* miFavorites = nullptr;
-    QMenu* miSaveFavorite = nullptr;
-    QMenu* miLoadFavorite = nullptr;
-    QAction* miSaveImage = nullptr;
-    QAction* miCopyImage = nullptr;
-    QAction* miExit = nullptr;
-    QAction* miExport = nullptr;
-    TWardrobe* frmWardrobe = nullptr;          // made when first asked for
-    TFavoritesManager* frmFavorites = nullptr; // made when first asked for
-    QAction* miShadow = nullptr;
-    QAction* miReopenLast = nullptr;
+    std::vector<QAction*> FMenuActions;
+    TFavoritesMenu* FFavorites = nullptr;
+    TWardrobe* frmWardrobe = nullptr; // made when first asked for
 };
 
 } // namespace pelto

@@ -1,4 +1,4 @@
-// Image export, clipboard, background colour, favourites, code entry and the Help commands.
+// Image saving, clipboard, background colour, code entry and the Help commands.
 #include "ui/UMain.h"
 
 #include "controls/QtBitmaps.h"
@@ -6,7 +6,6 @@
 #include "export/PictureExport.h"
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
-#include "model/Favorites.h"
 #include "model/GameData.h"
 #include "model/InvalidCode.h"
 #include "model/UCommon.h"
@@ -17,7 +16,7 @@
 #include "resources/ProgramBitmaps.h"
 #include "sprites/wlojmajmp.h"
 #include "ui/CodeText.h"
-#include "ui/FavoritesManager.h"
+#include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/Translations.h"
 
@@ -32,7 +31,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -161,73 +159,8 @@ void TfrmPelto::miBGColorClick() {
                                     static_cast<std::uint8_t>(Color.blue())));
 }
 
-void TfrmPelto::BuildFavoriteMenus() {
-    for (int Place = 1; Place <= FavoriteCount; ++Place) {
-        miSaveFavorite->addAction("---", this,
-                                  Command([this, Place] { SaveFavoriteClick(Place); }));
-        miLoadFavorite->addAction("---", this,
-                                  Command([this, Place] { LoadFavoriteClick(Place); }));
-        UpdateFavoriteEntries(Place);
-    }
-}
-
-void TfrmPelto::UpdateFavoriteEntries(int Place) {
-    const TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    // "&" in a name is shown as it is, not taken for a menu accelerator.
-    const QString Caption =
-        Favorite.Used ? QString::fromStdString(Favorite.Name).replace("&", "&&") : "---";
-    QAction* Save = miSaveFavorite->actions()[Place - 1];
-    QAction* Load = miLoadFavorite->actions()[Place - 1];
-    Save->setText(Caption);
-    Save->setEnabled(true);
-    const auto Damage = FavoriteDamage(Favorite);
-    const QString Why = Damage ? TFavoritesManager::DamageText(*Damage) : QString();
-    Load->setText(Damage ? tr("%1 (%2)").arg(Caption, Why) : Caption);
-    Load->setToolTip(Why);
-    Load->setEnabled(Favorite.Used && !Damage);
-}
-
-void TfrmPelto::FavoritesChanged() {
-    for (int Place = 1; Place <= FavoriteCount; ++Place)
-        UpdateFavoriteEntries(Place);
-    if (frmFavorites)
-        frmFavorites->Reload();
-}
-
 void TfrmPelto::miManageFavoritesClick() {
-    if (!frmFavorites) {
-        TFavoritesManager::THooks Hooks;
-        Hooks.Game = [this]() -> const TGameData* {
-            return FGame.get();
-        };
-        Hooks.Settings = [this]() -> const TPeltoSettings& {
-            return FSettings;
-        };
-        Hooks.Commit = [this](const TPeltoSettings& New) {
-            if (!CommitSettings(New))
-                return false;
-            FavoritesChanged();
-            return true;
-        };
-        Hooks.PromptText = [this](const QString& Caption, const QString& Prompt, QString& Value) {
-            return OnPromptText(Caption, Prompt, Value);
-        };
-        frmFavorites = new TFavoritesManager(std::move(Hooks), this);
-    }
-    frmFavorites->Reload();
-    frmFavorites->show();
-    // Once shown, when its layout has given it its final size.
-    CentreOver(*frmFavorites, this);
-    frmFavorites->raise();
-    frmFavorites->activateWindow();
-}
-
-void TfrmPelto::MenuClick() {
-    const bool Chosen = FSession && FSession->CharaIndex() >= 0;
-    miSaveImage->setEnabled(Chosen);
-    miCopyImage->setEnabled(Chosen);
-    miExport->setEnabled(Chosen);
-    miSaveFavorite->menuAction()->setEnabled(Chosen);
+    FFavorites->Manage();
 }
 
 bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QString& Value) {
@@ -270,47 +203,6 @@ bool TfrmPelto::PromptText(const QString& Caption, const QString& Prompt, QStrin
     return true;
 }
 
-void TfrmPelto::SaveFavoriteClick(int Place) {
-    const int Chara = FSession->CharaIndex();
-    if (Chara == -1)
-        return;
-    const TFavoriteItem& Old = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    const std::string_view CharaName = CharaData[static_cast<std::size_t>(Chara)].Name;
-    QString Name = QString::fromUtf8(CharaName.data(), static_cast<qsizetype>(CharaName.size()));
-    const QString NothingSaved = tr("Nothing saved: favorite %1 is as it was").arg(Place);
-    if (Old.Used) {
-        // A favourite is never replaced unasked; kept, its name is offered again.
-        Name = QString::fromStdString(Old.Name);
-        if (QMessageBox::question(this, tr("Save"), tr("Replace the favorite \"%1\"?").arg(Name)) !=
-            QMessageBox::Yes) {
-            statusBar()->showMessage(NothingSaved);
-            return;
-        }
-    }
-    if (!OnPromptText(tr("Save"), tr("Input name: "), Name)) {
-        statusBar()->showMessage(NothingSaved);
-        return;
-    }
-    if (Name.isEmpty())
-        Name = QString::fromStdString(DefaultFavoriteName(Place));
-    // Written at once: a favourite must outlive a crash or a logout. Shown only once written.
-    if (!CommitSettings(WithFavorite(FSettings, Place, FSession->ToFavorite(Name.toStdString())))) {
-        statusBar()->showMessage(NothingSaved);
-        return;
-    }
-    FavoritesChanged();
-    statusBar()->showMessage(tr("Saved favorite %1, %2").arg(QString::number(Place), Name));
-}
-
-void TfrmPelto::LoadFavoriteClick(int Place) {
-    const TFavoriteItem& Favorite = FSettings.Favorites[static_cast<std::size_t>(Place - 1)];
-    if (!Favorite.Used || FavoriteDamage(Favorite))
-        return; // its menu entry, disabled, says why
-    const int Before = FSession->CharaIndex();
-    FSession->ApplyFavorite(Favorite);
-    ReportMissingSprites(Before);
-}
-
 void TfrmPelto::btnSetCodeClick() {
     const QString Code = edCode->text();
     if (Code.isEmpty())
@@ -331,6 +223,10 @@ void TfrmPelto::btnSetCodeClick() {
         // The code box shows the code of the character kept.
         ShowLook();
     }
+}
+
+void TfrmPelto::miExitClick() {
+    close();
 }
 
 void TfrmPelto::miVisitHomepageClick() {

@@ -13,7 +13,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 
@@ -34,18 +33,10 @@ bool Acceptable(const QMimeData* Data) {
 
 } // namespace
 
-void TfrmPelto::CreateDropTarget(QMenu& Options) {
-    setAcceptDrops(true);
-    // The code box would insert a dropped file's URL as text: the window takes its drops too.
-    edCode->setAcceptDrops(false);
-    Options.addSeparator();
-    Options
-        .addAction(tr("&Open Picture Code..."), this, Command([this] {
-                       QString FileName;
-                       if (OnPromptPictureFile(FileName))
-                           OpenPictureCode(FileName);
-                   }))
-        ->setObjectName("miOpenPictureCode");
+void TfrmPelto::miOpenPictureCodeClick() {
+    QString FileName;
+    if (OnPromptPictureFile(FileName))
+        OpenPictureCode(FileName);
 }
 
 bool TfrmPelto::PromptPictureFile(QString& FileName) {

@@ -9,7 +9,7 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 #include "ui/ColorsPart.h"
-#include "ui/FavoritesManager.h"
+#include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/SlotsPart.h"
 #include "ui/Translations.h"
@@ -112,8 +112,7 @@ void TfrmPelto::ShowGame(std::unique_ptr<TGameData> Game,
     ShowLocks();
     if (frmWardrobe)
         frmWardrobe->Reload(); // another game's items
-    if (frmFavorites)
-        frmFavorites->Reload(); // the pictures drawn from it
+    FFavorites->Update();      // the manager's pictures are drawn from the game
     ShowLook();
 }
 

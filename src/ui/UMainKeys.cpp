@@ -91,10 +91,6 @@ void TfrmPelto::SetToolTips() {
 }
 
 void TfrmPelto::CreateShortcuts() {
-    miSaveImage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    miCopyImage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    miExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
     // Keys with no menu command of their own act on the window.
     const auto Key = [this](const QString& Name, const QList<QKeySequence>& Keys,
                             std::function<void()> Action) {

@@ -185,6 +185,18 @@ void TfrmPelto::StepZoom(int Step) {
         SetZoom(Factor);
 }
 
+void TfrmPelto::miZoomInClick() {
+    StepZoom(1);
+}
+
+void TfrmPelto::miZoomOutClick() {
+    StepZoom(-1);
+}
+
+void TfrmPelto::miActualSizeClick() {
+    SetZoom(1);
+}
+
 void TfrmPelto::KeepOnScreen() {
     const QRect Available = AvailableGeometry();
     if (Available.isEmpty())
