@@ -16,6 +16,7 @@
 #include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/SlotsPart.h"
+#include "ui/ViewKeys.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
 #include "ui/Zoom.h"
@@ -78,7 +79,7 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     CreateMenus();
     CreateStatusLine();
     SetToolTips();
-    CreateShortcuts();
+    FKeys = new TViewKeys(*this, *FView, *edCode, [this] { return FSession.get(); });
     RememberClassicPlaces();
     FSettingsDue = new QTimer(this);
     FSettingsDue->setSingleShot(true);
@@ -89,7 +90,7 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
 }
 
 TfrmPelto::~TfrmPelto() {
-    qApp->removeEventFilter(this);
+    delete FKeys; // no key reaches a session on its way out
     if (FView)
         FView->Stop();
     if (FSettingsRead)

@@ -35,6 +35,7 @@ class TDressingSession;
 class TEditMenu;
 class TFavoritesMenu;
 class TSlotsPanel;
+class TViewKeys;
 class TViewPanel;
 class TWardrobe;
 struct TZoomedSize;
@@ -136,8 +137,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
     void moveEvent(QMoveEvent* Event) override;
-    /// The keypad's digits, wherever the focus is but in the code box (UMainKeys.cpp).
-    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // Start-up and shutdown.
@@ -210,10 +209,9 @@ private:
     void EnableCommands();
     void miExitClick();
 
-    // The status line, the tooltips and the keyboard.
+    // The status line, the tooltips and the code's keys.
     void CreateStatusLine();
     void SetToolTips();
-    void CreateShortcuts();
     void CopyCode();
     void miFindItemClick();
     void PasteCode();
@@ -278,6 +276,7 @@ private:
     TColorPanel* FColors = nullptr;
     TSlotsPanel* FSlots = nullptr;
     TEditMenu* FEdit = nullptr;
+    TViewKeys* FKeys = nullptr;
     QComboBox* cbChara = nullptr;
     TMemo* txtEquip = nullptr;
     QLineEdit* edCode = nullptr;

@@ -1,4 +1,5 @@
-// The status line, the tooltips and the keyboard.
+// The status line, the tooltips, the code's keys and the help on them; the view's keys are
+// TViewKeys.
 #include "ui/UMain.h"
 
 #include "controls/StatusLine.h"
@@ -8,43 +9,17 @@
 #include "ui/PeltoApplication.h"
 #include "ui/ViewPart.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 
-#include <array>
-#include <optional>
-
 namespace pelto {
 namespace {
-
-// Keypad keys by their place: 7 8 9 on the top row, 1 2 3 on the bottom one.
-constexpr std::array<std::array<Qt::Key, 3>, 3> KeypadGrid{{{Qt::Key_7, Qt::Key_8, Qt::Key_9},
-                                                            {Qt::Key_4, Qt::Key_5, Qt::Key_6},
-                                                            {Qt::Key_1, Qt::Key_2, Qt::Key_3}}};
-
-// The view's cell (ViewDirectionGrid) of a keypad digit's place; without NumLock the keypad
-// sends arrows, which turn the character as the arrow keys do.
-std::optional<int> KeypadCell(const QKeyEvent& Key) {
-    if (!(Key.modifiers() & Qt::KeypadModifier) ||
-        (Key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return std::nullopt;
-    for (std::size_t Row = 0; Row < 3; ++Row)
-        for (std::size_t Column = 0; Column < 3; ++Column)
-            if (Key.key() == KeypadGrid[Row][Column])
-                return ViewDirectionGrid[Row][Column];
-    return std::nullopt;
-}
 
 constexpr const char* HowToUseText = QT_TRANSLATE_NOOP(
     "pelto::TfrmPelto",
@@ -88,51 +63,6 @@ void TfrmPelto::SetToolTips() {
     FColors->SetToolTips();
     Tip(edCode, tr("The character as a code: paste one and press Enter or Set"));
     Tip(btnSetCode, tr("Apply the code in the box"));
-}
-
-void TfrmPelto::CreateShortcuts() {
-    // Keys with no menu command of their own act on the window.
-    const auto Key = [this](const QString& Name, const QList<QKeySequence>& Keys,
-                            std::function<void()> Action) {
-        auto* Shortcut = new QAction(this);
-        Shortcut->setObjectName(Name);
-        Shortcut->setShortcuts(Keys);
-        connect(Shortcut, &QAction::triggered, this, Command([this, Action = std::move(Action)] {
-                    if (FSession && FSession->CharaIndex() >= 0)
-                        Action();
-                }));
-        addAction(Shortcut);
-    };
-    Key("keyTurnLeft", {Qt::Key_Left},
-        [this] { FSession->SetDirection((FSession->Direction() + 7) % 8); });
-    Key("keyTurnRight", {Qt::Key_Right},
-        [this] { FSession->SetDirection((FSession->Direction() + 1) % 8); });
-    Key("keyFaceBack", {Qt::Key_Up}, [this] { FSession->SetDirection(0); });
-    Key("keyFaceFront", {Qt::Key_Down}, [this] { FSession->SetDirection(4); });
-    // The keypad's digits are taken before any control sees them (eventFilter): X11's key
-    // mapping offers shortcuts a keypad key without its keypad modifier, so none would match.
-    qApp->installEventFilter(this);
-    Key("keyPrevMotion", {Qt::Key_PageUp}, [this] { FSession->PrevMotion(); });
-    Key("keyNextMotion", {Qt::Key_PageDown}, [this] { FSession->NextMotion(); });
-    Key("keyPlayStop", {Qt::Key_Space}, [this] { FView->PlayOrStop(); });
-    Key("keyPrevFrame", {Qt::Key_Comma}, [this] { FView->StepFrame(false); });
-    Key("keyNextFrame", {Qt::Key_Period}, [this] { FView->StepFrame(true); });
-}
-
-bool TfrmPelto::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Event->type() == QEvent::KeyPress || Event->type() == QEvent::ShortcutOverride) {
-        const auto* Key = static_cast<QKeyEvent*>(Event);
-        const auto* Target = qobject_cast<QWidget*>(Watched);
-        if (const std::optional<int> Cell = KeypadCell(*Key);
-            Cell && Target && Target->window() == this && !edCode->hasFocus() &&
-            !QApplication::activePopupWidget() && FSession && FSession->CharaIndex() >= 0) {
-            if (Event->type() == QEvent::KeyPress)
-                RunCommand([&] { FView->CellCommand(*Cell); });
-            Event->accept();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(Watched, Event);
 }
 
 void TfrmPelto::CopyCode() {
