@@ -21,7 +21,6 @@ class QColorDialog;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
-class QFileDialog;
 class QLineEdit;
 class QMenu;
 class QMoveEvent;
@@ -34,6 +33,7 @@ class TColorPanel;
 class TDressingSession;
 class TEditMenu;
 class TFavoritesMenu;
+class TSaveImageDialog;
 class TSlotsPanel;
 class TViewKeys;
 class TViewPanel;
@@ -236,7 +236,6 @@ private:
     // Image export, clipboard, background and shadow.
     void CreateDialogs();
     void miSaveImageClick();
-    void sdTypeChange();
     void miCopyImageClick();
     void miBGColorClick();
     void miExportClick();
@@ -281,7 +280,7 @@ private:
     TMemo* txtEquip = nullptr;
     QLineEdit* edCode = nullptr;
     QPushButton* btnSetCode = nullptr;
-    QFileDialog* sd = nullptr;
+    TSaveImageDialog* sd = nullptr;
     QColorDialog* cd = nullptr;
     std::vector<QAction*> FMenuActions;
     TFavoritesMenu* FFavorites = nullptr;

@@ -18,6 +18,7 @@
 #include "ui/CodeText.h"
 #include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
+#include "ui/SaveImageDialog.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -26,7 +27,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -36,8 +36,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace pelto {
 namespace {
@@ -54,58 +52,26 @@ int MulDiv(int Value, int Numerator, int Denominator) {
 } // namespace
 
 void TfrmPelto::CreateDialogs() {
-    sd = new QFileDialog(this);
-    sd->setObjectName("sd");
-    sd->setAcceptMode(QFileDialog::AcceptSave);
-    // Qt's own dialog, so that a change of type can rewrite the name being typed.
-    sd->setOption(QFileDialog::DontUseNativeDialog);
-    // Each label names its pattern ("Bitmap (*.bmp)"), which is all Qt's filters need.
-    QStringList Filters;
-    for (const TExportFormat* Format : ClassicFormats)
-        Filters << CoreText(Format->Filter);
-    sd->setNameFilters(Filters);
-    connect(sd, &QFileDialog::filterSelected, this, Command(this, &TfrmPelto::sdTypeChange));
-
+    sd = new TSaveImageDialog(this);
     cd = new QColorDialog(Qt::black, this);
     cd->setObjectName("cd");
-}
-
-void TfrmPelto::sdTypeChange() {
-    const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
-    // What is typed in the name box: the dialog reports it while no listed file is selected.
-    const QStringList Typed = sd->selectedFiles();
-    if (Index < 0 || Typed.isEmpty())
-        return;
-    const std::string Name = ExtractFileName(Typed.first().toStdString());
-    if (Name.empty())
-        return;
-    sd->selectFile(QString::fromStdString(
-        ChangeFileExt(Name, ClassicFormats[static_cast<std::size_t>(Index)]->Extension)));
 }
 
 void TfrmPelto::miSaveImageClick() {
     if (FSession->CharaIndex() < 0)
         return;
     // Opens where the last image went, offering the character's name.
-    if (!FSettings.ImageFolder.empty() && DirectoryExists(FSettings.ImageFolder))
-        sd->setDirectory(QString::fromStdString(FSettings.ImageFolder));
-    const std::string_view CharaName =
-        CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name;
-    const qsizetype Shown =
-        std::max<qsizetype>(0, sd->nameFilters().indexOf(sd->selectedNameFilter()));
-    sd->selectFile(QString::fromStdString(
-        std::string(CharaName) +
-        std::string(ClassicFormats[static_cast<std::size_t>(Shown)]->Extension)));
+    sd->Offer(FSettings.ImageFolder,
+              CharaData[static_cast<std::size_t>(FSession->CharaIndex())].Name);
     if (sd->exec() != QDialog::Accepted || sd->selectedFiles().isEmpty()) {
         ReportNothingSaved();
         return;
     }
-    const qsizetype Index = sd->nameFilters().indexOf(sd->selectedNameFilter());
-    if (Index < 0)
+    const std::optional<TImageFileType> Type = sd->ChosenType();
+    if (!Type)
         return;
-    const TImageFileType Type = *ClassicFormats[static_cast<std::size_t>(Index)]->ClassicType;
     const std::string Chosen = sd->selectedFiles().first().toStdString();
-    const std::string FileName = NormalizeImageFileName(Chosen, Type);
+    const std::string FileName = NormalizeImageFileName(Chosen, *Type);
     // The dialog asked about the name as typed; a corrected name gets its own question.
     if (FileName != Chosen && !ConfirmReplace(tr("Save Image As"), FileName)) {
         ReportNothingSaved();
@@ -113,7 +79,7 @@ void TfrmPelto::miSaveImageClick() {
     }
     FSettings.ImageFolder = ExtractFilePath(FileName);
     SettingsChanged();
-    SaveImageFile(*FSession, Type, FileName);
+    SaveImageFile(*FSession, *Type, FileName);
     const TBitmap& Canvas = FSession->Canvas();
     ReportSaved({FileName}, Canvas.Width(), Canvas.Height());
 }
