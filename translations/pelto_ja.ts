@@ -876,6 +876,13 @@
     </message>
 </context>
 <context>
+    <name>pelto::TWindowZoom</name>
+    <message>
+        <source>Does not fit on this screen (needs %1 × %2)</source>
+        <translation>この画面には収まりません（%1 × %2 必要）</translation>
+    </message>
+</context>
+<context>
     <name>pelto::TfrmPelto</name>
     <message>
         <source>status</source>
@@ -1284,10 +1291,6 @@ Backspaceで修正、Escで消去。</translation>
     <message>
         <source>Choose a character in the box below</source>
         <translation>下のボックスでキャラクターを選んでください</translation>
-    </message>
-    <message>
-        <source>Does not fit on this screen (needs %1 × %2)</source>
-        <translation>この画面には収まりません（%1 × %2 必要）</translation>
     </message>
     <message>
         <source>These characters lack sprites and are drawn without them: %1.

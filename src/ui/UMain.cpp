@@ -1,5 +1,6 @@
 #include "ui/UMain.h"
 
+#include "controls/PopupPanel.h"
 #include "controls/QtBitmaps.h"
 #include "controls/Widgets.h"
 #include "game/wloutils.h"
@@ -19,6 +20,7 @@
 #include "ui/ViewKeys.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
+#include "ui/WindowZoom.h"
 #include "ui/Zoom.h"
 
 #include <QAction>
@@ -76,11 +78,13 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     setWindowIcon(QPixmap::fromImage(ToQImage(ProgramIcon(64))));
     CreateControls();
     CreateDialogs();
+    CreateZoom();
     CreateMenus();
     CreateStatusLine();
     SetToolTips();
     FKeys = new TViewKeys(*this, *FView, *edCode, [this] { return FSession.get(); });
-    RememberClassicPlaces();
+    FZoom->RememberClassicPlaces({centralWidget(), FView->Frame(), FSlots->Picker()},
+                                 *FSlots->Picker());
     FSettingsDue = new QTimer(this);
     FSettingsDue->setSingleShot(true);
     FSettingsDue->setInterval(250);
@@ -155,7 +159,7 @@ void TfrmPelto::FormCreate() {
                 move(Saved);
     }
     MenuAction("miReopenLast").setChecked(FSettings.ReopenLast);
-    ChooseFirstZoom();
+    FZoom->ChooseFirst();
 
     const std::string Saved = FSettings.WloPath;
     if (FOptions.GameFolder)
@@ -269,7 +273,7 @@ void TfrmPelto::miFindItemClick() {
         frmWardrobe = new TWardrobe(
             [this] { return FSession.get(); },
             [this](const TWLOItemData& Item) { return FSlots->ItemIcon(&Item); }, this);
-        frmWardrobe->SetZoom(FZoom);
+        frmWardrobe->SetZoom(Zoom());
         frmWardrobe->Reload();
     }
     frmWardrobe->show();
@@ -298,7 +302,7 @@ void TfrmPelto::UpdateStatus() {
     QStringList Lines;
     for (const std::string& Line : FSession->StatusLines())
         Lines << QString::fromStdString(Line);
-    txtEquip->SetLinesFitting(Lines, StatusPixelSize * FZoom);
+    txtEquip->SetLinesFitting(Lines, StatusPixelSize * Zoom());
     edCode->setText(QString::fromStdString(FSession->Code()));
 }
 

@@ -3,12 +3,9 @@
 #include "model/GameFolder.h"
 #include "model/Settings.h"
 
-#include <QFont>
 #include <QImage>
 #include <QMainWindow>
-#include <QPointer>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -38,7 +35,7 @@ class TSlotsPanel;
 class TViewKeys;
 class TViewPanel;
 class TWardrobe;
-struct TZoomedSize;
+class TWindowZoom;
 class TGameData;
 class TMemo;
 enum class TSessionChange;
@@ -86,7 +83,7 @@ public:
     /// The colour position the bars edit.
     int ColorPos() const;
     /// How many screen pixels show one pixel of the classic window: 1..4.
-    int Zoom() const { return FZoom; }
+    int Zoom() const;
     void SetZoom(int Factor);
     bool Playing() const;
 
@@ -171,28 +168,11 @@ private:
     void LoadSkin();
     std::optional<QImage> LoadSkinPicture(const std::string& Name) const;
 
-    // Zoom: the classic place and font size of every control, to set them at any factor.
-    struct TClassicPlace {
-        QPointer<QWidget> Control;
-        QRect Place;
-        int FontPixels; // 0: the window's font
-    };
-    void RememberClassicPlaces();
-    void ChooseFirstZoom();
-    /// Only zooms whose whole window fits on the window's screen are offered (UMainZoom.cpp).
-    TZoomedSize ZoomedSize() const;
-    QRect AvailableGeometry() const;
-    bool ZoomFits(int Factor) const;
-    void StepZoom(int Step);
+    // The zoom, which TWindowZoom carries out (UMainZoom.cpp).
+    void CreateZoom();
     void miZoomInClick();
     void miZoomOutClick();
     void miActualSizeClick();
-    /// The menu bar in the window's font, or the largest smaller one at which all its titles
-    /// show: longer ones than the classic English would hide the last menus.
-    void FitMenuTitles(QFont Font);
-    void KeepOnScreen();
-    void UpdateZoomChoices();
-    void ScreenChanged();
 
     // The menu bar (UMainMenus.cpp): one table of its entries, whose actions FMenuActions holds
     // row by row.
@@ -264,11 +244,6 @@ private:
 
     std::unique_ptr<TGameData> FGame;
     std::unique_ptr<TDressingSession> FSession; // refers to FGame: declared after it
-    int FZoom = 1;
-    std::vector<TClassicPlace> FClassicPlaces;
-    std::array<QAction*, 4> FZoomActions{};
-    int FClassicMenuHeight = 0;
-    int FClassicStatusHeight = 0;
 
     // The parts of the window, and its controls, owned through Qt's parent ownership.
     TViewPanel* FView = nullptr;
@@ -276,6 +251,7 @@ private:
     TSlotsPanel* FSlots = nullptr;
     TEditMenu* FEdit = nullptr;
     TViewKeys* FKeys = nullptr;
+    TWindowZoom* FZoom = nullptr;
     QComboBox* cbChara = nullptr;
     TMemo* txtEquip = nullptr;
     QLineEdit* edCode = nullptr;

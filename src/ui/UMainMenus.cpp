@@ -7,9 +7,9 @@
 #include "ui/EditMenu.h"
 #include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
+#include "ui/WindowZoom.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -245,19 +245,10 @@ void TfrmPelto::FillMenu(TMenu Which, QMenu& Menu) {
                            ShowLocks();
                        }});
         break;
-    case TMenu::Zoom: {
+    case TMenu::Zoom:
         Menu.setToolTipsVisible(true); // why a zoom is not offered
-        auto* Factors = new QActionGroup(this);
-        for (int Factor = 1; Factor <= 4; ++Factor) {
-            QAction* Action = Menu.addAction(QString("&%1 %").arg(100 * Factor), this,
-                                             Command([this, Factor] { SetZoom(Factor); }));
-            Action->setObjectName(QString("miZoom%1").arg(100 * Factor));
-            Action->setCheckable(true);
-            Action->setActionGroup(Factors);
-            FZoomActions[static_cast<std::size_t>(Factor - 1)] = Action;
-        }
+        FZoom->AddFactors(Menu);
         break;
-    }
     case TMenu::LoadFavorite:
         Menu.setToolTipsVisible(true); // a damaged favourite's says why
         break;
