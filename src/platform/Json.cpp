@@ -5,35 +5,115 @@
 // Boost.JSON's implementation, once for the whole program.
 #include <boost/json/src.hpp>
 
-namespace pelto {
+#include <algorithm>
 
-std::string JsonString(std::string_view Utf8) {
-    std::string Out = "\"";
-    for (const char C : Utf8) {
-        switch (C) {
-        case '"':
-            Out += "\\\"";
+namespace pelto {
+namespace json = boost::json;
+namespace {
+
+class TJsonWriter {
+public:
+    explicit TJsonWriter(const TJsonLayout& Layout) : FLayout(Layout) {}
+
+    void Write(const json::value& Value, int Depth) {
+        switch (Value.kind()) {
+        case json::kind::array:
+            WriteContainer(Value, Value.get_array(), Depth, '[', ']',
+                           [&](const json::value& Element) { Write(Element, Depth + 1); });
             break;
-        case '\\':
-            Out += "\\\\";
+        case json::kind::object:
+            WriteContainer(Value, Value.get_object(), Depth, '{', '}',
+                           [&](const json::key_value_pair& Member) {
+                               FText += json::serialize(Member.key());
+                               FText += Compact() ? ":" : ": ";
+                               Write(Member.value(), Depth + 1);
+                           });
             break;
-        case '\n':
-            Out += "\\n";
-            break;
-        case '\r':
-            Out += "\\r";
-            break;
-        case '\t':
-            Out += "\\t";
+        case json::kind::double_:
+            FText += Format("%.9g", Value.get_double());
             break;
         default:
-            if (static_cast<unsigned char>(C) < 0x20)
-                Out += Format("\\u%04x", static_cast<unsigned>(C));
-            else
-                Out += C;
+            FText += json::serialize(Value);
         }
     }
-    return Out + "\"";
+
+    std::string Text() && { return std::move(FText); }
+
+private:
+    bool Compact() const { return FLayout.Spacing == TJsonSpacing::Compact; }
+
+    void BreakLine(int Depth) {
+        FText += '\n';
+        FText.append(static_cast<std::size_t>(FLayout.Indent * Depth), ' ');
+    }
+
+    template <typename TMembers, typename TWriteMember>
+    void WriteContainer(const json::value& Container, const TMembers& Members, int Depth, char Open,
+                        char Close, TWriteMember WriteMember) {
+        const TJsonBreaks Breaks =
+            FLayout.Breaks ? FLayout.Breaks(Container, Depth) : TJsonBreaks{};
+        const bool Padded = FLayout.Spacing == TJsonSpacing::Padded && !Members.empty();
+        FText += Open;
+        bool First = true;
+        for (const auto& Member : Members) {
+            if (!First)
+                FText += ',';
+            if (First ? Breaks.AfterOpening : Breaks.BetweenMembers)
+                BreakLine(Depth + 1);
+            else if (First ? Padded : !Compact())
+                FText += ' ';
+            WriteMember(Member);
+            First = false;
+        }
+        if (Breaks.BeforeClosing)
+            BreakLine(Depth);
+        else if (Padded)
+            FText += ' ';
+        FText += Close;
+    }
+
+    const TJsonLayout& FLayout;
+    std::string FText;
+};
+
+} // namespace
+
+std::string JsonText(const json::value& Value, const TJsonLayout& Layout) {
+    TJsonWriter Writer(Layout);
+    Writer.Write(Value, 0);
+    return std::move(Writer).Text();
+}
+
+TJsonBreaks OutermostLines(const json::value&, int Depth) {
+    return Depth == 0 ? MemberLines : TJsonBreaks{};
+}
+
+TJsonBreaks OuterRecordLines(const json::value& Container, int Depth) {
+    return Depth == 1 && IsRecordList(Container) ? TJsonBreaks{true, true, false} : TJsonBreaks{};
+}
+
+bool IsRecordList(const json::value& Value) {
+    const json::array* Array = Value.if_array();
+    return Array && !Array->empty() &&
+           std::all_of(Array->begin(), Array->end(),
+                       [](const json::value& Element) { return Element.is_object(); });
+}
+
+bool HoldsContainers(const json::value& Value) {
+    const auto IsContainer = [](const json::value& Member) {
+        return Member.is_structured();
+    };
+    if (const json::array* Array = Value.if_array())
+        return std::any_of(Array->begin(), Array->end(), IsContainer);
+    if (const json::object* Object = Value.if_object())
+        return std::any_of(Object->begin(), Object->end(), [&](const json::key_value_pair& Member) {
+            return IsContainer(Member.value());
+        });
+    return false;
+}
+
+std::string JsonString(std::string_view Utf8) {
+    return json::serialize(json::string_view(Utf8.data(), Utf8.size()));
 }
 
 } // namespace pelto
