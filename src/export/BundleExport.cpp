@@ -12,10 +12,13 @@
 #include "platform/ShiftJis.h"
 #include "platform/Version.h"
 
+#include <boost/json.hpp>
+
 #include <filesystem>
 #include <system_error>
 
 namespace pelto {
+namespace json = boost::json;
 namespace {
 
 constexpr std::string_view SheetName = "sheet.png";
@@ -101,38 +104,41 @@ private:
     std::string FPath;
 };
 
+// A member a line, and so the lists of items and motions an entry a line.
+TJsonBreaks CharacterBreaks(const json::value& Container, int Depth) {
+    return Depth == 0 || (Depth == 1 && IsRecordList(Container)) ? MemberLines : TJsonBreaks{};
+}
+
 } // namespace
 
 std::string CharacterJson(const TDrawChara& Chara, const std::string& Code) {
-    const auto Index = static_cast<std::size_t>(Chara.Chara());
-    std::string Json = "{\n  \"code\": " + JsonString(Code) + ",\n";
-    Json += Format("  \"character\": {\"index\": %d, \"name\": ", Chara.Chara()) +
-            JsonString(CharaData[Index].Name) +
-            Format(", \"bodyGroup\": %d},\n", CharaData[Index].BodyGroup);
-    Json += "  \"items\": [";
-    bool First = true;
+    const TCharaData& Data = CharaData[static_cast<std::size_t>(Chara.Chara())];
+    json::array Items;
     for (int Slot = 1; Slot <= SlotCount; ++Slot)
-        if (const TWLOItemData* Item = Chara.GetPart(Slot)) {
-            Json += Format("%s\n    {\"slot\": %d, \"id\": %d, \"name\": ", First ? "" : ",", Slot,
-                           Item->ItemID()) +
-                    JsonString(SjisToUtf8(Item->Name())) + "}";
-            First = false;
-        }
-    Json += First ? "],\n" : "\n  ],\n";
-    Json += "  \"levels\": [";
+        if (const TWLOItemData* Item = Chara.GetPart(Slot))
+            Items.push_back(
+                {{"slot", Slot}, {"id", Item->ItemID()}, {"name", SjisToUtf8(Item->Name())}});
+    json::array Levels;
     for (int Position = 0; Position < 4; ++Position)
-        Json += Format("%s[%d, %d, %d]", Position ? ", " : "", Chara.GetColor(Position, 0),
-                       Chara.GetColor(Position, 1), Chara.GetColor(Position, 2));
-    Json += "],\n  \"motions\": [";
+        Levels.push_back({Chara.GetColor(Position, 0), Chara.GetColor(Position, 1),
+                          Chara.GetColor(Position, 2)});
+    json::array Motions;
     for (std::uint8_t M = 0; M < MotionActions.size(); ++M) {
-        Json += Format("%s\n    {\"motion\": %d, \"directions\": [", M ? "," : "", M);
+        json::array Directions;
         for (std::uint8_t D = 0; D < MotionActions[M].size(); ++D)
-            Json += Format("%s{\"direction\": %d, \"action\": %d, \"frames\": %d}", D ? ", " : "",
-                           D, MotionActions[M][D], Chara.GetFrameCount(M, D));
-        Json += "]}";
+            Directions.push_back({{"direction", D},
+                                  {"action", MotionActions[M][D]},
+                                  {"frames", Chara.GetFrameCount(M, D)}});
+        Motions.push_back({{"motion", M}, {"directions", std::move(Directions)}});
     }
-    Json += "\n  ]\n}\n";
-    return Json;
+    const json::value Character{
+        {"code", Code},
+        {"character",
+         {{"index", Chara.Chara()}, {"name", Data.Name}, {"bodyGroup", Data.BodyGroup}}},
+        {"items", std::move(Items)},
+        {"levels", std::move(Levels)},
+        {"motions", std::move(Motions)}};
+    return JsonText(Character, {TJsonSpacing::Spaced, 2, CharacterBreaks}) + "\n";
 }
 
 TExportShape ExportBundle(const TDrawChara& Chara, const TExportOptions& Options,

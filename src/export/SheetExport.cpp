@@ -6,9 +6,12 @@
 #include "platform/Json.h"
 #include "platform/Version.h"
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 
 namespace pelto {
+namespace json = boost::json;
 
 int SheetDrawings(const std::vector<TScopeAction>& Actions, const TExportOptions& Options) {
     int Total = 0;
@@ -73,9 +76,16 @@ std::string FrameName(const TExportOptions& Options, const TScopeAction& Action,
     return Format("m%d-d%d-f%d", Action.Motion, Action.Direction, Frame);
 }
 
-/// A number as JSON writes it, without a needless fraction.
-std::string JsonNumber(double Value) {
-    return Format("%.9g", Value);
+json::value Box(const TBox& Box) {
+    return {{"x", Box.X}, {"y", Box.Y}, {"w", Box.Width}, {"h", Box.Height}};
+}
+
+// Aseprite's own layout: the frames a member a line, each of their boxes on one.
+TJsonBreaks AsepriteBreaks(const json::value& Container, int Depth) {
+    if (Depth == 0)
+        return {.BetweenMembers = true, .BeforeClosing = true};
+    return Depth == 1 || Container.is_array() || HoldsContainers(Container) ? MemberLines
+                                                                            : TJsonBreaks{};
 }
 
 } // namespace
@@ -85,46 +95,41 @@ std::string SheetJson(const TExportOptions& Options, const TSheetLayout& Layout,
     const TFramePlacement& Cell = Layout.Placement;
     const TFrameSource Source = FrameSourceOf(Options, Cell);
     const int Delay = Options.Delay.value_or(DefaultExportDelay);
-    std::string Json = "{ \"frames\": {";
-    std::string Tags;
+    json::object Frames;
+    json::array Tags;
     int Index = 0;
     for (std::size_t R = 0; R < Layout.Actions.size(); ++R) {
         const TScopeAction& Action = Layout.Actions[R];
         if (Action.Frames > 0)
-            Tags += Format("%s\n   { \"name\": \"m%d-d%d\", \"from\": %d, \"to\": %d, "
-                           "\"direction\": \"forward\", \"color\": \"#000000ff\" }",
-                           Tags.empty() ? "" : ",", Action.Motion, Action.Direction, Index,
-                           Index + Action.Frames - 1);
-        for (int F = 1; F <= Action.Frames; ++F, ++Index) {
-            Json += Index == 0 ? "\n" : ",\n";
-            Json += "  " + JsonString(FrameName(Options, Action, F, Index)) + ": {\n";
-            Json += Format("   \"frame\": { \"x\": %d, \"y\": %d, \"w\": %d, \"h\": %d },\n",
-                           (F - 1) * Cell.Width, static_cast<int>(R) * Cell.Height, Cell.Width,
-                           Cell.Height);
-            Json += Format("   \"rotated\": false,\n   \"trimmed\": %s,\n",
-                           Source.Trimmed ? "true" : "false");
-            Json +=
-                Format("   \"spriteSourceSize\": { \"x\": %d, \"y\": %d, \"w\": %d, \"h\": %d "
-                       "},\n",
-                       Source.Sprite.X, Source.Sprite.Y, Source.Sprite.Width, Source.Sprite.Height);
-            Json += Format("   \"sourceSize\": { \"w\": %d, \"h\": %d },\n", Source.Width,
-                           Source.Height);
-            Json += "   \"pivot\": { \"x\": " + JsonNumber(Source.PivotX) +
-                    ", \"y\": " + JsonNumber(Source.PivotY) + " },\n";
-            Json += Format("   \"duration\": %d\n  }", Delay);
-        }
+            Tags.push_back({{"name", Format("m%d-d%d", Action.Motion, Action.Direction)},
+                            {"from", Index},
+                            {"to", Index + Action.Frames - 1},
+                            {"direction", "forward"},
+                            {"color", "#000000ff"}});
+        for (int F = 1; F <= Action.Frames; ++F, ++Index)
+            Frames[FrameName(Options, Action, F, Index)] = {
+                {"frame", Box({(F - 1) * Cell.Width, static_cast<int>(R) * Cell.Height, Cell.Width,
+                               Cell.Height})},
+                {"rotated", false},
+                {"trimmed", Source.Trimmed},
+                {"spriteSourceSize", Box(Source.Sprite)},
+                {"sourceSize", {{"w", Source.Width}, {"h", Source.Height}}},
+                {"pivot", {{"x", Source.PivotX}, {"y", Source.PivotY}}},
+                {"duration", Delay}};
     }
-    Json += "\n },\n \"meta\": {\n  \"app\": \"PELTO in Wonderland\",\n";
-    Json += "  \"version\": " + JsonString(ProgramVersion) + ",\n";
-    Json += "  \"image\": " + JsonString(ImageName) + ",\n";
-    Json += Format("  \"format\": \"%s\",\n  \"size\": { \"w\": %d, \"h\": %d },\n  \"scale\": "
-                   "\"%d\",\n",
-                   Options.Format->Transparent ? "RGBA8888" : "RGB888", Layout.Width, Layout.Height,
-                   Options.Scale);
-    Json += "  \"frameTags\": [" + Tags +
-            "\n  ],\n  \"layers\": [\n   { \"name\": \"Character\", "
-            "\"opacity\": 255, \"blendMode\": \"normal\" }\n  ],\n  \"slices\": [\n  ]\n }\n}\n";
-    return Json;
+    const json::value Sheet{
+        {"frames", std::move(Frames)},
+        {"meta",
+         {{"app", "PELTO in Wonderland"},
+          {"version", ProgramVersion},
+          {"image", ImageName},
+          {"format", Options.Format->Transparent ? "RGBA8888" : "RGB888"},
+          {"size", {{"w", Layout.Width}, {"h", Layout.Height}}},
+          {"scale", std::to_string(Options.Scale)}, // a string, as Aseprite writes it
+          {"frameTags", std::move(Tags)},
+          {"layers", {{{"name", "Character"}, {"opacity", 255}, {"blendMode", "normal"}}}},
+          {"slices", json::array()}}}};
+    return JsonText(Sheet, {TJsonSpacing::Padded, 1, AsepriteBreaks}) + "\n";
 }
 
 } // namespace pelto

@@ -24,12 +24,14 @@ protected:
         Session.SetMotion(1);
     }
 
-    json::object Sheet(TExportOptions Options) {
+    std::string Text(TExportOptions Options) {
         const std::string File = Dir.File("sheet.png");
         ExportPicture(Session, Options, File);
         const auto Bytes = ReadFileBytes(SheetJsonFileName(File));
-        return json::parse(std::string(Bytes.begin(), Bytes.end())).as_object();
+        return std::string(Bytes.begin(), Bytes.end());
     }
+
+    json::object Sheet(TExportOptions Options) { return json::parse(Text(Options)).as_object(); }
 
     static TExportOptions Options(std::string_view Format, TExportScope Scope, int Scale = 1) {
         TExportOptions Options;
@@ -90,6 +92,23 @@ TEST_F(SheetJson, HasAsepritesHashFieldsAndATagPerAction) {
         EXPECT_DOUBLE_EQ(F.at("pivot").at("y").as_double(), 100.5 / 128);
     }
     EXPECT_EQ(Int(Meta.at("size"), "h"), 8 * 256);
+}
+
+TEST_F(SheetJson, IsLaidOutInAsepritesLinesWithPivotsInNineDigits) {
+    const std::string Text = this->Text(Options("tsheet", TExportScope::Action, 2));
+    EXPECT_TRUE(Text.starts_with("{ \"frames\": {\n  \"m1-d")) << Text;
+    for (const std::string_view Lines :
+         {"\": {\n   \"frame\": { \"x\": 0, \"y\": 0, \"w\": 256, \"h\": 256 },\n"
+          "   \"rotated\": false,\n   \"trimmed\": false,\n",
+          "   \"pivot\": { \"x\": 0.50390625, \"y\": 0.78515625 },\n   \"duration\": 167\n  },\n",
+          "\n },\n \"meta\": {\n  \"app\": \"PELTO in Wonderland\",\n",
+          "\n  \"frameTags\": [\n   { \"name\": \"m1-d"})
+        EXPECT_NE(Text.find(Lines), std::string::npos) << Lines;
+    EXPECT_TRUE(
+        Text.ends_with("\"color\": \"#000000ff\" }\n  ],\n  \"layers\": [\n   { \"name\": "
+                       "\"Character\", \"opacity\": 255, \"blendMode\": \"normal\" }\n  ],\n"
+                       "  \"slices\": [\n  ]\n }\n}\n"))
+        << Text;
 }
 
 TEST_F(SheetJson, TrimIsToldInSpriteSourceSizeAndKeepsThePivotOnTheFeet) {
