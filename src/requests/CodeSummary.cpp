@@ -10,9 +10,12 @@
 #include "platform/ShiftJis.h"
 #include "sprites/wlojmajmp.h"
 
+#include <boost/json.hpp>
+
 #include <cstddef>
 
 namespace pelto {
+namespace json = boost::json;
 
 TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
     TDressingSession Session(Game);
@@ -45,34 +48,24 @@ TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
 }
 
 std::string CodeJson(const TCodeSummary& Summary) {
-    std::string Json = Format("{\"chara\": %d, \"name\": %s, \"group\": %d, \"items\": [",
-                              Summary.Chara, JsonString(Summary.Name).c_str(), Summary.Group);
-    for (std::size_t I = 0; I < Summary.Items.size(); ++I) {
-        const auto& Item = Summary.Items[I];
+    json::array Items;
+    for (const TCodeSummary::TItem& Item : Summary.Items) {
+        json::object Entry{{"slot", Item.Slot}, {"id", Item.Id}, {"name", Item.Name}};
         // No address for an icon there is none of: the page would show it broken.
-        Json += Format("%s\n  {\"slot\": %d, \"id\": %d, \"name\": %s, ", I ? "," : "", Item.Slot,
-                       Item.Id, JsonString(Item.Name).c_str());
         if (Item.Icon)
-            Json += Format("\"icon\": \"/icon/%d.png\", ", Item.Id);
-        Json += "\"bonuses\": [";
-        for (std::size_t B = 0; B < Item.Bonuses.size(); ++B)
-            Json += (B ? ", " : "") + JsonString(Item.Bonuses[B]);
-        Json += "]}";
+            Entry["icon"] = Format("/icon/%d.png", Item.Id);
+        Entry["bonuses"] = json::value_from(Item.Bonuses);
+        Items.push_back(std::move(Entry));
     }
-    Json += "],\n \"colors\": [";
-    for (std::size_t I = 0; I < Summary.Colors.size(); ++I)
-        Json += (I ? ", " : "") + std::to_string(Summary.Colors[I]);
-    Json += "],\n \"status\": [";
-    for (std::size_t I = 0; I < Summary.Status.size(); ++I)
-        Json += (I ? ", " : "") + JsonString(Summary.Status[I]);
-    Json += "],\n \"code\": " + JsonString(Summary.Code) + ",\n \"frames\": [";
-    for (std::size_t M = 0; M < Summary.Frames.size(); ++M) {
-        Json += M ? ", [" : "[";
-        for (std::size_t D = 0; D < Summary.Frames[M].size(); ++D)
-            Json += (D ? ", " : "") + std::to_string(Summary.Frames[M][D]);
-        Json += "]";
-    }
-    return Json + "]}\n";
+    const json::value Code{{"chara", Summary.Chara},
+                           {"name", Summary.Name},
+                           {"group", Summary.Group},
+                           {"items", std::move(Items)},
+                           {"colors", json::value_from(Summary.Colors)},
+                           {"status", json::value_from(Summary.Status)},
+                           {"code", Summary.Code},
+                           {"frames", json::value_from(Summary.Frames)}};
+    return JsonText(Code, {TJsonSpacing::Spaced, 1, OuterRecordLines}) + "\n";
 }
 
 std::string DesignJson(const TGameData& Game, const TCharaDesign& Design) {

@@ -5,15 +5,17 @@
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "model/UCommon.h"
-#include "platform/Format.h"
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
+
+#include <boost/json.hpp>
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
 namespace pelto {
+namespace json = boost::json;
 namespace {
 
 /// The entries after "---": those that have cells.
@@ -59,31 +61,31 @@ TBitmap IconAtlasBitmap(const TGameData& Game, TListChoice List) {
 
 std::string IconAtlasJson(const TGameData& Game, TListChoice List, std::string_view ImagePath) {
     const auto Items = Entries(Game, List);
-    std::string Json = Format("{\"group\": %d, \"slot\": %d, \"image\": %s, \"cell\": %d, "
-                              "\"width\": %d, \"height\": %d, \"items\": [",
-                              List.Group, List.Slot, JsonString(ImagePath).c_str(), AtlasCellSide,
-                              AtlasColumns * AtlasCellSide, Rows(Items.size()) * AtlasCellSide);
+    json::array Records;
     for (std::size_t Cell = 0; Cell < Items.size(); ++Cell) {
         const TWLOItemData& Item = *Items[Cell].Item;
         const TWLOItemData* const One[] = {&Item};
-        std::string Lines;
-        for (const std::string& Line : BonusLines(One))
-            Lines += (Lines.empty() ? "" : ", ") + JsonString(Line);
-        std::string Bonus;
+        json::object Bonus;
         for (const TWloStatusType& Status : WloStatusTypes)
             if (const std::int32_t Value = ItemBonus(Item, Status.Type))
-                Bonus += Format("%s%s: %d", Bonus.empty() ? "" : ", ",
-                                JsonString(Status.Label).c_str(), Value);
-        Json += Format("%s\n{\"id\": %u, \"label\": %s, \"name\": %s, \"text\": %s, "
-                       "\"bonuses\": [%s], \"bonus\": {%s}, \"x\": %d, \"y\": %d}",
-                       Cell ? "," : "", unsigned{Item.ItemID()},
-                       JsonString(SjisToUtf8(EquipEntryText(Item))).c_str(),
-                       JsonString(SjisToUtf8(Item.Name())).c_str(),
-                       JsonString(SjisToUtf8(Item.Text())).c_str(), Lines.c_str(), Bonus.c_str(),
-                       static_cast<int>(Cell % AtlasColumns) * AtlasCellSide,
-                       static_cast<int>(Cell / AtlasColumns) * AtlasCellSide);
+                Bonus[Status.Label] = Value;
+        Records.push_back({{"id", Item.ItemID()},
+                           {"label", SjisToUtf8(EquipEntryText(Item))},
+                           {"name", SjisToUtf8(Item.Name())},
+                           {"text", SjisToUtf8(Item.Text())},
+                           {"bonuses", json::value_from(BonusLines(One))},
+                           {"bonus", std::move(Bonus)},
+                           {"x", static_cast<int>(Cell % AtlasColumns) * AtlasCellSide},
+                           {"y", static_cast<int>(Cell / AtlasColumns) * AtlasCellSide}});
     }
-    return Json + "]}\n";
+    const json::value Atlas{{"group", List.Group},
+                            {"slot", List.Slot},
+                            {"image", ImagePath},
+                            {"cell", AtlasCellSide},
+                            {"width", AtlasColumns * AtlasCellSide},
+                            {"height", Rows(Items.size()) * AtlasCellSide},
+                            {"items", std::move(Records)}};
+    return JsonText(Atlas, {TJsonSpacing::Spaced, 0, OuterRecordLines}) + "\n";
 }
 
 } // namespace pelto

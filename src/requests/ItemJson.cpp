@@ -5,50 +5,47 @@
 #include "platform/Json.h"
 #include "platform/ShiftJis.h"
 
+#include <boost/json.hpp>
+
 #include <array>
-#include <cstddef>
-#include <sstream>
 
 namespace pelto {
+namespace json = boost::json;
 namespace {
 
-template <typename T, std::size_t N> std::string JsonArray(const std::array<T, N>& Values) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < N; ++I)
-        Out += (I ? "," : "") + std::to_string(Values[I]);
-    return Out + "]";
+json::object ItemObject(int Index, const TWLOItemData& Item) {
+    std::array<unsigned, 4> Sprites{};
+    for (int G = 0; G < 4; ++G)
+        Sprites[G] = Item.SpriteNo(G);
+    std::array<unsigned long, 16> Colors{};
+    for (int W = 0; W < 16; ++W)
+        Colors[W] = Item.ColorWord(W);
+    return {{"index", Index},
+            {"kind", unsigned{Item.Kind()}},
+            {"id", Item.ItemID()},
+            {"icon", Item.IconNo()},
+            {"sprite", json::value_from(Sprites)},
+            {"stat_type", {unsigned{Item.StatType(0)}, unsigned{Item.StatType(1)}}},
+            {"stat_value", {long{Item.StatValue(0)}, long{Item.StatValue(1)}}},
+            {"slot", unsigned{Item.Slot()}},
+            {"colors", json::value_from(Colors)},
+            {"list_number", unsigned{Item.ListNumber()}},
+            {"name", SjisToUtf8(Item.Name())},
+            {"text", SjisToUtf8(Item.Text())}};
 }
 
 } // namespace
 
 std::string ItemJson(int Index, const TWLOItemData& Item) {
-    std::array<unsigned, 4> Sprites{};
-    for (int G = 0; G < 4; ++G)
-        Sprites[G] = Item.SpriteNo(G);
-    const std::array<unsigned, 2> StatTypes{Item.StatType(0), Item.StatType(1)};
-    const std::array<long, 2> StatValues{Item.StatValue(0), Item.StatValue(1)};
-    std::array<unsigned long, 16> Colors{};
-    for (int W = 0; W < 16; ++W)
-        Colors[W] = Item.ColorWord(W);
-    std::ostringstream Out;
-    Out << "{\"index\":" << Index << ",\"kind\":" << unsigned{Item.Kind()}
-        << ",\"id\":" << Item.ItemID() << ",\"icon\":" << Item.IconNo()
-        << ",\"sprite\":" << JsonArray(Sprites) << ",\"stat_type\":" << JsonArray(StatTypes)
-        << ",\"stat_value\":" << JsonArray(StatValues) << ",\"slot\":" << unsigned{Item.Slot()}
-        << ",\"colors\":" << JsonArray(Colors) << ",\"list_number\":" << unsigned{Item.ListNumber()}
-        << ",\"name\":" << JsonString(SjisToUtf8(Item.Name()))
-        << ",\"text\":" << JsonString(SjisToUtf8(Item.Text())) << "}";
-    return Out.str();
+    return JsonText(ItemObject(Index, Item));
 }
 
 std::string ItemsJson(const TGameData& Game, std::span<const int> Indices) {
-    std::string Out = "[";
-    bool First = true;
-    for (const int I : Indices) {
-        Out += (First ? "\n" : ",\n") + ItemJson(I, *Game.Items().Item(I));
-        First = false;
-    }
-    return Out + "\n]\n";
+    json::array Items;
+    Items.reserve(Indices.size());
+    for (const int I : Indices)
+        Items.push_back(ItemObject(I, *Game.Items().Item(I)));
+    return JsonText(Items, {TJsonSpacing::Compact, 0, OutermostLines}) + "\n";
 }
 
 } // namespace pelto

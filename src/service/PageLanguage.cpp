@@ -1,13 +1,15 @@
 #include "service/PageLanguage.h"
 
 #include "platform/Json.h"
-#include <system_error>
+
+#include <boost/json.hpp>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstddef>
 #include <optional>
+#include <system_error>
 
 namespace pelto::service {
 namespace {
@@ -80,12 +82,11 @@ std::string_view Translate(TPageLanguage Language, std::string_view English) {
 }
 
 std::string CatalogueJson(TPageLanguage Language) {
-    std::string Json = "{";
+    boost::json::object Catalogue;
     if (Language == TPageLanguage::Japanese)
         for (const TPageMessage& Message : JapanesePageMessages())
-            Json += (Json.size() > 1 ? ",\n" : "\n") + JsonString(Message.Source) + ": " +
-                    JsonString(Message.Translation);
-    return Json + "\n}\n";
+            Catalogue[Message.Source] = Message.Translation;
+    return JsonText(Catalogue, {TJsonSpacing::Spaced, 0, OutermostLines}) + "\n";
 }
 
 } // namespace pelto::service

@@ -24,6 +24,8 @@
 #include "service/WebAssets.h"
 #include "sprites/SpriteFiles.h"
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -193,7 +195,7 @@ TServiceResponse WithLanguageVary(TServiceResponse Response) {
 } // namespace
 
 std::string ErrorJson(const std::string& Message) {
-    return "{\"error\": " + JsonString(Message) + "}";
+    return JsonText(boost::json::object{{"error", Message}}, {TJsonSpacing::Spaced});
 }
 
 TServiceResponse Refusal(int Status, const std::string& Message) {
