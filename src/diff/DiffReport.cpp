@@ -3,11 +3,14 @@
 #include "diff/GameDiff.h"
 #include "platform/Json.h"
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 #include <span>
 #include <vector>
 
 namespace pelto {
+namespace json = boost::json;
 namespace {
 
 std::size_t Redrawn(const std::vector<TDesignTouch>& Designs) {
@@ -26,88 +29,70 @@ std::string DesignText(std::string_view Kind, const TDesignTouch& Touch) {
     return Line + (Touch.PictureChanges ? " (picture changes)" : " (same picture)") + "\n";
 }
 
-// JSON arrays with one element a line.
-std::string JsonLines(const std::vector<std::string>& Elements) {
-    if (Elements.empty())
-        return "[]";
-    std::string Out = "[";
-    for (std::size_t I = 0; I < Elements.size(); ++I)
-        Out += (I ? ",\n" : "\n") + Elements[I];
-    return Out + "\n]";
-}
-
-std::string JsonStrings(const std::vector<std::string>& Texts) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < Texts.size(); ++I)
-        Out += (I ? "," : "") + JsonString(Texts[I]);
-    return Out + "]";
-}
-
-std::string JsonInts(const std::vector<int>& Numbers) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < Numbers.size(); ++I)
-        Out += (I ? "," : "") + std::to_string(Numbers[I]);
-    return Out + "]";
-}
-
-// The keys every item entry opens with, sorted among those that follow: id, name, occurrence.
-std::string ItemKeys(const TDiffItem& Item) {
-    std::string Out = "\"id\":" + std::to_string(Item.Id) + ",\"name\":" + JsonString(Item.Name);
+// The keys of every item entry, sorted among those around them: id, name, occurrence.
+void PutItemKeys(const TDiffItem& Item, json::object& Entry) {
+    Entry["id"] = Item.Id;
+    Entry["name"] = Item.Name;
     if (Item.Occurrence > 0)
-        Out += ",\"occurrence\":" + std::to_string(Item.Occurrence);
-    return Out;
+        Entry["occurrence"] = Item.Occurrence;
 }
 
-std::vector<std::string> ItemsJson(const std::vector<TDiffItem>& Items) {
-    std::vector<std::string> Out;
-    for (const TDiffItem& Item : Items)
-        Out.push_back("{" + ItemKeys(Item) + "}");
-    return Out;
+json::value ItemJson(const TDiffItem& Item) {
+    json::object Entry;
+    PutItemKeys(Item, Entry);
+    return Entry;
 }
 
-std::string ChangeJson(const TItemChange& Change) {
-    std::string Out = "{\"fields\":{";
+json::value ChangeJson(const TItemChange& Change) {
     std::vector<TFieldChange> Fields = Change.Fields;
     std::sort(Fields.begin(), Fields.end(),
               [](const TFieldChange& A, const TFieldChange& B) { return A.Field < B.Field; });
-    for (std::size_t I = 0; I < Fields.size(); ++I)
-        Out += (I ? "," : "") + JsonString(Fields[I].Field) + ":{\"new\":" + Fields[I].New +
-               ",\"old\":" + Fields[I].Old + "}";
-    return Out + "}," + ItemKeys(Change) + "}";
+    json::object Changed;
+    for (const TFieldChange& Field : Fields)
+        Changed[Field.Field] = {{"new", json::parse(Field.New)}, {"old", json::parse(Field.Old)}};
+    json::object Entry{{"fields", std::move(Changed)}};
+    PutItemKeys(Change, Entry);
+    return Entry;
 }
 
-std::string LookJson(const TLookChange& Look) {
-    // "groups" sorts before "id", "sprites" after "name".
-    return "{\"groups\":" + JsonInts(Look.Groups) + "," + ItemKeys(Look) +
-           ",\"sprites\":" + JsonStrings(Look.Sprites) + "}";
+json::value LookJson(const TLookChange& Look) {
+    json::object Entry{{"groups", json::value_from(Look.Groups)}};
+    PutItemKeys(Look, Entry);
+    Entry["sprites"] = json::value_from(Look.Sprites);
+    return Entry;
 }
 
-std::string MoveJson(const TListMove& Move) {
-    return "{\"from\":" + std::to_string(Move.From) + ",\"group\":" + std::to_string(Move.Group) +
-           ",\"id\":" + std::to_string(Move.Id) + ",\"name\":" + JsonString(Move.Name) +
-           ",\"slot\":" + std::to_string(Move.Slot) + ",\"to\":" + std::to_string(Move.To) + "}";
+json::value MoveJson(const TListMove& Move) {
+    return {{"from", Move.From}, {"group", Move.Group}, {"id", Move.Id},
+            {"name", Move.Name}, {"slot", Move.Slot},   {"to", Move.To}};
 }
 
-std::string DesignJson(const TDesignTouch& Touch) {
-    std::vector<std::string> Parts;
+json::value DesignJson(const TDesignTouch& Touch) {
+    json::array Parts;
     for (const TDesignTouch::TPart& Part : Touch.Parts)
-        Parts.push_back("{\"how\":" + JsonString(Part.How) + ",\"id\":" + std::to_string(Part.Id) +
-                        ",\"name\":" + JsonString(Part.Name) +
-                        ",\"slot\":" + std::to_string(Part.Slot) + "}");
-    std::string PartList = "[";
-    for (std::size_t I = 0; I < Parts.size(); ++I)
-        PartList += (I ? "," : "") + Parts[I];
-    return "{\"code\":" + JsonString(Touch.Code) + ",\"label\":" + JsonString(Touch.Label) +
-           ",\"parts\":" + PartList +
-           "],\"picture_changes\":" + (Touch.PictureChanges ? "true" : "false") +
-           ",\"sprites\":" + JsonStrings(Touch.Sprites) + "}";
+        Parts.push_back(
+            {{"how", Part.How}, {"id", Part.Id}, {"name", Part.Name}, {"slot", Part.Slot}});
+    return {{"code", Touch.Code},
+            {"label", Touch.Label},
+            {"parts", std::move(Parts)},
+            {"picture_changes", Touch.PictureChanges},
+            {"sprites", json::value_from(Touch.Sprites)}};
 }
 
-template <typename T, typename F> std::vector<std::string> Each(const std::vector<T>& All, F Json) {
-    std::vector<std::string> Out;
+template <typename T, typename F> json::array Each(const std::vector<T>& All, F Json) {
+    json::array Out;
     for (const T& One : All)
         Out.push_back(Json(One));
     return Out;
+}
+
+// The report's sections a member a line, its lists of records a record a line.
+TJsonBreaks ReportBreaks(const json::value& Container, int Depth) {
+    if (Depth < 2 && Container.is_object() && HoldsContainers(Container))
+        return {.BetweenMembers = true};
+    if (Depth < 3 && IsRecordList(Container))
+        return MemberLines;
+    return {};
 }
 
 } // namespace
@@ -176,23 +161,24 @@ std::string DiffJson(const TGameDiff& Diff) {
         Summary.emplace_back(Key, Counts[I]);
     }
     std::sort(Summary.begin(), Summary.end());
-    std::string SummaryJson = "{";
-    for (std::size_t I = 0; I < Summary.size(); ++I)
-        SummaryJson +=
-            (I ? "," : "") + JsonString(Summary[I].first) + ":" + std::to_string(Summary[I].second);
-    SummaryJson += "}";
+    json::object SummaryObject;
+    for (const auto& [Key, Count] : Summary)
+        SummaryObject[Key] = Count;
 
-    return "{\"codes\":" + JsonLines(Each(Diff.Codes, DesignJson)) +
-           ",\n\"favourites\":" + JsonLines(Each(Diff.Favorites, DesignJson)) +
-           ",\n\"items\":{\"added\":" + JsonLines(ItemsJson(Diff.Added)) +
-           ",\n\"changed\":" + JsonLines(Each(Diff.Changed, ChangeJson)) +
-           ",\n\"removed\":" + JsonLines(ItemsJson(Diff.Removed)) +
-           "},\n\"list_moves\":" + JsonLines(Each(Diff.Moves, MoveJson)) +
-           ",\n\"looks\":" + JsonLines(Each(Diff.Looks, LookJson)) +
-           ",\n\"sprites\":{\"added\":" + JsonStrings(Diff.Sprites.Added) +
-           ",\n\"changed\":" + JsonStrings(Diff.Sprites.Changed) +
-           ",\n\"removed\":" + JsonStrings(Diff.Sprites.Removed) +
-           "},\n\"summary\":" + SummaryJson + "}\n";
+    const json::value Report{{"codes", Each(Diff.Codes, DesignJson)},
+                             {"favourites", Each(Diff.Favorites, DesignJson)},
+                             {"items",
+                              {{"added", Each(Diff.Added, ItemJson)},
+                               {"changed", Each(Diff.Changed, ChangeJson)},
+                               {"removed", Each(Diff.Removed, ItemJson)}}},
+                             {"list_moves", Each(Diff.Moves, MoveJson)},
+                             {"looks", Each(Diff.Looks, LookJson)},
+                             {"sprites",
+                              {{"added", json::value_from(Diff.Sprites.Added)},
+                               {"changed", json::value_from(Diff.Sprites.Changed)},
+                               {"removed", json::value_from(Diff.Sprites.Removed)}}},
+                             {"summary", std::move(SummaryObject)}};
+    return JsonText(Report, {TJsonSpacing::Compact, 0, ReportBreaks}) + "\n";
 }
 
 } // namespace pelto

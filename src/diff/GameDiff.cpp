@@ -13,6 +13,8 @@
 #include "platform/ShiftJis.h"
 #include "sprites/wlojmajmp.h"
 
+#include <boost/json.hpp>
+
 #include <algorithm>
 #include <array>
 #include <map>
@@ -20,67 +22,52 @@
 #include <utility>
 
 namespace pelto {
+namespace json = boost::json;
 namespace {
 
 // Decoded sprites the pictures of a report draw from; the comparison itself decodes its own.
 constexpr std::size_t DiffSpriteCacheBytes = std::size_t{64} << 20;
 
-template <typename T> std::string JsonNumbers(std::span<const T> Values) {
-    std::string Out = "[";
-    for (std::size_t I = 0; I < Values.size(); ++I)
-        Out += (I ? "," : "") + std::to_string(Values[I]);
-    return Out + "]";
-}
-
-template <typename T, std::size_t N, typename TGet> std::string JsonOf(TGet Get) {
-    std::array<T, N> Values{};
-    for (std::size_t I = 0; I < N; ++I)
-        Values[I] = Get(static_cast<int>(I));
-    return JsonNumbers(std::span<const T>(Values));
+// The words of a field that holds N, as one JSON array.
+template <std::size_t N, typename TGet> json::value ArrayOf(TGet Get) {
+    json::array Values;
+    for (int I = 0; I < static_cast<int>(N); ++I)
+        Values.emplace_back(Get(I));
+    return Values;
 }
 
 // The fields of `items --json` but for the record's index, which every insertion moves.
 struct TComparedField {
     std::string_view Name;
-    std::string (*Json)(const TWLOItemData&);
+    json::value (*Value)(const TWLOItemData&);
     bool Drawn; // the compositor reads it
 };
 
 constexpr std::array<TComparedField, 10> ComparedFields{{
-    {"kind", [](const TWLOItemData& R) { return std::to_string(R.Kind()); }, false},
-    {"icon", [](const TWLOItemData& R) { return std::to_string(R.IconNo()); }, false},
+    {"kind", [](const TWLOItemData& R) { return json::value(unsigned{R.Kind()}); }, false},
+    {"icon", [](const TWLOItemData& R) { return json::value(R.IconNo()); }, false},
     {"sprite",
-     [](const TWLOItemData& R) {
-         return JsonOf<unsigned, 4>([&](int G) { return unsigned{R.SpriteNo(G)}; });
-     },
-     true},
+     [](const TWLOItemData& R) { return ArrayOf<4>([&](int G) { return R.SpriteNo(G); }); }, true},
     {"stat_type",
-     [](const TWLOItemData& R) {
-         return JsonOf<unsigned, 2>([&](int I) { return unsigned{R.StatType(I)}; });
-     },
-     false},
+     [](const TWLOItemData& R) { return ArrayOf<2>([&](int I) { return R.StatType(I); }); }, false},
     {"stat_value",
-     [](const TWLOItemData& R) {
-         return JsonOf<long, 2>([&](int I) { return long{R.StatValue(I)}; });
-     },
+     [](const TWLOItemData& R) { return ArrayOf<2>([&](int I) { return R.StatValue(I); }); },
      false},
-    {"slot", [](const TWLOItemData& R) { return std::to_string(R.Slot()); }, true},
+    {"slot", [](const TWLOItemData& R) { return json::value(unsigned{R.Slot()}); }, true},
     {"colors",
-     [](const TWLOItemData& R) {
-         return JsonOf<unsigned long, 16>(
-             [&](int W) { return static_cast<unsigned long>(R.ColorWord(W)); });
-     },
+     [](const TWLOItemData& R) { return ArrayOf<16>([&](int W) { return R.ColorWord(W); }); },
      true},
-    {"list_number", [](const TWLOItemData& R) { return std::to_string(R.ListNumber()); }, false},
-    {"name", [](const TWLOItemData& R) { return JsonString(SjisToUtf8(R.Name())); }, false},
-    {"text", [](const TWLOItemData& R) { return JsonString(SjisToUtf8(R.Text())); }, false},
+    {"list_number", [](const TWLOItemData& R) { return json::value(unsigned{R.ListNumber()}); },
+     false},
+    {"name", [](const TWLOItemData& R) { return json::value(SjisToUtf8(R.Name())); }, false},
+    {"text", [](const TWLOItemData& R) { return json::value(SjisToUtf8(R.Text())); }, false},
 }};
 
 std::vector<TFieldChange> FieldChanges(const TWLOItemData& Old, const TWLOItemData& New) {
     std::vector<TFieldChange> Changes;
     for (const TComparedField& Field : ComparedFields) {
-        std::string Before = Field.Json(Old);
-        std::string After = Field.Json(New);
+        std::string Before = JsonText(Field.Value(Old));
+        std::string After = JsonText(Field.Value(New));
         if (Before != After)
             Changes.push_back({Field.Name, std::move(Before), std::move(After)});
     }
