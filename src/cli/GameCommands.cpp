@@ -9,13 +9,13 @@
 #include "model/ItemListing.h"
 #include "model/ItemSearch.h"
 #include "platform/Format.h"
+#include "platform/Json.h"
 #include "platform/ShiftJis.h"
 #include "requests/ItemJson.h"
 #include "sprites/wlojmajmp.h"
 
 #include <boost/json.hpp>
 
-#include <algorithm>
 #include <cstddef>
 #include <optional>
 #include <ostream>
@@ -55,26 +55,9 @@ json::object MotionRowJson(int Motion, const TMotionFrames& Row) {
     return {{"motion", Motion}, {"directions", std::move(Directions)}};
 }
 
-/// Value as one line, but with each record of a list of records (objects) on a line of its
-/// own, as a listing is read a line at a time: {"a":1,"list":[\n{...},\n{...}\n]}.
-std::string RecordLines(const json::value& Value) {
-    if (const json::array* List = Value.if_array();
-        List && !List->empty() && std::all_of(List->begin(), List->end(), [](const json::value& V) {
-            return V.is_object();
-        })) {
-        std::string Text = "[";
-        for (const json::value& Record : *List)
-            Text += (&Record == List->begin() ? "\n" : ",\n") + json::serialize(Record);
-        return Text + "\n]";
-    }
-    if (const json::object* Object = Value.if_object()) {
-        std::string Text = "{";
-        for (const json::key_value_pair& Member : *Object)
-            Text += (&Member == Object->begin() ? "" : ",") + json::serialize(Member.key()) + ":" +
-                    RecordLines(Member.value());
-        return Text + "}";
-    }
-    return json::serialize(Value);
+/// The motions a line each between their brackets, as a listing is read a line at a time.
+TJsonBreaks MotionLines(const json::value& Container, int Depth) {
+    return Depth == 1 && IsRecordList(Container) ? MemberLines : TJsonBreaks{};
 }
 
 void ListCharas(bool Json, std::ostream& Out) {
@@ -86,7 +69,7 @@ void ListCharas(bool Json, std::ostream& Out) {
             Out << CharaText(Index) << "\n";
     }
     if (Json)
-        Out << RecordLines(Records) << "\n";
+        Out << JsonText(Records, {TJsonSpacing::Compact, 0, OutermostLines}) << "\n";
 }
 
 void DescribeChara(const std::string& Folder, int Index, bool Json, std::ostream& Out) {
@@ -104,7 +87,7 @@ void DescribeChara(const std::string& Folder, int Index, bool Json, std::ostream
     json::array& Motions = Chara["motions"].emplace_array();
     for (std::size_t Motion = 0; Motion < Table.size(); ++Motion)
         Motions.push_back(MotionRowJson(static_cast<int>(Motion), Table[Motion]));
-    Out << RecordLines(Chara) << "\n";
+    Out << JsonText(Chara, {TJsonSpacing::Compact, 0, MotionLines}) << "\n";
 }
 
 // --- items and lists -------------------------------------------------------------------------
