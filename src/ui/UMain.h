@@ -60,11 +60,11 @@ struct TStartupOptions {
     std::optional<std::string> GameFolder;
 };
 
-/// The main window: the character view and its animation (TViewPanel), the colour editor
-/// (TColorPanel), the equipment slots (TSlotsPanel), the character choice, the status and code
-/// boxes and the menus. It shows a dressing session and turns the user's commands into calls
-/// of it; every control carries the object name it is known by ("cbChara", "imgEquip1",
-/// "edCode", ...).
+/// The main window: the character view and its animation (TViewPanel) and keys (TViewKeys), the
+/// colour editor (TColorPanel), the equipment slots (TSlotsPanel), the character choice, the
+/// status and code boxes, the menus (with TEditMenu and TFavoritesMenu) and the zoom
+/// (TWindowZoom). It shows a dressing session and turns the user's commands into calls of it;
+/// every control carries the object name it is known by ("cbChara", "imgEquip1", "edCode", ...).
 class TfrmPelto : public QMainWindow {
     Q_OBJECT
 public:
@@ -203,7 +203,6 @@ private:
     // Redrawing from the session.
     void SessionChanged(TSessionChange What);
     void UpdateView();
-    void miShadowClick(bool Checked);
     void UpdateStatus();
     void ShowLook();
     /// The lock marks of the slots and colour positions, as the session locks them.
@@ -218,6 +217,7 @@ private:
     void miSaveImageClick();
     void miCopyImageClick();
     void miBGColorClick();
+    void miShadowClick(bool Checked);
     void miExportClick();
     /// Asks before FileName is replaced; true when it may be written.
     bool ConfirmReplace(const QString& Caption, const std::string& FileName);
