@@ -296,7 +296,8 @@ TEST(PictureText, RandomBytesAfterAnySignatureAreReadWithoutHarm) {
             Bytes[Random() % Bytes.size()] = static_cast<std::uint8_t>(Random());
         Bytes.resize(Random() % (Bytes.size() + 1));
         // Whatever is found was read from these bytes, not from beyond them.
-        if (const auto Found = FindPictureText(Bytes, Keyword))
+        if (const auto Found = FindPictureText(Bytes, Keyword)) {
             EXPECT_LE(Found->size(), Bytes.size()) << Round;
+        }
     }
 }

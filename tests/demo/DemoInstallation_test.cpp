@@ -478,7 +478,7 @@ TEST(DemoPainter, DecalsLandOnTheirHostOnlyAndEmptyPicturesAreOnePixel) {
 TEST(DemoFigure, FacesTheWayItsDirectionSays) {
     for (int Group = 0; Group < 4; ++Group) {
         auto Eyes = [Group](int Dir) {
-            TPose Pose;
+            TFigurePose Pose;
             Pose.Dir = Dir;
             const TFigure F(Group, Pose, {64, 100});
             return std::pair(EyeSpot(F, 1), EyeSpot(F, -1));
