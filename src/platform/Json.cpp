@@ -55,15 +55,17 @@ private:
         const bool Padded = FLayout.Spacing == TJsonSpacing::Padded && !Members.empty();
         FText += Open;
         bool First = true;
+        std::size_t Index = 0;
         for (const auto& Member : Members) {
             if (!First)
                 FText += ',';
-            if (First ? Breaks.AfterOpening : Breaks.BetweenMembers)
+            if (First ? Breaks.AfterOpening : Breaks.BetweenMembers && Index >= Breaks.BreaksFrom)
                 BreakLine(Depth + 1);
             else if (First ? Padded : !Compact())
                 FText += ' ';
             WriteMember(Member);
             First = false;
+            ++Index;
         }
         if (Breaks.BeforeClosing)
             BreakLine(Depth);
@@ -89,7 +91,8 @@ TJsonBreaks OutermostLines(const json::value&, int Depth) {
 }
 
 TJsonBreaks OuterRecordLines(const json::value& Container, int Depth) {
-    return Depth == 1 && IsRecordList(Container) ? TJsonBreaks{true, true, false} : TJsonBreaks{};
+    return Depth == 1 && IsRecordList(Container) ? TJsonBreaks{true, true, false, 0}
+                                                 : TJsonBreaks{};
 }
 
 bool IsRecordList(const json::value& Value) {

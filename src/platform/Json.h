@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,12 @@ struct TJsonBreaks {
     bool AfterOpening = false;   // the first member on a line of its own
     bool BetweenMembers = false; // each of the others too
     bool BeforeClosing = false;  // the closing bracket too, even an empty container's
+    /// With BetweenMembers, only the members from this one on start a line.
+    std::size_t BreaksFrom = 0;
 };
 
 /// Each member and the closing bracket on lines of their own: "[\n  1,\n  2\n]".
-inline constexpr TJsonBreaks MemberLines{true, true, true};
+inline constexpr TJsonBreaks MemberLines{true, true, true, 0};
 
 /// How a JSON text is laid out.
 struct TJsonLayout {

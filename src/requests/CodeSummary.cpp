@@ -12,6 +12,7 @@
 
 #include <boost/json.hpp>
 
+#include <algorithm>
 #include <cstddef>
 
 namespace pelto {
@@ -47,6 +48,21 @@ TCodeSummary SummarizeCode(const TGameData& Game, std::string_view Code) {
     return Summary;
 }
 
+namespace {
+
+// The character and its items lead, an item a line; each member after the items starts a line.
+TJsonBreaks CodeBreaks(const json::value& Container, int Depth) {
+    if (Depth != 0)
+        return OuterRecordLines(Container, Depth);
+    const json::object& Code = Container.as_object();
+    const auto Items =
+        std::find_if(Code.begin(), Code.end(),
+                     [](const json::key_value_pair& Member) { return Member.key() == "items"; });
+    return {false, true, false, static_cast<std::size_t>(Items - Code.begin()) + 1};
+}
+
+} // namespace
+
 std::string CodeJson(const TCodeSummary& Summary) {
     json::array Items;
     for (const TCodeSummary::TItem& Item : Summary.Items) {
@@ -65,7 +81,7 @@ std::string CodeJson(const TCodeSummary& Summary) {
                            {"status", json::value_from(Summary.Status)},
                            {"code", Summary.Code},
                            {"frames", json::value_from(Summary.Frames)}};
-    return JsonText(Code, {TJsonSpacing::Spaced, 1, OuterRecordLines}) + "\n";
+    return JsonText(Code, {TJsonSpacing::Spaced, 1, CodeBreaks}) + "\n";
 }
 
 std::string DesignJson(const TGameData& Game, const TCharaDesign& Design) {

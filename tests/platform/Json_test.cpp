@@ -31,6 +31,9 @@ TJsonBreaks OutermostHugged(const json::value&, int Depth) {
 TJsonBreaks AsepriteOutermost(const json::value&, int Depth) {
     return Depth == 0 ? TJsonBreaks{.BetweenMembers = true, .BeforeClosing = true} : TJsonBreaks{};
 }
+TJsonBreaks LinesFromTheThird(const json::value&, int Depth) {
+    return Depth == 0 ? TJsonBreaks{.BetweenMembers = true, .BreaksFrom = 2} : TJsonBreaks{};
+}
 TJsonBreaks RecordsALine(const json::value& Container, int) {
     return IsRecordList(Container) ? TJsonBreaks{true, true, false} : TJsonBreaks{};
 }
@@ -56,6 +59,8 @@ TEST(JsonText, LaysOutEverySpacingAndBreakWithEmptyContainersAndDepth) {
          "{\"a\":[1,2],\n \"b\":{},\n \"c\":[{\"d\":\"x\"}]}"},
         {{TJsonSpacing::Padded, 1, AsepriteOutermost},
          "{ \"a\": [ 1, 2 ],\n \"b\": {},\n \"c\": [ { \"d\": \"x\" } ]\n}"},
+        {{TJsonSpacing::Spaced, 1, LinesFromTheThird},
+         "{\"a\": [1, 2], \"b\": {},\n \"c\": [{\"d\": \"x\"}]}"},
         {{TJsonSpacing::Spaced, 1, RecordsALine},
          "{\"a\": [1, 2], \"b\": {}, \"c\": [\n  {\"d\": \"x\"}]}"},
     };
