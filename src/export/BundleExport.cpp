@@ -56,10 +56,6 @@ std::vector<std::uint8_t> LayerPng(const TDrawChara& Chara, const TFramePlacemen
     return Bytes(Png);
 }
 
-std::string PoseName(const TPose& Pose) {
-    return Format("m%d-d%d-f%d", Pose.Motion, Pose.Direction, Pose.Frame);
-}
-
 std::string ReadmeText(const TExportOptions& Options, const TFramePlacement& Placement,
                        bool Layers) {
     std::string Text =

@@ -1,5 +1,9 @@
 #include "export/ExportFrames.h"
 
+#include "game/wloutils.h"
+#include "platform/Format.h"
+#include "platform/ShiftJis.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -158,14 +162,6 @@ TFrameSource FrameSourceOf(const TExportOptions& Options, const TFramePlacement&
     return Source;
 }
 
-} // namespace pelto
-
-#include "game/wloutils.h"
-#include "platform/Format.h"
-#include "platform/ShiftJis.h"
-
-namespace pelto {
-
 std::string LayerName(const TDrawChara& Chara, int Layer) {
     if (Layer == ShadowLayer)
         return "Shadow";
@@ -175,6 +171,10 @@ std::string LayerName(const TDrawChara& Chara, int Layer) {
         return "Head";
     const TWLOItemData* Item = Chara.GetPart(Layer);
     return Format("Slot %d", Layer) + (Item ? " " + SjisToUtf8(Item->Name()) : std::string());
+}
+
+std::string PoseName(const TPose& Pose) {
+    return Format("m%d-d%d-f%d", Pose.Motion, Pose.Direction, Pose.Frame);
 }
 
 } // namespace pelto

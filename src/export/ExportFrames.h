@@ -21,6 +21,9 @@ struct TPose {
     int Frame;
 };
 
+/// "m{motion}-d{direction}-f{frame}": a frame's name in sheets and bundles.
+std::string PoseName(const TPose& Pose);
+
 /// One action of a scope and its frame count.
 struct TScopeAction {
     std::uint8_t Motion;

@@ -73,7 +73,7 @@ std::string FrameName(const TExportOptions& Options, const TScopeAction& Action,
                       int Index) {
     if (Options.FrameNames == TFrameNames::Index)
         return std::to_string(Index);
-    return Format("m%d-d%d-f%d", Action.Motion, Action.Direction, Frame);
+    return PoseName({Action.Motion, Action.Direction, Frame});
 }
 
 json::value Box(const TBox& Box) {
