@@ -1,5 +1,7 @@
 #include "diff/GameDiff.h"
 
+#include "model/ItemJsonFields.h"
+
 #include "game/wloutils.h"
 #include "model/CharaCode.h"
 #include "model/GameData.h"
@@ -28,44 +30,11 @@ namespace {
 // Decoded sprites the pictures of a report draw from; the comparison itself decodes its own.
 constexpr std::size_t DiffSpriteCacheBytes = std::size_t{64} << 20;
 
-// The words of a field that holds N, as one JSON array.
-template <std::size_t N, typename TGet> json::value ArrayOf(TGet Get) {
-    json::array Values;
-    for (int I = 0; I < static_cast<int>(N); ++I)
-        Values.emplace_back(Get(I));
-    return Values;
-}
-
-// The fields of `items --json` but for the record's index, which every insertion moves.
-struct TComparedField {
-    std::string_view Name;
-    json::value (*Value)(const TWLOItemData&);
-    bool Drawn; // the compositor reads it
-};
-
-constexpr std::array<TComparedField, 10> ComparedFields{{
-    {"kind", [](const TWLOItemData& R) { return json::value(unsigned{R.Kind()}); }, false},
-    {"icon", [](const TWLOItemData& R) { return json::value(R.IconNo()); }, false},
-    {"sprite",
-     [](const TWLOItemData& R) { return ArrayOf<4>([&](int G) { return R.SpriteNo(G); }); }, true},
-    {"stat_type",
-     [](const TWLOItemData& R) { return ArrayOf<2>([&](int I) { return R.StatType(I); }); }, false},
-    {"stat_value",
-     [](const TWLOItemData& R) { return ArrayOf<2>([&](int I) { return R.StatValue(I); }); },
-     false},
-    {"slot", [](const TWLOItemData& R) { return json::value(unsigned{R.Slot()}); }, true},
-    {"colors",
-     [](const TWLOItemData& R) { return ArrayOf<16>([&](int W) { return R.ColorWord(W); }); },
-     true},
-    {"list_number", [](const TWLOItemData& R) { return json::value(unsigned{R.ListNumber()}); },
-     false},
-    {"name", [](const TWLOItemData& R) { return json::value(SjisToUtf8(R.Name())); }, false},
-    {"text", [](const TWLOItemData& R) { return json::value(SjisToUtf8(R.Text())); }, false},
-}};
-
 std::vector<TFieldChange> FieldChanges(const TWLOItemData& Old, const TWLOItemData& New) {
     std::vector<TFieldChange> Changes;
-    for (const TComparedField& Field : ComparedFields) {
+    for (const TItemJsonField& Field : ItemJsonFields) {
+        if (!Field.Compared)
+            continue;
         std::string Before = JsonText(Field.Value(Old));
         std::string After = JsonText(Field.Value(New));
         if (Before != After)
@@ -263,8 +232,8 @@ std::optional<TDesignTouch::TPart> PartTouch(const TGameDiff& Diff, const TGameD
 bool TItemChange::Redrawn() const {
     return std::any_of(Fields.begin(), Fields.end(), [](const TFieldChange& Change) {
         return std::any_of(
-            ComparedFields.begin(), ComparedFields.end(),
-            [&](const TComparedField& F) { return F.Drawn && F.Name == Change.Field; });
+            ItemJsonFields.begin(), ItemJsonFields.end(),
+            [&](const TItemJsonField& F) { return F.Drawn && F.Name == Change.Field; });
     });
 }
 
