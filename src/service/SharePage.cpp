@@ -5,7 +5,6 @@
 #include "model/InvalidCode.h"
 #include "platform/Errors.h"
 #include "platform/Format.h"
-#include "platform/Json.h"
 #include "platform/ShiftJis.h"
 #include "platform/Text.h"
 #include "sprites/wlojmajmp.h"
