@@ -45,42 +45,38 @@ TEST(WorkGate, AWaiterGetsTheSlotOnceItIsLeft) {
     EXPECT_TRUE(Ran);
 }
 
-TEST(WorkGate, BytesBeyondTheBudgetWaitForOthersToEnd) {
+namespace {
+
+// Whether a second work reserving Asked waits while a first holds Held, and gets through once
+// the first ends.
+bool SecondWaitsForTheFirst(std::size_t Held, std::size_t Asked) {
     TWorkGate Gate({.Slots = 2, .MaxWaiting = 0, .Bytes = 100, .MaxWait = 5s});
     std::atomic<bool> Reserved{false};
     std::thread Second;
+    bool Waited = false;
     {
         auto First = Gate.Enter();
-        First.Reserve(80);
+        First.Reserve(Held); // does not wait for ever, even beyond the budget
         Second = std::thread([&] {
             auto Mine = Gate.Enter();
-            Mine.Reserve(30);
+            Mine.Reserve(Asked);
             Reserved = true;
         });
         std::this_thread::sleep_for(50ms);
-        EXPECT_FALSE(Reserved) << "80 + 30 is over the budget";
+        Waited = !Reserved;
     }
     Second.join();
-    EXPECT_TRUE(Reserved);
+    return Waited && Reserved;
+}
+
+} // namespace
+
+TEST(WorkGate, BytesBeyondTheBudgetWaitForOthersToEnd) {
+    EXPECT_TRUE(SecondWaitsForTheFirst(80, 30)) << "80 + 30 is over the budget";
 }
 
 TEST(WorkGate, AWorkLargerThanTheBudgetRunsAlone) {
-    TWorkGate Gate({.Slots = 2, .MaxWaiting = 0, .Bytes = 100, .MaxWait = 5s});
-    std::atomic<bool> Reserved{false};
-    std::thread Small;
-    {
-        auto Huge = Gate.Enter();
-        Huge.Reserve(1000); // does not wait for ever
-        Small = std::thread([&] {
-            auto Mine = Gate.Enter();
-            Mine.Reserve(1);
-            Reserved = true;
-        });
-        std::this_thread::sleep_for(50ms);
-        EXPECT_FALSE(Reserved) << "nothing else runs beside it";
-    }
-    Small.join();
-    EXPECT_TRUE(Reserved);
+    EXPECT_TRUE(SecondWaitsForTheFirst(1000, 1)) << "nothing else runs beside it";
 }
 
 TEST(WorkGate, TheTimeARequestWaitedForAThreadCountsAgainstItsTurn) {
