@@ -60,11 +60,12 @@ std::string ReadmeText(const TExportOptions& Options, const TFramePlacement& Pla
                        bool Layers) {
     std::string Text =
         "A character of Wonderland ONLINE, drawn by PELTO in Wonderland " +
-        std::string(ProgramVersion) +
-        ".\n\n"
-        "frames/m{M}-d{D}-f{F}.png  frame F (from 1) of motion M (0..18) facing direction D\n"
-        "                           (0..7; 0 faces the top of the view, counter-clockwise in\n"
-        "                           45 degree steps, 4 faces the viewer)\n";
+        std::string(ProgramVersion) + ".\n\n" +
+        Format(
+            "frames/m{M}-d{D}-f{F}.png  frame F (from 1) of motion M (0..%d) facing direction D\n"
+            "                           (0..%d; 0 faces the top of the view, counter-clockwise in\n"
+            "                           45 degree steps, %d faces the viewer)\n",
+            LastMotion, LastDirection, DefaultDirection);
     if (Layers)
         Text += "layers/m{M}-d{D}-f{F}/NN Name.png  the parts of that frame, bottom first\n"
                 "                           (shadow, body, worn items, head); laid over each\n"
