@@ -132,40 +132,39 @@ constexpr TParamRange RangeOf(std::string_view Name) {
 }
 
 namespace detail {
-template <typename TKeep> constexpr std::size_t CountParameters(TKeep Keep) {
-    std::size_t Count = 0;
-    for (const TParameter& Parameter : Parameters)
-        Count += Keep(Parameter) ? 1 : 0;
-    return Count;
+enum class TKinds { Values, Switches, All };
+
+constexpr bool Keeps(const TParameter& Parameter, unsigned Takers, TKinds Kinds) {
+    const bool Switch = Parameter.Kind == TParamKind::Switch;
+    return (Parameter.Takers & Takers) != 0 &&
+           (Kinds == TKinds::All || Switch == (Kinds == TKinds::Switches));
 }
-template <std::size_t N, typename TKeep> constexpr auto NamesOf(TKeep Keep) {
-    std::array<std::string_view, N> Names{};
+
+/// The names kept, in the table's order, as a constant array.
+template <unsigned Takers, TKinds Kinds> constexpr auto NamesKept() {
+    constexpr std::size_t Count = [] {
+        std::size_t N = 0;
+        for (const TParameter& Parameter : Parameters)
+            N += Keeps(Parameter, Takers, Kinds) ? 1 : 0;
+        return N;
+    }();
+    std::array<std::string_view, Count> Names{};
     std::size_t I = 0;
     for (const TParameter& Parameter : Parameters)
-        if (Keep(Parameter))
+        if (Keeps(Parameter, Takers, Kinds))
             Names[I++] = Parameter.Name;
     return Names;
 }
 } // namespace detail
 
-/// The names of the parameters Keep keeps, in the table's order, as a constant array.
-#define PELTO_PARAMETER_NAMES(Keep)                                                                \
-    ::pelto::detail::NamesOf<::pelto::detail::CountParameters(Keep)>(Keep)
-
 /// The names Takers take, switches among them or not.
 template <unsigned Takers, bool Switches> constexpr auto ParameterNames() {
-    constexpr auto Keep = [](const TParameter& Parameter) {
-        return (Parameter.Takers & Takers) != 0 &&
-               (Parameter.Kind == TParamKind::Switch) == Switches;
-    };
-    return PELTO_PARAMETER_NAMES(Keep);
+    return detail::NamesKept < Takers,
+           Switches ? detail::TKinds::Switches : detail::TKinds::Values > ();
 }
 /// The names Takers take, whatever their kind.
 template <unsigned Takers> constexpr auto ParameterNames() {
-    constexpr auto Keep = [](const TParameter& Parameter) {
-        return (Parameter.Takers & Takers) != 0;
-    };
-    return PELTO_PARAMETER_NAMES(Keep);
+    return detail::NamesKept<Takers, detail::TKinds::All>();
 }
 
 /// Refuses, in the order of Params, a name Known lacks, a name given twice that is not one

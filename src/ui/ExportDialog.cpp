@@ -69,7 +69,7 @@ TExportOptions ExportOptionsOf(const TPeltoSettings::TExportChoices& Choices) {
     Options.Scale = std::clamp(Choices.Scale, MinExportScale, MaxExportScale);
     Options.Scope = static_cast<TExportScope>(NameIndex(ExportScopeNames, Choices.Scope));
     Options.Crop = static_cast<TExportCrop>(NameIndex(ExportCropNames, Choices.Crop));
-    Options.Trim = Choices.Trim && Options.Crop != TExportCrop::Head;
+    Options.Trim = Choices.Trim && CropTakesTrim(Options.Crop);
     Options.Flip = Choices.Flip;
     if (Choices.CanvasWidth > 0 && Choices.CanvasHeight > 0)
         Options.Canvas =
