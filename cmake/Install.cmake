@@ -3,9 +3,7 @@
 # metadata and translations.
 include(GNUInstallDirs)
 
-# The Debian package's revision of the program's version.
-set(PELTO_DEB_REVISION 1)
-set(PELTO_DEB_VERSION ${PELTO_VERSION_TEXT}-${PELTO_DEB_REVISION})
+set(PELTO_DEB_VERSION ${PELTO_VERSION_TEXT}-${PELTO_RELEASE})
 
 # Directories the install creates are 0755 whatever the umask, as packages want them.
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -99,7 +97,7 @@ add_dependencies(pelto_installed pelto_packed_files)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pelto)
 set(CPACK_PACKAGE_VERSION ${PELTO_VERSION_TEXT})
-set(CPACK_DEBIAN_PACKAGE_RELEASE ${PELTO_DEB_REVISION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${PELTO_RELEASE})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

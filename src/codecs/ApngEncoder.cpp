@@ -2,6 +2,7 @@
 
 #include "codecs/PictureText.h"
 #include "codecs/PngChunks.h"
+#include "codecs/PngDeflate.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"
@@ -26,45 +27,15 @@ using png::PutU16;
 using png::PutU32;
 using png::WriteChunk;
 
-constexpr std::uint8_t FilterNone = 0;
-constexpr std::uint8_t FilterUp = 2;
 constexpr std::uint8_t DisposeNone = 0;
 constexpr std::uint8_t BlendSource = 0;
 constexpr std::uint32_t PlayForever = 0;
 constexpr std::uint16_t Milliseconds = 1000;
-// Enlarged pixel art repeats itself; a fast level loses little on it and keeps export quick.
-constexpr int CompressionLevel = 3;
+// The row writer's stream cannot be libdeflate's, which deflates whole buffers only. Enlarged
+// pixel art repeats itself; a fast level loses little on it and keeps a large sheet quick.
+constexpr int RowWriterLevel = 3;
 
 constexpr std::size_t IdatChunkSize = 1 << 16;
-
-// The filtered rows of one frame, deflated. A row equal to the one above (every row of an
-// enlargement but the first of its pixels) is filtered Up, which makes it all zeros.
-std::vector<std::uint8_t> CompressFrame(const TBitmap& Frame, int Channels) {
-    const int Width = Frame.Width();
-    const std::size_t RowBytes = static_cast<std::size_t>(Width) * Channels;
-    std::vector<std::uint8_t> Raw((RowBytes + 1) * static_cast<std::size_t>(Frame.Height()));
-    std::vector<std::uint8_t> Previous(RowBytes);
-    std::vector<std::uint8_t> Current(RowBytes);
-    std::uint8_t* Out = Raw.data();
-    for (int Y = 0; Y < Frame.Height(); ++Y) {
-        png::PackRow(Frame.ScanLine(Y), 4, Width, Channels, Current.data());
-        const bool Repeats = Y > 0 && Current == Previous;
-        *Out++ = Repeats ? FilterUp : FilterNone;
-        if (Repeats)
-            std::memset(Out, 0, RowBytes);
-        else
-            std::memcpy(Out, Current.data(), RowBytes);
-        Out += RowBytes;
-        Previous.swap(Current);
-    }
-    uLongf Size = compressBound(static_cast<uLong>(Raw.size()));
-    std::vector<std::uint8_t> Packed(Size);
-    if (compress2(Packed.data(), &Size, Raw.data(), static_cast<uLong>(Raw.size()),
-                  CompressionLevel) != Z_OK)
-        throw EWriteError("Cannot encode the PNG image. Compression failed.");
-    Packed.resize(Size);
-    return Packed;
-}
 
 } // namespace
 
@@ -100,7 +71,8 @@ void SaveApngToStream(std::span<const TBitmap> Frames32, bool Alpha, int DelayMs
         PutU16(Control, Milliseconds);
         Control.insert(Control.end(), {DisposeNone, BlendSource});
         WriteChunk(Stream, "fcTL", Control);
-        std::vector<std::uint8_t> Data = CompressFrame(Frames32[I], Channels);
+        const std::vector<std::uint8_t> Data =
+            png::ZlibDeflated(png::FilteredRows(Frames32[I], Channels));
         // The first frame is also the still image that viewers without animation show.
         if (I == 0) {
             WriteChunk(Stream, "IDAT", Data);
@@ -124,7 +96,7 @@ TPngRowWriter::TPngRowWriter(TStream& Stream, int Width, int Height, bool Alpha)
     FCurrent.resize(RowBytes + 1);
     FOut.resize(IdatChunkSize);
     auto* Zip = new z_stream{};
-    if (deflateInit(Zip, CompressionLevel) != Z_OK) {
+    if (deflateInit(Zip, RowWriterLevel) != Z_OK) {
         delete Zip;
         throw std::bad_alloc();
     }
@@ -150,19 +122,15 @@ void TPngRowWriter::WriteRow(const std::uint8_t* Row32) {
     if (FRows >= FHeight)
         throw std::logic_error("PNG row beyond the picture");
     png::PackRow(Row32, 4, FWidth, FChannels, FCurrent.data() + 1);
-    // As in CompressFrame: a repeated row is filtered Up, all zeros.
-    const bool Repeats =
-        FRows > 0 && std::equal(FCurrent.begin() + 1, FCurrent.end(), FPrevious.begin() + 1);
-    FPrevious.swap(FCurrent);
-    ++FRows;
-    if (!Repeats) {
-        FPrevious[0] = FilterNone;
-        Deflate(FPrevious.data(), FPrevious.size(), false);
-        return;
-    }
-    std::fill(FCurrent.begin(), FCurrent.end(), 0);
-    FCurrent[0] = FilterUp;
+    const std::span Row(FCurrent.begin() + 1, FCurrent.end());
+    FCurrent[0] =
+        png::FilterRow(Row, FRows > 0 ? std::span<const std::uint8_t>(FPrevious).subspan(1)
+                                      : std::span<const std::uint8_t>{});
     Deflate(FCurrent.data(), FCurrent.size(), false);
+    // An Up row is all zeros now; the row above it holds the same pixels.
+    if (FCurrent[0] == png::FilterNone)
+        FPrevious.swap(FCurrent);
+    ++FRows;
 }
 
 void TPngRowWriter::Finish() {

@@ -165,7 +165,7 @@ void TAsepriteWriter::WriteFrame(int DurationMs, std::span<const TAseCel> Cels) 
         Chunk.Zeros(5);
         Chunk.Word(Cel.Width);
         Chunk.Word(Cel.Height);
-        Chunk.Append(Compressed(Cel.Rgba));
+        Chunk.Append(Cel.Packed.empty() ? Compressed(Cel.Rgba) : Cel.Packed);
         PutChunk(Chunks, CelChunk, Chunk);
         ++Count;
     }
@@ -192,6 +192,11 @@ void TAsepriteWriter::Finish() {
     FStream.SetPosition(End);
 }
 
+void PackCel(TAseCel& Cel) {
+    if (Cel.Width > 0 && Cel.Height > 0 && Cel.Packed.empty())
+        Cel.Packed = Compressed(std::exchange(Cel.Rgba, {}));
+}
+
 TAseCel CelOfDrawnPixels(int Layer, const std::uint8_t* Bits32, std::size_t Stride, int Width,
                          int Height) {
     int Left = Width, Top = Height, Right = -1, Bottom = -1;
@@ -205,7 +210,7 @@ TAseCel CelOfDrawnPixels(int Layer, const std::uint8_t* Bits32, std::size_t Stri
                 Bottom = std::max(Bottom, Y);
             }
     }
-    TAseCel Cel{Layer, 0, 0, 0, 0, {}};
+    TAseCel Cel{Layer, 0, 0, 0, 0, {}, {}};
     if (Right < 0)
         return Cel;
     Cel.X = Left;

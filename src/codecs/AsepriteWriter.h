@@ -24,7 +24,13 @@ struct TAseCel {
     int Width = 0;
     int Height = 0;
     std::vector<std::uint8_t> Rgba;
+    /// Rgba deflated, by PackCel or else when the cel is written.
+    std::vector<std::uint8_t> Packed;
 };
+
+/// Deflates the cel's pixels now, on this thread, rather than when its frame is written, and
+/// lets the unpacked ones go.
+void PackCel(TAseCel& Cel);
 
 /// Writes an Aseprite file (.aseprite, RGBA) frame by frame, as Aseprite's published file
 /// format describes it: normal image layers bottom first, the tags in the first frame, every

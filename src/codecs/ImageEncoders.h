@@ -18,10 +18,14 @@ namespace pelto {
 void SaveBmpToStream(const TBitmap& Bitmap24, TStream& Stream);
 /// Baseline colour JPEG; everything but the quality is the library's default.
 void SaveJpegToStream(const TBitmap& Bitmap24, TStream& Stream, int Quality = 95);
-/// 8-bit truecolour PNG with the library's default compression and filters.
+/// 8-bit truecolour PNG, packed as PngDeflate.h tells.
 void SavePngRgbToStream(const TBitmap& Bitmap24, TStream& Stream);
 /// 8-bit truecolour PNG with alpha, the alpha taken from each pixel's fourth byte.
 void SavePngRgbaToStream(const TBitmap& Bitmap32, TStream& Stream);
+/// The window's "Save Image As..." PNGs: byte for byte what libpng writes with every setting at
+/// its default, as the classic viewer saved them.
+void SaveClassicPngRgbToStream(const TBitmap& Bitmap24, TStream& Stream);
+void SaveClassicPngRgbaToStream(const TBitmap& Bitmap32, TStream& Stream);
 /// Looping GIF89a, one image with its own colour table per frame, DelayCs hundredths of a
 /// second apart. With Transparent every image's entry nearest to magenta is its transparent
 /// colour.

@@ -3,6 +3,7 @@
 #include "codecs/AsepriteWriter.h"
 #include "export/ExportFrames.h"
 #include "platform/Format.h"
+#include "platform/OrderedWork.h"
 
 namespace pelto {
 
@@ -33,15 +34,20 @@ TExportShape ExportAsepriteToStream(const TDrawChara& Chara, const TExportOption
     const int Delay = Options.Delay.value_or(DefaultExportDelay);
     if (Poses.empty())
         Writer.WriteFrame(Delay, {});
-    for (const TPose& Pose : Poses) {
-        std::vector<TAseCel> Cels;
+    // The frames' cels are drawn and packed ahead on every core, and written in order.
+    TOrderedWork<std::vector<TAseCel>> Cels(Poses.size(), WorkThreads(), [&](std::size_t P) {
+        std::vector<TAseCel> Frame;
         for (std::size_t I = 0; I < Layers.size(); ++I) {
             const TBitmap Picture =
-                PlacedFrame(DrawLayerCovered(Chara, Layers[I], Pose), Placement);
-            Cels.push_back(CelOfDrawnPixels(static_cast<int>(I), Picture.ScanLine(0),
-                                            Picture.Stride(), Picture.Width(), Picture.Height()));
+                PlacedFrame(DrawLayerCovered(Chara, Layers[I], Poses[P]), Placement);
+            Frame.push_back(CelOfDrawnPixels(static_cast<int>(I), Picture.ScanLine(0),
+                                             Picture.Stride(), Picture.Width(), Picture.Height()));
+            PackCel(Frame.back());
         }
-        Writer.WriteFrame(Delay, Cels);
+        return Frame;
+    });
+    for (std::size_t P = 0; P < Poses.size(); ++P) {
+        Writer.WriteFrame(Delay, Cels.Next());
         Counter.Step();
     }
     Writer.Finish();

@@ -8,6 +8,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Format.h"
 #include "platform/Json.h"
+#include "platform/OrderedWork.h"
 #include "platform/Paths.h"
 #include "platform/ShiftJis.h"
 #include "platform/Version.h"
@@ -15,6 +16,7 @@
 #include <boost/json.hpp>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace pelto {
@@ -144,35 +146,67 @@ TExportShape ExportBundle(const TDrawChara& Chara, const TExportOptions& Options
     const std::vector<TPose> Poses = ScopePoses(Actions);
     const std::vector<int> Layers = Options.Layers ? Chara.DrawnLayers() : std::vector<int>{};
     const int Frames = static_cast<int>(Poses.size());
-    TProgressCounter Counter(Progress, SheetDrawings(Actions, Options) + Frames);
+    // The sheet's own drawings, made beside the pictures, are not counted: one picture a frame
+    // takes their place.
+    TProgressCounter Counter(Progress, SheetDrawings(Actions, Options));
 
     TExportOptions SheetOptions = Options;
     SheetOptions.Format = FindExportFormat(Options.Format->Transparent ? "tsheet" : "sheet");
     const TSheetLayout Layout = LayOutSheet(Chara, SheetOptions, std::move(Actions), Counter);
     const TFramePlacement& Placement = Layout.Placement;
     const TSheetFile Sheet(FileName);
-    WriteFileAtomically(Sheet.Path(), [&](TStream& Stream) {
-        WriteSheetPng(Chara, SheetOptions, Layout, Stream, Counter);
+    // The sheet is one stream, written beside the pictures; it stops when they fail.
+    TWorkBeside SheetWriting([&](const std::atomic<bool>& Stop) {
+        TProgressCounter SheetCounter([&](int, int) { return !Stop; }, Frames);
+        WriteFileAtomically(Sheet.Path(), [&](TStream& Stream) {
+            WriteSheetPng(Chara, SheetOptions, Layout, Stream, SheetCounter);
+        });
     });
 
+    // Every frame, then each of its layers, drawn and encoded ahead on every core and written
+    // in this order.
+    struct TPicture {
+        TPose Pose;
+        std::optional<std::size_t> Layer;
+    };
+    std::vector<TPicture> Pictures;
+    for (const TPose& Pose : Poses) {
+        Pictures.push_back({Pose, std::nullopt});
+        for (std::size_t I = 0; I < Layers.size(); ++I)
+            Pictures.push_back({Pose, I});
+    }
+    TOrderedWork<std::vector<std::uint8_t>> Pngs(
+        Pictures.size(), WorkThreads(), [&](std::size_t I) {
+            const TPicture& Picture = Pictures[I];
+            return Picture.Layer
+                       ? LayerPng(Chara, Placement, Layers[*Picture.Layer], Picture.Pose)
+                       : FramePng(Chara, Options, Placement, DrawCovered(Chara, Picture.Pose));
+        });
     WriteFileAtomically(FileName, [&](TStream& Stream) {
         TZipWriter Zip(Stream);
-        for (const TPose& Pose : Poses) {
+        for (const TPicture& Picture : Pictures) {
+            const std::string Name =
+                Picture.Layer ? Format("layers/%s/%02d %s.png", PoseName(Picture.Pose).c_str(),
+                                       static_cast<int>(*Picture.Layer + 1),
+                                       LayerName(Chara, Layers[*Picture.Layer]).c_str())
+                              : "frames/" + PoseName(Picture.Pose) + ".png";
             Zip.Add(
-                "frames/" + PoseName(Pose) + ".png",
-                [&, Pose] {
-                    auto Png = FramePng(Chara, Options, Placement, DrawCovered(Chara, Pose));
-                    Counter.Step();
+                Name,
+                [&, Frame = !Picture.Layer] {
+                    auto Png = Pngs.Next();
+                    if (Frame)
+                        Counter.Step();
                     return Png;
                 },
                 false);
-            for (std::size_t I = 0; I < Layers.size(); ++I)
-                Zip.Add(
-                    Format("layers/%s/%02d %s.png", PoseName(Pose).c_str(), static_cast<int>(I + 1),
-                           LayerName(Chara, Layers[I]).c_str()),
-                    [&, Pose, I] { return LayerPng(Chara, Placement, Layers[I], Pose); }, false);
         }
-        Zip.AddFile(std::string(SheetName), Sheet.Path(), false);
+        Zip.Add(
+            std::string(SheetName),
+            [&] {
+                SheetWriting.Wait();
+                return ReadFileBytes(Sheet.Path());
+            },
+            false);
         const std::string Json = SheetJson(SheetOptions, Layout, SheetName);
         Zip.Add(
             "sheet.json", [&] { return Bytes(Json); }, true);

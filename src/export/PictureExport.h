@@ -61,9 +61,10 @@ struct TExportOptions {
     bool Layers = false;
 };
 
-/// The options write what "Save Image As..." writes, byte for byte: a classic format at scale
-/// 1, without trim, crop, flip, canvas, delay or code.
-bool WritesClassicBytes(const TExportOptions& Options);
+/// The options write the picture "Save Image As..." writes: a classic format at scale 1, without
+/// trim, crop, flip, canvas, delay or code. It is the same bytes but for a PNG, which is the
+/// same pixels packed as every other PNG of ours.
+bool WritesClassicPicture(const TExportOptions& Options);
 
 /// Told the frames drawn so far and how many there are in all; returning false cancels.
 using TExportProgress = std::function<bool(int Done, int Total)>;
@@ -98,9 +99,9 @@ TBitmap ExportPreview(const TDrawChara& Chara, const TExportOptions& Options);
 /// Trim every frame is cropped to the union of the drawn pixels of all frames in the file.
 /// Still formats show the current frame, animations every frame of the current action, a
 /// sheet every frame of the actions of its scope beside a JSON index of their cells. Without
-/// scale, trim, delay or code, the classic formats are written byte for byte as SaveImageFile
-/// writes them. Every file is replaced only once complete, and a sheet's two files both or
-/// neither; failures name the file. Options out of range raise std::invalid_argument.
+/// scale, trim, delay or code, the classic formats are written as SaveImageFile writes them
+/// (see WritesClassicPicture). Every file is replaced only once complete, and a sheet's two files
+/// both or neither; failures name the file. Options out of range raise std::invalid_argument.
 TExportShape ExportPicture(const TDrawChara& Chara, const TBitmap& Canvas,
                            const TExportOptions& Options, const std::string& FileName,
                            const TExportProgress& Progress = {});

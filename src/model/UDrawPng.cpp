@@ -9,14 +9,14 @@ namespace pelto {
 
 void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent) const {
     if (!Transparent) {
-        SavePngRgbToStream(FBitmap, Stream);
+        SaveClassicPngRgbToStream(FBitmap, Stream);
         return;
     }
     // All four bytes zero: where no sprite pixel lands, the picture stays fully transparent.
     TBitmap Frame(CanvasSize, CanvasSize, TPixelFormat::pf32bit);
     Frame.Fill(0);
     DrawFrame(Frame, FFrame);
-    SavePngRgbaToStream(Frame, Stream);
+    SaveClassicPngRgbaToStream(Frame, Stream);
 }
 
 } // namespace pelto

@@ -183,7 +183,7 @@ void ReadLayout(const TParamReader& Reader, TRenderRequest& Request) {
 TExportOptions ExportOptionsOf(const TRenderRequest& Request, const TDressingSession& Session) {
     TExportOptions Options = Request.Options;
     // The classic formats stay what the viewer's "Save Image As..." writes.
-    if (Request.Dialect->CarryCode && !WritesClassicBytes(Options))
+    if (Request.Dialect->CarryCode && !WritesClassicPicture(Options))
         Options.Code = Session.Code();
     return Options;
 }

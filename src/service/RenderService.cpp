@@ -86,13 +86,13 @@ std::string Hash128Hex(std::string_view Text) {
     return THash128().Add(Text).Hex();
 }
 
-/// The program's version and the content of every game file a picture is drawn from, by name
+/// The program's release and the content of every game file a picture is drawn from, by name
 /// within the game folder: instances on the same data agree wherever it lies, and any change of
 /// a byte gives other ETags. The sprites are those the cache holds when it holds the files.
 std::string IdentityOf(const TGameData& Game) {
     namespace fs = std::filesystem;
     THash128 Hash;
-    Hash.Add(std::string(ProgramVersion) + "\n");
+    Hash.Add(std::string(ReleaseVersion) + "\n");
     Hash.AddPiece(ItemTableFileName, ReadFileBytes(ResolvePath(Game.Path(ItemTableFileName))));
     Hash.AddPiece(ItemIconFileName, Game.ItemIcons().Data());
     if (const TSpriteFiles* Files = Game.SpriteCache() ? Game.SpriteCache()->Files() : nullptr) {

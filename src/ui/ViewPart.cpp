@@ -7,6 +7,7 @@
 #include "game/wloutils.h"
 #include "model/DressingSession.h"
 #include "ui/PeltoApplication.h"
+#include "ui/StartupProbe.h"
 #include "ui/UMain.h"
 
 #include <QFrame>
@@ -250,6 +251,7 @@ void TViewPanel::Paint(QPainter& Painter) {
     Painter.drawImage(pbDraw->rect(), View);
     DrawCellHint(Painter);
     DrawFirstStartHint(Painter);
+    NoteCharacterPainted();
 }
 
 void TViewPanel::DrawCellHint(QPainter& Painter) const {

@@ -46,7 +46,7 @@ TEST(AsepriteWriter, SizesBeyondItsFieldsAreRefused) {
     EXPECT_THROW(TAsepriteWriter(Stream, 65536, 1, 1, {}, {}), std::invalid_argument);
     TAsepriteWriter Writer(Stream, 1, 1, 1, {}, {});
     EXPECT_THROW(Writer.WriteFrame(70000, {}), std::invalid_argument);
-    const std::vector<TAseCel> Orphan{{3, 0, 0, 1, 1, {0, 0, 0, 255}}};
+    const std::vector<TAseCel> Orphan{{3, 0, 0, 1, 1, {0, 0, 0, 255}, {}}};
     EXPECT_THROW(Writer.WriteFrame(10, Orphan), std::invalid_argument) << "no layer 3";
 }
 

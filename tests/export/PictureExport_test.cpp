@@ -231,13 +231,17 @@ TEST_F(PictureExport, DemoActionHasFramesThatDiffer) {
     EXPECT_NE(Expected(Walk, Right, 1, true, 1), Expected(Walk, Right, 2, true, 1));
 }
 
-TEST_F(PictureExport, ClassicFormatsWithoutScaleTrimOrDelayKeepTheirBytes) {
+TEST_F(PictureExport, ClassicFormatsWithoutScaleTrimOrDelayKeepTheirBytesAndPngsTheirPixels) {
     for (const TExportFormat* Format : ClassicFormats) {
         const TExportFormat& Classic = *Format;
         const std::string Saved = Dir.File(std::string("classic.") + std::string(Classic.Name));
         SaveImageFile(Session, *Classic.ClassicType, Saved);
-        const std::string Exported = Export(Classic.Name, 1, std::string(Classic.Name));
-        EXPECT_EQ(ReadFileBytes(Exported), ReadFileBytes(Saved)) << Classic.Name;
+        const auto Exported = ReadFileBytes(Export(Classic.Name, 1, std::string(Classic.Name)));
+        if (Classic.Kind == TExportKind::Png)
+            EXPECT_EQ(test::DecodePng(Exported, PNG_FORMAT_RGBA).Pixels,
+                      test::DecodePng(ReadFileBytes(Saved), PNG_FORMAT_RGBA).Pixels);
+        else
+            EXPECT_EQ(Exported, ReadFileBytes(Saved)) << Classic.Name;
     }
 }
 
@@ -547,7 +551,7 @@ TEST_F(PictureExport, EveryPictureButABitmapCarriesTheCodeItIsGivenAndStaysTheSa
             TExportOptions Options{&Format, Scale, {}, TExportScope::Action, false, {}};
             ExportPicture(Session, Options, Dir.File("plain" + std::string(Format.Extension)));
             Options.Code = Code;
-            EXPECT_FALSE(WritesClassicBytes(Options));
+            EXPECT_FALSE(WritesClassicPicture(Options));
             ExportPicture(Session, Options, Dir.File(Name));
             const auto Plain = ReadFileBytes(Dir.File("plain" + std::string(Format.Extension)));
             const auto Coded = ReadFileBytes(Dir.File(Name));
@@ -574,11 +578,11 @@ TEST_F(PictureExport, EveryPictureButABitmapCarriesTheCodeItIsGivenAndStaysTheSa
     }
     // Without a code, the classic formats at scale 1 are the classic bytes.
     EXPECT_TRUE(
-        WritesClassicBytes({FindExportFormat("gif"), 1, {}, TExportScope::Action, false, {}}));
+        WritesClassicPicture({FindExportFormat("gif"), 1, {}, TExportScope::Action, false, {}}));
     EXPECT_FALSE(
-        WritesClassicBytes({FindExportFormat("gif"), 2, {}, TExportScope::Action, false, {}}));
+        WritesClassicPicture({FindExportFormat("gif"), 2, {}, TExportScope::Action, false, {}}));
     EXPECT_FALSE(
-        WritesClassicBytes({FindExportFormat("apng"), 1, {}, TExportScope::Action, false, {}}));
+        WritesClassicPicture({FindExportFormat("apng"), 1, {}, TExportScope::Action, false, {}}));
 }
 
 TEST_F(PictureExport, AFileOfNoPictureCarriesNoCodeAndAMissingOneIsNamed) {
