@@ -71,8 +71,7 @@ void SaveApngToStream(std::span<const TBitmap> Frames32, bool Alpha, int DelayMs
         PutU16(Control, Milliseconds);
         Control.insert(Control.end(), {DisposeNone, BlendSource});
         WriteChunk(Stream, "fcTL", Control);
-        const std::vector<std::uint8_t> Data =
-            png::ZlibDeflated(png::FilteredRows(Frames32[I], Channels));
+        const std::vector<std::uint8_t> Data = png::DeflatedRows(Frames32[I], Channels);
         // The first frame is also the still image that viewers without animation show.
         if (I == 0) {
             WriteChunk(Stream, "IDAT", Data);

@@ -6,7 +6,6 @@
 #include <libdeflate.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <new>
 
@@ -15,6 +14,9 @@ namespace {
 
 // Chosen by measurement on the demo's pictures: above it, time grows faster than files shrink.
 constexpr int DeflateLevel = 6;
+// What a thread keeps of its buffers between pictures: a scene's frame or a large still; a
+// rarer, larger picture's are let go.
+constexpr std::size_t KeptBytes = std::size_t{8} << 20;
 
 struct TCompressorFree {
     void operator()(libdeflate_compressor* Compressor) const {
@@ -22,13 +24,61 @@ struct TCompressorFree {
     }
 };
 
-/// This thread's compressor: making one costs more than deflating a small picture.
-libdeflate_compressor& Compressor() {
-    thread_local std::unique_ptr<libdeflate_compressor, TCompressorFree> Kept(
-        libdeflate_alloc_compressor(DeflateLevel));
-    if (!Kept)
+/// Room for bytes that are all written before they are read, so never cleared; kept from
+/// picture to picture, since a fresh large allocation costs its page faults every time.
+class TScratch {
+public:
+    std::uint8_t* Room(std::size_t Bytes) {
+        if (Bytes > FSize) {
+            FData.reset();
+            FData.reset(new std::uint8_t[Bytes]);
+            FSize = Bytes;
+        }
+        return FData.get();
+    }
+    void LetGoIfLarge() {
+        if (FSize > KeptBytes) {
+            FData.reset();
+            FSize = 0;
+        }
+    }
+
+private:
+    std::unique_ptr<std::uint8_t[]> FData;
+    std::size_t FSize = 0;
+};
+
+/// A thread's compressor and buffers: making a compressor costs more than deflating a small
+/// picture.
+struct TPacker {
+    std::unique_ptr<libdeflate_compressor, TCompressorFree> Compressor{
+        libdeflate_alloc_compressor(DeflateLevel)};
+    TScratch Rows;
+    TScratch Out;
+};
+
+TPacker& Packer() {
+    thread_local TPacker Kept;
+    if (!Kept.Compressor)
         throw std::bad_alloc();
-    return *Kept;
+    return Kept;
+}
+
+/// Writes the filtered rows of Picture at Out; returns their size.
+std::size_t FilterRows(const TBitmap& Picture, int Channels, std::uint8_t* Out) {
+    const auto RowBytes = static_cast<std::size_t>(Picture.Width()) * Channels;
+    // A row filtered Up equals the one above it, so every row compares with the last one left
+    // as it was.
+    std::span<const std::uint8_t> LastPlain;
+    for (int Y = 0; Y < Picture.Height(); ++Y, Out += RowBytes + 1) {
+        const std::span Row(Out + 1, RowBytes);
+        PackRow(Picture.ScanLine(Y), Picture.BytesPerPixel(), Picture.Width(), Channels,
+                Row.data());
+        Out[0] = FilterRow(Row, LastPlain);
+        if (Out[0] == FilterNone)
+            LastPlain = Row;
+    }
+    return (RowBytes + 1) * static_cast<std::size_t>(Picture.Height());
 }
 
 } // namespace
@@ -40,35 +90,22 @@ std::uint8_t FilterRow(std::span<std::uint8_t> Row, std::span<const std::uint8_t
     return FilterUp;
 }
 
-std::vector<std::uint8_t> FilteredRows(const TBitmap& Picture, int Channels) {
-    const auto Width = static_cast<std::size_t>(Picture.Width());
-    const auto Height = static_cast<std::size_t>(Picture.Height());
-    const std::size_t RowBytes = Width * static_cast<std::size_t>(Channels);
-    std::vector<std::uint8_t> Rows((RowBytes + 1) * Height);
-    // A row filtered Up equals the one above it, so every row compares with the last one left
-    // as it was.
-    std::span<const std::uint8_t> LastPlain;
-    std::uint8_t* Out = Rows.data();
-    for (std::size_t Y = 0; Y < Height; ++Y, Out += RowBytes + 1) {
-        const std::span Row(Out + 1, RowBytes);
-        PackRow(Picture.ScanLine(static_cast<int>(Y)), Picture.BytesPerPixel(), Picture.Width(),
-                Channels, Row.data());
-        Out[0] = FilterRow(Row, LastPlain);
-        if (Out[0] == FilterNone)
-            LastPlain = Row;
-    }
-    return Rows;
-}
-
-std::vector<std::uint8_t> ZlibDeflated(std::span<const std::uint8_t> Data) {
-    libdeflate_compressor& Deflater = Compressor();
-    std::vector<std::uint8_t> Out(libdeflate_zlib_compress_bound(&Deflater, Data.size()));
+std::vector<std::uint8_t> DeflatedRows(const TBitmap& Picture, int Channels) {
+    TPacker& Packer = png::Packer();
+    const std::size_t RawBytes =
+        (static_cast<std::size_t>(Picture.Width()) * Channels + 1) * Picture.Height();
+    std::uint8_t* Rows = Packer.Rows.Room(RawBytes);
+    FilterRows(Picture, Channels, Rows);
+    const std::size_t Bound = libdeflate_zlib_compress_bound(Packer.Compressor.get(), RawBytes);
+    std::uint8_t* Out = Packer.Out.Room(Bound);
     const std::size_t Size =
-        libdeflate_zlib_compress(&Deflater, Data.data(), Data.size(), Out.data(), Out.size());
+        libdeflate_zlib_compress(Packer.Compressor.get(), Rows, RawBytes, Out, Bound);
+    std::vector<std::uint8_t> Deflated(Out, Out + Size);
+    Packer.Rows.LetGoIfLarge();
+    Packer.Out.LetGoIfLarge();
     if (Size == 0)
         throw EWriteError("Cannot encode the PNG image. Compression failed.");
-    Out.resize(Size);
-    return Out;
+    return Deflated;
 }
 
 } // namespace pelto::png

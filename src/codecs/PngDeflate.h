@@ -20,11 +20,9 @@ inline constexpr std::uint8_t FilterUp = 2;
 /// The filter byte for Row: Up (and Row zeroed) when it repeats Above, else None.
 std::uint8_t FilterRow(std::span<std::uint8_t> Row, std::span<const std::uint8_t> Above);
 
-/// Every row of Picture (3 or more bytes a pixel: blue, green, red[, alpha]) as Channels bytes a
-/// pixel in the PNG's order, each row filtered and led by its filter byte.
-std::vector<std::uint8_t> FilteredRows(const TBitmap& Picture, int Channels);
-
-/// Data as one zlib stream. Raises EWriteError if it cannot be compressed.
-std::vector<std::uint8_t> ZlibDeflated(std::span<const std::uint8_t> Data);
+/// Every row of Picture (3 or more bytes a pixel: blue, green, red[, alpha]) as Channels bytes
+/// a pixel in the PNG's order, filtered, and deflated as one zlib stream: an IDAT's data.
+/// Raises EWriteError if it cannot be compressed.
+std::vector<std::uint8_t> DeflatedRows(const TBitmap& Picture, int Channels);
 
 } // namespace pelto::png

@@ -17,7 +17,7 @@ constexpr std::size_t IdatBytes = std::size_t{1} << 20;
 void SavePng(const TBitmap& Bitmap, int Channels, TStream& Stream) {
     if (Bitmap.Width() <= 0 || Bitmap.Height() <= 0)
         throw EWriteError("Cannot encode the PNG image. Image width or height is zero.");
-    const std::vector<std::uint8_t> Data = png::ZlibDeflated(png::FilteredRows(Bitmap, Channels));
+    const std::vector<std::uint8_t> Data = png::DeflatedRows(Bitmap, Channels);
     Stream.WriteBuffer(png::Signature.data(), png::Signature.size());
     png::WriteChunk(Stream, "IHDR",
                     png::HeaderData(Bitmap.Width(), Bitmap.Height(), Channels == 4));

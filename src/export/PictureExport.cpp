@@ -154,9 +154,12 @@ TExportShape ExportPlain(const TDrawChara& Chara, const TBitmap& Canvas,
                          const TExportOptions& Options, TStream& Stream,
                          const TExportProgress& Progress) {
     const TExportFormat& Format = *Options.Format;
-    // A PNG goes the faster way of every other PNG, to the same pixels.
-    if (AsksForClassicPicture(Options) && Format.Kind != TExportKind::Png) {
-        SaveImageToStream(Chara, Canvas, *Format.ClassicType, Stream);
+    if (AsksForClassicPicture(Options)) {
+        // A PNG is packed as every other PNG of ours, to the same pixels.
+        if (Format.Kind == TExportKind::Png)
+            Chara.SaveToPNGStream(Stream, Format.Transparent, TDrawChara::TPngPacking::Ours);
+        else
+            SaveImageToStream(Chara, Canvas, *Format.ClassicType, Stream);
         return {Canvas.Width(), Canvas.Height(), 1};
     }
     const bool Still = IsStillFormat(Format);

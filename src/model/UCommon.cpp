@@ -3,6 +3,7 @@
 #include "game/wloutils.h"
 #include "platform/Format.h"
 
+#include <algorithm>
 #include <span>
 
 namespace pelto {
@@ -40,6 +41,7 @@ TEquipList::TEquipList(const TWLOItemDataFile& ItemFile) : TEquipList(nullptr) {
                 FLists[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)]
                     .push_back({&Item});
     }
+    IndexLists();
 }
 
 TEquipList::TEquipList(const TWLOItemTableOnDemand& ItemTable) : TEquipList(&ItemTable) {}
@@ -50,11 +52,24 @@ const TWLOItemData* TEquipList::FindItem(int Group, int Slot, std::uint16_t ID) 
         return FOnDemand->FindFirst(
             ID, [&](const TWLOItemData& Item) { return Listed(Item, Group, Slot); });
     }
-    const auto& List = GetList(Group, Slot);
-    for (std::size_t I = 1; I < List.size(); ++I)
-        if (List[I].Item->ItemID() == ID)
-            return List[I].Item;
-    return nullptr;
+    const auto& Ids = FIds[static_cast<std::size_t>(Group)][static_cast<std::size_t>(Slot - 1)];
+    const auto Found =
+        std::lower_bound(Ids.begin(), Ids.end(), ID,
+                         [](const TIdAt& Entry, std::uint16_t Id) { return Entry.Id < Id; });
+    return Found != Ids.end() && Found->Id == ID ? GetList(Group, Slot)[Found->At].Item : nullptr;
+}
+
+void TEquipList::IndexLists() {
+    for (std::size_t Group = 0; Group < FLists.size(); ++Group)
+        for (std::size_t Slot = 0; Slot < SlotCount; ++Slot) {
+            const auto& List = FLists[Group][Slot];
+            auto& Ids = FIds[Group][Slot];
+            for (std::size_t I = 1; I < List.size(); ++I)
+                Ids.push_back({List[I].Item->ItemID(), static_cast<std::uint32_t>(I)});
+            // Stable: of an identifier listed twice, the first stays first.
+            std::stable_sort(Ids.begin(), Ids.end(),
+                             [](const TIdAt& A, const TIdAt& B) { return A.Id < B.Id; });
+        }
 }
 
 } // namespace pelto

@@ -54,7 +54,16 @@ private:
     /// Whether Item belongs to the list of Group and Slot.
     static bool Listed(const TWLOItemData& Item, int Group, int Slot);
 
+    /// Each list's identifiers, sorted, with where each first stands: every drawing looks its
+    /// items up, and a list holds thousands.
+    struct TIdAt {
+        std::uint16_t Id;
+        std::uint32_t At;
+    };
+    void IndexLists();
+
     std::array<std::array<std::vector<TEquipEntry>, SlotCount>, BodyGroupCount> FLists;
+    std::array<std::array<std::vector<TIdAt>, SlotCount>, BodyGroupCount> FIds;
     const TWLOItemTableOnDemand* FOnDemand = nullptr;
 };
 

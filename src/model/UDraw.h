@@ -114,8 +114,11 @@ public:
     void DrawLayer(TBitmap& Bitmap, int Layer, std::uint8_t Motion, std::uint8_t Direction,
                    int FrameNo) const;
 
-    /// The canvas as RGB, or the current frame on a transparent background as RGBA.
-    void SaveToPNGStream(TStream& Stream, bool Transparent) const;
+    /// The canvas as RGB, or the current frame on a transparent background as RGBA: packed as
+    /// the window has always saved it, or as every other PNG of ours (the same pixels).
+    enum class TPngPacking { Classic, Ours };
+    void SaveToPNGStream(TStream& Stream, bool Transparent,
+                         TPngPacking Packing = TPngPacking::Classic) const;
 
     /// The Base64 code of the character, its items and colours; empty without a character.
     std::string GetCode() const;

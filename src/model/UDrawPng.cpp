@@ -7,16 +7,17 @@
 
 namespace pelto {
 
-void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent) const {
+void TDrawChara::SaveToPNGStream(TStream& Stream, bool Transparent, TPngPacking Packing) const {
+    const bool Classic = Packing == TPngPacking::Classic;
     if (!Transparent) {
-        SaveClassicPngRgbToStream(FBitmap, Stream);
+        (Classic ? SaveClassicPngRgbToStream : SavePngRgbToStream)(FBitmap, Stream);
         return;
     }
     // All four bytes zero: where no sprite pixel lands, the picture stays fully transparent.
     TBitmap Frame(CanvasSize, CanvasSize, TPixelFormat::pf32bit);
     Frame.Fill(0);
     DrawFrame(Frame, FFrame);
-    SaveClassicPngRgbaToStream(Frame, Stream);
+    (Classic ? SaveClassicPngRgbaToStream : SavePngRgbaToStream)(Frame, Stream);
 }
 
 } // namespace pelto
