@@ -2,6 +2,7 @@
 
 // The pieces every PNG writer of ours shares: signature, chunks, header and row packing.
 
+#include "platform/Bitmap.h"
 #include "platform/Stream.h"
 
 #include <zlib.h>
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <vector>
 
 namespace pelto::png {
@@ -54,6 +56,14 @@ inline std::vector<std::uint8_t> HeaderData(int Width, int Height, bool Alpha) {
     PutU32(Header, static_cast<std::uint32_t>(Height));
     Header.insert(Header.end(), {8, Alpha ? ColorTypeRgba : ColorTypeRgb, 0, 0, 0});
     return Header;
+}
+
+/// The channels of a PNG of Bitmap: RGB from a 24- or 32-bit bitmap, RGBA from a 32-bit one.
+inline int CheckedChannels(const TBitmap& Bitmap, bool Alpha) {
+    if (Alpha ? Bitmap.PixelFormat() != TPixelFormat::pf32bit : Bitmap.BytesPerPixel() < 3)
+        throw std::invalid_argument(Alpha ? "an RGBA PNG is written from a 32-bit bitmap"
+                                          : "an RGB PNG is written from a 24- or 32-bit bitmap");
+    return Alpha ? 4 : 3;
 }
 
 /// One row of blue, green, red[, alpha] pixels of InBytes each, in the PNG's channel order.

@@ -30,15 +30,11 @@ void SavePng(const TBitmap& Bitmap, int Channels, TStream& Stream) {
 } // namespace
 
 void SavePngRgbToStream(const TBitmap& Bitmap24, TStream& Stream) {
-    if (Bitmap24.BytesPerPixel() < 3)
-        throw std::invalid_argument("an RGB PNG is written from a 24- or 32-bit bitmap");
-    SavePng(Bitmap24, 3, Stream);
+    SavePng(Bitmap24, png::CheckedChannels(Bitmap24, false), Stream);
 }
 
 void SavePngRgbaToStream(const TBitmap& Bitmap32, TStream& Stream) {
-    if (Bitmap32.PixelFormat() != TPixelFormat::pf32bit)
-        throw std::invalid_argument("an RGBA PNG is written from a 32-bit bitmap");
-    SavePng(Bitmap32, 4, Stream);
+    SavePng(Bitmap32, png::CheckedChannels(Bitmap32, true), Stream);
 }
 
 } // namespace pelto

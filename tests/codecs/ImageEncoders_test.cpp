@@ -230,10 +230,11 @@ TEST(PngEncoder, EveryKindOfPictureReadsBackThroughLibpngPixelForPixel) {
                         const std::uint8_t* Out =
                             &Png.Pixels[(static_cast<std::size_t>(Y) * Png.Width + X) * Channels];
                         // libpng's reader may clear the colour under full transparency.
-                        const bool Seen = !Alpha || In[3] != 0;
-                        ASSERT_EQ((std::array{Out[0], Out[1], Out[2], Alpha ? Out[3] : In[3]}),
+                        const std::uint8_t Opacity = Alpha ? In[3] : 255;
+                        const bool Seen = Opacity != 0;
+                        ASSERT_EQ((std::array{Out[0], Out[1], Out[2], Alpha ? Out[3] : Opacity}),
                                   (std::array{Seen ? In[2] : Out[0], Seen ? In[1] : Out[1],
-                                              Seen ? In[0] : Out[2], In[3]}))
+                                              Seen ? In[0] : Out[2], Opacity}))
                             << X << "," << Y;
                     }
             }
