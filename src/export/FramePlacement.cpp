@@ -93,11 +93,17 @@ void PlaceFrame(const TBitmap& Frame32, const TFramePlacement& P, TBitmap& Targe
             continue;
         }
         const std::uint8_t* In = Frame32.ScanLine(P.Source.Y + SourceRow);
-        for (int X = First; X < Last; ++X, Out += 4) {
-            int Column = (X - P.Left) / P.Scale;
-            if (P.Flip)
-                Column = P.Source.Width - 1 - Column;
-            std::memcpy(Out, In + static_cast<std::size_t>(P.Source.X + Column) * 4, 4);
+        // Source pixel by source pixel, each written as often as it is wide here: the cut may
+        // leave fewer copies of the first.
+        int Column = (First - P.Left) / P.Scale;
+        int Copies = P.Scale - (First - P.Left) % P.Scale;
+        for (int X = First; X < Last; X += Copies, ++Column, Copies = P.Scale) {
+            const int From = P.Flip ? P.Source.Width - 1 - Column : Column;
+            std::uint32_t Pixel;
+            std::memcpy(&Pixel, In + static_cast<std::size_t>(P.Source.X + From) * 4, 4);
+            Copies = std::min(Copies, Last - X);
+            for (int K = 0; K < Copies; ++K, Out += 4)
+                std::memcpy(Out, &Pixel, 4);
         }
         DoneRow = SourceRow;
     }
