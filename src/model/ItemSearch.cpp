@@ -2,9 +2,7 @@
 
 #include "game/wloutils.h"
 #include "platform/ShiftJis.h"
-
-#include <unicode/bytestream.h>
-#include <unicode/normalizer2.h>
+#include "platform/UnicodeFold.h"
 
 #include <algorithm>
 #include <array>
@@ -12,23 +10,11 @@
 #include <charconv>
 #include <numeric>
 #include <optional>
-#include <stdexcept>
 #include <system_error>
 #include <utility>
 
 namespace pelto {
 namespace {
-
-const icu::Normalizer2& NfkcCasefold() {
-    static const icu::Normalizer2& Instance = []() -> const icu::Normalizer2& {
-        UErrorCode Status = U_ZERO_ERROR;
-        const icu::Normalizer2* Found = icu::Normalizer2::getNFKCCasefoldInstance(Status);
-        if (U_FAILURE(Status) || !Found)
-            throw std::runtime_error("The Unicode normalization data cannot be loaded.");
-        return *Found;
-    }();
-    return Instance;
-}
 
 // Katakana U+30A1..U+30F6 become hiragana U+3041..U+3096 in place: both take three bytes.
 void KatakanaToHiragana(std::string& Utf8) {
@@ -148,13 +134,7 @@ std::optional<std::uint8_t> ParseListNumber(std::string_view Term) {
 } // namespace
 
 std::string SearchFold(std::string_view Utf8) {
-    std::string Folded;
-    icu::StringByteSink<std::string> Sink(&Folded, static_cast<int32_t>(Utf8.size()));
-    UErrorCode Status = U_ZERO_ERROR;
-    NfkcCasefold().normalizeUTF8(
-        0, icu::StringPiece(Utf8.data(), static_cast<int32_t>(Utf8.size())), Sink, nullptr, Status);
-    if (U_FAILURE(Status))
-        return std::string(Utf8);
+    std::string Folded = FoldForMatching(Utf8);
     KatakanaToHiragana(Folded);
     return Folded;
 }

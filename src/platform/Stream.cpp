@@ -184,7 +184,7 @@ std::size_t TFileStream::Read(void* Buffer, std::size_t Count) {
             // No bigger than the file: most of the game's files are small.
             FBufferSize = static_cast<std::size_t>(
                 std::clamp<std::int64_t>(FSize, 1, static_cast<std::int64_t>(ReadAhead)));
-            FBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(FBufferSize);
+            FBuffer.reset(new std::uint8_t[FBufferSize]); // not cleared: read into first
         }
         FBufferStart = FPosition;
         FBuffered = ReadAt(Fd, FBuffer.get(), FBufferSize, FPosition);
