@@ -121,7 +121,7 @@ void TPngRowWriter::WriteRow(const std::uint8_t* Row32) {
     if (FRows >= FHeight)
         throw std::logic_error("PNG row beyond the picture");
     png::PackRow(Row32, 4, FWidth, FChannels, FCurrent.data() + 1);
-    const std::span Row(FCurrent.begin() + 1, FCurrent.end());
+    const std::span Row = std::span(FCurrent).subspan(1);
     FCurrent[0] =
         png::FilterRow(Row, FRows > 0 ? std::span<const std::uint8_t>(FPrevious).subspan(1)
                                       : std::span<const std::uint8_t>{});

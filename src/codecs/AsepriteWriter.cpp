@@ -72,8 +72,8 @@ void CheckWord(int V, const char* What) {
 
 TAsepriteWriter::TAsepriteWriter(TStream& Stream, int Width, int Height, int Frames,
                                  std::span<const std::string> Layers, std::span<const TAseTag> Tags)
-    : FStream(Stream), FStart(Stream.GetPosition()), FWidth(Width), FHeight(Height),
-      FFrames(Frames), FLayerCount(static_cast<int>(Layers.size())) {
+    : FStream(Stream), FStart(Stream.GetPosition()), FFrames(Frames),
+      FLayerCount(static_cast<int>(Layers.size())) {
     CheckWord(Width, "width");
     CheckWord(Height, "height");
     CheckWord(Frames, "frame count");

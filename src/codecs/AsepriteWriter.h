@@ -47,8 +47,6 @@ public:
 private:
     TStream& FStream;
     std::int64_t FStart;
-    int FWidth;
-    int FHeight;
     int FFrames;
     int FWritten = 0;
     std::vector<std::uint8_t> FFirstChunks; // layers and tags, chunks of the first frame
