@@ -4,6 +4,7 @@
 #include "demo/DemoInstallationParts.h"
 #include "demo/DemoInstallationRaster.h"
 #include "platform/Format.h"
+#include "platform/OrderedWork.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"
@@ -11,7 +12,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <future>
 #include <string>
 #include <utility>
 #include <vector>
@@ -102,14 +102,11 @@ TJmaWriterSprite MakeSprite(int SpriteNo, const TJmaPalette& Palette, int Group,
 // Runs Make(0..Count-1) on two threads; each result lands in its own place, so the order,
 // and with it the bytes written, never depends on the timing.
 template <typename TMake> std::vector<TJmaWriterSprite> MakeAll(std::size_t Count, TMake Make) {
-    std::vector<TJmaWriterSprite> Sprites(Count);
-    auto Half = [&](std::size_t First) {
-        for (std::size_t I = First; I < Count; I += 2)
-            Sprites[I] = Make(I);
-    };
-    auto Other = std::async(std::launch::async, Half, 1);
-    Half(0);
-    Other.get();
+    TOrderedWork<TJmaWriterSprite> Work(Count, WorkThreads(), Make);
+    std::vector<TJmaWriterSprite> Sprites;
+    Sprites.reserve(Count);
+    for (std::size_t I = 0; I < Count; ++I)
+        Sprites.push_back(Work.Next());
     return Sprites;
 }
 
