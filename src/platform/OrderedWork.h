@@ -21,15 +21,16 @@ namespace pelto {
 unsigned WorkThreads();
 
 /// Makes Make(0) .. Make(Count - 1) on Threads threads of its own, at most Ahead results ahead
-/// of the one taken next, and hands them out in order through Next. With one thread nothing
-/// is made ahead: Next makes its result there and then. An exception of Make is raised again
-/// by the Next that would have returned its result; leaving early stops the threads.
+/// of the one taken next, and hands them out in order through Next. With one thread, or where
+/// there are none, nothing is made ahead: Next makes its result there and then. An exception of
+/// Make is raised again by the Next that would have returned its result; leaving early stops the
+/// threads.
 template <class T> class TOrderedWork {
 public:
     TOrderedWork(std::size_t Count, unsigned Threads, std::function<T(std::size_t)> Make)
         : FCount(Count), FAhead(2 * static_cast<std::size_t>(Threads)), FMake(std::move(Make)),
           FSlots(FAhead) {
-        if (Threads <= 1)
+        if (Threads <= 1 || WorkThreads() == 1)
             return;
         for (unsigned I = 0; I < Threads; ++I)
             FWorkers.emplace_back([this] { Work(); });

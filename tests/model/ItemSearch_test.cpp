@@ -4,6 +4,8 @@
 #include "platform/ShiftJis.h"
 #include "writers/ItemTableWriter.h"
 
+#include "support/WebAssembly.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -222,6 +224,7 @@ TEST(PickerCursor, GoesToThePickedItemWhenShownElseToTheFirstFound) {
 }
 
 TEST_F(ItemSearchTest, SearchesInParallelOnOneIndex) {
+    PELTO_SKIP_IN_WEBASSEMBLY("no threads");
     std::vector<std::vector<int>> Results(4);
     std::vector<std::thread> Threads;
     for (std::size_t I = 0; I < Results.size(); ++I)

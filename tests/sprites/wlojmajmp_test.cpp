@@ -363,7 +363,9 @@ TEST_F(JmaJmp, AMappedSpriteIsTheReadOneAndOutlivesItsFile) {
     ASSERT_EQ(Mapped.FrameCount(), Jmp.FrameCount());
     for (int I = 0; I < Jmp.FrameCount(); ++I) {
         EXPECT_EQ(Mapped.Frame(I).Name, Jmp.Frame(I).Name);
-        EXPECT_TRUE(std::ranges::equal(Mapped.Pixels(I), Jmp.Pixels(I))) << I;
+        EXPECT_TRUE(std::equal(Mapped.Pixels(I).begin(), Mapped.Pixels(I).end(),
+                               Jmp.Pixels(I).begin(), Jmp.Pixels(I).end()))
+            << I;
     }
     EXPECT_EQ(Mapped.FilePalette(), Jmp.FilePalette());
     EXPECT_EQ(Mapped.FrameCounts().size(), Jmp.FrameCounts().size());
