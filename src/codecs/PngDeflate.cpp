@@ -30,7 +30,7 @@ class TScratch {
 public:
     std::uint8_t* Room(std::size_t Bytes) {
         if (Bytes > FSize) {
-            FData.reset();
+            FData.reset(); // first, so that the two are never held at once
             FData.reset(new std::uint8_t[Bytes]);
             FSize = Bytes;
         }
@@ -64,8 +64,8 @@ TPacker& Packer() {
     return Kept;
 }
 
-/// Writes the filtered rows of Picture at Out; returns their size.
-std::size_t FilterRows(const TBitmap& Picture, int Channels, std::uint8_t* Out) {
+/// Writes the filtered rows of Picture at Out.
+void FilterRows(const TBitmap& Picture, int Channels, std::uint8_t* Out) {
     const auto RowBytes = static_cast<std::size_t>(Picture.Width()) * Channels;
     // A row filtered Up equals the one above it, so every row compares with the last one left
     // as it was.
@@ -78,7 +78,6 @@ std::size_t FilterRows(const TBitmap& Picture, int Channels, std::uint8_t* Out) 
         if (Out[0] == FilterNone)
             LastPlain = Row;
     }
-    return (RowBytes + 1) * static_cast<std::size_t>(Picture.Height());
 }
 
 } // namespace
