@@ -467,6 +467,138 @@
         <source>Remove %1</source>
         <translation>%1を外す</translation>
     </message>
+    <message>
+        <source>Your game folder</source>
+        <translation>ゲームフォルダー</translation>
+    </message>
+    <message>
+        <source>Choose the folder of your Wonderland ONLINE installation, or drop it on this page. Its files never leave this computer: they are read here, in the browser, and nothing is uploaded.</source>
+        <translation>インストールしたワンダーランドオンラインのフォルダーを選ぶか、このページにドロップしてください。ファイルはこのコンピューターから出ません。このブラウザーの中で読むだけで、何もアップロードしません。</translation>
+    </message>
+    <message>
+        <source>Open game folder</source>
+        <translation>ゲームフォルダーを開く</translation>
+    </message>
+    <message>
+        <source>Remember this folder</source>
+        <translation>このフォルダーを覚えておく</translation>
+    </message>
+    <message>
+        <source>Drop the game folder here</source>
+        <translation>ここにゲームフォルダーをドロップ</translation>
+    </message>
+    <message>
+        <source>The link holds the character, not the game: whoever opens it opens their own game folder.</source>
+        <translation>リンクが伝えるのはキャラクターだけで、ゲームは含みません。開く人は自分のゲームフォルダーを開きます。</translation>
+    </message>
+    <message>
+        <source>Favorites</source>
+        <translation>お気に入り</translation>
+    </message>
+    <message>
+        <source>Save as favorite</source>
+        <translation>お気に入りに保存</translation>
+    </message>
+    <message>
+        <source>Import pelto.ini</source>
+        <translation>pelto.ini を読み込む</translation>
+    </message>
+    <message>
+        <source>Export pelto.ini</source>
+        <translation>pelto.ini に書き出す</translation>
+    </message>
+    <message>
+        <source>Pictures drawn in this browser from the game&apos;s own files, which never leave this computer.</source>
+        <translation>絵はこのブラウザーの中でゲーム自身のファイルから描いています。ファイルはこのコンピューターから出ません。</translation>
+    </message>
+    <message>
+        <source>A new version of the studio is ready: it takes over the next time the studio is opened.</source>
+        <translation>新しいバージョンの準備ができました。次にスタジオを開いたときから使われます。</translation>
+    </message>
+    <message>
+        <source>Sheet and its JSON</source>
+        <translation>シートと JSON</translation>
+    </message>
+    <message>
+        <source>Bundle (ZIP)</source>
+        <translation>一式 (ZIP)</translation>
+    </message>
+    <message>
+        <source>Aseprite (layers)</source>
+        <translation>Aseprite (レイヤー付き)</translation>
+    </message>
+    <message>
+        <source>The picture cannot be drawn.</source>
+        <translation>絵を描けません。</translation>
+    </message>
+    <message>
+        <source>Open your game folder to see the character of this link.</source>
+        <translation>このリンクのキャラクターを見るには、ゲームフォルダーを開いてください。</translation>
+    </message>
+    <message>
+        <source>Reading the game folder…</source>
+        <translation>ゲームフォルダーを読んでいます…</translation>
+    </message>
+    <message>
+        <source>Open another game folder</source>
+        <translation>別のゲームフォルダーを開く</translation>
+    </message>
+    <message>
+        <source>Game folder: %1</source>
+        <translation>ゲームフォルダー: %1</translation>
+    </message>
+    <message>
+        <source>Open %1 again</source>
+        <translation>%1 をもう一度開く</translation>
+    </message>
+    <message>
+        <source>The browser did not allow reading the folder.</source>
+        <translation>ブラウザーがフォルダーの読み取りを許可しませんでした。</translation>
+    </message>
+    <message>
+        <source>Making the file…</source>
+        <translation>ファイルを作っています…</translation>
+    </message>
+    <message>
+        <source>Downloaded %1.</source>
+        <translation>%1 をダウンロードしました。</translation>
+    </message>
+    <message>
+        <source>No favorites yet.</source>
+        <translation>お気に入りはまだありません。</translation>
+    </message>
+    <message>
+        <source>Show %1</source>
+        <translation>%1 を表示</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Delete %1</source>
+        <translation>%1 を削除</translation>
+    </message>
+    <message>
+        <source>The ten places are taken: delete a favorite first.</source>
+        <translation>10 件すべて使われています。先にお気に入りを削除してください。</translation>
+    </message>
+    <message>
+        <source>Saved favorite %1, %2.</source>
+        <translation>お気に入り %1 に保存しました: %2</translation>
+    </message>
+    <message>
+        <source>Favorite %1 deleted.</source>
+        <translation>お気に入り「%1」を削除しました。</translation>
+    </message>
+    <message>
+        <source>%1 favorites imported.</source>
+        <translation>お気に入りを %1 件読み込みました。</translation>
+    </message>
+    <message>
+        <source>Left out as damaged: %1.</source>
+        <translation>破損していて読み込まなかったもの: %1</translation>
+    </message>
 </context>
 <context>
     <name>pelto::CoreText</name>

@@ -2,10 +2,13 @@
 // so without this script it still shows the character and its items; the script makes every
 // control act in place, asks the service for every change of the look (its rules stay there),
 // and keeps the address, the link and the browser's history in step with what is shown.
+// The same page runs without a server on the player's own game folder (a "local" studio, which
+// a meta element names the back end of): its address keeps the state in the fragment, and the
+// files it offers are made in the browser.
 "use strict";
 
 {
-// The calls to the service, a module of its own (see service.js).
+// The calls to the service, a module of its own (service.js, or local.js for a local studio).
 let service = null;
 
 const Defaults = { motion: 0, direction: 4, scale: 3, shadow: false, background: "FFFFFF" };
@@ -20,6 +23,14 @@ const SlotNames = ["", QT_TR_NOOP("Head"), QT_TR_NOOP("Body"), QT_TR_NOOP("Hand"
 const Channels = [QT_TR_NOOP("Red"), QT_TR_NOOP("Green"), QT_TR_NOOP("Blue")];
 const BonusLabels = ["HP", "SP", "ATK", "DEF", "SPD", "MATK", "MDEF", "射撃対抗力(%)"];
 const Downloads = ["png", "tpng", "gif", "apng", "webp"];
+// What a local studio offers beside them: the command line's files for creators.
+const LocalDownloads = [["png", QT_TR_NOOP("PNG (this frame)")],
+                        ["tpng", QT_TR_NOOP("Transparent PNG")], ["gif", "GIF"],
+                        ["apng", "APNG"], ["webp", "WebP"],
+                        ["sheet", QT_TR_NOOP("Sheet and its JSON")],
+                        ["bundle", QT_TR_NOOP("Bundle (ZIP)")],
+                        ["aseprite", QT_TR_NOOP("Aseprite (layers)")]];
+const FavoritePlaces = 10;
 const GroupSize = 8;
 const GroupGap = { min: 0, max: 64, initial: 8 };
 const CellWidth = 88;
@@ -63,9 +74,117 @@ function translateDocument(from, to) {
   }
 }
 
+// Shows the picture of a service's Path in Image, once the back end has it; the last path asked
+// for an image wins. Resolves to whether it could be had.
+const wanted = new WeakMap();
+function display(image, path) {
+  if (wanted.get(image) === path)
+    return Promise.resolve(true);
+  wanted.set(image, path);
+  return service.source(path).then((url) => {
+    if (wanted.get(image) === path && image.getAttribute("src") !== url)
+      image.src = url;
+    return true;
+  }, () => {
+    if (wanted.get(image) === path)
+      wanted.delete(image);
+    return false;
+  });
+}
+
+function undisplay(image) {
+  wanted.delete(image);
+  image.src = "data:,";
+}
+
+function readJson(storage, key) {
+  try {
+    return JSON.parse(storage.getItem(key));
+  } catch (error) {
+    return null;
+  }
+}
+
+function keepJson(storage, key, value) {
+  try {
+    storage.setItem(key, JSON.stringify(value));
+  } catch (error) {
+    // Storage may be full or refused; the page then keeps it as long as it is open.
+  }
+}
+
+// Where the state shown is written. The hosted page's address is the share link /c/CODE with
+// the pose in its query; a local one keeps all in the fragment (#c=CODE&m=1&d=4), which no
+// server ever sees.
+const HostedAddress = {
+  pose(state) {
+    const params = [];
+    if (state.motion !== Defaults.motion) params.push("motion=" + state.motion);
+    if (state.direction !== Defaults.direction) params.push("direction=" + state.direction);
+    if (state.scale !== Defaults.scale) params.push("scale=" + state.scale);
+    if (state.shadow) params.push("shadow=1");
+    if (state.background !== Defaults.background)
+      params.push("background=" + (state.background === null ? "transparent"
+                                                               : state.background));
+    return params;
+  },
+  // The same link the server writes: only what differs from the defaults.
+  path(state) {
+    const params = this.pose(state);
+    return "/c/" + encodeURIComponent(state.code) + (params.length ? "?" + params.join("&") : "");
+  },
+  link(state) {
+    return location.origin + this.path(state);
+  },
+  read() {
+    const params = new URLSearchParams(location.search);
+    return readPose(params, "motion", "direction",
+                    location.pathname.startsWith("/c/")
+                      ? decodeURIComponent(location.pathname.slice(3)) : "");
+  },
+};
+
+const LocalAddress = {
+  path(state) {
+    const params = ["c=" + encodeURIComponent(state.code), "m=" + state.motion,
+                    "d=" + state.direction, ...HostedAddress.pose(state).filter((param) =>
+                      !param.startsWith("motion=") && !param.startsWith("direction="))];
+    return "#" + params.join("&");
+  },
+  link(state) {
+    return location.href.split("#")[0] + this.path(state);
+  },
+  read(hash = location.hash) {
+    const params = new URLSearchParams(hash.replace(/^#/, ""));
+    return readPose(params, "m", "d", params.get("c") || "");
+  },
+};
+
+// The pose of an address's Params, what is no pose taken as the default.
+function readPose(params, motionName, directionName, code) {
+  const number = (name, fallback, max) => {
+    const value = Number(params.get(name));
+    return params.has(name) && Number.isInteger(value) && value >= 0 && value <= max
+      ? value : fallback;
+  };
+  const background = params.get("background");
+  return {
+    code,
+    motion: number(motionName, Defaults.motion, 18),
+    direction: number(directionName, Defaults.direction, 7),
+    scale: Math.max(1, number("scale", Defaults.scale, 8)),
+    shadow: params.get("shadow") === "1",
+    background: background === "transparent" ? null
+                : /^[0-9A-Fa-f]{6}$/.test(background || "") ? background.toUpperCase()
+                : Defaults.background,
+  };
+}
+
 async function start() {
-  service = await import("/service.js");
+  const local = document.querySelector("meta[name='pelto-back-end']");
+  service = await import(local ? new URL(local.content, document.baseURI).href : "/service.js");
   const language = pickLanguage();
+  service.setLanguage(language);
   if (language === "ja") {
     try {
       messages = await service.catalogue("ja");
@@ -77,11 +196,16 @@ async function start() {
     translateDocument(document.documentElement.lang, language === "ja" ? messages : {});
     document.documentElement.lang = language;
   }
-  new Studio().begin();
+  if (local)
+    new LocalStudio(new Studio(true)).begin();
+  else
+    new Studio(false).begin();
 }
 
 class Studio {
-  constructor() {
+  constructor(local) {
+    this.local = local;
+    this.address = local ? LocalAddress : HostedAddress;
     this.form = $("share");
     this.codeBox = $("code");
     this.picture = $("picture");
@@ -106,7 +230,10 @@ class Studio {
       playing: true,
       frame: 1,
     };
-    this.locks = new Set();
+    // A local studio keeps the locks, as the window keeps them in its settings.
+    const locks = this.local ? readJson(localStorage, "pelto-locks") : null;
+    this.locks = new Set(Array.isArray(locks) ? locks.filter((lock) =>
+      /^([1-6]|color[0-3])$/.test(lock)) : []);
     this.step = (history.state && history.state.step) || 0;
     this.top = Math.max(this.step, Number(sessionStorage.getItem("pelto-top")) || 0);
     this.picker = new Picker(this);
@@ -114,13 +241,25 @@ class Studio {
   }
 
   begin() {
+    this.prepare();
+    if (this.state.code)
+      this.load(this.state.code, false);
+    else
+      this.showLook();
+  }
+
+  prepare() {
     this.buildColors();
     this.bind();
     $("copy").hidden = false;
     $("copy-code").hidden = false;
     $("playback").hidden = false;
     $("studio").hidden = false;
-    if (!$("download-tpng")) {
+    for (const button of document.querySelectorAll(".lock"))
+      button.setAttribute("aria-pressed", String(this.locks.has(button.dataset.lock)));
+    if (this.local)
+      this.makeDownloadButtons();
+    else if (!$("download-tpng")) {
       const anchor = document.createElement("a");
       anchor.id = "download-tpng";
       anchor.textContent = qsTr("Transparent PNG");
@@ -128,11 +267,39 @@ class Studio {
     }
     history.replaceState({ step: this.step }, "", location.href);
     this.showSteps();
+    // A local studio's group waits for the game.
+    if (!this.local)
+      this.group.show();
+  }
+
+  // A local studio's game is open (again): the character of the address, or else the one shown
+  // last, is shown as this game has it.
+  opened(last) {
+    const asked = this.address.read(location.hash.length > 1 ? location.hash : last || "");
+    if (!asked.code && this.state.code)
+      asked.code = this.state.code;
+    this.applyPose(asked);
+    this.picker.names.clear();
+    this.group.shownKey = null;
     this.group.show();
-    if (this.state.code)
-      this.load(this.state.code, false);
+    if (asked.code)
+      this.load(asked.code, false);
     else
       this.showLook();
+  }
+
+  // Downloads made in the page, one button each, where the hosted page links to the service.
+  makeDownloadButtons() {
+    const target = $("downloads");
+    target.replaceChildren(qsTr("Download:"));
+    for (const [kind, label] of LocalDownloads) {
+      const button = document.createElement("button");
+      button.type = "button";
+      button.id = "download-" + kind;
+      button.dataset.kind = kind;
+      button.textContent = qsTr(label);
+      target.append(" ", button);
+    }
   }
 
   // The look
@@ -301,6 +468,8 @@ class Studio {
     else
       this.locks.add(lock);
     button.setAttribute("aria-pressed", String(this.locks.has(lock)));
+    if (this.local)
+      keepJson(localStorage, "pelto-locks", Array.from(this.locks).sort());
   }
 
   setLevel(range) {
@@ -404,7 +573,10 @@ class Studio {
       button.querySelector(".worn").textContent = item ? item.name : "---";
       // An item the icon file has no icon for shows an empty cell, as nothing worn does.
       const icon = button.querySelector("img");
-      icon.src = item && item.icon ? service.iconUrl(item.id) : "data:,";
+      if (item && item.icon)
+        display(icon, service.iconUrl(item.id));
+      else
+        undisplay(icon);
       icon.style.visibility = item && item.icon ? "visible" : "hidden";
     }
     // While more changes wait, the sliders show what they will ask for.
@@ -438,7 +610,7 @@ class Studio {
       let icon;
       if (item.icon) {
         icon = document.createElement("img");
-        icon.src = item.icon;
+        display(icon, item.icon);
         icon.alt = "";
         icon.width = 32;
         icon.height = 32;
@@ -472,19 +644,6 @@ class Studio {
     return this.state.frames ? this.state.frames[this.state.motion][this.state.direction] : 0;
   }
 
-  // The same link the server writes: only what differs from the defaults.
-  sharePath() {
-    const state = this.state;
-    const params = [];
-    if (state.motion !== Defaults.motion) params.push("motion=" + state.motion);
-    if (state.direction !== Defaults.direction) params.push("direction=" + state.direction);
-    if (state.scale !== Defaults.scale) params.push("scale=" + state.scale);
-    if (state.shadow) params.push("shadow=1");
-    if (state.background !== Defaults.background)
-      params.push("background=" + (state.background === null ? "transparent" : state.background));
-    return "/c/" + encodeURIComponent(state.code) + (params.length ? "?" + params.join("&") : "");
-  }
-
   update() {
     const state = this.state;
     if (!state.code)
@@ -493,8 +652,11 @@ class Studio {
     if (state.frame > count)
       state.frame = 1;
     const still = !state.playing;
-    this.picture.src = still ? service.renderUrl("png", state, state.frame)
-                             : service.renderUrl("apng", state);
+    display(this.picture, still ? service.renderUrl("png", state, state.frame)
+                                : service.renderUrl("apng", state)).then((shown) => {
+      if (!shown && this.local)
+        this.showMessage(qsTr("The picture cannot be drawn."));
+    });
     const size = 128 * state.scale;
     this.picture.width = size;
     this.picture.height = size;
@@ -507,7 +669,7 @@ class Studio {
     $("frame").textContent = still ? (count ? qsTr("Frame %1 of %2", state.frame, count)
                                             : qsTr("No frames"))
                                    : qsTr("Playing");
-    for (const kind of Downloads) {
+    for (const kind of this.local ? [] : Downloads) {
       const anchor = $("download-" + kind);
       if (kind === "tpng")
         anchor.href = service.renderUrl("png", { ...state, background: null }, state.frame);
@@ -516,10 +678,38 @@ class Studio {
                                      : service.renderUrl(kind, state);
       anchor.download = "pelto-" + state.chara + "." + (kind === "tpng" ? "png" : kind);
     }
-    $("link").value = location.origin + this.sharePath();
+    $("link").value = this.address.link(state);
     $("copied").textContent = "";
-    history.replaceState({ step: this.step }, "", this.sharePath());
+    history.replaceState({ step: this.step }, "", this.address.path(state));
+    if (this.local)
+      keepJson(localStorage, "pelto-last", this.address.path(state));
     this.group.show();
+  }
+
+  // The options of `pelto-cli render` for a download of Kind of what is shown, as the local
+  // back end takes them; the same options give the command line's very bytes.
+  exportQuery(kind) {
+    const state = this.state;
+    // A layered file is transparent only.
+    const transparent = kind === "tpng" || kind === "aseprite" || state.background === null;
+    const format = { png: "png", tpng: "png", gif: "gif", apng: "apng", webp: "webp",
+                     sheet: "sheet", bundle: "bundle", aseprite: "aseprite" }[kind];
+    const pairs = [["format", (transparent && kind !== "aseprite" ? "t" : "") + format],
+                   ["code", state.code], ["motion", state.motion],
+                   ["direction", state.direction]];
+    if (kind === "png" || kind === "tpng")
+      pairs.push(["frame", state.frame]);
+    pairs.push(["scale", state.scale]);
+    if (state.shadow)
+      pairs.push(["shadow", ""]);
+    if (!transparent)
+      pairs.push(["background", state.background]);
+    const name = "pelto-" + state.chara;
+    const names = { png: ".png", tpng: "-transparent.png", gif: ".gif", apng: "-animated.png",
+                    webp: ".webp",
+                    sheet: "-sheet.png", bundle: ".zip", aseprite: ".aseprite" };
+    return [pairs.map(([key, value]) => key + "=" + encodeURIComponent(value)).join("&"),
+            name + names[kind]];
   }
 
   turn(direction) {
@@ -545,7 +735,7 @@ class Studio {
     this.step += 1;
     this.top = this.step;
     sessionStorage.setItem("pelto-top", String(this.top));
-    history.pushState({ step: this.step }, "", this.sharePath());
+    history.pushState({ step: this.step }, "", this.address.path(this.state));
     this.showSteps();
   }
 
@@ -568,30 +758,24 @@ class Studio {
   walked(entry) {
     this.step = (entry && entry.step) || 0;
     this.showSteps();
-    const path = location.pathname;
-    const params = new URLSearchParams(location.search);
+    const wanted = this.address.read();
+    this.applyPose(wanted);
+    if (wanted.code) {
+      this.load(wanted.code, false);
+      this.say(qsTr("Step %1.", this.step));
+    }
+  }
+
+  applyPose(pose) {
     const state = this.state;
-    const number = (name, fallback, max) => {
-      const value = Number(params.get(name));
-      return params.has(name) && Number.isInteger(value) && value >= 0 && value <= max
-        ? value : fallback;
-    };
-    state.motion = number("motion", Defaults.motion, 18);
-    state.direction = number("direction", Defaults.direction, 7);
-    state.scale = Math.max(1, number("scale", Defaults.scale, 8));
-    state.shadow = params.get("shadow") === "1";
-    const background = params.get("background");
-    state.background = background === "transparent" ? null
-                       : /^[0-9A-Fa-f]{6}$/.test(background || "") ? background.toUpperCase()
-                       : Defaults.background;
+    for (const key of ["motion", "direction", "scale", "shadow", "background"])
+      state[key] = pose[key];
     $("motion").value = state.motion;
     $("scale").value = state.scale;
     $("shadow").checked = state.shadow;
     $("transparent").checked = state.background === null;
-    if (path.startsWith("/c/")) {
-      this.load(decodeURIComponent(path.slice(3)), false);
-      this.say(qsTr("Step %1.", this.step));
-    }
+    if (state.background !== null)
+      $("background").value = "#" + state.background;
   }
 
   // Telling
@@ -785,13 +969,16 @@ class Group {
     this.listMembers(look);
     const picture = $("group-picture");
     if (!this.members.length) {
+      wanted.delete(picture);
       picture.removeAttribute("src");
       $("group-link").value = "";
       return;
     }
     const still = service.sceneUrl("png", this.members, look);
-    if (picture.getAttribute("src") !== still)
-      picture.src = still;
+    display(picture, still).then((shown) => {
+      if (!shown)
+        $("group-failed").hidden = false;
+    });
     picture.alt = qsTr("The group: %1",
                        this.members.map((member) => member.name || member.code).join(", "));
     // The animated formats have no transparent kind: they take the colour last chosen.
@@ -802,7 +989,8 @@ class Group {
                                                       { ...look, background: null }) };
     for (const kind of ["gif", "apng", "webp"])
       urls[kind] = service.sceneUrl(kind, this.members, coloured);
-    for (const kind of Downloads) {
+    this.urls = urls;
+    for (const kind of this.studio.local ? [] : Downloads) {
       const anchor = $("group-download-" + kind);
       anchor.href = urls[kind];
       anchor.download = "pelto-group." + (kind === "tpng" ? "png" : kind);
@@ -830,8 +1018,8 @@ class Group {
       const row = document.createElement("li");
       row.className = "member";
       const thumbnail = document.createElement("img");
-      thumbnail.src = service.renderUrl("png", { ...member, scale: 1, shadow: look.shadow,
-                                                 background: look.background }, 1);
+      display(thumbnail, service.renderUrl("png", { ...member, scale: 1, shadow: look.shadow,
+                                                    background: look.background }, 1));
       thumbnail.alt = who + ", " + qsTr(Facing[member.direction]);
       thumbnail.width = 64;
       thumbnail.height = 64;
@@ -1199,6 +1387,388 @@ class Picker {
 
   hideTip() {
     this.tip.hidden = true;
+  }
+}
+
+// A studio without a server, on the game folder the player opens in the page: its first screen,
+// the folder's opening, the favourites, the downloads made in the browser, and the app's own
+// updates. Nothing of the game folder is stored or sent anywhere; the browser's storage keeps
+// only codes, poses, locks and favourites.
+class LocalStudio {
+  constructor(studio) {
+    this.studio = studio;
+    this.opening = false;
+    this.favorites = this.readFavorites();
+  }
+
+  begin() {
+    document.body.classList.add("local", "closed");
+    $("start").hidden = false;
+    $("credit").hidden = true;
+    $("local-credit").hidden = false;
+    $("link-hint").hidden = false;
+    $("favorites").hidden = false;
+    $("group").querySelector(".link").hidden = true;
+    this.studio.prepare();
+    for (const anchor of Array.from($("group-downloads").querySelectorAll("a"))) {
+      const button = document.createElement("button");
+      button.type = "button";
+      button.id = anchor.id;
+      button.dataset.kind = anchor.id.slice("group-download-".length);
+      button.textContent = anchor.textContent;
+      anchor.replaceWith(button);
+    }
+    this.bind();
+    if (LocalAddress.read().code)
+      this.status(qsTr("Open your game folder to see the character of this link."));
+    service.start().catch((error) => this.showError(error.message));
+    this.offerRemembered();
+    this.register();
+  }
+
+  bind() {
+    const input = $("folder");
+    input.addEventListener("change", () => {
+      const chosen = service.filesOfInput(input.files);
+      input.value = "";
+      if (!$("remember").checked)
+        service.forgetFolder().catch(() => {});
+      this.open(async () => chosen);
+    });
+    if ("showDirectoryPicker" in window) {
+      $("remember-row").hidden = false;
+      // Remembering needs a handle of the folder, which only the browser's own picker gives.
+      input.addEventListener("click", (event) => {
+        if ($("remember").checked) {
+          event.preventDefault();
+          this.pick();
+        }
+      });
+    }
+    $("reopen").addEventListener("click", () => this.reopen());
+    document.addEventListener("dragover", (event) => {
+      if (!event.dataTransfer.types.includes("Files"))
+        return;
+      event.preventDefault();
+      document.body.classList.add("dragging");
+    });
+    document.addEventListener("dragleave", (event) => {
+      if (!event.relatedTarget)
+        document.body.classList.remove("dragging");
+    });
+    document.addEventListener("drop", (event) => {
+      if (!event.dataTransfer.types.includes("Files"))
+        return;
+      event.preventDefault();
+      document.body.classList.remove("dragging");
+      // The entries are to be had only while the event lasts.
+      const entries = Array.from(event.dataTransfer.items)
+        .map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry()).filter(Boolean);
+      this.open(() => service.filesOfEntries(entries));
+    });
+    $("downloads").addEventListener("click", (event) => {
+      const button = event.target.closest("button[data-kind]");
+      if (button)
+        this.download(button);
+    });
+    $("group-downloads").addEventListener("click", (event) => {
+      const button = event.target.closest("button[data-kind]");
+      if (button)
+        this.downloadGroup(button);
+    });
+    $("save-favorite").addEventListener("click", () => this.saveFavorite());
+    $("favorite-name").addEventListener("keydown", (event) => {
+      if (event.key === "Enter") {
+        event.preventDefault();
+        this.saveFavorite();
+      }
+    });
+    $("favorite-list").addEventListener("click", (event) => {
+      const button = event.target.closest("button[data-place]");
+      if (!button)
+        return;
+      const place = Number(button.dataset.place);
+      const favorite = this.favorites.find((entry) => entry.place === place);
+      if (button.dataset.action === "show")
+        this.studio.load(favorite.code, true);
+      else
+        this.deleteFavorite(favorite);
+    });
+    const file = $("import-favorites");
+    file.addEventListener("change", () => {
+      const chosen = file.files[0];
+      file.value = "";
+      if (chosen)
+        this.importFavorites(chosen);
+    });
+    $("export-favorites").addEventListener("click", () => this.exportFavorites());
+  }
+
+  // The first screen
+
+  status(text) {
+    $("start-status").textContent = text;
+  }
+
+  showError(text) {
+    $("start-error").textContent = text;
+    $("start-error").hidden = !text;
+  }
+
+  // Opens the game of the files Read gives ({files, root}); says whether it opened.
+  async open(read) {
+    if (this.opening)
+      return false;
+    this.opening = true;
+    document.body.classList.add("opening");
+    this.showError("");
+    this.status(qsTr("Reading the game folder…"));
+    try {
+      const { files, root } = await read();
+      const opened = await service.open(files, root);
+      document.body.classList.remove("closed");
+      $("start-intro").hidden = true;
+      $("reopen").hidden = true;
+      $("folder-label").textContent = qsTr("Open another game folder");
+      this.status(qsTr("Game folder: %1", opened.folder || root));
+      this.showFavorites();
+      this.studio.opened(localStorage.getItem("pelto-last"));
+      return true;
+    } catch (error) {
+      this.status("");
+      this.showError(error.message);
+      return false;
+    } finally {
+      this.opening = false;
+      document.body.classList.remove("opening");
+    }
+  }
+
+  async pick() {
+    let handle;
+    try {
+      handle = await window.showDirectoryPicker({ id: "pelto-game", mode: "read" });
+    } catch (error) {
+      return; // the picker was closed
+    }
+    if (await this.open(() => service.filesOfHandle(handle)))
+      service.rememberFolder(handle).catch(() => {});
+  }
+
+  async offerRemembered() {
+    const handle = "showDirectoryPicker" in window ? await service.rememberedFolder() : null;
+    if (!handle)
+      return;
+    $("remember").checked = true;
+    this.remembered = handle;
+    // A browser that kept the permission opens the folder at once.
+    if (await handle.queryPermission({ mode: "read" }) === "granted") {
+      this.open(() => service.filesOfHandle(handle));
+      return;
+    }
+    $("reopen").textContent = qsTr("Open %1 again", handle.name);
+    $("reopen").hidden = false;
+  }
+
+  async reopen() {
+    const handle = this.remembered;
+    let allowed = "denied";
+    try {
+      allowed = await handle.requestPermission({ mode: "read" });
+    } catch (error) {
+      allowed = "denied";
+    }
+    if (allowed === "granted")
+      this.open(() => service.filesOfHandle(handle));
+    else
+      this.showError(qsTr("The browser did not allow reading the folder."));
+  }
+
+  register() {
+    if (!("serviceWorker" in navigator))
+      return;
+    navigator.serviceWorker.register("sw.js").then((registration) => {
+      // A new version waits for the studio's next start; the first one needs no word.
+      const waiting = () => {
+        if (navigator.serviceWorker.controller)
+          $("update").hidden = false;
+      };
+      if (registration.waiting)
+        waiting();
+      registration.addEventListener("updatefound", () => {
+        const coming = registration.installing;
+        coming.addEventListener("statechange", () => {
+          if (coming.state === "installed")
+            waiting();
+        });
+      });
+    }, () => {});
+  }
+
+  // Files
+
+  // Hands Files [{name, blob}] to the browser as downloads.
+  save(files) {
+    for (const { name, blob } of files) {
+      const url = URL.createObjectURL(blob);
+      const anchor = document.createElement("a");
+      anchor.href = url;
+      anchor.download = name;
+      anchor.hidden = true;
+      document.body.append(anchor);
+      anchor.click();
+      anchor.remove();
+      // The browser has the file once its download began.
+      setTimeout(() => URL.revokeObjectURL(url), 60000);
+    }
+  }
+
+  async making(button, work) {
+    const studio = this.studio;
+    button.disabled = true;
+    button.setAttribute("aria-busy", "true");
+    studio.say(qsTr("Making the file…"));
+    try {
+      const files = await work();
+      this.save(files);
+      studio.showMessage("");
+      studio.say(qsTr("Downloaded %1.", files.map((file) => file.name).join(", ")));
+    } catch (error) {
+      studio.say("");
+      studio.showMessage(error.message);
+    } finally {
+      button.disabled = false;
+      button.removeAttribute("aria-busy");
+    }
+  }
+
+  download(button) {
+    if (!this.studio.state.code)
+      return;
+    const [query, name] = this.studio.exportQuery(button.dataset.kind);
+    this.making(button, () => service.exportFiles(query, name));
+  }
+
+  downloadGroup(button) {
+    const group = this.studio.group;
+    const kind = button.dataset.kind;
+    if (!group.members.length || !group.urls)
+      return;
+    const path = group.urls[kind];
+    const name = "pelto-group" + (kind === "tpng" ? "-transparent.png"
+                                  : kind === "apng" ? "-animated.png" : "." + kind);
+    this.making(button, async () => [{ name, blob: await service.picture(path) }]);
+  }
+
+  // Favourites: up to ten named codes in places 1..10, as the window's settings file has them.
+
+  readFavorites() {
+    const kept = readJson(localStorage, "pelto-favorites");
+    return this.placed(Array.isArray(kept) ? kept : []);
+  }
+
+  placed(list) {
+    const byPlace = new Map();
+    for (const entry of list)
+      if (entry && Number.isInteger(entry.place) && entry.place >= 1 &&
+          entry.place <= FavoritePlaces && typeof entry.code === "string" && entry.code &&
+          typeof entry.name === "string")
+        byPlace.set(entry.place, { place: entry.place, name: entry.name, code: entry.code });
+    return Array.from(byPlace.values()).sort((a, b) => a.place - b.place);
+  }
+
+  keepFavorites() {
+    keepJson(localStorage, "pelto-favorites", this.favorites);
+    this.showFavorites();
+  }
+
+  sayFavorites(text) {
+    $("favorites-said").textContent = text;
+  }
+
+  showFavorites() {
+    const list = $("favorite-list");
+    if (!this.favorites.length) {
+      const none = document.createElement("li");
+      none.className = "none";
+      none.textContent = qsTr("No favorites yet.");
+      list.replaceChildren(none);
+    } else
+      list.replaceChildren(...this.favorites.map((favorite) => {
+        const row = document.createElement("li");
+        row.dataset.place = favorite.place;
+        const name = document.createElement("span");
+        name.className = "favoritename";
+        name.textContent = favorite.place + ". " + favorite.name;
+        const button = (action, text, label) => {
+          const made = document.createElement("button");
+          made.type = "button";
+          made.dataset.place = favorite.place;
+          made.dataset.action = action;
+          made.textContent = text;
+          made.setAttribute("aria-label", label);
+          return made;
+        };
+        row.append(name, button("show", qsTr("Show"), qsTr("Show %1", favorite.name)),
+                   button("delete", qsTr("Delete"), qsTr("Delete %1", favorite.name)));
+        return row;
+      }));
+    $("save-favorite").disabled = false;
+    $("export-favorites").disabled = !this.favorites.length;
+  }
+
+  saveFavorite() {
+    const state = this.studio.state;
+    if (!state.code) {
+      this.sayFavorites(qsTr("Show a character first."));
+      return;
+    }
+    let place = 1;
+    while (this.favorites.some((entry) => entry.place === place))
+      ++place;
+    if (place > FavoritePlaces) {
+      this.sayFavorites(qsTr("The ten places are taken: delete a favorite first."));
+      return;
+    }
+    const name = $("favorite-name").value.trim() || state.name;
+    this.favorites = this.placed([...this.favorites, { place, name, code: state.code }]);
+    $("favorite-name").value = "";
+    this.keepFavorites();
+    this.sayFavorites(qsTr("Saved favorite %1, %2.", place, name));
+  }
+
+  deleteFavorite(favorite) {
+    this.favorites = this.favorites.filter((entry) => entry !== favorite);
+    this.keepFavorites();
+    this.sayFavorites(qsTr("Favorite %1 deleted.", favorite.name));
+    $("favorite-name").focus();
+  }
+
+  // A settings file's favourites take their places; the places it leaves empty keep ours.
+  async importFavorites(file) {
+    try {
+      const read = await service.importFavorites(await file.text());
+      const places = new Set(read.favorites.map((entry) => entry.place));
+      this.favorites = this.placed([...this.favorites.filter((entry) => !places.has(entry.place)),
+                                    ...read.favorites]);
+      this.keepFavorites();
+      let said = qsTr("%1 favorites imported.", read.favorites.length);
+      if (read.skipped.length)
+        said += " " + qsTr("Left out as damaged: %1.", read.skipped.join(", "));
+      this.sayFavorites(said);
+    } catch (error) {
+      this.sayFavorites(error.message);
+    }
+  }
+
+  async exportFavorites() {
+    try {
+      const text = await service.exportFavorites(this.favorites);
+      this.save([{ name: "pelto.ini", blob: new Blob([text], { type: "text/plain" }) }]);
+      this.sayFavorites(qsTr("Downloaded %1.", "pelto.ini"));
+    } catch (error) {
+      this.sayFavorites(error.message);
+    }
   }
 }
 

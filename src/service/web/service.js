@@ -1,5 +1,5 @@
 // Every call the page makes to the render service. The studio knows only these functions, so
-// that another back end (one in the page itself, say) could stand in for HTTP.
+// that another back end (the browser's own, src/browser/web/local.js) stands in for HTTP.
 
 async function json(url) {
   let answer;
@@ -83,3 +83,11 @@ export function sceneUrl(kind, members, look) {
 export function iconUrl(id) {
   return "/icon/" + id + ".png";
 }
+
+// What an <img> shows for a path of the service: over HTTP, the path itself.
+export function source(path) {
+  return Promise.resolve(path);
+}
+
+// The browser tells the service its languages itself.
+export function setLanguage() {}
