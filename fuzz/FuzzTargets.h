@@ -3,7 +3,8 @@
 //
 // Each Run function feeds one input through a reader and everything that uses what it read.
 // A refusal with the project's error type is the expected answer to a malformed input and is
-// swallowed; anything else escapes (or aborts) and counts as a finding.
+// swallowed (and noted where a replay asks, see NoteRefusal); anything else escapes (or aborts)
+// and counts as a finding.
 #pragma once
 
 #include "codecs/BmpDecoder.h"
@@ -25,12 +26,15 @@
 #include "platform/Stream.h"
 #include "platform/Text.h"
 #include "platform/WineRegistry.h"
+#ifndef __EMSCRIPTEN__ // the service is native only: a WebAssembly build is the core alone
 #include "service/HttpHead.h"
 #include "service/ServiceRequest.h"
+#endif
 #include "sprites/wlojmajmp.h"
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -39,7 +43,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ranges>
@@ -53,6 +59,19 @@
 namespace pelto::fuzz {
 
 using TInput = std::span<const std::uint8_t>;
+
+/// Where the messages of the refusals the targets meet go, when a replay wants them to compare
+/// builds (Answers.cpp); while fuzzing, nowhere.
+inline std::vector<std::string>* RefusalLog = nullptr;
+
+inline void NoteRefusal(const std::exception& Error) {
+    if (!RefusalLog)
+        return;
+    std::string Message = Error.what();
+    if (const auto* Wlo = dynamic_cast<const EWloError*>(&Error); Wlo && !Wlo->Detail().empty())
+        Message += " (" + Wlo->Detail() + ")";
+    RefusalLog->push_back(std::move(Message));
+}
 
 /// A folder of its own for what the targets keep on disk, made once per process and removed
 /// at exit: the code target's small game, and links to in-memory files where a reader looks
@@ -81,14 +100,31 @@ private:
     std::string FPath;
 };
 
+namespace detail {
+
+// A new file in memory, and the path that opens it. WebAssembly has no memfd: there it is a file
+// in the scratch folder, on the disk (NODERAWFS).
+inline int CreateMemFile(const char* Name, std::string& Path) {
+#ifdef __EMSCRIPTEN__
+    Path = TScratchDir::Path() + Name;
+    return ::open(Path.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
+#else
+    const int Fd = ::memfd_create(Name, 0);
+    Path = "/proc/self/fd/" + std::to_string(Fd);
+    return Fd;
+#endif
+}
+
+} // namespace detail
+
 /// A file that lives in memory, for the readers that open a path: the targets compare them
 /// with the same readers given a stream, and rewriting it never touches the disk.
 class TMemFile {
 public:
-    explicit TMemFile(const char* Name) : FFd(::memfd_create(Name, 0)) {
+    explicit TMemFile(const char* Name) {
+        FFd = detail::CreateMemFile(Name, FPath);
         if (FFd < 0)
             std::abort();
-        FPath = "/proc/self/fd/" + std::to_string(FFd);
     }
     TMemFile(const TMemFile&) = delete;
     TMemFile& operator=(const TMemFile&) = delete;
@@ -120,6 +156,12 @@ inline std::vector<std::uint8_t> AsBytes(TInput Data) {
     return {Data.begin(), Data.end()};
 }
 
+/// std::ranges::equal, which the WebAssembly build's standard library lacks.
+template <class TLeft, class TRight, class TSame = std::equal_to<>>
+bool SameElements(const TLeft& Left, const TRight& Right, TSame Same = {}) {
+    return std::equal(std::begin(Left), std::end(Left), std::begin(Right), std::end(Right), Same);
+}
+
 // ---------------------------------------------------------------------------------------------
 // 1. Group-image file
 
@@ -131,7 +173,8 @@ inline std::optional<std::vector<std::uint8_t>> Extracted(const TWLOFile& File, 
         if (Dest.GetSize() != File.GetSize(Index))
             std::abort(); // an extraction that is not refused delivers the whole entry
         return std::move(Dest.Bytes());
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
         return std::nullopt;
     }
 }
@@ -163,7 +206,8 @@ inline void RunGroupImage(TInput Data) {
     try {
         TMemoryStream Stream(AsBytes(Data));
         File.LoadFromStream(Stream);
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
         return;
     }
     // Loaded again from a stream that fails after the directory, it keeps nothing: a directory
@@ -233,7 +277,8 @@ inline void RunItemTable(TInput Data) {
                             std::abort();
                     }
                 }
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
     }
 }
 
@@ -286,10 +331,10 @@ private:
 
 inline bool SameSprite(const TJmaJmp& A, const TJmaJmp& B) {
     if (A.FrameCount() != B.FrameCount() || A.ActionCount() != B.ActionCount() ||
-        !std::ranges::equal(A.FrameCounts(), B.FrameCounts()) || A.FilePalette() != B.FilePalette())
+        !SameElements(A.FrameCounts(), B.FrameCounts()) || A.FilePalette() != B.FilePalette())
         return false;
     for (int I = 0; I < A.FrameCount(); ++I)
-        if (A.Frame(I).Name != B.Frame(I).Name || !std::ranges::equal(A.Pixels(I), B.Pixels(I)))
+        if (A.Frame(I).Name != B.Frame(I).Name || !SameElements(A.Pixels(I), B.Pixels(I)))
             return false;
     return true;
 }
@@ -330,7 +375,8 @@ inline void RunJmaJxa(TInput Data) {
     try {
         TMemoryStream Stream(AsBytes(Archive));
         List.AddArchive("x.jma", Stream);
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
     }
     for (int I = 0; I < std::min(List.Count(), 4); ++I)
         Names.push_back(List.Line(I).substr(0, List.Line(I).find('=')));
@@ -349,6 +395,7 @@ inline void RunJmaJxa(TInput Data) {
             TMemoryStream IndexStream(AsBytes(Index));
             Sprite.LoadFromStreams(ArchiveStream, IndexStream, Name);
         } catch (const EWloError& Error) {
+            NoteRefusal(Error);
             Refusal = Error.what();
         }
         if (&Name == &Names.front())
@@ -483,7 +530,8 @@ inline bool ApplyCode(const std::string& Code) {
     Chara.SetEquipList(&Game.EquipList());
     try {
         Chara.SetCode(Code);
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
         if (Chara.Chara() != -1)
             std::abort(); // a refused code changes nothing
         return false;
@@ -618,7 +666,7 @@ inline void RunIniFile(TInput Data) {
         Ini.SaveToStream(FromStream);
         TMemoryStream FromFile;
         TIniFile(OnDisk.Path()).SaveToStream(FromFile);
-        if (!std::ranges::equal(FromFile.Memory(), FromStream.Memory()))
+        if (!SameElements(FromFile.Memory(), FromStream.Memory()))
             std::abort();
 
         const std::string Read = Ini.ReadString("pelto", "WloPath", "");
@@ -650,7 +698,8 @@ inline void RunIniFile(TInput Data) {
         TMemoryStream Saved;
         Ini.SaveToStream(Saved);
         Result.assign(Saved.Memory().begin(), Saved.Memory().end());
-    } catch (const EWloError&) {
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
         return;
     }
 
@@ -849,8 +898,7 @@ inline bool SameQuery(const TItemQuery& A, const TItemQuery& B) {
     const auto SameBonus = [](const TBonusCondition& X, const TBonusCondition& Y) {
         return X.Type == Y.Type && X.Op == Y.Op && X.Value == Y.Value;
     };
-    return A.Terms == B.Terms && A.IDs == B.IDs &&
-           std::ranges::equal(A.Bonuses, B.Bonuses, SameBonus);
+    return A.Terms == B.Terms && A.IDs == B.IDs && SameElements(A.Bonuses, B.Bonuses, SameBonus);
 }
 
 } // namespace detail
@@ -880,6 +928,39 @@ inline void RunItemQuery(TInput Data) {
         for (const TBonusCondition& Bonus : Query.Bonuses)
             (void)Bonus.Holds(Item);
 }
+
+/// A bitmap file, as an item icon is stored.
+inline void RunBmpImage(TInput Data) {
+    try {
+        const TBitmap Bitmap = DecodeBmp(Data);
+        if (Bitmap.Width() < 1 || Bitmap.Height() < 1 || Bitmap.Width() > MaxBmpSide ||
+            Bitmap.Height() > MaxBmpSide)
+            std::abort();
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
+    }
+}
+
+/// A picture file, as dropped on the window or given to pelto-cli code --from-image.
+inline void RunPictureText(TInput Data) {
+    constexpr std::string_view Keyword = "pelto-code";
+    if (const auto Text = FindPictureText(Data, Keyword); Text && Text->size() > Data.size())
+        std::abort(); // a text is never made of more than the picture holds
+    // A text put into what passes for a picture is the one found there first.
+    try {
+        const std::vector<std::uint8_t> Marked = WithPictureText(Data, Keyword, "AQAAHAf0emc8");
+        if (SniffPictureFormat(Data) != TPictureFormat::Bmp &&
+            FindPictureText(Marked, Keyword) != "AQAAHAf0emc8")
+            std::abort();
+    } catch (const std::invalid_argument& Error) {
+        NoteRefusal(Error);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The service's requests
+
+#ifndef __EMSCRIPTEN__
 
 /// A request's path, a line break, then its query string: what the service makes of them.
 inline void RunServiceRequest(TInput Data) {
@@ -920,41 +1001,15 @@ inline void RunServiceRequest(TInput Data) {
             break;
         }
     } catch (const service::EBadRequest& Refusal) {
+        NoteRefusal(Refusal);
         if (Refusal.Status() != 400 || std::string_view(Refusal.what()).empty())
             std::abort();
     } catch (const ERequestError& Refusal) {
+        NoteRefusal(Refusal);
         if (std::string_view(Refusal.what()).empty())
             std::abort();
     }
 }
-
-/// A bitmap file, as an item icon is stored.
-inline void RunBmpImage(TInput Data) {
-    try {
-        const TBitmap Bitmap = DecodeBmp(Data);
-        if (Bitmap.Width() < 1 || Bitmap.Height() < 1 || Bitmap.Width() > MaxBmpSide ||
-            Bitmap.Height() > MaxBmpSide)
-            std::abort();
-    } catch (const EWloError&) {
-    }
-}
-
-/// A picture file, as dropped on the window or given to pelto-cli code --from-image.
-inline void RunPictureText(TInput Data) {
-    constexpr std::string_view Keyword = "pelto-code";
-    if (const auto Text = FindPictureText(Data, Keyword); Text && Text->size() > Data.size())
-        std::abort(); // a text is never made of more than the picture holds
-    // A text put into what passes for a picture is the one found there first.
-    try {
-        const std::vector<std::uint8_t> Marked = WithPictureText(Data, Keyword, "AQAAHAf0emc8");
-        if (SniffPictureFormat(Data) != TPictureFormat::Bmp &&
-            FindPictureText(Marked, Keyword) != "AQAAHAf0emc8")
-            std::abort();
-    } catch (const std::invalid_argument&) {
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
 
 /// A request head as a connection receives it, whole and in pieces: where both come to an end
 /// they agree on accepting it, and on where it ends; what is accepted keeps to the limits and
@@ -1000,6 +1055,8 @@ inline void RunHttpHead(TInput Data) {
     }
 }
 
+#endif // __EMSCRIPTEN__
+
 struct TTarget {
     const char* Name;
     void (*Run)(TInput Data);
@@ -1015,10 +1072,12 @@ inline constexpr TTarget Targets[] = {
     {"settings", RunSettings},
     {"wine_registry", RunWineRegistry},
     {"item_query", RunItemQuery},
-    {"service_request", RunServiceRequest},
     {"bmp_image", RunBmpImage},
     {"picture_text", RunPictureText},
+#ifndef __EMSCRIPTEN__
+    {"service_request", RunServiceRequest},
     {"http_head", RunHttpHead},
+#endif
 };
 
 } // namespace pelto::fuzz
