@@ -6,7 +6,10 @@
 #include "platform/Paths.h"
 #include "platform/WineRegistry.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <initializer_list>
+#include <system_error>
 #include <vector>
 
 namespace pelto {
@@ -21,6 +24,22 @@ std::string WloPathProblem(const std::string& Folder) {
             return "This folder has no " + std::string(Need.Path) +
                    (Need.Folder ? " folder." : ".");
     }
+    return {};
+}
+
+std::string GameFolderAtOrBelow(const std::string& Chosen) {
+    if (WloPathProblem(Chosen).empty())
+        return IncludeTrailingPathDelimiter(Chosen);
+    std::vector<std::string> Inside;
+    std::error_code Error;
+    for (std::filesystem::directory_iterator It(Chosen, Error), End; !Error && It != End;
+         It.increment(Error))
+        if (It->is_directory(Error))
+            Inside.push_back(It->path().string());
+    std::sort(Inside.begin(), Inside.end());
+    for (const std::string& Folder : Inside)
+        if (WloPathProblem(Folder).empty())
+            return IncludeTrailingPathDelimiter(Folder);
     return {};
 }
 

@@ -18,6 +18,11 @@ using TFolderPrompt = std::function<bool(std::string& Directory, const std::stri
 /// pic and the file data/Item.Dat, names matched without regard to letter case.
 std::string WloPathProblem(const std::string& Folder);
 
+/// Chosen itself when it is a game folder, else the first folder directly inside it that is one
+/// (in name order: a player may pick the folder holding the game's), with its trailing '/';
+/// empty when neither is: WloPathProblem(Chosen) then says what Chosen lacks.
+std::string GameFolderAtOrBelow(const std::string& Chosen);
+
 /// Tests that WloPath is a game folder; on success WloPath ends with '/'. When it is not:
 /// - without a Prompt the result is false and WloPath stays as it was (with '/' added when
 ///   the folder exists);

@@ -121,23 +121,4 @@ THttpHeadReader::TState THttpHeadReader::Accept() {
     return TState::Complete;
 }
 
-std::string PercentDecode(std::string_view Text, bool PlusIsSpace) {
-    std::string Decoded;
-    Decoded.reserve(Text.size());
-    for (std::size_t I = 0; I < Text.size(); ++I) {
-        const char C = Text[I];
-        if (C == '%' && I + 2 < Text.size()) {
-            const int High = HexDigit(Text[I + 1]);
-            const int Low = HexDigit(Text[I + 2]);
-            if (High >= 0 && Low >= 0) {
-                Decoded += static_cast<char>(High * 16 + Low);
-                I += 2;
-                continue;
-            }
-        }
-        Decoded += PlusIsSpace && C == '+' ? ' ' : C;
-    }
-    return Decoded;
-}
-
 } // namespace pelto::service

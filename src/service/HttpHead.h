@@ -63,8 +63,4 @@ private:
     std::string FReason;
 };
 
-/// Text with "%XX" decoded (and "+" as a space where PlusIsSpace); a "%" not followed by two
-/// hexadecimal digits stays as it is.
-std::string PercentDecode(std::string_view Text, bool PlusIsSpace);
-
 } // namespace pelto::service

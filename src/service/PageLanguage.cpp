@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstddef>
 #include <optional>
 #include <system_error>
@@ -33,17 +32,23 @@ std::optional<TPageLanguage> LanguageOfTag(std::string_view Tag) {
     return std::nullopt;
 }
 
-/// The weight of "tag;q=0.5" in thousandths; 1000 without one, 0 for what is no weight.
+/// The weight of "tag;q=0.5" in thousandths; 1000 without one, 0 for what is no weight. A
+/// weight is "0" or "1" and up to three decimals, which whole numbers hold exactly.
 int WeightOf(std::string_view Parameters) {
     const std::size_t Q = Parameters.find("q=");
     if (Q == std::string_view::npos)
         return 1000;
     const std::string_view Value = Trimmed(Parameters.substr(Q + 2));
-    double Weight = 0;
-    const auto [End, Error] = std::from_chars(Value.data(), Value.data() + Value.size(), Weight);
-    if (Error != std::errc() || Weight < 0 || Weight > 1)
+    if (Value.empty() || (Value[0] != '0' && Value[0] != '1'))
         return 0;
-    return static_cast<int>(Weight * 1000 + 0.5);
+    int Weight = (Value[0] - '0') * 1000;
+    if (Value.size() > 1 && Value[1] == '.')
+        for (std::size_t At = 2, Place = 100; At < Value.size() && Place > 0; ++At, Place /= 10) {
+            if (Value[At] < '0' || Value[At] > '9')
+                break;
+            Weight += (Value[At] - '0') * static_cast<int>(Place);
+        }
+    return Weight > 1000 ? 0 : Weight;
 }
 
 } // namespace

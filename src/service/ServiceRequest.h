@@ -19,6 +19,10 @@
 
 namespace pelto::service {
 
+/// Text with "%XX" decoded (and "+" as a space where PlusIsSpace); a "%" not followed by two
+/// hexadecimal digits stays as it is.
+std::string PercentDecode(std::string_view Text, bool PlusIsSpace);
+
 /// A request's query parameters, names and values already percent-decoded.
 using TQueryParams = std::multimap<std::string, std::string>;
 /// The parameters of a query string as the HTTP layer decodes them ("+" a space, "%XX" a byte).
