@@ -2,14 +2,17 @@
 
 #include "codecs/ImageEncoders.h"
 #include "export/PictureFormats.h"
+#include "game/GameFacts.h"
 #include "model/FavoriteCodes.h"
 #include "model/GameData.h"
 #include "model/GameFolder.h"
 #include "platform/Errors.h"
+#include "platform/Format.h"
 #include "platform/IniFile.h"
 #include "platform/Json.h"
 #include "platform/Paths.h"
 #include "platform/Stream.h"
+#include "platform/Version.h"
 #include "requests/RenderRequest.h"
 #include "resources/ProgramBitmaps.h"
 #include "service/RenderService.h"
@@ -33,11 +36,36 @@ namespace fs = std::filesystem;
 using service::ErrorJson;
 
 // A page holds little: the answers it shows are few and the sprites of one character at a time.
-constexpr std::size_t AnswerCacheBytes = std::size_t{8} << 20;
-constexpr std::size_t SpriteCacheBytes = std::size_t{24} << 20;
+constexpr std::size_t AnswerCacheBytes = std::size_t{4} << 20;
+constexpr std::size_t SpriteCacheBytes = std::size_t{12} << 20;
 
 std::string Text(std::span<const std::uint8_t> Bytes) {
     return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
+}
+
+/// The game folder's state as its files' names, sizes and times tell it: a page's files stay
+/// as they were chosen, and reading them all to hash them would read the whole game.
+std::string FolderStamp(const std::string& Folder) {
+    std::vector<fs::path> Files{fs::path(Folder) / ItemTableFileName,
+                                fs::path(Folder) / ItemIconFileName};
+    std::error_code Error;
+    for (fs::directory_iterator It(ResolvePath(Folder + std::string(JmaFolderName)), Error), End;
+         !Error && It != End; It.increment(Error))
+        Files.push_back(It->path());
+    std::sort(Files.begin() + 2, Files.end());
+    std::string Stamp = std::string(ReleaseVersion) + "\n";
+    for (const fs::path& File : Files) {
+        const std::string Path = ResolvePath(File.string());
+        const auto Size = fs::file_size(Path, Error);
+        const auto Time = fs::last_write_time(Path, Error).time_since_epoch().count();
+        Stamp += Format("%s %llu %lld\n", fs::path(Path).filename().c_str(),
+                        static_cast<unsigned long long>(Error ? 0 : Size),
+                        static_cast<long long>(Error ? 0 : Time));
+    }
+    std::uint64_t Hash = 0xcbf29ce484222325ULL; // FNV-1a: the same on every platform
+    for (const char C : Stamp)
+        Hash = (Hash ^ static_cast<std::uint8_t>(C)) * 0x100000001b3ULL;
+    return Format("%016llx", static_cast<unsigned long long>(Hash));
 }
 
 /// A sheet's index beside it is JSON; the picture is of the format asked for.
@@ -93,9 +121,12 @@ std::string TBrowserStudio::Open(const std::string& Chosen) {
     if (Folder.empty())
         return ErrorJson(WloPathProblem(Chosen));
     try {
-        auto Game = OpenGame(Folder, {.ItemIcons = true, .SpriteCacheBytes = SpriteCacheBytes});
+        auto Game = OpenGame(
+            Folder,
+            {.ItemIcons = true, .ItemIconsOnDisk = true, .SpriteCacheBytes = SpriteCacheBytes});
         auto Service = std::make_unique<service::TRenderService>(
-            *Game, service::TServiceOptions{.CacheBytes = AnswerCacheBytes});
+            *Game, service::TServiceOptions{.CacheBytes = AnswerCacheBytes,
+                                            .Identity = FolderStamp(Folder)});
         FService.reset(); // it refers to the game it replaces
         FService = std::move(Service);
         FGame = std::move(Game);

@@ -54,9 +54,20 @@ void TGameData::LoadItemTable() {
     FItemSearch = std::make_unique<TItemSearch>(FItems.Items());
 }
 
-void TGameData::LoadItemIcons() {
-    FItemIcons.LoadFromFile(Path(ItemIconFileName));
-    FItemIconNames.Build(FItemIcons);
+void TGameData::LoadItemIcons(bool OnDisk) {
+    std::unique_ptr<TWLOGroupImageFile> Icons;
+    if (OnDisk)
+        Icons = std::make_unique<TWLOGroupImageFile>();
+    else
+        Icons = std::make_unique<TWLOGroupImageFileOnMemory>();
+    Icons->LoadFromFile(Path(ItemIconFileName));
+    FItemIconNames.Build(*Icons);
+    FItemIcons = std::move(Icons);
+}
+
+std::span<const std::uint8_t> TGameData::HeldItemIcons() const {
+    const auto* Held = dynamic_cast<const TWLOGroupImageFileOnMemory*>(FItemIcons.get());
+    return Held ? Held->Data() : std::span<const std::uint8_t>();
 }
 
 void TGameData::BuildEquipList() {
@@ -80,7 +91,7 @@ std::vector<std::uint8_t> TGameData::ItemIconBmp(const TWLOItemData& Item) const
         return {};
     TMemoryStream Stream;
     try {
-        FItemIcons.ExtractToStream(Index, Stream);
+        FItemIcons->ExtractToStream(Index, Stream);
     } catch (const std::exception&) {
         // Icons are drawn while painting: an error here would come back with every repaint.
         return {};
@@ -120,7 +131,8 @@ std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpenin
             !LoadPart(*Game, TGamePart::ItemTable, Opening, [&] { Game->OpenItemTableOnDemand(); }))
             return nullptr;
         if (Opening.ItemIcons)
-            LoadPart(*Game, TGamePart::ItemIcons, Opening, [&] { Game->LoadItemIcons(); });
+            LoadPart(*Game, TGamePart::ItemIcons, Opening,
+                     [&] { Game->LoadItemIcons(Opening.ItemIconsOnDisk); });
         return Game;
     }
     if (Opening.Sprites) {
@@ -139,7 +151,8 @@ std::unique_ptr<TGameData> OpenGame(const std::string& Folder, const TGameOpenin
         !LoadPart(*Game, TGamePart::ItemTable, Opening, [&] { Game->LoadItemTable(); }))
         return nullptr;
     if (Opening.ItemIcons)
-        LoadPart(*Game, TGamePart::ItemIcons, Opening, [&] { Game->LoadItemIcons(); });
+        LoadPart(*Game, TGamePart::ItemIcons, Opening,
+                 [&] { Game->LoadItemIcons(Opening.ItemIconsOnDisk); });
     if (Opening.ItemTable)
         Game->BuildEquipList();
     if (Opening.SpriteCacheBytes > 0 && Opening.SnapshotSprites)

@@ -34,7 +34,8 @@ public:
     void LoadAll();
     void ScanSprites();
     void LoadItemTable();
-    void LoadItemIcons();
+    /// OnDisk: the icons' directory alone, each icon read from the file as it is drawn.
+    void LoadItemIcons(bool OnDisk = false);
     /// Needs the item table.
     void BuildEquipList();
     /// Instead of the steps above, the sprite catalogue and the item table read only as far as
@@ -47,7 +48,9 @@ public:
 
     const TJmaList& JmaList() const { return FJmaList; }
     const TWLOItemDataFile& Items() const { return FItems; }
-    const TWLOGroupImageFileOnMemory& ItemIcons() const { return FItemIcons; }
+    const TWLOGroupImageFile& ItemIcons() const { return *FItemIcons; }
+    /// The icon file's bytes as held in memory; empty when its icons are read from the file.
+    std::span<const std::uint8_t> HeldItemIcons() const;
     const TWLONameIndex& ItemIconNames() const { return FItemIconNames; }
     /// The characters (indices of CharaData) whose body or head sprite the sprite catalogue
     /// lacks, in order: they are drawn without it, a sign of an incomplete installation.
@@ -77,7 +80,7 @@ private:
     TJmaList FJmaList;
     TWLOItemDataFile FItems;
     std::unique_ptr<TWLOItemTableOnDemand> FItemsOnDemand;
-    TWLOGroupImageFileOnMemory FItemIcons;
+    std::unique_ptr<TWLOGroupImageFile> FItemIcons = std::make_unique<TWLOGroupImageFileOnMemory>();
     TWLONameIndex FItemIconNames;
     std::unique_ptr<TEquipList> FEquipList;   // refers to the item table: declared after it
     std::unique_ptr<TItemSearch> FItemSearch; // so does this
@@ -107,6 +110,9 @@ struct TGameOpening {
     bool ItemTable = true;
     /// The biggest file of all, which only what shows items needs.
     bool ItemIcons = false;
+    /// The item icons read from their file as they are drawn, not held: for a page, whose
+    /// files cannot change under it and whose memory is small.
+    bool ItemIconsOnDisk = false;
     /// Bytes of decoded sprites shared between sessions (see UseSpriteCache); 0: none.
     std::size_t SpriteCacheBytes = 0;
     /// Only what is drawn read, for a command that draws the characters it is given: sprite

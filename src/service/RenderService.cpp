@@ -94,7 +94,10 @@ std::string IdentityOf(const TGameData& Game) {
     THash128 Hash;
     Hash.Add(std::string(ReleaseVersion) + "\n");
     Hash.AddPiece(ItemTableFileName, ReadFileBytes(ResolvePath(Game.Path(ItemTableFileName))));
-    Hash.AddPiece(ItemIconFileName, Game.ItemIcons().Data());
+    if (const auto Held = Game.HeldItemIcons(); !Held.empty())
+        Hash.AddPiece(ItemIconFileName, Held);
+    else
+        Hash.AddPiece(ItemIconFileName, ReadFileBytes(ResolvePath(Game.Path(ItemIconFileName))));
     if (const TSpriteFiles* Files = Game.SpriteCache() ? Game.SpriteCache()->Files() : nullptr) {
         for (const auto& [Path, Sprites] : Files->Files()) {
             Hash.AddPiece(ExtractFileName(Path), Sprites.Archive);
@@ -209,8 +212,9 @@ TServiceResponse BusyRefusal() {
 }
 
 TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Options)
-    : FGame(Game), FIdentity(IdentityOf(Game)), FWebIdentity(WebIdentity()),
-      FJapaneseCatalogue(CatalogueJson(TPageLanguage::Japanese)), FCache(Options.CacheBytes),
+    : FGame(Game), FIdentity(Options.Identity.empty() ? IdentityOf(Game) : Options.Identity),
+      FWebIdentity(WebIdentity()), FJapaneseCatalogue(CatalogueJson(TPageLanguage::Japanese)),
+      FCache(Options.CacheBytes),
       FWork({.Slots = std::max(1, Options.RenderThreads),
              // The HTTP layer's workers bound the waiting; a turn not had in time is a 503.
              .MaxWaiting = 1 << 10,

@@ -47,6 +47,9 @@ struct TServiceOptions {
     std::shared_ptr<TServiceMetrics> Metrics{};
     /// Memory the pictures and lists being made may take together.
     std::size_t WorkBytes = std::size_t{128} << 20;
+    /// What identifies the game data (see GameIdentity), from a caller that knows it cheaper
+    /// than reading every file; empty: hashed from the files' bytes.
+    std::string Identity{};
 };
 
 /// A GET or HEAD request, as the HTTP layer hands it over.

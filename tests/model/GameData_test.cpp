@@ -66,6 +66,10 @@ TEST_F(OpeningAGame, LoadsWhatItIsAskedFor) {
     EXPECT_GT(Served->ItemIcons().GetCount(), 0);
     ASSERT_NE(Served->SpriteCache(), nullptr);
     EXPECT_EQ(Served->SpriteCache()->Files(), nullptr) << "sprites read as they are drawn";
+    const auto OnDisk = OpenGame(Folder, {.ItemIcons = true, .ItemIconsOnDisk = true});
+    EXPECT_TRUE(OnDisk->HeldItemIcons().empty());
+    for (const TWLOItemData& Item : Served->Items().Items())
+        ASSERT_EQ(OnDisk->ItemIconBmp(Item), Served->ItemIconBmp(Item)) << Item.ItemID();
     const auto Snapshot = OpenGame(Folder, {.SpriteCacheBytes = 1 << 20, .SnapshotSprites = true});
     ASSERT_NE(Snapshot->SpriteCache(), nullptr);
     EXPECT_NE(Snapshot->SpriteCache()->Files(), nullptr) << "every archive read at the start";
