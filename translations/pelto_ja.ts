@@ -508,10 +508,6 @@
         <translation>pelto.ini に書き出す</translation>
     </message>
     <message>
-        <source>Pictures drawn in this browser from the game&apos;s own files, which never leave this computer.</source>
-        <translation>絵はこのブラウザーの中でゲーム自身のファイルから描いています。ファイルはこのコンピューターから出ません。</translation>
-    </message>
-    <message>
         <source>A new version of the studio is ready: it takes over the next time the studio is opened.</source>
         <translation>新しいバージョンの準備ができました。次にスタジオを開いたときから使われます。</translation>
     </message>
@@ -598,6 +594,10 @@
     <message>
         <source>Left out as damaged: %1.</source>
         <translation>破損していて読み込まなかったもの: %1</translation>
+    </message>
+    <message>
+        <source>Pictures drawn in this browser from your own game files, which never leave this computer.</source>
+        <translation>絵はこのブラウザーの中で、あなたのゲームのファイルから描いています。ファイルはこのコンピューターから出ません。</translation>
     </message>
 </context>
 <context>

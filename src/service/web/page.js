@@ -1118,10 +1118,16 @@ class Picker {
         this.choose(Number(cell.dataset.index));
       this.pressed = false;
     });
+    // While the keys move the cursor, a mouse that stays where it was (under cells the grid
+    // redraws) leaves the tip to the cursor; moving it gives the tip back.
     this.grid.addEventListener("pointerover", (event) => {
       const cell = event.target.closest(".cell");
-      if (cell && event.pointerType === "mouse")
+      if (cell && event.pointerType === "mouse" && !this.keyboard)
         this.showTip(Number(cell.dataset.index), cell);
+    });
+    this.grid.addEventListener("pointermove", (event) => {
+      if (event.pointerType === "mouse" && (event.movementX || event.movementY))
+        this.keyboard = false;
     });
     this.grid.addEventListener("pointerleave", () => this.hideTip());
     // A long press on a touch screen shows what a pointer's hover would.
@@ -1170,6 +1176,7 @@ class Picker {
     this.find.value = "";
     this.found = null;
     this.entries = [];
+    this.keyboard = false;
     this.dialog.hidden = false;
     document.body.classList.add("sheet-open");
     this.grid.setAttribute("aria-busy", "true");
@@ -1530,6 +1537,7 @@ class LocalStudio {
       $("start-intro").hidden = true;
       $("reopen").hidden = true;
       $("folder-label").textContent = qsTr("Open another game folder");
+      $("folder-label").classList.remove("primary");
       this.status(qsTr("Game folder: %1", opened.folder || root));
       this.showFavorites();
       this.studio.opened(localStorage.getItem("pelto-last"));
