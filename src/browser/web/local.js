@@ -226,11 +226,15 @@ function wanted(parts) {
          GameFolders.has((parts[1] || "").toLowerCase());
 }
 
-// The files of an <input webkitdirectory>: every path begins with the chosen folder's name.
-export function filesOfInput(list) {
+// The files of an <input webkitdirectory>: every path begins with the chosen folder's name. A
+// folder of many files is gone through a slice at a time, so the page keeps drawing.
+export async function filesOfInput(list) {
   const files = [];
   let root = null;
-  for (const file of list) {
+  for (let at = 0; at < list.length; ++at) {
+    if (at && at % 4096 === 0)
+      await new Promise((resolve) => setTimeout(resolve));
+    const file = list[at];
     const parts = (file.webkitRelativePath || file.name).split("/");
     root = root === null ? parts[0] : root === parts[0] ? root : "";
     if (wanted(parts.slice(1, -1)))

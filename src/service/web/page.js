@@ -1436,20 +1436,21 @@ class LocalStudio {
   bind() {
     const input = $("folder");
     input.addEventListener("change", () => {
-      const chosen = service.filesOfInput(input.files);
-      input.value = "";
+      const list = input.files;
       if (!$("remember").checked)
         service.forgetFolder().catch(() => {});
-      this.open(async () => chosen);
+      this.open(() => service.filesOfInput(list)).then(() => {
+        input.value = "";
+      });
     });
+    // Where the browser has a folder picker, it opens the folder instead: only the game's
+    // folders are then gone through, where the input makes a File of every file below the
+    // folder first; and only its handle can be remembered.
     if ("showDirectoryPicker" in window) {
       $("remember-row").hidden = false;
-      // Remembering needs a handle of the folder, which only the browser's own picker gives.
       input.addEventListener("click", (event) => {
-        if ($("remember").checked) {
-          event.preventDefault();
-          this.pick();
-        }
+        event.preventDefault();
+        this.pick();
       });
     }
     $("reopen").addEventListener("click", () => this.reopen());
@@ -1559,8 +1560,12 @@ class LocalStudio {
     } catch (error) {
       return; // the picker was closed
     }
-    if (await this.open(() => service.filesOfHandle(handle)))
+    if (!await this.open(() => service.filesOfHandle(handle)))
+      return;
+    if ($("remember").checked)
       service.rememberFolder(handle).catch(() => {});
+    else
+      service.forgetFolder().catch(() => {});
   }
 
   async offerRemembered() {
