@@ -6,6 +6,7 @@
 #include "requests/IconAtlas.h"
 #include "service/PageLanguage.h"
 #include "service/RenderService.h"
+#include "service/WebAssets.h"
 #include "support/DemoGame.h"
 #include "support/ImageDecoders.h"
 #include "support/TempDir.h"
@@ -211,6 +212,16 @@ TEST(PageLanguage, TheScriptsCatalogueIsTheOneTheServerTranslatesBy) {
         EXPECT_EQ(Translate(TPageLanguage::English, Message.Source), Message.Source);
     }
     EXPECT_NE(Catalogue.Body.find("\"Lock color %1\": \"カラー%1を固定\""), std::string::npos);
+    // Every fixed text of the page has its Japanese, apostrophes and ampersands too.
+    std::string_view Page;
+    for (const TWebAsset& Asset : WebAssets())
+        Page = Asset.Name == "page.html" ? Asset.Text : Page;
+    ASSERT_FALSE(Page.empty());
+    for (std::size_t At = Page.find("{{t:"); At != std::string_view::npos;
+         At = Page.find("{{t:", At + 1)) {
+        const std::string_view Text = Page.substr(At + 4, Page.find("}}", At) - At - 4);
+        EXPECT_NE(Translate(TPageLanguage::Japanese, Text), Text);
+    }
     EXPECT_EQ(Translate(TPageLanguage::Japanese, "no such text"), "no such text");
     EXPECT_EQ(Service.Handle(Asked("/service.js")).ContentType, "text/javascript; charset=utf-8");
     EXPECT_EQ(Service.Handle(Asked("/page.en.json")).Status, 404);
