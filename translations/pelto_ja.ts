@@ -536,6 +536,22 @@
         <translation>ゲームフォルダーを読んでいます…</translation>
     </message>
     <message>
+        <source>This folder does not exist.</source>
+        <translation>このフォルダーは存在しません。</translation>
+    </message>
+    <message>
+        <source>This folder has no jma folder.</source>
+        <translation>このフォルダーには jma フォルダーがありません。</translation>
+    </message>
+    <message>
+        <source>This folder has no pic folder.</source>
+        <translation>このフォルダーには pic フォルダーがありません。</translation>
+    </message>
+    <message>
+        <source>This folder has no data/Item.Dat.</source>
+        <translation>このフォルダーには data/Item.Dat がありません。</translation>
+    </message>
+    <message>
         <source>Open another game folder</source>
         <translation>別のゲームフォルダーを開く</translation>
     </message>

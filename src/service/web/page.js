@@ -21,6 +21,11 @@ const Facing = [QT_TR_NOOP("facing back"), QT_TR_NOOP("facing back-left"),
 const SlotNames = ["", QT_TR_NOOP("Head"), QT_TR_NOOP("Body"), QT_TR_NOOP("Hand"),
                    QT_TR_NOOP("Arm"), QT_TR_NOOP("Shoes"), QT_TR_NOOP("Special")];
 const Channels = [QT_TR_NOOP("Red"), QT_TR_NOOP("Green"), QT_TR_NOOP("Blue")];
+// What the core says a folder lacks, shown in the page's language.
+QT_TR_NOOP("This folder does not exist.");
+QT_TR_NOOP("This folder has no jma folder.");
+QT_TR_NOOP("This folder has no pic folder.");
+QT_TR_NOOP("This folder has no data/Item.Dat.");
 const BonusLabels = ["HP", "SP", "ATK", "DEF", "SPD", "MATK", "MDEF", "射撃対抗力(%)"];
 const Downloads = ["png", "tpng", "gif", "apng", "webp"];
 // What a local studio offers beside them: the command line's files for creators.
@@ -1545,7 +1550,7 @@ class LocalStudio {
       return true;
     } catch (error) {
       this.status("");
-      this.showError(error.message);
+      this.showError(qsTr(error.message));
       return false;
     } finally {
       this.opening = false;
