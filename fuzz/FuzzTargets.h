@@ -26,10 +26,10 @@
 #include "platform/Stream.h"
 #include "platform/Text.h"
 #include "platform/WineRegistry.h"
-#ifndef __EMSCRIPTEN__ // the service is native only: a WebAssembly build is the core alone
+#ifndef __EMSCRIPTEN__ // HTTP is native only: the page's module answers the routes without it
 #include "service/HttpHead.h"
-#include "service/ServiceRequest.h"
 #endif
+#include "service/ServiceRequest.h"
 #include "sprites/wlojmajmp.h"
 #include "writers/ItemTableWriter.h"
 #include "writers/JmaWriter.h"
@@ -929,39 +929,6 @@ inline void RunItemQuery(TInput Data) {
             (void)Bonus.Holds(Item);
 }
 
-/// A bitmap file, as an item icon is stored.
-inline void RunBmpImage(TInput Data) {
-    try {
-        const TBitmap Bitmap = DecodeBmp(Data);
-        if (Bitmap.Width() < 1 || Bitmap.Height() < 1 || Bitmap.Width() > MaxBmpSide ||
-            Bitmap.Height() > MaxBmpSide)
-            std::abort();
-    } catch (const EWloError& Error) {
-        NoteRefusal(Error);
-    }
-}
-
-/// A picture file, as dropped on the window or given to pelto-cli code --from-image.
-inline void RunPictureText(TInput Data) {
-    constexpr std::string_view Keyword = "pelto-code";
-    if (const auto Text = FindPictureText(Data, Keyword); Text && Text->size() > Data.size())
-        std::abort(); // a text is never made of more than the picture holds
-    // A text put into what passes for a picture is the one found there first.
-    try {
-        const std::vector<std::uint8_t> Marked = WithPictureText(Data, Keyword, "AQAAHAf0emc8");
-        if (SniffPictureFormat(Data) != TPictureFormat::Bmp &&
-            FindPictureText(Marked, Keyword) != "AQAAHAf0emc8")
-            std::abort();
-    } catch (const std::invalid_argument& Error) {
-        NoteRefusal(Error);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The service's requests
-
-#ifndef __EMSCRIPTEN__
-
 /// A request's path, a line break, then its query string: what the service makes of them.
 inline void RunServiceRequest(TInput Data) {
     const std::string Text = AsText(Data);
@@ -1010,6 +977,38 @@ inline void RunServiceRequest(TInput Data) {
             std::abort();
     }
 }
+
+/// A bitmap file, as an item icon is stored.
+inline void RunBmpImage(TInput Data) {
+    try {
+        const TBitmap Bitmap = DecodeBmp(Data);
+        if (Bitmap.Width() < 1 || Bitmap.Height() < 1 || Bitmap.Width() > MaxBmpSide ||
+            Bitmap.Height() > MaxBmpSide)
+            std::abort();
+    } catch (const EWloError& Error) {
+        NoteRefusal(Error);
+    }
+}
+
+/// A picture file, as dropped on the window or given to pelto-cli code --from-image.
+inline void RunPictureText(TInput Data) {
+    constexpr std::string_view Keyword = "pelto-code";
+    if (const auto Text = FindPictureText(Data, Keyword); Text && Text->size() > Data.size())
+        std::abort(); // a text is never made of more than the picture holds
+    // A text put into what passes for a picture is the one found there first.
+    try {
+        const std::vector<std::uint8_t> Marked = WithPictureText(Data, Keyword, "AQAAHAf0emc8");
+        if (SniffPictureFormat(Data) != TPictureFormat::Bmp &&
+            FindPictureText(Marked, Keyword) != "AQAAHAf0emc8")
+            std::abort();
+    } catch (const std::invalid_argument& Error) {
+        NoteRefusal(Error);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+#ifndef __EMSCRIPTEN__
 
 /// A request head as a connection receives it, whole and in pieces: where both come to an end
 /// they agree on accepting it, and on where it ends; what is accepted keeps to the limits and
@@ -1072,10 +1071,10 @@ inline constexpr TTarget Targets[] = {
     {"settings", RunSettings},
     {"wine_registry", RunWineRegistry},
     {"item_query", RunItemQuery},
+    {"service_request", RunServiceRequest},
     {"bmp_image", RunBmpImage},
     {"picture_text", RunPictureText},
 #ifndef __EMSCRIPTEN__
-    {"service_request", RunServiceRequest},
     {"http_head", RunHttpHead},
 #endif
 };
