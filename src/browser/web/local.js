@@ -55,6 +55,11 @@ export function start() {
   return call("start");
 }
 
+// Bytes the core's memory has grown to.
+export function memory() {
+  return call("memory");
+}
+
 export function setLanguage(tag) {
   language = tag;
 }

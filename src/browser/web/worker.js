@@ -80,6 +80,11 @@ const operations = {
     return [{ files }, files.map((file) => file.body.buffer)];
   },
 
+  // Bytes the core's memory has grown to, for the benchmark.
+  async memory() {
+    return (await loaded()).HEAP8.length;
+  },
+
   async importFavorites({ text }) {
     return JSON.parse((await loaded()).importFavorites(text));
   },
