@@ -1,7 +1,9 @@
 // pelto_fuzz_answers <target> <folder>: runs each input of the folder once through a target's
 // code and prints, in the order of their names, one line each: the name, then "ok" or the
-// messages of the refusals the target met. The native and the WebAssembly build must answer
-// every kept input alike (scripts/wasm-corpora). pelto_fuzz_answers --list: this build's targets.
+// messages of the refusals the target met; an exception that escapes the target is answered
+// "escaped: " and its message, and fails the program. The native and the WebAssembly build must
+// answer every kept input alike (scripts/wasm-corpora). pelto_fuzz_answers --list: this build's
+// targets.
 #include "FuzzTargets.h"
 
 #include "platform/Stream.h"
@@ -51,9 +53,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> Refusals;
     fuzz::RefusalLog = &Refusals;
     for (const auto& Input : Inputs) {
-        // The name goes out first: an input that stops the program is the last one named.
-        std::printf("%s:", Input.filename().c_str());
-        std::fflush(stdout);
         Refusals.clear();
         try {
             Target->Run(ReadFileBytes(Input.string()));
@@ -63,9 +62,10 @@ int main(int argc, char** argv) {
         }
         if (Refusals.empty())
             Refusals.emplace_back("ok");
+        std::string Line = Input.filename().string() + ":";
         for (std::size_t I = 0; I < Refusals.size(); ++I)
-            std::printf("%s%s", I ? " | " : " ", OneLine(Refusals[I]).c_str());
-        std::printf("\n");
+            Line += (I ? " | " : " ") + OneLine(Refusals[I]);
+        std::printf("%s\n", Line.c_str());
     }
     return Status;
 }
