@@ -11,18 +11,16 @@ through the controls, each step checked against `pelto-cli code` and the picture
 what `pelto-cli serve` draws, every download against `pelto-cli render` with the same options.
 Then the page is reloaded with the server gone, and finds itself and the character again.
 PELTO_LOCAL_SHOTS names a folder for screenshots (default /tmp/local-studio-shots);
-PELTO_LOCAL_TIMINGS=1 adds timings and sizes.
+(scripts/bench-web measures it.)
 """
 
 import argparse
 import base64
 import functools
-import gzip
 import http.server
 import json
 import os
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
@@ -246,10 +244,8 @@ class LocalStudioTest(unittest.TestCase):
         studio.open_folder(self.not_game)
         self.assertEqual(studio.refused(), "This folder has no data/Item.Dat.")
         self.assertFalse(studio.css("#share").is_displayed())
-        chosen = time.monotonic()
         studio.open_folder(self.chosen)
         studio.opened()
-        opened = time.monotonic() - chosen
         self.assertEqual(studio.css("#start-status").text, "Game folder: Games/Wonderland")
         self.assertFalse(studio.css("#start-error").is_displayed())
 
@@ -332,11 +328,9 @@ class LocalStudioTest(unittest.TestCase):
             studio.until(lambda: studio.css("#start").is_displayed(), "the page offline")
             t.assertEqual(studio.css("#start-status").text,
                           "Open your game folder to see the character of this link.")
-            chosen = time.monotonic()
             studio.open_folder(self.chosen)
             studio.until(lambda: studio.value("code") == kept, "the character again")
             studio.until(lambda: studio.shown("picture") is not None, "the first picture")
-            first_picture = time.monotonic() - chosen
             t.assertEqual(studio.js("return location.hash"), hash_)
             t.assertEqual([b.get_attribute("aria-pressed") for b in studio.driver.find_elements(
                 studio.By.CSS_SELECTOR, "[data-lock='1'], [data-lock='color0']")],
@@ -348,8 +342,6 @@ class LocalStudioTest(unittest.TestCase):
         asked = {path[len(folder) + 2:] for path in self.server.asked}
         t.assertLessEqual(asked, APP_FILES, "the server was asked only for the app's files")
         self.assert_no_console_errors(driver)
-        if os.environ.get("PELTO_LOCAL_TIMINGS"):
-            self.timings(studio, opened, first_picture)
 
     def test_in_japanese_at_390_px_by_touch(self):
         studio = self.studio("ja")
@@ -360,8 +352,8 @@ class LocalStudioTest(unittest.TestCase):
         self.shot(studio, "local-390-ja-first", 390)
         studio_test.StudioTest.phone(self, studio.driver)
         studio.open_folder(self.not_game)
-        self.assertEqual(studio.refused(), "This folder has no data/Item.Dat.",
-                         "the program's own message")
+        self.assertEqual(studio.refused(), "このフォルダーには data/Item.Dat がありません。",
+                         "the program's own message, in Japanese")
         studio.open_folder(self.chosen)
         studio.opened()
         self.assertEqual(studio.css("#start-status").text,
@@ -445,32 +437,6 @@ class LocalStudioTest(unittest.TestCase):
         driver.get(base)
         wait(lambda: driver.execute_async_script(caches) == ["pelto-next"], "the new version")
         self.assertFalse(driver.find_element("id", "update").is_displayed())
-
-    def timings(self, studio, opened, first_picture):
-        app = os.path.abspath(ARGS.app)
-        sizes = {name: os.path.getsize(os.path.join(app, name)) for name in os.listdir(app)}
-        packed = 0
-        for name in sizes:
-            with open(os.path.join(app, name), "rb") as file:
-                packed += len(gzip.compress(file.read(), 9))
-        changes = studio.driver.execute_async_script(
-            "const done = arguments[arguments.length - 1];"
-            "const picture = document.getElementById('picture');"
-            "const level = document.querySelector(\"[data-color='2:1']\");"
-            "const times = [];"
-            "(async () => { for (let i = 0; i < 100; ++i) {"
-            "  const old = picture.src; const start = performance.now();"
-            "  level.value = String((Number(level.value) + 1) % 10);"
-            "  level.dispatchEvent(new Event('change'));"
-            "  await new Promise(r => { (function wait() {"
-            "    if (picture.src !== old && picture.complete) r(); else setTimeout(wait, 1);"
-            "  })(); });"
-            "  times.push(performance.now() - start); } done(times); })();")
-        changes.sort()
-        print(f"\napp {sum(sizes.values())} bytes, {packed} gzipped; folder opened in "
-              f"{opened:.2f} s; folder chosen to first picture {first_picture:.2f} s; click to "
-              f"picture over 100 changes p50 {statistics.median(changes):.0f} ms, "
-              f"p95 {changes[94]:.0f} ms", file=sys.stderr)
 
 
 def main():
