@@ -42,13 +42,14 @@ int WeightOf(std::string_view Parameters) {
     if (Value.empty() || (Value[0] != '0' && Value[0] != '1'))
         return 0;
     int Weight = (Value[0] - '0') * 1000;
-    if (Value.size() > 1 && Value[1] == '.')
-        for (std::size_t At = 2, Place = 100; At < Value.size() && Place > 0; ++At, Place /= 10) {
+    std::size_t At = 1;
+    if (At < Value.size() && Value[At] == '.')
+        for (int Place = 100; ++At < Value.size() && Place > 0; Place /= 10) {
             if (Value[At] < '0' || Value[At] > '9')
                 break;
-            Weight += (Value[At] - '0') * static_cast<int>(Place);
+            Weight += (Value[At] - '0') * Place;
         }
-    return Weight > 1000 ? 0 : Weight;
+    return At == Value.size() && Weight <= 1000 ? Weight : 0;
 }
 
 } // namespace

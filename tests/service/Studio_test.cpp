@@ -175,6 +175,10 @@ TEST(PageLanguage, TheAskersHighestRankedLanguageOfTheTwoWins) {
     EXPECT_EQ(PreferredLanguage("fr, JA ;q=0.5"), TPageLanguage::Japanese) << "French is not had";
     EXPECT_EQ(PreferredLanguage("ja;q=0, en;q=0.1"), TPageLanguage::English) << "q=0: not at all";
     EXPECT_EQ(PreferredLanguage("ja;q=abc"), TPageLanguage::English);
+    EXPECT_EQ(PreferredLanguage("en;q=0.5, ja;q=0.501"), TPageLanguage::Japanese);
+    for (const char* NoWeight : {"ja;q=1e-1", "ja;q=1.5", "ja;q=0.5000", "ja;q=0.5x"})
+        EXPECT_EQ(PreferredLanguage(std::string(NoWeight) + ", en;q=0.01"), TPageLanguage::English)
+            << NoWeight;
     EXPECT_EQ(PreferredLanguage("jax"), TPageLanguage::English);
     EXPECT_EQ(PreferredLanguage(",,;,q=;"), TPageLanguage::English);
 }
