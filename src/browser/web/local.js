@@ -3,7 +3,7 @@
 // leaves the computer. It exports what service.js exports, so the page has one code path, and
 // what only a studio without a server needs: opening a folder, the command line's files and
 // the settings file's favourites.
-import { renderUrl, sceneUrl, iconUrl } from "./service.js";
+import { queryOf, renderUrl, sceneUrl, iconUrl } from "./service.js";
 
 export { renderUrl, sceneUrl, iconUrl };
 
@@ -85,11 +85,6 @@ async function json(path, query) {
 function split(path) {
   const at = path.indexOf("?");
   return at < 0 ? [path, ""] : [path.slice(0, at), path.slice(at + 1)];
-}
-
-function queryOf(pairs) {
-  return pairs.map(([name, value]) => encodeURIComponent(name) + "=" + encodeURIComponent(value))
-    .join("&");
 }
 
 export function design(code, edits) {
@@ -194,12 +189,13 @@ export async function exportFiles(query, fileName) {
   return made.files.map(({ name, type, body }) => ({ name, blob: new Blob([body], { type }) }));
 }
 
-// The favourites of a settings file's text: {favorites: [{place, name, code}], skipped}.
+// The favourites of a settings file's text: {favorites: [{place, name, code}], skipped}, the
+// places whose favourites are damaged.
 export async function importFavorites(text) {
   const read = await call("importFavorites", { text });
   if (read.error)
     throw new Error(read.error);
-  return { favorites: read.favorites, skipped: read.skipped || read.damaged || [] };
+  return { favorites: read.favorites, skipped: read.damaged };
 }
 
 // A settings file holding Favorites [{place, name, code}], as text.

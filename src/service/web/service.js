@@ -14,7 +14,7 @@ async function json(url) {
   return body;
 }
 
-function queryOf(pairs) {
+export function queryOf(pairs) {
   return pairs.map(([name, value]) => encodeURIComponent(name) + "=" + encodeURIComponent(value))
     .join("&");
 }
