@@ -257,8 +257,12 @@ for _ in $(seq 10); do
   [[ $status == 429 ]] && unknown=$((unknown + 1))
 done
 ((unknown > 0)) || fail "an unknown key was not held to the anonymous rate"
-refusal=$(curl -s -D - -o /dev/null "$front/items")
-grep -q '^HTTP/1.1 429' <<<"$refusal" || fail "not refused: $refusal"
+# A slow machine can let one request through at the rate; the first refusal is the one checked.
+for _ in $(seq 20); do
+  refusal=$(curl -s -D - -o /dev/null "$front/items")
+  grep -q '^HTTP/1.1 429' <<<"$refusal" && break
+done
+grep -q '^HTTP/1.1 429' <<<"$refusal" || fail "20 requests in a row, none refused: $refusal"
 grep -qi '^Retry-After: 1' <<<"$refusal" || fail "a 429 without Retry-After: $refusal"
 grep -qi '^Access-Control-Allow-Origin: \*' <<<"$refusal" || fail "a 429 without CORS: $refusal"
 echo "rate limit: $limited of 30 anonymous requests answered 429, 30 with the key 200," \
