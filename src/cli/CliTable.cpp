@@ -282,6 +282,15 @@ constexpr std::array RenderOptions{
                    "the actions of a sheet, bundle or aseprite file: action (default; all for a "
                    "bundle), directions (all eight of the motion) or all (every motion in every "
                    "direction)"},
+    TCliOption{.Name = "motions",
+               .Placeholder = "LIST",
+               .Help = "the motions of a sheet, bundle or aseprite file instead of --scope's, in "
+                       "the order given: 0,1,3"},
+    TCliOption{.Name = "directions",
+               .Placeholder = "LIST",
+               .Help = "their directions instead of --scope's, in the order given: 4,5,6; or "
+                       "engine (rows from the one facing the viewer clockwise: 4,3,2,1,0,7,6,5) "
+                       "or game (0..7)"},
     TCliOption{.Name = "trim",
                .Kind = TArgKind::Switch,
                .Help = "crops every frame to the union of their drawn pixels"},

@@ -9,7 +9,7 @@ namespace pelto {
 
 TExportShape ExportAsepriteToStream(const TDrawChara& Chara, const TExportOptions& Options,
                                     TStream& Stream, const TExportProgress& Progress) {
-    const std::vector<TScopeAction> Actions = ScopeActions(Chara, Options.Scope);
+    const std::vector<TScopeAction> Actions = ScopeActions(Chara, Options);
     const std::vector<TPose> Poses = ScopePoses(Actions);
     const int Frames = static_cast<int>(Poses.size());
     TProgressCounter Counter(Progress, CropsToBody(Options) ? 2 * Frames : Frames);

@@ -142,7 +142,7 @@ std::string CharacterJson(const TDrawChara& Chara, const std::string& Code) {
 
 TExportShape ExportBundle(const TDrawChara& Chara, const TExportOptions& Options,
                           const std::string& FileName, const TExportProgress& Progress) {
-    std::vector<TScopeAction> Actions = ScopeActions(Chara, Options.Scope);
+    std::vector<TScopeAction> Actions = ScopeActions(Chara, Options);
     const std::vector<TPose> Poses = ScopePoses(Actions);
     const std::vector<int> Layers = Options.Layers ? Chara.DrawnLayers() : std::vector<int>{};
     const int Frames = static_cast<int>(Poses.size());

@@ -9,26 +9,22 @@
 
 namespace pelto {
 
-std::vector<TScopeAction> ScopeActions(const TDrawChara& Chara, TExportScope Scope) {
-    std::vector<TScopeAction> Actions;
-    const auto Add = [&](std::uint8_t Motion, std::uint8_t Direction) {
-        Actions.push_back({Motion, Direction, Chara.GetFrameCount(Motion, Direction)});
-    };
-    const auto Directions = static_cast<std::uint8_t>(MotionActions[0].size());
-    switch (Scope) {
-    case TExportScope::Action:
-        Add(Chara.Motion(), Chara.Direction());
-        break;
-    case TExportScope::Directions:
-        for (std::uint8_t D = 0; D < Directions; ++D)
-            Add(Chara.Motion(), D);
-        break;
-    case TExportScope::All:
+std::vector<TScopeAction> ScopeActions(const TDrawChara& Chara, const TExportOptions& Options) {
+    std::vector<std::uint8_t> Motions = Options.Motions;
+    if (Motions.empty() && Options.Scope == TExportScope::All)
         for (std::uint8_t M = 0; M < MotionActions.size(); ++M)
-            for (std::uint8_t D = 0; D < Directions; ++D)
-                Add(M, D);
-        break;
-    }
+            Motions.push_back(M);
+    else if (Motions.empty())
+        Motions.push_back(Chara.Motion());
+    std::vector<std::uint8_t> Directions = Options.Directions;
+    if (Directions.empty() && Options.Scope == TExportScope::Action)
+        Directions.push_back(Chara.Direction());
+    else if (Directions.empty())
+        Directions.assign(GameDirectionOrder.begin(), GameDirectionOrder.end());
+    std::vector<TScopeAction> Actions;
+    for (const std::uint8_t Motion : Motions)
+        for (const std::uint8_t Direction : Directions)
+            Actions.push_back({Motion, Direction, Chara.GetFrameCount(Motion, Direction)});
     return Actions;
 }
 

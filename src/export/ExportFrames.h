@@ -31,8 +31,10 @@ struct TScopeAction {
     int Frames;
 };
 
-/// The actions of Scope, motion 0..18 then direction 0..7.
-std::vector<TScopeAction> ScopeActions(const TDrawChara& Chara, TExportScope Scope);
+/// The actions Options ask for, motion by motion and each motion's directions in turn: the
+/// motions and directions given, else those of its scope (motions 0..18 and directions 0..7 in
+/// order, or the character's current ones).
+std::vector<TScopeAction> ScopeActions(const TDrawChara& Chara, const TExportOptions& Options);
 /// Every frame of Actions, in order.
 std::vector<TPose> ScopePoses(std::span<const TScopeAction> Actions);
 

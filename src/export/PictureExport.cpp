@@ -105,7 +105,7 @@ void ExportAnimation(const TDrawChara& Chara, const TExportOptions& Options,
 
 TExportShape ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
                          const TExportProgress& Progress, const std::string& FileName) {
-    std::vector<TScopeAction> Actions = ScopeActions(Chara, Options.Scope);
+    std::vector<TScopeAction> Actions = ScopeActions(Chara, Options);
     TProgressCounter Counter(Progress, SheetDrawings(Actions, Options));
     const TSheetLayout Layout = LayOutSheet(Chara, Options, std::move(Actions), Counter);
     const std::string Json = SheetJson(Options, Layout, ExtractFileName(FileName));
@@ -234,14 +234,14 @@ TExportShape PlannedShape(const TDrawChara& Chara, const TExportOptions& Options
     if (IsSheetFormat(Format) || Format.Kind == TExportKind::Bundle) {
         TProgressCounter Counter({}, 0);
         const TSheetLayout Layout =
-            LayOutSheet(Chara, Options, ScopeActions(Chara, Options.Scope), Counter);
+            LayOutSheet(Chara, Options, ScopeActions(Chara, Options), Counter);
         return {Layout.Width, Layout.Height, Layout.Frames};
     }
     const std::vector<TPose> Poses =
         IsStillFormat(Format)
             ? std::vector<TPose>{{Chara.Motion(), Chara.Direction(), Chara.Frame()}}
         : Format.Kind == TExportKind::Aseprite
-            ? ScopePoses(ScopeActions(Chara, Options.Scope))
+            ? ScopePoses(ScopeActions(Chara, Options))
             : ActionFrames(Chara, Chara.Motion(), Chara.Direction());
     const TFramePlacement Placement = PlacementOf(Options, CropBoxOf(Chara, Options, Poses, {}));
     return {Placement.Width, Placement.Height, std::max(1, static_cast<int>(Poses.size()))};

@@ -5,10 +5,12 @@
 #include "platform/Errors.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelto {
 
@@ -36,6 +38,14 @@ constexpr int DefaultDelayOf(const TExportFormat& Format) {
 inline constexpr int MinExportDelay = 20;
 inline constexpr int MaxExportDelay = 5000;
 
+/// The directions in the order engines lay out eight-way rows: from the one facing the viewer
+/// (south) clockwise, as the screen shows them.
+inline constexpr std::array<std::uint8_t, 8> EngineDirectionOrder{4, 3, 2, 1, 0, 7, 6, 5};
+/// The game's own order, 0 (facing the top of the view) counter-clockwise.
+inline constexpr std::array<std::uint8_t, 8> GameDirectionOrder{0, 1, 2, 3, 4, 5, 6, 7};
+/// The orders by name, as --directions takes them beside a list.
+inline constexpr std::array<std::string_view, 2> DirectionOrderNames{"game", "engine"};
+
 /// What a sheet's JSON names its frames: "m{motion}-d{direction}-f{frame}", or their index
 /// from 0, as Aseprite's "{frame}" names them and Phaser's createFromAseprite looks them up.
 enum class TFrameNames { Pose, Index };
@@ -59,6 +69,10 @@ struct TExportOptions {
     TFrameNames FrameNames = TFrameNames::Pose;
     /// A bundle's frames also layer by layer.
     bool Layers = false;
+    /// The motions and directions of a sheet, bundle or layered file, each in the order given
+    /// and each once; empty: those of Scope.
+    std::vector<std::uint8_t> Motions{};
+    std::vector<std::uint8_t> Directions{};
 };
 
 /// The options write the picture "Save Image As..." writes: a classic format at scale 1, without

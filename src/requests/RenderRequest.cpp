@@ -116,6 +116,34 @@ TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
     return static_cast<TExportScope>(Found - ExportScopeNames.begin());
 }
 
+/// "3,0,1": numbers within Range, each once, in the order given; for the directions also the name
+/// of an order (DirectionOrderNames).
+std::vector<std::uint8_t> ListParam(const TParamReader& Reader, std::string_view Name,
+                                    const std::string& Text) {
+    const bool Directions = Name == "directions";
+    if (Directions)
+        for (std::size_t I = 0; I < DirectionOrderNames.size(); ++I)
+            if (Text == DirectionOrderNames[I]) {
+                const auto& Order = I == 0 ? GameDirectionOrder : EngineDirectionOrder;
+                return {Order.begin(), Order.end()};
+            }
+    const TParamRange Range = ParameterNamed(Directions ? "direction" : "motion").Range;
+    std::vector<std::uint8_t> List;
+    std::string_view Rest = Text;
+    while (true) {
+        const std::size_t Comma = std::min(Rest.find(','), Rest.size());
+        const auto Number = NumberIn(Rest.substr(0, Comma), Range, true);
+        if (!Number || std::find(List.begin(), List.end(), *Number) != List.end())
+            throw ERequestError(
+                Reader.Spelled(Name) + " must be " + (Directions ? "game, engine or " : "") +
+                Format("numbers from %ld to %ld, each once, between commas", Range.Min, Range.Max));
+        List.push_back(static_cast<std::uint8_t>(*Number));
+        if (Comma == Rest.size())
+            return List;
+        Rest.remove_prefix(Comma + 1);
+    }
+}
+
 /// One of Names, by the index of the name given.
 template <std::size_t N>
 std::size_t NamedParam(const TParamReader& Reader, std::string_view Name, const std::string& Text,
@@ -232,6 +260,11 @@ std::string TRenderRequest::Key() const {
         Key += pelto::Format("&chara=%d", *Chara);
     if (Options.Scope != TExportScope::Action)
         Key += "&scope=" + std::string(ExportScopeNames[static_cast<std::size_t>(Options.Scope)]);
+    for (const auto& [Name, List] :
+         {std::pair{"motions", &Options.Motions}, std::pair{"directions", &Options.Directions}})
+        for (std::size_t I = 0; I < List->size(); ++I)
+            Key += I == 0 ? pelto::Format("&%s=%d", Name, (*List)[I])
+                          : pelto::Format(",%d", (*List)[I]);
     if (Options.Trim)
         Key += "&trim=1";
     if (Options.Crop != TExportCrop::Full)
@@ -290,6 +323,14 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
     } else if (Request.Options.Format->Kind == TExportKind::Bundle) {
         Request.Options.Scope = TExportScope::All;
     }
+    for (const std::string_view Name : {"motions", "directions"})
+        if (const auto List = Reader.Value(Name)) {
+            if (!FormatTakes(*Request.Options.Format, TFormatOption::Scope))
+                throw ERequestError(Reader.Spelled(Name) +
+                                    " is for sheet, tsheet, bundle, tbundle and aseprite");
+            (Name == "motions" ? Request.Options.Motions : Request.Options.Directions) =
+                ListParam(Reader, Name, *List);
+        }
     Request.Options.Trim = Reader.Switch("trim");
     ReadLayout(Reader, Request);
     return Request;

@@ -1,5 +1,6 @@
 #include "requests/RenderRequest.h"
 
+#include "export/ExportFrames.h"
 #include "export/PictureCode.h"
 #include "export/PictureExport.h"
 #include "model/DressingSession.h"
@@ -333,4 +334,52 @@ TEST(RenderRequest, RendersTheReviewedPictureAndTheCommandLineAddsItsCode) {
         Rendered(ParseRenderRequest(Query, QueryDialect, FindExportFormat("apng")));
     EXPECT_EQ(ReadPictureCodeFile(Dir.File("cli.apng")), DressedCode(1, 2));
     EXPECT_EQ(ReadPictureCode(ServedApng), std::nullopt) << "the service's bytes carry no code";
+}
+
+TEST(RenderRequest, ASheetHoldsTheMotionsAndDirectionsChosenInTheOrderGiven) {
+    TDressingSession Session(Game());
+    Session.SetChara(3);
+    Session.SetMotion(2);
+    Session.SetDirection(6);
+    using TActions = std::vector<std::pair<int, int>>; // motion, direction
+    const struct {
+        TRequestParams Asked;
+        TActions Actions; // empty: refused with Refused
+        std::string Refused{};
+    } Cases[] = {
+        {{{"motions", "3,0"}}, {{3, 6}, {0, 6}}},
+        {{{"motions", "1"}, {"directions", "engine"}},
+         {{1, 4}, {1, 3}, {1, 2}, {1, 1}, {1, 0}, {1, 7}, {1, 6}, {1, 5}}},
+        {{{"motions", "18"}, {"directions", "game"}},
+         {{18, 0}, {18, 1}, {18, 2}, {18, 3}, {18, 4}, {18, 5}, {18, 6}, {18, 7}}},
+        {{{"scope", "directions"}, {"directions", "7,0"}}, {{2, 7}, {2, 0}}},
+        {{{"motions", "1,1"}},
+         {},
+         "--motions must be numbers from 0 to 18, each once, between commas"},
+        {{{"motions", "19"}},
+         {},
+         "--motions must be numbers from 0 to 18, each once, between commas"},
+        {{{"directions", "4,"}},
+         {},
+         "--directions must be game, engine or numbers from 0 to 7, each once, between commas"},
+        {{{"directions", " 4"}},
+         {},
+         "--directions must be game, engine or numbers from 0 to 7, each once, between commas"},
+    };
+    for (const auto& Case : Cases) {
+        TRequestParams Params = Case.Asked;
+        Params.emplace("chara", "3");
+        Params.emplace("format", "sheet");
+        if (!Case.Refused.empty()) {
+            EXPECT_EQ(Refusal(Params, CommandLineDialect), Case.Refused);
+            continue;
+        }
+        const TRenderRequest Request = ParseRenderRequest(Params, CommandLineDialect);
+        TActions Got;
+        for (const TScopeAction& Action : ScopeActions(Session.Chara(), Request.Options))
+            Got.emplace_back(Action.Motion, Action.Direction);
+        EXPECT_EQ(Got, Case.Actions) << Params.begin()->second;
+    }
+    EXPECT_EQ(Refusal({{"chara", "3"}, {"format", "png"}, {"motions", "1"}}, CommandLineDialect),
+              "--motions is for sheet, tsheet, bundle, tbundle and aseprite");
 }
