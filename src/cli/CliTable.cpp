@@ -291,6 +291,15 @@ constexpr std::array RenderOptions{
                .Help = "their directions instead of --scope's, in the order given: 4,5,6; or "
                        "engine (rows from the one facing the viewer clockwise: 4,3,2,1,0,7,6,5) "
                        "or game (0..7)"},
+    TCliOption{.Name = "padding",
+               .Placeholder = "N",
+               .Numbers = RangeOf("padding"),
+               .Help = "pixels between a sheet's cells and around them, ${range}, default 0"},
+    TCliOption{.Name = "extrude",
+               .Placeholder = "N",
+               .Numbers = RangeOf("extrude"),
+               .Help = "each frame's edge pixels repeated N times into the padding of a sheet, "
+                       "${range}, default 0; the JSON's frames stay the frames alone"},
     TCliOption{.Name = "trim",
                .Kind = TArgKind::Switch,
                .Help = "crops every frame to the union of their drawn pixels"},

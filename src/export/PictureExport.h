@@ -73,6 +73,11 @@ struct TExportOptions {
     /// and each once; empty: those of Scope.
     std::vector<std::uint8_t> Motions{};
     std::vector<std::uint8_t> Directions{};
+    /// A sheet's pixels between its cells and around them, and how many times each frame's edge
+    /// pixels are repeated outwards into them, so that an engine's scaled sampling takes no
+    /// pixel of the next frame.
+    int Padding = 0;
+    int Extrude = 0;
 };
 
 /// The options write the picture "Save Image As..." writes: a classic format at scale 1, without

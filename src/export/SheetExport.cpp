@@ -9,6 +9,8 @@
 #include <boost/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace pelto {
 namespace json = boost::json;
@@ -32,10 +34,34 @@ TSheetLayout LayOutSheet(const TDrawChara& Chara, const TExportOptions& Options,
     // only one row of cells in memory.
     const std::vector<TPose> Poses = ScopePoses(Layout.Actions);
     Layout.Placement = PlacementOf(Options, CropBoxOf(Chara, Options, Poses, {}, &Counter));
-    Layout.Width = Layout.Columns * Layout.Placement.Width;
-    Layout.Height = static_cast<int>(Layout.Actions.size()) * Layout.Placement.Height;
+    Layout.Padding = Options.Padding;
+    Layout.Extrude = Options.Extrude;
+    Layout.Width = Layout.Padding + Layout.Columns * Layout.PitchX();
+    Layout.Height = Layout.Padding + static_cast<int>(Layout.Actions.size()) * Layout.PitchY();
     return Layout;
 }
+
+namespace {
+
+/// Repeats the edge pixels of the Width x Height box at X, Y of Band Extrude times outwards.
+void ExtrudeEdges(TBitmap& Band, int X, int Y, int Width, int Height, int Extrude) {
+    if (Extrude == 0)
+        return;
+    for (int Row = Y; Row < Y + Height; ++Row) {
+        auto* Pixels = reinterpret_cast<std::uint32_t*>(Band.ScanLine(Row));
+        std::fill_n(Pixels + X - Extrude, Extrude, Pixels[X]);
+        std::fill_n(Pixels + X + Width, Extrude, Pixels[X + Width - 1]);
+    }
+    const auto Bytes = static_cast<std::size_t>(Width + 2 * Extrude) * 4;
+    const auto At = static_cast<std::size_t>(X - Extrude) * 4;
+    for (int E = 1; E <= Extrude; ++E) {
+        std::memcpy(Band.ScanLine(Y - E) + At, Band.ScanLine(Y) + At, Bytes);
+        std::memcpy(Band.ScanLine(Y + Height - 1 + E) + At, Band.ScanLine(Y + Height - 1) + At,
+                    Bytes);
+    }
+}
+
+} // namespace
 
 void WriteSheetPng(const TDrawChara& Chara, const TExportOptions& Options,
                    const TSheetLayout& Layout, TStream& Stream, TProgressCounter& Counter) {
@@ -45,23 +71,28 @@ void WriteSheetPng(const TDrawChara& Chara, const TExportOptions& Options,
     TPngRowWriter Writer(Stream, Layout.Width, Layout.Height, Transparent);
     if (!Options.Code.empty())
         Writer.WriteText(PictureCodeKeyword, Options.Code);
-    TBitmap Band(Layout.Width, CellHeight, TPixelFormat::pf32bit);
+    // One row of cells with its extruded edges, and the padding below it.
+    TBitmap Band(Layout.Width, Layout.PitchY(), TPixelFormat::pf32bit);
     const std::uint32_t Fill = Transparent ? 0 : OpaquePixel(Chara.BackColor());
+    const auto Clear = [&] {
+        for (int Y = 0; Y < Band.Height(); ++Y)
+            std::fill_n(reinterpret_cast<std::uint32_t*>(Band.ScanLine(Y)), Layout.Width, Fill);
+    };
+    Clear();
+    for (int Y = 0; Y < Layout.Padding; ++Y)
+        Writer.WriteRow(Band.ScanLine(0));
     for (const TScopeAction& Action : Layout.Actions) {
-        Band.Fill(Transparent ? 0 : Chara.BackColor());
+        Clear();
         for (int F = 1; F <= Action.Frames; ++F) {
             TBitmap Frame = DrawCovered(Chara, {Action.Motion, Action.Direction, F});
             if (!Transparent)
                 PutBehind(Frame, Chara.BackColor());
-            if (Options.Canvas) // the canvas around the frame is the background too
-                for (int Y = 0; Y < CellHeight; ++Y)
-                    std::fill_n(reinterpret_cast<std::uint32_t*>(Band.ScanLine(Y)) +
-                                    static_cast<std::size_t>(F - 1) * CellWidth,
-                                CellWidth, Fill);
-            PlaceFrame(Frame, Layout.Placement, Band, (F - 1) * CellWidth, 0);
+            const int X = Layout.FrameX(F - 1);
+            PlaceFrame(Frame, Layout.Placement, Band, X, Layout.Extrude);
+            ExtrudeEdges(Band, X, Layout.Extrude, CellWidth, CellHeight, Layout.Extrude);
             Counter.Step();
         }
-        for (int Y = 0; Y < CellHeight; ++Y)
+        for (int Y = 0; Y < Band.Height(); ++Y)
             Writer.WriteRow(Band.ScanLine(Y));
     }
     Writer.Finish();
@@ -108,7 +139,7 @@ std::string SheetJson(const TExportOptions& Options, const TSheetLayout& Layout,
                             {"color", "#000000ff"}});
         for (int F = 1; F <= Action.Frames; ++F, ++Index)
             Frames[FrameName(Options, Action, F, Index)] = {
-                {"frame", Box({(F - 1) * Cell.Width, static_cast<int>(R) * Cell.Height, Cell.Width,
+                {"frame", Box({Layout.FrameX(F - 1), Layout.FrameY(static_cast<int>(R)), Cell.Width,
                                Cell.Height})},
                 {"rotated", false},
                 {"trimmed", Source.Trimmed},

@@ -17,6 +17,14 @@ struct TSheetLayout {
     int Width = 0;
     int Height = 0;
     int Frames = 0;
+    int Padding = 0;
+    int Extrude = 0;
+
+    /// Where frame Column (from 0) of row Row begins, its extruded edge outside it.
+    int FrameX(int Column) const { return Padding + Column * PitchX() + Extrude; }
+    int FrameY(int Row) const { return Padding + Row * PitchY() + Extrude; }
+    int PitchX() const { return Placement.Width + 2 * Extrude + Padding; }
+    int PitchY() const { return Placement.Height + 2 * Extrude + Padding; }
 };
 
 /// The frames a sheet of Options holds, and the drawings its crop takes besides (a body

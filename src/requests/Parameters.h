@@ -61,7 +61,7 @@ inline constexpr std::size_t MaxParamValueLength = 1024;
 /// The highest frame any action has; a frame is checked against its action once posed.
 inline constexpr long MaxFrameNumber = 255;
 
-inline constexpr std::array<TParameter, 32> Parameters{{
+inline constexpr std::array<TParameter, 34> Parameters{{
     {"code", TParamKind::Text, RenderOption | RenderQuery | SharePage | DesignQuery},
     {"chara", TParamKind::Number, RenderOption | DesignEdit | DesignQuery, {0, LastChara}},
     {"motion",
@@ -97,6 +97,8 @@ inline constexpr std::array<TParameter, 32> Parameters{{
     {"scope", TParamKind::Word, RenderOption},
     {"motions", TParamKind::Text, RenderOption},
     {"directions", TParamKind::Text, RenderOption},
+    {"padding", TParamKind::Number, RenderOption, {0, 64}, 0},
+    {"extrude", TParamKind::Number, RenderOption, {0, 16}, 0},
     {"trim", TParamKind::Switch, RenderOption, SwitchRange, 0},
     {"crop", TParamKind::Word, RenderOption | RenderQuery},
     {"flip", TParamKind::Switch, RenderOption | RenderQuery, SwitchRange, 0},

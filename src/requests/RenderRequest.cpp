@@ -265,6 +265,8 @@ std::string TRenderRequest::Key() const {
         for (std::size_t I = 0; I < List->size(); ++I)
             Key += I == 0 ? pelto::Format("&%s=%d", Name, (*List)[I])
                           : pelto::Format(",%d", (*List)[I]);
+    if (Options.Padding || Options.Extrude)
+        Key += pelto::Format("&padding=%d&extrude=%d", Options.Padding, Options.Extrude);
     if (Options.Trim)
         Key += "&trim=1";
     if (Options.Crop != TExportCrop::Full)
@@ -330,6 +332,15 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
                                     " is for sheet, tsheet, bundle, tbundle and aseprite");
             (Name == "motions" ? Request.Options.Motions : Request.Options.Directions) =
                 ListParam(Reader, Name, *List);
+        }
+    for (const std::string_view Name : {"padding", "extrude"})
+        if (const auto Pixels = Reader.Value(Name)) {
+            const TExportKind Kind = Request.Options.Format->Kind;
+            if (Kind != TExportKind::Sheet && Kind != TExportKind::Bundle)
+                throw ERequestError(Reader.Spelled(Name) +
+                                    " is for sheet, tsheet, bundle and tbundle");
+            (Name == "padding" ? Request.Options.Padding : Request.Options.Extrude) =
+                Reader.Number(Name, *Pixels);
         }
     Request.Options.Trim = Reader.Switch("trim");
     ReadLayout(Reader, Request);

@@ -11,9 +11,11 @@
 #include "support/ImageDecoders.h"
 #include "support/TempDir.h"
 
+#include <boost/json.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 using namespace pelto;
@@ -382,4 +384,55 @@ TEST(RenderRequest, ASheetHoldsTheMotionsAndDirectionsChosenInTheOrderGiven) {
     }
     EXPECT_EQ(Refusal({{"chara", "3"}, {"format", "png"}, {"motions", "1"}}, CommandLineDialect),
               "--motions is for sheet, tsheet, bundle, tbundle and aseprite");
+}
+
+TEST(RenderRequest, APaddedSheetHoldsTheSameFramesWithTheirEdgesExtruded) {
+    test::TTempDir Dir;
+    const auto Sheet = [&](const std::string& Name, const std::string& Padding,
+                           const std::string& Extrude) {
+        TRequestParams Params{{"code", DressedCode(2, 1)},
+                              {"format", "tsheet"},
+                              {"scale", "2"},
+                              {"scope", "directions"},
+                              {"crop", "body"}};
+        if (!Padding.empty())
+            Params.insert({{"padding", Padding}, {"extrude", Extrude}});
+        Render(Game(), ParseRenderRequest(Params, CommandLineDialect), Dir.File(Name + ".png"));
+        return std::pair(test::DecodePng(ReadFileBytes(Dir.File(Name + ".png")), PNG_FORMAT_RGBA),
+                         boost::json::parse(test::ReadText(Dir.File(Name + ".json"))));
+    };
+    const auto [Plain, PlainJson] = Sheet("plain", "", "");
+    const int Padding = 3, Extrude = 2;
+    const auto [Padded, PaddedJson] = Sheet("padded", "3", "2");
+    const auto Pixel = [](const test::TDecodedPng& Png, long X, long Y) {
+        std::uint32_t Value;
+        std::memcpy(&Value, Png.Pixels.data() + (Y * Png.Width + X) * 4, 4);
+        return Value;
+    };
+    std::vector<bool> Covered(std::size_t{Padded.Width} * Padded.Height);
+    for (const auto& [Name, Frame] : PaddedJson.at("frames").as_object()) {
+        const auto& Box = Frame.at("frame").as_object();
+        const auto& Was = PlainJson.at("frames").at(Name).at("frame").as_object();
+        const long X = Box.at("x").as_int64(), Y = Box.at("y").as_int64();
+        const long W = Box.at("w").as_int64(), H = Box.at("h").as_int64();
+        ASSERT_EQ(W, Was.at("w").as_int64());
+        for (long Dy = -Extrude; Dy < H + Extrude; ++Dy)
+            for (long Dx = -Extrude; Dx < W + Extrude; ++Dx) {
+                // Outside the frame, the nearest pixel of its edge.
+                const long Sx = std::clamp(Dx, 0L, W - 1), Sy = std::clamp(Dy, 0L, H - 1);
+                ASSERT_EQ(Pixel(Padded, X + Dx, Y + Dy),
+                          Pixel(Plain, Was.at("x").as_int64() + Sx, Was.at("y").as_int64() + Sy))
+                    << Name << " at " << Dx << "," << Dy;
+                Covered[static_cast<std::size_t>((Y + Dy) * Padded.Width + X + Dx)] = true;
+            }
+    }
+    for (std::uint32_t Y = 0; Y < Padded.Height; ++Y)
+        for (std::uint32_t X = 0; X < Padded.Width; ++X)
+            if (!Covered[std::size_t{Y} * Padded.Width + X]) {
+                ASSERT_EQ(Pixel(Padded, X, Y), 0u) << "padding at " << X << "," << Y;
+            }
+    const auto Cell = PlainJson.at("frames").as_object().begin()->value().at("frame");
+    const auto CellWidth = static_cast<std::uint32_t>(Cell.at("w").as_int64());
+    EXPECT_EQ(Padded.Width,
+              Padding + Plain.Width / CellWidth * (CellWidth + 2 * Extrude + Padding));
 }
