@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A sheet loaded by a real engine: Phaser (npm, served from a folder of this test, nothing
-from elsewhere) in headless Debian chromium loads it with load.aseprite, makes its animations
+from elsewhere) in headless Debian chromium loads it (its directions in the engines' order, its
+cells padded and their edges extruded) with load.aseprite, makes its animations
 with anims.createFromAseprite, plays m1-d4, and tells the frames it shows.
 
 Usage: phaser_sheet_test.py --cli PELTO_CLI --game DEMO_GAME --make-code MAKE_CODE"""
@@ -51,8 +52,8 @@ def main():
     folder = tempfile.mkdtemp(prefix="pelto-phaser-")
     code = subprocess.check_output([args.make_code, args.game, "1", "1"], text=True).strip()
     subprocess.check_call([args.cli, "render", "--game", args.game, "--code", code, "--motion", "1",
-                           "--scope", "directions", "--shadow", "--delay", "100", "--frame-names",
-                           "index", "--format", "tsheet", "--out", os.path.join(folder, "sheet.png")])
+                           "--directions", "engine", "--padding", "2", "--extrude", "1", "--shadow",
+                           "--delay", "100", "--frame-names", "index", "--format", "tsheet", "--out", os.path.join(folder, "sheet.png")])
     os.symlink(phaser, os.path.join(folder, "phaser.min.js"))
     with open(os.path.join(folder, "index.html"), "w") as page:
         page.write(PAGE)
