@@ -178,6 +178,20 @@ TCharaDesign WithLevels(const TCharaDesign& Design, int Position, const TPositio
     return New;
 }
 
+std::vector<TCharaDesign> SwatchDesigns(const TCharaDesign& Design, const TSwatchChoice& Choice) {
+    if (Choice.Down == Choice.Across)
+        throw EDesignRefused("A swatch grid needs two different colour channels.");
+    std::vector<TCharaDesign> Cells;
+    Cells.reserve(static_cast<std::size_t>(Choice.Columns() * Choice.Rows()));
+    for (int Row = 0; Row < Choice.Rows(); ++Row) {
+        const TCharaDesign RowDesign =
+            Choice.Down ? WithLevel(Design, Choice.Position, *Choice.Down, Row) : Design;
+        for (int Column = 0; Column < Choice.Columns(); ++Column)
+            Cells.push_back(WithLevel(RowDesign, Choice.Position, Choice.Across, Column));
+    }
+    return Cells;
+}
+
 TCharaDesign WithNeutralColors(const TCharaDesign& Design) {
     NeedsChara(Design);
     TCharaDesign New = Design;

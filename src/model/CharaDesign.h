@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelto {
 
@@ -60,6 +62,20 @@ TCharaDesign WithoutItem(const TCharaDesign& Design, int Slot);
 TCharaDesign WithLevel(const TCharaDesign& Design, int Position, int Channel, int Level);
 TCharaDesign WithLevels(const TCharaDesign& Design, int Position, const TPositionLevels& Levels);
 TCharaDesign WithNeutralColors(const TCharaDesign& Design);
+
+/// The levels a swatch view compares at one colour position: each level of Across, side by
+/// side, and with Down each of its levels a row below the last.
+struct TSwatchChoice {
+    int Position = 0;
+    int Across = 0;
+    std::optional<int> Down;
+
+    int Columns() const { return MaxLevel + 1; }
+    int Rows() const { return Down ? MaxLevel + 1 : 1; }
+};
+/// Design at each cell of Choice, row by row; cell (column c, row r) has level c of Across and
+/// level r of Down. Refused as WithLevel refuses, and for Down equal to Across.
+std::vector<TCharaDesign> SwatchDesigns(const TCharaDesign& Design, const TSwatchChoice& Choice);
 
 /// The slots and colour positions a random outfit leaves as they are.
 struct TOutfitLocks {

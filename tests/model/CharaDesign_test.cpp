@@ -119,6 +119,22 @@ TEST(DesignEdits, SetsLevelsWithinTheirRanges) {
     EXPECT_EQ(RefusalOf([&] { WithNeutralColors({}); }), "no character is chosen");
 }
 
+TEST(DesignEdits, SwatchesVaryTheirChannelsAcrossAndDownAndNothingElse) {
+    const TCharaDesign Rocco_ = WithLevels(WithChara({}, Rocco), 2, {3, 3, 3});
+    const std::vector<TCharaDesign> Row =
+        SwatchDesigns(Rocco_, {.Position = 2, .Across = 1, .Down = {}});
+    ASSERT_EQ(Row.size(), 10U);
+    EXPECT_EQ(Row[7], WithLevel(Rocco_, 2, 1, 7));
+    const std::vector<TCharaDesign> Grid =
+        SwatchDesigns(Rocco_, {.Position = 2, .Across = 0, .Down = 2});
+    ASSERT_EQ(Grid.size(), 100U);
+    EXPECT_EQ(Grid[5 * 10 + 8], WithLevels(Rocco_, 2, {8, 3, 5}));
+    EXPECT_EQ(RefusalOf([&] { SwatchDesigns(Rocco_, {.Position = 0, .Across = 1, .Down = 1}); }),
+              "A swatch grid needs two different colour channels.");
+    EXPECT_EQ(RefusalOf([&] { SwatchDesigns(Rocco_, {.Position = 4, .Across = 0, .Down = {}}); }),
+              "no colour position 4");
+}
+
 TEST(DesignEdits, ADesignIsWornAsASessionPutsItOn) {
     TCharaDesign Odd = Dressed(Daniel);
     Odd.Parts[0] = 3007; // a hand item in the head slot
