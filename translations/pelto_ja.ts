@@ -865,6 +865,46 @@
         <source>%1 × %2 pixels</source>
         <translation>%1 × %2 ピクセル</translation>
     </message>
+    <message>
+        <source>those of the sheet, or a list such as 0,1,3</source>
+        <translation>シートの内容どおり、または 0,1,3 のような一覧</translation>
+    </message>
+    <message>
+        <source>Mo&amp;tions:</source>
+        <translation>モーション(&amp;T):</translation>
+    </message>
+    <message>
+        <source>Those of the sheet</source>
+        <translation>シートの内容どおり</translation>
+    </message>
+    <message>
+        <source>Engines&apos; rows: facing the viewer first, clockwise</source>
+        <translation>エンジン向けの行順：正面から時計回り</translation>
+    </message>
+    <message>
+        <source>The game&apos;s order</source>
+        <translation>ゲームの順序</translation>
+    </message>
+    <message>
+        <source>These:</source>
+        <translation>指定：</translation>
+    </message>
+    <message>
+        <source>such as 4,5,6</source>
+        <translation>4,5,6 など</translation>
+    </message>
+    <message>
+        <source>Dir&amp;ections:</source>
+        <translation>向き(&amp;E):</translation>
+    </message>
+    <message>
+        <source>edges extr&amp;uded:</source>
+        <translation>縁の引き伸ばし(&amp;U):</translation>
+    </message>
+    <message>
+        <source>Cell &amp;padding:</source>
+        <translation>セルの余白(&amp;P):</translation>
+    </message>
 </context>
 <context>
     <name>pelto::TFavoritesManager</name>

@@ -17,6 +17,7 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -126,6 +127,33 @@ TExportShape ExportSheet(const TDrawChara& Chara, const TExportOptions& Options,
 }
 
 } // namespace
+
+std::optional<std::vector<std::uint8_t>> ActionListOf(std::string_view Text, bool Directions) {
+    if (Directions)
+        for (std::size_t I = 0; I < DirectionOrderNames.size(); ++I)
+            if (Text == DirectionOrderNames[I]) {
+                const auto& Order = I == 0 ? GameDirectionOrder : EngineDirectionOrder;
+                return std::vector<std::uint8_t>(Order.begin(), Order.end());
+            }
+    const int Count = Directions ? DirectionCount : MotionCount;
+    std::vector<std::uint8_t> List;
+    while (true) {
+        const std::size_t Comma = std::min(Text.find(','), Text.size());
+        const std::string_view Digits = Text.substr(0, Comma);
+        int Number = -1;
+        const auto [End, Error] =
+            std::from_chars(Digits.data(), Digits.data() + Digits.size(), Number);
+        // Digits only: no sign, no space, nothing after the number.
+        if (Digits.empty() || Digits.front() < '0' || Digits.front() > '9' ||
+            Error != std::errc() || End != Digits.data() + Digits.size() || Number >= Count ||
+            std::find(List.begin(), List.end(), Number) != List.end())
+            return std::nullopt;
+        List.push_back(static_cast<std::uint8_t>(Number));
+        if (Comma == Text.size())
+            return List;
+        Text.remove_prefix(Comma + 1);
+    }
+}
 
 std::string SheetJsonFileName(std::string_view SheetFileName) {
     return ChangeFileExt(SheetFileName, ".json");

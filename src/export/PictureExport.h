@@ -46,6 +46,14 @@ inline constexpr std::array<std::uint8_t, 8> GameDirectionOrder{0, 1, 2, 3, 4, 5
 /// The orders by name, as --directions takes them beside a list.
 inline constexpr std::array<std::string_view, 2> DirectionOrderNames{"game", "engine"};
 
+/// "3,0,1" as the motions (or with Directions the directions) of a sheet: numbers the game
+/// has, each once, in the order given; for the directions also the name of an order. Nothing
+/// when Text is none of these.
+std::optional<std::vector<std::uint8_t>> ActionListOf(std::string_view Text, bool Directions);
+/// The padding and extrude of a sheet's cells, in pixels.
+inline constexpr int MaxExportPadding = 64;
+inline constexpr int MaxExportExtrude = 16;
+
 /// What a sheet's JSON names its frames: "m{motion}-d{direction}-f{frame}", or their index
 /// from 0, as Aseprite's "{frame}" names them and Phaser's createFromAseprite looks them up.
 enum class TFrameNames { Pose, Index };

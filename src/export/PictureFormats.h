@@ -126,6 +126,7 @@ enum class TFormatOption {
     Scope,      // which actions the file holds
     FrameNames, // what the index calls its frames
     Layers,     // every frame also layer by layer
+    Padding,    // pixels between a sheet's cells, and edges extruded into them
 };
 
 /// Whether Format takes Option: the one rule the command line, the service and the export
@@ -137,6 +138,7 @@ constexpr bool FormatTakes(const TExportFormat& Format, TFormatOption Option) {
     case TFormatOption::Scope:
         return HasScope(Format);
     case TFormatOption::FrameNames:
+    case TFormatOption::Padding:
         return Format.Kind == TExportKind::Sheet || Format.Kind == TExportKind::Bundle;
     case TFormatOption::Layers:
         return Format.Kind == TExportKind::Bundle;

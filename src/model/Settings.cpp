@@ -124,6 +124,10 @@ void WriteSettingsKeys(TIniFile& Ini, const TPeltoSettings& Settings) {
         Ini.WriteString(MainSection, "exportanchor", Export->Anchor);
         Ini.WriteBool(MainSection, "exportlayers", Export->Layers);
         Ini.WriteBool(MainSection, "exportindexnames", Export->IndexNames);
+        Ini.WriteString(MainSection, "exportmotions", Export->Motions);
+        Ini.WriteString(MainSection, "exportdirections", Export->Directions);
+        Ini.WriteInteger(MainSection, "exportpadding", Export->Padding);
+        Ini.WriteInteger(MainSection, "exportextrude", Export->Extrude);
     }
     // Left out until something is locked, as the other new keys.
     if (Settings.Locks != TOutfitLocks() || HasKey(Ini, "lockslots") || HasKey(Ini, "lockcolors")) {
@@ -176,6 +180,10 @@ void LoadSettings(const TIniFile& Ini, TPeltoSettings& Settings) {
         Export.Anchor = Ini.ReadString(MainSection, "exportanchor", Export.Anchor);
         Export.Layers = Ini.ReadBool(MainSection, "exportlayers", Export.Layers);
         Export.IndexNames = Ini.ReadBool(MainSection, "exportindexnames", Export.IndexNames);
+        Export.Motions = Ini.ReadString(MainSection, "exportmotions", "");
+        Export.Directions = Ini.ReadString(MainSection, "exportdirections", "");
+        Export.Padding = Ini.ReadInteger(MainSection, "exportpadding", 0);
+        Export.Extrude = Ini.ReadInteger(MainSection, "exportextrude", 0);
         Settings.Export = Export;
     }
     Settings.Locks.Slots = LockedOf<SlotCount>(Ini.ReadString(MainSection, "lockslots", ""), 1);

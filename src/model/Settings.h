@@ -44,6 +44,12 @@ struct TPeltoSettings {
         std::string Anchor = "feet";
         bool Layers = false;
         bool IndexNames = false;
+        /// A sheet's motions and directions as --motions and --directions spell them; empty:
+        /// those of Scope.
+        std::string Motions;
+        std::string Directions;
+        int Padding = 0;
+        int Extrude = 0;
         friend bool operator==(const TExportChoices&, const TExportChoices&) = default;
     };
     std::optional<TExportChoices> Export;

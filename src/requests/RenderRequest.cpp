@@ -121,27 +121,12 @@ TExportScope ScopeParam(const TParamReader& Reader, const std::string& Text) {
 std::vector<std::uint8_t> ListParam(const TParamReader& Reader, std::string_view Name,
                                     const std::string& Text) {
     const bool Directions = Name == "directions";
-    if (Directions)
-        for (std::size_t I = 0; I < DirectionOrderNames.size(); ++I)
-            if (Text == DirectionOrderNames[I]) {
-                const auto& Order = I == 0 ? GameDirectionOrder : EngineDirectionOrder;
-                return {Order.begin(), Order.end()};
-            }
+    if (auto List = ActionListOf(Text, Directions))
+        return std::move(*List);
     const TParamRange Range = ParameterNamed(Directions ? "direction" : "motion").Range;
-    std::vector<std::uint8_t> List;
-    std::string_view Rest = Text;
-    while (true) {
-        const std::size_t Comma = std::min(Rest.find(','), Rest.size());
-        const auto Number = NumberIn(Rest.substr(0, Comma), Range, true);
-        if (!Number || std::find(List.begin(), List.end(), *Number) != List.end())
-            throw ERequestError(
-                Reader.Spelled(Name) + " must be " + (Directions ? "game, engine or " : "") +
-                Format("numbers from %ld to %ld, each once, between commas", Range.Min, Range.Max));
-        List.push_back(static_cast<std::uint8_t>(*Number));
-        if (Comma == Rest.size())
-            return List;
-        Rest.remove_prefix(Comma + 1);
-    }
+    throw ERequestError(
+        Reader.Spelled(Name) + " must be " + (Directions ? "game, engine or " : "") +
+        Format("numbers from %ld to %ld, each once, between commas", Range.Min, Range.Max));
 }
 
 /// One of Names, by the index of the name given.
@@ -335,8 +320,7 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
         }
     for (const std::string_view Name : {"padding", "extrude"})
         if (const auto Pixels = Reader.Value(Name)) {
-            const TExportKind Kind = Request.Options.Format->Kind;
-            if (Kind != TExportKind::Sheet && Kind != TExportKind::Bundle)
+            if (!FormatTakes(*Request.Options.Format, TFormatOption::Padding))
                 throw ERequestError(Reader.Spelled(Name) +
                                     " is for sheet, tsheet, bundle and tbundle");
             (Name == "padding" ? Request.Options.Padding : Request.Options.Extrude) =

@@ -58,6 +58,11 @@ QPixmap PreviewPixmap(const TBitmap& Bitmap, int Side) {
     return Pixmap;
 }
 
+// The directions as the settings spell them, at the index the dialog offers them: those of the
+// scope, an order by name, or a list of the user's (last).
+constexpr std::array<std::string_view, 3> DirectionChoiceNames{"", "engine", "game"};
+constexpr int OwnDirections = static_cast<int>(DirectionChoiceNames.size());
+
 } // namespace
 
 TExportOptions ExportOptionsOf(const TPeltoSettings::TExportChoices& Choices) {
@@ -79,6 +84,17 @@ TExportOptions ExportOptionsOf(const TPeltoSettings::TExportChoices& Choices) {
     Options.Layers = Choices.Layers && FormatTakes(Format, TFormatOption::Layers);
     if (Choices.IndexNames && FormatTakes(Format, TFormatOption::FrameNames))
         Options.FrameNames = TFrameNames::Index;
+    if (FormatTakes(Format, TFormatOption::Scope)) {
+        // A list the user mistyped stands for nothing; the dialog shows it as such.
+        Options.Motions =
+            ActionListOf(Choices.Motions, false).value_or(std::vector<std::uint8_t>{});
+        Options.Directions =
+            ActionListOf(Choices.Directions, true).value_or(std::vector<std::uint8_t>{});
+    }
+    if (FormatTakes(Format, TFormatOption::Padding)) {
+        Options.Padding = std::clamp(Choices.Padding, 0, MaxExportPadding);
+        Options.Extrude = std::clamp(Choices.Extrude, 0, MaxExportExtrude);
+    }
     // A delay left at the viewer's pace lets each format keep its own (the GIF its 160 ms).
     if (FormatTakes(Format, TFormatOption::Delay) && Choices.Delay != DefaultExportDelay)
         Options.Delay = Choices.Delay;
@@ -92,6 +108,7 @@ TExportDialog::TExportDialog(const TPeltoSettings::TExportChoices& Last, const Q
     setWindowTitle(tr("Export"));
     FForm = new QFormLayout(this);
     CreateFormatRows();
+    CreateActionRows();
     CreateLayoutRows();
     CreateFileRows(FileName);
     Connect();
@@ -126,6 +143,54 @@ void TExportDialog::CreateFormatRows() {
     seDelay->setSuffix(" ms");
     FForm->addRow(tr("Frame &delay:"), seDelay);
     ShowDelay(FLast.Delay);
+}
+
+void TExportDialog::CreateActionRows() {
+    edMotions = new QLineEdit(QString::fromStdString(FLast.Motions), this);
+    edMotions->setObjectName("edExportMotions");
+    edMotions->setPlaceholderText(tr("those of the sheet, or a list such as 0,1,3"));
+    FForm->addRow(tr("Mo&tions:"), edMotions);
+
+    cbDirections = new QComboBox(this);
+    cbDirections->setObjectName("cbExportDirections");
+    cbDirections->addItems({tr("Those of the sheet"),
+                            tr("Engines' rows: facing the viewer first, clockwise"),
+                            tr("The game's order"), tr("These:")});
+    edDirections = new QLineEdit(this);
+    edDirections->setObjectName("edExportDirections");
+    edDirections->setPlaceholderText(tr("such as 4,5,6"));
+    const int Named = NameIndex(DirectionChoiceNames, FLast.Directions);
+    const bool Own = Named == 0 && !FLast.Directions.empty();
+    cbDirections->setCurrentIndex(Own ? OwnDirections : Named);
+    if (Own)
+        edDirections->setText(QString::fromStdString(FLast.Directions));
+    auto* DirectionRow = new QHBoxLayout;
+    DirectionRow->addWidget(cbDirections);
+    DirectionRow->addWidget(edDirections);
+    lblDirections = new QLabel(tr("Dir&ections:"), this);
+    lblDirections->setBuddy(cbDirections);
+    FForm->addRow(lblDirections, DirectionRow);
+
+    const auto Pixels = [this](const char* Name, int Value, int Max) {
+        auto* Box = new QSpinBox(this);
+        Box->setObjectName(Name);
+        Box->setRange(0, Max);
+        Box->setSuffix(" px");
+        Box->setValue(std::clamp(Value, 0, Max));
+        return Box;
+    };
+    sePadding = Pixels("seExportPadding", FLast.Padding, MaxExportPadding);
+    seExtrude = Pixels("seExportExtrude", FLast.Extrude, MaxExportExtrude);
+    auto* PaddingRow = new QHBoxLayout;
+    PaddingRow->addWidget(sePadding);
+    auto* ExtrudeLabel = new QLabel(tr("edges extr&uded:"), this);
+    ExtrudeLabel->setBuddy(seExtrude);
+    PaddingRow->addWidget(ExtrudeLabel);
+    PaddingRow->addWidget(seExtrude);
+    PaddingRow->addStretch();
+    lblPadding = new QLabel(tr("Cell &padding:"), this);
+    lblPadding->setBuddy(sePadding);
+    FForm->addRow(lblPadding, PaddingRow);
 }
 
 void TExportDialog::CreateLayoutRows() {
@@ -217,8 +282,11 @@ void TExportDialog::Connect() {
         connect(Each, &QComboBox::currentIndexChanged, this, &TExportDialog::LayoutChosen);
     for (QCheckBox* Each : {chFlip, chCanvas})
         connect(Each, &QCheckBox::toggled, this, &TExportDialog::LayoutChosen);
-    for (QSpinBox* Each : {seScale, seCanvasWidth, seCanvasHeight})
+    for (QSpinBox* Each : {seScale, seCanvasWidth, seCanvasHeight, sePadding, seExtrude})
         connect(Each, &QSpinBox::valueChanged, this, &TExportDialog::LayoutChosen);
+    connect(cbDirections, &QComboBox::currentIndexChanged, this, &TExportDialog::LayoutChosen);
+    for (QLineEdit* Each : {edMotions, edDirections})
+        connect(Each, &QLineEdit::textChanged, this, &TExportDialog::LayoutChosen);
 }
 
 const TExportFormat& TExportDialog::Format() const {
@@ -238,6 +306,13 @@ TPeltoSettings::TExportChoices TExportDialog::Choices() const {
     Now.Anchor = NameAt(CanvasAnchorNames, cbAnchor->currentIndex());
     Now.Layers = chLayers->isChecked();
     Now.IndexNames = chIndexNames->isChecked();
+    Now.Motions = edMotions->text().trimmed().toStdString();
+    const int Directions = cbDirections->currentIndex();
+    Now.Directions = Directions == OwnDirections
+                         ? edDirections->text().trimmed().toStdString()
+                         : NameAt(DirectionChoiceNames, std::max(0, Directions));
+    Now.Padding = sePadding->value();
+    Now.Extrude = seExtrude->value();
     if (FDelayChosen)
         Now.Delay = seDelay->value();
     return Now;
@@ -263,6 +338,9 @@ void TExportDialog::FormatChosen() {
     seDelay->setEnabled(FormatTakes(Chosen, TFormatOption::Delay));
     FForm->setRowVisible(chLayers, FormatTakes(Chosen, TFormatOption::Layers));
     FForm->setRowVisible(chIndexNames, FormatTakes(Chosen, TFormatOption::FrameNames));
+    FForm->setRowVisible(edMotions, FormatTakes(Chosen, TFormatOption::Scope));
+    FForm->setRowVisible(lblDirections, FormatTakes(Chosen, TFormatOption::Scope));
+    FForm->setRowVisible(lblPadding, FormatTakes(Chosen, TFormatOption::Padding));
     adjustSize();
     if (!FDelayChosen)
         ShowDelay(DefaultDelayOf(Chosen));
@@ -275,6 +353,14 @@ void TExportDialog::LayoutChosen() {
     // A canvas's size and anchor count only with a canvas.
     for (QWidget* Each : std::initializer_list<QWidget*>{seCanvasWidth, seCanvasHeight, cbAnchor})
         Each->setEnabled(chCanvas->isChecked());
+    edDirections->setEnabled(cbDirections->currentIndex() == OwnDirections);
+    // A list that stands for nothing is shown as such rather than silently dropped.
+    const TPeltoSettings::TExportChoices Now = Choices();
+    const auto MarkList = [](QLineEdit* Edit, const std::string& Text, bool Directions) {
+        Edit->setStyleSheet(Text.empty() || ActionListOf(Text, Directions) ? "" : "color: #b00000");
+    };
+    MarkList(edMotions, Now.Motions, false);
+    MarkList(edDirections, edDirections->text().trimmed().toStdString(), true);
     ShowPreview();
 }
 

@@ -37,6 +37,7 @@ public:
 
 private:
     void CreateFormatRows();
+    void CreateActionRows();
     void CreateLayoutRows();
     void CreateFileRows(const QString& FileName);
     void Connect();
@@ -67,6 +68,13 @@ private:
     QComboBox* cbAnchor = nullptr;
     QCheckBox* chLayers = nullptr;
     QCheckBox* chIndexNames = nullptr;
+    QLineEdit* edMotions = nullptr;
+    QComboBox* cbDirections = nullptr;
+    QLineEdit* edDirections = nullptr;
+    QLabel* lblDirections = nullptr;
+    QLabel* lblPadding = nullptr;
+    QSpinBox* sePadding = nullptr;
+    QSpinBox* seExtrude = nullptr;
     QLabel* lblPreview = nullptr;
     QLabel* lblSize = nullptr;
     QLineEdit* edFile = nullptr;

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <tuple>
+#include <vector>
 
 using namespace pelto;
 
@@ -16,6 +18,9 @@ TEST(ExportDialog, OffersAndAsksForWhatEachFormatTakesAndNothingElse) {
     Last.Layers = true;
     Last.IndexNames = true;
     Last.Delay = 250;
+    Last.Motions = "3,0";
+    Last.Directions = "5,4";
+    Last.Padding = 2;
     TExportDialog Dialog(Last, "rocco", nullptr, nullptr);
     auto* Format = Dialog.findChild<QComboBox*>("cbExportFormat");
     const auto Shown = [&](const char* Name) {
@@ -40,6 +45,11 @@ TEST(ExportDialog, OffersAndAsksForWhatEachFormatTakesAndNothingElse) {
                  TCase{TFormatOption::FrameNames, Shown("chExportIndexNames"),
                        Options.FrameNames == TFrameNames::Index},
                  TCase{TFormatOption::Layers, Shown("chExportLayers"), Options.Layers},
+                 TCase{TFormatOption::Scope,
+                       Shown("edExportMotions") && Shown("edExportDirections"),
+                       Options.Motions == std::vector<std::uint8_t>{3, 0} &&
+                           Options.Directions == std::vector<std::uint8_t>{5, 4}},
+                 TCase{TFormatOption::Padding, Shown("seExportPadding"), Options.Padding == 2},
              }) {
             EXPECT_EQ(Case.Offered, FormatTakes(Chosen, Case.Option))
                 << Chosen.Name << " option " << static_cast<int>(Case.Option);
@@ -50,4 +60,18 @@ TEST(ExportDialog, OffersAndAsksForWhatEachFormatTakesAndNothingElse) {
         }
         EXPECT_EQ(Dialog.FileName().toStdString(), "rocco" + std::string(Chosen.Extension));
     }
+}
+
+TEST(ExportDialog, OffersTheEnginesDirectionOrderAndKeepsAMistypedListAsTyped) {
+    TPeltoSettings::TExportChoices Last;
+    Last.Format = "sheet";
+    Last.Motions = "0,0";
+    TExportDialog Dialog(Last, "rocco", nullptr, nullptr);
+    Dialog.findChild<QComboBox*>("cbExportDirections")->setCurrentIndex(1);
+    const TPeltoSettings::TExportChoices Chosen = Dialog.Choices();
+    EXPECT_EQ(std::tie(Chosen.Motions, Chosen.Directions), std::make_tuple("0,0", "engine"));
+    const TExportOptions Options = ExportOptionsOf(Chosen);
+    EXPECT_TRUE(Options.Motions.empty());
+    EXPECT_EQ(Options.Directions,
+              std::vector<std::uint8_t>(EngineDirectionOrder.begin(), EngineDirectionOrder.end()));
 }

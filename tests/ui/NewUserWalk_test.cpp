@@ -30,6 +30,8 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <fstream>
 
 using namespace pelto;
@@ -204,6 +206,10 @@ TEST_F(NewUserWalk, SettingsReachTheFileAsTheyChangeNotOnlyAtTheEnd) {
     Window->OnPromptExport = [&](TPeltoSettings::TExportChoices& Choices, QString& FileName) {
         Choices.Format = "tsheet";
         Choices.Crop = "body";
+        Choices.Motions = "3,0";
+        Choices.Directions = "engine";
+        Choices.Padding = 2;
+        Choices.Extrude = 1;
         FileName = QString::fromStdString(Dir.File("walk"));
         return true;
     };
@@ -212,6 +218,9 @@ TEST_F(NewUserWalk, SettingsReachTheFileAsTheyChangeNotOnlyAtTheEnd) {
     const TPeltoSettings Settings = Kept();
     EXPECT_EQ(Settings.Export->Format, "tsheet");
     EXPECT_EQ(Settings.Export->Crop, "body");
+    EXPECT_EQ(std::tie(Settings.Export->Motions, Settings.Export->Directions,
+                       Settings.Export->Padding, Settings.Export->Extrude),
+              std::make_tuple("3,0", "engine", 2, 1));
     EXPECT_EQ(Settings.ImageFolder, Dir.Path());
     EXPECT_EQ(Settings.Zoom, 200);
     EXPECT_EQ(Settings.LastCode, Window->Session().Code());
