@@ -27,12 +27,18 @@ check(names.includes('Head'), 'a head layer: ' + names);
 check(names.some(name => /^Slot 3 ./.test(name)) && /^Slot 3 /.test(names[names.length - 1]),
   'the hand item, named, drawn last: ' + names);
 
-// The bundle's frames by pose, in the order of the file's tags.
-const frames = fs.readdirSync(framesDir).filter(name => name.endsWith('.png'));
+// The actions in the order asked for (PELTO_TAGS, "m3-d4,m3-d3,..."), and the bundle's frames
+// by pose in the order of the file's tags.
+if (process.env.PELTO_TAGS)
+  check(ase.tags.map(tag => tag.name).join() === process.env.PELTO_TAGS,
+    'the tags in the order asked for: ' + ase.tags.map(tag => tag.name));
 const pose = name => name.match(/m(\d+)-d(\d+)-f(\d+)/).slice(1).map(Number);
+const tagOrder = ase.tags.map(tag => tag.name);
+const frames = fs.readdirSync(framesDir).filter(name => name.endsWith('.png'));
 frames.sort((a, b) => {
   const [pa, pb] = [pose(a), pose(b)];
-  return pa[0] - pb[0] || pa[1] - pb[1] || pa[2] - pb[2];
+  return tagOrder.indexOf(`m${pa[0]}-d${pa[1]}`) - tagOrder.indexOf(`m${pb[0]}-d${pb[1]}`) ||
+    pa[2] - pb[2];
 });
 check(ase.numFrames === frames.length, `${ase.numFrames} frames, ${frames.length} in the bundle`);
 check(ase.frames.every(frame => frame.frameDuration === delay), 'every frame lasts ' + delay);

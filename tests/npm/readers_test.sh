@@ -10,8 +10,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 code=$("$make_code" "$game" 1 1)
-pose=(--game "$game" --code "$code" --shadow --motion 1 --scope directions --scale 2 --flip
+# Motions and directions in an order of their own: the engines' rows, the later motion first.
+pose=(--game "$game" --code "$code" --shadow --motions 3,1 --directions engine --scale 2 --flip
       --crop body --delay 120)
+tags=$(for m in 3 1; do for d in 4 3 2 1 0 7 6 5; do printf 'm%s-d%s,' $m $d; done; done)
 "$cli" render "${pose[@]}" --format aseprite --out "$scratch/layers.aseprite"
 "$cli" render "${pose[@]}" --format tbundle --layers --out "$scratch/bundle.zip"
 "$cli" render --game "$game" --code "$code" --motion 1 --scope directions --format bundle \
@@ -20,6 +22,6 @@ status=0
 "$python" "$here/bundle_zipfile_test.py" "$scratch/bundle.zip" || status=1
 "$python" "$here/bundle_zipfile_test.py" "$scratch/plain.zip" || status=1
 "$python" -m zipfile -e "$scratch/bundle.zip" "$scratch/bundle"
-node "$here/aseprite_test.js" "$scratch/layers.aseprite" "$scratch/bundle/frames" 120 \
+PELTO_TAGS=${tags%,} node "$here/aseprite_test.js" "$scratch/layers.aseprite" "$scratch/bundle/frames" 120 \
   --layers-png /tmp/aseprite-layers || status=1
 exit $status
