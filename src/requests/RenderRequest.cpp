@@ -302,30 +302,29 @@ TRenderRequest ParseRenderRequest(const TRequestParams& Params, const TRequestDi
                                 std::string(Dialect.DelayFormats));
         Request.Options.Delay = Reader.Number("delay", *Delay);
     }
-    if (const auto Scope = Reader.Value("scope")) {
-        if (!FormatTakes(*Request.Options.Format, TFormatOption::Scope))
-            throw ERequestError(Reader.Spelled("scope") +
-                                " is for sheet, tsheet, bundle, tbundle and aseprite");
+    // Name's value, refused for a format that does not take Option.
+    const auto ValueTaken = [&](std::string_view Name, TFormatOption Option) {
+        auto Value = Reader.Value(Name);
+        if (Value && !FormatTakes(*Request.Options.Format, Option))
+            throw ERequestError(Reader.Spelled(Name) + " is for " +
+                                (Option == TFormatOption::Scope
+                                     ? "sheet, tsheet, bundle, tbundle and aseprite"
+                                     : "sheet, tsheet, bundle and tbundle"));
+        return Value;
+    };
+    if (const auto Scope = ValueTaken("scope", TFormatOption::Scope)) {
         Request.Options.Scope = ScopeParam(Reader, *Scope);
     } else if (Request.Options.Format->Kind == TExportKind::Bundle) {
         Request.Options.Scope = TExportScope::All;
     }
     for (const std::string_view Name : {"motions", "directions"})
-        if (const auto List = Reader.Value(Name)) {
-            if (!FormatTakes(*Request.Options.Format, TFormatOption::Scope))
-                throw ERequestError(Reader.Spelled(Name) +
-                                    " is for sheet, tsheet, bundle, tbundle and aseprite");
+        if (const auto List = ValueTaken(Name, TFormatOption::Scope))
             (Name == "motions" ? Request.Options.Motions : Request.Options.Directions) =
                 ListParam(Reader, Name, *List);
-        }
     for (const std::string_view Name : {"padding", "extrude"})
-        if (const auto Pixels = Reader.Value(Name)) {
-            if (!FormatTakes(*Request.Options.Format, TFormatOption::Padding))
-                throw ERequestError(Reader.Spelled(Name) +
-                                    " is for sheet, tsheet, bundle and tbundle");
+        if (const auto Pixels = ValueTaken(Name, TFormatOption::Padding))
             (Name == "padding" ? Request.Options.Padding : Request.Options.Extrude) =
                 Reader.Number(Name, *Pixels);
-        }
     Request.Options.Trim = Reader.Switch("trim");
     ReadLayout(Reader, Request);
     return Request;
