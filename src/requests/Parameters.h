@@ -103,7 +103,7 @@ inline constexpr std::array<TParameter, 37> Parameters{{
     {"padding", TParamKind::Number, RenderOption, {0, 64}, 0},
     {"extrude", TParamKind::Number, RenderOption, {0, 16}, 0},
     {"trim", TParamKind::Switch, RenderOption, SwitchRange, 0},
-    {"crop", TParamKind::Word, RenderOption | RenderQuery},
+    {"crop", TParamKind::Word, RenderOption | RenderQuery | SwatchQuery},
     {"flip", TParamKind::Switch, RenderOption | RenderQuery, SwitchRange, 0},
     {"canvas", TParamKind::Text, RenderOption | RenderQuery},
     {"anchor", TParamKind::Word, RenderOption | RenderQuery},

@@ -10,6 +10,7 @@
 #include "requests/Parameters.h"
 
 #include <array>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -61,23 +62,31 @@ void RenderSwatches(const TGameData& Game, const TSwatchRequest& Request, TStrea
     const TSwatchChoice& Choice = Request.Choice;
     const std::vector<TCharaDesign> Cells =
         SwatchDesigns(DesignOfCode(Request.Look.Code, Game), Choice);
-    TBitmap Grid(Choice.Columns() * CanvasSize, Choice.Rows() * CanvasSize, TPixelFormat::pf32bit);
-    Grid.Fill(0);
-    const TFramePlacement Alone = PlaceFrames(TBox{}, 1, false, std::nullopt);
+    const TExportOptions& Options = Request.Look.Options;
     // One session, dressed again for each cell, so that a grid costs one character's memory.
     TDressingSession Session(Game);
     TRenderRequest Cell = Request.Look;
+    std::optional<TBitmap> Grid;
+    TFramePlacement Placement;
     for (std::size_t I = 0; I < Cells.size(); ++I) {
         Cell.Code = CodeOfDesign(Cells[I]);
         PoseSession(Session, Cell);
         const TDrawChara& Chara = Session.Chara();
+        const TPose Pose{Chara.Motion(), Chara.Direction(), Chara.Frame()};
+        const TBitmap Frame = DrawCovered(Chara, Pose);
+        // Levels recolour pixels and never move them: the first cell's crop is every cell's.
+        if (I == 0) {
+            Placement = PlacementOf(Options, CropBoxOf(Chara, Options, {&Pose, 1}, {&Frame, 1}));
+            Grid.emplace(Choice.Columns() * Placement.Width, Choice.Rows() * Placement.Height,
+                         TPixelFormat::pf32bit);
+            Grid->Fill(0);
+        }
         const int Column = static_cast<int>(I) % Choice.Columns();
         const int Row = static_cast<int>(I) / Choice.Columns();
-        PlaceFrame(DrawCovered(Chara, {Chara.Motion(), Chara.Direction(), Chara.Frame()}), Alone,
-                   Grid, Column * CanvasSize, Row * CanvasSize);
+        PlaceFrame(Frame, Placement, *Grid, Column * Placement.Width, Row * Placement.Height);
     }
-    PutBehind(Grid, Request.Look.Background);
-    EncodePictures(*Request.Look.Options.Format, {&Grid, 1}, std::nullopt, Stream);
+    PutBehind(*Grid, Request.Look.Background);
+    EncodePictures(*Options.Format, {&*Grid, 1}, std::nullopt, Stream);
 }
 
 } // namespace pelto

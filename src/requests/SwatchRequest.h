@@ -11,9 +11,9 @@ namespace pelto {
 class TGameData;
 class TStream;
 
-/// A character at the levels a swatch view compares (SwatchDesigns), one still cell of the
-/// canvas's size each, row by row, in one PNG at scale 1. Each cell is the picture a render
-/// of that cell's design draws in Look's pose, shadow and background.
+/// A character at the levels a swatch view compares (SwatchDesigns), one still cell each, row
+/// by row, in one PNG at scale 1. Each cell is the picture a render of that cell's design draws
+/// in Look's pose, shadow, background and crop, all cells of one size.
 struct TSwatchRequest {
     TRenderRequest Look; // its code is the design the levels vary
     TSwatchChoice Choice;
@@ -23,7 +23,7 @@ struct TSwatchRequest {
 };
 
 /// The swatches Params ask for in Dialect: "position", "across" and optionally "down", the
-/// rest as a still PNG render reads them. Refuses, as ERequestError, a missing code or
+/// rest as a still PNG render at scale 1 reads them. Refuses, as ERequestError, a missing code or
 /// position or across and what a render refuses; a name Dialect's render does not take has
 /// been refused by the front end.
 TSwatchRequest ParseSwatchRequest(const TRequestParams& Params, const TRequestDialect& Dialect);
