@@ -596,7 +596,8 @@ class Studio {
     }
     levels[channel] = level;
     this.preview([["color", position + ":" + levels.join(",")]],
-                 { text: qsTr("Color %1 %2: %3", position + 1, qsTr(Channels[channel]), level) });
+                 { text: qsTr("Color %1 %2: %3", position + 1, qsTr(Channels[channel]), level),
+                   range, level });
   }
 
   showPreview() {
@@ -613,6 +614,10 @@ class Studio {
       row.querySelector(".trybonus").textContent =
         item ? item.bonuses.map((line) => line.trim()).join(" · ") : "";
       text = qsTr("%1: %2", qsTr(SlotNames[slot]), item ? item.name : "---");
+    }
+    if (label.range) {
+      label.range.parentElement.classList.add("previewing");
+      label.range.nextElementSibling.textContent = String(label.level);
     }
     $("status").textContent = this.totals(body.status);
     $("preview-note").hidden = false;
@@ -739,8 +744,11 @@ class Studio {
     if (sliders && !(this.pending > 1))
       this.levels.forEach((range, index) => {
         range.value = state.colors[index];
-        range.nextElementSibling.textContent = String(state.colors[index]);
       });
+    for (const range of this.levels) {
+      range.parentElement.classList.remove("previewing");
+      range.nextElementSibling.textContent = range.value;
+    }
     $("status").textContent = this.totals(state.status);
     this.listItems(state.items);
     const motion = $("motion");
