@@ -167,6 +167,7 @@ class Studio:
         self.test.assertEqual(active, str(item["id"]), "the keys move the cursor")
         self.until(lambda: not self.css("#tip").get_attribute("hidden"), "the item's tip")
         self.test.assertIn(item["name"], self.css("#tip").text)
+        self.expect_picture(self.cli_code("--wear", f"{slot}:{item['id']}"), "the cursor's item")
         grid.send_keys(self.Keys.ENTER)
         self.edit(f"slot {slot} by keys", "--wear", f"{slot}:{item['id']}")
 
