@@ -615,6 +615,82 @@
         <source>Pictures drawn in this browser from your own game files, which never leave this computer.</source>
         <translation>絵はこのブラウザーの中で、あなたのゲームのファイルから描いています。ファイルはこのコンピューターから出ません。</translation>
     </message>
+    <message>
+        <source>Preview: click to wear it.</source>
+        <translation>試着中：クリックで着用します。</translation>
+    </message>
+    <message>
+        <source>Sheet, bundle and Aseprite</source>
+        <translation>シート・バンドル・Aseprite</translation>
+    </message>
+    <message>
+        <source>Motions</source>
+        <translation>モーション</translation>
+    </message>
+    <message>
+        <source>Directions</source>
+        <translation>向き</translation>
+    </message>
+    <message>
+        <source>The direction shown</source>
+        <translation>表示中の向き</translation>
+    </message>
+    <message>
+        <source>All, in the game&apos;s order</source>
+        <translation>すべて（ゲームの順）</translation>
+    </message>
+    <message>
+        <source>All, in the engines&apos; order</source>
+        <translation>すべて（ゲームエンジンの順）</translation>
+    </message>
+    <message>
+        <source>Padding</source>
+        <translation>余白</translation>
+    </message>
+    <message>
+        <source>Extrude</source>
+        <translation>にじみ出し</translation>
+    </message>
+    <message>
+        <source>Without a motion ticked, the motion shown. Padding and extrude are for sheets and bundles.</source>
+        <translation>モーションを選ばないときは表示中のモーションです。余白とにじみ出しはシートとバンドル用です。</translation>
+    </message>
+    <message>
+        <source>Swatches</source>
+        <translation>見本</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>カラー</translation>
+    </message>
+    <message>
+        <source>Across</source>
+        <translation>横方向</translation>
+    </message>
+    <message>
+        <source>Down</source>
+        <translation>縦方向</translation>
+    </message>
+    <message>
+        <source>Each swatch is the character at other levels; click one to take its levels.</source>
+        <translation>見本はそれぞれ別の値のキャラクターです。クリックするとその値になります。</translation>
+    </message>
+    <message>
+        <source>Try-on</source>
+        <translation>試着</translation>
+    </message>
+    <message>
+        <source>Color %1 %2: %3</source>
+        <translation>カラー%1 %2: %3</translation>
+    </message>
+    <message>
+        <source>Preview: %1</source>
+        <translation>試着中: %1</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
 </context>
 <context>
     <name>pelto::CoreText</name>

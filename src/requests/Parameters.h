@@ -7,6 +7,7 @@
 #include "export/FramePlacement.h"
 #include "export/PictureExport.h"
 #include "game/GameFacts.h"
+#include "model/CharaDesign.h"
 #include "platform/Errors.h"
 
 #include <array>
@@ -39,6 +40,7 @@ enum TParamTaker : unsigned {
     SharePage = 1u << 5,    // the share page, where a value out of range falls back on the default
     DesignEdit = 1u << 6,   // an edit of a design: pelto-cli code and the service's /design.json
     DesignQuery = 1u << 7,  // the service's /design.json: a code and its edits
+    SwatchQuery = 1u << 8,  // the service's /swatches.png: a code at the levels of a position
 };
 
 /// The whole numbers a parameter takes, both ends included.
@@ -61,28 +63,29 @@ inline constexpr std::size_t MaxParamValueLength = 1024;
 /// The highest frame any action has; a frame is checked against its action once posed.
 inline constexpr long MaxFrameNumber = 255;
 
-inline constexpr std::array<TParameter, 34> Parameters{{
-    {"code", TParamKind::Text, RenderOption | RenderQuery | SharePage | DesignQuery},
+inline constexpr std::array<TParameter, 37> Parameters{{
+    {"code", TParamKind::Text, RenderOption | RenderQuery | SharePage | DesignQuery | SwatchQuery},
     {"chara", TParamKind::Number, RenderOption | DesignEdit | DesignQuery, {0, LastChara}},
     {"motion",
      TParamKind::Number,
-     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage | SwatchQuery,
      {0, LastMotion},
      0},
     {"direction",
      TParamKind::Number,
-     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage | SwatchQuery,
      {0, LastDirection},
      DefaultDirection},
     {"frame",
      TParamKind::Number,
-     RenderOption | RenderQuery | SceneOption | SceneQuery,
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SwatchQuery,
      {1, MaxFrameNumber},
      1},
     {"shadow", TParamKind::Switch,
-     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage, SwitchRange, 0},
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage | SwatchQuery, SwitchRange,
+     0},
     {"background", TParamKind::Text,
-     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage},
+     RenderOption | RenderQuery | SceneOption | SceneQuery | SharePage | SwatchQuery},
     {"format", TParamKind::Word, RenderOption | SceneOption},
     {"scale",
      TParamKind::Number,
@@ -100,7 +103,7 @@ inline constexpr std::array<TParameter, 34> Parameters{{
     {"padding", TParamKind::Number, RenderOption, {0, MaxExportPadding}, 0},
     {"extrude", TParamKind::Number, RenderOption, {0, MaxExportExtrude}, 0},
     {"trim", TParamKind::Switch, RenderOption, SwitchRange, 0},
-    {"crop", TParamKind::Word, RenderOption | RenderQuery},
+    {"crop", TParamKind::Word, RenderOption | RenderQuery | SwatchQuery},
     {"flip", TParamKind::Switch, RenderOption | RenderQuery, SwitchRange, 0},
     {"canvas", TParamKind::Text, RenderOption | RenderQuery},
     {"anchor", TParamKind::Word, RenderOption | RenderQuery},
@@ -118,6 +121,10 @@ inline constexpr std::array<TParameter, 34> Parameters{{
     {"strip", TParamKind::Text, DesignEdit | DesignQuery},
     {"wear", TParamKind::Text, DesignEdit | DesignQuery},
     {"color", TParamKind::Text, DesignEdit | DesignQuery},
+    // A swatch grid's colour position and the channels (0 red, 1 green, 2 blue) it varies.
+    {"position", TParamKind::Number, SwatchQuery, {0, ColorPositionCount - 1}},
+    {"across", TParamKind::Number, SwatchQuery, {0, ColorChannelCount - 1}},
+    {"down", TParamKind::Number, SwatchQuery, {0, ColorChannelCount - 1}},
     // Each character of a scene in a query, "CODE~MOTION~DIRECTION"; repeated.
     {"c", TParamKind::Text, SceneQuery},
 }};

@@ -168,6 +168,7 @@ bool ChangesWithGameData(TEndpoint Endpoint) {
     switch (Endpoint) {
     case TEndpoint::Render:
     case TEndpoint::Scene:
+    case TEndpoint::Swatches:
     case TEndpoint::Items:
     case TEndpoint::Icon:
     case TEndpoint::CodeJson:
@@ -327,6 +328,8 @@ std::optional<TServiceResponse> TRenderService::Respond(const TServiceRequest& R
             return Render(*Route.Format, Request, Work);
         case TEndpoint::Scene:
             return Scene(*Route.Format, Request, Work);
+        case TEndpoint::Swatches:
+            return Swatches(Request, Work);
         case TEndpoint::Items:
             return Items(Request, Work);
         case TEndpoint::Icon:
@@ -445,6 +448,27 @@ TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServi
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
             return Content(Format.MimeType, ToString(Stream.Memory()));
         });
+}
+
+TServiceResponse TRenderService::Swatches(const TServiceRequest& Request, TWork Work) {
+    TSwatchRequest Asked = ParseSwatchParams(Request.Params);
+    Asked.Look.Code = CanonicalCode(Asked.Look.Code);
+    return Cached(Asked.Key(), Request, std::string(DataCaching), !Asked.Look.Frame, [&] {
+        if (Work == TWork::Refused)
+            throw ENeedsWork{};
+        auto Ticket = FWork.Enter(Request.Arrived);
+        // Known before a cell is drawn: a grid's size is fixed by its choice alone.
+        const std::size_t Bytes = SwatchWorkBytes(Asked);
+        if (Bytes > FWork.Budget())
+            throw EBadRequest(TooLargeMessage(Bytes, "grid"));
+        Ticket.Reserve(Bytes);
+        const auto Start = std::chrono::steady_clock::now();
+        TMemoryStream Stream;
+        RenderSwatches(FGame, Asked, Stream);
+        FMetrics.CountRender(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+        return Content("image/png", ToString(Stream.Memory()));
+    });
 }
 
 TServiceResponse TRenderService::Items(const TServiceRequest& Request, TWork Work) {

@@ -116,6 +116,7 @@ private:
     TServiceResponse Render(const TExportFormat& Format, const TServiceRequest& Request,
                             TWork Work);
     TServiceResponse Scene(const TExportFormat& Format, const TServiceRequest& Request, TWork Work);
+    TServiceResponse Swatches(const TServiceRequest& Request, TWork Work);
     TServiceResponse Items(const TServiceRequest& Request, TWork Work);
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
     TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);

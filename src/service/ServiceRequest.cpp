@@ -105,6 +105,10 @@ TRoute OpenApiRoute(std::string_view Path) {
     return ExactRoute(Path, "/openapi.json", TEndpoint::OpenApi);
 }
 
+TRoute SwatchesRoute(std::string_view Path) {
+    return ExactRoute(Path, "/swatches.png", TEndpoint::Swatches);
+}
+
 TRoute DocsRoute(std::string_view Path) {
     return ExactRoute(Path, "/docs", TEndpoint::Docs);
 }
@@ -140,7 +144,7 @@ TRoute IconRoute(std::string_view Path) {
     return {};
 }
 
-constexpr std::array<TRouteEntry, 15> Routes{{
+constexpr std::array<TRouteEntry, 16> Routes{{
     {"/", TRouteScope::Page, PageRoute},
     {"/c/{code}", TRouteScope::Page, ShareRoute},
     {"/{file}", TRouteScope::Page, AssetRoute},
@@ -155,6 +159,7 @@ constexpr std::array<TRouteEntry, 15> Routes{{
     {"/icon/{id}.png", TRouteScope::Api, IconRoute},
     {"/openapi.json", TRouteScope::ApiOnly, OpenApiRoute},
     {"/scene.{format}", TRouteScope::ApiOnly, SceneRoute},
+    {"/swatches.png", TRouteScope::ApiOnly, SwatchesRoute},
     // Described with the API it documents, and versioned with it.
     {"/docs", TRouteScope::ApiOnly, DocsRoute},
 }};
@@ -219,6 +224,12 @@ TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& 
             Others.emplace(Name, Value);
     }
     return ParseSceneRequest(Characters, Others, QueryDialect, &Format);
+}
+
+TSwatchRequest ParseSwatchParams(const TQueryParams& Params) {
+    static constexpr auto Known = ParameterNames<SwatchQuery>();
+    RefuseStrayParams(Params, Known);
+    return ParseSwatchRequest({Params.begin(), Params.end()}, QueryDialect);
 }
 
 TShareParams ParseShareParams(const TQueryParams& Params) {

@@ -8,6 +8,7 @@
 #include "requests/DesignEdits.h"
 #include "requests/RenderRequest.h"
 #include "requests/SceneRequest.h"
+#include "requests/SwatchRequest.h"
 
 #include <array>
 #include <map>
@@ -55,11 +56,12 @@ enum class TEndpoint {
     OpenApi,  // "/v1/openapi.json": the description of the API
     Scene,    // "/v1/scene.FORMAT": several characters in one picture
     Docs,     // "/v1/docs": that description as a page for people
+    Swatches, // "/v1/swatches.png": a character at the levels of a colour position
     Unknown
 };
-inline constexpr std::array<std::string_view, 15> EndpointNames{
-    "render", "items",  "icon",  "healthz", "metrics", "page", "share", "code",
-    "asset",  "design", "atlas", "openapi", "scene",   "docs", "other"};
+inline constexpr std::array<std::string_view, 16> EndpointNames{
+    "render", "items",  "icon",  "healthz", "metrics", "page", "share",    "code",
+    "asset",  "design", "atlas", "openapi", "scene",   "docs", "swatches", "other"};
 
 /// Where a route is served. The API's routes are under ApiPrefix, the older ones also at their
 /// first paths, which links and bots out there still use; they answer other sites' scripts.
@@ -101,6 +103,10 @@ TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams
 /// parameter the service takes once, none too long (else EBadRequest), then as
 /// ParseSceneRequest checks them in QueryDialect.
 TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params);
+
+/// The swatches Params ask for: the parameters the service takes, each once, none too long
+/// (else EBadRequest), then as ParseSwatchRequest checks them in QueryDialect.
+TSwatchRequest ParseSwatchParams(const TQueryParams& Params);
 
 /// A share page shows its character larger than a render does.
 inline constexpr int DefaultShareScale = 3;

@@ -108,6 +108,7 @@ class Local(studio_test.Studio):
     def __init__(self, test, driver, app, service, downloads):
         super().__init__(test, driver, app)
         self.service, self.downloads = service, downloads
+        self.api = service
 
     def open(self, path=""):
         self.driver.get(self.base + path)
@@ -142,11 +143,14 @@ class Local(studio_test.Studio):
         self.until(lambda: self.value("code") == code, f"the code of {what}")
         self.until(lambda: self.js("return location.hash") == fragment(code),
                    f"the address of {what}")
+        self.expect_picture(code, what)
+        self.code = code
+
+    def expect_picture(self, code, what):
         url = self.service + "/render.png?code=" + urllib.parse.quote(code, safe="") + STILL
         status, _, body = fetch(url)
         self.test.assertEqual(status, 200)
         self.until(lambda: self.shown("picture") == body, f"the picture of {what}")
-        self.code = code
 
     def download(self, button):
         """Clicks Button; gives {name: bytes} of the files it downloaded."""
@@ -307,6 +311,19 @@ class LocalStudioTest(unittest.TestCase):
             got = studio.download(f"#download-{kind}")
             t.assertEqual(sorted(got), sorted(names), kind)
             t.assertTrue(got == expected, kind + ": other bytes than the command line's")
+        # The choices of a sheet, a bundle and a layered file, in the command line's words.
+        for motion in ["0", "2"]:
+            studio.css(f"#sheet-motions input[value='{motion}']").click()
+        Select(studio.css("#sheet-directions")).select_by_value("engine")
+        for name, pixels in [("padding", "2"), ("extrude", "1")]:
+            studio.css(f"#sheet-{name}").clear()
+            studio.css(f"#sheet-{name}").send_keys(pixels)
+        chosen = ["--motions", "0,2", "--directions", "engine"]
+        for kind, options, names in DOWNLOADS[5:]:
+            padded = ["--padding", "2", "--extrude", "1"] if kind != "aseprite" else []
+            coloured = [] if kind == "aseprite" else ["--background", "FFFFFF"]
+            expected = self.render(names[0], code, *options, *pose, *coloured, *chosen, *padded)
+            t.assertTrue(studio.download(f"#download-{kind}") == expected, kind + " as chosen")
         # A group's downloads are what `pelto-cli render` writes with several codes.
         studio.tap(studio.css("#add-to-group"))
         second = studio.show_character(3)
@@ -371,6 +388,18 @@ class LocalStudioTest(unittest.TestCase):
         self.shot(studio, "local-390-ja-dressed", 390)
         self.shot(studio, "local-1280-ja-dressed", 1280)
         self.assert_no_console_errors(studio.driver)
+
+    def test_trying_on_and_swatches(self):
+        for language, width in [("en", 1280), ("ja", 390)]:
+            with self.subTest(language=language, width=width):
+                studio = self.studio(language)
+                studio.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                    "width": width, "height": 900, "deviceScaleFactor": 1, "mobile": width < 600})
+                studio.open()
+                studio.open_folder(self.chosen)
+                studio.opened()
+                studio.try_on_and_swatches(os.path.join(self.shots, f"local-tryon-{width}-{language}"))
+                self.assert_no_console_errors(studio.driver)
 
     def test_a_dropped_folder_of_100000_files_opens_without_the_page_stalling(self):
         big = os.path.join(self.work, "Big")

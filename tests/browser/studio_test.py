@@ -72,6 +72,7 @@ class Studio:
         self.wait = WebDriverWait(driver, WAIT_SECONDS, poll_frequency=0.05, ignored_exceptions=(
             NoSuchElementException, StaleElementReferenceException))
         self.code = ""
+        self.api = base  # where the service's own answers are asked
 
     def until(self, condition, what):
         return self.wait.until(lambda d: condition(), f"waiting for {what}")
@@ -96,17 +97,31 @@ class Studio:
     def expect(self, code, what):
         """The code box holds Code, and the picture is the service's still of it."""
         self.until(lambda: self.value("code") == code, f"the code of {what}")
+        self.expect_picture(code, what)
+        self.code = code
+
+    def expect_picture(self, code, what):
+        """The picture is the service's still of Code, byte for byte."""
         url = self.base + "/render.png?code=" + urllib.parse.quote(code, safe="") + STILL
         self.until(lambda: self.css("#picture").get_attribute("src") == url, f"the picture of {what}")
         self.until(lambda: self.js("const p = document.getElementById('picture');"
                                    "return p.complete && p.naturalWidth > 0;"), "the picture to load")
-        shown = self.driver.execute_async_script(
-            "const done = arguments[arguments.length - 1];"
-            "fetch(document.getElementById('picture').src).then(r => r.arrayBuffer())"
-            ".then(b => done(Array.from(new Uint8Array(b))));")
         status, _, body = fetch(url)
-        self.test.assertEqual((status, bytes(shown)), (200, body), f"the picture of {what}")
-        self.code = code
+        self.test.assertEqual((status, self.picture_bytes("picture")), (200, body),
+                              f"the picture of {what}")
+
+    def shown(self, id_):
+        """The bytes the image Id shows, once it has them."""
+        if not self.js("const p = document.getElementById(arguments[0]);"
+                       "return p.complete && p.naturalWidth > 0;", id_):
+            return None
+        return self.picture_bytes(id_)
+
+    def picture_bytes(self, id_):
+        return bytes(self.driver.execute_async_script(
+            "const done = arguments[arguments.length - 1];"
+            "fetch(document.getElementById(arguments[0]).src).then(r => r.arrayBuffer())"
+            ".then(b => done(Array.from(new Uint8Array(b))));", id_))
 
     def edit(self, what, *edits):
         self.expect(self.cli_code(*edits), what)
@@ -152,8 +167,77 @@ class Studio:
         self.test.assertEqual(active, str(item["id"]), "the keys move the cursor")
         self.until(lambda: not self.css("#tip").get_attribute("hidden"), "the item's tip")
         self.test.assertIn(item["name"], self.css("#tip").text)
+        self.expect_picture(self.cli_code("--wear", f"{slot}:{item['id']}"), "the cursor's item")
         grid.send_keys(self.Keys.ENTER)
         self.edit(f"slot {slot} by keys", "--wear", f"{slot}:{item['id']}")
+
+    def hover(self, element, x=None):
+        """The mouse over Element, X pixels right of its middle when given."""
+        from selenium.webdriver.common.action_chains import ActionChains
+        chain = ActionChains(self.driver)
+        (chain.move_to_element(element) if x is None
+         else chain.move_to_element_with_offset(element, x, 0)).perform()
+
+    def try_on_and_swatches(self, shots):
+        """Hover previews items and levels without a step; a click wears; a swatch sets levels."""
+        t = self.test
+        self.choose_character(1)
+        steps = self.js("return history.length")
+        item = self.atlas(1, 2)["items"][2]
+        self.open_slot(2)
+        cell = self.css(f"#grid .cell[data-item-id='{item['id']}']")
+        self.hover(cell)
+        self.expect_picture(self.cli_code("--wear", f"2:{item['id']}"), "the item tried on")
+        t.assertEqual(self.value("code"), self.code, "the code box keeps the look worn")
+        t.assertIn(item["name"], self.css("#slots .slotrow[data-slot='2'] .worn")
+                   .get_attribute("textContent"))
+        self.until(lambda: self.css("#tryon-picture").get_attribute("src")
+                   == self.css("#picture").get_attribute("src"), "the try-on beside the grid")
+        self.driver.save_screenshot(shots + "-preview.png")
+        self.hover(self.css("#picker-title"))
+        self.expect_picture(self.code, "the look back")
+        t.assertEqual(self.css("#slots .slotrow[data-slot='2'] .worn").get_attribute("textContent"),
+                      "---")
+        self.hover(cell)
+        self.expect_picture(self.cli_code("--wear", f"2:{item['id']}"), "the item tried again")
+        cell.click()
+        self.edit("the item worn", "--wear", f"2:{item['id']}")
+        t.assertEqual(self.js("return history.length"), steps + 1, "one step for the click")
+
+        # A slider's far end tries level 9; leaving puts the level worn back.
+        level = self.css("[data-color='1:2']")
+        worn = self.levels()[3:6]
+        self.hover(level, level.rect["width"] / 2 - 8)
+        self.expect_picture(self.cli_code("--color", f"1:{worn[0]},{worn[1]},9"), "level 9 tried")
+        self.driver.save_screenshot(shots + "-level.png")
+        t.assertEqual(self.value("code"), self.code)
+        self.hover(self.css("#name"))
+        self.expect_picture(self.code, "the levels back")
+        t.assertEqual(self.js("return history.length"), steps + 1, "no step for a preview")
+
+        # Swatches of red across and green down: the cell clicked gives its two levels.
+        from selenium.webdriver.support.ui import Select
+        self.css("#swatches summary").click()
+        Select(self.css("#swatch-position")).select_by_value("1")
+        Select(self.css("#swatch-across")).select_by_value("0")
+        Select(self.css("#swatch-down")).select_by_value("1")
+        query = urllib.parse.urlencode({
+            "code": self.code, "position": 1, "across": 0, "down": 1, "motion": 0, "direction": 4,
+            "shadow": 0, "crop": "body", "frame": 1, "background": "FFFFFF"})
+        status, _, swatches = fetch(self.api + "/v1/swatches.png?" + query)
+        t.assertEqual(status, 200)
+        self.until(lambda: self.shown("swatch-picture") == swatches, "the swatches")
+        self.until(lambda: self.js("return document.getElementById('swatch-picture')"
+                                   ".style.width !== ''"), "the swatches fitted to the column")
+        grid = self.css("#swatch-picture")
+        grid.location_once_scrolled_into_view
+        box = grid.rect
+        from selenium.webdriver.common.action_chains import ActionChains
+        ActionChains(self.driver).move_to_element_with_offset(
+            grid, box["width"] * (0.35 - 0.5), box["height"] * (0.75 - 0.5)).click().perform()
+        self.driver.save_screenshot(shots + "-swatches.png")
+        self.edit("a swatch", "--color", f"1:3,7,{self.levels()[5]}")
+        t.assertEqual(self.js("return history.length"), steps + 2, "one step for the swatch")
 
     def levels(self):
         return [int(r.get_attribute("value")) for r in
@@ -366,6 +450,17 @@ class StudioTest(unittest.TestCase):
         self.assertIn("アイテム検索", studio.css("#picker .tools").text)
         driver.save_screenshot(os.path.join(SHOTS, "studio-390-ja.png"))
         self.assert_no_console_errors(driver)
+
+    def test_trying_on_and_swatches(self):
+        for language, width in [("en", 1280), ("ja", 1280), ("en", 390), ("ja", 390)]:
+            with self.subTest(language=language, width=width):
+                driver = self.browser(language)
+                driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                    "width": width, "height": 900, "deviceScaleFactor": 1, "mobile": width < 600})
+                studio = Studio(self, driver, self.base)
+                studio.open()
+                studio.try_on_and_swatches(os.path.join(SHOTS, f"tryon-{width}-{language}"))
+                self.assert_no_console_errors(driver)
 
     # The group
 

@@ -2,6 +2,8 @@
 // game, asked by a real HTTP client.
 #include "codecs/PictureText.h"
 #include "export/PictureCode.h"
+#include "model/CharaCode.h"
+#include "model/CharaDesign.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "platform/Format.h"
@@ -1252,4 +1254,104 @@ TEST(RenderServiceMemory, ASceneLargerThanTheWholeWorkBudgetIsRefusedNotMade) {
     EXPECT_FALSE(Service.Quick({"/v1/scene.apng", {{"c", Code}, {"c", Code}}, ""}))
         << "a scene not drawn yet waits for a worker";
     EXPECT_EQ(Service.Handle({"/v1/scene.apng", {{"c", Code}, {"c", Code}}, ""}).Status, 200);
+}
+
+// --- /v1/swatches.png --------------------------------------------------------------------------
+
+TEST(RenderServiceSwatches, AGridIsAskedByPositionAndChannelsAndRefusedSayingWhy) {
+    TRenderService Service(ServedGame(), TServiceOptions{});
+    const std::string Code = DressedCode(3);
+    struct TCase {
+        TQueryParams Params;
+        int Width; // the picture's, or 0: refused with Message
+        std::string Message;
+    };
+    const std::vector<TCase> Cases{
+        {{{"code", Code}, {"position", "1"}, {"across", "0"}}, 1280, ""},
+        {{{"code", Code}, {"position", "3"}, {"across", "2"}, {"down", "0"}, {"frame", "2"}},
+         1280,
+         ""},
+        {{{"position", "1"}, {"across", "0"}}, 0, "code is required"},
+        {{{"code", Code}, {"across", "0"}}, 0, "position is required"},
+        {{{"code", Code}, {"position", "1"}}, 0, "across is required"},
+        {{{"code", Code}, {"position", "4"}, {"across", "0"}},
+         0,
+         "position must be a number from 0 to 3"},
+        {{{"code", Code}, {"position", "1"}, {"across", "0"}, {"down", "3"}},
+         0,
+         "down must be a number from 0 to 2"},
+        {{{"code", Code}, {"position", "1"}, {"across", "1"}, {"down", "1"}},
+         0,
+         "A swatch grid needs two different colour channels."},
+        {{{"code", Code}, {"position", "1"}, {"across", "0"}, {"scale", "2"}},
+         0,
+         "unknown parameter \"scale\""},
+        {{{"code", Code}, {"position", "1"}, {"across", "0"}, {"across", "1"}},
+         0,
+         "across is given more than once"},
+        {{{"code", "AAAA"}, {"position", "1"}, {"across", "0"}}, 0, "Invalid code error."},
+        {{{"code", Code}, {"position", "1"}, {"across", "0"}, {"frame", "99"}}, 0, ""},
+    };
+    for (const auto& [Params, Width, Message] : Cases) {
+        const TServiceResponse Answer = Service.Handle({"/v1/swatches.png", Params, ""});
+        if (!Width) {
+            EXPECT_EQ(Answer.Status, 400) << Message;
+            if (!Message.empty()) {
+                EXPECT_EQ(Answer.Body, ErrorJson(Message));
+            }
+            continue;
+        }
+        ASSERT_EQ(Answer.Status, 200) << Answer.Body;
+        EXPECT_EQ(Answer.ContentType, "image/png");
+        const auto Png = test::DecodePng(
+            {reinterpret_cast<const std::uint8_t*>(Answer.Body.data()), Answer.Body.size()},
+            PNG_FORMAT_RGBA);
+        EXPECT_EQ(Png.Width, static_cast<png_uint_32>(Width));
+        EXPECT_EQ(Png.Height, static_cast<png_uint_32>(Params.contains("down") ? 1280 : 128));
+    }
+    // A grid's work is counted before a cell is drawn, as a scene's is.
+    TRenderService Small(ServedGame(), TServiceOptions{.WorkBytes = std::size_t{4} << 20});
+    const TServiceResponse Large =
+        Small.Handle({"/v1/swatches.png",
+                      {{"code", Code}, {"position", "1"}, {"across", "0"}, {"down", "1"}},
+                      ""});
+    EXPECT_EQ(Large.Status, 400);
+    EXPECT_NE(Large.Body.find("more than the service allows"), std::string::npos) << Large.Body;
+}
+
+TEST(RenderServiceSwatches, EachCellIsTheRenderOfItsSwatchDesign) {
+    TRenderService Service(ServedGame(), TServiceOptions{});
+    const std::string Code = DressedCode(5);
+    const TQueryParams Pose{{"motion", "1"},  {"direction", "2"},       {"frame", "2"},
+                            {"crop", "body"}, {"background", "336699"}, {"shadow", "1"}};
+    TQueryParams Grid = Pose;
+    Grid.insert({{"code", Code}, {"position", "2"}, {"across", "1"}, {"down", "2"}});
+    const auto Decoded = [](const TServiceResponse& Answer) {
+        EXPECT_EQ(Answer.Status, 200) << Answer.Body;
+        return test::DecodePng(
+            {reinterpret_cast<const std::uint8_t*>(Answer.Body.data()), Answer.Body.size()},
+            PNG_FORMAT_RGBA);
+    };
+    const auto Swatches = Decoded(Service.Handle({"/v1/swatches.png", Grid, ""}));
+    const std::vector<TCharaDesign> Designs =
+        SwatchDesigns(DesignOfCode(Code, ServedGame()), {.Position = 2, .Across = 1, .Down = 2});
+    for (std::size_t Cell = 0; Cell < Designs.size(); ++Cell) {
+        TQueryParams Single = Pose;
+        Single.emplace("code", CodeOfDesign(Designs[Cell]));
+        const auto Render = Decoded(Service.Handle({"/render.png", Single, ""}));
+        // Cropped to the character, so that a cell the size of the canvas passes for none.
+        ASSERT_LT(Render.Width, 128u);
+        ASSERT_EQ(Swatches.Width, 10 * Render.Width);
+        ASSERT_EQ(Swatches.Height, 10 * Render.Height);
+        const std::size_t Row = Render.Width * 4;
+        const std::size_t Left = Cell % 10 * Row;
+        const std::size_t Top = Cell / 10 * Render.Height;
+        bool Same = true;
+        for (std::size_t Y = 0; Y < Render.Height && Same; ++Y)
+            Same = std::equal(Render.Pixels.begin() + static_cast<std::ptrdiff_t>(Y * Row),
+                              Render.Pixels.begin() + static_cast<std::ptrdiff_t>((Y + 1) * Row),
+                              Swatches.Pixels.begin() +
+                                  static_cast<std::ptrdiff_t>((Top + Y) * Row * 10 + Left));
+        EXPECT_TRUE(Same) << "cell " << Cell % 10 << ", " << Cell / 10;
+    }
 }

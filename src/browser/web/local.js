@@ -3,9 +3,9 @@
 // leaves the computer. It exports what service.js exports, so the page has one code path, and
 // what only a studio without a server needs: opening a folder, the command line's files and
 // the settings file's favourites.
-import { queryOf, renderUrl, sceneUrl, iconUrl } from "./service.js";
+import { queryOf, renderUrl, sceneUrl, swatchesUrl, iconUrl } from "./service.js";
 
-export { renderUrl, sceneUrl, iconUrl };
+export { renderUrl, sceneUrl, swatchesUrl, iconUrl };
 
 // The folders of a game folder the core reads; nothing else of the folder is handed to it.
 const GameFolders = new Set(["jma", "pic", "data", "menu"]);

@@ -35,6 +35,13 @@ const LocalDownloads = [["png", QT_TR_NOOP("PNG (this frame)")],
                         ["sheet", QT_TR_NOOP("Sheet and its JSON")],
                         ["bundle", QT_TR_NOOP("Bundle (ZIP)")],
                         ["aseprite", QT_TR_NOOP("Aseprite (layers)")]];
+// The formats whose files hold several actions, and those of them with cells apart.
+const SheetKinds = ["sheet", "bundle", "aseprite"];
+const PaddedKinds = ["sheet", "bundle"];
+const SheetPixels = { padding: 64, extrude: 16 };
+const Levels = 10;
+// The half width of a slider's thumb, where its first and last levels sit.
+const ThumbHalf = 8;
 const FavoritePlaces = 10;
 const GroupSize = 8;
 const GroupGap = { min: 0, max: 64, initial: 8 };
@@ -262,9 +269,10 @@ class Studio {
     $("studio").hidden = false;
     for (const button of document.querySelectorAll(".lock"))
       button.setAttribute("aria-pressed", String(this.locks.has(button.dataset.lock)));
-    if (this.local)
+    if (this.local) {
       this.makeDownloadButtons();
-    else if (!$("download-tpng")) {
+      this.makeSheetChoices();
+    } else if (!$("download-tpng")) {
       const anchor = document.createElement("a");
       anchor.id = "download-tpng";
       anchor.textContent = qsTr("Transparent PNG");
@@ -305,6 +313,41 @@ class Studio {
       button.textContent = qsTr(label);
       target.append(" ", button);
     }
+  }
+
+  // What a sheet, a bundle or a layered file holds: which motions, in which direction order,
+  // and how far apart its cells are, as `pelto-cli render` takes them.
+  makeSheetChoices() {
+    const target = $("sheet-motions");
+    for (let motion = 0; motion < $("motion").options.length; ++motion) {
+      const label = document.createElement("label");
+      const box = document.createElement("input");
+      box.type = "checkbox";
+      box.value = motion;
+      label.append(box, " " + motion);
+      target.append(label);
+    }
+    $("sheet-choices").hidden = false;
+  }
+
+  sheetChoices(kind) {
+    if (!SheetKinds.includes(kind))
+      return [];
+    const pairs = [];
+    const motions = Array.from($("sheet-motions").querySelectorAll("input:checked"),
+                               (box) => box.value);
+    if (motions.length)
+      pairs.push(["motions", motions.join(",")]);
+    if ($("sheet-directions").value)
+      pairs.push(["directions", $("sheet-directions").value]);
+    if (PaddedKinds.includes(kind))
+      for (const [name, max] of Object.entries(SheetPixels)) {
+        const asked = Math.round(Number($("sheet-" + name).value)) || 0;
+        const pixels = Math.min(max, Math.max(0, asked));
+        if (pixels)
+          pairs.push([name, pixels]);
+      }
+    return pairs;
   }
 
   // The look
@@ -415,9 +458,23 @@ class Studio {
     for (const range of this.levels) {
       range.addEventListener("input", () => {
         range.nextElementSibling.textContent = range.value;
+        this.previewLevel(range, Number(range.value));
       });
-      range.addEventListener("change", () => this.setLevel(range));
+      range.addEventListener("change", () => {
+        this.endPreview();
+        this.setLevel(range);
+      });
+      // A mouse over a slider tries the level under it; a touch drags, which is an input.
+      range.addEventListener("pointermove", (event) => {
+        if (event.pointerType !== "mouse" || event.buttons)
+          return;
+        const box = range.getBoundingClientRect();
+        const at = (event.clientX - box.left - ThumbHalf) / Math.max(1, box.width - 2 * ThumbHalf);
+        this.previewLevel(range, Math.min(Levels - 1, Math.max(0, Math.round(at * (Levels - 1)))));
+      });
+      range.addEventListener("pointerleave", () => this.endPreview());
     }
+    this.buildSwatches();
     $("default-colors").addEventListener("click", () =>
       this.edit([["reset-colors", 1]], qsTr("Colors back to default.")));
     $("random-outfit").addEventListener("click", () => this.random("items"));
@@ -484,6 +541,96 @@ class Studio {
               qsTr("Color %1: %2", position + 1, levels().join(", ")));
   }
 
+  // Try-on: a look shown without being worn. The preview is the edits that would make it, beside
+  // the state; the state, the history, the address and the code box never see it. Only one
+  // question is out at a time, and the next asks for the latest preview alone: moving over
+  // twenty cells makes no queue, and an answer for a preview since left is dropped.
+  preview(edits, label) {
+    const key = JSON.stringify(edits);
+    if (this.previewing && this.previewing.key === key)
+      return;
+    this.previewing = { key, edits, label, code: this.state.code, body: null };
+    if (!this.asking)
+      this.askPreview();
+  }
+
+  async askPreview() {
+    this.asking = true;
+    for (let asked = this.previewing; asked && !asked.body; asked = this.previewing) {
+      let body = null;
+      try {
+        body = await service.design(asked.code, asked.edits);
+      } catch (error) {
+        body = null;
+      }
+      if (this.previewing !== asked)
+        continue;
+      if (!body || asked.code !== this.state.code) {
+        this.previewing = null;
+        break;
+      }
+      asked.body = body;
+      this.showPreview();
+    }
+    this.asking = false;
+  }
+
+  // Puts the look back as the state has it.
+  endPreview() {
+    if (!this.previewing)
+      return;
+    const shown = this.previewing.body;
+    this.previewing = null;
+    if (shown) {
+      this.showLook(false);
+      this.showPicture();
+    }
+  }
+
+  previewLevel(range, level) {
+    const [position, channel] = range.dataset.color.split(":").map(Number);
+    const levels = this.state.colors.slice(position * 3, position * 3 + 3);
+    if (levels[channel] === level) {
+      this.endPreview();
+      return;
+    }
+    levels[channel] = level;
+    this.preview([["color", position + ":" + levels.join(",")]],
+                 { text: qsTr("Color %1 %2: %3", position + 1, qsTr(Channels[channel]), level),
+                   range, level });
+  }
+
+  showPreview() {
+    const { body, label } = this.previewing;
+    this.showLook(false);
+    this.showPicture();
+    const slot = label.slot;
+    const item = slot ? body.items.find((worn) => worn.slot === slot) : null;
+    let text = label.text;
+    if (slot) {
+      const row = document.querySelector("#slots .slotrow[data-slot='" + slot + "']");
+      row.classList.add("previewing");
+      row.querySelector(".worn").textContent = qsTr("Preview: %1", item ? item.name : "---");
+      row.querySelector(".trybonus").textContent =
+        item ? item.bonuses.map((line) => line.trim()).join(" · ") : "";
+      text = qsTr("%1: %2", qsTr(SlotNames[slot]), item ? item.name : "---");
+    }
+    if (label.range) {
+      label.range.parentElement.classList.add("previewing");
+      label.range.nextElementSibling.textContent = String(label.level);
+    }
+    $("status").textContent = this.totals(body.status);
+    $("preview-note").hidden = false;
+    document.querySelector(".totals").classList.add("previewing");
+    $("tryon-label").textContent = qsTr("Preview: %1", text);
+    $("tryon-status").textContent = this.totals(body.status);
+    $("tryon").classList.add("previewing");
+  }
+
+  totals(status) {
+    return status.length ? status.join("\n") : qsTr("No bonuses.");
+  }
+
   random(vary) {
     const seed = Math.floor(Math.random() * 4294967296);
     const edits = [["random", seed], ["vary", vary]];
@@ -505,6 +652,7 @@ class Studio {
   // comes); the answer is the new look, a history step. Changes go one after another, each on
   // the look the one before made, however fast they come.
   edit(edits, said) {
+    this.endPreview();
     this.pending = (this.pending || 0) + 1;
     this.queue = (this.queue || Promise.resolve())
       .then(() => this.editNow(typeof edits === "function" ? edits() : edits, said))
@@ -566,8 +714,14 @@ class Studio {
     this.update();
   }
 
-  showLook() {
+  // Shows the state's look; Sliders false leaves the sliders where the pointer has them.
+  showLook(sliders = true) {
     const state = this.state;
+    $("preview-note").hidden = true;
+    document.querySelector(".totals").classList.remove("previewing");
+    $("tryon").classList.remove("previewing");
+    $("tryon-label").textContent = "";
+    $("tryon-status").textContent = "";
     $("chara").value = state.chara >= 0 ? String(state.chara) : "";
     for (const row of document.querySelectorAll("#slots .slotrow")) {
       const slot = Number(row.dataset.slot);
@@ -575,7 +729,9 @@ class Studio {
       const button = row.querySelector(".slot");
       button.disabled = state.chara < 0;
       button.dataset.itemId = item ? item.id : 0;
+      row.classList.remove("previewing");
       button.querySelector(".worn").textContent = item ? item.name : "---";
+      button.querySelector(".trybonus").textContent = "";
       // An item the icon file has no icon for shows an empty cell, as nothing worn does.
       const icon = button.querySelector("img");
       if (item && item.icon)
@@ -585,12 +741,15 @@ class Studio {
       icon.style.visibility = item && item.icon ? "visible" : "hidden";
     }
     // While more changes wait, the sliders show what they will ask for.
-    if (!(this.pending > 1))
+    if (sliders && !(this.pending > 1))
       this.levels.forEach((range, index) => {
         range.value = state.colors[index];
-        range.nextElementSibling.textContent = String(state.colors[index]);
       });
-    $("status").textContent = state.status.length ? state.status.join("\n") : qsTr("No bonuses.");
+    for (const range of this.levels) {
+      range.parentElement.classList.remove("previewing");
+      range.nextElementSibling.textContent = range.value;
+    }
+    $("status").textContent = this.totals(state.status);
     this.listItems(state.items);
     const motion = $("motion");
     if (state.frames)
@@ -657,11 +816,8 @@ class Studio {
     if (state.frame > count)
       state.frame = 1;
     const still = !state.playing;
-    display(this.picture, still ? service.renderUrl("png", state, state.frame)
-                                : service.renderUrl("apng", state)).then((shown) => {
-      if (!shown && this.local)
-        this.showMessage(qsTr("The picture cannot be drawn."));
-    });
+    this.showPicture();
+    this.showSwatches();
     const size = 128 * state.scale;
     this.picture.width = size;
     this.picture.height = size;
@@ -691,6 +847,79 @@ class Studio {
     this.group.show();
   }
 
+  // The picture of the look shown: the preview's while there is one, in the state's pose.
+  showPicture() {
+    const state = this.state;
+    const preview = this.previewing && this.previewing.body;
+    const pose = preview ? { ...state, code: preview.code } : state;
+    const path = state.playing ? service.renderUrl("apng", pose)
+                               : service.renderUrl("png", pose, state.frame);
+    display($("tryon-picture"), path);
+    display(this.picture, path).then((shown) => {
+      if (!shown && this.local)
+        this.showMessage(qsTr("The picture cannot be drawn."));
+    });
+  }
+
+  // Swatches: the character at the ten levels of a channel of one colour position, or at a
+  // hundred of two; a click takes a swatch's levels as one change.
+  buildSwatches() {
+    const position = $("swatch-position");
+    for (let index = 0; index < 4; ++index)
+      position.append(new Option(qsTr("Color %1", index + 1), index));
+    const down = $("swatch-down");
+    down.append(new Option(qsTr("None"), ""));
+    Channels.forEach((name, index) => {
+      $("swatch-across").append(new Option(qsTr(name), index));
+      down.append(new Option(qsTr(name), index));
+    });
+    $("swatches").addEventListener("toggle", () => this.showSwatches());
+    for (const id of ["swatch-position", "swatch-across", "swatch-down"])
+      $(id).addEventListener("change", () => this.showSwatches());
+    $("swatch-picture").addEventListener("click", (event) => this.takeSwatch(event));
+    $("swatch-picture").addEventListener("load", () => this.fitSwatches());
+    window.addEventListener("resize", () => this.fitSwatches());
+  }
+
+  // As wide as the column lets it be, pixels enlarged, but never taller than most of the window.
+  fitSwatches() {
+    const picture = $("swatch-picture");
+    if (!picture.naturalWidth || !$("swatches").open)
+      return;
+    const room = picture.parentElement.clientWidth;
+    const tall = window.innerHeight * 0.8 * picture.naturalWidth / picture.naturalHeight;
+    picture.style.width = Math.floor(Math.min(room, tall)) + "px";
+  }
+
+  swatchChoice() {
+    const across = Number($("swatch-across").value);
+    const down = $("swatch-down").value === "" ? null : Number($("swatch-down").value);
+    return { position: Number($("swatch-position").value), across,
+             down: down === across ? null : down };
+  }
+
+  showSwatches() {
+    const state = this.state;
+    if (!$("swatches").open || !state.code)
+      return;
+    const choice = this.swatchChoice();
+    display($("swatch-picture"), service.swatchesUrl(state, choice, this.frameCount() ? state.frame
+                                                                          : undefined));
+  }
+
+  takeSwatch(event) {
+    const choice = this.swatchChoice();
+    const box = event.target.getBoundingClientRect();
+    const cell = (offset, size) =>
+      Math.min(Levels - 1, Math.max(0, Math.floor(offset / size * Levels)));
+    const levels = this.state.colors.slice(choice.position * 3, choice.position * 3 + 3);
+    levels[choice.across] = cell(event.clientX - box.left, box.width);
+    if (choice.down !== null)
+      levels[choice.down] = cell(event.clientY - box.top, box.height);
+    this.edit([["color", choice.position + ":" + levels.join(",")]],
+              qsTr("Color %1: %2", choice.position + 1, levels.join(", ")));
+  }
+
   // The options of `pelto-cli render` for a download of Kind of what is shown, as the local
   // back end takes them; the same options give the command line's very bytes.
   exportQuery(kind) {
@@ -709,6 +938,7 @@ class Studio {
       pairs.push(["shadow", ""]);
     if (!transparent)
       pairs.push(["background", state.background]);
+    pairs.push(...this.sheetChoices(kind));
     const name = "pelto-" + state.chara;
     const names = { png: ".png", tpng: "-transparent.png", gif: ".gif", apng: "-animated.png",
                     webp: ".webp",
@@ -1127,14 +1357,19 @@ class Picker {
     // redraws) leaves the tip to the cursor; moving it gives the tip back.
     this.grid.addEventListener("pointerover", (event) => {
       const cell = event.target.closest(".cell");
-      if (cell && event.pointerType === "mouse" && !this.keyboard)
+      if (cell && event.pointerType === "mouse" && !this.keyboard) {
         this.showTip(Number(cell.dataset.index), cell);
+        this.tryOn(Number(cell.dataset.index));
+      }
     });
     this.grid.addEventListener("pointermove", (event) => {
       if (event.pointerType === "mouse" && (event.movementX || event.movementY))
         this.keyboard = false;
     });
-    this.grid.addEventListener("pointerleave", () => this.hideTip());
+    this.grid.addEventListener("pointerleave", () => {
+      this.hideTip();
+      this.studio.endPreview();
+    });
     // A long press on a touch screen shows what a pointer's hover would.
     this.grid.addEventListener("pointerdown", (event) => {
       const cell = event.target.closest(".cell");
@@ -1217,6 +1452,7 @@ class Picker {
     this.dialog.hidden = true;
     document.body.classList.remove("sheet-open");
     this.hideTip();
+    this.studio.endPreview();
     if (this.opener)
       this.opener.focus();
   }
@@ -1338,6 +1574,17 @@ class Picker {
     const cell = $("item-" + (this.shown[this.active] || {}).index);
     if (cell && document.activeElement !== this.find && this.keyboard)
       this.showTip(this.active, cell);
+    if (this.keyboard)
+      this.tryOn(this.active);
+  }
+
+  // Shows the entry at Index worn, until the pointer or the cursor moves on or away.
+  tryOn(index) {
+    const entry = this.shown[index];
+    if (!entry)
+      return;
+    const slot = this.slot;
+    this.studio.preview(entry.id ? [["wear", slot + ":" + entry.id]] : [["strip", slot]], { slot });
   }
 
   key(event) {

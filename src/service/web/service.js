@@ -80,6 +80,22 @@ export function sceneUrl(kind, members, look) {
   return "/v1/scene." + (look.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
 }
 
+// A character at other levels of one colour position (pose as renderUrl's), each cropped to
+// the character: choice {position, across, down (null: one row)} names the channels that vary;
+// frame for a pose with frames.
+export function swatchesUrl(pose, choice, frame) {
+  const pairs = [["code", pose.code], ["position", choice.position], ["across", choice.across]];
+  if (choice.down !== null)
+    pairs.push(["down", choice.down]);
+  pairs.push(["motion", pose.motion], ["direction", pose.direction],
+             ["shadow", pose.shadow ? 1 : 0], ["crop", "body"]);
+  if (frame !== undefined)
+    pairs.push(["frame", frame]);
+  if (pose.background !== null)
+    pairs.push(["background", pose.background]);
+  return "/v1/swatches.png?" + queryOf(pairs);
+}
+
 export function iconUrl(id) {
   return "/icon/" + id + ".png";
 }
