@@ -1,0 +1,36 @@
+#include "ui/TryOnHover.h"
+
+#include "ui/PeltoApplication.h"
+
+#include <QTimer>
+
+#include <utility>
+
+namespace pelto {
+
+TTryOnHover::TTryOnHover(std::function<TDressingSession*()> SessionOf, QObject* Parent)
+    : QObject(Parent), FSessionOf(std::move(SessionOf)), FTimer(new QTimer(this)) {
+    FTimer->setSingleShot(true);
+    FTimer->setInterval(0);
+    connect(FTimer, &QTimer::timeout, this, Command([this] {
+                const std::optional<TTryOn> Due = std::exchange(FDue, std::nullopt);
+                TDressingSession* Session = FSessionOf();
+                if (Due && Session)
+                    Session->Preview(*Due);
+            }));
+}
+
+void TTryOnHover::Show(const TTryOn& TryOn) {
+    FDue = TryOn;
+    if (!FTimer->isActive())
+        FTimer->start();
+}
+
+void TTryOnHover::End() {
+    FTimer->stop();
+    FDue.reset();
+    if (TDressingSession* Session = FSessionOf())
+        Session->EndPreview();
+}
+
+} // namespace pelto
