@@ -93,6 +93,9 @@ public:
             OnCursor(FCursor);
     }
     int Cursor() const { return FCursor; }
+    QRect CellRect(int Cell) const {
+        return {QPoint(Cell % FColumns * FSize.width(), Cell / FColumns * FSize.height()), FSize};
+    }
 
     QSize sizeHint() const override {
         const int Rows = FColumns ? (static_cast<int>(FCells.size()) + FColumns - 1) / FColumns : 0;
@@ -174,9 +177,6 @@ protected:
     }
 
 private:
-    QRect CellRect(int Cell) const {
-        return {QPoint(Cell % FColumns * FSize.width(), Cell / FColumns * FSize.height()), FSize};
-    }
     int CellAt(QPoint At) const {
         if (FColumns == 0 || At.x() < 0 || At.y() < 0 || At.x() >= FColumns * FSize.width())
             return -1;
@@ -229,6 +229,9 @@ TSwatchDialog::TSwatchDialog(TDressingSession& Session, int Position, int Zoom, 
     FGrid->OnCursor = [this](int Cell) {
         if (Cell < 0 || static_cast<std::size_t>(Cell) >= FDesigns.size())
             return;
+        const QRect Shown = FGrid->CellRect(Cell);
+        FScroll->ensureVisible(Shown.center().x(), Shown.center().y(), Shown.width() / 2,
+                               Shown.height() / 2);
         const TPositionLevels& Levels =
             FDesigns[static_cast<std::size_t>(Cell)]
                 .Color[static_cast<std::size_t>(cbPosition->currentIndex())];
