@@ -377,6 +377,13 @@ const TWLOItemData* TDressingSession::ShownItem(int Slot) const {
     return PreviewsSlot(Slot) ? std::get<TItemTryOn>(*FTryOn).Item : Worn(Slot);
 }
 
+std::uint8_t TDressingSession::ShownColor(int Position, int Channel) const {
+    const auto* Level = FTryOn ? std::get_if<TLevelTryOn>(&*FTryOn) : nullptr;
+    return Level && Level->Position == Position && Level->Channel == Channel
+               ? Level->Level
+               : Color(Position, Channel);
+}
+
 std::vector<std::string> TDressingSession::StatusLines() const {
     std::array<const TWLOItemData*, SlotCount> Items{};
     for (int Slot = 1; Slot <= SlotCount; ++Slot)

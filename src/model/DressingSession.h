@@ -173,6 +173,8 @@ public:
     bool PreviewsSlot(int Slot) const;
     /// The item shown in Slot: the one tried on there, else the one worn.
     const TWLOItemData* ShownItem(int Slot) const;
+    /// The level shown of Channel at Position: the one tried on there, else the design's.
+    std::uint8_t ShownColor(int Position, int Channel) const;
 
     /// The summed bonuses of the items shown (see BonusLines).
     std::vector<std::string> StatusLines() const;

@@ -166,7 +166,7 @@ void TColorPanel::UpdateBar(int Channel) {
     Painter.drawRect(0, 0, BarWidth - 1, BarHeight - 1);
     Painter.fillRect(2, 2, 108, 9, QColor(77, 77, 74));
     const TDressingSession* Session = FSessionOf();
-    const int Level = Session ? Session->Color(FPosition, Channel) : NeutralLevel;
+    const int Level = Session ? Session->ShownColor(FPosition, Channel) : NeutralLevel;
     if (Level > 0)
         Painter.drawImage(QPoint(2, 2), FGraph, QRect(0, 9 * Channel, PixelsPerLevel * Level, 9));
     Painter.end();

@@ -239,6 +239,7 @@ void TfrmPelto::LoadSkin() {
 void TfrmPelto::SessionChanged(TSessionChange What) {
     if (What == TSessionChange::Preview) {
         UpdateStatus(); // nothing kept changed: the settings stay as they are
+        FColors->UpdateBars();
         UpdateView();
         return;
     }

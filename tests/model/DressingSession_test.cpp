@@ -405,6 +405,9 @@ TEST_F(DressingSession, PreviewShowsATryOnInEveryPoseAndLeavesTheDesignAlone) {
         Session.SetFrame(Frame);
         EXPECT_EQ(Session.StatusLines() != Status, Case.StatusChanges);
         EXPECT_EQ(Session.StatusLines(), Worn.StatusLines());
+        EXPECT_EQ(Session.ShownColor(1, 0), Worn.Color(1, 0));
+        for (int Slot = 1; Slot <= SlotCount; ++Slot)
+            EXPECT_EQ(Session.ShownItem(Slot), Worn.Worn(Slot)) << Slot;
 
         std::vector<int> WornNow;
         for (int Slot = 1; Slot <= SlotCount; ++Slot)
