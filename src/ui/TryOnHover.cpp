@@ -14,14 +14,16 @@ TTryOnHover::TTryOnHover(std::function<TDressingSession*()> SessionOf, QObject* 
     FTimer->setInterval(0);
     connect(FTimer, &QTimer::timeout, this, Command([this] {
                 const std::optional<TTryOn> Due = std::exchange(FDue, std::nullopt);
+                // An item of another game's session must not reach the one shown now.
                 TDressingSession* Session = FSessionOf();
-                if (Due && Session)
+                if (Due && Session && Session == std::exchange(FDueFor, nullptr))
                     Session->Preview(*Due);
             }));
 }
 
 void TTryOnHover::Show(const TTryOn& TryOn) {
     FDue = TryOn;
+    FDueFor = FSessionOf();
     if (!FTimer->isActive())
         FTimer->start();
 }
@@ -29,6 +31,7 @@ void TTryOnHover::Show(const TTryOn& TryOn) {
 void TTryOnHover::End() {
     FTimer->stop();
     FDue.reset();
+    FDueFor = nullptr;
     if (TDressingSession* Session = FSessionOf())
         Session->EndPreview();
 }

@@ -26,6 +26,7 @@ public:
 private:
     std::function<TDressingSession*()> FSessionOf;
     std::optional<TTryOn> FDue;
+    TDressingSession* FDueFor = nullptr; // the session shown when it was asked for
     QTimer* FTimer = nullptr;
 };
 
