@@ -291,8 +291,12 @@ void TSlotsPanel::ListMouseMove(QPoint Point) {
     // The cell under the pointer becomes the current one, so that a click takes it.
     const int Old = lbEquipList->ItemIndex();
     lbEquipList->SetItemIndex(lbEquipList->ItemAt(Point));
-    if (lbEquipList->ItemIndex() == Old)
+    if (lbEquipList->ItemIndex() == Old) {
+        // Back on the cell the pointer left: it is tried on again.
+        if (const TDressingSession* Session = Dressed(); Session && !Session->Previewed())
+            TryCurrent();
         return;
+    }
     lbEquipList->RedrawItem(Old);
     lbEquipList->RedrawItem(lbEquipList->ItemIndex());
     ShowItemName();

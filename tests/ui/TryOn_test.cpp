@@ -103,7 +103,9 @@ TEST_F(TryOn, ThePickersCellUnderThePointerIsShownUntilLeftAndAClickWearsItInOne
         QApplication::processEvents();
         EXPECT_TRUE(Look() == Before);
 
-        MoveTo(Cells, QPoint(16, 16 + 32 * 3));
+        MoveTo(Cells, QPoint(16, 16 + 32 * 3)); // back on the same cell
+        QApplication::processEvents();
+        EXPECT_EQ(Session().ShownItem(HandSlot), Tried);
         QTest::mouseClick(Cells, Qt::LeftButton, Qt::NoModifier, QPoint(16, 16 + 32 * 3));
     });
     QApplication::processEvents();
