@@ -5,6 +5,7 @@
 #include "export/ClassicSave.h"
 #include "model/CharaCode.h"
 #include "model/CharaDesign.h"
+#include "model/DressingSession.h"
 #include "model/GameData.h"
 #include "model/ItemSearch.h"
 #include "model/UDraw.h"
@@ -187,6 +188,42 @@ void BM_SetPart(benchmark::State& State) {
     }
 }
 BENCHMARK(BM_SetPart)->Unit(benchmark::kMicrosecond);
+
+// A try-on as the window shows one while the pointer crosses the picker's cells: the next
+// cell's item tried on and the canvas drawn, with the animation going on. One frame is 16 ms.
+void BM_PreviewNextItemAndRedraw(benchmark::State& State) {
+    TDressingSession Session(Game());
+    Session.SetChara(7);
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        Session.Pick(Slot, 1);
+    Session.SetMotion(1);
+    const auto& List = Session.List(2);
+    std::size_t Index = 1;
+    for (auto _ : State) {
+        Index = Index + 1 < List.size() ? Index + 1 : 1;
+        Session.Preview(TItemTryOn{2, List[Index].Item});
+        Session.NextFrame();
+        benchmark::DoNotOptimize(Session.Canvas().ScanLine(64));
+    }
+}
+BENCHMARK(BM_PreviewNextItemAndRedraw)->Unit(benchmark::kMicrosecond);
+
+// Pointing along a colour bar, and leaving it: the design's own canvas drawn again.
+void BM_PreviewLevelAndEnd(benchmark::State& State) {
+    TDressingSession Session(Game());
+    Session.SetChara(7);
+    for (int Slot = 1; Slot <= 6; ++Slot)
+        Session.Pick(Slot, 1);
+    std::uint8_t Level = 0;
+    for (auto _ : State) {
+        Level = static_cast<std::uint8_t>((Level + 1) % (MaxLevel + 1));
+        Session.Preview(TLevelTryOn{1, 0, Level});
+        benchmark::DoNotOptimize(Session.Canvas().ScanLine(64));
+        Session.EndPreview();
+        benchmark::DoNotOptimize(Session.Canvas().ScanLine(64));
+    }
+}
+BENCHMARK(BM_PreviewLevelAndEnd)->Unit(benchmark::kMicrosecond);
 
 void BM_GetCode(benchmark::State& State) {
     TDressed D;

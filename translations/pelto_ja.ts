@@ -1072,6 +1072,33 @@
     </message>
 </context>
 <context>
+    <name>pelto::TSwatchDialog</name>
+    <message>
+        <source>Color Swatches</source>
+        <translation>カラー見本</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>&amp;Position:</source>
+        <translation>位置(&amp;P):</translation>
+    </message>
+    <message>
+        <source>&amp;Across:</source>
+        <translation>横(&amp;A):</translation>
+    </message>
+    <message>
+        <source>&amp;Down:</source>
+        <translation>縦(&amp;D):</translation>
+    </message>
+    <message>
+        <source>Red %1, green %2, blue %3: click or press Enter to set</source>
+        <translation>赤 %1、緑 %2、青 %3: クリックまたは Enter で設定</translation>
+    </message>
+</context>
+<context>
     <name>pelto::TWardrobe</name>
     <message>
         <source>head</source>
@@ -1655,6 +1682,18 @@ The game&apos;s installation may be incomplete.</source>
 Export it anyway?</source>
         <translation>画像は %1 × %2 ピクセルになり、一辺が %3 を超えるため、多くの画像ビューアーでは開けません。
 このままエクスポートしますか?</translation>
+    </message>
+    <message>
+        <source>(preview)</source>
+        <translation>（試着）</translation>
+    </message>
+    <message>
+        <source>%1 (preview)</source>
+        <translation>%1（試着）</translation>
+    </message>
+    <message>
+        <source>Color S&amp;watches...</source>
+        <translation>カラー見本(&amp;W)...</translation>
     </message>
 </context>
 </TS>

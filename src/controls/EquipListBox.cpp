@@ -126,6 +126,12 @@ void TEquipListBox::mouseReleaseEvent(QMouseEvent* Event) {
     FPressed = false;
 }
 
+bool TEquipListBox::viewportEvent(QEvent* Event) {
+    if (Event->type() == QEvent::Leave)
+        emit MouseLeft();
+    return QAbstractScrollArea::viewportEvent(Event);
+}
+
 void TEquipListBox::scrollContentsBy(int, int) {
     viewport()->update();
 }

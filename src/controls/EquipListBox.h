@@ -44,6 +44,8 @@ public:
 
 signals:
     void MouseMoved(QPoint Point);
+    /// The pointer left the cells.
+    void MouseLeft();
     void Clicked();
     void FilterChanged(const QString& Text);
     /// The current cell moved by a key.
@@ -56,6 +58,7 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void scrollContentsBy(int DX, int DY) override;
+    bool viewportEvent(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
 

@@ -85,6 +85,16 @@ void TImage::mousePressEvent(QMouseEvent* Event) {
     emit MouseDown(Event->button(), Event->position().toPoint());
 }
 
+void TImage::mouseMoveEvent(QMouseEvent* Event) {
+    emit MouseMoved(Event->position().toPoint());
+    QWidget::mouseMoveEvent(Event);
+}
+
+void TImage::leaveEvent(QEvent* Event) {
+    QWidget::leaveEvent(Event);
+    emit MouseLeft();
+}
+
 void TImage::mouseReleaseEvent(QMouseEvent* Event) {
     const bool WasPressed = FPressed;
     FPressed = false;

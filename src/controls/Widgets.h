@@ -54,11 +54,16 @@ public:
 signals:
     void Clicked();
     void MouseDown(Qt::MouseButton Button, QPoint Position);
+    /// Sent while the mouse tracks it (setMouseTracking) or a button is held.
+    void MouseMoved(QPoint Position);
+    void MouseLeft();
     void ContextPopup();
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void contextMenuEvent(QContextMenuEvent* Event) override;
 

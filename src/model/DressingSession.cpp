@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <type_traits>
 #include <utility>
 
 namespace pelto {
@@ -66,6 +67,7 @@ void TDressingSession::Changed(TSessionChange What) {
 }
 
 template <typename TChange> void TDressingSession::Step(TStepCaption Caption, TChange Change) {
+    EndPreview();
     const TLookState Before = State();
     Change();
     const TLookState After = State();
@@ -137,6 +139,14 @@ void TDressingSession::Strip(int Slot) {
 
 void TDressingSession::SetColor(int Position, int Channel, std::uint8_t Level) {
     Step(ColorCaption(Position), [&] { FChara.SetColor(Position, Channel, Level); });
+    Changed(TSessionChange::Look);
+}
+
+void TDressingSession::SetColors(int Position, const TPositionLevels& Levels) {
+    Step(ColorCaption(Position), [&] {
+        for (int Channel = 0; Channel < ColorChannelCount; ++Channel)
+            FChara.SetColor(Position, Channel, Levels[static_cast<std::size_t>(Channel)]);
+    });
     Changed(TSessionChange::Look);
 }
 
@@ -263,6 +273,7 @@ void TDressingSession::Restore(const TLookState& Target) {
 std::optional<TStepCaption> TDressingSession::Undo() {
     if (!FHistory.CanUndo())
         return std::nullopt;
+    EndPreview();
     Restore(FHistory.UndoTarget());
     FHistory.Undone();
     Changed(TSessionChange::Look);
@@ -272,6 +283,7 @@ std::optional<TStepCaption> TDressingSession::Undo() {
 std::optional<TStepCaption> TDressingSession::Redo() {
     if (!FHistory.CanRedo())
         return std::nullopt;
+    EndPreview();
     Restore(FHistory.RedoTarget());
     FHistory.Redone();
     Changed(TSessionChange::Look);
@@ -302,14 +314,89 @@ void TDressingSession::Randomize(TRandomVary Vary, std::uint64_t Seed) {
     Changed(TSessionChange::Look);
 }
 
+void TDressingSession::Preview(const TTryOn& TryOn) {
+    if (CharaIndex() < 0)
+        return;
+    TCharaLook Look = FChara.Look();
+    const bool Valid = std::visit(
+        [&](const auto& On) {
+            using T = std::decay_t<decltype(On)>;
+            if constexpr (std::is_same_v<T, TItemTryOn>) {
+                if (!ValidSlot(On.Slot))
+                    return false;
+                Look.Equip[static_cast<std::size_t>(On.Slot)] = On.Item;
+            } else {
+                if (On.Position < 0 || On.Position >= ColorPositionCount || On.Channel < 0 ||
+                    On.Channel >= ColorChannelCount || On.Level > MaxLevel)
+                    return false;
+                Look.Colors[static_cast<std::size_t>(On.Position)]
+                           [static_cast<std::size_t>(On.Channel)] = On.Level;
+            }
+            return true;
+        },
+        TryOn);
+    if (!Valid)
+        return;
+    if (!FPreviewChara) {
+        FPreviewChara.emplace(FPreviewCanvas, FGame.JmaList());
+        FPreviewChara->SetEquipList(FGame.EquipList());
+        FPreviewChara->SetSpriteCache(FGame.SpriteCache());
+    }
+    FPreviewChara->SetLook(Look);
+    const int Was = TriedSlot();
+    FTryOn = TryOn;
+    if (OnSlotChange) {
+        if (Was != 0 && Was != TriedSlot())
+            OnSlotChange(Was);
+        if (TriedSlot() != 0)
+            OnSlotChange(TriedSlot());
+    }
+    Changed(TSessionChange::Preview);
+}
+
+void TDressingSession::EndPreview() {
+    if (!FTryOn)
+        return;
+    const int Was = TriedSlot();
+    FTryOn.reset();
+    if (Was != 0 && OnSlotChange)
+        OnSlotChange(Was);
+    Changed(TSessionChange::Preview);
+}
+
+int TDressingSession::TriedSlot() const {
+    const auto* Item = FTryOn ? std::get_if<TItemTryOn>(&*FTryOn) : nullptr;
+    return Item ? Item->Slot : 0;
+}
+
+bool TDressingSession::PreviewsSlot(int Slot) const {
+    return Slot != 0 && TriedSlot() == Slot;
+}
+
+const TWLOItemData* TDressingSession::ShownItem(int Slot) const {
+    return PreviewsSlot(Slot) ? std::get<TItemTryOn>(*FTryOn).Item : Worn(Slot);
+}
+
+std::uint8_t TDressingSession::ShownColor(int Position, int Channel) const {
+    const auto* Level = FTryOn ? std::get_if<TLevelTryOn>(&*FTryOn) : nullptr;
+    return Level && Level->Position == Position && Level->Channel == Channel
+               ? Level->Level
+               : Color(Position, Channel);
+}
+
 std::vector<std::string> TDressingSession::StatusLines() const {
     std::array<const TWLOItemData*, SlotCount> Items{};
     for (int Slot = 1; Slot <= SlotCount; ++Slot)
-        Items[static_cast<std::size_t>(Slot - 1)] = Worn(Slot);
+        Items[static_cast<std::size_t>(Slot - 1)] = ShownItem(Slot);
     return BonusLines(Items);
 }
 
 const TBitmap& TDressingSession::Canvas() {
+    if (FTryOn) {
+        FPreviewChara->FollowPose(FChara);
+        FPreviewChara->Redraw();
+        return FPreviewCanvas;
+    }
     FChara.Redraw();
     return FCanvas;
 }

@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace pelto {
@@ -24,9 +25,24 @@ struct TWLOItemData;
 
 /// What a change touched, for whoever shows the session.
 enum class TSessionChange {
-    Look, // the character, an item or a colour: the code and the status lines too
-    Pose, // motion, direction, frame, background or shadow: the picture only
+    Look,    // the character, an item or a colour: the code and the status lines too
+    Pose,    // motion, direction, frame, background or shadow: the picture only
+    Preview, // a try-on began, moved or ended: the picture, the status lines and slot labels
 };
+
+/// An item tried on in Slot 1..6 (nullptr: the slot tried empty).
+struct TItemTryOn {
+    int Slot;
+    const TWLOItemData* Item;
+};
+/// Level 0..9 of Channel 0..2 at colour Position 0..3 tried on.
+struct TLevelTryOn {
+    int Position;
+    int Channel;
+    std::uint8_t Level;
+};
+/// A look shown beside the design without becoming part of it.
+using TTryOn = std::variant<TItemTryOn, TLevelTryOn>;
 
 /// The action a pose shows, and its frames for the character.
 struct TActionFrames {
@@ -84,6 +100,8 @@ public:
     std::uint8_t Color(int Position, int Channel) const {
         return FChara.GetColor(Position, Channel);
     }
+    /// The three levels of Position at once, as one step.
+    void SetColors(int Position, const TPositionLevels& Levels);
     /// One level up (Delta 1) or down (-1), within 0..9.
     void StepColor(int Position, int Channel, int Delta);
     void ResetColors();
@@ -142,15 +160,32 @@ public:
     void Randomize(TRandomVary Vary);
     void Randomize(TRandomVary Vary, std::uint64_t Seed);
 
-    /// The summed bonuses of the worn items (see BonusLines).
+    /// Shows TryOn over the design until EndPreview or any change of look, which ends it first:
+    /// the canvas, ShownItem and StatusLines show it, in every pose, while the design, the
+    /// code, the list positions, the history and whatever is written stay as they are. A new
+    /// try-on replaces the one before. Ignored without a character and out of range; raises
+    /// what loading its sprites raises, leaving the preview as it was.
+    void Preview(const TTryOn& TryOn);
+    /// Shows the design again, in exactly the pictures it had.
+    void EndPreview();
+    const std::optional<TTryOn>& Previewed() const { return FTryOn; }
+    /// Whether the preview tries an item on in Slot.
+    bool PreviewsSlot(int Slot) const;
+    /// The item shown in Slot: the one tried on there, else the one worn.
+    const TWLOItemData* ShownItem(int Slot) const;
+    /// The level shown of Channel at Position: the one tried on there, else the design's.
+    std::uint8_t ShownColor(int Position, int Channel) const;
+
+    /// The summed bonuses of the items shown (see BonusLines).
     std::vector<std::string> StatusLines() const;
 
     /// The body and head sprites the catalogue lacks for the character (see TDrawChara).
     std::vector<std::string> MissingSprites() const { return FChara.MissingSprites(); }
 
-    /// The canvas, redrawn first if anything changed.
+    /// The canvas, redrawn first if anything changed: the preview's while one is shown.
     const TBitmap& Canvas();
 
+    /// The item worn or shown in Slot changed.
     std::function<void(int Slot)> OnSlotChange;
     /// The character changed to another body group: the lists to pick from are others.
     std::function<void(int BodyGroup)> OnBodyGroupChange;
@@ -165,6 +200,8 @@ private:
     // Puts Design on, keeping the records of the items it keeps.
     void PutOn(const TCharaDesign& Design);
     void Restore(const TLookState& State);
+    // The slot an item is tried on in, 0 for none.
+    int TriedSlot() const;
 
     const TGameData& FGame;
     TBitmap FCanvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
@@ -174,6 +211,12 @@ private:
     const std::array<int, SlotCount + 1>* FRestoringPicked = nullptr;
     TLookHistory FHistory;
     TOutfitLocks FLocks;
+    // The try-on is drawn by a compositor of its own, so that the design's canvas and sprites
+    // are never touched and come back as they were. Kept once made: moving on from one cell
+    // to the next reloads only what differs.
+    std::optional<TTryOn> FTryOn;
+    TBitmap FPreviewCanvas{CanvasSize, CanvasSize, TPixelFormat::pf24bit};
+    std::optional<TDrawChara> FPreviewChara;
     // Seeded when first asked for: most sessions (every render) never draw a random look.
     std::optional<std::mt19937_64> FSeeds;
 };

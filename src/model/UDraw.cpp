@@ -393,6 +393,19 @@ void TDrawChara::SetShadow(bool Value) {
     FChanged = true;
 }
 
+void TDrawChara::FollowPose(const TDrawChara& Leader) {
+    // Copied rather than set: a frame left beyond a shorter action stays as Leader has it.
+    if (FMotion == Leader.FMotion && FDirection == Leader.FDirection && FFrame == Leader.FFrame &&
+        FBackColor == Leader.FBackColor && FShadow == Leader.FShadow)
+        return;
+    FMotion = Leader.FMotion;
+    FDirection = Leader.FDirection;
+    FFrame = Leader.FFrame;
+    FBackColor = Leader.FBackColor;
+    FShadow = Leader.FShadow;
+    FChanged = true;
+}
+
 void TDrawChara::Redraw() {
     if (!FChanged)
         return;

@@ -97,6 +97,9 @@ public:
 
     void SetBackColor(TColor Color);
     void SetShadow(bool Value);
+    /// Takes Leader's motion, direction, frame, background and shadow exactly as they are, so
+    /// that another look is drawn in the very pose Leader shows.
+    void FollowPose(const TDrawChara& Leader);
 
     /// Repaints the canvas if anything changed since the last call.
     void Redraw();

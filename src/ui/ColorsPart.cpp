@@ -7,6 +7,7 @@
 #include "model/DressingSession.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/PeltoApplication.h"
+#include "ui/TryOnHover.h"
 #include "ui/UMain.h"
 #include "ui/ViewPart.h"
 
@@ -46,7 +47,8 @@ QString PositionCaption(int Position) {
 }
 
 TColorPanel::TColorPanel(QWidget& Client, std::function<TDressingSession*()> SessionOf)
-    : QObject(&Client), FSessionOf(std::move(SessionOf)), FGraph(ToQImage(GraphBitmap())) {
+    : QObject(&Client), FSessionOf(std::move(SessionOf)), FGraph(ToQImage(GraphBitmap())),
+      FTryOn(new TTryOnHover(FSessionOf, this)) {
     for (int Position = 0; Position < 4; ++Position) {
         auto* Image = Place(new TImage(&Client), QString("imgColor%1").arg(Position), 6,
                             160 + 26 * Position, 38, 25);
@@ -98,6 +100,11 @@ TColorPanel::TColorPanel(QWidget& Client, std::function<TDressingSession*()> Ses
         connect(Bar, &TImage::MouseDown, this, Command([this, Channel](Qt::MouseButton, QPoint At) {
                     BarClick(Channel, At.x());
                 }));
+        Bar->setMouseTracking(true);
+        connect(Bar, &TImage::MouseMoved, this, Command([this, Channel](QPoint At) {
+                    FTryOn->Show(TLevelTryOn{FPosition, Channel, LevelAt(At.x())});
+                }));
+        connect(Bar, &TImage::MouseLeft, this, Command([this] { FTryOn->End(); }));
         FColorBars[static_cast<std::size_t>(Channel)] = Bar;
     }
     sbDefault = Place(new TSimpleButton(&Client), "sbDefault", 120, 240, 56, 20);
@@ -159,7 +166,7 @@ void TColorPanel::UpdateBar(int Channel) {
     Painter.drawRect(0, 0, BarWidth - 1, BarHeight - 1);
     Painter.fillRect(2, 2, 108, 9, QColor(77, 77, 74));
     const TDressingSession* Session = FSessionOf();
-    const int Level = Session ? Session->Color(FPosition, Channel) : NeutralLevel;
+    const int Level = Session ? Session->ShownColor(FPosition, Channel) : NeutralLevel;
     if (Level > 0)
         Painter.drawImage(QPoint(2, 2), FGraph, QRect(0, 9 * Channel, PixelsPerLevel * Level, 9));
     Painter.end();
@@ -193,10 +200,14 @@ void TColorPanel::UpdateBars() {
         UpdateBar(Channel);
 }
 
+std::uint8_t TColorPanel::LevelAt(int X) const {
+    return static_cast<std::uint8_t>(std::clamp((X / FZoom - 2 + 9) / PixelsPerLevel, 0, 9));
+}
+
 void TColorPanel::BarClick(int Channel, int X) {
-    const int Level = std::clamp((X / FZoom - 2 + 9) / PixelsPerLevel, 0, 9);
+    FTryOn->End(); // no try-on still due may follow the level set
     if (TDressingSession* Session = FSessionOf())
-        Session->SetColor(FPosition, Channel, static_cast<std::uint8_t>(Level));
+        Session->SetColor(FPosition, Channel, LevelAt(X));
 }
 
 void TColorPanel::SetToolTips() {

@@ -12,6 +12,7 @@ namespace pelto {
 class TDressingSession;
 class TImage;
 class TSimpleButton;
+class TTryOnHover;
 
 /// What colour position 0..3 recolours, in the window's language ("head").
 QString PositionName(int Position);
@@ -20,7 +21,8 @@ QString PositionCaption(int Position);
 
 /// The colour editor: the four position icons, per channel its letter, minus, bar and plus,
 /// and the default button. It edits whatever session the window holds at the moment; the
-/// position chosen is its own, the levels are the session's.
+/// position chosen is its own, the levels are the session's. The level under the pointer on a
+/// bar is tried on; only a click sets it.
 class TColorPanel : public QObject {
 public:
     /// The controls go on Client; SessionOf gives the session edited, or nullptr while there is
@@ -44,6 +46,8 @@ private:
     void BuildIcon(int Position, const QImage& Skin);
     void UpdateBar(int Channel);
     void BarClick(int Channel, int X);
+    /// The level a point X pixels into a bar stands for.
+    std::uint8_t LevelAt(int X) const;
 
     std::function<TDressingSession*()> FSessionOf;
     int FPosition = 0;
@@ -58,6 +62,7 @@ private:
     std::array<TSimpleButton*, 3> FMinus{};
     std::array<TSimpleButton*, 3> FPlus{};
     TSimpleButton* sbDefault = nullptr;
+    TTryOnHover* FTryOn = nullptr;
 };
 
 } // namespace pelto

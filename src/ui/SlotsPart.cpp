@@ -14,6 +14,7 @@
 #include "platform/ShiftJis.h"
 #include "resources/ProgramBitmaps.h"
 #include "ui/PeltoApplication.h"
+#include "ui/TryOnHover.h"
 #include "ui/UMain.h"
 
 #include <QLabel>
@@ -58,7 +59,7 @@ TSlotsPanel::TSlotsPanel(QWidget& Client, QWidget& Window,
                          std::function<TDressingSession*()> SessionOf,
                          std::function<bool()> CloseOnClick)
     : QObject(&Client), FSessionOf(std::move(SessionOf)), FCloseOnClick(std::move(CloseOnClick)),
-      FItemBack(ToQImage(ItemBackBitmap())) {
+      FItemBack(ToQImage(ItemBackBitmap())), FTryOn(new TTryOnHover(FSessionOf, this)) {
     // Per slot its picture, the item's name and the slot's caption.
     for (int Slot = 1; Slot <= 6; ++Slot) {
         const int Top = 4 + 40 * (Slot - 1);
@@ -125,8 +126,11 @@ void TSlotsPanel::CreatePicker(QWidget& Window) {
     connect(lbEquipList, &TEquipListBox::MouseMoved, this,
             Command(this, &TSlotsPanel::ListMouseMove));
     connect(lbEquipList, &TEquipListBox::Clicked, this, Command(this, &TSlotsPanel::ListClick));
-    connect(lbEquipList, &TEquipListBox::CursorMoved, this,
-            Command(this, &TSlotsPanel::ShowItemName));
+    connect(lbEquipList, &TEquipListBox::CursorMoved, this, Command([this] {
+                ShowItemName();
+                TryCurrent();
+            }));
+    connect(lbEquipList, &TEquipListBox::MouseLeft, this, Command([this] { FTryOn->End(); }));
     connect(lbEquipList, &TEquipListBox::FilterChanged, this,
             Command(this, &TSlotsPanel::ApplyFilter));
 
@@ -181,15 +185,16 @@ void TSlotsPanel::UpdateSlot(int Slot) {
     QImage Picture = FItemBack.convertToFormat(QImage::Format_RGB888);
     QPainter Painter(&Picture);
     const TDressingSession* Session = FSessionOf();
-    const TWLOItemData* Item = Session ? Session->Worn(Slot) : nullptr;
+    const TWLOItemData* Item = Session ? Session->ShownItem(Slot) : nullptr;
+    const QString Name = Item ? QString::fromStdString(SjisToUtf8(Item->Name())) : QString();
+    if (const QImage Icon = ItemIcon(Item); !Icon.isNull())
+        Painter.drawImage(0, 0, Icon);
     TLabel* Label = FEquipLabels[static_cast<std::size_t>(Slot)];
-    if (Item) {
-        Label->setText(QString::fromStdString(SjisToUtf8(Item->Name())));
-        if (const QImage Icon = ItemIcon(Item); !Icon.isNull())
-            Painter.drawImage(0, 0, Icon);
-    } else {
-        Label->setText(QString());
-    }
+    if (Session && Session->PreviewsSlot(Slot))
+        Label->setText(Name.isEmpty() ? TfrmPelto::tr("(preview)")
+                                      : TfrmPelto::tr("%1 (preview)").arg(Name));
+    else
+        Label->setText(Name);
     Painter.setPen(QColor(155, 188, 219));
     Painter.drawRect(0, 0, 31, 31);
     Painter.end();
@@ -208,7 +213,7 @@ void TSlotsPanel::UpdateLocks() {
 
 void TSlotsPanel::UpdateSlotTip(int Slot) {
     const TDressingSession* Session = FSessionOf();
-    const TWLOItemData* Item = Session ? Session->Worn(Slot) : nullptr;
+    const TWLOItemData* Item = Session ? Session->ShownItem(Slot) : nullptr;
     QString Text = Item ? QString::fromStdString(ItemTipText(*Item)) + "\n" +
                               TfrmPelto::tr("Right-click to take it off")
                         : TfrmPelto::tr("Click to pick an item");
@@ -242,6 +247,7 @@ void TSlotsPanel::ApplyFilter() {
                            : TfrmPelto::tr("%1 (%2)").arg(Text).arg(FPickerPositions.size() - 1));
     lblSearch->setVisible(!Text.isEmpty());
     ShowItemName();
+    FTryOn->End(); // the cursor went back to what is worn
 }
 
 void TSlotsPanel::ShowItemName() {
@@ -270,6 +276,7 @@ void TSlotsPanel::EquipButtonClick(int Slot, QWidget* Sender) {
     const QPoint At =
         PickerPlace(Clicked, ppEquipList->size(), Screen ? Screen->availableGeometry() : QRect());
     ppEquipList->Popup(At.x(), At.y());
+    FTryOn->End(); // closed, however it was
 }
 
 void TSlotsPanel::StripButtonClick(int Slot) {
@@ -284,11 +291,28 @@ void TSlotsPanel::ListMouseMove(QPoint Point) {
     // The cell under the pointer becomes the current one, so that a click takes it.
     const int Old = lbEquipList->ItemIndex();
     lbEquipList->SetItemIndex(lbEquipList->ItemAt(Point));
-    if (lbEquipList->ItemIndex() == Old)
+    if (lbEquipList->ItemIndex() == Old) {
+        // Back on the cell the pointer left: it is tried on again.
+        if (const TDressingSession* Session = Dressed(); Session && !Session->Previewed())
+            TryCurrent();
         return;
+    }
     lbEquipList->RedrawItem(Old);
     lbEquipList->RedrawItem(lbEquipList->ItemIndex());
     ShowItemName();
+    TryCurrent();
+}
+
+void TSlotsPanel::TryCurrent() {
+    const TDressingSession* Session = Dressed();
+    const int Index = PickerPosition(lbEquipList->ItemIndex());
+    if (!Session || Index < 0 ||
+        static_cast<std::size_t>(Index) >= Session->List(FCurrentSlot).size()) {
+        FTryOn->End();
+        return;
+    }
+    FTryOn->Show(TItemTryOn{FCurrentSlot,
+                            Session->List(FCurrentSlot)[static_cast<std::size_t>(Index)].Item});
 }
 
 void TSlotsPanel::DrawListItem(QPainter& Painter, int Shown, QRect Rect) {
@@ -320,6 +344,7 @@ void TSlotsPanel::DrawListItem(QPainter& Painter, int Shown, QRect Rect) {
 }
 
 void TSlotsPanel::ListClick() {
+    FTryOn->End(); // no try-on still due may follow the item worn
     const int Current = PickerPosition(lbEquipList->ItemIndex());
     if (FCloseOnClick())
         ppEquipList->ClosePopup(0);

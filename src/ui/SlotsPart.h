@@ -17,13 +17,16 @@ class TImage;
 class TLabel;
 class TPopupPanel;
 class TSimpleButton;
+class TTryOnHover;
 struct TWLOItemData;
 
 /// Slot 1..6's caption under its name, in the window's language ("h e a d").
 QString SlotCaption(int Slot);
 
-/// The equipment slots and their pop-up picker: per slot the worn item's icon and name, and
-/// the picker's icons of the slot's list, narrowed to what is typed. It dresses whatever
+/// The equipment slots and their pop-up picker: per slot the shown item's icon and name, and
+/// the picker's icons of the slot's list, narrowed to what is typed. The cell under the
+/// pointer or the keyboard's cursor is tried on until the pointer leaves or the picker closes;
+/// only a click or Enter wears it. It dresses whatever
 /// session the window holds at the moment; the slot being picked for is its own.
 class TSlotsPanel : public QObject {
 public:
@@ -52,6 +55,8 @@ private:
     void ListClick();
     void DrawListItem(QPainter& Painter, int Shown, QRect Rect);
     void ShowItemName();
+    /// Tries on the item of the current cell, or ends the try-on when there is none.
+    void TryCurrent();
     /// Narrows the picker's cells to the items its typed text finds.
     void ApplyFilter();
     /// The position in the slot's list that a cell of the picker shows, -1 for none.
@@ -74,6 +79,7 @@ private:
     QLabel* lblSearch = nullptr;
     TSimpleButton* sbClosePopup = nullptr;
     TEquipListBox* lbEquipList = nullptr;
+    TTryOnHover* FTryOn = nullptr;
 };
 
 } // namespace pelto

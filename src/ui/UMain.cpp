@@ -17,6 +17,7 @@
 #include "ui/FavoritesMenu.h"
 #include "ui/PeltoApplication.h"
 #include "ui/SlotsPart.h"
+#include "ui/SwatchDialog.h"
 #include "ui/ViewKeys.h"
 #include "ui/ViewPart.h"
 #include "ui/Wardrobe.h"
@@ -236,6 +237,12 @@ void TfrmPelto::LoadSkin() {
 }
 
 void TfrmPelto::SessionChanged(TSessionChange What) {
+    if (What == TSessionChange::Preview) {
+        UpdateStatus(); // nothing kept changed: the settings stay as they are
+        FColors->UpdateBars();
+        UpdateView();
+        return;
+    }
     // The character, its pose and shadow are kept; the animation's frames are not, so playing
     // schedules no comparison of the settings.
     const bool Kept = !FSettingsWritten || What == TSessionChange::Look ||
@@ -281,6 +288,13 @@ void TfrmPelto::miFindItemClick() {
     frmWardrobe->activateWindow();
 }
 
+void TfrmPelto::miSwatchesClick() {
+    if (FSession->CharaIndex() < 0)
+        return;
+    TSwatchDialog Dialog(*FSession, ColorPos(), Zoom(), this);
+    Dialog.exec();
+}
+
 void TfrmPelto::UpdateView() {
     MenuAction("miShadow").setChecked(FSession->Chara().Shadow()); // the session's, shown
     FView->Redraw();
@@ -300,6 +314,8 @@ bool TfrmPelto::Playing() const {
 
 void TfrmPelto::UpdateStatus() {
     QStringList Lines;
+    if (FSession->Previewed())
+        Lines << tr("(preview)");
     for (const std::string& Line : FSession->StatusLines())
         Lines << QString::fromStdString(Line);
     txtEquip->SetLinesFitting(Lines, StatusPixelSize * Zoom());

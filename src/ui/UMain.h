@@ -194,6 +194,8 @@ private:
     void SetToolTips();
     void CopyCode();
     void miFindItemClick();
+    /// The colour position the bars edit, drawn at the levels of one or two channels.
+    void miSwatchesClick();
     void PasteCode();
     void ShowHowToUse();
     void miOpenPictureCodeClick();

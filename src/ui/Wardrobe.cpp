@@ -5,10 +5,12 @@
 #include "model/GameData.h"
 #include "platform/ShiftJis.h"
 #include "ui/PeltoApplication.h"
+#include "ui/TryOnHover.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,11 +47,16 @@ class TItemTable : public QTableView {
 public:
     using QTableView::QTableView;
     std::function<void()> OnEnter;
+    std::function<void()> OnEscape;
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override {
         if ((Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) && OnEnter) {
             OnEnter();
+            return;
+        }
+        if (Event->key() == Qt::Key_Escape && OnEscape) {
+            OnEscape();
             return;
         }
         QTableView::keyPressEvent(Event);
@@ -161,7 +168,8 @@ bool TWardrobeFilter::filterAcceptsRow(int Row, const QModelIndex&) const {
 
 TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
                      TWardrobeModel::TIconSource IconOf, QWidget* Parent)
-    : QWidget(Parent, Qt::Window), FSessionOf(std::move(SessionOf)) {
+    : QWidget(Parent, Qt::Window), FSessionOf(std::move(SessionOf)),
+      FTryOn(new TTryOnHover(FSessionOf, this)) {
     setObjectName("frmWardrobe");
     setWindowTitle(tr("Find Item"));
     resize(ClassicSize);
@@ -200,6 +208,9 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     Table->OnEnter = [this] {
         RunCommand([this] { WearCurrent(); });
     };
+    Table->OnEscape = [this] {
+        RunCommand([this] { FTryOn->End(); });
+    };
     tvItems = Table;
     tvItems->setObjectName("tvItems");
     tvItems->setModel(FFilter);
@@ -226,6 +237,31 @@ TWardrobe::TWardrobe(std::function<TDressingSession*()> SessionOf,
     connect(cbSlot, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
     connect(cbBonus, &QComboBox::currentIndexChanged, this, [this] { Filter(); });
     connect(tvItems, &QTableView::doubleClicked, this, Command([this] { WearCurrent(); }));
+    tvItems->setMouseTracking(true);
+    tvItems->viewport()->installEventFilter(this);
+    connect(tvItems, &QTableView::entered, this, Command(this, &TWardrobe::TryRow));
+    connect(tvItems->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            Command([this](const QModelIndex& Current) { TryRow(Current); }));
+}
+
+void TWardrobe::TryRow(const QModelIndex& Index) {
+    if (!Index.isValid() || !FSessionOf()) {
+        FTryOn->End();
+        return;
+    }
+    const TWardrobeModel::TRow& R = FModel->Row(FFilter->mapToSource(Index).row());
+    FTryOn->Show(TItemTryOn{R.Slot, R.Item});
+}
+
+bool TWardrobe::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == tvItems->viewport() && Event->type() == QEvent::Leave)
+        RunCommand([this] { FTryOn->End(); });
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TWardrobe::hideEvent(QHideEvent* Event) {
+    QWidget::hideEvent(Event);
+    RunCommand([this] { FTryOn->End(); });
 }
 
 void TWardrobe::SetZoom(int Factor) {
@@ -272,6 +308,7 @@ void TWardrobe::WearCurrent() {
     if (!Session || !Current.isValid())
         return;
     const TWardrobeModel::TRow& R = FModel->Row(FFilter->mapToSource(Current).row());
+    FTryOn->End(); // no try-on still due may follow the item worn
     // As a click in the picker: the slot's list position is remembered too.
     Session->Pick(R.Slot, R.ListIndex);
 }

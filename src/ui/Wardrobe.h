@@ -16,6 +16,7 @@ class QTableView;
 namespace pelto {
 
 class TDressingSession;
+class TTryOnHover;
 struct TWLOItemData;
 
 /// Every item the character can wear, a row each: icon and name, slot, bonuses, identifier.
@@ -74,7 +75,9 @@ private:
     std::uint16_t FBonusType = 0;
 };
 
-/// A window that finds items by text, slot and bonus and puts them on as the picker does.
+/// A window that finds items by text, slot and bonus and puts them on as the picker does: the
+/// row under the pointer or the current row is tried on, until the pointer leaves the rows,
+/// Esc or the window closes; Enter or a double click wears it.
 class TWardrobe : public QWidget {
     Q_OBJECT
 public:
@@ -88,8 +91,14 @@ public:
     /// Shows the window, its icons and rows Factor times as large as at the classic size.
     void SetZoom(int Factor);
 
+protected:
+    void hideEvent(QHideEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
 private:
     void Filter();
+    /// Tries on the item of a row of the view, or ends the try-on for no row.
+    void TryRow(const QModelIndex& Index);
 
     std::function<TDressingSession*()> FSessionOf;
     int FGroup = -2; // the body group listed, -2 before any
@@ -100,6 +109,7 @@ private:
     QComboBox* cbSlot = nullptr;
     QComboBox* cbBonus = nullptr;
     QTableView* tvItems = nullptr;
+    TTryOnHover* FTryOn = nullptr;
 
 public:
     /// Lists the items again only when the character changed its body group.

@@ -342,3 +342,101 @@ TEST_F(DressingSession, GameNamesTheCharactersWhoseBodyOrHeadTheCatalogueLacks) 
     std::iota(All.begin(), All.end(), 0);
     EXPECT_EQ(MissingAfterRemoving("head01.jma"), All);
 }
+
+namespace {
+
+std::vector<std::uint8_t> Pixels(const TBitmap& Canvas) {
+    std::vector<std::uint8_t> Bytes;
+    for (int Y = 0; Y < Canvas.Height(); ++Y)
+        Bytes.insert(Bytes.end(), Canvas.ScanLine(Y), Canvas.ScanLine(Y) + Canvas.Stride());
+    return Bytes;
+}
+
+} // namespace
+
+TEST_F(DressingSession, PreviewShowsATryOnInEveryPoseAndLeavesTheDesignAlone) {
+    DressRocco();
+    struct TCase {
+        const char* Name;
+        std::function<TTryOn()> TryOn;
+        std::function<void(TDressingSession&)> ForReal; // the same look, worn
+        bool StatusChanges;
+    };
+    const TCase Cases[] = {
+        {"item",
+         [&] {
+             return TItemTryOn{3, Session.List(3)[2].Item};
+         },
+         [](TDressingSession& S) { S.Pick(3, 2); }, true},
+        {"empty slot",
+         [] {
+             return TItemTryOn{2, nullptr};
+         },
+         [](TDressingSession& S) { S.Strip(2); }, true},
+        {"colour level",
+         [] {
+             return TLevelTryOn{1, 0, 2};
+         },
+         [](TDressingSession& S) { S.SetColor(1, 0, 2); }, false},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const TState Before = State();
+        const std::uint8_t Direction = Session.Direction();
+        const int Frame = Session.Frame();
+        const std::vector<std::string> Status = Session.StatusLines();
+        const std::size_t Steps = Session.History().Size();
+        std::vector<int> WornBefore;
+        for (int Slot = 1; Slot <= SlotCount; ++Slot)
+            WornBefore.push_back(Session.WornIndex(Slot));
+
+        TDressingSession Worn(Game);
+        Worn.ApplyCode(Session.Code());
+        Case.ForReal(Worn);
+        Session.Preview(Case.TryOn());
+        for (const std::uint8_t Turn : {std::uint8_t{4}, std::uint8_t{1}}) {
+            Session.SetDirection(Turn);
+            Worn.SetDirection(Turn);
+            Session.NextFrame();
+            Worn.NextFrame();
+            EXPECT_EQ(Pixels(Session.Canvas()), Pixels(Worn.Canvas()));
+        }
+        Session.SetDirection(Direction);
+        Session.SetFrame(Frame);
+        EXPECT_EQ(Session.StatusLines() != Status, Case.StatusChanges);
+        EXPECT_EQ(Session.StatusLines(), Worn.StatusLines());
+        EXPECT_EQ(Session.ShownColor(1, 0), Worn.Color(1, 0));
+        for (int Slot = 1; Slot <= SlotCount; ++Slot)
+            EXPECT_EQ(Session.ShownItem(Slot), Worn.Worn(Slot)) << Slot;
+
+        std::vector<int> WornNow;
+        for (int Slot = 1; Slot <= SlotCount; ++Slot)
+            WornNow.push_back(Session.WornIndex(Slot));
+        EXPECT_EQ(WornNow, WornBefore);
+        EXPECT_EQ(Session.History().Size(), Steps);
+        EXPECT_TRUE(Session.Previewed().has_value());
+
+        Session.EndPreview();
+        EXPECT_TRUE(State() == Before); // the code, the picks and the exact pixels
+        EXPECT_EQ(Session.StatusLines(), Status);
+    }
+}
+
+TEST_F(DressingSession, AChangeOfLookEndsThePreviewFirst) {
+    DressRocco();
+    const std::vector<std::function<void()>> Changes = {
+        [&] { Session.SetColor(0, 1, 8); },
+        [&] { Session.Undo(); },
+        [&] { Session.Pick(4, 2); },
+    };
+    for (const auto& Change : Changes) {
+        Session.Preview(TItemTryOn{3, Session.List(3)[2].Item});
+        Events.clear();
+        Change();
+        EXPECT_FALSE(Session.Previewed().has_value());
+        EXPECT_EQ(Events.front(), "slot3"); // the label of the slot tried on shows its own item
+        TDressingSession Worn(Game);
+        Worn.ApplyCode(Session.Code());
+        EXPECT_EQ(Pixels(Session.Canvas()), Pixels(Worn.Canvas()));
+    }
+}

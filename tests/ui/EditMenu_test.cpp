@@ -124,7 +124,7 @@ TEST_F(EditMenu, ComesInTheDesktopsOrderWithKeysNoOtherCommandTakes) {
 
     EXPECT_EQ(Entries(Menus[1]),
               QStringList({"&Undo", "&Redo", "Random &Outfit", "Random &Colors", "&Lock",
-                           "&Find Item...", "Copy &Code", "&Paste Code"}));
+                           "&Find Item...", "Color S&watches...", "Copy &Code", "&Paste Code"}));
     EXPECT_EQ(Action("miUndo")->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
     EXPECT_EQ(Action("miRedo")->shortcuts(),
               QList<QKeySequence>({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
