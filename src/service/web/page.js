@@ -38,6 +38,7 @@ const LocalDownloads = [["png", QT_TR_NOOP("PNG (this frame)")],
 const FavoritePlaces = 10;
 const GroupSize = 8;
 const GroupGap = { min: 0, max: 64, initial: 8 };
+const GroupTagLength = 32;
 const CellWidth = 88;
 const CellHeight = 80;
 const LongPress = 500;
@@ -817,7 +818,10 @@ class Group {
     this.studio = studio;
     this.members = [];
     this.gap = GroupGap.initial;
+    // A gradient [top, bottom] the characters stand on instead of the background, or null.
+    this.backdrop = null;
     this.shownKey = null;
+    this.listedKey = null;
     this.restore();
     this.bind();
   }
@@ -842,15 +846,23 @@ class Group {
         .slice(0, GroupSize)
         .map((member) => ({ code: member.code, motion: member.motion,
                             direction: member.direction,
-                            name: typeof member.name === "string" ? member.name : "" }));
+                            name: typeof member.name === "string" ? member.name : "",
+                            tag: typeof member.tag === "string"
+                              ? member.tag.slice(0, GroupTagLength) : "",
+                            mirror: member.mirror === true }));
     if (whole(kept.gap, GroupGap.max))
       this.gap = kept.gap;
+    const colour = (value) => typeof value === "string" && /^[0-9A-F]{6}$/.test(value);
+    if (Array.isArray(kept.backdrop) && kept.backdrop.length === 2 &&
+        kept.backdrop.every(colour))
+      this.backdrop = kept.backdrop;
   }
 
   keep() {
     try {
       sessionStorage.setItem("pelto-group", JSON.stringify({ members: this.members,
-                                                             gap: this.gap }));
+                                                             gap: this.gap,
+                                                             backdrop: this.backdrop }));
     } catch (error) {
       // Storage may be full or refused; the group then lasts as long as the page.
     }
@@ -858,6 +870,38 @@ class Group {
 
   bind() {
     $("add-to-group").addEventListener("click", () => this.add());
+    // A member's tag and mirror change its picture, never the list, which keeps the focus.
+    $("members").addEventListener("input", (event) => {
+      const field = event.target.closest("input[data-index]");
+      if (!field)
+        return;
+      const member = this.members[Number(field.dataset.index)];
+      if (field.type === "checkbox")
+        member.mirror = field.checked;
+      else
+        member.tag = field.value;
+      this.changed();
+    });
+    const backdrop = $("backdrop");
+    backdrop.append(new Option(qsTr("The background"), "background"),
+                    new Option(qsTr("A gradient"), "gradient"));
+    const top = $("backdrop-top"), bottom = $("backdrop-bottom");
+    const hex = (input) => input.value.slice(1).toUpperCase();
+    const showBackdrop = () => {
+      backdrop.value = this.backdrop ? "gradient" : "background";
+      $("backdrop-colors").hidden = !this.backdrop;
+      if (this.backdrop)
+        [top.value, bottom.value] = this.backdrop.map((colour) => "#" + colour.toLowerCase());
+    };
+    showBackdrop();
+    const setBackdrop = () => {
+      this.backdrop = backdrop.value === "gradient" ? [hex(top), hex(bottom)] : null;
+      showBackdrop();
+      this.changed();
+    };
+    backdrop.addEventListener("change", setBackdrop);
+    top.addEventListener("input", setBackdrop);
+    bottom.addEventListener("input", setBackdrop);
     $("members").addEventListener("click", (event) => {
       const button = event.target.closest("button[data-index]");
       if (!button || button.disabled)
@@ -904,7 +948,7 @@ class Group {
     if (!state.code || this.full())
       return;
     this.members.push({ code: state.code, motion: state.motion, direction: state.direction,
-                        name: state.name });
+                        name: state.name, tag: "", mirror: false });
     this.changed();
     this.studio.say(this.full() ? qsTr("%1 added; the group is full.", state.name)
                                 : qsTr("%1 added to the group.", state.name));
@@ -951,7 +995,7 @@ class Group {
   look() {
     const state = this.studio.state;
     return { gap: this.gap, scale: state.scale, shadow: state.shadow,
-             background: state.background };
+             background: state.background, backdrop: this.backdrop };
   }
 
   who(member, index) {
@@ -1006,6 +1050,12 @@ class Group {
 
   listMembers(look) {
     const list = $("members");
+    const listed = JSON.stringify([this.members.map(({ code, motion, direction, name }) =>
+                                                    [code, motion, direction, name]),
+                                   look.shadow, look.background]);
+    if (listed === this.listedKey)
+      return;
+    this.listedKey = listed;
     const last = this.members.length - 1;
     const button = (index, action, text, label, disabled) => {
       const made = document.createElement("button");
@@ -1037,7 +1087,21 @@ class Group {
         button(index, "-1", "\u25C0", qsTr("Move %1 left", who), index === 0),
         button(index, "1", "\u25B6", qsTr("Move %1 right", who), index === last),
         button(index, "remove", "\u2715", qsTr("Remove %1", who), false));
-      row.append(thumbnail, name, buttons);
+      const tag = document.createElement("input");
+      tag.className = "membertag";
+      tag.dataset.index = index;
+      tag.maxLength = GroupTagLength;
+      tag.value = member.tag;
+      tag.placeholder = qsTr("Name tag");
+      tag.setAttribute("aria-label", qsTr("Name tag of %1", who));
+      const mirror = document.createElement("label");
+      mirror.className = "membermirror";
+      const box = document.createElement("input");
+      box.type = "checkbox";
+      box.dataset.index = index;
+      box.checked = member.mirror;
+      mirror.append(box, " " + qsTr("Mirror"));
+      row.append(thumbnail, name, tag, mirror, buttons);
       return row;
     }));
   }
