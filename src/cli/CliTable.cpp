@@ -340,8 +340,8 @@ constexpr std::array RenderOptions{
                        "written black or white, whichever reads on the backdrop"},
     TCliOption{.Name = "mirror",
                .Placeholder = "LIST",
-               .Help = "the characters mirrored horizontally, by their places among the --codes "
-                       "from 1: 1,3"},
+               .Help = "the characters mirrored horizontally, by their places from 1 in the order "
+                       "of --code: 1,3"},
     TCliOption{.Name = "backdrop",
                .Placeholder = "RRGGBB[-RRGGBB]|FILE",
                .Help = "what several characters stand on instead of --background: a colour, "
@@ -417,7 +417,7 @@ constexpr auto ServeNotes = std::to_array<TCliNote>({
      "CODE~M or "
      "CODE~M~D; motion, direction, frame, shadow, background, scale and gap as render's; tag "
      "(repeated, the first under the first c), mirror and backdrop (RRGGBB or RRGGBB-RRGGBB, no "
-     "picture) as render's --tag, --mirror and --backdrop"},
+     "picture) as render's"},
     {"/items?search=TEXT&group=G&slot=S", "the items command's JSON"},
     {"/icon/ID.png", "an item's icon"},
     {"/, /c/CODE", "the share page, empty or on a character; motion, direction, scale, shadow and "
