@@ -416,6 +416,14 @@
         <translation>グラデーション</translation>
     </message>
     <message>
+        <source>A picture...</source>
+        <translation>画像...</translation>
+    </message>
+    <message>
+        <source>The picture is larger than %1 MB.</source>
+        <translation>画像が%1 MBを超えています。</translation>
+    </message>
+    <message>
         <source>Top</source>
         <translation>上</translation>
     </message>

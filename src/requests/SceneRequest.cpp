@@ -22,6 +22,9 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <tuple>
+
+#include <zlib.h>
 
 namespace pelto {
 namespace {
@@ -152,7 +155,9 @@ std::vector<bool> MirrorParam(const std::string& Text, std::size_t Count,
     }
 }
 
-std::shared_ptr<const TBitmap> BackdropPicture(const std::string& File, const std::string& Name) {
+/// The picture, and what tells its bytes from another's at the same path.
+std::pair<std::shared_ptr<const TBitmap>, std::string> BackdropPicture(const std::string& File,
+                                                                       const std::string& Name) {
     const auto Refuse = [&](std::string_view Why) {
         return ERequestError(Name + " " + File + ": " + std::string(Why));
     };
@@ -163,7 +168,11 @@ std::shared_ptr<const TBitmap> BackdropPicture(const std::string& File, const st
     if (Size > MaxPictureFileBytes)
         throw Refuse(Format("is larger than %zu MB", MaxPictureFileBytes >> 20));
     try {
-        return std::make_shared<const TBitmap>(DecodePicture(ReadFileBytes(File)));
+        const std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
+        const auto Crc =
+            crc32(0, Bytes.data(), static_cast<uInt>(std::min<std::size_t>(Bytes.size(), ~0u)));
+        return {std::make_shared<const TBitmap>(DecodePicture(Bytes)),
+                File + pelto::Format("#%08lX", static_cast<unsigned long>(Crc))};
     } catch (const EWloError& Why) {
         throw Refuse(Why.Message());
     }
@@ -171,7 +180,8 @@ std::shared_ptr<const TBitmap> BackdropPicture(const std::string& File, const st
 
 /// A colour ("RRGGBB", as the background is written), two of them top to bottom
 /// ("RRGGBB-RRGGBB"), or on the command line a picture file.
-void ReadBackdrop(const std::string& Text, const TRequestDialect& Dialect, TSceneRequest& Scene) {
+void ReadBackdrop(const std::string& Text, const TRequestDialect& Dialect,
+                  const std::string& Picture, TSceneRequest& Scene) {
     const std::string Name = std::string(Dialect.Prefix) + "backdrop";
     const std::size_t Dash = Text.find('-');
     const auto Top = ParseRgbHex(Text.substr(0, Dash));
@@ -181,11 +191,11 @@ void ReadBackdrop(const std::string& Text, const TRequestDialect& Dialect, TScen
         return;
     }
     const bool Files = &Dialect == &CommandLineDialect;
-    if (!Files)
+    if (!Files && (Picture.empty() || Text != "picture"))
         throw ERequestError(Name + " must be RRGGBB or RRGGBB-RRGGBB (top to bottom); pictures "
                                    "are for the command line");
-    Scene.Backdrop.Picture = BackdropPicture(Text, Name);
-    Scene.BackdropFile = Text;
+    std::tie(Scene.Backdrop.Picture, Scene.BackdropFile) =
+        BackdropPicture(Files ? Text : Picture, Name);
 }
 
 /// The bytes of Text as a key writes them, every one but letters and digits escaped.
@@ -271,7 +281,8 @@ std::string TSceneRequest::Key() const {
 
 TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
                                 const TRequestParams& Shared, const TRequestDialect& Dialect,
-                                const TExportFormat* Format, std::span<const std::string> Tags) {
+                                const TExportFormat* Format, std::span<const std::string> Tags,
+                                const std::string& Picture) {
     const std::string Name = std::string(Dialect.Prefix) + std::string(Dialect.SceneCharacter);
     if (Characters.empty())
         throw ERequestError(Name + " is required");
@@ -306,7 +317,7 @@ TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
         if (Shared.contains("background"))
             throw ERequestError(std::string(Dialect.Prefix) + "backdrop replaces " +
                                 std::string(Dialect.Prefix) + "background: give one");
-        ReadBackdrop(Backdrop->second, Dialect, Scene);
+        ReadBackdrop(Backdrop->second, Dialect, Picture, Scene);
     }
     TRequestParams Params = Shared;
     for (const std::string_view Own : {"gap", "tag", "mirror", "backdrop"})

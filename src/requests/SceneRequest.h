@@ -41,7 +41,7 @@ struct TSceneRequest {
     int Gap = DefaultSceneGap;
     std::vector<std::u32string> Tags; // none, or one a member, empty for no tag
     TBackdrop Backdrop;
-    std::string BackdropFile; // where Backdrop's picture was read from
+    std::string BackdropFile; // where Backdrop's picture was read from, and its bytes' CRC-32
 
     bool Tagged() const;
 
@@ -57,11 +57,13 @@ struct TSceneRequest {
 /// character takes. Format, when given, is the format the request was addressed to. Tags, in
 /// UTF-8, go with Characters in their order; a tag with a control character, a bidirectional
 /// control or malformed UTF-8, a tag longer than MaxTagCharacters and more tags than
-/// characters are refused.
+/// characters are refused. A backdrop is a picture file on the command line, and elsewhere
+/// only as the word "picture" naming Picture, the player's own, when there is one.
 TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
                                 const TRequestParams& Shared, const TRequestDialect& Dialect,
                                 const TExportFormat* Format = nullptr,
-                                std::span<const std::string> Tags = {});
+                                std::span<const std::string> Tags = {},
+                                const std::string& Picture = {});
 
 /// The characters of a scene dressed and posed, each in a session of its own.
 class TPosedScene {

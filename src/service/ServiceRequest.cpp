@@ -205,7 +205,8 @@ TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams
     return ParseRenderRequest({Params.begin(), Params.end()}, QueryDialect, &Format);
 }
 
-TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params) {
+TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params,
+                               const std::string& Picture) {
     static constexpr auto Known = ParameterNames<SceneQuery>();
     const std::array<std::string_view, 2> Repeatable{QueryDialect.SceneCharacter, "tag"};
     RefuseStrayParams(Params, Known, Repeatable);
@@ -221,7 +222,7 @@ TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& 
         else
             Others.emplace(Name, Value);
     }
-    return ParseSceneRequest(Characters, Others, QueryDialect, &Format, Tags);
+    return ParseSceneRequest(Characters, Others, QueryDialect, &Format, Tags, Picture);
 }
 
 TShareParams ParseShareParams(const TQueryParams& Params) {

@@ -38,8 +38,8 @@ std::string DressedCode(int Chara, int Nth = 1) {
 
 TSceneRequest Parse(const std::vector<std::string>& Characters, const TRequestParams& Shared,
                     const TRequestDialect& Dialect, const TExportFormat* Format = nullptr,
-                    const std::vector<std::string>& Tags = {}) {
-    return ParseSceneRequest(Characters, Shared, Dialect, Format, Tags);
+                    const std::vector<std::string>& Tags = {}, const std::string& Picture = {}) {
+    return ParseSceneRequest(Characters, Shared, Dialect, Format, Tags, Picture);
 }
 
 std::string Refusal(const std::vector<std::string>& Characters, const TRequestParams& Shared,
@@ -413,7 +413,7 @@ TEST(SceneRequest, TagsMirrorsAndBackdropsChangeTheKeyAndTheWork) {
               RenderWorkBytes(Asked({{"backdrop", "336699-99CCFF"}}, {}), Frames));
 }
 
-TEST(SceneRequest, APictureBackdropCoversTheSceneCutEvenlyOnTheCommandLineAlone) {
+TEST(SceneRequest, APictureBackdropCoversTheSceneCutEvenlyFromThePlayersOwnFileAlone) {
     // Four rows, each its colour: covering a scene wider than high shows the middle two.
     test::TTempDir Dir;
     TBitmap Rows(1, 4, TPixelFormat::pf24bit);
@@ -430,6 +430,19 @@ TEST(SceneRequest, APictureBackdropCoversTheSceneCutEvenlyOnTheCommandLineAlone)
     EXPECT_EQ(Picture.Pixels[0], 0x50);
     EXPECT_EQ(Picture.Pixels[(Width - 1) * 3], 0x50);
     EXPECT_EQ(Picture.Pixels[(Picture.Height - 1) * Width * 3], 0x90);
+
+    // A query names only the player's own picture, which the browser studio has, by a word;
+    // another picture there is another key.
+    const auto Local = [&](const std::string& Backdrop) {
+        return Parse({Code, Code}, {{"backdrop", Backdrop}}, QueryDialect, &Png, {},
+                     Dir.File("rows.bmp"));
+    };
+    EXPECT_EQ(Local("picture").Key(), Asked.Key()) << "one picture, one key";
+    EXPECT_THROW(Local(Dir.File("rows.bmp")), ERequestError);
+    const std::string Before = Local("picture").Key();
+    std::fill_n(Rows.ScanLine(0), 3, 0x11);
+    SaveBmpFile(Rows, Dir.File("rows.bmp"));
+    EXPECT_NE(Local("picture").Key(), Before);
 
     TBitmap TooWide(MaxDecodedSide + 1, 1, TPixelFormat::pf24bit);
     SaveBmpFile(TooWide, Dir.File("wide.bmp"));

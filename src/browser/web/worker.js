@@ -107,6 +107,15 @@ const operations = {
     return [{ files }, files.map((file) => file.body.buffer)];
   },
 
+  // The player's picture for a group to stand on, where the core looks for it.
+  async backdropPicture({ file }) {
+    const FS = (await loaded()).FS;
+    if (!FS.analyzePath("/backdrop").exists)
+      FS.mkdir("/backdrop");
+    FS.writeFile("/backdrop/picture", new Uint8Array(await file.arrayBuffer()));
+    return true;
+  },
+
   // Bytes the core's memory has grown to, for the benchmark.
   async memory() {
     return (await loaded()).HEAP8.length;

@@ -39,6 +39,7 @@ const FavoritePlaces = 10;
 const GroupSize = 8;
 const GroupGap = { min: 0, max: 64, initial: 8 };
 const GroupTagLength = 32;
+const GroupPictureBytes = 32 << 20;
 const CellWidth = 88;
 const CellHeight = 80;
 const LongPress = 500;
@@ -822,6 +823,7 @@ class Group {
     this.backdrop = null;
     this.shownKey = null;
     this.listedKey = null;
+    this.pictures = 0; // pictures chosen to stand on, each drawn afresh
     this.restore();
     this.bind();
   }
@@ -852,6 +854,7 @@ class Group {
                             mirror: member.mirror === true }));
     if (whole(kept.gap, GroupGap.max))
       this.gap = kept.gap;
+    // A picture is the page's own while it lasts: not kept.
     const colour = (value) => typeof value === "string" && /^[0-9A-F]{6}$/.test(value);
     if (Array.isArray(kept.backdrop) && kept.backdrop.length === 2 &&
         kept.backdrop.every(colour))
@@ -885,16 +888,44 @@ class Group {
     const backdrop = $("backdrop");
     backdrop.append(new Option(qsTr("The background"), "background"),
                     new Option(qsTr("A gradient"), "gradient"));
+    // A picture of the player's own only where it never leaves the computer.
+    const chosen = $("backdrop-picture");
+    if (service.setBackdropPicture) {
+      backdrop.append(new Option(qsTr("A picture..."), "picture"));
+      chosen.addEventListener("change", () => {
+        const file = chosen.files[0];
+        chosen.value = "";
+        if (!file)
+          return showBackdrop();
+        if (file.size > GroupPictureBytes) {
+          this.studio.say(qsTr("The picture is larger than %1 MB.", GroupPictureBytes >> 20));
+          return showBackdrop();
+        }
+        service.setBackdropPicture(file).then(() => {
+          this.backdrop = ["picture"];
+          this.pictures += 1;
+          wanted.delete($("group-picture"));
+          showBackdrop();
+          this.show();
+        }, (error) => {
+          this.studio.say(error.message);
+          showBackdrop();
+        });
+      });
+    }
     const top = $("backdrop-top"), bottom = $("backdrop-bottom");
     const hex = (input) => input.value.slice(1).toUpperCase();
     const showBackdrop = () => {
-      backdrop.value = this.backdrop ? "gradient" : "background";
-      $("backdrop-colors").hidden = !this.backdrop;
-      if (this.backdrop)
+      backdrop.value = !this.backdrop ? "background"
+                       : this.backdrop[0] === "picture" ? "picture" : "gradient";
+      $("backdrop-colors").hidden = !this.backdrop || backdrop.value === "picture";
+      if (backdrop.value === "gradient")
         [top.value, bottom.value] = this.backdrop.map((colour) => "#" + colour.toLowerCase());
     };
     showBackdrop();
     const setBackdrop = () => {
+      if (backdrop.value === "picture")
+        return chosen.click();
       this.backdrop = backdrop.value === "gradient" ? [hex(top), hex(bottom)] : null;
       showBackdrop();
       this.changed();
@@ -1009,7 +1040,7 @@ class Group {
                 : this.studio.state.code ? qsTr("Adds the character as it stands and faces now.")
                                          : qsTr("Show a character first.");
     const look = this.look();
-    const key = JSON.stringify([this.members, look]);
+    const key = JSON.stringify([this.members, look, this.pictures]);
     if (key === this.shownKey)
       return;
     this.shownKey = key;
