@@ -169,10 +169,14 @@ std::pair<std::shared_ptr<const TBitmap>, std::string> BackdropPicture(const std
         throw Refuse(Format("is larger than %zu MB", MaxPictureFileBytes >> 20));
     try {
         const std::vector<std::uint8_t> Bytes = ReadFileBytes(File);
-        const auto Crc =
-            crc32(0, Bytes.data(), static_cast<uInt>(std::min<std::size_t>(Bytes.size(), ~0u)));
-        return {std::make_shared<const TBitmap>(DecodePicture(Bytes)),
-                File + pelto::Format("#%08lX", static_cast<unsigned long>(Crc))};
+        // Decoded first, which bounds its size; then two checksums and the size tell one
+        // picture of the player's from the next at the same path.
+        auto Picture = std::make_shared<const TBitmap>(DecodePicture(Bytes));
+        const auto Length = static_cast<uInt>(Bytes.size());
+        return {std::move(Picture),
+                File + pelto::Format("#%zu-%08lX-%08lX", Bytes.size(),
+                                     static_cast<unsigned long>(crc32(0, Bytes.data(), Length)),
+                                     static_cast<unsigned long>(adler32(1, Bytes.data(), Length)))};
     } catch (const EWloError& Why) {
         throw Refuse(Why.Message());
     }

@@ -41,7 +41,7 @@ struct TSceneRequest {
     int Gap = DefaultSceneGap;
     std::vector<std::u32string> Tags; // none, or one a member, empty for no tag
     TBackdrop Backdrop;
-    std::string BackdropFile; // where Backdrop's picture was read from, and its bytes' CRC-32
+    std::string BackdropFile; // where Backdrop's picture was read from, and its bytes' sums
 
     bool Tagged() const;
 
