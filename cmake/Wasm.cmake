@@ -19,6 +19,7 @@ pelto_wasm_library(JPEG::JPEG libjpeg.a)
 pelto_wasm_library(GIF::GIF libgif.a)
 pelto_wasm_library(PkgConfig::WEBP libwebpmux.a libwebp.a)
 pelto_wasm_library(PkgConfig::DEFLATE libdeflate.a)
+pelto_wasm_library(Freetype::Freetype libfreetype.a)
 
 # Only Boost's headers: a folder that holds nothing but them, so that no native system header
 # comes along.

@@ -17,6 +17,9 @@ const PageFiles = ["page.css", "page.js", "service.js"].map((name) =>
 const LocalFiles = ["local.js", "worker.js"].map((name) =>
   path.join(Repository, "src/browser/web", name));
 const ServiceWorker = path.join(Repository, "src/browser/web/sw.js");
+// The font of name tags (Debian's fonts-ipafont-gothic), beside the app but not part of its
+// first download: the Worker fetches it when a tag is first drawn.
+const TagFont = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 const IconSizes = [192, 512];
 const Accent = "#2f5fb3";
 
@@ -103,7 +106,7 @@ async function main() {
   const given = options(process.argv.slice(2));
   const modulePath = path.resolve(given.module);
   const wasmPath = modulePath.replace(/\.js$/, ".wasm");
-  for (const needed of [modulePath, wasmPath, ...PageFiles, ...LocalFiles, ServiceWorker])
+  for (const needed of [modulePath, wasmPath, ...PageFiles, ...LocalFiles, ServiceWorker, TagFont])
     if (!fs.existsSync(needed))
       fail("missing " + needed);
   const PeltoWeb = createRequire(import.meta.url)(modulePath);
@@ -129,6 +132,7 @@ async function main() {
   const written = { ...files, "sw.js": serviceWorker(fs.readFileSync(ServiceWorker, "utf8"), files) };
   for (const [name, contents] of Object.entries(written))
     fs.writeFileSync(path.join(given.out, name), contents);
+  fs.copyFileSync(TagFont, path.join(given.out, "ipag.ttf"));
 }
 
 if (process.argv[1] && path.resolve(process.argv[1]) === fileURLToPath(import.meta.url))

@@ -404,6 +404,46 @@
         <translation>間隔</translation>
     </message>
     <message>
+        <source>Backdrop</source>
+        <translation>背景の種類</translation>
+    </message>
+    <message>
+        <source>The background</source>
+        <translation>背景色</translation>
+    </message>
+    <message>
+        <source>A gradient</source>
+        <translation>グラデーション</translation>
+    </message>
+    <message>
+        <source>A picture...</source>
+        <translation>画像...</translation>
+    </message>
+    <message>
+        <source>The picture is larger than %1 MB.</source>
+        <translation>画像が%1 MBを超えています。</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>上</translation>
+    </message>
+    <message>
+        <source>Bottom</source>
+        <translation>下</translation>
+    </message>
+    <message>
+        <source>Name tag</source>
+        <translation>名札</translation>
+    </message>
+    <message>
+        <source>Name tag of %1</source>
+        <translation>%1の名札</translation>
+    </message>
+    <message>
+        <source>Mirror</source>
+        <translation>左右反転</translation>
+    </message>
+    <message>
         <source>Scale, shadow and background are the ones set for the character.</source>
         <translation>倍率・影・背景はキャラクターに設定したものを使います。</translation>
     </message>

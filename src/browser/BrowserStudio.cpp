@@ -37,6 +37,8 @@ using service::ErrorJson;
 
 // A page holds little: the answers it shows are few and the sprites of one character at a time.
 constexpr std::size_t AnswerCacheBytes = std::size_t{4} << 20;
+// Where the page's Worker puts the picture the player chose for a group to stand on.
+constexpr const char* BackdropPictureFile = "/backdrop/picture";
 constexpr std::size_t SpriteCacheBytes = std::size_t{12} << 20;
 
 std::string Text(std::span<const std::uint8_t> Bytes) {
@@ -126,7 +128,8 @@ std::string TBrowserStudio::Open(const std::string& Chosen) {
             {.ItemIcons = true, .ItemIconsOnDisk = true, .SpriteCacheBytes = SpriteCacheBytes});
         auto Service = std::make_unique<service::TRenderService>(
             *Game, service::TServiceOptions{.CacheBytes = AnswerCacheBytes,
-                                            .Identity = FolderStamp(Folder)});
+                                            .Identity = FolderStamp(Folder),
+                                            .BackdropPicture = BackdropPictureFile});
         FService.reset(); // it refers to the game it replaces
         FService = std::move(Service);
         FGame = std::move(Game);

@@ -1,6 +1,7 @@
 #include "cli/CliTable.h"
 
 #include "cli/CommandHandlers.h"
+#include "codecs/PictureDecoder.h"
 #include "export/FramePlacement.h"
 #include "export/PictureExport.h"
 #include "export/PictureFormats.h"
@@ -329,6 +330,25 @@ constexpr std::array RenderOptions{
                .Numbers = RangeOf("gap"),
                .Help = "pixels between the characters before the scale, ${range}, default "
                        "${default-gap}"},
+    TCliOption{.Name = "tag",
+               .Placeholder = "TEXT",
+               .Repeatable = true,
+               .Help = "a name tag under a character of several, the first --tag under the first "
+                       "--code and so on; UTF-8, Japanese too, at most ${most-tag-characters} "
+                       "characters, none of them a control character or a bidirectional control; "
+                       "an empty TEXT gives none. The picture grows by a row for the tags, "
+                       "written black or white, whichever reads on the backdrop"},
+    TCliOption{.Name = "mirror",
+               .Placeholder = "LIST",
+               .Help = "the characters mirrored horizontally, by their places from 1 in the order "
+                       "of --code: 1,3"},
+    TCliOption{.Name = "backdrop",
+               .Placeholder = "RRGGBB[-RRGGBB]|FILE",
+               .Help = "what several characters stand on instead of --background: a colour, "
+                       "two colours from top to bottom, or a PNG, JPEG or BMP picture (at most "
+                       "${most-picture-side} pixels a side and ${most-picture-mb} MB) scaled to "
+                       "cover the picture and cut evenly at both ends; not for transparent "
+                       "formats, whose characters stand on nothing"},
     TCliOption{.Name = "format",
                .Words = FormatNames,
                .Required = true,
@@ -395,7 +415,9 @@ constexpr auto ServeNotes = std::to_array<TCliNote>({
     {"/v1/scene.FORMAT?c=CODE&c=CODE...",
      "FORMAT ${scene-format-list}; 1..${most-characters} characters side by side, each c CODE, "
      "CODE~M or "
-     "CODE~M~D; motion, direction, frame, shadow, background, scale and gap as render's"},
+     "CODE~M~D; motion, direction, frame, shadow, background, scale and gap as render's; tag "
+     "(repeated, the first under the first c), mirror and backdrop (RRGGBB or RRGGBB-RRGGBB, no "
+     "picture) as render's"},
     {"/items?search=TEXT&group=G&slot=S", "the items command's JSON"},
     {"/icon/ID.png", "an item's icon"},
     {"/, /c/CODE", "the share page, empty or on a character; motion, direction, scale, shadow and "
@@ -576,6 +598,10 @@ const std::map<std::string, std::string, std::less<>>& HelpFacts() {
         {"gif-delay", std::to_string(ClassicGifExportDelay)},
         {"canvas-sides", RangeText({1, MaxExportCanvasSide})},
         {"default-gap", std::to_string(DefaultSceneGap)},
+        {"most-tag-characters", std::to_string(MaxTagCharacters)},
+        {"tag-row", std::to_string(TagRowHeight)},
+        {"most-picture-side", std::to_string(MaxDecodedSide)},
+        {"most-picture-mb", std::to_string(MaxPictureFileBytes >> 20)},
         {"default-listen", DefaultListen()},
         {"default-memory", std::to_string(service::TServeConfig{}.MemoryBytes >> 20)},
     };

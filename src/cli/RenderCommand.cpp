@@ -19,6 +19,9 @@ std::unique_ptr<TGameData> LoadGameToDraw(const std::string& Folder) {
     return OpenGame(Folder, {.OnDemand = true});
 }
 
+/// What a picture of several characters takes that a render of one does not.
+constexpr const char* SceneOnly[] = {"gap", "tag", "mirror", "backdrop"};
+
 } // namespace
 
 void RenderCommand(const TCommandCall& Call) {
@@ -36,16 +39,19 @@ void RenderCommand(const TCommandCall& Call) {
     if (Codes.size() > 1) {
         // Several characters: the service's scene, byte for byte.
         Params.erase("code");
-        if (const auto Gap = Args.Value("gap"))
-            Params.emplace("gap", *Gap);
-        const TSceneRequest Scene = ParseSceneRequest(Codes, Params, Dialect);
+        for (const char* Name : SceneOnly)
+            if (const auto Value = Args.Value(Name); Value && std::string_view(Name) != "tag")
+                Params.emplace(Name, *Value);
+        const std::vector<std::string> Tags = Args.Values("tag");
+        const TSceneRequest Scene = ParseSceneRequest(Codes, Params, Dialect, nullptr, Tags);
         const std::string OutFile = Args.Required("out");
         const auto Game = LoadGameToDraw(GameFolder(Args));
         RenderScene(*Game, Scene, OutFile);
         return;
     }
-    if (Args.Value("gap"))
-        throw EUsageError("--gap is for more than one --code");
+    for (const char* Name : SceneOnly)
+        if (Args.Value(Name))
+            throw EUsageError(std::string("--") + Name + " is for more than one --code");
     const TRenderRequest Request = ParseRenderRequest(Params, Dialect);
     const std::string OutFile = Args.Required("out");
     const auto Game = LoadGameToDraw(GameFolder(Args));

@@ -63,7 +63,7 @@ inline constexpr std::size_t MaxParamValueLength = 1024;
 /// The highest frame any action has; a frame is checked against its action once posed.
 inline constexpr long MaxFrameNumber = 255;
 
-inline constexpr std::array<TParameter, 37> Parameters{{
+inline constexpr std::array<TParameter, 40> Parameters{{
     {"code", TParamKind::Text, RenderOption | RenderQuery | SharePage | DesignQuery | SwatchQuery},
     {"chara", TParamKind::Number, RenderOption | DesignEdit | DesignQuery, {0, LastChara}},
     {"motion",
@@ -110,6 +110,12 @@ inline constexpr std::array<TParameter, 37> Parameters{{
     {"frame-names", TParamKind::Word, RenderOption},
     {"layers", TParamKind::Switch, RenderOption, SwitchRange, 0},
     {"gap", TParamKind::Number, SceneOption | SceneQuery, {0, 64}, 8},
+    // Each character's name tag, in the characters' order; repeated.
+    {"tag", TParamKind::Text, SceneOption | SceneQuery},
+    // The characters mirrored, by their places from 1: "1,3".
+    {"mirror", TParamKind::Text, SceneOption | SceneQuery},
+    // A colour, two colours top to bottom, or on the command line a picture file.
+    {"backdrop", TParamKind::Text, SceneOption | SceneQuery},
     {"search", TParamKind::Text, ItemsQuery},
     {"group", TParamKind::Number, ItemsQuery, {0, LastBodyGroup}},
     {"slot", TParamKind::Number, ItemsQuery, {1, SlotCount}, 1},

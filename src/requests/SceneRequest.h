@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/Backdrop.h"
 #include "requests/Parameters.h"
 #include "requests/RenderRequest.h"
 
@@ -19,6 +20,11 @@ class TStream;
 
 inline constexpr std::size_t MaxSceneCharacters = 8;
 inline constexpr int DefaultSceneGap = static_cast<int>(ParameterNamed("gap").Default);
+/// The most characters (code points) of a name tag.
+inline constexpr std::size_t MaxTagCharacters = 32;
+/// The tags' letters before the scale, and the row under the characters they take.
+inline constexpr int TagPixelSize = 12;
+inline constexpr int TagRowHeight = 16;
 /// The formats a picture of several characters is written in.
 inline constexpr std::array<std::string_view, 5> SceneFormatNames{"png", "tpng", "gif", "apng",
                                                                   "webp"};
@@ -26,11 +32,18 @@ bool IsSceneFormat(const TExportFormat& Format);
 
 /// Several characters side by side in one picture, each drawn as its own render would draw it
 /// (Members, all of the scene's format, scale, frame, shadow and background), Gap pixels of
-/// the canvas between them, before the scale.
+/// the canvas between them, before the scale. A member's Options.Flip mirrors it. With a name
+/// tag, every member gets a row below it, where its tag is centred; a backdrop that is not
+/// plain replaces the background.
 struct TSceneRequest {
     const TExportFormat* Format = nullptr;
     std::vector<TRenderRequest> Members;
     int Gap = DefaultSceneGap;
+    std::vector<std::u32string> Tags; // none, or one a member, empty for no tag
+    TBackdrop Backdrop;
+    std::string BackdropFile; // where Backdrop's picture was read from, and its bytes' sums
+
+    bool Tagged() const;
 
     /// The cache and ETag key, one for every way of asking for the same picture; never one of
     /// a render's.
@@ -41,10 +54,16 @@ struct TSceneRequest {
 /// with Shared, the parameters they all take, in Dialect; "gap" among them. Refuses, as
 /// ERequestError in Dialect's words, no character or more than MaxSceneCharacters, a
 /// malformed "~" part, a format no scene is written in and a parameter only a picture of one
-/// character takes. Format, when given, is the format the request was addressed to.
+/// character takes. Format, when given, is the format the request was addressed to. Tags, in
+/// UTF-8, go with Characters in their order; a tag with a control character, a bidirectional
+/// control or malformed UTF-8, a tag longer than MaxTagCharacters and more tags than
+/// characters are refused. A backdrop is a picture file on the command line, and elsewhere
+/// only as the word "picture" naming Picture, the player's own, when there is one.
 TSceneRequest ParseSceneRequest(std::span<const std::string> Characters,
                                 const TRequestParams& Shared, const TRequestDialect& Dialect,
-                                const TExportFormat* Format = nullptr);
+                                const TExportFormat* Format = nullptr,
+                                std::span<const std::string> Tags = {},
+                                const std::string& Picture = {});
 
 /// The characters of a scene dressed and posed, each in a session of its own.
 class TPosedScene {

@@ -222,7 +222,7 @@ TRenderService::TRenderService(const TGameData& Game, const TServiceOptions& Opt
              .Bytes = Options.WorkBytes}),
       FMetricsHeld(Options.Metrics ? Options.Metrics : std::make_shared<TServiceMetrics>()),
       FMetrics(*FMetricsHeld), FPublicUrl(Options.PublicUrl), FListen(Options.Listen),
-      FLog(Options.Log ? Options.Log : &std::cerr) {
+      FBackdropPicture(Options.BackdropPicture), FLog(Options.Log ? Options.Log : &std::cerr) {
     for (const TWLOItemData& Item : Game.Items().Items())
         FItemsById.emplace(Item.ItemID(), &Item); // the first of a repeated identifier wins
 }
@@ -428,7 +428,7 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
 
 TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServiceRequest& Request,
                                        TWork Work) {
-    TSceneRequest Asked = ParseSceneParams(Format, Request.Params);
+    TSceneRequest Asked = ParseSceneParams(Format, Request.Params, FBackdropPicture);
     for (TRenderRequest& Member : Asked.Members)
         Member.Code = CanonicalCode(Member.Code);
     return Cached(

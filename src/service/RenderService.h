@@ -50,6 +50,9 @@ struct TServiceOptions {
     /// What identifies the game data (see GameIdentity), from a caller that knows it cheaper
     /// than reading every file; empty: hashed from the files' bytes.
     std::string Identity{};
+    /// A picture file a scene may stand on, asked for as backdrop=picture: the player's own in
+    /// the browser studio; empty, as for every service on a network: none.
+    std::string BackdropPicture{};
 };
 
 /// A GET or HEAD request, as the HTTP layer hands it over.
@@ -152,6 +155,7 @@ private:
     TServiceMetrics& FMetrics;
     const std::string FPublicUrl;
     const TListenAddress FListen;
+    const std::string FBackdropPicture;
     std::ostream* FLog;
     std::mutex FLogLock;
 };

@@ -210,20 +210,24 @@ TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams
     return ParseRenderRequest({Params.begin(), Params.end()}, QueryDialect, &Format);
 }
 
-TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params) {
+TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params,
+                               const std::string& Picture) {
     static constexpr auto Known = ParameterNames<SceneQuery>();
-    const std::array<std::string_view, 1> Repeatable{QueryDialect.SceneCharacter};
+    const std::array<std::string_view, 2> Repeatable{QueryDialect.SceneCharacter, "tag"};
     RefuseStrayParams(Params, Known, Repeatable);
     std::vector<std::string> Characters;
+    std::vector<std::string> Tags;
     TRequestParams Others;
     for (const auto& [Name, Value] : Params) {
         // Equal names keep the order they were given in.
         if (Name == QueryDialect.SceneCharacter)
             Characters.push_back(Value);
+        else if (Name == "tag")
+            Tags.push_back(Value);
         else
             Others.emplace(Name, Value);
     }
-    return ParseSceneRequest(Characters, Others, QueryDialect, &Format);
+    return ParseSceneRequest(Characters, Others, QueryDialect, &Format, Tags, Picture);
 }
 
 TSwatchRequest ParseSwatchParams(const TQueryParams& Params) {

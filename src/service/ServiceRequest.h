@@ -102,7 +102,8 @@ TRenderRequest ParseRenderParams(const TExportFormat& Format, const TQueryParams
 /// The scene Params ask for in Format: "c" once for each character, in order, every other
 /// parameter the service takes once, none too long (else EBadRequest), then as
 /// ParseSceneRequest checks them in QueryDialect.
-TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params);
+TSceneRequest ParseSceneParams(const TExportFormat& Format, const TQueryParams& Params,
+                               const std::string& Picture = {});
 
 /// The swatches Params ask for: the parameters the service takes, each once, none too long
 /// (else EBadRequest), then as ParseSwatchRequest checks them in QueryDialect.

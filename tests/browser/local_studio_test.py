@@ -34,12 +34,13 @@ import studio_test  # noqa: E402
 from share_page_test import fetch, start_service  # noqa: E402
 
 ARGS = None
+REPOSITORY = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 WAIT_SECONDS = 60
 SEED = studio_test.SEED
 STILL = studio_test.STILL
 APP_FILES = {"", "index.html", "page.css", "page.js", "service.js", "local.js", "worker.js",
              "sw.js", "pelto-web.js", "pelto-web.wasm", "page.ja.json", "manifest.webmanifest",
-             "icon-192.png", "icon-512.png"}
+             "icon-192.png", "icon-512.png", "ipag.ttf"}
 # What every download of a character is, as `pelto-cli render` takes it beside the pose.
 DOWNLOADS = [("png", ["--format", "png", "--frame", "1"], ["pelto-1.png"]),
              ("tpng", ["--format", "tpng", "--frame", "1"], ["pelto-1-transparent.png"]),
@@ -333,6 +334,19 @@ class LocalStudioTest(unittest.TestCase):
                                    "--code", f"{second}~0~6", "--gap", "8", "--scale", "2",
                                    "--shadow", "--background", "FFFFFF", "--format", kind)
             t.assertTrue(studio.download(f"#group-download-{kind}") == expected, "group " + kind)
+        # A tag, whose font comes when first drawn, on a picture of the player's own.
+        tag = studio.css("#members > li:nth-child(1) .membertag")
+        tag.send_keys("Nina")
+        backdrop = os.path.join(REPOSITORY, "tests", "golden", "rocco_front.png")
+        studio.js("document.getElementById('backdrop-picture').hidden = false;")
+        studio.css("#backdrop-picture").send_keys(backdrop)
+        studio.until(lambda: studio.css("#backdrop").get_attribute("value") == "picture",
+                     "the picture to stand on")
+        expected = self.render("pelto-group.png", None, "--code", f"{code}~0~6", "--code",
+                               f"{second}~0~6", "--scale", "2", "--shadow", "--tag", "Nina",
+                               "--backdrop", backdrop, "--format", "png")
+        t.assertTrue(studio.download("#group-download-png") == expected, "tagged group png")
+        tag.send_keys(studio.Keys.CONTROL, "a", studio.Keys.BACKSPACE)
         studio.tap(studio.css("#favorite-list button[data-action='show']"))
         studio.until(lambda: studio.value("code") == code, "the favourite shown")
 

@@ -573,6 +573,25 @@ class StudioTest(unittest.TestCase):
         status, headers, _ = fetch(studio.css("#group-picture").get_attribute("src"))
         self.assertEqual((status, headers["Content-Type"]), (200, "image/png"))
         self.assertTrue(studio.css("#group-failed").get_attribute("hidden") is not None)
+
+        # A tag typed, a mirror ticked and a gradient chosen: the download is pelto-cli's.
+        studio.css("#members > li:nth-child(1) .membertag").send_keys("Nina")
+        studio.tap(studio.css("#members > li:nth-child(2) .membermirror input"))
+        studio.js("const b = document.getElementById('backdrop'); b.value = 'gradient';"
+                  "b.dispatchEvent(new Event('change'));")
+        studio.until(lambda: {"tag", "mirror", "backdrop"} <= set(query_params(
+            urllib.parse.urlsplit(studio.value("group-link")).query)), "the group's new look")
+        _, members = studio.group_link()
+        with tempfile.TemporaryDirectory() as scratch:
+            out = os.path.join(scratch, "group.png")
+            subprocess.check_call(
+                [ARGS.cli, "render", "--game", ARGS.game, "--format", "png", "--out", out,
+                 "--scale", "3", "--tag", "Nina", "--tag", "", "--mirror", "2",
+                 "--backdrop", "336699-99CCFF"] + [w for m in members for w in ("--code", m)])
+            with open(out, "rb") as drawn:
+                expected = drawn.read()
+        status, _, body = fetch(studio.css("#group-download-png").get_attribute("href"))
+        self.assertEqual((status, body), (200, expected))
         self.assert_no_console_errors(driver)
 
     def test_the_group_speaks_japanese(self):

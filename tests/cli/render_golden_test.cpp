@@ -24,6 +24,7 @@ struct TGoldenCase {
     int Chara;
     std::vector<const char*> Options; // extra render options
     bool Transparent;
+    int Beside = -1; // a second character, for a picture of two
 };
 
 // The character dressed with the Nth entry of every list of its group, and recoloured, as a
@@ -59,6 +60,8 @@ TEST_P(RenderGolden, MatchesTheReviewedPicture) {
     std::string Command = std::string(PELTO_CLI_PATH) + " render --game '" + test::DemoGame() +
                           "' --code '" + DressedCode(Case.Chara, 2) + "' --format " +
                           (Case.Transparent ? "tpng" : "png") + " --out '" + Out + "'";
+    if (Case.Beside >= 0)
+        Command += " --code '" + DressedCode(Case.Beside, 1) + "'";
     for (const char* Option : Case.Options)
         Command += std::string(" ") + Option;
     const int Status = std::system(Command.c_str());
@@ -93,5 +96,13 @@ INSTANTIATE_TEST_SUITE_P(
                       TGoldenCase{"karin_transparent_shadow",
                                   14,
                                   {"--motion", "3", "--direction", "6", "--shadow"},
-                                  true}),
+                                  true},
+                      TGoldenCase{"rocco_and_nina_tagged_on_a_gradient",
+                                  0,
+                                  {"--tag", "'Rocco'", "--tag",
+                                   "'\xE3\x83\x8B\xE3\x83\xBC\xE3"
+                                   "\x83\x8A Nina'",
+                                   "--mirror", "2", "--backdrop", "336699-99CCFF", "--shadow"},
+                                  false,
+                                  1}),
     [](const auto& Info) { return std::string(Info.param.Name); });

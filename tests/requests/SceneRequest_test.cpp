@@ -1,5 +1,7 @@
 #include "requests/SceneRequest.h"
 
+#include "codecs/ImageEncoders.h"
+#include "codecs/PictureDecoder.h"
 #include "export/PictureExport.h"
 #include "model/DressingSession.h"
 #include "model/GameData.h"
@@ -35,15 +37,16 @@ std::string DressedCode(int Chara, int Nth = 1) {
 }
 
 TSceneRequest Parse(const std::vector<std::string>& Characters, const TRequestParams& Shared,
-                    const TRequestDialect& Dialect, const TExportFormat* Format = nullptr) {
-    return ParseSceneRequest(Characters, Shared, Dialect, Format);
+                    const TRequestDialect& Dialect, const TExportFormat* Format = nullptr,
+                    const std::vector<std::string>& Tags = {}, const std::string& Picture = {}) {
+    return ParseSceneRequest(Characters, Shared, Dialect, Format, Tags, Picture);
 }
 
 std::string Refusal(const std::vector<std::string>& Characters, const TRequestParams& Shared,
                     const TRequestDialect& Dialect = QueryDialect,
-                    const TExportFormat* Format = &Png) {
+                    const TExportFormat* Format = &Png, const std::vector<std::string>& Tags = {}) {
     try {
-        Parse(Characters, Shared, Dialect, Format);
+        Parse(Characters, Shared, Dialect, Format, Tags);
     } catch (const ERequestError& Error) {
         return Error.what();
     }
@@ -319,4 +322,132 @@ TEST(SceneRequest, WorkBytesGrowWithTheCharactersTheScaleAndTheFrames) {
         ParseRenderRequest({{"code", "A"}}, QueryDialect, FindExportFormat("apng"));
     EXPECT_GE(Bytes(1, {}, {4}), RenderWorkBytes(Render, 4));
     EXPECT_LE(Bytes(1, {}, {4}), 2 * RenderWorkBytes(Render, 4));
+}
+
+TEST(SceneRequest, RefusesHostileTagsMirrorsAndBackdropsSayingWhy) {
+    const std::string Katakana = "\xE3\x82\xA2"; // one character of three bytes
+    std::string ThirtyTwo, ThirtyThree;
+    for (int I = 0; I < 32; ++I)
+        ThirtyTwo += Katakana;
+    ThirtyThree = ThirtyTwo + Katakana;
+    const struct {
+        std::vector<std::string> Tags;
+        TRequestParams Shared;
+        const char* Refusal;
+    } Cases[] = {
+        {{"", "\xE3\x83\x8B\xE3\x83\xBC\xE3\x83\x8A"}, {}, ""},
+        {{ThirtyTwo}, {}, ""},
+        {{"Nina\x07"}, {}, "tag 1 holds a control character (U+0007)"},
+        {{"A", "\x7F"}, {}, "tag 2 holds a control character (U+007F)"},
+        {{"\xC2\x85"}, {}, "tag 1 holds a control character (U+0085)"},
+        {{"a\nb"}, {}, "tag 1 holds a control character (U+000A)"},
+        {{"\xE2\x80\x8F"}, {}, "tag 1 holds a bidirectional control (U+200F)"},
+        {{"evil\xE2\x80\xAE"}, {}, "tag 1 holds a bidirectional control (U+202E)"},
+        {{"\xE2\x81\xA6x"}, {}, "tag 1 holds a bidirectional control (U+2066)"},
+        {{"\xC3\x28"}, {}, "tag 1 is not valid UTF-8"},
+        {{"\xC0\xAF"}, {}, "tag 1 is not valid UTF-8"},     // overlong
+        {{"\xED\xA0\x80"}, {}, "tag 1 is not valid UTF-8"}, // a surrogate
+        {{"\xE3\x82"}, {}, "tag 1 is not valid UTF-8"},     // cut short
+        {{std::string(10000, 'A')}, {}, "tag 1 is longer than 32 characters"},
+        {{ThirtyThree}, {}, "tag 1 is longer than 32 characters"},
+        {{"a", "b", "c"}, {}, "tag is given 3 times for 2 characters"},
+        {{}, {{"mirror", "2,1"}}, ""},
+        {{},
+         {{"mirror", "3"}},
+         "mirror must be places of characters from 1 to 2, each once, "
+         "between commas"},
+        {{},
+         {{"mirror", "1,1"}},
+         "mirror must be places of characters from 1 to 2, each once, "
+         "between commas"},
+        {{}, {{"backdrop", "336699-99ccff"}}, ""},
+        {{},
+         {{"backdrop", "336699-"}},
+         "backdrop must be RRGGBB or RRGGBB-RRGGBB (top to "
+         "bottom); pictures are for the command line"},
+        {{},
+         {{"backdrop", "/etc/passwd"}},
+         "backdrop must be RRGGBB or RRGGBB-RRGGBB (top to "
+         "bottom); pictures are for the command line"},
+        {{},
+         {{"backdrop", "336699"}, {"background", "000000"}},
+         "backdrop replaces background: give one"},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(Refusal({"A", "B"}, Case.Shared, QueryDialect, &Png, Case.Tags), Case.Refusal)
+            << Case.Refusal;
+    EXPECT_EQ(Refusal({"A", "B"}, {{"backdrop", "336699"}}, QueryDialect, FindExportFormat("tpng")),
+              "backdrop is for pictures that are not transparent");
+    EXPECT_EQ(Refusal({"A", "B"}, {{"format", "png"}}, CommandLineDialect, nullptr, {"\x1B[2J"}),
+              "--tag 1 holds a control character (U+001B)");
+}
+
+TEST(SceneRequest, TagsMirrorsAndBackdropsChangeTheKeyAndTheWork) {
+    const TExportFormat& Apng = *FindExportFormat("apng");
+    const auto Asked = [&](const TRequestParams& Shared, const std::vector<std::string>& Tags) {
+        return Parse({"A", "B"}, Shared, QueryDialect, &Apng, Tags);
+    };
+    const TSceneRequest Classic = Asked({}, {});
+    // Empty tags and a plain backdrop ask for the classic picture, in one key.
+    EXPECT_EQ(Asked({}, {"", ""}).Key(), Classic.Key());
+    EXPECT_EQ(Asked({{"backdrop", "336699"}}, {}).Key(),
+              Asked({{"background", "336699"}}, {}).Key());
+    const std::vector<std::string> Keys{
+        Classic.Key(),
+        Asked({}, {"Nina"}).Key(),
+        Asked({}, {"", "Nina"}).Key(),
+        Asked({}, {"Nina&tag=x"}).Key(),
+        Asked({{"mirror", "1"}}, {}).Key(),
+        Asked({{"mirror", "1,2"}}, {}).Key(),
+        Asked({{"backdrop", "336699-99CCFF"}}, {}).Key(),
+        Asked({{"backdrop", "99CCFF-336699"}}, {}).Key(),
+    };
+    for (std::size_t I = 0; I < Keys.size(); ++I)
+        for (std::size_t J = I + 1; J < Keys.size(); ++J)
+            EXPECT_NE(Keys[I], Keys[J]);
+    EXPECT_EQ(Asked({{"mirror", "2,1"}}, {}).Key(), Asked({{"mirror", "1,2"}}, {}).Key());
+
+    const std::vector<int> Frames{4, 4};
+    EXPECT_LT(RenderWorkBytes(Classic, Frames), RenderWorkBytes(Asked({}, {"Nina"}), Frames));
+    EXPECT_LT(RenderWorkBytes(Classic, Frames),
+              RenderWorkBytes(Asked({{"backdrop", "336699-99CCFF"}}, {}), Frames));
+}
+
+TEST(SceneRequest, APictureBackdropCoversTheSceneCutEvenlyFromThePlayersOwnFileAlone) {
+    // Four rows, each its colour: covering a scene wider than high shows the middle two.
+    test::TTempDir Dir;
+    TBitmap Rows(1, 4, TPixelFormat::pf24bit);
+    const std::uint8_t Colours[4] = {0x10, 0x50, 0x90, 0xD0};
+    for (int Y = 0; Y < 4; ++Y)
+        std::fill_n(Rows.ScanLine(Y), 3, Colours[Y]);
+    SaveBmpFile(Rows, Dir.File("rows.bmp"));
+    const std::string Code = DressedCode(1);
+    const TSceneRequest Asked = Parse(
+        {Code, Code}, {{"format", "png"}, {"backdrop", Dir.File("rows.bmp")}}, CommandLineDialect);
+    RenderScene(test::LoadedDemoGame(), Asked, Dir.File("scene.png"));
+    const auto Picture = test::DecodePng(ReadFileBytes(Dir.File("scene.png")), PNG_FORMAT_RGB);
+    const std::size_t Width = Picture.Width;
+    EXPECT_EQ(Picture.Pixels[0], 0x50);
+    EXPECT_EQ(Picture.Pixels[(Width - 1) * 3], 0x50);
+    EXPECT_EQ(Picture.Pixels[(Picture.Height - 1) * Width * 3], 0x90);
+
+    // A query names only the player's own picture, which the browser studio has, by a word;
+    // another picture there is another key.
+    const auto Local = [&](const std::string& Backdrop) {
+        return Parse({Code, Code}, {{"backdrop", Backdrop}}, QueryDialect, &Png, {},
+                     Dir.File("rows.bmp"));
+    };
+    EXPECT_EQ(Local("picture").Key(), Asked.Key()) << "one picture, one key";
+    EXPECT_THROW(Local(Dir.File("rows.bmp")), ERequestError);
+    const std::string Before = Local("picture").Key();
+    std::fill_n(Rows.ScanLine(0), 3, 0x11);
+    SaveBmpFile(Rows, Dir.File("rows.bmp"));
+    EXPECT_NE(Local("picture").Key(), Before);
+
+    TBitmap TooWide(MaxDecodedSide + 1, 1, TPixelFormat::pf24bit);
+    SaveBmpFile(TooWide, Dir.File("wide.bmp"));
+    EXPECT_EQ(Refusal({"A", "B"}, {{"format", "png"}, {"backdrop", Dir.File("wide.bmp")}},
+                      CommandLineDialect, nullptr),
+              "--backdrop " + Dir.File("wide.bmp") +
+                  ": The picture is 4097x1 pixels; at most 4096x4096 are taken.");
 }

@@ -1130,6 +1130,10 @@ TEST_F(RenderServiceTest, AScenesBytesAreWhatTheCommandLineWritesForAsManyCodes)
         {"png", "&scale=2&gap=3", {"--scale", "2", "--gap", "3"}},
         {"gif", "&motion=1&shadow=1", {"--motion", "1", "--shadow"}},
         {"apng", "&background=336699", {"--background", "336699"}},
+        {"webp",
+         "&tag=Rocco&tag=%E3%83%8B%E3%83%BC%E3%83%8A&tag=&mirror=2&backdrop=336699-99CCFF",
+         {"--tag", "Rocco", "--tag", "\xE3\x83\x8B\xE3\x83\xBC\xE3\x83\x8A", "--tag", "",
+          "--mirror", "2", "--backdrop", "336699-99CCFF"}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Format);
@@ -1184,6 +1188,9 @@ TEST_F(RenderServiceTest, ASceneRefusesHostileParametersSayingWhy) {
         {C + "&gap=65", "gap must be a number from 0 to 64"},
         {C + "&scale=9", "scale must be a number from 1 to 8"},
         {C + "&frame=99", ""},
+        {C + "&backdrop=%2Fetc%2Fpasswd", "backdrop must be RRGGBB or RRGGBB-RRGGBB (top to "
+                                          "bottom); pictures are for the command line"},
+        {C + "&tag=%E2%80%AEevil", "tag 1 holds a bidirectional control (U+202E)"},
     };
     for (const auto& [Query, Message] : Cases) {
         const auto Answer = Get("/v1/scene.png?" + Query);

@@ -181,6 +181,15 @@ export async function catalogue(tag) {
   return answer.json();
 }
 
+// The picture a group stands on with backdrop=picture, the player's own (a PNG, JPEG or BMP
+// File); the pictures drawn on the one before are forgotten.
+export async function setBackdropPicture(file) {
+  await call("backdropPicture", { file });
+  for (const path of Array.from(sources.keys()))
+    if (/[?&]backdrop=picture(&|$)/.test(path))
+      forget(path);
+}
+
 // What `pelto-cli render --out FileName` writes for the options of Query: [{name, blob}].
 export async function exportFiles(query, fileName) {
   const made = await call("exportFiles", { query, fileName });

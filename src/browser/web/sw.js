@@ -8,6 +8,8 @@
 const Version = "unbuilt";
 const Files = [];
 const Cache = "pelto-" + Version;
+// Fetched only when first needed (the font of name tags), then kept with the others.
+const Later = ["ipag.ttf"];
 
 self.addEventListener("install", (event) => {
   event.waitUntil(caches.open(Cache).then((cache) =>
@@ -28,6 +30,15 @@ self.addEventListener("fetch", (event) => {
       !url.pathname.startsWith(scope.pathname))
     return;
   const name = url.pathname.slice(scope.pathname.length) || "index.html";
+  if (Later.includes(name)) {
+    event.respondWith(caches.open(Cache).then((cache) => cache.match(name).then((kept) =>
+      kept || fetch(request).then((response) => {
+        if (response.ok)
+          cache.put(name, response.clone());
+        return response;
+      }))));
+    return;
+  }
   if (!Files.includes(name))
     return;
   event.respondWith(caches.open(Cache)

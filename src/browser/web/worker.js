@@ -17,6 +17,31 @@ function loaded() {
   return core;
 }
 
+// The font of name tags, fetched beside the module the first time a tag is drawn, not with the
+// app: it is larger than the rest of the app together. The core reads it from this path.
+const FontPath = "/fonts/ipag.ttf";
+let font = null;
+
+async function fontFor(query, Module) {
+  if (!/(^|&)tag=[^&]/.test(query))
+    return;
+  if (!font)
+    font = fetch("ipag.ttf").then((response) => {
+      if (!response.ok)
+        throw new Error("The font of name tags cannot be loaded.");
+      return response.arrayBuffer();
+    }).then((bytes) => {
+      const FS = Module.FS;
+      if (!FS.analyzePath("/fonts").exists)
+        FS.mkdir("/fonts");
+      FS.writeFile(FontPath, new Uint8Array(bytes));
+    }).catch((error) => {
+      font = null;
+      throw error;
+    });
+  await font;
+}
+
 // A body the page can take: never a view of the core's memory, which would detach with it.
 function owned(body, Module) {
   if (body.buffer === Module.HEAPU8.buffer || body.byteOffset !== 0 ||
@@ -65,6 +90,7 @@ const operations = {
 
   async request({ path, query, language }) {
     const Module = await loaded();
+    await fontFor(query, Module);
     const answer = Module.request(path, query, language);
     const body = owned(answer.body, Module);
     return [{ status: answer.status, type: answer.type, body }, [body.buffer]];
@@ -72,12 +98,22 @@ const operations = {
 
   async exportFiles({ query, fileName }) {
     const Module = await loaded();
+    await fontFor(query, Module);
     const made = Module.exportFiles(query, fileName);
     if (made.error)
       return { error: made.error };
     const files = made.files.map(({ name, type, body }) =>
       ({ name, type, body: owned(body, Module) }));
     return [{ files }, files.map((file) => file.body.buffer)];
+  },
+
+  // The player's picture for a group to stand on, where the core looks for it.
+  async backdropPicture({ file }) {
+    const FS = (await loaded()).FS;
+    if (!FS.analyzePath("/backdrop").exists)
+      FS.mkdir("/backdrop");
+    FS.writeFile("/backdrop/picture", new Uint8Array(await file.arrayBuffer()));
+    return true;
   },
 
   // Bytes the core's memory has grown to, for the benchmark.

@@ -45,6 +45,8 @@ const ThumbHalf = 8;
 const FavoritePlaces = 10;
 const GroupSize = 8;
 const GroupGap = { min: 0, max: 64, initial: 8 };
+const GroupTagLength = 32;
+const GroupPictureBytes = 32 << 20;
 const CellWidth = 88;
 const CellHeight = 80;
 const LongPress = 500;
@@ -1047,7 +1049,11 @@ class Group {
     this.studio = studio;
     this.members = [];
     this.gap = GroupGap.initial;
+    // A gradient [top, bottom] the characters stand on instead of the background, or null.
+    this.backdrop = null;
     this.shownKey = null;
+    this.listedKey = null;
+    this.pictures = 0; // pictures chosen to stand on, each drawn afresh
     this.restore();
     this.bind();
   }
@@ -1072,15 +1078,24 @@ class Group {
         .slice(0, GroupSize)
         .map((member) => ({ code: member.code, motion: member.motion,
                             direction: member.direction,
-                            name: typeof member.name === "string" ? member.name : "" }));
+                            name: typeof member.name === "string" ? member.name : "",
+                            tag: typeof member.tag === "string"
+                              ? member.tag.slice(0, GroupTagLength) : "",
+                            mirror: member.mirror === true }));
     if (whole(kept.gap, GroupGap.max))
       this.gap = kept.gap;
+    // A picture is the page's own while it lasts: not kept.
+    const colour = (value) => typeof value === "string" && /^[0-9A-F]{6}$/.test(value);
+    if (Array.isArray(kept.backdrop) && kept.backdrop.length === 2 &&
+        kept.backdrop.every(colour))
+      this.backdrop = kept.backdrop;
   }
 
   keep() {
     try {
       sessionStorage.setItem("pelto-group", JSON.stringify({ members: this.members,
-                                                             gap: this.gap }));
+                                                             gap: this.gap,
+                                                             backdrop: this.backdrop }));
     } catch (error) {
       // Storage may be full or refused; the group then lasts as long as the page.
     }
@@ -1088,6 +1103,66 @@ class Group {
 
   bind() {
     $("add-to-group").addEventListener("click", () => this.add());
+    // A member's tag and mirror change its picture, never the list, which keeps the focus.
+    $("members").addEventListener("input", (event) => {
+      const field = event.target.closest("input[data-index]");
+      if (!field)
+        return;
+      const member = this.members[Number(field.dataset.index)];
+      if (field.type === "checkbox")
+        member.mirror = field.checked;
+      else
+        member.tag = field.value;
+      this.changed();
+    });
+    const backdrop = $("backdrop");
+    backdrop.append(new Option(qsTr("The background"), "background"),
+                    new Option(qsTr("A gradient"), "gradient"));
+    // A picture of the player's own only where it never leaves the computer.
+    const chosen = $("backdrop-picture");
+    if (service.setBackdropPicture) {
+      backdrop.append(new Option(qsTr("A picture..."), "picture"));
+      chosen.addEventListener("change", () => {
+        const file = chosen.files[0];
+        chosen.value = "";
+        if (!file)
+          return showBackdrop();
+        if (file.size > GroupPictureBytes) {
+          this.studio.say(qsTr("The picture is larger than %1 MB.", GroupPictureBytes >> 20));
+          return showBackdrop();
+        }
+        service.setBackdropPicture(file).then(() => {
+          this.backdrop = ["picture"];
+          this.pictures += 1;
+          wanted.delete($("group-picture"));
+          showBackdrop();
+          this.show();
+        }, (error) => {
+          this.studio.say(error.message);
+          showBackdrop();
+        });
+      });
+    }
+    const top = $("backdrop-top"), bottom = $("backdrop-bottom");
+    const hex = (input) => input.value.slice(1).toUpperCase();
+    const showBackdrop = () => {
+      backdrop.value = !this.backdrop ? "background"
+                       : this.backdrop[0] === "picture" ? "picture" : "gradient";
+      $("backdrop-colors").hidden = !this.backdrop || backdrop.value === "picture";
+      if (backdrop.value === "gradient")
+        [top.value, bottom.value] = this.backdrop.map((colour) => "#" + colour.toLowerCase());
+    };
+    showBackdrop();
+    const setBackdrop = () => {
+      if (backdrop.value === "picture")
+        return chosen.click();
+      this.backdrop = backdrop.value === "gradient" ? [hex(top), hex(bottom)] : null;
+      showBackdrop();
+      this.changed();
+    };
+    backdrop.addEventListener("change", setBackdrop);
+    top.addEventListener("input", setBackdrop);
+    bottom.addEventListener("input", setBackdrop);
     $("members").addEventListener("click", (event) => {
       const button = event.target.closest("button[data-index]");
       if (!button || button.disabled)
@@ -1134,7 +1209,7 @@ class Group {
     if (!state.code || this.full())
       return;
     this.members.push({ code: state.code, motion: state.motion, direction: state.direction,
-                        name: state.name });
+                        name: state.name, tag: "", mirror: false });
     this.changed();
     this.studio.say(this.full() ? qsTr("%1 added; the group is full.", state.name)
                                 : qsTr("%1 added to the group.", state.name));
@@ -1181,7 +1256,7 @@ class Group {
   look() {
     const state = this.studio.state;
     return { gap: this.gap, scale: state.scale, shadow: state.shadow,
-             background: state.background };
+             background: state.background, backdrop: this.backdrop };
   }
 
   who(member, index) {
@@ -1195,7 +1270,7 @@ class Group {
                 : this.studio.state.code ? qsTr("Adds the character as it stands and faces now.")
                                          : qsTr("Show a character first.");
     const look = this.look();
-    const key = JSON.stringify([this.members, look]);
+    const key = JSON.stringify([this.members, look, this.pictures]);
     if (key === this.shownKey)
       return;
     this.shownKey = key;
@@ -1236,6 +1311,12 @@ class Group {
 
   listMembers(look) {
     const list = $("members");
+    const listed = JSON.stringify([this.members.map(({ code, motion, direction, name }) =>
+                                                    [code, motion, direction, name]),
+                                   look.shadow, look.background]);
+    if (listed === this.listedKey)
+      return;
+    this.listedKey = listed;
     const last = this.members.length - 1;
     const button = (index, action, text, label, disabled) => {
       const made = document.createElement("button");
@@ -1267,7 +1348,21 @@ class Group {
         button(index, "-1", "\u25C0", qsTr("Move %1 left", who), index === 0),
         button(index, "1", "\u25B6", qsTr("Move %1 right", who), index === last),
         button(index, "remove", "\u2715", qsTr("Remove %1", who), false));
-      row.append(thumbnail, name, buttons);
+      const tag = document.createElement("input");
+      tag.className = "membertag";
+      tag.dataset.index = index;
+      tag.maxLength = GroupTagLength;
+      tag.value = member.tag;
+      tag.placeholder = qsTr("Name tag");
+      tag.setAttribute("aria-label", qsTr("Name tag of %1", who));
+      const mirror = document.createElement("label");
+      mirror.className = "membermirror";
+      const box = document.createElement("input");
+      box.type = "checkbox";
+      box.dataset.index = index;
+      box.checked = member.mirror;
+      mirror.append(box, " " + qsTr("Mirror"));
+      row.append(thumbnail, name, tag, mirror, buttons);
       return row;
     }));
   }

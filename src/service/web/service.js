@@ -68,15 +68,25 @@ export function renderUrl(kind, pose, frame) {
   return "/render." + (pose.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
 }
 
-// The picture of a group: members [{code, motion, direction}] side by side in their order,
-// each in its own motion and direction; look {gap, scale, shadow, background (null:
-// transparent)} is theirs together.
+// The picture of a group: members [{code, motion, direction, tag, mirror}] side by side in
+// their order, each in its own motion and direction, with its name tag and mirrored or not;
+// look {gap, scale, shadow, background (null: transparent), backdrop (null, or [top, bottom]
+// for a gradient instead of the background)} is theirs together.
 export function sceneUrl(kind, members, look) {
   const pairs = members.map((member) => ["c", member.code + "~" + member.motion + "~" +
                                                member.direction]);
   pairs.push(["gap", look.gap], ["scale", look.scale], ["shadow", look.shadow ? 1 : 0]);
-  if (look.background !== null)
+  if (look.background !== null && look.backdrop)
+    pairs.push(["backdrop", look.backdrop.join("-")]);
+  else if (look.background !== null)
     pairs.push(["background", look.background]);
+  // Tags go with the characters by their order, so every one is given once any is.
+  if (members.some((member) => member.tag))
+    for (const member of members)
+      pairs.push(["tag", member.tag || ""]);
+  const mirrored = members.flatMap((member, index) => member.mirror ? [index + 1] : []);
+  if (mirrored.length)
+    pairs.push(["mirror", mirrored.join(",")]);
   return "/v1/scene." + (look.background === null ? "t" : "") + kind + "?" + queryOf(pairs);
 }
 
