@@ -1021,6 +1021,10 @@
         <source>Cell &amp;padding:</source>
         <translation>セルの余白(&amp;P):</translation>
     </message>
+    <message>
+        <source> px</source>
+        <translation> ピクセル</translation>
+    </message>
 </context>
 <context>
     <name>pelto::TFavoritesManager</name>

@@ -175,7 +175,7 @@ void TExportDialog::CreateActionRows() {
         auto* Box = new QSpinBox(this);
         Box->setObjectName(Name);
         Box->setRange(0, Max);
-        Box->setSuffix(" px");
+        Box->setSuffix(tr(" px"));
         Box->setValue(std::clamp(Value, 0, Max));
         return Box;
     };
