@@ -11,6 +11,7 @@
 #include "ui/UMain.h"
 #include "ui/ViewPart.h"
 
+#include <QMenu>
 #include <QPainter>
 
 namespace pelto {
@@ -225,6 +226,23 @@ void TColorPanel::SetToolTips() {
     for (std::size_t Channel = 0; Channel < 3; ++Channel) {
         Tip(FMinus[Channel], Less[Channel]);
         Tip(FPlus[Channel], More[Channel]);
+    }
+}
+
+void TColorPanel::OfferOnContextMenu(QAction* Action) {
+    // Right-clicking a position's icon chooses it first, so the swatches are of that position.
+    for (std::size_t Position = 0; Position < FColorImages.size(); ++Position) {
+        TImage* Icon = FColorImages[Position];
+        Icon->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(Icon, &QWidget::customContextMenuRequested, Icon,
+                         [this, Position, Action, Icon](const QPoint& At) {
+                             SelectPosition(static_cast<int>(Position));
+                             QMenu::exec({Action}, Icon->mapToGlobal(At), nullptr, Icon);
+                         });
+    }
+    for (TImage* Bar : FColorBars) {
+        Bar->setContextMenuPolicy(Qt::ActionsContextMenu);
+        Bar->addAction(Action);
     }
 }
 

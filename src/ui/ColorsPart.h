@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+class QAction;
+
 namespace pelto {
 
 class TDressingSession;
@@ -41,6 +43,8 @@ public:
     void UpdateBars();
     /// Marks the positions random outfits leave alone, as the session locks them.
     void UpdateLocks();
+    /// Offers Action on the context menu of the position icons and the bars.
+    void OfferOnContextMenu(QAction* Action);
 
 private:
     void BuildIcon(int Position, const QImage& Skin);

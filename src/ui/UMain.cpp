@@ -81,6 +81,7 @@ TfrmPelto::TfrmPelto(TStartupOptions Options, QWidget* Parent)
     CreateDialogs();
     CreateZoom();
     CreateMenus();
+    FColors->OfferOnContextMenu(findChild<QAction*>("miSwatches"));
     CreateStatusLine();
     SetToolTips();
     FKeys = new TViewKeys(*this, *FView, *edCode, [this] { return FSession.get(); });

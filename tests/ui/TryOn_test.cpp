@@ -11,9 +11,12 @@
 #include "ui/UMain.h"
 #include "ui/WindowDriver.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -148,4 +151,20 @@ TEST_F(TryOn, ASwatchPickedByKeySetsItsLevelsAsOneStep) {
         (TPositionLevels{static_cast<std::uint8_t>(Was[0] - 1), Was[1],
                          static_cast<std::uint8_t>(Was[2] + 2)}));
     EXPECT_EQ(Session().History().Size(), Steps + 1);
+}
+
+TEST_F(TryOn, TheColourAreaOffersTheSwatchesOfThePositionRightClicked) {
+    QAction* Swatches = Window->findChild<QAction*>("miSwatches");
+    EXPECT_TRUE(ColorBar(*Window, 0)->actions().contains(Swatches));
+    QList<QAction*> Offered;
+    QTimer::singleShot(0, [&] {
+        if (auto* Menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            Offered = Menu->actions();
+            Menu->close();
+        }
+    });
+    TImage* Icon = ColorImage(*Window, 2);
+    emit Icon->customContextMenuRequested(QPoint(4, 4));
+    EXPECT_EQ(Window->ColorPos(), 2);
+    EXPECT_EQ(Offered, QList<QAction*>{Swatches});
 }
