@@ -146,7 +146,7 @@ std::string WebIdentity() {
 }
 
 // One picture beyond the whole budget would take the process past its memory.
-std::string TooLargeMessage(std::size_t Bytes, std::string_view Smaller = "scale or canvas") {
+std::string TooLargeMessage(std::size_t Bytes, std::string_view Smaller) {
     return Format("this picture would take %zu MiB to make, more than the service allows; ask "
                   "for a smaller %.*s",
                   (Bytes + (1 << 20) - 1) >> 20, static_cast<int>(Smaller.size()), Smaller.data());
@@ -409,21 +409,28 @@ TServiceResponse TRenderService::Render(const TExportFormat& Format, const TServ
             auto Ticket = FWork.Enter(Request.Arrived);
             TDressingSession Session(FGame);
             PoseSession(Session, Asked);
-            const std::size_t Bytes = RenderWorkBytes(Asked, Session.FrameCount());
-            if (Bytes > FWork.Budget())
-                throw EBadRequest(TooLargeMessage(Bytes));
-            Ticket.Reserve(Bytes);
-            const auto Start = std::chrono::steady_clock::now();
-
-            TMemoryStream Stream;
-            RenderPosed(Session, Asked, Stream);
-            FMetrics.CountRender(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
-            TServiceResponse Made = Content(Format.MimeType, ToString(Stream.Memory()));
+            TServiceResponse Made = Content(
+                Format.MimeType,
+                Drawn(Ticket, RenderWorkBytes(Asked, Session.FrameCount()), "scale or canvas",
+                      [&](TStream& Stream) { RenderPosed(Session, Asked, Stream); }));
             Made.ActionFrames = Session.FrameCount();
             return Made;
         },
         CheckFrame);
+}
+
+std::string TRenderService::Drawn(TWorkGate::TTicket& Ticket, std::size_t Bytes,
+                                  std::string_view Smaller,
+                                  const std::function<void(TStream&)>& Write) {
+    if (Bytes > FWork.Budget())
+        throw EBadRequest(TooLargeMessage(Bytes, Smaller));
+    Ticket.Reserve(Bytes);
+    const auto Start = std::chrono::steady_clock::now();
+    TMemoryStream Stream;
+    Write(Stream);
+    FMetrics.CountRender(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+    return ToString(Stream.Memory());
 }
 
 TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServiceRequest& Request,
@@ -431,23 +438,16 @@ TServiceResponse TRenderService::Scene(const TExportFormat& Format, const TServi
     TSceneRequest Asked = ParseSceneParams(Format, Request.Params, FBackdropPicture);
     for (TRenderRequest& Member : Asked.Members)
         Member.Code = CanonicalCode(Member.Code);
-    return Cached(
-        Asked.Key(), Request, std::string(DataCaching), !Asked.Members.front().Frame, [&] {
-            if (Work == TWork::Refused)
-                throw ENeedsWork{};
-            auto Ticket = FWork.Enter(Request.Arrived);
-            const TPosedScene Posed(FGame, Asked);
-            const std::size_t Bytes = Posed.WorkBytes();
-            if (Bytes > FWork.Budget())
-                throw EBadRequest(TooLargeMessage(Bytes, "scale or fewer characters"));
-            Ticket.Reserve(Bytes);
-            const auto Start = std::chrono::steady_clock::now();
-            TMemoryStream Stream;
-            Posed.Write(Stream);
-            FMetrics.CountRender(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
-            return Content(Format.MimeType, ToString(Stream.Memory()));
-        });
+    return Cached(Asked.Key(), Request, std::string(DataCaching), !Asked.Members.front().Frame,
+                  [&] {
+                      if (Work == TWork::Refused)
+                          throw ENeedsWork{};
+                      auto Ticket = FWork.Enter(Request.Arrived);
+                      const TPosedScene Posed(FGame, Asked);
+                      return Content(Format.MimeType,
+                                     Drawn(Ticket, Posed.WorkBytes(), "scale or fewer characters",
+                                           [&](TStream& Stream) { Posed.Write(Stream); }));
+                  });
 }
 
 TServiceResponse TRenderService::Swatches(const TServiceRequest& Request, TWork Work) {
@@ -458,16 +458,9 @@ TServiceResponse TRenderService::Swatches(const TServiceRequest& Request, TWork 
             throw ENeedsWork{};
         auto Ticket = FWork.Enter(Request.Arrived);
         // Known before a cell is drawn: a grid's size is fixed by its choice alone.
-        const std::size_t Bytes = SwatchWorkBytes(Asked);
-        if (Bytes > FWork.Budget())
-            throw EBadRequest(TooLargeMessage(Bytes, "grid"));
-        Ticket.Reserve(Bytes);
-        const auto Start = std::chrono::steady_clock::now();
-        TMemoryStream Stream;
-        RenderSwatches(FGame, Asked, Stream);
-        FMetrics.CountRender(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
-        return Content("image/png", ToString(Stream.Memory()));
+        return Content("image/png",
+                       Drawn(Ticket, SwatchWorkBytes(Asked), "grid",
+                             [&](TStream& Stream) { RenderSwatches(FGame, Asked, Stream); }));
     });
 }
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,7 @@
 
 namespace pelto {
 class TGameData;
+class TStream;
 struct TWLOItemData;
 } // namespace pelto
 
@@ -120,6 +122,10 @@ private:
                             TWork Work);
     TServiceResponse Scene(const TExportFormat& Format, const TServiceRequest& Request, TWork Work);
     TServiceResponse Swatches(const TServiceRequest& Request, TWork Work);
+    // What Write writes once Bytes of memory fit the budget (else a refusal asking for a
+    // Smaller one) and are reserved, its time counted.
+    std::string Drawn(TWorkGate::TTicket& Ticket, std::size_t Bytes, std::string_view Smaller,
+                      const std::function<void(TStream&)>& Write);
     TServiceResponse Items(const TServiceRequest& Request, TWork Work);
     TServiceResponse Icon(int ItemId, const TServiceRequest& Request);
     TServiceResponse Page(std::string_view Code, const TServiceRequest& Request);
