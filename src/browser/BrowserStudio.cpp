@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <span>
@@ -75,13 +76,17 @@ std::string TypeOfFile(const fs::path& File, const TExportFormat& Format) {
     return File.extension() == ".json" ? "application/json" : std::string(Format.MimeType);
 }
 
-/// A folder of its own for one export's files, gone with the object.
+/// A folder of its own for one export's files, gone with the object. Made by mkdtemp: a
+/// name another process, or another user of a shared temporary folder, could have taken first
+/// would mix their files with ours.
 class TScratchFolder {
 public:
-    explicit TScratchFolder(int Number)
-        : FPath(fs::temp_directory_path() / ("pelto-download-" + std::to_string(Number))) {
-        fs::remove_all(FPath);
-        fs::create_directories(FPath);
+    TScratchFolder() {
+        std::string Template = (fs::temp_directory_path() / "pelto-download-XXXXXX").string();
+        if (!mkdtemp(Template.data()))
+            throw EWloError("Cannot make a folder for the download in " +
+                            fs::temp_directory_path().string() + ".");
+        FPath = Template;
     }
     ~TScratchFolder() {
         std::error_code Ignored;
@@ -158,7 +163,7 @@ std::vector<TDownload> TBrowserStudio::Export(const std::string& Query,
     const TRenderRequest Asked = ParseRenderRequest(Params, CommandLineDialect);
     if (FileName.empty() || fs::path(FileName).filename() != FileName)
         throw ERequestError("a download's name must be a file name");
-    const TScratchFolder Scratch(++FExports);
+    const TScratchFolder Scratch;
     Render(Game(), Asked, (Scratch.Path() / FileName).string());
     std::vector<fs::path> Written;
     for (const auto& Entry : fs::directory_iterator(Scratch.Path()))
@@ -208,7 +213,7 @@ std::string TBrowserStudio::ExportFavorites(const std::string& Json) {
         throw ERequestError("the favorites must be a list of {place, name, code}");
     }
     const TPeltoSettings Settings = WithFavoriteCodes(TPeltoSettings(), Favorites, Game());
-    const TScratchFolder Scratch(++FExports);
+    const TScratchFolder Scratch;
     TIniFile Ini((Scratch.Path() / "pelto.ini").string());
     SaveSettings(Ini, Settings);
     return Text(ReadFileBytes((Scratch.Path() / "pelto.ini").string()));

@@ -61,7 +61,6 @@ private:
 
     std::unique_ptr<TGameData> FGame;
     std::unique_ptr<service::TRenderService> FService;
-    int FExports = 0;
 };
 
 /// The studio's page with no character, in Language ("en" or "ja"), filled in as the service

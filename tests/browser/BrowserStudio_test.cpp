@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,22 @@ TEST(BrowserStudio, DownloadsAreWhatTheCommandLineWrites) {
             EXPECT_EQ(std::string(Error.what()), Case.Message);
         }
     }
+}
+
+TEST(BrowserStudio, StudiosDownloadingAtOnceEachKeepTheirOwnFiles) {
+    // As two Workers' modules, or two test programs, sharing one temporary folder do.
+    const auto Downloads = [](const std::string& Query) {
+        TBrowserStudio Studio;
+        EXPECT_FALSE(Parsed(Studio.Open(test::DemoGame())).contains("error"));
+        const std::string First = Studio.Export(Query, "a.png").at(0).Body;
+        for (int Round = 0; Round < 20; ++Round)
+            if (Studio.Export(Query, "a.png").at(0).Body != First)
+                return false;
+        return !First.empty();
+    };
+    auto Sheets = std::async(std::launch::async, Downloads, "chara=1&format=sheet&scale=2");
+    EXPECT_TRUE(Downloads("chara=5&format=png"));
+    EXPECT_TRUE(Sheets.get());
 }
 
 TEST(BrowserStudio, FavoritesTravelThroughTheWindowsSettingsFile) {
