@@ -3,6 +3,7 @@
 // page 932) gives the character of every byte pair once, and the rules around that table are
 // the native converter's, so that both builds turn every byte string into the same text.
 #include "platform/ShiftJis.h"
+#include "platform/Utf8.h"
 
 #include <emscripten.h>
 
@@ -82,19 +83,6 @@ private:
     std::vector<char16_t> FPairs;
     std::unordered_map<char32_t, std::uint16_t> FBytes;
 };
-
-void AppendUtf8(std::string& Out, char32_t Ch) {
-    if (Ch < 0x80) {
-        Out += static_cast<char>(Ch);
-    } else if (Ch < 0x800) {
-        Out += static_cast<char>(0xC0 | Ch >> 6);
-        Out += static_cast<char>(0x80 | (Ch & 0x3F));
-    } else {
-        Out += static_cast<char>(0xE0 | Ch >> 12);
-        Out += static_cast<char>(0x80 | (Ch >> 6 & 0x3F));
-        Out += static_cast<char>(0x80 | (Ch & 0x3F));
-    }
-}
 
 /// The character of the UTF-8 sequence at Text[At] and its length; length 0 when it is none.
 std::pair<char32_t, std::size_t> NextUtf8(std::string_view Text, std::size_t At) {

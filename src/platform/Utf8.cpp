@@ -32,4 +32,29 @@ std::optional<std::u32string> DecodeUtf8(std::string_view Utf8) {
     return Points;
 }
 
+void AppendUtf8(std::string& Out, char32_t Point) {
+    if (Point < 0x80) {
+        Out += static_cast<char>(Point);
+    } else if (Point < 0x800) {
+        Out += static_cast<char>(0xC0 | Point >> 6);
+        Out += static_cast<char>(0x80 | (Point & 0x3F));
+    } else if (Point < 0x10000) {
+        Out += static_cast<char>(0xE0 | Point >> 12);
+        Out += static_cast<char>(0x80 | (Point >> 6 & 0x3F));
+        Out += static_cast<char>(0x80 | (Point & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | Point >> 18);
+        Out += static_cast<char>(0x80 | (Point >> 12 & 0x3F));
+        Out += static_cast<char>(0x80 | (Point >> 6 & 0x3F));
+        Out += static_cast<char>(0x80 | (Point & 0x3F));
+    }
+}
+
+std::string EncodeUtf8(std::u32string_view Points) {
+    std::string Out;
+    for (const char32_t Point : Points)
+        AppendUtf8(Out, Point);
+    return Out;
+}
+
 } // namespace pelto

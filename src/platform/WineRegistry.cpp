@@ -2,6 +2,7 @@
 
 #include "platform/Stream.h"
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -78,24 +79,6 @@ private:
 struct TFileCloser {
     void operator()(std::FILE* F) const { std::fclose(F); }
 };
-
-void AppendUtf8(std::string& Out, std::uint32_t Code) {
-    if (Code < 0x80) {
-        Out += static_cast<char>(Code);
-    } else if (Code < 0x800) {
-        Out += static_cast<char>(0xC0 | (Code >> 6));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    } else if (Code < 0x10000) {
-        Out += static_cast<char>(0xE0 | (Code >> 12));
-        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | (Code >> 18));
-        Out += static_cast<char>(0x80 | ((Code >> 12) & 0x3F));
-        Out += static_cast<char>(0x80 | ((Code >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Code & 0x3F));
-    }
-}
 
 // Collects the UTF-16 code units of Wine's escapes as UTF-8, pairing surrogates; a lone
 // surrogate becomes U+FFFD.

@@ -212,28 +212,6 @@ std::string KeyText(std::string_view Text) {
     return Out;
 }
 
-std::string Utf8Of(std::u32string_view Points) {
-    std::string Out;
-    for (const char32_t P : Points) {
-        if (P < 0x80) {
-            Out += static_cast<char>(P);
-        } else if (P < 0x800) {
-            Out += static_cast<char>(0xC0 | P >> 6);
-            Out += static_cast<char>(0x80 | (P & 0x3F));
-        } else if (P < 0x10000) {
-            Out += static_cast<char>(0xE0 | P >> 12);
-            Out += static_cast<char>(0x80 | (P >> 6 & 0x3F));
-            Out += static_cast<char>(0x80 | (P & 0x3F));
-        } else {
-            Out += static_cast<char>(0xF0 | P >> 18);
-            Out += static_cast<char>(0x80 | (P >> 12 & 0x3F));
-            Out += static_cast<char>(0x80 | (P >> 6 & 0x3F));
-            Out += static_cast<char>(0x80 | (P & 0x3F));
-        }
-    }
-    return Out;
-}
-
 int SceneHeight(const TSceneRequest& Request) {
     return CanvasSize + (Request.Tagged() ? TagRowHeight : 0);
 }
@@ -272,7 +250,7 @@ std::string TSceneRequest::Key() const {
     // What the classic scenes lack comes last, so that their keys stay.
     if (Tagged())
         for (const std::u32string& Tag : Tags)
-            Key += "&tag=" + KeyText(Utf8Of(Tag));
+            Key += "&tag=" + KeyText(EncodeUtf8(Tag));
     for (std::size_t I = 0, Mirrored = 0; I < Members.size(); ++I)
         if (Members[I].Options.Flip)
             Key += pelto::Format(Mirrored++ == 0 ? "&mirror=%zu" : ",%zu", I + 1);
